@@ -1,0 +1,22 @@
+# Project-wide compiler settings: warnings as errors on our own code, sanitizer builds.
+
+if(QUENBY_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+    add_compile_definitions(_GLIBCXX_ASSERTIONS)
+elseif(QUENBY_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+    add_compile_definitions(_GLIBCXX_ASSERTIONS)
+elseif(NOT QUENBY_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "QUENBY_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+    add_compile_definitions(_GLIBCXX_ASSERTIONS)
+endif()
+
+# Applies the project's warning flags to one of our own targets.
+function(quenby_target target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER)
+endfunction()
