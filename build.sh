@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Quenby developer entry point.
+#   ./build.sh run        install what is missing, build, start Quenby on the sandbox instance
+#   ./build.sh test       install what is missing, build, run the test suite
+#   ./build.sh asan       the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
+#   ./build.sh tsan       the test suite under ThreadSanitizer
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake qt6-base-dev libsqlite3-dev libgtest-dev libgl-dev xvfb xauth)
+JOBS=$(nproc)
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() { # build DIR [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$JOBS"
+}
+
+run_tests() { # run_tests DIR
+    ctest --test-dir "$1" --output-on-failure -j"$JOBS"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build build
+    echo "Quenby SQL on the sandbox instance (one statement per line, Ctrl-D to end):"
+    exec build/src/quenby-sql system/lantern@sandbox
+    ;;
+test)
+    install_missing
+    build build
+    run_tests build
+    ;;
+asan)
+    install_missing
+    build build-asan -DQUENBY_SANITIZE=address
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_tests build-asan
+    ;;
+tsan)
+    install_missing
+    build build-tsan -DQUENBY_SANITIZE=thread
+    TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" run_tests build-tsan
+    ;;
+*)
+    sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

@@ -1,0 +1,200 @@
+// The monitor's records: what it has fetched about the instance's sessions, one TRSession per
+// row of the last session-list fetch with one sub-record per detail view, and the constant field
+// tables naming the columns read into them. Plain values, written and read on the
+// user-interface thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace monitor {
+
+// Days since 30 December 1899, the fraction being the time of day.
+using TDateTime = double;
+
+// One session-list row: the 21 v$session columns of the field table, then the sort value.
+using TBasicFieldArray = std::array<std::string, 22>;
+// One accumulated wait event: Sid, Event, Total_Waits, Total_Timeouts, Time_Waited,
+// Average_Wait, Max_Wait.
+using TWaitsFieldType = std::array<std::string, 7>;
+// One lock row: username, addr, addr, sid, type, Id1, Id2, Lmode, Request, Ctime, Block.
+using TLocksFieldType = std::array<std::string, 11>;
+// One blocking group: the blocker's lock first, then its waiters.
+using TLocksArrayType = std::vector<TLocksFieldType>;
+// One statistic of a session: name, value, class, statistic#.
+using TStatisticsFieldType = std::array<std::string, 4>;
+// One v$statname entry: statistic#, name, class; the fourth text stays empty.
+using TStatisticsType = std::array<std::string, 4>;
+// One system parameter: num, name, type, value, isdefault, isses_modifiable, issys_modifiable,
+// ismodified, isadjusted, description.
+using TSystemParameterArray = std::array<std::string, 10>;
+
+// Positions in TBasicFieldArray.
+enum TBasicField : int {
+    bfSid,
+    bfSerial,
+    bfUsername,
+    bfStatus,
+    bfServer,
+    bfMachine,
+    bfProcess,
+    bfOsUser,
+    bfProgram,
+    bfLogonTime,
+    bfSchemaName,
+    bfClientInfo,
+    bfModule,
+    bfAction,
+    bfAudsid,
+    bfCommand,
+    bfSqlAddress,
+    bfSqlHashValue,
+    bfLockwait,
+    bfType,
+    bfRowWaitObj,
+    bfSortField,
+    bfCount
+};
+
+// Positions in TLocksFieldType.
+enum TLocksField : int {
+    lfUsername,
+    lfAddr,
+    lfAddr2,
+    lfSid,
+    lfType,
+    lfId1,
+    lfId2,
+    lfLmode,
+    lfRequest,
+    lfCtime,
+    lfBlock,
+    lfCount
+};
+
+// Positions of the current wait's texts in TRWaits::currentWait that are filled.
+enum TCurrentWaitField : int {
+    cwSid = 0,
+    cwSeq = 1,
+    cwEvent = 2,
+    cwP1 = 3,
+    cwP2 = 6,
+    cwP3 = 9,
+    cwWaitTime = 12,
+    cwSecondsInWait = 13,
+    cwState = 14,
+    cwCount = 15
+};
+
+struct TRBasic {
+    TBasicFieldArray fields;
+};
+
+struct TRDetails {
+    std::vector<std::string> names;  // column names, in result order
+    std::vector<std::string> values; // the first row's values, parallel to names
+    TDateTime fetchTime = 0;
+};
+
+struct TRLocks {
+    std::vector<TLocksFieldType> rows;
+    std::vector<TLocksArrayType> groups;
+    TDateTime fetchTime = 0;
+};
+
+struct TRSql {
+    std::vector<std::vector<std::string>> cursors; // per open cursor, its text pieces in order
+    std::vector<std::string> current;              // the current statement's pieces
+    TDateTime fetchTime = 0;
+};
+
+struct TRStatistics {
+    std::vector<TStatisticsFieldType> rows;
+    TDateTime fetchTime = 0;
+};
+
+struct TRWaits {
+    std::vector<TWaitsFieldType> events;
+    std::array<std::string, cwCount> currentWait; // sid "0": in no recorded wait
+    TDateTime fetchTime = 0;
+};
+
+struct TRSession {
+    std::string key; // the session's SID
+    TRBasic basic;
+    TRDetails details;
+    TRLocks locks;
+    TRSql sql;
+    TRStatistics statistics;
+    TRWaits waits;
+};
+
+// An object found by file and block.
+struct TRObjFB {
+    std::int32_t fileId = 0;
+    std::int32_t blockId = 0;
+    std::string segmentName;
+    std::string segmentType;
+    std::string tablespaceName;
+    std::string owner;
+};
+
+// The session-list field table: the names serve as select list, result field names and column
+// captions; Shown marks the columns of the session list; widths in pixels.
+struct TSessionListField {
+    std::string_view name;
+    bool shown;
+    int width;
+};
+
+inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
+    {"Sid", true, 40},           {"Serial#", true, 0},        {"Username", true, 65},
+    {"Status", true, 60},        {"Server", false, 65},       {"Machine", true, 70},
+    {"process", false, 50},      {"OsUser", true, 100},       {"program", true, 100},
+    {"Logon_time", true, 90},    {"SchemaName", true, 65},    {"Client_Info", false, 100},
+    {"Module", false, 50},       {"Action", false, 50},       {"audsid", false, 10},
+    {"command", true, 90},       {"sql_address", false, 10},  {"sql_hash_value", false, 10},
+    {"lockwait", false, 10},     {"type", false, 10},         {"row_wait_obj#", false, 10},
+    {"sortfield", false, 10},
+}};
+
+// The statistic classes: the bits of v$statname's class column, in this order.
+struct TStatisticClass {
+    std::string_view name;
+    int code;
+};
+
+inline constexpr std::array<TStatisticClass, 8> kStatisticClasses = {{
+    {"User", 1},
+    {"Redo", 2},
+    {"Enqueue", 4},
+    {"Cache", 8},
+    {"Os", 16},
+    {"Parrlel Server", 32},
+    {"SQL", 64},
+    {"Debug", 128},
+}};
+
+// A list of name, "=", value lines, looked up by name (first match, letter case ignored).
+class TNameValueList {
+public:
+    void Clear() { lines_.clear(); }
+    void Add(const std::string& name, const std::string& value) {
+        lines_.push_back(name + "=" + value);
+    }
+    int Count() const { return static_cast<int>(lines_.size()); }
+    const std::string& Line(int i) const { return lines_.at(static_cast<std::size_t>(i)); }
+    std::string Name(int i) const;
+    // The value of the first line whose name matches; empty when there is none.
+    std::string Value(std::string_view name) const;
+    // Index of the first line whose name matches, or -1.
+    int IndexOfName(std::string_view name) const;
+
+private:
+    std::vector<std::string> lines_;
+};
+
+} // namespace monitor

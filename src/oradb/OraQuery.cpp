@@ -1,0 +1,292 @@
+#include "OraQuery.h"
+
+#include "OraError.h"
+#include "OraNumber.h"
+#include "util/DateTimeText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace oradb {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string hexText(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+[[noreturn]] void conversionError(const std::string& text, const char* kind) {
+    throw EOraError("'" + text + "' is not a valid " + kind + " value");
+}
+
+} // namespace
+
+// ---- TField ----
+
+TField::TField(const TOraQuery* query, int index, TColumnInfo info)
+    : query_(query), index_(index), info_(std::move(info)) {}
+
+const TCell& TField::cell() const {
+    static const TCell null;
+    const auto& rows = query_->result_.rows;
+    if (!query_->active_ || query_->row_ >= rows.size())
+        return null;
+    return rows[query_->row_][static_cast<std::size_t>(index_)];
+}
+
+bool TField::IsNull() const { return cell().kind == TCell::Kind::Null; }
+
+std::string TField::AsString() const {
+    const TCell& c = cell();
+    switch (c.kind) {
+    case TCell::Kind::Null:
+        return {};
+    case TCell::Kind::Text:
+        return c.s;
+    case TCell::Kind::Integer:
+        return std::to_string(c.i);
+    case TCell::Kind::Float:
+        return oracleNumberText(c.d);
+    case TCell::Kind::Date:
+        return util::formatDateTime(c.d);
+    case TCell::Kind::Bytes:
+        return hexText(c.s);
+    }
+    return {};
+}
+
+std::int64_t TField::AsInteger() const {
+    const TCell& c = cell();
+    switch (c.kind) {
+    case TCell::Kind::Null:
+        return 0;
+    case TCell::Kind::Integer:
+        return c.i;
+    case TCell::Kind::Float:
+    case TCell::Kind::Date:
+        return static_cast<std::int64_t>(std::llround(c.d));
+    case TCell::Kind::Text:
+        if (auto v = parseInteger(c.s))
+            return *v;
+        if (auto f = parseFloat(c.s); f && std::fabs(*f) < 9.2e18)
+            return static_cast<std::int64_t>(std::llround(*f));
+        conversionError(c.s, "integer");
+    case TCell::Kind::Bytes:
+        conversionError(hexText(c.s), "integer");
+    }
+    return 0;
+}
+
+double TField::AsFloat() const {
+    const TCell& c = cell();
+    switch (c.kind) {
+    case TCell::Kind::Null:
+        return 0;
+    case TCell::Kind::Integer:
+        return static_cast<double>(c.i);
+    case TCell::Kind::Float:
+    case TCell::Kind::Date:
+        return c.d;
+    case TCell::Kind::Text:
+        if (auto f = parseFloat(c.s))
+            return *f;
+        conversionError(c.s, "floating point");
+    case TCell::Kind::Bytes:
+        conversionError(hexText(c.s), "floating point");
+    }
+    return 0;
+}
+
+TDateTime TField::AsDateTime() const {
+    const TCell& c = cell();
+    switch (c.kind) {
+    case TCell::Kind::Null:
+        return 0;
+    case TCell::Kind::Date:
+    case TCell::Kind::Float:
+        return c.d;
+    case TCell::Kind::Integer:
+        return static_cast<double>(c.i);
+    case TCell::Kind::Text:
+        if (auto d = util::fromIsoText(c.s))
+            return *d;
+        if (auto d = util::parseDateTime(c.s))
+            return *d;
+        conversionError(c.s, "date and time");
+    case TCell::Kind::Bytes:
+        conversionError(hexText(c.s), "date and time");
+    }
+    return 0;
+}
+
+std::string TField::AsBytes() const {
+    const TCell& c = cell();
+    if (c.kind == TCell::Kind::Bytes || c.kind == TCell::Kind::Text)
+        return c.s;
+    return AsString();
+}
+
+// ---- TOraQuery ----
+
+std::shared_ptr<IDriverSession> TOraQuery::driverSession() {
+    if (!session_)
+        throw EOraError("Session is not defined");
+    return session_->driver();
+}
+
+TBindList TOraQuery::binds() const {
+    TBindList list;
+    for (const TParam& p : params_)
+        list.push_back({p.Name(), p.Value()});
+    return list;
+}
+
+void TOraQuery::Open() {
+    Close();
+    cancel_ = false;
+    auto driver = driverSession();
+    {
+        std::lock_guard lock(runningMutex_);
+        running_ = driver;
+    }
+    TResultSet result;
+    try {
+        result = driver->query(SQL.Text(), binds(), cancel_);
+    } catch (...) {
+        std::lock_guard lock(runningMutex_);
+        running_.reset();
+        throw;
+    }
+    {
+        std::lock_guard lock(runningMutex_);
+        running_.reset();
+    }
+    result_ = std::move(result);
+    fields_.clear();
+    fields_.reserve(result_.columns.size());
+    for (std::size_t i = 0; i < result_.columns.size(); ++i)
+        fields_.emplace_back(this, static_cast<int>(i), result_.columns[i]);
+    row_ = 0;
+    active_ = true;
+    // A fetch that failed before its first row fails the open itself.
+    if (result_.rows.empty() && result_.fetchErrorCode != 0) {
+        const int code = result_.fetchErrorCode;
+        const std::string text = result_.fetchErrorText;
+        Close();
+        throw EOraError(code, text);
+    }
+}
+
+void TOraQuery::Close() {
+    active_ = false;
+    result_ = TResultSet{};
+    fields_.clear();
+    row_ = 0;
+}
+
+bool TOraQuery::Eof() const { return !active_ || row_ >= result_.rows.size(); }
+
+void TOraQuery::Next() {
+    if (!active_ || row_ >= result_.rows.size())
+        return;
+    ++row_;
+    if (row_ >= result_.rows.size() && result_.fetchErrorCode != 0) {
+        const int code = result_.fetchErrorCode;
+        result_.fetchErrorCode = 0;
+        throw EOraError(code, result_.fetchErrorText);
+    }
+}
+
+int TOraQuery::RecordCount() const {
+    return active_ ? static_cast<int>(result_.rows.size()) : 0;
+}
+
+TField* TOraQuery::FindField(std::string_view name) {
+    for (TField& f : fields_)
+        if (sameName(f.FieldName(), name))
+            return &f;
+    return nullptr;
+}
+
+TField& TOraQuery::FieldByName(std::string_view name) {
+    if (TField* f = FindField(name))
+        return *f;
+    throw EOraError("Field '" + std::string(name) + "' not found");
+}
+
+TField& TOraQuery::Fields(int index) {
+    if (index < 0 || index >= FieldCount())
+        throw EOraError("Field index " + std::to_string(index) + " out of range");
+    return fields_[static_cast<std::size_t>(index)];
+}
+
+std::vector<std::string> TOraQuery::FieldNames() const {
+    std::vector<std::string> names;
+    names.reserve(fields_.size());
+    for (const TField& f : fields_)
+        names.push_back(f.FieldName());
+    return names;
+}
+
+std::int64_t TOraQuery::ExecSQL() {
+    Close();
+    cancel_ = false;
+    auto driver = driverSession();
+    {
+        std::lock_guard lock(runningMutex_);
+        running_ = driver;
+    }
+    struct Reset {
+        TOraQuery* q;
+        ~Reset() {
+            std::lock_guard lock(q->runningMutex_);
+            q->running_.reset();
+        }
+    } reset{this};
+    return driver->execute(SQL.Text(), binds(), cancel_);
+}
+
+TParam& TOraQuery::ParamByName(std::string_view name) {
+    if (!name.empty() && name.front() == ':')
+        name.remove_prefix(1);
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (TParam& p : params_)
+        if (p.Name() == key)
+            return p;
+    params_.emplace_back(key);
+    return params_.back();
+}
+
+void TOraQuery::Cancel() {
+    cancel_ = true;
+    std::shared_ptr<IDriverSession> running;
+    {
+        std::lock_guard lock(runningMutex_);
+        running = running_;
+    }
+    if (running)
+        running->breakCall();
+}
+
+std::int64_t TOraSQL::Execute() {
+    query_.SQL = SQL;
+    return query_.ExecSQL();
+}
+
+} // namespace oradb

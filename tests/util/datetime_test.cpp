@@ -1,0 +1,60 @@
+#include "util/DateTimeText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DateTimeText : public ::testing::Test {
+protected:
+    void SetUp() override { util::setDateTimeLocale(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void TearDown() override { util::setDateTimeLocale(QLocale::system()); }
+};
+
+TEST_F(DateTimeText, DayNumbersCountFromFirstJanuaryOfYearOne) {
+    EXPECT_EQ(util::dayNumber(1, 1, 1), 1);
+    EXPECT_EQ(util::dayNumber(1899, 12, 30), 693594);
+    EXPECT_EQ(util::dayNumber(2004, 6, 15), 731747);
+    EXPECT_DOUBLE_EQ(util::fromDayNumber(693594), 0.0);
+    EXPECT_DOUBLE_EQ(util::fromDayNumber(731747), util::encodeDateTime({2004, 6, 15}));
+}
+
+TEST_F(DateTimeText, EncodesAndDecodesAcrossCenturiesAndLeapDays) {
+    for (const util::DateTimeParts p : {util::DateTimeParts{1899, 12, 30, 0, 0, 0, 0},
+                                        util::DateTimeParts{1900, 3, 1, 12, 30, 15, 0},
+                                        util::DateTimeParts{2000, 2, 29, 23, 59, 59, 0},
+                                        util::DateTimeParts{1850, 7, 4, 6, 5, 4, 0},
+                                        util::DateTimeParts{2026, 12, 8, 0, 0, 1, 0}}) {
+        const util::DateTimeParts back = util::decodeDateTime(util::encodeDateTime(p));
+        EXPECT_EQ(std::tie(back.year, back.month, back.day, back.hour, back.minute, back.second),
+                  std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second));
+    }
+    // Ten days earlier is the value minus 10.0.
+    const auto t = util::encodeDateTime({2026, 1, 5, 8, 0, 0, 0});
+    EXPECT_EQ(util::toIsoText(t - 10.0), "2025-12-26 08:00:00");
+    EXPECT_FALSE(util::isValidDate(2026, 2, 29));
+    EXPECT_TRUE(util::isValidDate(2024, 2, 29));
+}
+
+TEST_F(DateTimeText, IsoTextRoundTripsAndRejectsGarbage) {
+    const auto t = util::fromIsoText("2026-12-08 15:04:05");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(util::toIsoText(*t), "2026-12-08 15:04:05");
+    EXPECT_FALSE(util::fromIsoText("2026-13-08 15:04:05"));
+    EXPECT_FALSE(util::fromIsoText("yesterday"));
+    EXPECT_FALSE(util::fromIsoText("2026-12-08 15:04:05x"));
+}
+
+TEST_F(DateTimeText, FormatsWithTheLocalesShortDateAndLongTime) {
+    const auto t = util::encodeDateTime({2026, 12, 8, 15, 4, 5, 0});
+    EXPECT_EQ(util::formatDateTime(t), "12/8/2026 3:04:05 PM");
+    const auto back = util::parseDateTime("12/8/2026 3:04:05 PM");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(util::toIsoText(*back), "2026-12-08 15:04:05");
+    EXPECT_FALSE(util::parseDateTime("not a date"));
+
+    util::setDateTimeLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(util::formatDateTime(t), "08.12.2026 15:04:05");
+    EXPECT_EQ(util::toIsoText(*util::parseDateTime("08.12.2026 15:04:05")), "2026-12-08 15:04:05");
+}
+
+} // namespace
