@@ -151,13 +151,13 @@ struct TSessionListField {
 };
 
 inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
-    {"Sid", true, 40},           {"Serial#", true, 0},        {"Username", true, 65},
-    {"Status", true, 60},        {"Server", false, 65},       {"Machine", true, 70},
-    {"process", false, 50},      {"OsUser", true, 100},       {"program", true, 100},
-    {"Logon_time", true, 90},    {"SchemaName", true, 65},    {"Client_Info", false, 100},
-    {"Module", false, 50},       {"Action", false, 50},       {"audsid", false, 10},
-    {"command", true, 90},       {"sql_address", false, 10},  {"sql_hash_value", false, 10},
-    {"lockwait", false, 10},     {"type", false, 10},         {"row_wait_obj#", false, 10},
+    {"Sid", true, 40},        {"Serial#", true, 0},       {"Username", true, 65},
+    {"Status", true, 60},     {"Server", false, 65},      {"Machine", true, 70},
+    {"process", false, 50},   {"OsUser", true, 100},      {"program", true, 100},
+    {"Logon_time", true, 90}, {"SchemaName", true, 65},   {"Client_Info", false, 100},
+    {"Module", false, 50},    {"Action", false, 50},      {"audsid", false, 10},
+    {"command", true, 90},    {"sql_address", false, 10}, {"sql_hash_value", false, 10},
+    {"lockwait", false, 10},  {"type", false, 10},        {"row_wait_obj#", false, 10},
     {"sortfield", false, 10},
 }};
 

@@ -68,8 +68,8 @@ struct TColumnInfo {
 struct TResultSet {
     std::vector<TColumnInfo> columns;
     std::vector<std::vector<TCell>> rows;
-    int fetchErrorCode = 0;       // non-zero when the fetch failed after the last row delivered
-    std::string fetchErrorText;   // text of that error, without the "ORA-nnnnn: " prefix
+    int fetchErrorCode = 0;     // non-zero when the fetch failed after the last row delivered
+    std::string fetchErrorText; // text of that error, without the "ORA-nnnnn: " prefix
 };
 
 // A bind parameter, named without the colon, in lower case ("fetchtime").

@@ -48,7 +48,9 @@ const TCell& TField::cell() const {
     return rows[query_->row_][static_cast<std::size_t>(index_)];
 }
 
-bool TField::IsNull() const { return cell().kind == TCell::Kind::Null; }
+bool TField::IsNull() const {
+    return cell().kind == TCell::Kind::Null;
+}
 
 std::string TField::AsString() const {
     const TCell& c = cell();
@@ -198,7 +200,9 @@ void TOraQuery::Close() {
     row_ = 0;
 }
 
-bool TOraQuery::Eof() const { return !active_ || row_ >= result_.rows.size(); }
+bool TOraQuery::Eof() const {
+    return !active_ || row_ >= result_.rows.size();
+}
 
 void TOraQuery::Next() {
     if (!active_ || row_ >= result_.rows.size())

@@ -82,13 +82,14 @@ std::int64_t dayNumber(int year, int month, int day) {
            kUnixEpochOffset + kDateTimeEpochDay;
 }
 
-TDateTime fromDayNumber(std::int64_t day) { return static_cast<double>(day - kDateTimeEpochDay); }
+TDateTime fromDayNumber(std::int64_t day) {
+    return static_cast<double>(day - kDateTimeEpochDay);
+}
 
 TDateTime encodeDateTime(const DateTimeParts& p) {
-    const double days =
-        static_cast<double>(daysFromCivil(p.year, static_cast<unsigned>(p.month),
-                                          static_cast<unsigned>(p.day)) -
-                            kUnixEpochOffset);
+    const double days = static_cast<double>(
+        daysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) -
+        kUnixEpochOffset);
     const double ms = ((p.hour * 60.0 + p.minute) * 60.0 + p.second) * 1000.0 + p.millisecond;
     return days + ms / 86400000.0;
 }
@@ -114,10 +115,9 @@ DateTimeParts decodeDateTime(TDateTime t) {
 TDateTime now() {
     const auto nowPoint = std::chrono::system_clock::now();
     const std::time_t secs = std::chrono::system_clock::to_time_t(nowPoint);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        nowPoint.time_since_epoch())
-                        .count() %
-                    1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nowPoint.time_since_epoch()).count() %
+        1000;
     std::tm local{};
     localtime_r(&secs, &local);
     return encodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,

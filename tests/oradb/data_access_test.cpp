@@ -1,8 +1,7 @@
 // The data-access layer on the sandbox driver: sessions, queries, fields, errors, faults and
 // several threads sharing one session.
-#include "sandbox_fixture.h"
-
 #include "oradb/OraError.h"
+#include "sandbox_fixture.h"
 
 #include <thread>
 
@@ -60,8 +59,8 @@ TEST(SandboxLogin, UserWithoutTheCatalogRoleCannotSeeTheDictionary) {
     scott.Password = "tiger";
     scott.Server = serverOf(*instance);
     scott.ConnectDirect();
-    EXPECT_TRUE(rowsOf(scott, "select * from session_roles where role='SELECT_CATALOG_ROLE'")
-                    .empty());
+    EXPECT_TRUE(
+        rowsOf(scott, "select * from session_roles where role='SELECT_CATALOG_ROLE'").empty());
     EXPECT_EQ(errorCodeOf([&] { rowsOf(scott, "select sid from v$session"); }), 942);
     EXPECT_EQ(rowsOf(scott, "select dummy from dual"),
               (std::vector<std::vector<std::string>>{{"X"}}));
@@ -116,9 +115,7 @@ TEST_F(Queries, FieldsByNameIgnoringCaseAndTheirTypes) {
 }
 
 TEST_F(Queries, OracleErrorsForWhatFails) {
-    auto code = [&](const std::string& sql) {
-        return errorCodeOf([&] { rowsOf(session, sql); });
-    };
+    auto code = [&](const std::string& sql) { return errorCodeOf([&] { rowsOf(session, sql); }); };
     EXPECT_EQ(code("select * from v$nothing"), 942);
     EXPECT_EQ(code("select nosuchcolumn from dual"), 904);
     EXPECT_EQ(code("select 1/0 from dual"), 1476);
@@ -287,8 +284,8 @@ TEST_F(Queries, FourThreadsQueryOneSessionWhileAFifthExecutes) {
 }
 
 TEST(SandboxInstance, AFileInstanceKeepsItsDataAcrossOpens) {
-    const std::string path = ::testing::TempDir() + "quenby-sandbox-" +
-                             std::to_string(::getpid()) + ".db";
+    const std::string path =
+        ::testing::TempDir() + "quenby-sandbox-" + std::to_string(::getpid()) + ".db";
     std::remove(path.c_str());
     {
         oradb::TOraSession s;

@@ -1,8 +1,7 @@
 // Every SQL text the program runs, with sample values, on the sandbox instance: each must run and
 // return the columns its reader asks for, with plausible rows.
-#include "sandbox_fixture.h"
-
 #include "oradb/OraError.h"
+#include "sandbox_fixture.h"
 #include "util/DateTimeText.h"
 
 #include <algorithm>
@@ -14,12 +13,11 @@ using testing_support::SandboxTest;
 
 // The session-list select: the 21 field-table names prefixed with "s.", the sort value.
 std::string sessionListSql(const std::string& statistic, bool showBackground, bool showKilled) {
-    static const char* names[] = {"Sid",        "Serial#",       "Username",     "Status",
-                                  "Server",     "Machine",       "process",      "OsUser",
-                                  "program",    "Logon_time",    "SchemaName",   "Client_Info",
-                                  "Module",     "Action",        "audsid",       "command",
-                                  "sql_address", "sql_hash_value", "lockwait",   "type",
-                                  "row_wait_obj#"};
+    static const char* names[] = {
+        "Sid",      "Serial#", "Username",     "Status",     "Server",      "Machine",
+        "process",  "OsUser",  "program",      "Logon_time", "SchemaName",  "Client_Info",
+        "Module",   "Action",  "audsid",       "command",    "sql_address", "sql_hash_value",
+        "lockwait", "type",    "row_wait_obj#"};
     std::string sql = "select ";
     for (std::size_t i = 0; i < std::size(names); ++i)
         sql += std::string(i ? "," : "") + "s." + names[i];
@@ -73,9 +71,10 @@ TEST_F(Statements, SessionListInAllFourFilterCombinations) {
 }
 
 TEST_F(Statements, LoginChecksAndCaches) {
-    EXPECT_EQ(rowsOf(session, "select * from session_roles where role='SELECT_CATALOG_ROLE'").size(),
-              1u);
-    const auto names = rowsOf(session, "select statistic#,name,class from v$statname order by class");
+    EXPECT_EQ(
+        rowsOf(session, "select * from session_roles where role='SELECT_CATALOG_ROLE'").size(), 1u);
+    const auto names =
+        rowsOf(session, "select statistic#,name,class from v$statname order by class");
     ASSERT_GT(names.size(), 150u);
     EXPECT_TRUE(std::any_of(names.begin(), names.end(),
                             [](const auto& r) { return r[1] == "session logical reads"; }));
@@ -97,11 +96,11 @@ TEST_F(Statements, DetailQueriesOfOneSession) {
     EXPECT_EQ(details.FieldByName("saddr").AsBytes().size(), 8u);
     EXPECT_EQ(details.FieldByName("SID").AsString(), sid);
 
-    const auto stats = rowsOf(session,
-                              " select st.sid,st.value,sn.name,sn.class,sn.statistic# statistic "
-                              "from v$sesstat st,v$statname sn where sn.statistic#=st.statistic# "
-                              "and st.sid=" +
-                                  sid + " order by value desc");
+    const auto stats =
+        rowsOf(session, " select st.sid,st.value,sn.name,sn.class,sn.statistic# statistic "
+                        "from v$sesstat st,v$statname sn where sn.statistic#=st.statistic# "
+                        "and st.sid=" +
+                            sid + " order by value desc");
     ASSERT_GT(stats.size(), 150u);
     oradb::TOraQuery statq(&session);
     statq.SQL.Add(" select st.sid,st.value,sn.name,sn.class,sn.statistic# statistic from "
@@ -125,8 +124,8 @@ TEST_F(Statements, DetailQueriesOfOneSession) {
     wait.SQL.Add("select * from v$session_wait where sid=" + sid);
     wait.Open();
     ASSERT_EQ(wait.RecordCount(), 1);
-    for (const char* f : {"sid", "seq#", "event", "p1", "p2", "p3", "wait_time",
-                          "seconds_in_wait", "state"})
+    for (const char* f :
+         {"sid", "seq#", "event", "p1", "p2", "p3", "wait_time", "seconds_in_wait", "state"})
         EXPECT_NE(wait.FindField(f), nullptr) << f;
 
     const auto cursors = rowsOf(
@@ -155,15 +154,15 @@ TEST_F(Statements, DetailQueriesOfOneSession) {
         "(s.sid=" +
             sid + " or l.request!=0 or l.block=1)");
     // The blocking chain of the seed: one blocker holding Exclusive(X), waiters requesting it.
-    EXPECT_TRUE(std::any_of(locks.begin(), locks.end(), [](const auto& r) {
-        return r[9] == "1" && r[6] == "Exclusive(X)";
-    }));
+    EXPECT_TRUE(std::any_of(locks.begin(), locks.end(),
+                            [](const auto& r) { return r[9] == "1" && r[6] == "Exclusive(X)"; }));
     EXPECT_TRUE(std::any_of(locks.begin(), locks.end(),
                             [](const auto& r) { return r[7] == "Exclusive(X)"; }));
 }
 
 TEST_F(Statements, WaitingObjectAndBlockLookups) {
-    const std::string obj = value("select max(row_wait_obj#) from v$session where lockwait is not null");
+    const std::string obj =
+        value("select max(row_wait_obj#) from v$session where lockwait is not null");
     ASSERT_FALSE(obj.empty());
     const auto owner = rowsOf(session, "select owner,object_name from dba_objects where "
                                        "object_type='TABLE' and object_id=" +
@@ -184,7 +183,8 @@ TEST_F(Statements, WaitingObjectAndBlockLookups) {
 
 TEST_F(Statements, MemoryProbe) {
     oradb::TOraQuery q(&session);
-    q.SQL.Add("select (sum(pins-reloads))/sum(pins) libcache,sysdate probetime from v$librarycache");
+    q.SQL.Add(
+        "select (sum(pins-reloads))/sum(pins) libcache,sysdate probetime from v$librarycache");
     q.Open();
     ASSERT_EQ(q.RecordCount(), 1);
     EXPECT_GT(q.FieldByName("libcache").AsFloat(), 0.5);
@@ -192,8 +192,8 @@ TEST_F(Statements, MemoryProbe) {
     EXPECT_EQ(q.FieldByName("probetime").DataType(), oradb::TFieldType::ftDateTime);
     EXPECT_NEAR(q.FieldByName("probetime").AsDateTime(), util::now(), 1.0 / 24);
 
-    const double rowcache = std::stod(
-        value("select (sum(gets-getmisses))/sum(gets) rowcache from v$rowcache"));
+    const double rowcache =
+        std::stod(value("select (sum(gets-getmisses))/sum(gets) rowcache from v$rowcache"));
     EXPECT_GT(rowcache, 0.5);
     EXPECT_EQ(rowsOf(session, "select name,value from v$sysstat where name in('db block "
                               "gets','consistent gets','physical reads')")
@@ -278,10 +278,10 @@ TEST_F(Statements, SqlCaptureEndToEnd) {
         "collogfilename='scott.sql',colsaddr='0',colsid=1,colusername='scott',isschedule=1,"
         "scheduledate=739593,schedulehour=10,scheduleminute=0,rtp=1800,monitors=5 where colid= "
         "36000000");
-    const auto collectors = rowsOf(
-        session, "select colid,colname,coldesc,colsaddr,colsid,colusername,isschedule,"
-                 "scheduledate,schedulehour,scheduleminute,rtp,monitors,collogfilename,"
-                 "collogfiledir from public_qby_sqlcollector order by colid ");
+    const auto collectors =
+        rowsOf(session, "select colid,colname,coldesc,colsaddr,colsid,colusername,isschedule,"
+                        "scheduledate,schedulehour,scheduleminute,rtp,monitors,collogfilename,"
+                        "collogfiledir from public_qby_sqlcollector order by colid ");
     ASSERT_EQ(collectors.size(), 1u);
     EXPECT_EQ(collectors[0][1], "scott2");
 
@@ -334,10 +334,11 @@ TEST_F(Statements, SqlCaptureEndToEnd) {
     EXPECT_EQ(fetch.FieldByName("piece").AsString(), "0");
     run("commit");
 
-    for (const char* drop : {"drop public synonym public_qby_capturesql",
-                             "drop public synonym public_qby_sqlcollector",
-                             "alter table system.qby_capturesql drop constraint op_uniq123",
-                             "drop table system.qby_capturesql", "drop table system.qby_sqlcollector"})
+    for (const char* drop :
+         {"drop public synonym public_qby_capturesql",
+          "drop public synonym public_qby_sqlcollector",
+          "alter table system.qby_capturesql drop constraint op_uniq123",
+          "drop table system.qby_capturesql", "drop table system.qby_sqlcollector"})
         run(drop);
     try {
         run("drop public synonym public_qby_capturesql");

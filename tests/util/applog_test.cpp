@@ -76,7 +76,8 @@ TEST_F(AppLog, ConcurrentAppendsLoseAndTearNoLine) {
         const auto pos = line.find(": thread ");
         ASSERT_NE(pos, std::string::npos) << line;
         ASSERT_EQ(std::sscanf(line.c_str() + pos, ": thread %d line %d", &t, &i), 2);
-        ASSERT_EQ(line.substr(line.size() - 101, 100), std::string(100, static_cast<char>('a' + t)));
+        ASSERT_EQ(line.substr(line.size() - 101, 100),
+                  std::string(100, static_cast<char>('a' + t)));
         ++seen[static_cast<std::size_t>(t * kLines + i)];
         ++count;
     }

@@ -6,7 +6,9 @@ namespace {
 
 class DateTimeText : public ::testing::Test {
 protected:
-    void SetUp() override { util::setDateTimeLocale(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void SetUp() override {
+        util::setDateTimeLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
     void TearDown() override { util::setDateTimeLocale(QLocale::system()); }
 };
 

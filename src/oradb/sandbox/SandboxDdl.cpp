@@ -38,9 +38,13 @@ std::string quoted(const std::string& s) {
     return out + "'";
 }
 
-std::string ident(const std::string& s) { return "\"" + s + "\""; }
+std::string ident(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
-[[noreturn]] void insufficientPrivileges() { throw EOraError(1031, "insufficient privileges"); }
+[[noreturn]] void insufficientPrivileges() {
+    throw EOraError(1031, "insufficient privileges");
+}
 
 bool isInteger(const std::string& v) {
     std::size_t i = 0;
@@ -70,11 +74,12 @@ int lockModeNumber(const std::string& mode) {
 
 bool compatible(int held, int requested) {
     static const bool table[7][7] = {
-        {}, {},
-        {false, false, true, true, true, true, false},   // row share
-        {false, false, true, true, false, false, false}, // row exclusive
-        {false, false, true, false, true, false, false}, // share
-        {false, false, true, false, false, false, false}, // share row exclusive
+        {},
+        {},
+        {false, false, true, true, true, true, false},     // row share
+        {false, false, true, true, false, false, false},   // row exclusive
+        {false, false, true, false, true, false, false},   // share
+        {false, false, true, false, false, false, false},  // share row exclusive
         {false, false, false, false, false, false, false}, // exclusive
     };
     return table[held][requested];
@@ -115,8 +120,8 @@ void Instance::createTable(SessionState& s, const Translation& t) {
              quoted(c.name) + "," + quoted(t.object) + "," + quoted(cols) + ")");
     }
     // Oracle refuses a text longer than its column; SQLite would store it.
-    for (const auto& col : sqliteRowsLocked("select name, type from pragma_table_info(" +
-                                            quoted(t.object) + ")")) {
+    for (const auto& col :
+         sqliteRowsLocked("select name, type from pragma_table_info(" + quoted(t.object) + ")")) {
         const std::string type = upper(col[1]);
         const auto open = type.find('(');
         if (open == std::string::npos ||
@@ -136,8 +141,8 @@ void Instance::createTable(SessionState& s, const Translation& t) {
     }
     const auto next = sqliteRowsLocked("select coalesce(max(object_id),0)+1 from dba_objects");
     exec("insert into dba_objects(owner, object_name, object_id, object_type, status) values(" +
-         quoted(upper(t.schema.empty() ? s.user : t.schema)) + "," + quoted(upper(t.object)) +
-         "," + next[0][0] + ",'TABLE','VALID')");
+         quoted(upper(t.schema.empty() ? s.user : t.schema)) + "," + quoted(upper(t.object)) + "," +
+         next[0][0] + ",'TABLE','VALID')");
 }
 
 void Instance::dropTable(SessionState& s, const Translation& t) {
@@ -258,13 +263,14 @@ bool Instance::lockTable(SessionState& s, const Translation& t) {
         "select coalesce(max(object_id),0) from dba_objects where object_type='TABLE' and "
         "object_name=" +
         quoted(upper(t.object)));
-    const auto existing = sqliteRowsLocked("select mode from sbx_table_locks where object=" +
-                                           quoted(t.object) + " and sid=" + sid + " and pid=" + pid);
+    const auto existing =
+        sqliteRowsLocked("select mode from sbx_table_locks where object=" + quoted(t.object) +
+                         " and sid=" + sid + " and pid=" + pid);
     if (!existing.empty()) {
         if (std::atoi(existing[0][0].c_str()) >= mode)
             return true;
-        exec("update sbx_table_locks set mode=" + std::to_string(mode) + " where object=" +
-             quoted(t.object) + " and sid=" + sid + " and pid=" + pid);
+        exec("update sbx_table_locks set mode=" + std::to_string(mode) +
+             " where object=" + quoted(t.object) + " and sid=" + sid + " and pid=" + pid);
         exec("update \"v$lock\" set lmode=" + std::to_string(mode) + " where sid=" + sid +
              " and type='TM' and id1=" + id[0][0] + " and addr like 'FFFF%'");
         return true;

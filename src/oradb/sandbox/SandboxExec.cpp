@@ -48,7 +48,8 @@ bool isIsoDate(const char* t, int n) {
     if (n != 19)
         return false;
     for (int i = 0; i < 19; ++i) {
-        if (pattern[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i])) : t[i] != pattern[i])
+        if (pattern[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i]))
+                              : t[i] != pattern[i])
             return false;
     }
     return true;
@@ -118,7 +119,9 @@ struct Statement {
 };
 
 // Oracle's heading of a column: upper case.
-std::string heading(const char* name) { return upper(name ? name : ""); }
+std::string heading(const char* name) {
+    return upper(name ? name : "");
+}
 
 } // namespace
 
@@ -134,9 +137,8 @@ void Instance::raiseSqlite(int rc) {
     if (msg.rfind("no such table: ", 0) == 0)
         throw EOraError(942, "table or view does not exist");
     if (msg.rfind("no such column: ", 0) == 0 || msg.rfind("no such function: ", 0) == 0) {
-        std::string name = upper(after(msg.rfind("no such column: ", 0) == 0
-                                           ? "no such column: "
-                                           : "no such function: "));
+        std::string name = upper(after(
+            msg.rfind("no such column: ", 0) == 0 ? "no such column: " : "no such function: "));
         std::string quotedName;
         std::size_t start = 0;
         for (;;) {
@@ -165,7 +167,7 @@ void Instance::raiseSqlite(int rc) {
             if (!columns.empty())
                 columns += ",";
             columns += lower(list.substr(dot + 1, comma == std::string::npos ? std::string::npos
-                                                                              : comma - dot - 1));
+                                                                             : comma - dot - 1));
             p = comma == std::string::npos ? list.size() : comma + 2;
         }
         std::string name = "SYS_C00" + std::to_string(1000 + columns.size());
@@ -290,8 +292,7 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
 }
 
 std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
-                                  const oradb::TBindList& binds,
-                                  const std::atomic<bool>& cancel) {
+                                  const oradb::TBindList& binds, const std::atomic<bool>& cancel) {
     std::optional<Fault> fault;
     {
         std::lock_guard lock(mutex_);
@@ -357,8 +358,8 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
                 break;
             case SQLITE_BLOB: {
                 const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt.st, i));
-                cell = TCell::bytes(std::string(p ? p : "", static_cast<std::size_t>(
-                                                               sqlite3_column_bytes(stmt.st, i))));
+                cell = TCell::bytes(std::string(
+                    p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt.st, i))));
                 if (!typed[static_cast<std::size_t>(i)])
                     col.type = TFieldType::ftVarBytes;
                 break;

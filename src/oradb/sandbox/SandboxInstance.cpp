@@ -95,8 +95,8 @@ private:
 
 // ---- opening ----
 
-std::shared_ptr<Instance> Instance::open(const std::string& server, const InstanceOptions& options) {
-    std::string rest;
+std::shared_ptr<Instance> Instance::open(const std::string& server,
+                                         const InstanceOptions& options) {
     const std::string lower = [&] {
         std::string s = server;
         for (char& c : s)
@@ -105,21 +105,17 @@ std::shared_ptr<Instance> Instance::open(const std::string& server, const Instan
     }();
     if (lower.rfind("sandbox", 0) != 0)
         unresolvable();
-    rest = server.substr(7);
+    const std::string rest = server.substr(7);
 
     std::string key;
-    std::string uri;
     bool memory = false;
     if (rest.empty()) {
         key = defaultDatabasePath();
-        uri = key;
     } else if (rest[0] != ':') {
         unresolvable();
     } else if (rest.rfind("::memory:", 0) == 0) {
         memory = true;
         key = "memory:" + rest.substr(9);
-        uri = "file:quenby-" + std::to_string(::getpid()) + "-" + rest.substr(9) +
-              "?mode=memory&cache=private";
     } else {
         const std::filesystem::path path(rest.substr(1));
         if (path.empty())
@@ -129,7 +125,6 @@ std::shared_ptr<Instance> Instance::open(const std::string& server, const Instan
         if (ec || !std::filesystem::is_directory(parent, ec))
             unresolvable();
         key = std::filesystem::absolute(path).string();
-        uri = key;
     }
 
     std::lock_guard lock(registryMutex);
@@ -137,9 +132,10 @@ std::shared_ptr<Instance> Instance::open(const std::string& server, const Instan
         return existing;
 
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX |
-                      (memory ? SQLITE_OPEN_URI | SQLITE_OPEN_MEMORY : 0);
-    if (sqlite3_open_v2(memory ? ":memory:" : uri.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    // Each in-memory instance is a private database of its own; a file may be shared with other
+    // processes.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(memory ? ":memory:" : key.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         unresolvable();
     }
@@ -165,8 +161,9 @@ Instance::Instance(std::string key, sqlite3* db, const InstanceOptions& options)
     bool fresh = true;
     try {
         fresh = sqliteRowsLocked("select count(*) from sqlite_master")[0][0] == "0";
-        if (!fresh && sqliteRowsLocked("select count(*) from sqlite_master where name='sbx_meta'")[0][0] ==
-                          "0") {
+        if (!fresh &&
+            sqliteRowsLocked("select count(*) from sqlite_master where name='sbx_meta'")[0][0] ==
+                "0") {
             sqlite3_close(db_);
             unresolvable();
         }
@@ -288,7 +285,7 @@ void Instance::checkAlive(SessionState& s) {
         throw EOraError(3113, "end-of-file on communication channel");
     }
     const auto rows = sqliteRowsLocked("select status, \"serial#\" from \"v$session\" where sid=" +
-                                 std::to_string(s.sid));
+                                       std::to_string(s.sid));
     if (rows.empty() || rows[0][0] == "KILLED" || rows[0][1] != std::to_string(s.serial)) {
         s.dead = true;
         releaseLocks(s);
@@ -315,7 +312,8 @@ void Instance::tickLocked() {
     exec("begin immediate");
     try {
         const auto rows = sqliteRowsLocked("select value from sbx_meta where key='tick'");
-        const std::uint64_t tick = rows.empty() ? 0 : std::strtoull(rows[0][0].c_str(), nullptr, 10);
+        const std::uint64_t tick =
+            rows.empty() ? 0 : std::strtoull(rows[0][0].c_str(), nullptr, 10);
         simulateTick(db_, options_.seed, tick + 1);
         exec("insert or replace into sbx_meta(key,value) values('tick','" +
              std::to_string(tick + 1) + "')");
@@ -360,7 +358,8 @@ void Instance::tickLoop() {
             const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::system_clock::now().time_since_epoch())
                                    .count();
-            const auto last = sqliteRowsLocked("select value from sbx_meta where key='last_tick_ms'");
+            const auto last =
+                sqliteRowsLocked("select value from sbx_meta where key='last_tick_ms'");
             if (last.empty() || nowMs - std::atoll(last[0][0].c_str()) >= 900) {
                 tickLocked();
                 exec("insert or replace into sbx_meta(key,value) values('last_tick_ms','" +
@@ -400,7 +399,9 @@ std::optional<Fault> Instance::matchFault(const std::string& sql) {
 
 // ---- helpers ----
 
-std::string Instance::sysdateText() { return util::toIsoText(util::now()); }
+std::string Instance::sysdateText() {
+    return util::toIsoText(util::now());
+}
 
 void Instance::exec(const std::string& sqliteSql) {
     char* err = nullptr;

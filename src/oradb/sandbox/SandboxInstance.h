@@ -32,11 +32,11 @@ struct InstanceOptions {
 // an empty fragment matches every statement).
 struct Fault {
     std::string fragment;
-    int failAfterRows = -1;   // >= 0: the fetch fails after that many rows (0: the open fails)
-    int code = 600;           // Oracle error of the failure
+    int failAfterRows = -1; // >= 0: the fetch fails after that many rows (0: the open fails)
+    int code = 600;         // Oracle error of the failure
     std::string text = "internal error code, arguments: [sandbox fault]";
-    int delayMs = 0;          // > 0: the statement first takes that long (cancellable)
-    int times = -1;           // how many statements it hits; -1: until cleared
+    int delayMs = 0; // > 0: the statement first takes that long (cancellable)
+    int times = -1;  // how many statements it hits; -1: until cleared
 };
 
 class SandboxSession;
@@ -95,8 +95,8 @@ private:
     // Called by SandboxSession with the instance mutex not held.
     oradb::TResultSet runQuery(SessionState& s, const std::string& sql,
                                const oradb::TBindList& binds, const std::atomic<bool>& cancel);
-    std::int64_t runExecute(SessionState& s, const std::string& sql,
-                            const oradb::TBindList& binds, const std::atomic<bool>& cancel);
+    std::int64_t runExecute(SessionState& s, const std::string& sql, const oradb::TBindList& binds,
+                            const std::atomic<bool>& cancel);
     void disconnect(SessionState& s);
 
     // All below: the mutex is held.
