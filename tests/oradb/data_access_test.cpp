@@ -193,7 +193,9 @@ TEST_F(Queries, AKilledSessionLearnsItOnItsNextCall) {
     other.Password = "dbsnmp";
     other.Server = session.Server;
     other.ConnectDirect();
-    const auto me = rowsOf(other, "select sid,serial# from v$session where username='DBSNMP'");
+    // The seed has DBSNMP sessions of its own; this one is the test program's.
+    const auto me = rowsOf(other, "select sid,serial# from v$session where username='DBSNMP' "
+                                  "and program like 'quenby_oradb_tests%'");
     ASSERT_EQ(me.size(), 1u);
     oradb::TOraQuery kill(&session);
     kill.SQL.Add("alter system kill session '" + me[0][0] + "," + me[0][1] + "'");

@@ -1,83 +1,106 @@
 // quenby-sql as a user runs it: output, CSV, errors and exit status.
 #include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-struct Run {
+struct CliRun {
     int status = -1;
     std::string out;
 };
 
-// Runs quenby-sql with the given arguments (already shell-quoted), standard error merged into
-// the output after a marker line.
-Run quenbySql(const std::string& args, const std::string& input = "") {
-    const std::string errFile = ::testing::TempDir() + "quenby-sql-err.txt";
-    std::string cmd = std::string(QUENBY_SQL_PATH) + " " + args + " 2>" + errFile;
-    if (!input.empty())
-        cmd = "printf '" + input + "' | " + cmd;
-    Run run;
-    FILE* p = popen(cmd.c_str(), "r");
+std::string readAll(int fd) {
+    std::string text;
     std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        run.out.append(buf.data(), n);
-    const int status = pclose(p);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* e = fopen(errFile.c_str(), "r")) {
-        run.out += "--stderr--\n";
-        while ((n = fread(buf.data(), 1, buf.size(), e)) > 0)
-            run.out.append(buf.data(), n);
-        fclose(e);
+    ssize_t n;
+    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
+        text.append(buf.data(), static_cast<std::size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+// Runs quenby-sql with these arguments and standard input; the output is standard output, a
+// marker line, then standard error.
+CliRun quenbySql(const std::vector<std::string>& args, const std::string& input = "") {
+    int in[2], out[2], err[2];
+    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0)
+        throw std::runtime_error("pipe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(in[0], 0);
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            ::close(fd);
+        std::vector<char*> argv{const_cast<char*>(QUENBY_SQL_PATH)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(QUENBY_SQL_PATH, argv.data());
+        ::_exit(127);
     }
+    ::close(in[0]);
+    ::close(out[1]);
+    ::close(err[1]);
+    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0)
+        throw std::runtime_error("write");
+    ::close(in[1]);
+    CliRun run;
+    run.out = readAll(out[0]);
+    run.out += "--stderr--\n" + readAll(err[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 
 const std::string kLogin = "system/lantern@sandbox::memory:";
 
 TEST(QuenbySql, PrintsTheHeaderOfAnEmptyResult) {
-    const Run r = quenbySql(kLogin + " 'select sid,serial#,username from v$session where 1=0'");
+    const CliRun r = quenbySql({kLogin, "select sid,serial#,username from v$session where 1=0"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "SID SERIAL# USERNAME\n--stderr--\n");
 }
 
 TEST(QuenbySql, AlignsColumnsAndReportsStatements) {
-    const Run r = quenbySql(kLogin + " \"select 'ab' a, 12345 b from dual\" \"select dummy from "
-                                     "dual\" 'create table system.x(a number)'");
+    const CliRun r = quenbySql({kLogin, "select 'ab' a, 12345 b from dual",
+                                "select dummy from dual", "create table system.x(a number)"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "A      B\nab 12345\nDUMMY\nX\nStatement processed.\n--stderr--\n");
 }
 
 TEST(QuenbySql, WritesRfc4180Csv) {
-    const Run r =
-        quenbySql("--csv " + kLogin + " \"select 'a,b' x, 'say \"\"hi\"\"' y from dual\"");
+    const CliRun r = quenbySql({"--csv", kLogin, "select 'a,b' x, 'say \"hi\"' y from dual"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "X,Y\r\n\"a,b\",\"say \"\"hi\"\"\"\r\n--stderr--\n");
 }
 
 TEST(QuenbySql, ReadsStatementsFromStandardInput) {
-    const Run r = quenbySql(kLogin, "select dummy from dual\\n\\nselect 1 n from dual\\n");
+    const CliRun r = quenbySql({kLogin}, "select dummy from dual\n\nselect 1 n from dual\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "DUMMY\nX\nN\n1\n--stderr--\n");
 }
 
 TEST(QuenbySql, TheFirstErrorStopsWithStatusOne) {
-    Run r = quenbySql("system/wrong@sandbox::memory: 'select * from dual'");
+    CliRun r = quenbySql({"system/wrong@sandbox::memory:", "select * from dual"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "--stderr--\nORA-01017: invalid username/password; logon denied\n");
-    r = quenbySql(kLogin + " 'select * from dual' 'select * from v$nothing' 'select * from dual'");
+    r = quenbySql({kLogin, "select * from dual", "select * from v$nothing", "select * from dual"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "DUMMY\nX\n--stderr--\nORA-00942: table or view does not exist\n");
 }
 
 TEST(QuenbySql, BadUsagePrintsTheUsage) {
-    for (const char* args : {"", "--csv", "nologin 'select 1 from dual'", "--bogus x"}) {
-        const Run r = quenbySql(args);
-        EXPECT_EQ(r.status, 2) << args;
-        EXPECT_NE(r.out.find("usage: quenby-sql"), std::string::npos) << args;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"--csv"}, {"nologin", "select 1 from dual"}, {"--bogus", "x"}}) {
+        const CliRun r = quenbySql(args);
+        EXPECT_EQ(r.status, 2) << args.size();
+        EXPECT_NE(r.out.find("usage: quenby-sql"), std::string::npos) << args.size();
     }
 }
 

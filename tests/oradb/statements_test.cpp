@@ -61,8 +61,9 @@ TEST_F(Statements, SessionListInAllFourFilterCombinations) {
                 EXPECT_LE(v, previous);
                 previous = v;
                 sawBackground |= q.FieldByName("type").AsString() == "BACKGROUND";
-                if (!killed)
+                if (!killed) {
                     EXPECT_NE(q.FieldByName("Status").AsString(), "KILLED");
+                }
                 EXPECT_TRUE(util::parseDateTime(q.FieldByName("Logon_time").AsString()));
             }
             EXPECT_EQ(sawBackground, background);

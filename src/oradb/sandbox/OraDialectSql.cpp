@@ -285,6 +285,14 @@ private:
         return true;
     }
 
+    // An alias may be a word that SQLite reserves (nothing, do, window...): write it quoted.
+    std::string quoteAlias(std::size_t i) {
+        Token& alias = t_[i];
+        if (alias.kind == Tok::Word && alias.out.empty())
+            alias.out = "\"" + alias.lower + "\"";
+        return nameOf(alias);
+    }
+
     // One select-list item [a, b): keeps its alias or gives it Oracle's heading. Returns the
     // name of the result column in lower case.
     std::string selectItem(std::size_t a, std::size_t b) {
@@ -296,10 +304,10 @@ private:
             if (isWord(before, "as")) {
                 if (b - a == 2)
                     oraFail(936, "missing expression");
-                return nameOf(last);
+                return quoteAlias(b - 1);
             }
             if (endsOperand(before))
-                return nameOf(last);
+                return quoteAlias(b - 1);
         }
         if (isColumnPath(a, b))
             return nameOf(last);
