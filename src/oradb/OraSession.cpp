@@ -1,13 +1,9 @@
 #include "OraSession.h"
 
+#include "OraConnectDialog.h"
 #include "OraError.h"
 
 namespace oradb {
-
-TCustomConnectDialog::~TCustomConnectDialog() {
-    if (session_ && session_->dialog_ == this)
-        session_->dialog_ = nullptr;
-}
 
 std::string TStrings::Text() const {
     std::string text;

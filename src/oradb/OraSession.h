@@ -18,21 +18,7 @@ namespace oradb {
 // found on the workstation.
 enum TOracleHome { ohDefault, ohHome0, ohHome1, ohHome2, ohHome3, ohHome4, ohHome5 };
 
-class TOraSession;
-
-// The login dialog a session runs when it connects with ConnectPrompt set. Execute returns true
-// when the session ended up connected.
-class TCustomConnectDialog {
-public:
-    virtual ~TCustomConnectDialog();
-    virtual bool Execute() = 0;
-    TOraSession* Session() const { return session_; }
-    // Attaches the dialog to a session (done by TOraSession::SetConnectDialog).
-    void SetSession(TOraSession* session) { session_ = session; }
-
-private:
-    TOraSession* session_ = nullptr;
-};
+class TCustomConnectDialog;
 
 // Text lines of a statement; callers clear it and add the whole statement as one line.
 class TStrings {

@@ -1,0 +1,373 @@
+#include "u_pvclass.h"
+
+#include "oradb/OraConnectDialog.h"
+#include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
+#include "oradb/OraSession.h"
+#include "u_pvclass_basic.h"
+#include "util/AppLog.h"
+#include "util/DateTimeText.h"
+#include "util/HandOver.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace monitor {
+
+const char* KindName(TWorkerKind kind) {
+    static const char* names[wkCount] = {"ftbasic",      "ftdetails", "ftlocks", "ftsql",
+                                         "ftstatistics", "ftwaits",   "ftmemory"};
+    return names[kind];
+}
+
+namespace {
+
+// The code(s) each detail kind notifies when its record is ready, in order.
+std::vector<int> readyCodes(TWorkerKind kind) {
+    switch (kind) {
+    case wkDetails:
+        return {ncDetailsStored};
+    case wkLocks:
+        return {ncLocksStored};
+    case wkSql:
+        return {ncCursorsStored, ncCurrentSqlStored};
+    case wkStatistics:
+        return {ncStatisticsStored};
+    case wkWaits:
+        return {ncEventsStored, ncCurrentWaitStored};
+    default:
+        return {};
+    }
+}
+
+TDateTime fetchTimeOf(const TRSession& s, TWorkerKind kind) {
+    switch (kind) {
+    case wkDetails:
+        return s.details.fetchTime;
+    case wkLocks:
+        return s.locks.fetchTime;
+    case wkSql:
+        return s.sql.fetchTime;
+    case wkStatistics:
+        return s.statistics.fetchTime;
+    case wkWaits:
+        return s.waits.fetchTime;
+    default:
+        return 0;
+    }
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+TPvConnection::TPvConnection(TMonitorHost* host, QObject* parent) : QObject(parent), host_(host) {
+    util::HandOver::install();
+    timer1_.setInterval(refreshInterval_);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Refresh(); });
+    SetAutoProbe(false);
+    SetProbeInterval(30);
+}
+
+TPvConnection::~TPvConnection() {
+    StopWorkers();
+    for (auto& t : threads_)
+        t.reset();
+}
+
+// ---- observers ----
+
+void TPvConnection::Attach(const std::shared_ptr<IPvObserver>& observer) {
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void TPvConnection::Notify(int code) {
+    const std::size_t count = observers_.size();
+    for (std::size_t i = 0; i < count; ++i)
+        observers_[i]->Update(*this, code);
+}
+
+// ---- login and logout ----
+
+bool TPvConnection::Login() {
+    try {
+        session_ = std::make_unique<oradb::TOraSession>();
+        session_->Password = "lantern";
+        session_->Username = "system";
+        session_->Home = static_cast<oradb::TOracleHome>(OracleHome);
+        session_->ConnectPrompt = true;
+        if (ConnectDialogFactory) {
+            dialog_ = ConnectDialogFactory();
+            dialog_->SetCaption("Quenby Login");
+            session_->SetConnectDialog(dialog_.get());
+        }
+        session_->Connect();
+        if (dialog_) {
+            session_->SetConnectDialog(nullptr);
+            dialog_.reset();
+        }
+        if (!session_->Connected())
+            return false;
+        generalQuery_ = std::make_unique<oradb::TOraQuery>(session_.get());
+        for (int k = wkList; k < wkCount; ++k)
+            queries_[k] = std::make_unique<oradb::TOraQuery>(session_.get());
+        statement_ = std::make_unique<oradb::TOraSQL>(session_.get());
+        connected_ = true;
+        Q_EMIT connectedChanged(true);
+        return true;
+    } catch (...) {
+        if (session_ && dialog_)
+            session_->SetConnectDialog(nullptr);
+        dialog_.reset();
+        return false;
+    }
+}
+
+bool TPvConnection::PrivilegeCheck() {
+    const std::string user = lower(session_->Username);
+    if (user == "sys" || user == "system")
+        return true;
+    oradb::TOraQuery& q = *generalQuery_;
+    q.SQL.Clear();
+    q.SQL.Add("select * from session_roles where role='SELECT_CATALOG_ROLE'");
+    q.Open();
+    const bool ok = q.RecordCount() == 1;
+    q.Close();
+    return ok;
+}
+
+void TPvConnection::CacheLoad() {
+    StatisticClassList.Clear();
+    for (const auto& c : kStatisticClasses)
+        StatisticClassList.Add(std::string(c.name), std::to_string(c.code));
+
+    StatisticNames.clear();
+    StatisticNumberList.Clear();
+    AuditActionList.Clear();
+    oradb::TOraQuery& q = *generalQuery_;
+    try {
+        q.SQL.Clear();
+        q.SQL.Add("select statistic#,name,class from v$statname order by class");
+        q.Open();
+        oradb::TField& number = q.FieldByName("statistic#");
+        oradb::TField& name = q.FieldByName("name");
+        oradb::TField& cls = q.FieldByName("class");
+        for (; !q.Eof(); q.Next()) {
+            StatisticNames.push_back({number.AsString(), name.AsString(), cls.AsString(), {}});
+            StatisticNumberList.Add(name.AsString(), number.AsString());
+        }
+        q.Close();
+        q.SQL.Clear();
+        q.SQL.Add("select action,name from sys.audit_actions");
+        q.Open();
+        oradb::TField& action = q.FieldByName("action");
+        oradb::TField& actionName = q.FieldByName("name");
+        for (; !q.Eof(); q.Next())
+            AuditActionList.Add(action.AsString(), actionName.AsString());
+        q.Close();
+    } catch (const std::exception&) {
+        q.Close();
+        try {
+            util::appendAppLog("Error: Database Error in init");
+        } catch (...) {
+        }
+    }
+    SortStatisticName = "session logical reads";
+    SortStatisticNumber = StatisticNumberList.Value(SortStatisticName);
+    SortStatisticClass = "1";
+}
+
+void TPvConnection::StopWorkers() {
+    for (auto& t : threads_)
+        if (t)
+            t->Terminate();
+    for (auto& t : threads_)
+        if (t)
+            t->WaitFor();
+}
+
+void TPvConnection::Disconnect() {
+    try {
+        timer1_.stop();
+        SetAutoProbe(false);
+        SetProbeInterval(30);
+        if (host_) {
+            host_->SetCloseButtonVisible(false);
+            host_->ClearProbeHistory();
+        }
+        SelectedSid = "0";
+        // Workers use the queries freed below: they end first.
+        StopWorkers();
+        for (auto& t : threads_)
+            t.reset();
+        if (session_)
+            session_->Disconnect();
+        generalQuery_.reset();
+        for (auto& q : queries_)
+            q.reset();
+        statement_.reset();
+        session_.reset();
+    } catch (...) {
+        connected_ = false;
+        Q_EMIT connectedChanged(false);
+        throw;
+    }
+    connected_ = false;
+    Q_EMIT connectedChanged(false);
+}
+
+std::string TPvConnection::ServiceName() const {
+    return session_ ? session_->Server : std::string();
+}
+std::string TPvConnection::UserName() const {
+    return session_ ? session_->Username : std::string();
+}
+
+// ---- options ----
+
+void TPvConnection::SetAutoRefresh(bool on) {
+    autoRefresh_ = on;
+    if (on)
+        timer1_.start(refreshInterval_);
+    else
+        timer1_.stop();
+}
+
+void TPvConnection::SetRefreshInterval(int seconds) {
+    refreshInterval_ = std::max(seconds, 3) * 1000;
+    timer1_.setInterval(refreshInterval_);
+}
+
+void TPvConnection::SetAutoProbe(bool on) {
+    autoProbe_ = on;
+    if (on)
+        timerAutoProbe_.start(probeInterval_ * 1000);
+    else
+        timerAutoProbe_.stop();
+}
+
+void TPvConnection::SetProbeInterval(int seconds) {
+    probeInterval_ = seconds < 3 || seconds > 86399 ? 30 : seconds;
+    timerAutoProbe_.setInterval(probeInterval_ * 1000);
+}
+
+// ---- the session list ----
+
+std::string TPvConnection::BuildListSql() {
+    std::string select = "select ";
+    for (int i = 0; i <= bfRowWaitObj; ++i)
+        select += std::string(i ? "," : "") + "s." + std::string(kSessionListFields[i].name);
+    select += ",st.value";
+    select += " from v$session s,v$sesstat st";
+    select += " where s.sid=st.sid and st.statistic#=" + SortStatisticNumber;
+    ListSql = select;
+    std::string condition = " and  1=1";
+    if (!ShowBackgroundSessions)
+        condition += std::string(" and ") + "type <>" + "'" + "BACKGROUND" + "'";
+    if (!ShowKilledSessions)
+        condition += std::string(" and ") + "status <>" + "'" + "KILLED" + "'";
+    condition += " order by st.value desc";
+    return select + condition;
+}
+
+void TPvConnection::Refresh() {
+    if (!connected_ || running_[wkList])
+        return;
+    CancelOtherFetches(KindName(wkList));
+    threads_[wkList].reset();
+    auto thread = std::make_unique<TBasicThread>(*this, *queries_[wkList]);
+    queries_[wkList]->SQL.Clear();
+    queries_[wkList]->SQL.Add(BuildListSql());
+    running_[wkList] = true; // set before the start, so that a second refresh does nothing
+    thread->Start();
+    threads_[wkList] = std::move(thread);
+    // The shown view's request waits for this fetch (its rule waits for a running list fetch).
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    RefreshShownView();
+}
+
+int TPvConnection::LocateSelectedSession() {
+    SelectedIndex = -1;
+    for (std::size_t i = 0; i < Sessions.size(); ++i)
+        if (Sessions[i].key == SelectedSid) {
+            SelectedIndex = static_cast<int>(i);
+            break;
+        }
+    return SelectedIndex;
+}
+
+TRSession* TPvConnection::SelectedSession() {
+    if (SelectedIndex < 0 || SelectedIndex >= static_cast<int>(Sessions.size()))
+        return nullptr;
+    return &Sessions[static_cast<std::size_t>(SelectedIndex)];
+}
+
+// ---- the worker framework ----
+
+void TPvConnection::SetThreadFactory(TWorkerKind kind, TThreadFactory factory) {
+    factories_[kind] = std::move(factory);
+}
+
+void TPvConnection::SetViewShown(TWorkerKind kind, bool shown) {
+    shown_[kind] = shown;
+    if (!shown)
+        return;
+    for (int k = wkDetails; k <= wkWaits; ++k)
+        if (k != kind)
+            shown_[k] = false;
+    if (SelectedIndex != -1)
+        Request(kind);
+}
+
+void TPvConnection::RefreshShownView() {
+    if (SelectedIndex == -1)
+        return;
+    for (TWorkerKind k : {wkDetails, wkWaits, wkSql, wkStatistics, wkLocks})
+        SetViewShown(k, shown_[k]);
+}
+
+void TPvConnection::Request(TWorkerKind kind) {
+    if (running_[wkList]) {
+        TWorkerThread* list = threads_[wkList].get();
+        util::HandOver::instance().waitUntil(
+            [this, list] { return !running_[wkList] && (!list || list->Finished()); });
+    }
+    if (running_[kind] || rendering_[kind])
+        return;
+    const TRSession* selected = SelectedSession();
+    if (selected && fetchTimeOf(*selected, kind) > LastListRefresh) {
+        for (int code : readyCodes(kind))
+            Notify(code);
+        return;
+    }
+    if (!factories_[kind] || !connected_ || !selected)
+        return;
+    CancelOtherFetches(KindName(kind));
+    threads_[kind].reset();
+    threads_[kind] = factories_[kind](*this);
+    if (threads_[kind])
+        threads_[kind]->Start();
+}
+
+void TPvConnection::CancelOtherFetches(const std::string& kindName) {
+    for (TWorkerKind k : {wkWaits, wkDetails, wkLocks, wkSql, wkStatistics})
+        if (running_[k] && kindName != KindName(k) && threads_[k])
+            threads_[k]->Terminate();
+}
+
+void TPvConnection::WorkerFailed(const std::string& text) {
+    SetAutoRefresh(false);
+    LastError = text;
+    std::weak_ptr<int> alive = alive_;
+    util::HandOver::instance().post([this, alive] {
+        if (alive.lock() && host_)
+            host_->WorkerFailed();
+    });
+}
+
+} // namespace monitor

@@ -1,0 +1,175 @@
+// TPvConnection, the monitor: everything Quenby knows about the connected instance — the
+// database session and its queries, the options, the caches of statistic names and audit
+// actions, the session array with the per-session detail records, the worker threads and the
+// observers. Logging in and out fills and empties it. User-interface thread only, except the
+// running flags, which workers set and clear.
+#pragma once
+
+#include "u_pvclass_observer.h"
+#include "u_pvclass_records.h"
+#include "u_pvclass_thread.h"
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace oradb {
+class TCustomConnectDialog;
+class TOraQuery;
+class TOraSession;
+class TOraSQL;
+} // namespace oradb
+
+namespace monitor {
+
+// The worker kinds; the five detail views use the kinds from wkDetails to wkWaits.
+enum TWorkerKind : int {
+    wkList,
+    wkDetails,
+    wkLocks,
+    wkSql,
+    wkStatistics,
+    wkWaits,
+    wkMemory,
+    wkCount
+};
+
+// "ftbasic", "ftdetails", ...: the kind names that cancelling compares.
+const char* KindName(TWorkerKind kind);
+
+// Raised inside a worker that saw its terminate request: ends the fetch silently.
+struct EAbandon {};
+
+class TPvConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TPvConnection(TMonitorHost* host = nullptr, QObject* parent = nullptr);
+    ~TPvConnection() override;
+
+    // ---- observers ----
+    void Attach(const std::shared_ptr<IPvObserver>& observer);
+    void Notify(int code);
+
+    // ---- login and logout ----
+    // Shows the login dialog (made by ConnectDialogFactory); true when the session connected.
+    bool Login();
+    // SYS and SYSTEM pass at once; others need SELECT_CATALOG_ROLE. A failing query raises.
+    bool PrivilegeCheck();
+    // Statistic classes, statistic names and numbers, audit actions; the default sort statistic.
+    void CacheLoad();
+    // Cancels and waits for every worker, then frees the session and its queries.
+    void Disconnect();
+    bool Connected() const { return connected_; }
+    std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
+
+    // ---- options ----
+    bool AutoRefresh() const { return autoRefresh_; }
+    void SetAutoRefresh(bool on);
+    int RefreshInterval() const { return refreshInterval_; } // milliseconds
+    void SetRefreshInterval(int seconds);
+    bool AutoProbe() const { return autoProbe_; }
+    void SetAutoProbe(bool on);
+    int ProbeInterval() const { return probeInterval_; } // seconds
+    void SetProbeInterval(int seconds);
+    int StatisticClassMask() const { return statisticClassMask_; }
+    void SetStatisticClassMask(int mask) { statisticClassMask_ = mask; }
+    bool ShowBackgroundSessions = false;
+    bool ShowKilledSessions = true;
+
+    // ---- the session list ----
+    // Starts a list fetch unless one runs; then lets the shown detail view issue its request.
+    void Refresh();
+    // The session-list SQL for the current options; also stores the select part in ListSql.
+    std::string BuildListSql();
+    // The first session whose SID equals the selected SID; stores and returns its index or -1.
+    int LocateSelectedSession();
+    // The selected session's record, or nullptr when none is selected.
+    TRSession* SelectedSession();
+
+    // ---- the worker framework ----
+    using TThreadFactory = std::function<std::unique_ptr<TWorkerThread>(TPvConnection&)>;
+    // Registers how a detail kind's thread is made (the detail monitors do it at start-up).
+    void SetThreadFactory(TWorkerKind kind, TThreadFactory factory);
+    void SetViewShown(TWorkerKind kind, bool shown);
+    bool ViewShown(TWorkerKind kind) const { return shown_[kind]; }
+    void RefreshShownView();
+    // The request rule of a detail view.
+    void Request(TWorkerKind kind);
+    void CancelOtherFetches(const std::string& kindName);
+    // The worker-error notification: auto refresh off, the text kept, message 1034 posted.
+    void WorkerFailed(const std::string& text);
+    std::atomic<bool>& RunningFlag(TWorkerKind kind) { return running_[kind]; }
+    bool Running(TWorkerKind kind) const { return running_[kind].load(); }
+    bool& RenderingFlag(TWorkerKind kind) { return rendering_[kind]; }
+    TWorkerThread* Thread(TWorkerKind kind) const { return threads_[kind].get(); }
+    // Asks every worker to terminate and waits for all of them.
+    void StopWorkers();
+    // Step flags of the SQL and events workers.
+    std::atomic<bool> SqlCursorsLoading{false}, SqlCurrentLoading{false};
+    std::atomic<bool> WaitsEventsLoading{false}, WaitsCurrentLoading{false};
+
+    // ---- data access (exist while connected) ----
+    oradb::TOraSession* Session() const { return session_.get(); }
+    oradb::TOraQuery* GeneralQuery() const { return generalQuery_.get(); }
+    oradb::TOraQuery* Query(TWorkerKind kind) const { return queries_[kind].get(); }
+    oradb::TOraSQL* Statement() const { return statement_.get(); }
+    // The service name of the connection (the Server text), empty when none.
+    std::string ServiceName() const;
+    std::string UserName() const;
+
+    QTimer& Timer1() { return timer1_; }
+    QTimer& TimerAutoProbe() { return timerAutoProbe_; }
+    TMonitorHost* Host() const { return host_; }
+    void SetHost(TMonitorHost* host) { host_ = host; }
+
+    // ---- records and caches (user-interface thread) ----
+    std::vector<TRSession> Sessions;
+    std::string SelectedSid = "0";
+    int SelectedIndex = -1;
+    TDateTime LastListRefresh = 0;
+    std::string LastError;
+    std::string ListSql, DetailsSql, LocksSql, SqlTextSql, StatisticsSql, CurrentWaitSql, EventsSql;
+    std::string SortStatisticNumber, SortStatisticName, SortStatisticClass;
+    std::vector<TStatisticsType> StatisticNames;
+    TNameValueList StatisticClassList, StatisticNumberList, AuditActionList;
+    int OracleHome = 0;
+    TRObjFB WaitingBlock;
+    int WaitingBlockState = 0;
+    std::vector<TBasicFieldArray> SelectedSessions;
+    QObject* ExportTarget = nullptr;
+    std::vector<TSystemParameterArray> SystemParameters;
+
+Q_SIGNALS:
+    // The connection state changed (login or logout).
+    void connectedChanged(bool connected);
+
+private:
+    TMonitorHost* host_;
+    std::vector<std::shared_ptr<IPvObserver>> observers_;
+    bool connected_ = false;
+    bool autoRefresh_ = false;
+    int refreshInterval_ = 20000;
+    bool autoProbe_ = false;
+    int probeInterval_ = 30;
+    int statisticClassMask_ = 1;
+    std::array<std::atomic<bool>, wkCount> running_{};
+    std::array<bool, wkCount> rendering_{};
+    std::array<bool, wkCount> shown_{};
+    std::array<std::unique_ptr<TWorkerThread>, wkCount> threads_;
+    std::array<TThreadFactory, wkCount> factories_;
+    std::unique_ptr<oradb::TOraSession> session_;
+    std::unique_ptr<oradb::TCustomConnectDialog> dialog_;
+    std::unique_ptr<oradb::TOraQuery> generalQuery_;
+    std::array<std::unique_ptr<oradb::TOraQuery>, wkCount> queries_;
+    std::unique_ptr<oradb::TOraSQL> statement_;
+    QTimer timer1_;
+    QTimer timerAutoProbe_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0); // posted calls check it
+};
+
+} // namespace monitor

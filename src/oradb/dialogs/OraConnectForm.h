@@ -1,0 +1,55 @@
+// TConnectDialog, the login dialog component, and TConnectForm, its modal form with user name,
+// password and server. User-interface thread only.
+#pragma once
+
+#include "oradb/OraConnectDialog.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace oradb {
+
+class TConnectDialog : public TCustomConnectDialog {
+public:
+    // The form is parented to this widget (centred on the screen either way).
+    explicit TConnectDialog(QWidget* parent = nullptr) : parent_(parent) {}
+
+protected:
+    bool ShowForm() override;
+
+private:
+    QWidget* parent_;
+};
+
+class TConnectForm : public QDialog {
+    Q_OBJECT
+public:
+    TConnectForm(TCustomConnectDialog& dialog, QWidget* parent = nullptr);
+
+    QLineEdit* edUsername = nullptr;
+    QLineEdit* edPassword = nullptr;
+    QComboBox* edServer = nullptr;
+    QPushButton* btConnect = nullptr;
+    QPushButton* btCancel = nullptr;
+
+    int AttemptsLeft() const { return attemptsLeft_; }
+    bool Retry() const { return retry_; }
+
+    // Tries to connect with what the fields hold; on failure moves the focus by the Oracle error
+    // code and shows the error, closing as cancelled when no attempt is left.
+    void ConnectClick();
+
+private:
+    TCustomConnectDialog& dialog_;
+    QLabel* lbUsername_ = nullptr;
+    QLabel* lbPassword_ = nullptr;
+    QLabel* lbServer_ = nullptr;
+    int attemptsLeft_ = 0;
+    bool retry_ = false;
+};
+
+} // namespace oradb
