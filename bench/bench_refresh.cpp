@@ -1,0 +1,136 @@
+// quenby-bench refresh: one session-list refresh of a large sandbox instance, from the refresh
+// command to the rendered list, against the bare statement on the same connection.
+#include "bench.h"
+#include "monitor/u_pvclass.h"
+#include "monitor/u_pvclass_basic.h"
+#include "oradb/OraConnectDialog.h"
+#include "oradb/OraQuery.h"
+#include "oradb/OraSession.h"
+#include "oradb/sandbox/SandboxInstance.h"
+#include "util/HandOver.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <malloc.h>
+
+namespace {
+
+// Logs in without a form: the server is given, the password typed in advance.
+class DirectLogin final : public oradb::TCustomConnectDialog {
+public:
+    explicit DirectLogin(std::string server) : server_(std::move(server)) { StoreLogInfo = false; }
+
+protected:
+    bool ShowForm() override {
+        Session()->Server = server_;
+        Session()->Password = "lantern";
+        Session()->ConnectDirect();
+        return true;
+    }
+
+private:
+    std::string server_;
+};
+
+struct NullHost final : monitor::TMonitorHost {
+    void SetStatusPanel(int, const std::string&) override {}
+    void WorkerFailed() override {}
+    void SetCloseButtonVisible(bool) override {}
+    void ClearProbeHistory() override {}
+};
+
+// Notes when the session list has been rendered.
+struct RenderedFlag final : monitor::IPvObserver {
+    bool rendered = false;
+    void Update(monitor::TPvConnection&, int code) override {
+        if (code == monitor::ncListFetched)
+            rendered = true;
+    }
+};
+
+int refresh(const bench::Args& args) {
+    const int sessions = bench::intOption(args, "sessions", 10000);
+    const std::string server = "sandbox::memory:bench-refresh";
+    sandbox::InstanceOptions options;
+    options.sessions = sessions;
+    options.autoTick = false;
+    const auto seedStart = std::chrono::steady_clock::now();
+    const auto instance = sandbox::Instance::open(server, options);
+    bench::figure("seed_ms", bench::msSince(seedStart));
+
+    NullHost host;
+    monitor::TPvConnection monitor(&host);
+    monitor::TSessionListModel list;
+    monitor.Attach(std::make_shared<monitor::TPvSesslistObserver>(monitor, list));
+    auto rendered = std::make_shared<RenderedFlag>();
+    monitor.Attach(rendered);
+    monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
+    if (!monitor.Login() || !monitor.PrivilegeCheck()) {
+        std::fprintf(stderr, "login failed\n");
+        return 1;
+    }
+    monitor.CacheLoad();
+    monitor.Notify(monitor::ncRebuildListColumns);
+
+    // The bare statement on the same connection: execute and fetch every row.
+    const std::string sql = monitor.BuildListSql();
+    oradb::TOraQuery bare(monitor.Session());
+    double bareMs = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const auto t = std::chrono::steady_clock::now();
+        bare.SQL.Clear();
+        bare.SQL.Add(sql);
+        bare.Open();
+        int rows = 0;
+        for (; !bare.Eof(); bare.Next())
+            ++rows;
+        bare.Close();
+        bareMs = std::min(bareMs, bench::msSince(t));
+        if (rows == 0)
+            return 1;
+    }
+
+    // The refresh as the program runs it: the event loop turns while the worker fetches; the
+    // longest gap between two idle turns is the longest time the UI thread was blocked.
+    double refreshMs = 1e300, blockedMax = 0;
+    for (int i = 0; i < 3; ++i) {
+        rendered->rendered = false;
+        QEventLoop loop;
+        QTimer idle;
+        idle.setInterval(0);
+        auto last = std::chrono::steady_clock::now();
+        QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+            blockedMax = std::max(blockedMax, bench::msSince(last));
+            last = std::chrono::steady_clock::now();
+            if (rendered->rendered && !monitor.Running(monitor::wkList))
+                loop.quit();
+        });
+        const auto t = std::chrono::steady_clock::now();
+        monitor.Refresh();
+        blockedMax = std::max(blockedMax, bench::msSince(t));
+        last = std::chrono::steady_clock::now();
+        idle.start();
+        loop.exec();
+        refreshMs = std::min(refreshMs, bench::msSince(t));
+    }
+
+    // Memory of the session records: allocate a copy of the array and measure the heap.
+    const auto before = mallinfo2().uordblks;
+    auto copy = std::make_unique<std::vector<monitor::TRSession>>(monitor.Sessions);
+    const auto after = mallinfo2().uordblks;
+    const double perSession = static_cast<double>(after - before) /
+                              static_cast<double>(std::max<std::size_t>(copy->size(), 1));
+
+    bench::figure("sessions", static_cast<long long>(monitor.Sessions.size()));
+    bench::figure("refresh_ms", refreshMs);
+    bench::figure("bare_sql_ms", bareMs);
+    bench::figure("ratio", refreshMs / bareMs);
+    bench::figure("ui_blocked_max_ms", blockedMax);
+    bench::figure("bytes_per_session", perSession);
+    monitor.Disconnect();
+    return 0;
+}
+
+const bench::Registration registration("refresh", refresh, "[--sessions N]");
+
+} // namespace
