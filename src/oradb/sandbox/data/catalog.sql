@@ -1,0 +1,459 @@
+-- The sandbox instance's dictionary and dynamic performance views, as tables named like
+-- Oracle's objects, with Oracle's column names, order and types (Oracle9i Release 2).
+-- NUMBER columns hold SQLite integers (or reals), VARCHAR2 columns text, DATE columns text
+-- 'YYYY-MM-DD HH:MM:SS' (local time), RAW_TEXT(n) columns upper-case hexadecimal text that the
+-- driver delivers as n bytes.
+
+create table dual (dummy VARCHAR2(1));
+
+create table "v$session" (
+    saddr RAW_TEXT(8),
+    sid NUMBER,
+    "serial#" NUMBER,
+    audsid NUMBER,
+    paddr RAW_TEXT(8),
+    "user#" NUMBER,
+    username VARCHAR2(30),
+    command NUMBER,
+    ownerid NUMBER,
+    taddr VARCHAR2(16),
+    lockwait VARCHAR2(16),
+    status VARCHAR2(8),
+    server VARCHAR2(9),
+    "schema#" NUMBER,
+    schemaname VARCHAR2(30),
+    osuser VARCHAR2(30),
+    process VARCHAR2(12),
+    machine VARCHAR2(64),
+    terminal VARCHAR2(16),
+    program VARCHAR2(48),
+    type VARCHAR2(10),
+    sql_address RAW_TEXT(8),
+    sql_hash_value NUMBER,
+    prev_sql_addr RAW_TEXT(8),
+    prev_hash_value NUMBER,
+    module VARCHAR2(48),
+    module_hash NUMBER,
+    action VARCHAR2(32),
+    action_hash NUMBER,
+    client_info VARCHAR2(64),
+    fixed_table_sequence NUMBER,
+    "row_wait_obj#" NUMBER,
+    "row_wait_file#" NUMBER,
+    "row_wait_block#" NUMBER,
+    "row_wait_row#" NUMBER,
+    logon_time DATE,
+    last_call_et NUMBER,
+    pdml_enabled VARCHAR2(3),
+    failover_type VARCHAR2(13),
+    failover_method VARCHAR2(10),
+    failed_over VARCHAR2(3),
+    resource_consumer_group VARCHAR2(32),
+    pdml_status VARCHAR2(8),
+    pddl_status VARCHAR2(8),
+    pq_status VARCHAR2(8),
+    current_queue_duration NUMBER,
+    client_identifier VARCHAR2(64)
+);
+create unique index "v$session_sid" on "v$session" (sid);
+create index "v$session_saddr" on "v$session" (saddr);
+create index "v$session_status" on "v$session" (status);
+create index "v$session_type" on "v$session" (type);
+
+create table "v$statname" (
+    "statistic#" NUMBER,
+    name VARCHAR2(64),
+    class NUMBER
+);
+create unique index "v$statname_statistic#" on "v$statname" ("statistic#");
+
+create table "v$sesstat" (
+    sid NUMBER,
+    "statistic#" NUMBER,
+    value NUMBER,
+    primary key (sid, "statistic#")
+) without rowid;
+
+create table audit_actions (
+    action NUMBER,
+    name VARCHAR2(27)
+);
+
+create table "v$session_event" (
+    sid NUMBER,
+    event VARCHAR2(64),
+    total_waits NUMBER,
+    total_timeouts NUMBER,
+    time_waited NUMBER,
+    average_wait NUMBER,
+    max_wait NUMBER,
+    time_waited_micro NUMBER
+);
+create unique index "v$session_event_sid" on "v$session_event" (sid, event);
+
+create table "v$session_wait" (
+    sid NUMBER,
+    "seq#" NUMBER,
+    event VARCHAR2(64),
+    p1text VARCHAR2(64),
+    p1 NUMBER,
+    p1raw RAW_TEXT(8),
+    p2text VARCHAR2(64),
+    p2 NUMBER,
+    p2raw RAW_TEXT(8),
+    p3text VARCHAR2(64),
+    p3 NUMBER,
+    p3raw RAW_TEXT(8),
+    wait_time NUMBER,
+    seconds_in_wait NUMBER,
+    state VARCHAR2(19)
+);
+create unique index "v$session_wait_sid" on "v$session_wait" (sid);
+
+create table "v$sqltext" (
+    address RAW_TEXT(8),
+    hash_value NUMBER,
+    command_type NUMBER,
+    piece NUMBER,
+    sql_text VARCHAR2(64)
+);
+create index "v$sqltext_address" on "v$sqltext" (address, hash_value, piece);
+
+create table "v$sqlarea" (
+    sql_text VARCHAR2(1000),
+    sharable_mem NUMBER,
+    persistent_mem NUMBER,
+    runtime_mem NUMBER,
+    sorts NUMBER,
+    version_count NUMBER,
+    loaded_versions NUMBER,
+    open_versions NUMBER,
+    users_opening NUMBER,
+    fetches NUMBER,
+    executions NUMBER,
+    users_executing NUMBER,
+    loads NUMBER,
+    first_load_time VARCHAR2(19),
+    invalidations NUMBER,
+    parse_calls NUMBER,
+    disk_reads NUMBER,
+    buffer_gets NUMBER,
+    rows_processed NUMBER,
+    command_type NUMBER,
+    optimizer_mode VARCHAR2(25),
+    parsing_user_id NUMBER,
+    parsing_schema_id NUMBER,
+    kept_versions NUMBER,
+    address RAW_TEXT(8),
+    hash_value NUMBER,
+    module VARCHAR2(64),
+    module_hash NUMBER,
+    action VARCHAR2(64),
+    action_hash NUMBER,
+    serializable_aborts NUMBER,
+    cpu_time NUMBER,
+    elapsed_time NUMBER,
+    is_obsolete VARCHAR2(1),
+    child_latch NUMBER
+);
+create index "v$sqlarea_address" on "v$sqlarea" (address, hash_value);
+
+create table "v$open_cursor" (
+    saddr RAW_TEXT(8),
+    sid NUMBER,
+    user_name VARCHAR2(30),
+    address RAW_TEXT(8),
+    hash_value NUMBER,
+    sql_text VARCHAR2(60)
+);
+create index "v$open_cursor_saddr" on "v$open_cursor" (saddr);
+create index "v$open_cursor_sid" on "v$open_cursor" (sid);
+
+create table "v$lock" (
+    addr RAW_TEXT(8),
+    kaddr RAW_TEXT(8),
+    sid NUMBER,
+    type VARCHAR2(2),
+    id1 NUMBER,
+    id2 NUMBER,
+    lmode NUMBER,
+    request NUMBER,
+    ctime NUMBER,
+    block NUMBER
+);
+create index "v$lock_sid" on "v$lock" (sid);
+create index "v$lock_id" on "v$lock" (id1, id2);
+
+create table "v$version" (banner VARCHAR2(64));
+
+create table "v$database" (
+    dbid NUMBER,
+    name VARCHAR2(9),
+    created DATE,
+    "resetlogs_change#" NUMBER,
+    resetlogs_time DATE,
+    "prior_resetlogs_change#" NUMBER,
+    prior_resetlogs_time DATE,
+    log_mode VARCHAR2(12),
+    "checkpoint_change#" NUMBER,
+    "archive_change#" NUMBER,
+    controlfile_type VARCHAR2(7),
+    controlfile_created DATE,
+    "controlfile_sequence#" NUMBER,
+    "controlfile_change#" NUMBER,
+    controlfile_time DATE,
+    open_resetlogs VARCHAR2(11),
+    version_time DATE,
+    open_mode VARCHAR2(10),
+    protection_mode VARCHAR2(20),
+    protection_level VARCHAR2(20),
+    remote_archive VARCHAR2(8),
+    "activation#" NUMBER,
+    database_role VARCHAR2(16),
+    "archivelog_change#" NUMBER,
+    switchover_status VARCHAR2(18),
+    dataguard_broker VARCHAR2(8),
+    guard_status VARCHAR2(7),
+    supplemental_log_data_min VARCHAR2(3),
+    supplemental_log_data_pk VARCHAR2(3),
+    supplemental_log_data_ui VARCHAR2(3),
+    force_logging VARCHAR2(3)
+);
+
+create table "v$instance" (
+    instance_number NUMBER,
+    instance_name VARCHAR2(16),
+    host_name VARCHAR2(64),
+    version VARCHAR2(17),
+    startup_time DATE,
+    status VARCHAR2(12),
+    parallel VARCHAR2(3),
+    "thread#" NUMBER,
+    archiver VARCHAR2(7),
+    log_switch_wait VARCHAR2(11),
+    logins VARCHAR2(10),
+    shutdown_pending VARCHAR2(3),
+    database_status VARCHAR2(17),
+    instance_role VARCHAR2(18),
+    active_state VARCHAR2(9)
+);
+
+create table "v$sga" (
+    name VARCHAR2(20),
+    value NUMBER
+);
+
+create table "v$sgastat" (
+    pool VARCHAR2(11),
+    name VARCHAR2(26),
+    bytes NUMBER
+);
+
+create table "v$license" (
+    sessions_max NUMBER,
+    sessions_warning NUMBER,
+    sessions_current NUMBER,
+    sessions_highwater NUMBER,
+    users_max NUMBER
+);
+
+create table "v$nls_parameters" (
+    parameter VARCHAR2(64),
+    value VARCHAR2(64)
+);
+
+create table "v$system_parameter" (
+    num NUMBER,
+    name VARCHAR2(64),
+    type NUMBER,
+    value VARCHAR2(512),
+    isdefault VARCHAR2(9),
+    isses_modifiable VARCHAR2(5),
+    issys_modifiable VARCHAR2(9),
+    ismodified VARCHAR2(10),
+    isadjusted VARCHAR2(5),
+    description VARCHAR2(255),
+    update_comment VARCHAR2(255)
+);
+create unique index "v$system_parameter_name" on "v$system_parameter" (name);
+
+create table "v$system_event" (
+    event VARCHAR2(64),
+    total_waits NUMBER,
+    total_timeouts NUMBER,
+    time_waited NUMBER,
+    average_wait NUMBER,
+    time_waited_micro NUMBER
+);
+create unique index "v$system_event_event" on "v$system_event" (event);
+
+create table "v$librarycache" (
+    namespace VARCHAR2(15),
+    gets NUMBER,
+    gethits NUMBER,
+    gethitratio NUMBER,
+    pins NUMBER,
+    pinhits NUMBER,
+    pinhitratio NUMBER,
+    reloads NUMBER,
+    invalidations NUMBER,
+    dlm_lock_requests NUMBER,
+    dlm_pin_requests NUMBER,
+    dlm_pin_releases NUMBER,
+    dlm_invalidation_requests NUMBER,
+    dlm_invalidations NUMBER
+);
+
+create table "v$rowcache" (
+    "cache#" NUMBER,
+    type VARCHAR2(11),
+    "subordinate#" NUMBER,
+    parameter VARCHAR2(32),
+    count NUMBER,
+    usage NUMBER,
+    fixed NUMBER,
+    gets NUMBER,
+    getmisses NUMBER,
+    scans NUMBER,
+    scanmisses NUMBER,
+    scancompletes NUMBER,
+    modifications NUMBER,
+    flushes NUMBER,
+    dlm_requests NUMBER,
+    dlm_conflicts NUMBER,
+    dlm_releases NUMBER
+);
+
+create table "v$sysstat" (
+    "statistic#" NUMBER,
+    name VARCHAR2(64),
+    class NUMBER,
+    value NUMBER
+);
+create unique index "v$sysstat_statistic#" on "v$sysstat" ("statistic#");
+create index "v$sysstat_name" on "v$sysstat" (name);
+
+create table dba_objects (
+    owner VARCHAR2(30),
+    object_name VARCHAR2(128),
+    subobject_name VARCHAR2(30),
+    object_id NUMBER,
+    data_object_id NUMBER,
+    object_type VARCHAR2(18),
+    created DATE,
+    last_ddl_time DATE,
+    timestamp VARCHAR2(19),
+    status VARCHAR2(7),
+    temporary VARCHAR2(1),
+    generated VARCHAR2(1),
+    secondary VARCHAR2(1)
+);
+create unique index dba_objects_object_id on dba_objects (object_id);
+
+create table dba_extents (
+    owner VARCHAR2(30),
+    segment_name VARCHAR2(81),
+    partition_name VARCHAR2(30),
+    segment_type VARCHAR2(18),
+    tablespace_name VARCHAR2(30),
+    extent_id NUMBER,
+    file_id NUMBER,
+    block_id NUMBER,
+    bytes NUMBER,
+    blocks NUMBER,
+    relative_fno NUMBER
+);
+create index dba_extents_file_block on dba_extents (file_id, block_id);
+
+create table dba_data_files (
+    file_name VARCHAR2(513),
+    file_id NUMBER,
+    tablespace_name VARCHAR2(30),
+    bytes NUMBER,
+    blocks NUMBER,
+    status VARCHAR2(9),
+    relative_fno NUMBER,
+    autoextensible VARCHAR2(3),
+    maxbytes NUMBER,
+    maxblocks NUMBER,
+    increment_by NUMBER,
+    user_bytes NUMBER,
+    user_blocks NUMBER
+);
+
+create table dba_tablespaces (
+    tablespace_name VARCHAR2(30),
+    block_size NUMBER,
+    initial_extent NUMBER,
+    next_extent NUMBER,
+    min_extents NUMBER,
+    max_extents NUMBER,
+    pct_increase NUMBER,
+    min_extlen NUMBER,
+    status VARCHAR2(9),
+    contents VARCHAR2(9),
+    logging VARCHAR2(9),
+    force_logging VARCHAR2(3),
+    extent_management VARCHAR2(10),
+    allocation_type VARCHAR2(9),
+    plugged_in VARCHAR2(3),
+    segment_space_management VARCHAR2(6)
+);
+
+create table dba_users (
+    username VARCHAR2(30),
+    user_id NUMBER,
+    password VARCHAR2(30),
+    account_status VARCHAR2(32),
+    lock_date DATE,
+    expiry_date DATE,
+    default_tablespace VARCHAR2(30),
+    temporary_tablespace VARCHAR2(30),
+    created DATE,
+    profile VARCHAR2(30),
+    initial_rsrc_consumer_group VARCHAR2(30),
+    external_name VARCHAR2(4000)
+);
+create unique index dba_users_username on dba_users (username);
+
+-- The sandbox's own bookkeeping; never listed as Oracle objects.
+create table sbx_meta (key TEXT PRIMARY KEY, value TEXT);
+create table sbx_accounts (username TEXT PRIMARY KEY, password TEXT);
+create table sbx_user_roles (username TEXT, role TEXT);
+create index sbx_user_roles_username on sbx_user_roles (username);
+-- Sessions of real connections (Quenby processes); the simulator leaves them alone.
+create table sbx_connections (sid INTEGER PRIMARY KEY, pid INTEGER);
+create table sbx_synonyms (name TEXT PRIMARY KEY, target TEXT);
+create table sbx_constraints (constraint_name TEXT PRIMARY KEY, table_name TEXT, columns TEXT);
+create table sbx_table_locks (object TEXT, sid INTEGER, mode TEXT, pid INTEGER);
+-- Sessions the simulator found KILLED, with the tick it found them at.
+create table sbx_killed (sid INTEGER PRIMARY KEY, "serial#" INTEGER, tick INTEGER);
+
+create view session_roles as
+    select role from sbx_user_roles where username = ora_user();
+
+-- Planner statistics of a large instance (10,000 sessions), so that SQLite joins the session
+-- tables the way the monitor's queries need at any size: v$session first, then the other
+-- session-level tables by sid (the session list reads one v$sesstat row per session).
+analyze sbx_meta;
+delete from sqlite_stat1;
+insert into sqlite_stat1 (tbl, idx, stat) values
+    ('v$session', 'v$session_sid', '10000 1'),
+    ('v$session', 'v$session_saddr', '10000 1'),
+    ('v$session', 'v$session_status', '10000 3000'),
+    ('v$session', 'v$session_type', '10000 5000'),
+    ('v$sesstat', 'v$sesstat', '2730000 273 1'),
+    ('v$session_event', 'v$session_event_sid', '70000 7 1'),
+    ('v$session_wait', 'v$session_wait_sid', '10000 1'),
+    ('v$open_cursor', 'v$open_cursor_saddr', '40000 4'),
+    ('v$open_cursor', 'v$open_cursor_sid', '40000 4'),
+    ('v$lock', 'v$lock_sid', '2500 2'),
+    ('v$lock', 'v$lock_id', '2500 2 2'),
+    ('v$sqltext', 'v$sqltext_address', '100 3 3 1'),
+    ('v$sqlarea', 'v$sqlarea_address', '40 1 1'),
+    ('v$statname', 'v$statname_statistic#', '273 1'),
+    ('v$sysstat', 'v$sysstat_statistic#', '273 1'),
+    ('v$sysstat', 'v$sysstat_name', '273 1'),
+    ('dba_extents', 'dba_extents_file_block', '550 90 1'),
+    ('dba_objects', 'dba_objects_object_id', '120 1');
+analyze sqlite_master;
