@@ -18,5 +18,9 @@ endif()
 # Applies the project's warning flags to one of our own targets.
 function(quenby_target target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    # GCC 12 reports -Wrestrict falsely inside std::string at -O2 (GCC bug 105329).
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+        target_compile_options(${target} PRIVATE -Wno-restrict)
+    endif()
     target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER)
 endfunction()

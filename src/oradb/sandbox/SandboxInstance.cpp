@@ -177,6 +177,8 @@ Instance::Instance(std::string key, sqlite3* db, const InstanceOptions& options)
         const auto seed = sqliteRowsLocked("select value from sbx_meta where key='seed'");
         if (!seed.empty())
             options_.seed = std::strtoull(seed[0][0].c_str(), nullptr, 10);
+        if (!fresh)
+            syncClock();
         cleanStaleConnections();
     } catch (const EOraError&) {
         throw;
@@ -361,6 +363,7 @@ void Instance::tickLoop() {
             const auto last =
                 sqliteRowsLocked("select value from sbx_meta where key='last_tick_ms'");
             if (last.empty() || nowMs - std::atoll(last[0][0].c_str()) >= 900) {
+                syncClock();
                 tickLocked();
                 exec("insert or replace into sbx_meta(key,value) values('last_tick_ms','" +
                      std::to_string(nowMs) + "')");
@@ -370,6 +373,12 @@ void Instance::tickLoop() {
         }
         lock.lock();
     }
+}
+
+// The simulated sessions' clock follows the wall clock when the instance runs in real time (a
+// tick by hand advances it by itself, so that tests stay deterministic).
+void Instance::syncClock() {
+    exec("update sbx_meta set value='" + util::toIsoText(util::now()) + "' where key='clock'");
 }
 
 // ---- faults ----

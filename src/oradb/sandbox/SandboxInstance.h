@@ -127,6 +127,7 @@ private:
     bool objectExists(const std::string& name);
     std::optional<Fault> matchFault(const std::string& sql);
     void tickLocked();
+    void syncClock();
     void tickLoop();
     void cleanStaleConnections();
 
