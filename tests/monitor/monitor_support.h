@@ -6,8 +6,8 @@
 #include "monitor/u_pvclass_basic.h"
 #include "oradb/dialogs/OraConnectForm.h"
 #include "oradb/sandbox/SandboxInstance.h"
-#include "util/HandOver.h"
 #include "support/modal_driver.h"
+#include "util/HandOver.h"
 
 #include <QApplication>
 #include <QComboBox>

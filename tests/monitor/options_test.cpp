@@ -1,8 +1,7 @@
 // The display options: class membership of statistics, the options dialog, applying its values.
-#include "monitor_support.h"
-
 #include "monitor/dialogs/u_options.h"
 #include "monitor/u_options_logic.h"
+#include "monitor_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,11 +53,10 @@ TEST_F(Options, ClassesListTheirStatisticsInDictionaryOrder) {
               sql.names.end());
     EXPECT_EQ(cache.selected, 0); // the sort statistic is not a Cache one: the first is chosen
     // A class no statistic belongs to gives an empty list.
-    m.StatisticNames.erase(std::remove_if(m.StatisticNames.begin(), m.StatisticNames.end(),
-                                          [](const auto& s) {
-                                              return StatisticBelongsToClass(s[2], 128);
-                                          }),
-                           m.StatisticNames.end());
+    m.StatisticNames.erase(
+        std::remove_if(m.StatisticNames.begin(), m.StatisticNames.end(),
+                       [](const auto& s) { return StatisticBelongsToClass(s[2], 128); }),
+        m.StatisticNames.end());
     const auto debug = StatisticsOfClass(m, "Debug");
     EXPECT_TRUE(debug.names.empty());
     EXPECT_EQ(debug.selected, -1);

@@ -1,10 +1,9 @@
 // The login dialog: remembered user name and server, the server history, retries and the focus
 // moved by the Oracle error code.
-#include "support/modal_driver.h"
-
 #include "oradb/OraError.h"
 #include "oradb/OraSession.h"
 #include "oradb/sandbox/SandboxInstance.h"
+#include "support/modal_driver.h"
 
 #include <QDir>
 #include <QSettings>
@@ -62,7 +61,8 @@ TEST_F(ConnectDialog, FirstRunShowsThePresetsAndRemembersTheLogin) {
     EXPECT_EQ(shownServer, QString::fromStdString(server));
     EXPECT_TRUE(passwordFocused);
     EXPECT_EQ(setting("OraAccess/Connect/Quenby/Username").toString(), "system");
-    EXPECT_EQ(setting("OraAccess/Connect/Quenby/Server").toString(), QString::fromStdString(server));
+    EXPECT_EQ(setting("OraAccess/Connect/Quenby/Server").toString(),
+              QString::fromStdString(server));
     EXPECT_EQ(setting("OraAccess/Connect/Server1").toString(), QString::fromStdString(server));
 }
 

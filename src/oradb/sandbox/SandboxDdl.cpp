@@ -199,10 +199,12 @@ void Instance::killSession(SessionState& s, const Translation& t) {
         insufficientPrivileges();
     if (!isInteger(t.killSid) || !isInteger(t.killSerial))
         throw EOraError(26, "missing or invalid session ID");
-    if (sqliteRowsLocked("select 1 from \"v$session\" where sid=" + t.killSid +
-                         " and \"serial#\"=" + t.killSerial)
-            .empty())
+    const auto status = sqliteRowsLocked("select status from \"v$session\" where sid=" + t.killSid +
+                                         " and \"serial#\"=" + t.killSerial);
+    if (status.empty())
         throw EOraError(30, "User session ID does not exist.");
+    if (status[0][0] == "KILLED")
+        throw EOraError(31, "session marked for kill");
     if (std::to_string(s.sid) == t.killSid)
         throw EOraError(27, "cannot kill current session");
     exec("update \"v$session\" set status='KILLED', server='PSEUDO' where sid=" + t.killSid);
