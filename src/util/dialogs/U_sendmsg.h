@@ -1,0 +1,53 @@
+// TFrmSendMsg, the "Send Message" dialog: shows the client machines a message goes to and takes
+// the message (at most 255 characters, no typed line breaks). User-interface thread only.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace util {
+
+class TFrmSendMsg : public QDialog {
+    Q_OBJECT
+public:
+    // The longest message, in characters; a line break counts as two (CR LF).
+    static constexpr int kMaxMessageLength = 255;
+
+    explicit TFrmSendMsg(QWidget* parent = nullptr);
+
+    // The machine list, one name a line.
+    void SetMachines(const QStringList& machines);
+    QStringList Machines() const;
+    // The message text, lines joined by CR LF.
+    QString Message() const;
+    void SetMessage(const QString& text);
+
+    // The length of a text as the message limit counts it.
+    static int MessageLength(const QString& text);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPlainTextEdit* mmmachine = nullptr;
+    QPlainTextEdit* mmSendmsg = nullptr;
+    QPushButton* BtnSend = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void UpdateSendEnabled();
+    void mmSendmsgChange();
+    void CutToMaxLength();
+
+    // Where the last edit of the message inserted text (document positions).
+    int insertStart_ = 0;
+    int insertEnd_ = 0;
+};
+
+} // namespace util
