@@ -1,6 +1,7 @@
 #include "OraDriver.h"
 
 #include "OraError.h"
+#include "oci/OciDriver.h"
 #include "sandbox/SandboxInstance.h"
 
 #include <cstdlib>
@@ -24,9 +25,7 @@ std::unique_ptr<IDriverSession> connectDriver(const TConnectParams& params) {
     }
     if (sandbox)
         return sandbox::Instance::open(params.server)->connect(params.username, params.password);
-    throw EOraError("Cannot connect to '" + params.server +
-                    "': this build has no Oracle Call Interface driver; use the Server "
-                    "'sandbox' for the embedded sandbox instance");
+    return oci::connect(params);
 }
 
 } // namespace oradb

@@ -1,0 +1,116 @@
+// Routing sessions through the OCI driver and the stand-in client library of the test Oracle
+// home, and the stand-in's controls (fetch-call count, instance options, faults) reached through
+// dlsym as a test program reaches any library.
+#pragma once
+
+#include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
+#include "oradb/OraSession.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace testing_support {
+
+inline const std::string kTestOracleHome = QUENBY_TEST_ORACLE_HOME;
+inline const std::string kStubLibrary = kTestOracleHome + "/lib/libclntsh.so";
+
+// Sets an environment variable for the life of the object and restores it afterwards.
+class EnvVar {
+public:
+    EnvVar(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvVar() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The stand-in library's controls.
+class StubControls {
+public:
+    StubControls() {
+        handle_ = ::dlopen(kStubLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle_)
+            throw std::runtime_error(std::string("cannot load the stand-in: ") + ::dlerror());
+        fetchCalls_ = reinterpret_cast<long long (*)()>(sym("quenby_stub_fetch_calls"));
+        options_ = reinterpret_cast<void (*)(int, int)>(sym("quenby_stub_instance_options"));
+        addFault_ =
+            reinterpret_cast<int (*)(const char*, const char*, int, int, const char*, int, int)>(
+                sym("quenby_stub_add_fault"));
+        clearFaults_ = reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_clear_faults"));
+        loseConnections_ =
+            reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_lose_connections"));
+    }
+    ~StubControls() { ::dlclose(handle_); }
+    StubControls(const StubControls&) = delete;
+    StubControls& operator=(const StubControls&) = delete;
+
+    long long fetchCalls() const { return fetchCalls_(); }
+    // Instances the stand-in opens from now on: that many simulated sessions, no ticking.
+    void instanceOptions(int sessions) const { options_(sessions, 0); }
+    void addFault(const std::string& server, const std::string& fragment, int failAfterRows,
+                  int code, const std::string& text, int delayMs) const {
+        if (addFault_(server.c_str(), fragment.c_str(), failAfterRows, code, text.c_str(), delayMs,
+                      -1) != 0)
+            throw std::runtime_error("the stand-in has no instance " + server);
+    }
+    void clearFaults(const std::string& server) const { clearFaults_(server.c_str()); }
+    void loseConnections(const std::string& server) const { loseConnections_(server.c_str()); }
+    void* handle() const { return handle_; }
+
+private:
+    void* sym(const char* name) const {
+        void* p = ::dlsym(handle_, name);
+        if (!p)
+            throw std::runtime_error(std::string("the stand-in lacks ") + name);
+        return p;
+    }
+    void* handle_ = nullptr;
+    long long (*fetchCalls_)() = nullptr;
+    void (*options_)(int, int) = nullptr;
+    int (*addFault_)(const char*, const char*, int, int, const char*, int, int) = nullptr;
+    void (*clearFaults_)(const char*) = nullptr;
+    void (*loseConnections_)(const char*) = nullptr;
+};
+
+// While alive, logins go through the OCI driver and the stand-in's home.
+class OciRoute {
+public:
+    OciRoute() : home_("ORACLE_HOME", kTestOracleHome), driver_("QUENBY_DRIVER", "oci") {}
+
+private:
+    EnvVar home_;
+    EnvVar driver_;
+};
+
+// The error code a call raises; -1 when it raises none.
+inline int errorCodeOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const oradb::EOraError& e) {
+        return e.ErrorCode();
+    }
+    return -1;
+}
+
+} // namespace testing_support
