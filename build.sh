@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Quenby developer entry point.
-#   ./build.sh run        install what is missing, build, start Quenby on the sandbox instance
+#   ./build.sh run        install what is missing, build, start Quenby (the login offers the sandbox)
 #   ./build.sh test       install what is missing, build, run the test suite
 #   ./build.sh asan       the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   ./build.sh tsan       the test suite under ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(build-essential cmake qt6-base-dev libsqlite3-dev libgtest-dev libgl-dev xvfb xauth)
+PACKAGES=(build-essential cmake qt6-base-dev libsqlite3-dev libgtest-dev libgl-dev xvfb xauth
+          tango-icon-theme)
 JOBS=$(nproc)
 
 install_missing() {
@@ -38,8 +39,13 @@ case "${1:-}" in
 run)
     install_missing
     build build
-    echo "Quenby SQL on the sandbox instance (one statement per line, Ctrl-D to end):"
-    exec build/src/quenby-sql system/lantern@sandbox
+    echo "Starting Quenby. Without an Oracle client the login proposes the server 'sandbox':"
+    echo "log in as system with the password lantern."
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "(No display found: running on a virtual X display.)"
+        exec xvfb-run -a build/src/quenby
+    fi
+    exec build/src/quenby
     ;;
 test)
     install_missing

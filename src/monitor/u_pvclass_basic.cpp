@@ -137,6 +137,26 @@ void TSessionListModel::SetRows(std::vector<Row> rows) {
     endResetModel();
 }
 
+void TSessionListModel::Reorder(const std::vector<int>& order) {
+    if (order.size() != rows_.size())
+        return;
+    Q_EMIT layoutAboutToBeChanged();
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<int> newPosition(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
+        newPosition[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    }
+    rows_ = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after << this->index(newPosition[static_cast<std::size_t>(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged();
+}
+
 void TSessionListModel::SetSelectedRow(int row) {
     selectedRow_ = row;
     if (row >= 0)

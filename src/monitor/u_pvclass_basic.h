@@ -59,6 +59,9 @@ public:
     const std::vector<Row>& Rows() const { return rows_; }
     void SetColumns(std::vector<Column> columns);
     void SetRows(std::vector<Row> rows);
+    // Puts the rows in this order (order[i] = the old position of the new row i); selections and
+    // other persistent indexes follow their rows.
+    void Reorder(const std::vector<int>& order);
     // The row selected by the last rendering (the selected session's), or -1.
     int SelectedRow() const { return selectedRow_; }
     void SetSelectedRow(int row);

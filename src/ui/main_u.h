@@ -1,0 +1,147 @@
+// TFrmMain, the main window: owns the monitor and its observers, the menus, toolbar, the thirteen
+// pages and the status bar, and runs the connect, disconnect and close sequences. It is the
+// monitor's host (status bar, close button, worker failures). User-interface thread only.
+#pragma once
+
+#include "monitor/u_pvclass.h"
+#include "monitor/u_pvclass_basic.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QItemSelection;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QTreeView;
+
+namespace oradb {
+class TCustomConnectDialog;
+}
+
+namespace ui {
+
+class TSessionListView;
+
+// The pages of the page area, by index.
+enum TPage : int {
+    pgSessList,
+    pgSessDetails,
+    pgSessStatistics,
+    pgSessWaits,
+    pgSessSql,
+    pgSessLocks,
+    pgDBInfo,
+    pgNlsParameter,
+    pgSystemParameter,
+    pgSystemEvent,
+    pgCurrentEventDetails,
+    pgMemory,
+    pgCapturesql,
+    pgCount
+};
+
+class TFrmMain : public QMainWindow, public monitor::TMonitorHost {
+    Q_OBJECT
+public:
+    static constexpr const char* kApplicationTitle = "Quenby Ver1.7.0";
+
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    monitor::TPvConnection& Monitor() { return monitor_; }
+    monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
+    TSessionListView* SessionList() const { return lvsessionlist_; }
+    QTabWidget* Pages() const { return TPSession; }
+    QLabel* StatusPanel(int i) const { return statusPanels_[static_cast<std::size_t>(i)]; }
+    QPushButton* CloseButton() const { return BtClose; }
+    QMenu* SessionListPopup() const { return PMSessionList; }
+    QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+
+    // Makes the login dialog (tests and tools choose another).
+    std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
+
+    // The sequences and commands; public so that tests and the menus reach the same code.
+    void ConnectSequence();
+    // With confirmation asks first; returns false when the user said No.
+    bool DisconnectSequence(bool confirm);
+    void UpdateActions();
+    void AcRefreshExecute();
+    void ShowPage(TPage page);
+
+    // Shared sort state of the sortable lists.
+    int SortColumn = 0;
+    bool SortAscending = false;
+
+    // TMonitorHost
+    void SetStatusPanel(int panel, const std::string& text) override;
+    void WorkerFailed() override;
+    void SetCloseButtonVisible(bool visible) override;
+    void ClearProbeHistory() override {}
+
+    // The actions, named as the commands.
+    QAction *AcConnect, *AcDisconnect, *AcExit, *AcDbInfo, *AcSystemParameter, *AcNlsParameter,
+        *AcSystemEvent, *AcCopy, *AcSelectAll, *ActKillSession, *AcRefresh, *AcRefreshMode,
+        *AcShowDetails, *AcShowStatistics, *AcShowSql, *AcShowWaits, *AcShowLocks, *AcSessionOption,
+        *AcFindObj, *AcTuneMemory, *AcCapturesql, *AcServersideCaptureSql, *AcReadytoSendMsg,
+        *AcContents, *AcOracleClient, *AcAbout;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePages();
+    void CreateStatusBar();
+    void HideAllTabs();
+    void ShowHint(const QString& hint);
+
+    // Commands
+    void AcSessionOptionExecute();
+    void ActKillSessionExecute();
+    void AcReadytoSendMsgExecute();
+    void AcContentsExecute();
+    void AcOracleClientExecute();
+    void AcAboutExecute();
+    void ShowDetailPage(TPage page);
+    void WaitingObjectClick();
+    void BtCloseClick();
+    // Runs a command, showing what escapes it in an error box.
+    void Guarded(const std::function<void()>& command);
+
+    // Session list page
+    void SessionListSelectionChanged(const QItemSelection& selected);
+    void SessionListDoubleClicked();
+    void SessionListContextMenu(const QPoint& pos);
+    void SessionListColumnClicked(int column);
+    std::vector<int> SelectedSessionRows() const;
+
+    monitor::TPvConnection monitor_;
+    monitor::TSessionListModel sessionListModel_;
+    std::shared_ptr<monitor::TPvSesslistObserver> sessionListObserver_;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+
+    QTabWidget* TPSession = nullptr;
+    std::array<QWidget*, pgCount> pages_{};
+    TSessionListView* lvsessionlist_ = nullptr;
+    QPushButton* BtClose = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::array<QLabel*, 3> statusPanels_{};
+    QMenu* PMSessionList = nullptr;
+    QAction* pmiWaitingObject = nullptr;
+    QAction* pmiWaitingObjectSeparator = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    int oracleHome_ = 0;
+};
+
+} // namespace ui

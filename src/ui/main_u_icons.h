@@ -1,0 +1,14 @@
+// The icons of the main window: the freedesktop icon names of a consistent set (the Tango theme
+// when the desktop names none), with the style's own icons as the fallback.
+#pragma once
+
+#include <QIcon>
+#include <QStyle>
+
+namespace ui {
+
+// Chooses the icon theme once: the desktop's, else Tango when it is installed.
+void SelectIconTheme();
+QIcon ThemedIcon(const char* name, QStyle::StandardPixmap fallback);
+
+} // namespace ui
