@@ -7,10 +7,13 @@
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
 #include "oradb/sandbox/SandboxInstance.h"
+#include "ui/main_u.h"
 #include "util/HandOver.h"
 
 #include <QEventLoop>
+#include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <malloc.h>
 
 namespace {
@@ -58,10 +61,20 @@ int refresh(const bench::Args& args) {
     const auto instance = sandbox::Instance::open(server, options);
     bench::figure("seed_ms", bench::msSince(seedStart));
 
+    // The monitor alone, or inside the real main window (--window).
+    const bool withWindow = std::find(args.begin(), args.end(), "--window") != args.end();
     NullHost host;
-    monitor::TPvConnection monitor(&host);
-    monitor::TSessionListModel list;
-    monitor.Attach(std::make_shared<monitor::TPvSesslistObserver>(monitor, list));
+    std::unique_ptr<ui::TFrmMain> window;
+    std::unique_ptr<monitor::TPvConnection> ownMonitor;
+    std::unique_ptr<monitor::TSessionListModel> ownList;
+    if (withWindow) {
+        window = std::make_unique<ui::TFrmMain>();
+    } else {
+        ownMonitor = std::make_unique<monitor::TPvConnection>(&host);
+        ownList = std::make_unique<monitor::TSessionListModel>();
+        ownMonitor->Attach(std::make_shared<monitor::TPvSesslistObserver>(*ownMonitor, *ownList));
+    }
+    monitor::TPvConnection& monitor = window ? window->Monitor() : *ownMonitor;
     auto rendered = std::make_shared<RenderedFlag>();
     monitor.Attach(rendered);
     monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
@@ -71,6 +84,10 @@ int refresh(const bench::Args& args) {
     }
     monitor.CacheLoad();
     monitor.Notify(monitor::ncRebuildListColumns);
+    if (window) {
+        window->Pages()->show();
+        window->show();
+    }
 
     // The bare statement on the same connection: execute and fetch every row.
     const std::string sql = monitor.BuildListSql();
@@ -131,6 +148,6 @@ int refresh(const bench::Args& args) {
     return 0;
 }
 
-const bench::Registration registration("refresh", refresh, "[--sessions N]");
+const bench::Registration registration("refresh", refresh, "[--sessions N] [--window]");
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -320,9 +321,15 @@ void TFrmMain::CreateStatusBar() {
         statusPanels_[static_cast<std::size_t>(i)] = label;
     }
     statusBar()->setObjectName(QStringLiteral("StatusBar2"));
-    // Status tips (the long part of a hint) go to panel 0.
-    connect(statusBar(), &QStatusBar::messageChanged, this,
-            [this](const QString& text) { statusPanels_[0]->setText(text); });
+}
+
+bool TFrmMain::event(QEvent* event) {
+    // The long part of a hint goes to panel 0, leaving the other panels in view.
+    if (event->type() == QEvent::StatusTip) {
+        statusPanels_[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void TFrmMain::HideAllTabs() {

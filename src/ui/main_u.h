@@ -93,6 +93,7 @@ public:
         *AcContents, *AcOracleClient, *AcAbout;
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

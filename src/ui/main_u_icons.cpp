@@ -13,9 +13,9 @@ void SelectIconTheme() {
     // Without a desktop platform theme Qt searches only its resources: add the system's icon
     // folders, and take Tango where it is installed.
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString& dir : QStandardPaths::locateAll(
-             QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-             QStandardPaths::LocateDirectory))
+    for (const QString& dir :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory))
         if (!paths.contains(dir))
             paths << dir;
     QIcon::setThemeSearchPaths(paths);
