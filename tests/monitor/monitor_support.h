@@ -42,6 +42,14 @@ public:
     int probeHistoryCleared = 0;
 };
 
+// Counts the session list fetches that reached the observers.
+struct FetchCounter final : monitor::IPvObserver {
+    int fetched = 0;
+    void Update(monitor::TPvConnection&, int code) override {
+        fetched += code == monitor::ncListFetched;
+    }
+};
+
 // A monitor with the real login dialog and the session list observer attached.
 struct MonitorRig {
     RecordingHost host;
@@ -49,8 +57,10 @@ struct MonitorRig {
     monitor::TSessionListModel list;
     std::shared_ptr<monitor::TPvSesslistObserver> observer =
         std::make_shared<monitor::TPvSesslistObserver>(monitor, list);
+    std::shared_ptr<FetchCounter> fetches = std::make_shared<FetchCounter>();
     MonitorRig() {
         monitor.Attach(observer);
+        monitor.Attach(fetches);
         monitor.ConnectDialogFactory = [] { return std::make_unique<oradb::TConnectDialog>(); };
     }
     // Logs in through the login form as a user types it.

@@ -101,11 +101,12 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     v.showKilled = true;
     v.className = "User";
     v.statisticName = "session logical reads";
-    TWorkerThread* before = m.Thread(wkList);
+    const int before = rig.fetches->fetched;
     ApplyOptions(m, v);
     EXPECT_EQ(m.RefreshInterval(), 3000);
     EXPECT_TRUE(m.Timer1().isActive());
-    EXPECT_EQ(m.Thread(wkList), before); // no refresh at once
+    EXPECT_FALSE(m.Running(wkList)); // no refresh at once
+    EXPECT_EQ(rig.fetches->fetched, before);
 
     v.autoRefresh = false;
     v.intervalText = "abc";
@@ -113,7 +114,8 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     EXPECT_THROW(ApplyOptions(m, v), std::invalid_argument);
     EXPECT_TRUE(m.ShowBackgroundSessions); // the steps before the interval took effect
     EXPECT_FALSE(m.AutoRefresh());
-    EXPECT_EQ(m.Thread(wkList), before);
+    EXPECT_FALSE(m.Running(wkList));
+    EXPECT_EQ(rig.fetches->fetched, before);
 
     v.intervalText = "20";
     v.className = "Cache";
@@ -123,8 +125,8 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     EXPECT_EQ(m.SortStatisticClass, "8");
     EXPECT_EQ(m.SortStatisticNumber, m.StatisticNumberList.Value("physical reads"));
     EXPECT_EQ(rig.list.Columns()[3].caption.toStdString(), "physical reads");
-    EXPECT_NE(m.Thread(wkList), before);
     ASSERT_TRUE(rig.WaitForList());
+    EXPECT_EQ(rig.fetches->fetched, before + 1);
     bool background = false;
     for (const auto& s : m.Sessions)
         background |= s.basic.fields[bfType] == "BACKGROUND";
