@@ -61,7 +61,9 @@ public:
         loseConnections_ =
             reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_lose_connections"));
     }
-    ~StubControls() { ::dlclose(handle_); }
+    // The library stays loaded, as the driver keeps it: unloading it while the process runs on
+    // would tear down the sandbox copy it carries.
+    ~StubControls() = default;
     StubControls(const StubControls&) = delete;
     StubControls& operator=(const StubControls&) = delete;
 

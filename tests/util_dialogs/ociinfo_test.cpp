@@ -32,7 +32,6 @@ std::string stubVersion() {
     EXPECT_NE(version, nullptr);
     sword v[5] = {};
     version(&v[0], &v[1], &v[2], &v[3], &v[4]);
-    ::dlclose(library);
     return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
            std::to_string(v[3]) + "." + std::to_string(v[4]);
 }
