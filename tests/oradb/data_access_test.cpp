@@ -171,7 +171,7 @@ TEST_F(Queries, ASlowStatementIsCancelledFromAnotherThread) {
     oradb::TOraQuery q(&session);
     q.SQL.Add("select * from dual");
     std::atomic<bool> started{false};
-    int code = 0;
+    std::atomic<int> code{0};
     std::thread worker([&] {
         started = true;
         code = errorCodeOf([&] { q.Open(); });
