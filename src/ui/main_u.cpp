@@ -177,10 +177,10 @@ void TFrmMain::CreateActions() {
     on(AcShowWaits, [this] { ShowDetailPage(pgSessWaits); });
     on(AcShowSql, [this] { ShowDetailPage(pgSessSql); });
     on(AcShowLocks, [this] { ShowDetailPage(pgSessLocks); });
-    on(AcDbInfo, [this] { ShowPage(pgDBInfo); });
-    on(AcSystemParameter, [this] { ShowPage(pgSystemParameter); });
-    on(AcNlsParameter, [this] { ShowPage(pgNlsParameter); });
-    on(AcSystemEvent, [this] { ShowPage(pgSystemEvent); });
+    on(AcDbInfo, [this] { AcDbInfoExecute(); });
+    on(AcSystemParameter, [this] { AcSystemParameterExecute(); });
+    on(AcNlsParameter, [this] { AcNlsParameterExecute(); });
+    on(AcSystemEvent, [this] { AcSystemEventExecute(); });
     on(AcFindObj, [this] { ShowPage(pgCurrentEventDetails); });
     on(AcTuneMemory, [this] { ShowPage(pgMemory); });
     on(AcCapturesql, [this] { ShowPage(pgCapturesql); });
@@ -307,6 +307,7 @@ void TFrmMain::CreatePages() {
             BtClose->hide();
     });
 
+    CreateDatabasePages();
     HideAllTabs();
     TPSession->hide();
 }
@@ -473,9 +474,10 @@ void TFrmMain::UpdateActions() {
     for (QAction* a : {ActKillSession, AcReadytoSendMsg, AcShowDetails, AcShowStatistics,
                        AcShowWaits, AcShowSql, AcShowLocks})
         a->setEnabled(selected);
-    // Copy, select-all and capture come with their pages.
-    for (QAction* a : {AcCopy, AcSelectAll, AcCapturesql, AcServersideCaptureSql})
+    // Capture comes with its pages.
+    for (QAction* a : {AcCapturesql, AcServersideCaptureSql})
         a->setEnabled(false);
+    UpdateDatabaseActions();
 }
 
 std::vector<int> TFrmMain::SelectedSessionRows() const {

@@ -28,6 +28,8 @@ class TCustomConnectDialog;
 namespace ui {
 
 class TSessionListView;
+class TDatabasePages;
+class TExportCommands;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -63,6 +65,8 @@ public:
     QPushButton* CloseButton() const { return BtClose; }
     QMenu* SessionListPopup() const { return PMSessionList; }
     QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+    TDatabasePages* DatabasePages() const { return databasePages_; }
+    TExportCommands* Exports() const { return exports_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -73,6 +77,11 @@ public:
     bool DisconnectSequence(bool confirm);
     void UpdateActions();
     void AcRefreshExecute();
+    // The database pages' opening commands: load, then show the page.
+    void AcDbInfoExecute();
+    void AcNlsParameterExecute();
+    void AcSystemParameterExecute();
+    void AcSystemEventExecute();
     void ShowPage(TPage page);
 
     // Shared sort state of the sortable lists.
@@ -103,6 +112,9 @@ private:
     void CreateToolBar();
     void CreatePages();
     void CreateStatusBar();
+    // The database pages, the export commands, copy and select-all (main_u_database_wiring).
+    void CreateDatabasePages();
+    void UpdateDatabaseActions();
     void HideAllTabs();
     void ShowHint(const QString& hint);
 
@@ -143,6 +155,8 @@ private:
     QAction* pmiWaitingObjectSeparator = nullptr;
     QTimer* idleTimer_ = nullptr;
     int oracleHome_ = 0;
+    TDatabasePages* databasePages_ = nullptr;
+    TExportCommands* exports_ = nullptr;
 };
 
 } // namespace ui

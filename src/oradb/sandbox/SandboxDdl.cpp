@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <vector>
 
 namespace sandbox {
 
@@ -210,6 +212,33 @@ void Instance::killSession(SessionState& s, const Translation& t) {
     exec("update \"v$session\" set status='KILLED', server='PSEUDO' where sid=" + t.killSid);
 }
 
+// String parameters that take one of a fixed set of words answer any other value with
+// ORA-00096, as the instance does.
+static void checkEnumeratedValue(const std::string& parameter, const std::string& value) {
+    static const std::map<std::string, std::vector<std::string>> allowed = {
+        {"cursor_sharing", {"SIMILAR", "EXACT", "FORCE"}},
+        {"optimizer_mode",
+         {"ALL_ROWS", "FIRST_ROWS", "RULE", "CHOOSE", "FIRST_ROWS_1", "FIRST_ROWS_10",
+          "FIRST_ROWS_100", "FIRST_ROWS_1000"}},
+        {"statistics_level", {"ALL", "TYPICAL", "BASIC"}},
+        {"nls_length_semantics", {"BYTE", "CHAR"}},
+        {"db_cache_advice", {"ON", "READY", "OFF"}},
+        {"standby_file_management", {"MANUAL", "AUTO"}},
+    };
+    const auto it = allowed.find(lower(parameter));
+    if (it == allowed.end())
+        return;
+    const std::string word = upper(value);
+    for (const std::string& a : it->second)
+        if (a == word)
+            return;
+    std::string among;
+    for (const std::string& a : it->second)
+        among += (among.empty() ? "" : ", ") + a;
+    throw EOraError(96, "invalid value " + value + " for parameter " + lower(parameter) +
+                            ", must be from among " + among);
+}
+
 void Instance::alterParameter(SessionState& s, const Translation& t) {
     const bool system = t.kind == StmtKind::AlterSystemSet;
     if (system && !isDba(s.user))
@@ -239,6 +268,8 @@ void Instance::alterParameter(SessionState& s, const Translation& t) {
                                     ", must be from among TRUE, FALSE");
     } else if ((type == "3" || type == "6") && !isInteger(value)) {
         throw EOraError(2017, "integer value required");
+    } else if (type == "2") {
+        checkEnumeratedValue(t.parameter, value);
     }
     if (system)
         exec("update \"v$system_parameter\" set value=" + quoted(value) +

@@ -1,0 +1,75 @@
+// The main window's database pages, their opening commands, the export commands with the shared
+// popup PMTab, and copy and select-all.
+#include "main_u.h"
+#include "main_u_database.h"
+#include "main_u_export.h"
+#include "main_u_sesslist.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTextEdit>
+
+namespace ui {
+
+void TFrmMain::CreateDatabasePages() {
+    databasePages_ = new TDatabasePages(monitor_, pages_[pgDBInfo], pages_[pgNlsParameter],
+                                        pages_[pgSystemParameter], pages_[pgSystemEvent],
+                                        SortAscending, SortColumn, this);
+    exports_ = new TExportCommands(monitor_, TPSession, this);
+    TDatabasePages* db = databasePages_;
+    for (QWidget* control :
+         {static_cast<QWidget*>(db->ReDatabaseInfo), static_cast<QWidget*>(db->LvNlsParameter),
+          static_cast<QWidget*>(db->LvSystemparameter), static_cast<QWidget*>(db->lvsystemevent)})
+        exports_->AttachPopup(control);
+    exports_->AddTextArea(pgDBInfo, [db] { return db->ReDatabaseInfo; });
+
+    // The session list's own item ends its popup menu.
+    PMSessionList->addSeparator();
+    exports_->AddExport(
+        "AcSaveSesslist", "PMISavesesslist", pgSessList, [this] { return lvsessionlist_; }, 1,
+        PMSessionList);
+    // PMTab, in its order; the detail lists and the probe history add theirs where they are built.
+    exports_->AddExport(
+        "AcSaveDbinfo", "PMISaveDbinfo", pgDBInfo, [db] { return db->ReDatabaseInfo; }, 0);
+    exports_->AddExport(
+        "AcSaveSystemP", "PMISaveSystemP", pgSystemParameter,
+        [db] { return db->LvSystemparameter; }, 0);
+    exports_->AddExport(
+        "AcSaveNlsP", "PMISaveNlsp", pgNlsParameter, [db] { return db->LvNlsParameter; }, 0);
+    exports_->AddExport(
+        "AcSaveSystemE", "PMISaveSysteme", pgSystemEvent, [db] { return db->lvsystemevent; }, 0);
+
+    connect(AcCopy, &QAction::triggered, this, [this] { exports_->Copy(); });
+    connect(AcSelectAll, &QAction::triggered, this, [this] { exports_->SelectAll(); });
+}
+
+void TFrmMain::UpdateDatabaseActions() {
+    if (!exports_)
+        return;
+    exports_->UpdateEditActions(AcCopy, AcSelectAll);
+    exports_->UpdateVisibility();
+    databasePages_->AcModifySystemParameterUpdate();
+}
+
+void TFrmMain::AcDbInfoExecute() {
+    databasePages_->AcDbInfoExecute();
+    ShowPage(pgDBInfo);
+}
+
+void TFrmMain::AcNlsParameterExecute() {
+    databasePages_->AcNlsParameterExecute();
+    ShowPage(pgNlsParameter);
+}
+
+void TFrmMain::AcSystemParameterExecute() {
+    databasePages_->AcSystemParameterExecute();
+    ShowPage(pgSystemParameter);
+}
+
+void TFrmMain::AcSystemEventExecute() {
+    databasePages_->AcSystemEventExecute();
+    ShowPage(pgSystemEvent);
+}
+
+} // namespace ui
