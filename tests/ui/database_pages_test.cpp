@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -39,6 +40,15 @@ bool waitFor(const std::function<bool()>& done, int ms = 20000) {
         util::HandOver::instance().runPending();
     }
     return true;
+}
+
+// Saves a picture of the widget when QUENBY_SHOTS names a folder.
+void shot(QWidget* w, const QString& name) {
+    const QByteArray dir = qgetenv("QUENBY_SHOTS");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
 }
 
 std::string readFile(const QString& path) {
@@ -137,6 +147,7 @@ TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
     EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::blue));
     cursor.setPosition(text.indexOf(QStringLiteral("\n")) + 5);
     EXPECT_NE(cursor.charFormat().foreground().color(), QColor(Qt::blue));
+    shot(window.get(), "database-info");
 
     window->AcNlsParameter->trigger();
     EXPECT_EQ(window->Pages()->currentIndex(), ui::pgNlsParameter);
@@ -164,6 +175,7 @@ TEST_F(DatabasePages, ASelectedRowFillsTheEditAndUnchecksTheCheckBox) {
     EXPECT_TRUE(db->Btmodify->isEnabled());
     EXPECT_FALSE(db->cbmodifyonlysession->isHidden());
     EXPECT_FALSE(db->EdNewSystemparametervalue->isHidden());
+    shot(window.get(), "system-parameter-both");
 }
 
 TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
@@ -206,6 +218,7 @@ TEST_F(DatabasePages, SessionOnlyDeferredAndNeitherLevelBehaveAsTheirModifiabili
     EXPECT_TRUE(db->lbnewsystemparametervalue->isHidden());
     EXPECT_TRUE(db->EdNewSystemparametervalue->isHidden());
     EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
+    shot(window.get(), "system-parameter-neither");
 }
 
 TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage) {
@@ -254,6 +267,7 @@ TEST_F(DatabasePages, TheFirstClickOnANumberSortsUpAndOnEventSortsZToA) {
     window->AcSystemEvent->trigger();
     auto& model = db->SystemEventModel();
     db->lvsystemevent->header()->sectionClicked(1);
+    shot(window.get(), "system-event-sorted");
     for (int i = 1; i < model.rowCount(); ++i)
         EXPECT_LE(std::stod(model.Cell(i - 1, 1)), std::stod(model.Cell(i, 1)));
     // A fresh window: its first click is on EVENT.
