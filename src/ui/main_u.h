@@ -28,6 +28,8 @@ class TCustomConnectDialog;
 namespace ui {
 
 class TSessionListView;
+class TSqlPage;
+class TLocksPage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -63,6 +65,8 @@ public:
     QPushButton* CloseButton() const { return BtClose; }
     QMenu* SessionListPopup() const { return PMSessionList; }
     QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+    TSqlPage* SqlPage() const { return sqlPage_; }
+    TLocksPage* LocksPage() const { return locksPage_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -135,6 +139,8 @@ private:
     QTabWidget* TPSession = nullptr;
     std::array<QWidget*, pgCount> pages_{};
     TSessionListView* lvsessionlist_ = nullptr;
+    TSqlPage* sqlPage_ = nullptr;
+    TLocksPage* locksPage_ = nullptr;
     QPushButton* BtClose = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
