@@ -244,6 +244,58 @@ TEST_F(SessionSql, FailingStatementQueryShowsAbortInTheBox) {
     EXPECT_LT(rig.monitor.SelectedSession()->sql.fetchTime, rig.monitor.LastListRefresh);
 }
 
+TEST_F(SessionSql, ReadFailuresKeepWhatWasReadAndGoToTheApplicationLog) {
+    const std::string sid = SessionWithLongCursor();
+    Select(sid);
+    sandbox::Fault cursors;
+    cursors.fragment = "v$open_cursor";
+    cursors.failAfterRows = 2;
+    instance->addFault(cursors);
+    ShowSql();
+    util::HandOver::instance().runPending();
+    // The two rows read before the failure stay, grouped; the view goes on to the statement.
+    const auto& got = rig.monitor.SelectedSession()->sql.cursors;
+    std::size_t pieces = 0;
+    for (const auto& c : got)
+        pieces += c.size();
+    EXPECT_EQ(pieces, 2u);
+    EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 21}));
+    EXPECT_EQ(rig.host.workerFailures, 0);
+    const std::string log = AppLog();
+    EXPECT_NE(log.find(": Error while get all sql:EOraError,ORA-00600: internal error code"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(SessionSql, StatementReadFailureIsLoggedAndWhatWasReadIsShown) {
+    const std::string sid = SessionWithLongCursor();
+    const auto cur = rows("select oc.address, oc.hash_value from \"v$open_cursor\" oc,"
+                          " \"v$sqlarea\" sa where oc.sid = " +
+                          sid + " and sa.address = oc.address and length(sa.sql_text) > 128");
+    ASSERT_FALSE(cur.empty());
+    rows("update \"v$session\" set sql_address = '" + cur[0][0] +
+         "', sql_hash_value = " + cur[0][1] + " where sid = " + sid);
+    RefreshList();
+    Select(sid);
+    sandbox::Fault fault;
+    fault.fragment = "order by st.piece";
+    fault.failAfterRows = 1;
+    instance->addFault(fault);
+    ShowSql();
+    util::HandOver::instance().runPending();
+    const TRSql& sql = rig.monitor.SelectedSession()->sql;
+    ASSERT_EQ(sql.current.size(), 1u);
+    EXPECT_EQ(sql.current[0], one("select sql_text from \"v$sqltext\" where address = '" +
+                                  cur[0][0] + "' and piece = 0"));
+    EXPECT_GT(sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 21}));
+    EXPECT_EQ(rig.host.workerFailures, 0);
+    EXPECT_NE(AppLog().find(": Sid:" + sid + "get Current Sql error : EOraError ORA-00600"),
+              std::string::npos)
+        << AppLog();
+    EXPECT_EQ(RECurrentSql.PlainText().rfind("[Current Sql Statement]\r\n", 0), 0u);
+}
+
 TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     const std::string sid = SessionWithLongCursor();
     Select(sid);

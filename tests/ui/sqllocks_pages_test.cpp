@@ -112,12 +112,14 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
                 continue;
             const QColor c = f.charFormat().foreground().color();
             const bool keyword = c == QColor(0, 0, 255);
-            if (!keyword)
+            if (!keyword) {
                 EXPECT_EQ(c, windowText) << text.toStdString();
+            }
             blueWords += keyword;
             plainWords += !keyword;
-            if (keyword)
+            if (keyword) {
                 EXPECT_FALSE(text.contains(QLatin1Char(' '))) << text.toStdString();
+            }
         }
     EXPECT_GT(blueWords, 0);
     EXPECT_GT(plainWords, 0);
@@ -139,9 +141,16 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     ui::TSqlPage* page = window->SqlPage();
     QTreeView* list = page->CursorList();
     ASSERT_GE(list->model()->rowCount(), 2);
-    list->selectionModel()->select(list->model()->index(1, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    const auto& cursor = window->Monitor().SelectedSession()->sql.cursors[1];
+    // The cursor with the most pieces, clicked in the list.
+    const auto& cursors = window->Monitor().SelectedSession()->sql.cursors;
+    int row = 0;
+    for (int i = 0; i < static_cast<int>(cursors.size()); ++i)
+        if (cursors[static_cast<std::size_t>(i)].size() >
+            cursors[static_cast<std::size_t>(row)].size())
+            row = i;
+    const QRect cell = list->visualRect(list->model()->index(row, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    const auto& cursor = cursors[static_cast<std::size_t>(row)];
     std::string full;
     for (const auto& p : cursor)
         full += p;
@@ -152,12 +161,12 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     shown.replace(QLatin1Char('\n'), QString());
     EXPECT_EQ(shown, expected);
     EXPECT_GT(page->Observer()->SelectTime, 0.0);
+    shot(window.get(), QStringLiteral("session_sql_cursor"));
     page->AcSaveSqlUpdate();
     EXPECT_TRUE(page->SaveAction()->isVisible());
     page->CursorModel().SetRows({});
     page->AcSaveSqlUpdate();
     EXPECT_FALSE(page->SaveAction()->isVisible());
-    shot(window.get(), QStringLiteral("session_sql_cursor"));
 }
 
 TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {
