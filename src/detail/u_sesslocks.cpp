@@ -101,9 +101,13 @@ void TLocksThread::Execute() {
     bool silent = false;
     std::string error;
     try {
+        // The groups go with the rows: groups of an earlier fetch would otherwise be shown beside
+        // the rows of a fetch that failed half-way.
         Synchronize([this] {
-            if (TRSession* s = target())
+            if (TRSession* s = target()) {
                 s->locks.rows.clear();
+                s->locks.groups.clear();
+            }
         });
         if (Terminated())
             throw monitor::EAbandon{};

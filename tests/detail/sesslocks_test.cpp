@@ -257,6 +257,26 @@ TEST_F(SessionLocks, FailingQueryIsReportedOnceAndRendersWhatWasStored) {
                   c.holder + " or l.request!=0 or l.block=1)");
 }
 
+TEST_F(SessionLocks, FetchFailingHalfWayShowsNoChainOfAnEarlierFetch) {
+    const Chain c = FindChain();
+    Select(c.holder);
+    ShowLocks();
+    ASSERT_FALSE(rig.monitor.SelectedSession()->locks.groups.empty());
+    sandbox::Fault fault;
+    fault.fragment = "from v$lock l";
+    fault.failAfterRows = 1;
+    instance->addFault(fault);
+    // The record counts as stale; the view fetches again and the fetch fails after one row.
+    rig.monitor.SelectedSession()->locks.fetchTime = 0;
+    ShowLocks();
+    util::HandOver::instance().runPending();
+    EXPECT_EQ(rig.host.workerFailures, 1);
+    EXPECT_TRUE(rig.monitor.SelectedSession()->locks.groups.empty());
+    EXPECT_LE(rig.monitor.SelectedSession()->locks.rows.size(), 1u);
+    for (const auto& r : Shown())
+        EXPECT_EQ(r[0].rfind("    ", 0), std::string::npos);
+}
+
 TEST(LockGrouping, BlockersTakeTheirSameModeWaitersInStoredOrder) {
     auto row = [](std::string sid, std::string id1, std::string lmode, std::string request,
                   std::string block) {
