@@ -34,6 +34,11 @@ TLocksPage::TLocksPage(monitor::TPvConnection& monitor, QWidget* parent)
     layout->addWidget(LVLocks, 1);
 }
 
+void TLocksPage::showEvent(QShowEvent* event) {
+    FillHeader();
+    QWidget::showEvent(event);
+}
+
 void TLocksPage::FillHeader() {
     FillDetailHeader(monitor_, LbLocksUsernameV, LbLocksMachineV, LbLocksProgramV);
 }

@@ -25,6 +25,10 @@ public:
     // The header: user name, machine and program of the selected session (blank without one).
     void FillHeader();
 
+protected:
+    // Showing the page fills its header.
+    void showEvent(QShowEvent* event) override;
+
 private:
     monitor::TPvConnection& monitor_;
     monitor::TSessionListModel lockModel_;

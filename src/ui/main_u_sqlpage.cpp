@@ -79,6 +79,11 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     AcSaveSqlUpdate();
 }
 
+void TSqlPage::showEvent(QShowEvent* event) {
+    FillHeader();
+    QWidget::showEvent(event);
+}
+
 void TSqlPage::FillHeader() {
     FillDetailHeader(monitor_, LbSqlusernameV, LbSqlMachineV, LbSqlProgramV);
 }

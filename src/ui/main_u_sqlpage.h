@@ -41,6 +41,10 @@ public:
     // AcSaveSql is shown while lvAllsql has rows.
     void AcSaveSqlUpdate();
 
+protected:
+    // Showing the page fills its header.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void ShowText();
     void CursorsSelected(const QList<int>& rows);

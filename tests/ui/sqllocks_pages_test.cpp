@@ -190,4 +190,29 @@ TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {
     shot(window.get(), QStringLiteral("session_locks"));
 }
 
+TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
+    const std::string sid = one("select sid from \"v$session\" where type = 'USER' order by sid");
+    ASSERT_FALSE(sid.empty());
+    instance->sqliteRows("update \"v$session\" set schemaname = 'SCHEMA_NAME_OF_26_LETTERS_', "
+                         "machine = 'machine-name-that-is-30-chars-', program = "
+                         "'program-name-of-24-char' where sid = " +
+                         sid);
+    window->Monitor().Refresh();
+    ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkList); }));
+    Open(sid, ui::pgSessLocks);
+    auto label = [&](const char* name) {
+        auto* l = window->LocksPage()->findChild<QLabel*>(QString::fromLatin1(name));
+        return l ? l->text().toStdString() : std::string("<missing>");
+    };
+    EXPECT_EQ(label("LbLocksUsernameV"), "SCHEMA_NAME_OF_");
+    EXPECT_EQ(label("LbLocksMachineV"), "machine-name-that-is-30-c");
+    EXPECT_EQ(label("LbLocksProgramV"), "program-name-of-24-c");
+    shot(window.get(), QStringLiteral("session_locks_header"));
+    window->Monitor().SelectedIndex = -1;
+    window->LocksPage()->FillHeader();
+    EXPECT_EQ(label("LbLocksUsernameV"), "");
+    EXPECT_EQ(label("LbLocksMachineV"), "");
+    EXPECT_EQ(label("LbLocksProgramV"), "");
+}
+
 } // namespace
