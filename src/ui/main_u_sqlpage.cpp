@@ -123,6 +123,22 @@ void TSqlPage::AcSaveSqlExecute() {
     SaveSelectedTo(dialog.selectedFiles().constFirst());
 }
 
+bool TSqlPage::CanCopy() const {
+    return RECurrentSql->hasFocus() && RECurrentSql->textCursor().hasSelection();
+}
+
+void TSqlPage::Copy() {
+    RECurrentSql->copy();
+}
+
+bool TSqlPage::CanSelectAll() const {
+    return RECurrentSql->hasFocus();
+}
+
+void TSqlPage::SelectAll() {
+    RECurrentSql->selectAll();
+}
+
 void TSqlPage::ShowText() {
     RECurrentSql->clear();
     QTextCursor cursor(RECurrentSql->document());

@@ -8,6 +8,7 @@
 #include "ui/main_u_sqlpage.h"
 #include "util/HandOver.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -213,6 +214,32 @@ TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
     EXPECT_EQ(label("LbLocksUsernameV"), "");
     EXPECT_EQ(label("LbLocksMachineV"), "");
     EXPECT_EQ(label("LbLocksProgramV"), "");
+}
+
+TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {
+    const std::string sid =
+        one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
+            " \"v$sqltext\" st where st.address = s.sql_address) order by s.sid");
+    ASSERT_FALSE(sid.empty());
+    Open(sid, ui::pgSessSql);
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
+    ui::TSqlPage* page = window->SqlPage();
+    page->CursorList()->setFocus();
+    ASSERT_TRUE(waitFor([&] { return page->CursorList()->hasFocus(); }));
+    EXPECT_FALSE(page->CanSelectAll());
+    EXPECT_FALSE(page->CanCopy());
+    page->StatementBox()->setFocus();
+    ASSERT_TRUE(waitFor([&] { return page->StatementBox()->hasFocus(); }));
+    EXPECT_TRUE(page->CanSelectAll());
+    EXPECT_FALSE(page->CanCopy());
+    page->SelectAll();
+    ASSERT_TRUE(page->CanCopy());
+    QApplication::clipboard()->clear();
+    page->Copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), page->StatementBox()->toPlainText());
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(QStringLiteral("[Current Sql Statement]")));
 }
 
 } // namespace
