@@ -226,8 +226,7 @@ TEST_F(SessionLocks, ChainClearedBySimulatorIsGoneAfterTheNextRefresh) {
     ASSERT_EQ(one("select count(*) from \"v$lock\" where sid = " + c.holder + " and block = 1"),
               "0");
     RefreshList();
-    if (rig.monitor.SelectedSid != c.holder)
-        GTEST_SKIP() << "the holder logged off";
+    ASSERT_EQ(rig.monitor.SelectedSid, c.holder);
     for (const auto& r : Shown()) {
         EXPECT_EQ(r[1], c.holder);
         EXPECT_EQ(r[0].rfind("    ", 0), std::string::npos);
@@ -275,6 +274,34 @@ TEST_F(SessionLocks, FetchFailingHalfWayShowsNoChainOfAnEarlierFetch) {
     EXPECT_LE(rig.monitor.SelectedSession()->locks.rows.size(), 1u);
     for (const auto& r : Shown())
         EXPECT_EQ(r[0].rfind("    ", 0), std::string::npos);
+}
+
+TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
+    const Chain c = FindChain();
+    Select(c.holder);
+    sandbox::Fault slow;
+    slow.fragment = "from v$lock l";
+    slow.delayMs = 20000;
+    instance->addFault(slow);
+    locksObserver->SetActive(true);
+    ASSERT_TRUE(util::HandOver::instance().waitUntil(
+        [&] { return recorder->Count(ncLocksLoading) == 1; }, std::chrono::seconds(20)));
+    ASSERT_EQ(LVLocks.rowCount(), 1);
+    EXPECT_EQ(LVLocks.Rows()[0].caption, "Loading...");
+    instance->clearFaults();
+    sqlObserver->SetActive(true);
+    ASSERT_TRUE(WaitIdle(wkLocks));
+    ASSERT_TRUE(WaitIdle(wkSql));
+    util::HandOver::instance().runPending();
+    EXPECT_EQ(rig.host.workerFailures, 0);
+    EXPECT_EQ(recorder->Count(ncLocksStored), 1);
+    EXPECT_EQ(recorder->Count(ncCurrentSqlStored), 1);
+    // Nothing was stamped: the locks page fetches again when it is shown next.
+    EXPECT_LT(rig.monitor.SelectedSession()->locks.fetchTime, rig.monitor.LastListRefresh);
+    locksObserver->SetActive(true);
+    ASSERT_TRUE(WaitIdle(wkLocks));
+    EXPECT_EQ(recorder->Count(ncLocksLoading), 2);
+    EXPECT_GT(LVLocks.rowCount(), static_cast<int>(c.waiters.size()));
 }
 
 TEST(LockGrouping, BlockersTakeTheirSameModeWaitersInStoredOrder) {

@@ -324,6 +324,45 @@ TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     EXPECT_FALSE(rig.monitor.Running(wkSql));
 }
 
+TEST_F(SessionSql, RowsGoToTheSessionTheFetchWasForWhenTheSelectionMovedOn) {
+    const std::string first = SessionWithLongCursor();
+    ASSERT_FALSE(first.empty());
+    const std::string second =
+        one("select sid from \"v$session\" where type = 'USER' and sid <> " + first +
+            " and sid not in (select sid from \"v$open_cursor\")"
+            " order by sid");
+    ASSERT_FALSE(second.empty());
+    Select(first);
+    sandbox::Fault slow;
+    slow.fragment = "v$open_cursor";
+    slow.delayMs = 1500; // long enough for the two calls below
+    instance->addFault(slow);
+    sqlObserver->SetActive(true);
+    ASSERT_TRUE(util::HandOver::instance().waitUntil(
+        [&] { return rig.monitor.SqlCursorsLoading.load(); }, std::chrono::seconds(20)));
+    // The user selects another session meanwhile; its request is dropped while the fetch runs.
+    Select(second);
+    rig.monitor.Request(wkSql);
+    ASSERT_TRUE(WaitIdle(wkSql));
+    const auto& sessions = rig.monitor.Sessions;
+    const auto recordOf = [&](const std::string& sid) {
+        return std::find_if(sessions.begin(), sessions.end(),
+                            [&](const TRSession& s) { return s.key == sid; });
+    };
+    std::vector<std::string> got;
+    for (const auto& c : recordOf(first)->sql.cursors)
+        got.push_back(Join(c));
+    EXPECT_EQ(got, CursorTexts(first));
+    EXPECT_GT(recordOf(first)->sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_TRUE(recordOf(second)->sql.cursors.empty());
+    EXPECT_LT(recordOf(second)->sql.fetchTime, rig.monitor.LastListRefresh);
+    // So the next request for the selected session fetches its own cursors.
+    rig.monitor.Request(wkSql);
+    ASSERT_TRUE(WaitIdle(wkSql));
+    EXPECT_EQ(recorder->Count(ncCursorsLoading), 2);
+    EXPECT_EQ(lvAllsql.rowCount(), 0);
+}
+
 TEST_F(SessionSql, SelectingACursorShowsItsFullTextWithoutHeader) {
     const std::string sid = SessionWithLongCursor();
     Select(sid);
