@@ -1,7 +1,9 @@
 #include "main_u.h"
 
 #include "main_u_icons.h"
+#include "main_u_lockspage.h"
 #include "main_u_sesslist.h"
+#include "main_u_sqlpage.h"
 #include "oradb/OraSession.h"
 #include "oradb/dialogs/OraConnectForm.h"
 #include "oradb/oci/OciLibrary.h"
@@ -273,6 +275,20 @@ void TFrmMain::CreatePages() {
             [this](const QPoint& p) { SessionListContextMenu(p); });
     connect(lvsessionlist_->header(), &QHeaderView::sectionClicked, this,
             [this](int c) { SessionListColumnClicked(c); });
+
+    // The "Session SQL" and "Session Locks" pages with their observers and workers.
+    sqlPage_ = new TSqlPage(monitor_, pages_[pgSessSql]);
+    locksPage_ = new TLocksPage(monitor_, pages_[pgSessLocks]);
+    for (auto [page, content] : {std::pair<int, QWidget*>{pgSessSql, sqlPage_},
+                                 std::pair<int, QWidget*>{pgSessLocks, locksPage_}}) {
+        auto* pageLayout = new QVBoxLayout(pages_[static_cast<std::size_t>(page)]);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        pageLayout->addWidget(content);
+    }
+    detail::TSessSqlObserver::RegisterThread(monitor_);
+    detail::TSessLocksObserver::RegisterThread(monitor_);
+    monitor_.Attach(sqlPage_->Observer());
+    monitor_.Attach(locksPage_->Observer());
 
     PMSessionList = new QMenu(this);
     PMSessionList->setObjectName(QStringLiteral("PMSessionList"));

@@ -30,6 +30,8 @@ namespace ui {
 class TSessionListView;
 class TDatabasePages;
 class TExportCommands;
+class TSqlPage;
+class TLocksPage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -67,6 +69,8 @@ public:
     QAction* WaitingObjectItem() const { return pmiWaitingObject; }
     TDatabasePages* DatabasePages() const { return databasePages_; }
     TExportCommands* Exports() const { return exports_; }
+    TSqlPage* SqlPage() const { return sqlPage_; }
+    TLocksPage* LocksPage() const { return locksPage_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -147,6 +151,8 @@ private:
     QTabWidget* TPSession = nullptr;
     std::array<QWidget*, pgCount> pages_{};
     TSessionListView* lvsessionlist_ = nullptr;
+    TSqlPage* sqlPage_ = nullptr;
+    TLocksPage* locksPage_ = nullptr;
     QPushButton* BtClose = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};

@@ -3,7 +3,9 @@
 #include "main_u.h"
 #include "main_u_database.h"
 #include "main_u_export.h"
+#include "main_u_lockspage.h"
 #include "main_u_sesslist.h"
+#include "main_u_sqlpage.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,6 +41,11 @@ void TFrmMain::CreateDatabasePages() {
         "AcSaveNlsP", "PMISaveNlsp", pgNlsParameter, [db] { return db->LvNlsParameter; }, 0);
     exports_->AddExport(
         "AcSaveSystemE", "PMISaveSysteme", pgSystemEvent, [db] { return db->lvsystemevent; }, 0);
+    exports_->AttachPopup(locksPage_->LockList());
+    exports_->AddExport(
+        "AcSaveLocks", "PmiSaveLocks", pgSessLocks, [this] { return locksPage_->LockList(); }, 1);
+    // The statement box of the SQL page; its cursors are saved by the page's own AcSaveSql.
+    exports_->AddTextArea(pgSessSql, [this] { return sqlPage_->StatementBox(); });
 
     connect(AcCopy, &QAction::triggered, this, [this] { exports_->Copy(); });
     connect(AcSelectAll, &QAction::triggered, this, [this] { exports_->SelectAll(); });
