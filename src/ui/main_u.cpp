@@ -1,5 +1,6 @@
 #include "main_u.h"
 
+#include "main_u_detailpages.h"
 #include "main_u_icons.h"
 #include "main_u_sesslist.h"
 #include "oradb/OraSession.h"
@@ -67,6 +68,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     CreateToolBar();
     CreatePages();
     CreateStatusBar();
+    detailPages_ = new TDetailPages(*this, monitor_, *TPSession, pages_);
 
     // F5 refreshes from anywhere in the window, also in auto mode.
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -181,8 +183,8 @@ void TFrmMain::CreateActions() {
     on(AcSystemParameter, [this] { ShowPage(pgSystemParameter); });
     on(AcNlsParameter, [this] { ShowPage(pgNlsParameter); });
     on(AcSystemEvent, [this] { ShowPage(pgSystemEvent); });
-    on(AcFindObj, [this] { ShowPage(pgCurrentEventDetails); });
-    on(AcTuneMemory, [this] { ShowPage(pgMemory); });
+    on(AcFindObj, [this] { detailPages_->AcFindObjExecute(); });
+    on(AcTuneMemory, [this] { detailPages_->AcTuneMemoryExecute(); });
     on(AcCapturesql, [this] { ShowPage(pgCapturesql); });
     on(AcContents, [this] { AcContentsExecute(); });
     on(AcOracleClient, [this] { AcOracleClientExecute(); });
@@ -451,12 +453,7 @@ void TFrmMain::ShowPage(TPage page) {
 }
 
 void TFrmMain::BtCloseClick() {
-    const int current = TPSession->currentIndex();
-    if (current <= pgSessList)
-        return;
-    TPSession->setTabVisible(current, false);
-    if (TPSession->currentIndex() == pgSessList)
-        BtClose->hide();
+    detailPages_->CloseActivePage();
 }
 
 void TFrmMain::UpdateActions() {

@@ -28,6 +28,7 @@ class TCustomConnectDialog;
 namespace ui {
 
 class TSessionListView;
+class TDetailPages;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -83,7 +84,9 @@ public:
     void SetStatusPanel(int panel, const std::string& text) override;
     void WorkerFailed() override;
     void SetCloseButtonVisible(bool visible) override;
-    void ClearProbeHistory() override {}
+    void ClearProbeHistory() override;
+    // The detail sheets, the "Object" and "Tuning Memory" pages and the sheet navigation.
+    TDetailPages* DetailPages() const { return detailPages_; }
 
     // The actions, named as the commands.
     QAction *AcConnect, *AcDisconnect, *AcExit, *AcDbInfo, *AcSystemParameter, *AcNlsParameter,
@@ -143,6 +146,7 @@ private:
     QAction* pmiWaitingObjectSeparator = nullptr;
     QTimer* idleTimer_ = nullptr;
     int oracleHome_ = 0;
+    TDetailPages* detailPages_ = nullptr;
 };
 
 } // namespace ui
