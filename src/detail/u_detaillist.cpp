@@ -158,7 +158,8 @@ std::vector<int> DetailSortOrder(const TDetailListModel& list, int column, TDeta
             long double v = 0;
             if (rule == TDetailCompare::Numeric) {
                 if (!ParseDetailNumber(text, v))
-                    throw std::invalid_argument("'" + text + "' is not a valid floating point value");
+                    throw std::invalid_argument("'" + text +
+                                                "' is not a valid floating point value");
             } else {
                 const auto t = util::parseDateTime(text);
                 if (!t)

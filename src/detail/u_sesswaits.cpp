@@ -171,9 +171,9 @@ TSessWaitsObserver::TSessWaitsObserver(monitor::TPvConnection& monitor, TDetailL
 }
 
 std::vector<TDetailListModel::Column> TSessWaitsObserver::CurrentWaitColumns() {
-    return {{QStringLiteral("SID"), -1},        {QStringLiteral("EVENT"), 200},
-            {QStringLiteral("WAIT_TIME"), 80},  {QStringLiteral("SECONDS_IN_WAIT"), 70},
-            {QStringLiteral("STATE"), 130},     {QStringLiteral("P1"), 70},
+    return {{QStringLiteral("SID"), -1},       {QStringLiteral("EVENT"), 200},
+            {QStringLiteral("WAIT_TIME"), 80}, {QStringLiteral("SECONDS_IN_WAIT"), 70},
+            {QStringLiteral("STATE"), 130},    {QStringLiteral("P1"), 70},
             {QStringLiteral("P2"), -1}};
 }
 
@@ -236,9 +236,9 @@ void TSessWaitsObserver::RenderCurrentWait() {
                     p2 = QStringLiteral("#byte");
                 }
             row.caption = w[monitor::cwSid];
-            row.subItems = {w[monitor::cwEvent], w[monitor::cwWaitTime],
-                            w[monitor::cwSecondsInWait], w[monitor::cwState],
-                            w[monitor::cwP1], w[monitor::cwP2]};
+            row.subItems = {
+                w[monitor::cwEvent], w[monitor::cwWaitTime], w[monitor::cwSecondsInWait],
+                w[monitor::cwState], w[monitor::cwP1],       w[monitor::cwP2]};
         }
         currentWaits_.SetColumnCaption(5, p1);
         currentWaits_.SetColumnCaption(6, p2);

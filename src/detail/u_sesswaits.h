@@ -23,9 +23,8 @@ inline constexpr std::array<int, 7> kEventColumnWidths = {50, 200, 80, 80, 80, 8
 
 // The events whose P1 is a driver id and P2 a byte count.
 inline constexpr std::array<std::string_view, 8> kSqlNetEvents = {
-    "SQL*Net message from client",   "SQL*Net message from dblink",
-    "SQL*Net more data from client", "SQL*Net more data from dblink",
-    "SQL*Net message to client",     "SQL*Net message to dblink",
+    "SQL*Net message from client",   "SQL*Net message from dblink", "SQL*Net more data from client",
+    "SQL*Net more data from dblink", "SQL*Net message to client",   "SQL*Net message to dblink",
     "SQL*Net more data to client",   "SQL*Net more data to dblink"};
 
 std::string EventsSqlText(const std::string& sid);

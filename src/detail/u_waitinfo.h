@@ -44,8 +44,8 @@ std::string WaitInformationSqlText(std::int32_t fileId, std::int32_t blockId);
 
 // The widgets of the "Object" page that a lookup fills.
 struct TWaitInformationTarget {
-    TDetailListModel* information = nullptr;  // lvCurrentWaitInformation
-    TDetailListModel* currentWaits = nullptr; // LvCurrentWaits
+    TDetailListModel* information = nullptr;    // lvCurrentWaitInformation
+    TDetailListModel* currentWaits = nullptr;   // LvCurrentWaits
     std::function<void(bool)> setSearchEnabled; // BtFindObj
 };
 

@@ -29,8 +29,7 @@ TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QT
                            const std::array<QWidget*, pgCount>& pages)
     : QObject(&window), window_(window), monitor_(monitor), tabs_(tabs), pages_(pages) {
     setObjectName(QStringLiteral("DetailPages"));
-    DetailsObserver =
-        std::make_shared<detail::TSessDetailsObserver>(monitor_, SessionDetailsModel);
+    DetailsObserver = std::make_shared<detail::TSessDetailsObserver>(monitor_, SessionDetailsModel);
     StatisticsObserver =
         std::make_shared<detail::TSessStatisticsObserver>(monitor_, StatisticsModel);
     WaitsObserver =
@@ -102,14 +101,14 @@ QWidget* TDetailPages::AddHeader(TPage page, const std::array<const char*, 3>& v
 
 void TDetailPages::BuildSessionPages() {
     // "Session Details"
-    QWidget* page = AddHeader(pgSessDetails, {"LbDetailsUsernameV", "LbDetailsMachineV",
-                                              "LbDetailsProgramV"});
+    QWidget* page =
+        AddHeader(pgSessDetails, {"LbDetailsUsernameV", "LbDetailsMachineV", "LbDetailsProgramV"});
     LvSessionDetails = new TDetailListView(SessionDetailsModel, "LvSessionDetails", page);
     page->layout()->addWidget(LvSessionDetails);
 
     // "Session Statistics"
-    page = AddHeader(pgSessStatistics, {"LbStatisticsusernameV", "LbStatisticsMachineV",
-                                        "LbStatisticsProgramV"});
+    page = AddHeader(pgSessStatistics,
+                     {"LbStatisticsusernameV", "LbStatisticsMachineV", "LbStatisticsProgramV"});
     auto* classRow = new QHBoxLayout;
     classRow->addWidget(new QLabel(QStringLiteral("Statistic Class"), page));
     CBStClass = new QComboBox(page);
@@ -239,7 +238,8 @@ void TDetailPages::FillHeader(TPage page) {
     const auto& labels = headers_[static_cast<std::size_t>(page)];
     if (!labels[0])
         return;
-    const monitor::TRSession* s = monitor_.SelectedIndex == -1 ? nullptr : monitor_.SelectedSession();
+    const monitor::TRSession* s =
+        monitor_.SelectedIndex == -1 ? nullptr : monitor_.SelectedSession();
     if (!s) {
         for (QLabel* l : labels)
             l->clear();
@@ -300,9 +300,9 @@ void TDetailPages::LvCurrentWaitsSelectItem(bool selected) {
 void TDetailPages::Property1Click() {
     tabs_.setTabVisible(pgCurrentEventDetails, true);
     tabs_.setCurrentIndex(pgCurrentEventDetails);
-    detail::StartWaitInformationLookup(
-        monitor_, {&WaitInformationModel, &CurrentWaitsModel,
-                   [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
+    detail::StartWaitInformationLookup(monitor_,
+                                       {&WaitInformationModel, &CurrentWaitsModel,
+                                        [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
 }
 
 // ---- sorting ----

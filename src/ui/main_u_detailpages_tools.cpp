@@ -71,9 +71,9 @@ void TDetailPages::BtFindObjClick() {
     monitor_.WaitingBlock.fileId = file;
     monitor_.WaitingBlock.blockId = block;
     monitor_.WaitingBlockState = 0;
-    detail::StartWaitInformationLookup(
-        monitor_, {&WaitInformationModel, &CurrentWaitsModel,
-                   [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
+    detail::StartWaitInformationLookup(monitor_,
+                                       {&WaitInformationModel, &CurrentWaitsModel,
+                                        [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
 }
 
 void TDetailPages::AcFindObjExecute() {
@@ -136,7 +136,8 @@ void TDetailPages::UpdateAutoProbeLabels() {
     LbAutoProbeV->setPalette(palette);
     LbInterval->setVisible(on);
     LbIntervalV->setVisible(on);
-    LbIntervalV->setText(QString::fromStdString(detail::ProbeIntervalText(monitor_.ProbeInterval())));
+    LbIntervalV->setText(
+        QString::fromStdString(detail::ProbeIntervalText(monitor_.ProbeInterval())));
 }
 
 void TDetailPages::BtScheduleClick() {

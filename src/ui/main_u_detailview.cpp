@@ -4,8 +4,7 @@
 
 namespace ui {
 
-TDetailListView::TDetailListView(detail::TDetailListModel& model, const char* name,
-                                 QWidget* parent)
+TDetailListView::TDetailListView(detail::TDetailListModel& model, const char* name, QWidget* parent)
     : QTreeView(parent), model_(model) {
     setObjectName(QString::fromLatin1(name));
     setModel(&model);

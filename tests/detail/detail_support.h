@@ -28,7 +28,8 @@ protected:
         instance = openInstance(name);
         rig = std::make_unique<MonitorRig>();
         details = std::make_shared<detail::TSessDetailsObserver>(rig->monitor, detailsList);
-        statistics = std::make_shared<detail::TSessStatisticsObserver>(rig->monitor, statisticsList);
+        statistics =
+            std::make_shared<detail::TSessStatisticsObserver>(rig->monitor, statisticsList);
         waits = std::make_shared<detail::TSessWaitsObserver>(rig->monitor, eventsList, currentList);
         currentList.SetColumns(detail::TSessWaitsObserver::CurrentWaitColumns());
         rig->monitor.Attach(waits);

@@ -30,7 +30,8 @@ TEST_F(SessionDetails, ShowsEveryColumnOfTheSelectedSessionWithRawColumnsInHex) 
     EXPECT_EQ(valueOf(detailsList, "SID"), sid);
     EXPECT_EQ(valueOf(detailsList, "MACHINE"),
               One("select machine from \"v$session\" where sid = " + sid));
-    const auto columns = instance->sqliteRows("select count(*) from pragma_table_info('v$session')");
+    const auto columns =
+        instance->sqliteRows("select count(*) from pragma_table_info('v$session')");
     EXPECT_EQ(std::to_string(detailsList.Rows().size()), columns[0][0]);
     EXPECT_EQ(detailsList.headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(detailsList.headerData(1, Qt::Horizontal, Qt::UserRole).toInt(), 150);

@@ -44,7 +44,8 @@ TEST_F(SessionStatistics, ListsTheSessionsStatisticsOfTheSelectedClassLargestFir
     ASSERT_FALSE(rows.empty());
     const std::string userCount =
         One("select count(*) from \"v$sesstat\" st join \"v$statname\" sn using (\"statistic#\")"
-            " where st.sid = " + sid + " and (sn.class & 1) = 1 and sn.class < 256");
+            " where st.sid = " +
+            sid + " and (sn.class & 1) = 1 and sn.class < 256");
     EXPECT_EQ(std::to_string(rows.size()), userCount);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].caption, sid);
@@ -87,8 +88,8 @@ TEST_F(SessionStatistics, ServesTheRecordUntilTheNextListRefresh) {
     // Sorting by value compares in 64 bits: 4294967297 is below 5000000000, above 2^31.
     statisticsList.InsertRow(1, {sid, {"x", "4294967297", "1", "1"}});
     statisticsList.InsertRow(2, {sid, {"y", "2147483648", "1", "1"}});
-    const auto order = detail::DetailSortOrder(statisticsList, 2, detail::TDetailCompare::Numeric,
-                                               false);
+    const auto order =
+        detail::DetailSortOrder(statisticsList, 2, detail::TDetailCompare::Numeric, false);
     EXPECT_EQ(order[0], 0);
     EXPECT_EQ(order[1], 1);
     EXPECT_EQ(order[2], 2);

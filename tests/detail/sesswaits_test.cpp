@@ -16,12 +16,14 @@ TEST_F(SessionWaits, EventsByTimeWaitedThenNameAndTheCurrentWait) {
                          ", 'db file sequential read', 20, 0, 40, 2, 1, 400000), (" + sid +
                          ", 'SQL*Net message from client', 9, 0, 900, 100.5, 300, 9000000)");
     instance->sqliteRows("update \"v$session_wait\" set event = 'SQL*Net message from client',"
-                         " p1 = 1413697536, p2 = 1, state = 'WAITING' where sid = " + sid);
+                         " p1 = 1413697536, p2 = 1, state = 'WAITING' where sid = " +
+                         sid);
     waits->SetActive(true);
     ASSERT_TRUE(WaitIdle(monitor::wkWaits));
     EXPECT_EQ(rig->monitor.EventsSql,
               "select Sid,Event,Total_Waits,Total_Timeouts,Time_Waited,Average_Wait,Max_Wait "
-              "from v$session_event where sid=" + sid + " order by time_waited desc,event");
+              "from v$session_event where sid=" +
+                  sid + " order by time_waited desc,event");
     EXPECT_EQ(rig->monitor.CurrentWaitSql, "select * from v$session_wait where sid=" + sid);
     // 16, 18, 15, 17 in this order.
     std::vector<int> seen;
@@ -43,10 +45,9 @@ TEST_F(SessionWaits, EventsByTimeWaitedThenNameAndTheCurrentWait) {
     ASSERT_EQ(currentList.Rows().size(), 1u);
     const auto& current = currentList.Rows()[0];
     EXPECT_EQ(current.caption, sid);
-    EXPECT_EQ(current.subItems, (std::vector<std::string>{"SQL*Net message from client",
-                                                          current.subItems[1],
-                                                          current.subItems[2], "WAITING",
-                                                          "1413697536", "1"}));
+    EXPECT_EQ(current.subItems,
+              (std::vector<std::string>{"SQL*Net message from client", current.subItems[1],
+                                        current.subItems[2], "WAITING", "1413697536", "1"}));
     EXPECT_EQ(currentList.headerData(5, Qt::Horizontal).toString(), "Driver id");
     EXPECT_EQ(currentList.headerData(6, Qt::Horizontal).toString(), "#byte");
 

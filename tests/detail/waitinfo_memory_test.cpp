@@ -45,8 +45,9 @@ TEST_F(WaitInformation, FindsTheSegmentOfABlockASessionReadsFromItsOwnQuery) {
     const int file = std::stoi(waits[0][0]), block = std::stoi(waits[0][1]);
     const auto extent = instance->sqliteRows(
         "select owner, segment_type, segment_name, tablespace_name, file_id, block_id from "
-        "dba_extents where file_id = " + waits[0][0] + " and block_id <= " + waits[0][1] +
-        " and block_id + blocks > " + waits[0][1]);
+        "dba_extents where file_id = " +
+        waits[0][0] + " and block_id <= " + waits[0][1] + " and block_id + blocks > " +
+        waits[0][1]);
     ASSERT_EQ(extent.size(), 1u);
     // The general query stays open on the user-interface thread meanwhile.
     oradb::TOraQuery& general = *rig->monitor.GeneralQuery();
@@ -61,8 +62,8 @@ TEST_F(WaitInformation, FindsTheSegmentOfABlockASessionReadsFromItsOwnQuery) {
     EXPECT_EQ(searchEnabled, (std::vector<bool>{false, true}));
     EXPECT_TRUE(current.Rows().empty());
     ASSERT_EQ(info.Rows().size(), 6u);
-    const char* names[6] = {"Owner", "Segment type", "Segment name", "Tablespace name", "File id",
-                            "Block id"};
+    const char* names[6] = {"Owner",           "Segment type", "Segment name",
+                            "Tablespace name", "File id",      "Block id"};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(info.Rows()[i].caption, names[i]);
         EXPECT_EQ(info.Rows()[i].subItems.at(0), extent[0][i]) << names[i];
@@ -155,7 +156,8 @@ TEST_F(MemoryProbe, EachProbeAddsARowAtTheTopAndTheFiguresMove) {
 
 TEST_F(MemoryProbe, ARatioOfExactlyOneAndCountsBeyond32Bits) {
     instance->sqliteRows("update \"v$librarycache\" set reloads = 0");
-    instance->sqliteRows("update \"v$sysstat\" set value = 6000000000 where name = 'db block gets'");
+    instance->sqliteRows(
+        "update \"v$sysstat\" set value = 6000000000 where name = 'db block gets'");
     instance->sqliteRows("update \"v$sysstat\" set value = 4000000000 where name = "
                          "'consistent gets'");
     instance->sqliteRows("update \"v$sysstat\" set value = 2500000000 where name = "

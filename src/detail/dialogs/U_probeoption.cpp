@@ -100,8 +100,8 @@ TFrmProbeOption::TFrmProbeOption(QWidget* parent) : QDialog(parent) {
 
 void TFrmProbeOption::UpdateFields() {
     const bool on = CBAutoProbeMemory->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{EdSecond, EdMinute, EDHour, UdSecond,
-                                                      UdMinute, UdHour})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{EdSecond, EdMinute, EDHour, UdSecond, UdMinute, UdHour})
         w->setEnabled(on);
 }
 
