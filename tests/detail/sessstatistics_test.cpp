@@ -150,3 +150,53 @@ TEST(DetailSort, RulesDirectionsAndRowsThatDoNotConvert) {
 }
 
 } // namespace
+
+namespace {
+
+using testing_support::DetailTest;
+using StatisticsCache = DetailTest;
+
+TEST_F(StatisticsCache, ShowingAgainAfterAFetchRunsNoStatement) {
+    Select(UserSid());
+    statistics->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    waits->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkWaits));
+    const auto before = instance->statementCount();
+    statistics->SetActive(true);
+    waits->SetActive(true);
+    statistics->SetActive(true);
+    EXPECT_EQ(instance->statementCount(), before);
+    EXPECT_FALSE(statisticsList.Rows().empty());
+    // The details page is the exception: it always asks the database.
+    details->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkDetails));
+    EXPECT_EQ(instance->statementCount(), before + 1);
+}
+
+TEST_F(StatisticsCache, AClassChangeDuringTheQueryShowsNotFoundUntilTheFetchEnds) {
+    const std::string sid = UserSid();
+    Select(sid);
+    sandbox::Fault fault;
+    fault.fragment = "from v$sesstat st,v$statname sn";
+    fault.delayMs = 300;
+    fault.times = 1;
+    instance->addFault(fault);
+    statistics->SetActive(true);
+    // Code 25 has been handled: the rows are empty and the query runs.
+    ASSERT_TRUE(util::HandOver::instance().waitUntil(
+        [&] { return codes->counts[monitor::ncStatisticsLoading] == 1; },
+        std::chrono::seconds(10)));
+    ASSERT_EQ(statisticsList.Rows().size(), 1u);
+    EXPECT_EQ(statisticsList.Rows()[0].caption, "Loading...");
+    rig->monitor.SetStatisticClassMask(8);
+    rig->monitor.Notify(monitor::ncStatisticsStored);
+    ASSERT_EQ(statisticsList.Rows().size(), 1u);
+    EXPECT_EQ(statisticsList.Rows()[0].subItems, std::vector<std::string>{"not found"});
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    EXPECT_GT(statisticsList.Rows().size(), 1u);
+    EXPECT_FALSE(rig->monitor.RenderingFlag(monitor::wkStatistics));
+    EXPECT_EQ(rig->host.workerFailures, 0);
+}
+
+} // namespace

@@ -320,6 +320,14 @@ TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     pages->lvstatistics->header()->sectionClicked(2); // by value, descending now
     for (std::size_t i = 1; i < s.size(); ++i)
         EXPECT_GE(std::stoll(s[i - 1].subItems[1]), std::stoll(s[i].subItems[1]));
+    // A "Loading..." row does not convert: the sort stops with a message.
+    pages->StatisticsModel.SetRows({{"Loading...", {}}, {"12", {"a", "7", "1", "9"}}});
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    pages->lvstatistics->header()->sectionClicked(2);
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].toStdString(), "'' is not a valid floating point value");
+    EXPECT_EQ(pages->StatisticsModel.Rows()[0].caption, "Loading...");
 }
 
 } // namespace
