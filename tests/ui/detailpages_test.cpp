@@ -293,8 +293,12 @@ TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
     pages->BtClearHistory->click();
     EXPECT_EQ(pages->MemoryModel.rowCount(), 0);
     EXPECT_FALSE(pages->BtClearHistory->isEnabled());
+    pages->BtProbe->click();
+    ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
     window->DisconnectSequence(false);
     EXPECT_FALSE(window->Monitor().AutoProbe());
+    EXPECT_EQ(window->Monitor().ProbeInterval(), 30);
+    EXPECT_EQ(pages->MemoryModel.rowCount(), 0); // the history goes with the connection
     (void)newest;
 }
 
