@@ -199,4 +199,21 @@ TEST_F(StatisticsCache, AClassChangeDuringTheQueryShowsNotFoundUntilTheFetchEnds
     EXPECT_EQ(rig->host.workerFailures, 0);
 }
 
+TEST_F(StatisticsCache, ARenderingThatMeetsARunningFetchStopsAndDoesNotBlockLaterRequests) {
+    Select(UserSid());
+    statistics->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    ASSERT_FALSE(statisticsList.Rows().empty());
+    // Rows stored, the fetch not yet ended: the rendering stops before the first row.
+    rig->monitor.RunningFlag(monitor::wkStatistics) = true;
+    rig->monitor.Notify(monitor::ncStatisticsStored);
+    EXPECT_TRUE(statisticsList.Rows().empty());
+    rig->monitor.RunningFlag(monitor::wkStatistics) = false;
+    // Left set, the rendering flag would drop every later request of the page.
+    EXPECT_FALSE(rig->monitor.RenderingFlag(monitor::wkStatistics));
+    Refresh();
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    EXPECT_FALSE(statisticsList.Rows().empty());
+}
+
 } // namespace
