@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 
 namespace {
 
@@ -256,6 +257,16 @@ TEST(ProbeOption, IntervalsFromTheFieldsAndTheCheckBox) {
     dialog.ApplyTo(monitor);
     EXPECT_FALSE(monitor.TimerAutoProbe().isActive());
     EXPECT_EQ(detail::ProbeIntervalText(90), "0 Hour 1 Min 30 Sec");
+}
+
+TEST(ProbeOption, EnterInAFieldClicksOk) {
+    detail::TFrmProbeOption dialog;
+    dialog.CBAutoProbeMemory->click();
+    dialog.show();
+    dialog.EdMinute->setFocus();
+    QTest::keyClick(dialog.EdMinute, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 } // namespace
