@@ -69,6 +69,7 @@ TPvConnection::TPvConnection(TMonitorHost* host, QObject* parent) : QObject(pare
     util::HandOver::install();
     timer1_.setInterval(refreshInterval_);
     connect(&timer1_, &QTimer::timeout, this, [this] { Refresh(); });
+    connect(&timerAutoProbe_, &QTimer::timeout, this, [this] { StartMemoryProbe(); });
     SetAutoProbe(false);
     SetProbeInterval(30);
 }
@@ -77,6 +78,7 @@ TPvConnection::~TPvConnection() {
     StopWorkers();
     for (auto& t : threads_)
         t.reset();
+    lookups_.clear();
 }
 
 // ---- observers ----
@@ -186,9 +188,39 @@ void TPvConnection::StopWorkers() {
     for (auto& t : threads_)
         if (t)
             t->Terminate();
+    for (auto& t : lookups_)
+        t->Terminate();
     for (auto& t : threads_)
         if (t)
             t->WaitFor();
+    for (auto& t : lookups_)
+        t->WaitFor();
+}
+
+void TPvConnection::StartMemoryProbe() {
+    if (!connected_ || !factories_[wkMemory])
+        return;
+    threads_[wkMemory].reset();
+    threads_[wkMemory] = factories_[wkMemory](*this);
+    if (threads_[wkMemory])
+        threads_[wkMemory]->Start();
+}
+
+void TPvConnection::StartLookup(std::unique_ptr<TWorkerThread> lookup) {
+    std::erase_if(lookups_, [](const auto& t) { return t->Finished(); });
+    if (!lookup)
+        return;
+    lookup->Start();
+    lookups_.push_back(std::move(lookup));
+}
+
+void TPvConnection::ReportFailure(const std::string& text) {
+    LastError = text;
+    std::weak_ptr<int> alive = alive_;
+    util::HandOver::instance().post([this, alive] {
+        if (alive.lock() && host_)
+            host_->WorkerFailed();
+    });
 }
 
 void TPvConnection::Disconnect() {
@@ -205,6 +237,7 @@ void TPvConnection::Disconnect() {
         StopWorkers();
         for (auto& t : threads_)
             t.reset();
+        lookups_.clear();
         if (session_)
             session_->Disconnect();
         generalQuery_.reset();

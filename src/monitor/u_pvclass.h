@@ -109,6 +109,15 @@ public:
     TWorkerThread* Thread(TWorkerKind kind) const { return threads_[kind].get(); }
     // Asks every worker to terminate and waits for all of them.
     void StopWorkers();
+    // The memory probe: frees the previous probe thread (asking it to terminate and waiting for
+    // it), makes a new one with the memory kind's factory and starts it. No flag is consulted.
+    void StartMemoryProbe();
+    // Starts a waiting-block lookup. Lookups run side by side; the monitor keeps each until it
+    // has ended (freed at the next start) and stops the running ones with the other workers.
+    void StartLookup(std::unique_ptr<TWorkerThread> lookup);
+    // A failure shown like a worker failure (the text kept, message 1034 posted) without
+    // switching auto refresh off.
+    void ReportFailure(const std::string& text);
     // Step flags of the SQL and events workers.
     std::atomic<bool> SqlCursorsLoading{false}, SqlCurrentLoading{false};
     std::atomic<bool> WaitsEventsLoading{false}, WaitsCurrentLoading{false};
@@ -162,6 +171,7 @@ private:
     std::array<bool, wkCount> shown_{};
     std::array<std::unique_ptr<TWorkerThread>, wkCount> threads_;
     std::array<TThreadFactory, wkCount> factories_;
+    std::vector<std::unique_ptr<TWorkerThread>> lookups_;
     std::unique_ptr<oradb::TOraSession> session_;
     std::unique_ptr<oradb::TCustomConnectDialog> dialog_;
     std::unique_ptr<oradb::TOraQuery> generalQuery_;

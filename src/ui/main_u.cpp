@@ -1,5 +1,6 @@
 #include "main_u.h"
 
+#include "main_u_detailpages.h"
 #include "main_u_icons.h"
 #include "main_u_lockspage.h"
 #include "main_u_sesslist.h"
@@ -69,6 +70,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     CreateToolBar();
     CreatePages();
     CreateStatusBar();
+    detailPages_ = new TDetailPages(*this, monitor_, *TPSession, pages_);
+    CreateDatabasePages();
 
     // F5 refreshes from anywhere in the window, also in auto mode.
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -183,8 +186,8 @@ void TFrmMain::CreateActions() {
     on(AcSystemParameter, [this] { AcSystemParameterExecute(); });
     on(AcNlsParameter, [this] { AcNlsParameterExecute(); });
     on(AcSystemEvent, [this] { AcSystemEventExecute(); });
-    on(AcFindObj, [this] { ShowPage(pgCurrentEventDetails); });
-    on(AcTuneMemory, [this] { ShowPage(pgMemory); });
+    on(AcFindObj, [this] { detailPages_->AcFindObjExecute(); });
+    on(AcTuneMemory, [this] { detailPages_->AcTuneMemoryExecute(); });
     on(AcCapturesql, [this] { ShowPage(pgCapturesql); });
     on(AcContents, [this] { AcContentsExecute(); });
     on(AcOracleClient, [this] { AcOracleClientExecute(); });
@@ -287,8 +290,6 @@ void TFrmMain::CreatePages() {
     }
     detail::TSessSqlObserver::RegisterThread(monitor_);
     detail::TSessLocksObserver::RegisterThread(monitor_);
-    monitor_.Attach(sqlPage_->Observer());
-    monitor_.Attach(locksPage_->Observer());
 
     PMSessionList = new QMenu(this);
     PMSessionList->setObjectName(QStringLiteral("PMSessionList"));
@@ -323,7 +324,6 @@ void TFrmMain::CreatePages() {
             BtClose->hide();
     });
 
-    CreateDatabasePages();
     HideAllTabs();
     TPSession->hide();
 }
@@ -468,12 +468,7 @@ void TFrmMain::ShowPage(TPage page) {
 }
 
 void TFrmMain::BtCloseClick() {
-    const int current = TPSession->currentIndex();
-    if (current <= pgSessList)
-        return;
-    TPSession->setTabVisible(current, false);
-    if (TPSession->currentIndex() == pgSessList)
-        BtClose->hide();
+    detailPages_->CloseActivePage();
 }
 
 void TFrmMain::UpdateActions() {

@@ -32,6 +32,7 @@ class TDatabasePages;
 class TExportCommands;
 class TSqlPage;
 class TLocksPage;
+class TDetailPages;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -96,7 +97,9 @@ public:
     void SetStatusPanel(int panel, const std::string& text) override;
     void WorkerFailed() override;
     void SetCloseButtonVisible(bool visible) override;
-    void ClearProbeHistory() override {}
+    void ClearProbeHistory() override;
+    // The detail sheets, the "Object" and "Tuning Memory" pages and the sheet navigation.
+    TDetailPages* DetailPages() const { return detailPages_; }
 
     // The actions, named as the commands.
     QAction *AcConnect, *AcDisconnect, *AcExit, *AcDbInfo, *AcSystemParameter, *AcNlsParameter,
@@ -163,6 +166,7 @@ private:
     int oracleHome_ = 0;
     TDatabasePages* databasePages_ = nullptr;
     TExportCommands* exports_ = nullptr;
+    TDetailPages* detailPages_ = nullptr;
 };
 
 } // namespace ui

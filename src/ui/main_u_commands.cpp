@@ -1,5 +1,6 @@
 // The main window's commands and the session list page.
 #include "main_u.h"
+#include "main_u_detailpages.h"
 #include "main_u_sesslist.h"
 #include "monitor/dialogs/u_options.h"
 #include "monitor/u_pvclass_control.h"
@@ -105,12 +106,7 @@ void TFrmMain::AcAboutExecute() {
 }
 
 void TFrmMain::ShowDetailPage(TPage page) {
-    const std::vector<int> rows = SelectedSessionRows();
-    if (!rows.empty()) {
-        monitor_.SelectedSid = sessionListModel_.Rows()[static_cast<std::size_t>(rows[0])].caption;
-        monitor_.LocateSelectedSession();
-    }
-    ShowPage(page);
+    detailPages_->OpenDetailPage(page);
 }
 
 void TFrmMain::WaitingObjectClick() {

@@ -2,6 +2,8 @@
 // popup PMTab, and copy and select-all.
 #include "main_u.h"
 #include "main_u_database.h"
+#include "main_u_detailpages.h"
+#include "main_u_detailview.h"
 #include "main_u_export.h"
 #include "main_u_lockspage.h"
 #include "main_u_sesslist.h"
@@ -31,7 +33,15 @@ void TFrmMain::CreateDatabasePages() {
     exports_->AddExport(
         "AcSaveSesslist", "PMISavesesslist", pgSessList, [this] { return lvsessionlist_; }, 1,
         PMSessionList);
-    // PMTab, in its order; the detail lists and the probe history add theirs where they are built.
+    // PMTab, in its order.
+    TDetailPages* dp = detailPages_;
+    for (QWidget* control :
+         {static_cast<QWidget*>(dp->LvSessionDetails), static_cast<QWidget*>(dp->lvstatistics),
+          static_cast<QWidget*>(dp->lvEvents), static_cast<QWidget*>(dp->lvCurrentWaitInformation),
+          static_cast<QWidget*>(dp->LvMemory)})
+        exports_->AttachPopup(control);
+    exports_->AddExport(
+        "AcSaveMemory", "TMiSavememoryToFile", pgMemory, [dp] { return dp->LvMemory; }, 1);
     exports_->AddExport(
         "AcSaveDbinfo", "PMISaveDbinfo", pgDBInfo, [db] { return db->ReDatabaseInfo; }, 0);
     exports_->AddExport(
@@ -41,6 +51,17 @@ void TFrmMain::CreateDatabasePages() {
         "AcSaveNlsP", "PMISaveNlsp", pgNlsParameter, [db] { return db->LvNlsParameter; }, 0);
     exports_->AddExport(
         "AcSaveSystemE", "PMISaveSysteme", pgSystemEvent, [db] { return db->lvsystemevent; }, 0);
+    exports_->AddExport(
+        "AcSaveSessionDetails", "PMISaveSessiondetails", pgSessDetails,
+        [dp] { return dp->LvSessionDetails; }, 0);
+    exports_->AddExport(
+        "AcSaveSessionStatistics", "PMISaveSessionStatistics", pgSessStatistics,
+        [dp] { return dp->lvstatistics; }, 2);
+    exports_->AddExport(
+        "AcSaveSessionEvent", "PMISaveSessionEvent", pgSessWaits, [dp] { return dp->lvEvents; }, 2);
+    exports_->AddExport(
+        "AcSaveFindObj", "PMISaveFindObj", pgCurrentEventDetails,
+        [dp] { return dp->lvCurrentWaitInformation; }, 2);
     exports_->AttachPopup(locksPage_->LockList());
     exports_->AddExport(
         "AcSaveLocks", "PmiSaveLocks", pgSessLocks, [this] { return locksPage_->LockList(); }, 1);

@@ -1,5 +1,5 @@
-// The monitor tests run with an application object (offscreen), settings in a temporary folder
-// and a fixed locale, and the hand-over queue installed on the main thread.
+// The detail monitor tests run with an application object (offscreen), settings in a temporary
+// folder, a fixed locale, and the hand-over queue installed on the main thread.
 #include "util/DateTimeText.h"
 #include "util/HandOver.h"
 

@@ -72,6 +72,10 @@ public:
     // for tests and for the simulator's own use. Raises std::runtime_error.
     std::vector<std::vector<std::string>> sqliteRows(const std::string& sql);
 
+    // How many statements the instance has run for its sessions (queries and executes alike),
+    // so that tests and benchmarks can count what a page costs.
+    std::uint64_t statementCount() const { return statements_.load(); }
+
     // FunctionHost
     std::string sysdateText() override;
     std::string currentUser() override { return currentUser_; }
@@ -139,6 +143,7 @@ private:
     long long synonymsVersion_ = -1;
     std::vector<Fault> faults_;
     std::atomic<std::uint64_t> lostGeneration_{0};
+    std::atomic<std::uint64_t> statements_{0};
     std::uint64_t generation_ = 0;
     std::string currentUser_;
     const std::atomic<bool>* currentCancel_ = nullptr;

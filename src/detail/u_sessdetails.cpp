@@ -1,0 +1,144 @@
+#include "u_sessdetails.h"
+
+#include "oradb/OraQuery.h"
+#include "u_detailthread.h"
+
+namespace detail {
+
+using monitor::wkDetails;
+
+namespace {
+
+std::string hexBytes(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string DetailsSqlText(const std::string& sid) {
+    return "select * from v$session where sid=" + sid;
+}
+
+void RegisterDetailsThread(monitor::TPvConnection& monitor) {
+    monitor.SetThreadFactory(wkDetails, [](monitor::TPvConnection& m) {
+        std::unique_ptr<monitor::TWorkerThread> thread;
+        oradb::TOraQuery* query = m.Query(wkDetails);
+        if (!query || !m.SelectedSession())
+            return thread; // no session selected: the thread is never started
+        m.DetailsSql = DetailsSqlText(m.SelectedSid);
+        query->SQL.Clear();
+        query->SQL.Add(m.DetailsSql);
+        thread = std::make_unique<TDetailsThread>(m, *query);
+        return thread;
+    });
+}
+
+// ---- TDetailsThread ----
+
+TDetailsThread::TDetailsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query)
+    : monitor_(monitor), query_(query) {
+    OnTerminate = [this] { monitor_.RunningFlag(wkDetails) = false; };
+}
+
+TDetailsThread::~TDetailsThread() {
+    StopAndWait();
+}
+
+void TDetailsThread::CancelRunningCall() {
+    query_.Cancel();
+}
+
+void TDetailsThread::Execute() {
+    auto& running = monitor_.RunningFlag(wkDetails);
+    running = true;
+    try {
+        Synchronize([this] {
+            if (monitor::TRSession* s = monitor_.SelectedSession()) {
+                s->details.names.clear();
+                s->details.values.clear();
+            }
+        });
+        if (Terminated())
+            throw monitor::EAbandon{};
+        query_.Open();
+        if (Terminated())
+            throw monitor::EAbandon{};
+        Synchronize([this] { StoreRow(); });
+        query_.Close();
+        running = false;
+        Synchronize([this] { monitor_.Notify(monitor::ncDetailsStored); });
+        return;
+    } catch (...) {
+        const TFailure failure = ClassifyFailure(std::current_exception(), Terminated());
+        query_.Close();
+        running = false;
+        try {
+            Synchronize([this] { monitor_.Notify(monitor::ncDetailsStored); });
+            if (!failure.silent)
+                Synchronize([this, &failure] { monitor_.WorkerFailed(failure.text); });
+        } catch (...) {
+        }
+    }
+}
+
+void TDetailsThread::StoreRow() {
+    monitor::TRSession* s = monitor_.SelectedSession();
+    if (!s || query_.Eof())
+        return;
+    // Only the first row is read; a raw column shows each byte as two hexadecimal digits.
+    for (int i = 0; i < query_.FieldCount() && !Terminated(); ++i) {
+        oradb::TField& f = query_.Fields(i);
+        const bool raw = f.DataType() == oradb::TFieldType::ftBytes ||
+                         f.DataType() == oradb::TFieldType::ftVarBytes;
+        s->details.names.push_back(f.FieldName());
+        s->details.values.push_back(raw && !f.IsNull() ? hexBytes(f.AsBytes()) : f.AsString());
+    }
+}
+
+// ---- TSessDetailsObserver ----
+
+TSessDetailsObserver::TSessDetailsObserver(monitor::TPvConnection& monitor, TDetailListModel& list)
+    : monitor_(monitor), list_(list) {
+    list_.SetColumns(ListColumns());
+}
+
+std::vector<TDetailListModel::Column> TSessDetailsObserver::ListColumns() {
+    return {{QStringLiteral("Name"), 200}, {QStringLiteral("Value"), 150}};
+}
+
+void TSessDetailsObserver::SetActive(bool active) {
+    active_ = active;
+    monitor_.SetViewShown(wkDetails, active);
+}
+
+void TSessDetailsObserver::Update(monitor::TPvConnection& monitor, int code) {
+    (void)monitor;
+    if (code != monitor::ncDetailsStored || !active_ || !monitor_.SelectedSession())
+        return;
+    Render();
+}
+
+void TSessDetailsObserver::Render() {
+    bool& rendering = monitor_.RenderingFlag(wkDetails);
+    rendering = true;
+    try {
+        const monitor::TRDetails details = monitor_.SelectedSession()->details;
+        std::vector<TDetailListModel::Row> rows;
+        rows.reserve(details.names.size());
+        for (std::size_t i = 0; i < details.names.size() && i < details.values.size(); ++i)
+            rows.push_back({details.names[i], {details.values[i]}});
+        list_.SetRows(std::move(rows));
+    } catch (...) {
+        LogLine("Error: Refresh Details Error");
+    }
+    rendering = false;
+}
+
+} // namespace detail
