@@ -1,5 +1,6 @@
 #include "main_u.h"
 
+#include "main_u_capture.h"
 #include "main_u_icons.h"
 #include "main_u_sesslist.h"
 #include "oradb/OraSession.h"
@@ -183,7 +184,6 @@ void TFrmMain::CreateActions() {
     on(AcSystemEvent, [this] { ShowPage(pgSystemEvent); });
     on(AcFindObj, [this] { ShowPage(pgCurrentEventDetails); });
     on(AcTuneMemory, [this] { ShowPage(pgMemory); });
-    on(AcCapturesql, [this] { ShowPage(pgCapturesql); });
     on(AcContents, [this] { AcContentsExecute(); });
     on(AcOracleClient, [this] { AcOracleClientExecute(); });
     on(AcAbout, [this] { AcAboutExecute(); });
@@ -307,6 +307,8 @@ void TFrmMain::CreatePages() {
             BtClose->hide();
     });
 
+    capture_ = std::make_unique<TCapturePage>(*this, pages_[pgCapturesql]);
+
     HideAllTabs();
     TPSession->hide();
 }
@@ -368,6 +370,7 @@ void TFrmMain::ConnectSequence() {
     if (monitor_.Connected())
         return;
     UpdateActions();
+    capture_->BeforeLogin();
     if (!monitor_.Login())
         return;
     if (!monitor_.PrivilegeCheck()) {
@@ -391,6 +394,7 @@ void TFrmMain::ConnectSequence() {
     if (monitor_.AutoRefresh())
         monitor_.Timer1().start();
     monitor_.Refresh();
+    capture_->AfterLogin();
     UpdateActions();
 }
 
@@ -412,6 +416,7 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
         UpdateActions();
     };
     try {
+        capture_->Stop();
         monitor_.Disconnect();
     } catch (...) {
         finish();
@@ -422,7 +427,13 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
-    // Capture SQL adds its guard here; then the connection is closed without a question.
+    // Refused while a collector's captured SQL is still being written.
+    if (!capture_->CanClose()) {
+        event->ignore();
+        return;
+    }
+    capture_->Stop();
+    // The connection is closed without a question.
     monitor_.Timer1().stop();
     try {
         DisconnectSequence(false);
@@ -474,8 +485,9 @@ void TFrmMain::UpdateActions() {
                        AcShowWaits, AcShowSql, AcShowLocks})
         a->setEnabled(selected);
     // Copy, select-all and capture come with their pages.
-    for (QAction* a : {AcCopy, AcSelectAll, AcCapturesql, AcServersideCaptureSql})
+    for (QAction* a : {AcCopy, AcSelectAll})
         a->setEnabled(false);
+    capture_->UpdateActions(connected);
 }
 
 std::vector<int> TFrmMain::SelectedSessionRows() const {

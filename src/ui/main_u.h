@@ -28,6 +28,7 @@ class TCustomConnectDialog;
 namespace ui {
 
 class TSessionListView;
+class TCapturePage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -63,6 +64,7 @@ public:
     QPushButton* CloseButton() const { return BtClose; }
     QMenu* SessionListPopup() const { return PMSessionList; }
     QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+    TCapturePage* CapturePage() const { return capture_.get(); }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -143,6 +145,7 @@ private:
     QAction* pmiWaitingObjectSeparator = nullptr;
     QTimer* idleTimer_ = nullptr;
     int oracleHome_ = 0;
+    std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 
 } // namespace ui
