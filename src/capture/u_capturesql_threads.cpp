@@ -89,27 +89,34 @@ void TFetchSqltextThread::Fetch() {
         pendingLine.clear();
         pendingSql.clear();
     };
+    // The fields, looked up once: the rows are many.
+    oradb::TField& piece = q.FieldByName("piece");
+    oradb::TField& sqlText = q.FieldByName("sql_text");
+    oradb::TField& fetchTime = q.FieldByName("fetchtime");
+    oradb::TField* quoted1[4] = {&q.FieldByName("user_name"), &q.FieldByName("program"),
+                                 &q.FieldByName("machine"), &q.FieldByName("osuser")};
+    oradb::TField* plain[5] = {&q.FieldByName("sorts"), &q.FieldByName("parse_calls"),
+                               &q.FieldByName("executions"), &q.FieldByName("loads"),
+                               &q.FieldByName("rows_processed")};
+    oradb::TField& firstLoadTime = q.FieldByName("first_load_time");
     TDateTime lastFetchTime = 0;
     for (; !q.Eof(); q.Next()) {
         if (Terminated())
             break;
-        const std::string piece = q.FieldByName("piece").AsString();
-        if (piece != "0") {
-            pendingSql += q.FieldByName("sql_text").AsString();
+        if (piece.AsString() != "0") {
+            pendingSql += sqlText.AsString();
         } else {
             if (!pendingLine.empty())
-                flush(q.FieldByName("fetchtime").AsDateTime());
-            auto quoted = [&q](const char* field) {
-                return "\"" + q.FieldByName(field).AsString() + "\"";
-            };
-            auto plain = [&q](const char* field) { return q.FieldByName(field).AsString(); };
-            pendingLine = quoted("user_name") + "," + quoted("program") + "," + quoted("machine") +
-                          "," + quoted("osuser") + "," + plain("sorts") + "," +
-                          plain("parse_calls") + "," + plain("executions") + "," + plain("loads") +
-                          "," + plain("rows_processed") + "," + quoted("first_load_time");
-            pendingSql = q.FieldByName("sql_text").AsString();
+                flush(fetchTime.AsDateTime());
+            pendingLine.clear();
+            for (oradb::TField* f : quoted1)
+                pendingLine += "\"" + f->AsString() + "\",";
+            for (oradb::TField* f : plain)
+                pendingLine += f->AsString() + ",";
+            pendingLine += "\"" + firstLoadTime.AsString() + "\"";
+            pendingSql = sqlText.AsString();
         }
-        lastFetchTime = q.FieldByName("fetchtime").AsDateTime();
+        lastFetchTime = fetchTime.AsDateTime();
     }
     if (!pendingLine.empty() && !Terminated())
         flush(lastFetchTime);
