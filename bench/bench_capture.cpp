@@ -63,7 +63,9 @@ int captureBench(const bench::Args& args) {
     const int cursors = bench::intOption(args, "cursors", 20);
     const int collectors = bench::intOption(args, "collectors", 5);
     const int ticks = std::max(1, bench::intOption(args, "ticks", 3));
-    const std::string server = "sandbox::memory:bench-capture";
+    // --file PATH: a sandbox file instead of memory (a new file: it is seeded).
+    const std::string file = bench::option(args, "file", "");
+    const std::string server = file.empty() ? "sandbox::memory:bench-capture" : "sandbox:" + file;
     sandbox::InstanceOptions options;
     options.sessions = sessions;
     options.autoTick = false;
@@ -194,7 +196,8 @@ int captureBench(const bench::Args& args) {
     return 0;
 }
 
-const bench::Registration registration("capture", captureBench,
-                                       "[--sessions N] [--cursors N] [--collectors N] [--ticks N]");
+const bench::Registration
+    registration("capture", captureBench,
+                 "[--sessions N] [--cursors N] [--collectors N] [--ticks N] [--file PATH]");
 
 } // namespace
