@@ -484,7 +484,7 @@ void TFrmMain::UpdateActions() {
     for (QAction* a : {ActKillSession, AcReadytoSendMsg, AcShowDetails, AcShowStatistics,
                        AcShowWaits, AcShowSql, AcShowLocks})
         a->setEnabled(selected);
-    // Copy, select-all and capture come with their pages.
+    // Copy and select-all come with their pages; the capture commands have their own rules.
     for (QAction* a : {AcCopy, AcSelectAll})
         a->setEnabled(false);
     capture_->UpdateActions(connected);

@@ -320,6 +320,11 @@ TEST_F(Capture, CloseIsRefusedWhileAFetchRunsAndItsCollectorOutlivesADelete) {
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_EQ(r.warnings[0], "Please stop capturing sql before exit!\r\n(Utilities->capture "
                              "sql->disable capture sql)");
+    // Modifying while the fetch runs changes the definition for the next fetch only.
+    TCollectorDefinition changed = r.Scheduled("u2", capture::fkUser, "system");
+    ASSERT_TRUE(r.capture.ModifyCollector(0, changed));
+    EXPECT_EQ(r.capture.Collectors()[0]->def.logFileName, "u2.sql");
+    EXPECT_NE(r.capture.Collectors()[0]->fetchThread, nullptr);
     std::weak_ptr<capture::TSqlCollector> collector = r.capture.Collectors()[0];
     ASSERT_TRUE(r.capture.DeleteCollector(0));
     EXPECT_TRUE(r.capture.Collectors().empty());
