@@ -1,5 +1,6 @@
 #include "main_u.h"
 
+#include "main_u_capture.h"
 #include "main_u_detailpages.h"
 #include "main_u_icons.h"
 #include "main_u_lockspage.h"
@@ -188,7 +189,6 @@ void TFrmMain::CreateActions() {
     on(AcSystemEvent, [this] { AcSystemEventExecute(); });
     on(AcFindObj, [this] { detailPages_->AcFindObjExecute(); });
     on(AcTuneMemory, [this] { detailPages_->AcTuneMemoryExecute(); });
-    on(AcCapturesql, [this] { ShowPage(pgCapturesql); });
     on(AcContents, [this] { AcContentsExecute(); });
     on(AcOracleClient, [this] { AcOracleClientExecute(); });
     on(AcAbout, [this] { AcAboutExecute(); });
@@ -324,6 +324,8 @@ void TFrmMain::CreatePages() {
             BtClose->hide();
     });
 
+    capture_ = std::make_unique<TCapturePage>(*this, pages_[pgCapturesql]);
+
     HideAllTabs();
     TPSession->hide();
 }
@@ -385,6 +387,7 @@ void TFrmMain::ConnectSequence() {
     if (monitor_.Connected())
         return;
     UpdateActions();
+    capture_->BeforeLogin();
     if (!monitor_.Login())
         return;
     if (!monitor_.PrivilegeCheck()) {
@@ -408,6 +411,7 @@ void TFrmMain::ConnectSequence() {
     if (monitor_.AutoRefresh())
         monitor_.Timer1().start();
     monitor_.Refresh();
+    capture_->AfterLogin();
     UpdateActions();
 }
 
@@ -429,6 +433,7 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
         UpdateActions();
     };
     try {
+        capture_->Stop();
         monitor_.Disconnect();
     } catch (...) {
         finish();
@@ -439,7 +444,13 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
-    // Capture SQL adds its guard here; then the connection is closed without a question.
+    // Refused while a collector's captured SQL is still being written.
+    if (!capture_->CanClose()) {
+        event->ignore();
+        return;
+    }
+    capture_->Stop();
+    // The connection is closed without a question.
     monitor_.Timer1().stop();
     try {
         DisconnectSequence(false);
@@ -485,10 +496,8 @@ void TFrmMain::UpdateActions() {
     for (QAction* a : {ActKillSession, AcReadytoSendMsg, AcShowDetails, AcShowStatistics,
                        AcShowWaits, AcShowSql, AcShowLocks})
         a->setEnabled(selected);
-    // Capture comes with its pages.
-    for (QAction* a : {AcCapturesql, AcServersideCaptureSql})
-        a->setEnabled(false);
     UpdateDatabaseActions();
+    capture_->UpdateActions(connected);
 }
 
 std::vector<int> TFrmMain::SelectedSessionRows() const {

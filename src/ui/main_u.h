@@ -33,6 +33,7 @@ class TExportCommands;
 class TSqlPage;
 class TLocksPage;
 class TDetailPages;
+class TCapturePage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -72,6 +73,7 @@ public:
     TExportCommands* Exports() const { return exports_; }
     TSqlPage* SqlPage() const { return sqlPage_; }
     TLocksPage* LocksPage() const { return locksPage_; }
+    TCapturePage* CapturePage() const { return capture_.get(); }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -167,6 +169,7 @@ private:
     TDatabasePages* databasePages_ = nullptr;
     TExportCommands* exports_ = nullptr;
     TDetailPages* detailPages_ = nullptr;
+    std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 
 } // namespace ui
