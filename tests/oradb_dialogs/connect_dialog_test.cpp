@@ -82,7 +82,7 @@ TEST_F(ConnectDialog, TheHistoryPutsTheNewServerFirstAndDropsItsOtherCasing) {
         ASSERT_NE(form, nullptr);
         for (int i = 0; i < form->edServer->count(); ++i)
             offered << form->edServer->itemText(i);
-        ModalDriver::Login("system", "lantern", "sandbox::memory:ORCL")(w);
+        ModalDriver::Login("system", "lantern", "sandbox::memory:ORCL").act(w);
     }});
     session.Connect();
     ASSERT_TRUE(session.Connected());
