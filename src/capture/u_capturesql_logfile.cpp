@@ -17,22 +17,34 @@ std::mutex& logMutex() {
     return m;
 }
 
-// Opens for appending (creating the file), writes the text in one call and closes.
-void appendLocked(const std::string& path, const std::string& text) {
+int openForAppend(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         throw std::runtime_error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    return fd;
+}
+
+// Writes the whole text to fd, which was opened for appending.
+void writeAll(int fd, const std::string& path, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            const int error = errno;
-            ::close(fd);
-            throw std::runtime_error("Cannot write file \"" + path + "\". " + std::strerror(error));
-        }
+        if (n <= 0)
+            throw std::runtime_error("Cannot write file \"" + path + "\". " + std::strerror(errno));
         done += static_cast<std::size_t>(n);
+    }
+}
+
+// Opens for appending (creating the file), writes the text in one call and closes.
+void appendLocked(const std::string& path, const std::string& text) {
+    const int fd = openForAppend(path);
+    try {
+        writeAll(fd, path, text);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     ::close(fd);
 }
@@ -58,6 +70,22 @@ bool AppendHeaderIfNew(const std::string& path) {
 void AppendLogLine(const std::string& path, const std::string& line) {
     std::lock_guard lock(logMutex());
     appendLocked(path, line + "\r\n");
+}
+
+TLogAppender::TLogAppender(std::string path) : path_(std::move(path)) {}
+
+TLogAppender::~TLogAppender() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void TLogAppender::Append(const std::string& line) {
+    text_.assign(line);
+    text_ += "\r\n";
+    std::lock_guard lock(logMutex());
+    if (fd_ < 0)
+        fd_ = openForAppend(path_);
+    writeAll(fd_, path_, text_);
 }
 
 } // namespace capture

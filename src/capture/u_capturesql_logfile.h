@@ -16,4 +16,22 @@ bool AppendHeaderIfNew(const std::string& path);
 // Appends line and CR LF, opening and closing the file. Raises std::runtime_error on failure.
 void AppendLogLine(const std::string& path, const std::string& line);
 
+// Appends the lines of one fetch to one file, as AppendLogLine does, but opens the file once (at
+// the first line) and keeps it open until destroyed: a fetch writes many lines.
+class TLogAppender {
+public:
+    explicit TLogAppender(std::string path);
+    ~TLogAppender();
+    TLogAppender(const TLogAppender&) = delete;
+    TLogAppender& operator=(const TLogAppender&) = delete;
+
+    // Appends line and CR LF in one write. Raises std::runtime_error on failure.
+    void Append(const std::string& line);
+
+private:
+    std::string path_;
+    std::string text_;
+    int fd_ = -1;
+};
+
 } // namespace capture

@@ -81,11 +81,12 @@ void TFetchSqltextThread::Fetch() {
     q.ParamByName("fetchtime").SetAsDateTime(collector_->lastFetchTime.load());
     q.Open();
     AppendHeaderIfNew(logPath_);
+    TLogAppender log(logPath_);
     std::string pendingLine, pendingSql;
     auto flush = [&](TDateTime fetchTime) {
         collector_->sqls.fetch_add(1);
         collector_->lastFetchTime.store(fetchTime);
-        AppendLogLine(logPath_, pendingLine + ",\"" + pendingSql + "\"");
+        log.Append(pendingLine + ",\"" + pendingSql + "\"");
         pendingLine.clear();
         pendingSql.clear();
     };

@@ -87,6 +87,70 @@ bool compatible(int held, int requested) {
     return table[held][requested];
 }
 
+// A cursor's rows held as plain values, the texts and blobs of all rows in one buffer: reading
+// thousands of rows then allocates little.
+class HeldRows {
+public:
+    explicit HeldRows(int columns) : columns_(static_cast<std::size_t>(columns)) {}
+
+    std::size_t count() const { return columns_ == 0 ? 0 : values_.size() / columns_; }
+
+    // Copies the statement's current row.
+    void add(sqlite3_stmt* st) {
+        for (int c = 0; c < static_cast<int>(columns_); ++c) {
+            Value v{sqlite3_column_type(st, c)};
+            if (v.type == SQLITE_INTEGER) {
+                v.integer = sqlite3_column_int64(st, c);
+            } else if (v.type == SQLITE_FLOAT) {
+                v.real = sqlite3_column_double(st, c);
+            } else if (v.type == SQLITE_TEXT || v.type == SQLITE_BLOB) {
+                const void* p =
+                    v.type == SQLITE_TEXT ? sqlite3_column_text(st, c) : sqlite3_column_blob(st, c);
+                v.length = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+                v.offset = bytes_.size();
+                if (p && v.length > 0)
+                    bytes_.append(static_cast<const char*>(p), v.length);
+            }
+            values_.push_back(v);
+        }
+    }
+
+    // Binds column `column` of row `row` to parameter `param`; the rows must outlive the step.
+    void bind(sqlite3_stmt* st, int param, std::size_t row, std::size_t column) const {
+        const Value& v = values_[row * columns_ + column];
+        const char* p = bytes_.data() + v.offset;
+        const int n = static_cast<int>(v.length);
+        switch (v.type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(st, param, v.integer);
+            break;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(st, param, v.real);
+            break;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(st, param, p, n, SQLITE_STATIC);
+            break;
+        case SQLITE_BLOB:
+            sqlite3_bind_blob(st, param, p, n, SQLITE_STATIC);
+            break;
+        default:
+            sqlite3_bind_null(st, param);
+        }
+    }
+
+private:
+    struct Value {
+        int type = SQLITE_NULL;
+        sqlite3_int64 integer = 0;
+        double real = 0;
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+    std::size_t columns_;
+    std::vector<Value> values_;
+    std::string bytes_;
+};
+
 } // namespace
 
 bool Instance::objectExists(const std::string& name) {
@@ -121,7 +185,10 @@ void Instance::createTable(SessionState& s, const Translation& t) {
         exec("insert into sbx_constraints(constraint_name, table_name, columns) values(" +
              quoted(c.name) + "," + quoted(t.object) + "," + quoted(cols) + ")");
     }
-    // Oracle refuses a text longer than its column; SQLite would store it.
+    // Oracle refuses a text longer than its column; SQLite would store it. One trigger per event
+    // checks every sized column: a row runs one trigger program, not one per column. When several
+    // values are too long, the last such column is reported.
+    std::string when, checks;
     for (const auto& col :
          sqliteRowsLocked("select name, type from pragma_table_info(" + quoted(t.object) + ")")) {
         const std::string type = upper(col[1]);
@@ -134,12 +201,14 @@ void Instance::createTable(SessionState& s, const Translation& t) {
                                     upper(t.schema.empty() ? s.user : t.schema) + "\".\"" +
                                     upper(t.object) + "\".\"" + upper(col[0]) +
                                     "\" (maximum: " + std::to_string(size) + ")";
-        for (const char* event : {"insert", "update"}) {
-            exec("create trigger " + ident("sbx_len_" + t.object + "_" + col[0] + "_" + event) +
-                 " before " + event + " on " + ident(t.object) + " when length(new." +
-                 ident(col[0]) + ") > " + std::to_string(size) + " begin select raise(abort, " +
-                 quoted(message) + "); end");
-        }
+        const std::string tooLong = "length(new." + ident(col[0]) + ") > " + std::to_string(size);
+        when += (when.empty() ? "" : " or ") + tooLong;
+        checks = "select raise(abort, " + quoted(message) + ") where " + tooLong + "; " + checks;
+    }
+    if (!when.empty()) {
+        for (const char* event : {"insert", "update"})
+            exec("create trigger " + ident("sbx_len_" + t.object + "_" + event) + " before " +
+                 event + " on " + ident(t.object) + " when " + when + " begin " + checks + "end");
     }
     const auto next = sqliteRowsLocked("select coalesce(max(object_id),0)+1 from dba_objects");
     exec("insert into dba_objects(owner, object_name, object_id, object_type, status) values(" +
@@ -390,22 +459,10 @@ std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
     std::vector<std::string> names;
     for (int i = 0; i < sqlite3_column_count(cursor); ++i)
         names.push_back(lower(sqlite3_column_name(cursor, i)));
-    std::vector<std::vector<sqlite3_value*>> rows;
-    while ((rc = sqlite3_step(cursor)) == SQLITE_ROW) {
-        std::vector<sqlite3_value*> row;
-        for (int i = 0; i < static_cast<int>(names.size()); ++i)
-            row.push_back(sqlite3_value_dup(sqlite3_column_value(cursor, i)));
-        rows.push_back(std::move(row));
-    }
+    HeldRows rows(static_cast<int>(names.size()));
+    while ((rc = sqlite3_step(cursor)) == SQLITE_ROW)
+        rows.add(cursor);
     sqlite3_finalize(cursor);
-    struct FreeRows {
-        std::vector<std::vector<sqlite3_value*>>& rows;
-        ~FreeRows() {
-            for (auto& row : rows)
-                for (auto* v : row)
-                    sqlite3_value_free(v);
-        }
-    } freeRows{rows};
     if (rc != SQLITE_DONE) {
         if (rc == SQLITE_INTERRUPT || !b.blockIgnoresErrors)
             raiseSqlite(rc);
@@ -425,12 +482,23 @@ std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
         }
         fieldIndex.push_back(std::move(idx));
     }
-    for (const auto& row : rows) {
+    // The loop's statements share one transaction instead of committing each alone. A failing
+    // statement is still undone by itself; what ran before stays when the block ends.
+    exec("savepoint sbx_block");
+    struct Release {
+        sqlite3* db;
+        ~Release() {
+            // A cancel rolls back the whole transaction and with it the savepoint.
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "release sbx_block", nullptr, nullptr, nullptr);
+        }
+    } release{db_};
+    for (std::size_t row = 0; row < rows.count(); ++row) {
         for (std::size_t k = 0; k < body.size(); ++k) {
             sqlite3_clear_bindings(body[k]);
             for (std::size_t i = 0; i < fieldIndex[k].size(); ++i)
-                sqlite3_bind_value(body[k], static_cast<int>(i + 1),
-                                   row[static_cast<std::size_t>(fieldIndex[k][i])]);
+                rows.bind(body[k], static_cast<int>(i + 1), row,
+                          static_cast<std::size_t>(fieldIndex[k][i]));
             if (!runOne(body[k]))
                 return changed;
         }

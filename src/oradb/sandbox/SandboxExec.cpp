@@ -279,10 +279,15 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
     if (cancel)
         throw oradb::EOraCancelled();
     currentCancel_ = &cancel;
+    // Oracle reads the clock once per statement: every row of the call sees the same SYSDATE.
+    callSysdate_ = util::toIsoText(util::now());
     struct Reset {
-        const std::atomic<bool>** p;
-        ~Reset() { *p = nullptr; }
-    } reset{&currentCancel_};
+        Instance* self;
+        ~Reset() {
+            self->currentCancel_ = nullptr;
+            self->callSysdate_.clear();
+        }
+    } reset{this};
     const Translation t = prepareCall(s, sql);
     if (t.kind == StmtKind::Select)
         return select(t.sql, binds, fault && fault->failAfterRows >= 0 ? &*fault : nullptr);
@@ -306,10 +311,15 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
     if (cancel)
         throw oradb::EOraCancelled();
     currentCancel_ = &cancel;
+    // Oracle reads the clock once per statement: every row of the call sees the same SYSDATE.
+    callSysdate_ = util::toIsoText(util::now());
     struct Reset {
-        const std::atomic<bool>** p;
-        ~Reset() { *p = nullptr; }
-    } reset{&currentCancel_};
+        Instance* self;
+        ~Reset() {
+            self->currentCancel_ = nullptr;
+            self->callSysdate_.clear();
+        }
+    } reset{this};
     const Translation t = prepareCall(s, sql);
     if (fault && fault->failAfterRows >= 0)
         throw EOraError(fault->code, fault->text);

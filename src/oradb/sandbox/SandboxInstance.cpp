@@ -409,6 +409,8 @@ std::optional<Fault> Instance::matchFault(const std::string& sql) {
 // ---- helpers ----
 
 std::string Instance::sysdateText() {
+    if (!callSysdate_.empty())
+        return callSysdate_;
     return util::toIsoText(util::now());
 }
 

@@ -147,6 +147,7 @@ private:
     std::uint64_t generation_ = 0;
     std::string currentUser_;
     const std::atomic<bool>* currentCancel_ = nullptr;
+    std::string callSysdate_; // SYSDATE of the running call, empty between calls
 
     std::thread ticker_;
     std::mutex tickerMutex_;
