@@ -2,8 +2,13 @@
 // prints its figures as "name: value" lines and returns the exit status.
 #pragma once
 
+#include "monitor/u_pvclass.h"
+#include "oradb/OraConnectDialog.h"
+#include "oradb/OraSession.h"
+
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +35,43 @@ inline void figure(const char* name, double value) {
 }
 inline void figure(const char* name, long long value) {
     std::printf("%s: %lld\n", name, value);
+}
+
+// Logs in without a form: the server is given, the password typed in advance.
+class DirectLogin final : public oradb::TCustomConnectDialog {
+public:
+    explicit DirectLogin(std::string server) : server_(std::move(server)) { StoreLogInfo = false; }
+
+protected:
+    bool ShowForm() override {
+        Session()->Server = server_;
+        Session()->Password = "lantern";
+        Session()->ConnectDirect();
+        return true;
+    }
+
+private:
+    std::string server_;
+};
+
+// A monitor host without a window.
+struct NullHost final : monitor::TMonitorHost {
+    void SetStatusPanel(int, const std::string&) override {}
+    void WorkerFailed() override {}
+    void SetCloseButtonVisible(bool) override {}
+    void ClearProbeHistory() override {}
+};
+
+// Logs `monitor` in to `server` through DirectLogin and, with `checkPrivileges`, checks the
+// privileges; prints "login failed" and returns false when either fails.
+inline bool DirectConnect(monitor::TPvConnection& monitor, const std::string& server,
+                          bool checkPrivileges = true) {
+    monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
+    if (!monitor.Login() || (checkPrivileges && !monitor.PrivilegeCheck())) {
+        std::fprintf(stderr, "login failed\n");
+        return false;
+    }
+    return true;
 }
 
 } // namespace bench

@@ -21,31 +21,6 @@
 
 namespace {
 
-class DirectCaptureLogin final : public oradb::TCustomConnectDialog {
-public:
-    explicit DirectCaptureLogin(std::string server) : server_(std::move(server)) {
-        StoreLogInfo = false;
-    }
-
-protected:
-    bool ShowForm() override {
-        Session()->Server = server_;
-        Session()->Password = "lantern";
-        Session()->ConnectDirect();
-        return true;
-    }
-
-private:
-    std::string server_;
-};
-
-struct NullCaptureHost final : monitor::TMonitorHost {
-    void SetStatusPanel(int, const std::string&) override {}
-    void WorkerFailed() override {}
-    void SetCloseButtonVisible(bool) override {}
-    void ClearProbeHistory() override {}
-};
-
 // Gives every user session exactly `cursors` open cursors, taken from the shared SQL area (the
 // signed hash values of v$sqltext, as v$open_cursor shows them).
 void openCursors(sandbox::Instance& instance, int cursors) {
@@ -72,15 +47,10 @@ int captureBench(const bench::Args& args) {
     const auto instance = sandbox::Instance::open(server, options);
     openCursors(*instance, cursors);
 
-    NullCaptureHost host;
+    bench::NullHost host;
     monitor::TPvConnection monitor(&host);
-    monitor.ConnectDialogFactory = [server] {
-        return std::make_unique<DirectCaptureLogin>(server);
-    };
-    if (!monitor.Login()) {
-        std::fprintf(stderr, "login failed\n");
+    if (!bench::DirectConnect(monitor, server, false))
         return 1;
-    }
     capture::TCaptureSql capture(monitor);
     capture::TServerComponent component;
     if (!component.Install(monitor.Session(), "", capture.Present)) {

@@ -16,29 +16,6 @@
 
 namespace {
 
-class DirectLogin final : public oradb::TCustomConnectDialog {
-public:
-    explicit DirectLogin(std::string server) : server_(std::move(server)) { StoreLogInfo = false; }
-
-protected:
-    bool ShowForm() override {
-        Session()->Server = server_;
-        Session()->Password = "lantern";
-        Session()->ConnectDirect();
-        return true;
-    }
-
-private:
-    std::string server_;
-};
-
-struct NullHost final : monitor::TMonitorHost {
-    void SetStatusPanel(int, const std::string&) override {}
-    void WorkerFailed() override {}
-    void SetCloseButtonVisible(bool) override {}
-    void ClearProbeHistory() override {}
-};
-
 struct Codes final : monitor::IPvObserver {
     int statisticsRendered = 0;
     void Update(monitor::TPvConnection&, int code) override {
@@ -63,7 +40,7 @@ int details(const bench::Args& args) {
     options.autoTick = false;
     const auto instance = sandbox::Instance::open(server, options);
 
-    NullHost host;
+    bench::NullHost host;
     monitor::TPvConnection monitor(&host);
     monitor::TSessionListModel list;
     detail::TDetailListModel detailsList, statisticsList, eventsList, currentList;
@@ -79,11 +56,8 @@ int details(const bench::Args& args) {
     detail::RegisterDetailsThread(monitor);
     detail::RegisterStatisticsThread(monitor);
     detail::RegisterWaitsThread(monitor);
-    monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
-    if (!monitor.Login() || !monitor.PrivilegeCheck()) {
-        std::fprintf(stderr, "login failed\n");
+    if (!bench::DirectConnect(monitor, server))
         return 1;
-    }
     monitor.CacheLoad();
     monitor.Notify(monitor::ncRebuildListColumns);
     monitor.Refresh();

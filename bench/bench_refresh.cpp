@@ -18,30 +18,6 @@
 
 namespace {
 
-// Logs in without a form: the server is given, the password typed in advance.
-class DirectLogin final : public oradb::TCustomConnectDialog {
-public:
-    explicit DirectLogin(std::string server) : server_(std::move(server)) { StoreLogInfo = false; }
-
-protected:
-    bool ShowForm() override {
-        Session()->Server = server_;
-        Session()->Password = "lantern";
-        Session()->ConnectDirect();
-        return true;
-    }
-
-private:
-    std::string server_;
-};
-
-struct NullHost final : monitor::TMonitorHost {
-    void SetStatusPanel(int, const std::string&) override {}
-    void WorkerFailed() override {}
-    void SetCloseButtonVisible(bool) override {}
-    void ClearProbeHistory() override {}
-};
-
 // Notes when the session list has been rendered.
 struct RenderedFlag final : monitor::IPvObserver {
     bool rendered = false;
@@ -63,7 +39,7 @@ int refresh(const bench::Args& args) {
 
     // The monitor alone, or inside the real main window (--window).
     const bool withWindow = std::find(args.begin(), args.end(), "--window") != args.end();
-    NullHost host;
+    bench::NullHost host;
     std::unique_ptr<ui::TFrmMain> window;
     std::unique_ptr<monitor::TPvConnection> ownMonitor;
     std::unique_ptr<monitor::TSessionListModel> ownList;
@@ -77,11 +53,8 @@ int refresh(const bench::Args& args) {
     monitor::TPvConnection& monitor = window ? window->Monitor() : *ownMonitor;
     auto rendered = std::make_shared<RenderedFlag>();
     monitor.Attach(rendered);
-    monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
-    if (!monitor.Login() || !monitor.PrivilegeCheck()) {
-        std::fprintf(stderr, "login failed\n");
+    if (!bench::DirectConnect(monitor, server))
         return 1;
-    }
     monitor.CacheLoad();
     monitor.Notify(monitor::ncRebuildListColumns);
     if (window) {

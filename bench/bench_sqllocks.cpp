@@ -14,29 +14,6 @@
 
 namespace {
 
-class DirectLogin final : public oradb::TCustomConnectDialog {
-public:
-    explicit DirectLogin(std::string server) : server_(std::move(server)) { StoreLogInfo = false; }
-
-protected:
-    bool ShowForm() override {
-        Session()->Server = server_;
-        Session()->Password = "lantern";
-        Session()->ConnectDirect();
-        return true;
-    }
-
-private:
-    std::string server_;
-};
-
-struct NullHost final : monitor::TMonitorHost {
-    void SetStatusPanel(int, const std::string&) override {}
-    void WorkerFailed() override {}
-    void SetCloseButtonVisible(bool) override {}
-    void ClearProbeHistory() override {}
-};
-
 struct Codes final : monitor::IPvObserver {
     std::vector<int> codes;
     void Update(monitor::TPvConnection&, int code) override { codes.push_back(code); }
@@ -63,7 +40,7 @@ int sqllocks(const bench::Args& args) {
     const auto instance = sandbox::Instance::open(server, options);
 
     util::HandOver::install();
-    NullHost host;
+    bench::NullHost host;
     monitor::TPvConnection monitor(&host);
     monitor::TSessionListModel cursors, locks;
     detail::TSqlTextModel text;
@@ -75,11 +52,8 @@ int sqllocks(const bench::Args& args) {
     monitor.Attach(sql);
     monitor.Attach(lock);
     monitor.Attach(codes);
-    monitor.ConnectDialogFactory = [server] { return std::make_unique<DirectLogin>(server); };
-    if (!monitor.Login() || !monitor.PrivilegeCheck()) {
-        std::fprintf(stderr, "login failed\n");
+    if (!bench::DirectConnect(monitor, server))
         return 1;
-    }
     monitor.CacheLoad();
     monitor.Refresh();
     if (!waitIdle(monitor, monitor::wkList))

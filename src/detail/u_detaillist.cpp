@@ -15,14 +15,6 @@ namespace detail {
 
 // ---- TDetailListModel ----
 
-int TDetailListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int TDetailListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
 std::string TDetailListModel::Text(int row, int column) const {
     if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0)
         return {};
@@ -37,17 +29,6 @@ QVariant TDetailListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
     return QString::fromStdString(Text(index.row(), index.column()));
-}
-
-QVariant TDetailListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(columns_.size()))
-        return {};
-    if (role == Qt::DisplayRole)
-        return columns_[static_cast<std::size_t>(section)].caption;
-    if (role == Qt::UserRole)
-        return columns_[static_cast<std::size_t>(section)].width;
-    return {};
 }
 
 void TDetailListModel::SetColumns(std::vector<Column> columns) {
@@ -89,26 +70,6 @@ void TDetailListModel::Clear() {
     beginResetModel();
     rows_.clear();
     endResetModel();
-}
-
-void TDetailListModel::Reorder(const std::vector<int>& order) {
-    if (order.size() != rows_.size())
-        return;
-    Q_EMIT layoutAboutToBeChanged();
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newPosition(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
-        newPosition[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-    }
-    rows_ = std::move(sorted);
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    for (const QModelIndex& index : before)
-        after << this->index(newPosition[static_cast<std::size_t>(index.row())], index.column());
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged();
 }
 
 // ---- sorting ----

@@ -4,34 +4,20 @@
 // User-interface thread only.
 #pragma once
 
+#include "monitor/u_pvclass_listmodel.h"
+
 #include <QAbstractTableModel>
 #include <string>
 #include <vector>
 
 namespace detail {
 
-class TDetailListModel final : public QAbstractTableModel {
+class TDetailListModel final : public monitor::TListRowsModel<monitor::TListRow> {
     Q_OBJECT
 public:
-    struct Column {
-        QString caption;
-        int width = -1; // pixels; -1: the toolkit's default width
-    };
-    struct Row {
-        std::string caption;
-        std::vector<std::string> subItems;
-    };
+    explicit TDetailListModel(QObject* parent = nullptr) : TListRowsModel(parent) {}
 
-    explicit TDetailListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-
-    const std::vector<Column>& Columns() const { return columns_; }
-    const std::vector<Row>& Rows() const { return rows_; }
     // The text of a cell: column 0 is the caption, column c the sub-item c - 1 (empty if none).
     std::string Text(int row, int column) const;
 
@@ -42,12 +28,6 @@ public:
     void AddRow(Row row);
     void InsertRow(int position, Row row);
     void Clear();
-    // Puts the rows in this order (order[i] = the old position of the new row i).
-    void Reorder(const std::vector<int>& order);
-
-private:
-    std::vector<Column> columns_;
-    std::vector<Row> rows_;
 };
 
 // How a column of a detail list compares two rows, in the direction the shared sort flag gives.

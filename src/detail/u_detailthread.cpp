@@ -2,6 +2,7 @@
 
 #include "monitor/u_pvclass.h"
 #include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
 #include "util/AppLog.h"
 
 namespace detail {
@@ -26,6 +27,53 @@ void LogLine(const std::string& line) {
         util::appendAppLog(line);
     } catch (...) {
     }
+}
+
+monitor::TRSession* FindSession(monitor::TPvConnection& monitor, const std::string& sid) {
+    monitor::TRSession* s = monitor.SelectedSession();
+    if (s && s->key == sid)
+        return s;
+    for (monitor::TRSession& other : monitor.Sessions)
+        if (other.key == sid)
+            return &other;
+    return nullptr;
+}
+
+void SetQuerySql(oradb::TOraQuery& query, const std::string& sql) {
+    query.SQL.Clear();
+    query.SQL.Add(sql);
+}
+
+// ---- TDetailThread ----
+
+TDetailThread::TDetailThread(monitor::TPvConnection& monitor, monitor::TWorkerKind kind,
+                             oradb::TOraQuery& query)
+    : monitor_(monitor), query_(query) {
+    OnTerminate = [this, kind] { monitor_.RunningFlag(kind) = false; };
+}
+
+void TDetailThread::CancelRunningCall() {
+    query_.Cancel();
+}
+
+void TDetailThread::EndFailed(const std::exception_ptr& error, const std::function<void()>& reset,
+                              const std::function<void()>& notify) {
+    const TFailure failure = ClassifyFailure(error, Terminated());
+    try {
+        query_.Close();
+    } catch (...) {
+    }
+    reset();
+    try {
+        Synchronize(notify);
+        if (!failure.silent)
+            Failed(failure.text);
+    } catch (...) {
+    }
+}
+
+void TDetailThread::Failed(const std::string& text) {
+    Synchronize([this, &text] { monitor_.WorkerFailed(text); });
 }
 
 } // namespace detail

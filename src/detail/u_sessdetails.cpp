@@ -27,32 +27,22 @@ std::string DetailsSqlText(const std::string& sid) {
 }
 
 void RegisterDetailsThread(monitor::TPvConnection& monitor) {
-    monitor.SetThreadFactory(wkDetails, [](monitor::TPvConnection& m) {
-        std::unique_ptr<monitor::TWorkerThread> thread;
-        oradb::TOraQuery* query = m.Query(wkDetails);
-        if (!query || !m.SelectedSession())
-            return thread; // no session selected: the thread is never started
-        m.DetailsSql = DetailsSqlText(m.SelectedSid);
-        query->SQL.Clear();
-        query->SQL.Add(m.DetailsSql);
-        thread = std::make_unique<TDetailsThread>(m, *query);
-        return thread;
-    });
+    RegisterQueryThread<TDetailsThread>(
+        monitor, wkDetails, [](monitor::TPvConnection& m) -> std::optional<std::string> {
+            if (!m.SelectedSession())
+                return std::nullopt; // no session selected: the thread is never started
+            m.DetailsSql = DetailsSqlText(m.SelectedSid);
+            return m.DetailsSql;
+        });
 }
 
 // ---- TDetailsThread ----
 
 TDetailsThread::TDetailsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query)
-    : monitor_(monitor), query_(query) {
-    OnTerminate = [this] { monitor_.RunningFlag(wkDetails) = false; };
-}
+    : TDetailThread(monitor, wkDetails, query) {}
 
 TDetailsThread::~TDetailsThread() {
     StopAndWait();
-}
-
-void TDetailsThread::CancelRunningCall() {
-    query_.Cancel();
 }
 
 void TDetailsThread::Execute() {
@@ -76,15 +66,9 @@ void TDetailsThread::Execute() {
         Synchronize([this] { monitor_.Notify(monitor::ncDetailsStored); });
         return;
     } catch (...) {
-        const TFailure failure = ClassifyFailure(std::current_exception(), Terminated());
-        query_.Close();
-        running = false;
-        try {
-            Synchronize([this] { monitor_.Notify(monitor::ncDetailsStored); });
-            if (!failure.silent)
-                Synchronize([this, &failure] { monitor_.WorkerFailed(failure.text); });
-        } catch (...) {
-        }
+        EndFailed(
+            std::current_exception(), [&] { running = false; },
+            [this] { monitor_.Notify(monitor::ncDetailsStored); });
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "monitor/u_pvclass.h"
 #include "u_detaillist.h"
+#include "u_detailthread.h"
 
 namespace oradb {
 class TOraQuery;
@@ -13,19 +14,16 @@ class TOraQuery;
 
 namespace detail {
 
-class TDetailsThread final : public monitor::TWorkerThread {
+class TDetailsThread final : public TDetailThread {
 public:
     TDetailsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query);
     ~TDetailsThread() override;
 
 protected:
     void Execute() override;
-    void CancelRunningCall() override;
 
 private:
     void StoreRow();
-    monitor::TPvConnection& monitor_;
-    oradb::TOraQuery& query_;
 };
 
 // "select * from v$session where sid=" and the sid, unquoted.

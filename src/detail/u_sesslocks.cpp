@@ -67,39 +67,26 @@ bool GroupLocks(std::vector<TLocksFieldType>& rows, std::vector<monitor::TLocksA
 // ---- TLocksThread ----
 
 TLocksThread::TLocksThread(TPvConnection& monitor)
-    : monitor_(monitor), query_(*monitor.Query(wkLocks)), sid_(monitor.SelectedSid) {
+    : TDetailThread(monitor, wkLocks, *monitor.Query(wkLocks)), sid_(monitor.SelectedSid) {
     monitor.LocksSql = BuildLocksSql(sid_);
     query_.Close();
     query_.SQL.Clear();
     query_.SQL.Add(monitor.LocksSql);
     // Set before the start, so that a second request in the meantime is dropped.
     monitor.RunningFlag(wkLocks) = true;
-    OnTerminate = [this] { monitor_.RunningFlag(wkLocks) = false; };
 }
 
 TLocksThread::~TLocksThread() {
     StopAndWait();
 }
 
-void TLocksThread::CancelRunningCall() {
-    query_.Cancel();
-}
-
 TRSession* TLocksThread::target() {
-    TRSession* s = monitor_.SelectedSession();
-    if (s && s->key == sid_)
-        return s;
-    for (TRSession& other : monitor_.Sessions)
-        if (other.key == sid_)
-            return &other;
-    return nullptr;
+    return FindSession(monitor_, sid_);
 }
 
 void TLocksThread::Execute() {
     auto& running = monitor_.RunningFlag(wkLocks);
     running = true;
-    bool silent = false;
-    std::string error;
     try {
         // The groups go with the rows: groups of an earlier fetch would otherwise be shown beside
         // the rows of a fetch that failed half-way.
@@ -143,25 +130,10 @@ void TLocksThread::Execute() {
             throw monitor::EAbandon{};
         running = false;
         Synchronize([this] { monitor_.Notify(monitor::ncLocksStored); });
-        return;
-    } catch (const monitor::EAbandon&) {
-        silent = true;
-    } catch (const oradb::EOraCancelled& e) {
-        silent = Terminated();
-        error = e.what();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    try {
-        query_.Close();
     } catch (...) {
-    }
-    running = false;
-    try {
-        Synchronize([this] { monitor_.Notify(monitor::ncLocksStored); });
-        if (!silent)
-            Synchronize([this, error] { monitor_.WorkerFailed(error); });
-    } catch (...) {
+        EndFailed(
+            std::current_exception(), [&running] { running = false; },
+            [this] { monitor_.Notify(monitor::ncLocksStored); });
     }
 }
 

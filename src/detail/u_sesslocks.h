@@ -7,6 +7,7 @@
 
 #include "monitor/u_pvclass.h"
 #include "monitor/u_pvclass_basic.h"
+#include "u_detailthread.h"
 
 #include <functional>
 #include <string>
@@ -31,7 +32,7 @@ bool GroupLocks(std::vector<monitor::TLocksFieldType>& rows,
                 std::vector<monitor::TLocksArrayType>& groups, const std::string& selectedSid,
                 const std::function<bool()>& terminated = {});
 
-class TLocksThread final : public monitor::TWorkerThread {
+class TLocksThread final : public TDetailThread {
 public:
     // Takes the selected session's sid and puts the locks query into the monitor's locks query.
     explicit TLocksThread(monitor::TPvConnection& monitor);
@@ -39,13 +40,10 @@ public:
 
 protected:
     void Execute() override;
-    void CancelRunningCall() override;
 
 private:
     monitor::TRSession* target();
 
-    monitor::TPvConnection& monitor_;
-    oradb::TOraQuery& query_;
     std::string sid_;
 };
 

@@ -60,7 +60,7 @@ std::string FailureClassName(const std::exception& e) {
 // ---- TSqlThread ----
 
 TSqlThread::TSqlThread(TPvConnection& monitor)
-    : monitor_(monitor), query_(*monitor.Query(wkSql)), sid_(monitor.SelectedSid) {
+    : TDetailThread(monitor, wkSql, *monitor.Query(wkSql)), sid_(monitor.SelectedSid) {
     const TRSession* s = monitor.SelectedSession();
     currentSql_ = BuildCurrentSql(sid_, s ? s->basic.fields[monitor::bfSerial] : std::string());
     monitor.SqlTextSql = BuildCursorsSql(sid_);
@@ -69,25 +69,14 @@ TSqlThread::TSqlThread(TPvConnection& monitor)
     query_.SQL.Add(monitor.SqlTextSql);
     // Set before the start, so that a second request in the meantime is dropped.
     monitor.RunningFlag(wkSql) = true;
-    OnTerminate = [this] { monitor_.RunningFlag(wkSql) = false; };
 }
 
 TSqlThread::~TSqlThread() {
     StopAndWait();
 }
 
-void TSqlThread::CancelRunningCall() {
-    query_.Cancel();
-}
-
 TRSession* TSqlThread::target() {
-    TRSession* s = monitor_.SelectedSession();
-    if (s && s->key == sid_)
-        return s;
-    for (TRSession& other : monitor_.Sessions)
-        if (other.key == sid_)
-            return &other;
-    return nullptr;
+    return FindSession(monitor_, sid_);
 }
 
 void TSqlThread::Execute() {
@@ -96,14 +85,8 @@ void TSqlThread::Execute() {
     currentStage();
 }
 
-void TSqlThread::failed(const std::string& text) {
-    Synchronize([this, text] { monitor_.WorkerFailed(text); });
-}
-
 void TSqlThread::cursorsStage() {
     auto& loading = monitor_.SqlCursorsLoading;
-    bool silent = false;
-    std::string error;
     try {
         Synchronize([this] {
             if (TRSession* s = target()) {
@@ -143,33 +126,16 @@ void TSqlThread::cursorsStage() {
         query_.Close();
         loading = false;
         Synchronize([this] { monitor_.Notify(monitor::ncCursorsStored); });
-        return;
-    } catch (const monitor::EAbandon&) {
-        silent = true;
-    } catch (const oradb::EOraCancelled& e) {
-        silent = Terminated();
-        error = e.what();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    try {
-        query_.Close();
     } catch (...) {
-    }
-    loading = false;
-    try {
-        Synchronize([this] { monitor_.Notify(monitor::ncCursorsFailed); });
-        if (!silent)
-            failed(error);
-    } catch (...) {
+        EndFailed(
+            std::current_exception(), [&loading] { loading = false; },
+            [this] { monitor_.Notify(monitor::ncCursorsFailed); });
     }
 }
 
 void TSqlThread::currentStage() {
     auto& loading = monitor_.SqlCurrentLoading;
     auto& running = monitor_.RunningFlag(wkSql);
-    bool silent = false;
-    std::string error;
     try {
         if (Terminated())
             throw monitor::EAbandon{};
@@ -205,26 +171,14 @@ void TSqlThread::currentStage() {
         loading = false;
         Synchronize([this] { monitor_.Notify(monitor::ncCurrentSqlStored); });
         running = false;
-        return;
-    } catch (const monitor::EAbandon&) {
-        silent = true;
-    } catch (const oradb::EOraCancelled& e) {
-        silent = Terminated();
-        error = e.what();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    try {
-        query_.Close();
     } catch (...) {
-    }
-    running = false;
-    loading = false;
-    try {
-        Synchronize([this] { monitor_.Notify(monitor::ncCurrentSqlFailed); });
-        if (!silent)
-            failed(error);
-    } catch (...) {
+        EndFailed(
+            std::current_exception(),
+            [&] {
+                running = false;
+                loading = false;
+            },
+            [this] { monitor_.Notify(monitor::ncCurrentSqlFailed); });
     }
 }
 

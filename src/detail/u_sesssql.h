@@ -8,6 +8,7 @@
 #include "detail/u_sqlhighlight.h"
 #include "monitor/u_pvclass.h"
 #include "monitor/u_pvclass_basic.h"
+#include "u_detailthread.h"
 
 #include <memory>
 #include <string>
@@ -26,7 +27,7 @@ std::string BuildCurrentSql(const std::string& sid, const std::string& serial);
 // The class name a failure is logged with: "EOraError" for database errors, else "Exception".
 std::string FailureClassName(const std::exception& e);
 
-class TSqlThread final : public monitor::TWorkerThread {
+class TSqlThread final : public TDetailThread {
 public:
     // Takes the selected session's sid and serial number and puts the cursors query into the
     // monitor's SQL query.
@@ -37,17 +38,13 @@ public:
 
 protected:
     void Execute() override;
-    void CancelRunningCall() override;
 
 private:
     // The record of the session this fetch is for (it may have left the list meanwhile).
     monitor::TRSession* target();
     void cursorsStage();
     void currentStage();
-    void failed(const std::string& text);
 
-    monitor::TPvConnection& monitor_;
-    oradb::TOraQuery& query_;
     std::string sid_;
     std::string currentSql_;
 };

@@ -18,17 +18,11 @@ std::string StatisticsSqlText(const std::string& sid) {
 }
 
 void RegisterStatisticsThread(monitor::TPvConnection& monitor) {
-    monitor.SetThreadFactory(wkStatistics, [](monitor::TPvConnection& m) {
-        std::unique_ptr<monitor::TWorkerThread> thread;
-        oradb::TOraQuery* query = m.Query(wkStatistics);
-        if (!query)
-            return thread;
-        m.StatisticsSql = StatisticsSqlText(m.SelectedSid);
-        query->SQL.Clear();
-        query->SQL.Add(m.StatisticsSql);
-        thread = std::make_unique<TStatisticsThread>(m, *query);
-        return thread;
-    });
+    RegisterQueryThread<TStatisticsThread>(
+        monitor, wkStatistics, [](monitor::TPvConnection& m) -> std::optional<std::string> {
+            m.StatisticsSql = StatisticsSqlText(m.SelectedSid);
+            return m.StatisticsSql;
+        });
 }
 
 bool StatisticClassPasses(const std::string& classText, int selected) {
@@ -61,16 +55,10 @@ int StatisticClassCode(const std::string& name) {
 // ---- TStatisticsThread ----
 
 TStatisticsThread::TStatisticsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query)
-    : monitor_(monitor), query_(query) {
-    OnTerminate = [this] { monitor_.RunningFlag(wkStatistics) = false; };
-}
+    : TDetailThread(monitor, wkStatistics, query) {}
 
 TStatisticsThread::~TStatisticsThread() {
     StopAndWait();
-}
-
-void TStatisticsThread::CancelRunningCall() {
-    query_.Cancel();
 }
 
 void TStatisticsThread::Execute() {
@@ -93,15 +81,9 @@ void TStatisticsThread::Execute() {
         Synchronize([this] { monitor_.Notify(monitor::ncStatisticsStored); });
         return;
     } catch (...) {
-        const TFailure failure = ClassifyFailure(std::current_exception(), Terminated());
-        query_.Close();
-        running = false;
-        try {
-            Synchronize([this] { monitor_.Notify(monitor::ncStatisticsStored); });
-            if (!failure.silent)
-                Synchronize([this, &failure] { monitor_.WorkerFailed(failure.text); });
-        } catch (...) {
-        }
+        EndFailed(
+            std::current_exception(), [&] { running = false; },
+            [this] { monitor_.Notify(monitor::ncStatisticsStored); });
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "monitor/u_pvclass.h"
 #include "u_detaillist.h"
+#include "u_detailthread.h"
 
 namespace oradb {
 class TOraQuery;
@@ -14,19 +15,16 @@ class TOraQuery;
 
 namespace detail {
 
-class TStatisticsThread final : public monitor::TWorkerThread {
+class TStatisticsThread final : public TDetailThread {
 public:
     TStatisticsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query);
     ~TStatisticsThread() override;
 
 protected:
     void Execute() override;
-    void CancelRunningCall() override;
 
 private:
     void StoreRows();
-    monitor::TPvConnection& monitor_;
-    oradb::TOraQuery& query_;
 };
 
 // The statistics SQL for a sid (it begins with a blank).

@@ -34,33 +34,21 @@ std::string FormatThreeDecimals(double value) {
 }
 
 void RegisterWaitsThread(monitor::TPvConnection& monitor) {
-    monitor.SetThreadFactory(wkWaits, [](monitor::TPvConnection& m) {
-        std::unique_ptr<monitor::TWorkerThread> thread;
-        oradb::TOraQuery* query = m.Query(wkWaits);
-        if (!query)
-            return thread;
-        m.EventsSql = EventsSqlText(m.SelectedSid);
-        m.CurrentWaitSql = CurrentWaitSqlText(m.SelectedSid);
-        query->SQL.Clear();
-        query->SQL.Add(m.EventsSql);
-        thread = std::make_unique<TWaitsThread>(m, *query);
-        return thread;
-    });
+    RegisterQueryThread<TWaitsThread>(monitor, wkWaits,
+                                      [](monitor::TPvConnection& m) -> std::optional<std::string> {
+                                          m.EventsSql = EventsSqlText(m.SelectedSid);
+                                          m.CurrentWaitSql = CurrentWaitSqlText(m.SelectedSid);
+                                          return m.EventsSql;
+                                      });
 }
 
 // ---- TWaitsThread ----
 
 TWaitsThread::TWaitsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query)
-    : monitor_(monitor), query_(query) {
-    OnTerminate = [this] { monitor_.RunningFlag(wkWaits) = false; };
-}
+    : TDetailThread(monitor, wkWaits, query) {}
 
 TWaitsThread::~TWaitsThread() {
     StopAndWait();
-}
-
-void TWaitsThread::CancelRunningCall() {
-    query_.Cancel();
 }
 
 void TWaitsThread::Execute() {
@@ -103,20 +91,17 @@ void TWaitsThread::Execute() {
         running = false;
         return;
     } catch (...) {
-        const TFailure failure = ClassifyFailure(std::current_exception(), Terminated());
-        query_.Close();
-        running = false;
-        monitor_.WaitsEventsLoading = false;
-        monitor_.WaitsCurrentLoading = false;
-        try {
-            Synchronize([this] {
+        EndFailed(
+            std::current_exception(),
+            [&] {
+                running = false;
+                monitor_.WaitsEventsLoading = false;
+                monitor_.WaitsCurrentLoading = false;
+            },
+            [this] {
                 monitor_.Notify(monitor::ncEventsStored);
                 monitor_.Notify(monitor::ncCurrentWaitStored);
             });
-            if (!failure.silent)
-                Synchronize([this, &failure] { monitor_.WorkerFailed(failure.text); });
-        } catch (...) {
-        }
     }
 }
 

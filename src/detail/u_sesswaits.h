@@ -6,6 +6,7 @@
 
 #include "monitor/u_pvclass.h"
 #include "u_detaillist.h"
+#include "u_detailthread.h"
 
 #include <array>
 #include <string_view>
@@ -33,20 +34,17 @@ std::string CurrentWaitSqlText(const std::string& sid);
 // A floating-point number with three decimals, the decimal separator of the user's locale.
 std::string FormatThreeDecimals(double value);
 
-class TWaitsThread final : public monitor::TWorkerThread {
+class TWaitsThread final : public TDetailThread {
 public:
     TWaitsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query);
     ~TWaitsThread() override;
 
 protected:
     void Execute() override;
-    void CancelRunningCall() override;
 
 private:
     void StoreEvents();
     void StoreCurrentWait();
-    monitor::TPvConnection& monitor_;
-    oradb::TOraQuery& query_;
 };
 
 void RegisterWaitsThread(monitor::TPvConnection& monitor);

@@ -88,14 +88,6 @@ void TBasicThread::Execute() {
 
 // ---- TSessionListModel ----
 
-int TSessionListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int TSessionListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
 QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
         return {};
@@ -108,17 +100,6 @@ QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == ImageIndexRole && index.column() == 0)
         return row.image;
-    return {};
-}
-
-QVariant TSessionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(columns_.size()))
-        return {};
-    if (role == Qt::DisplayRole)
-        return columns_[static_cast<std::size_t>(section)].caption;
-    if (role == Qt::UserRole)
-        return columns_[static_cast<std::size_t>(section)].width;
     return {};
 }
 
@@ -135,26 +116,6 @@ void TSessionListModel::SetRows(std::vector<Row> rows) {
     rows_ = std::move(rows);
     selectedRow_ = -1;
     endResetModel();
-}
-
-void TSessionListModel::Reorder(const std::vector<int>& order) {
-    if (order.size() != rows_.size())
-        return;
-    Q_EMIT layoutAboutToBeChanged();
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newPosition(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
-        newPosition[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-    }
-    rows_ = std::move(sorted);
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    for (const QModelIndex& index : before)
-        after << this->index(newPosition[static_cast<std::size_t>(index.row())], index.column());
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged();
 }
 
 void TSessionListModel::SetSelectedRow(int row) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "u_pvclass.h"
+#include "u_pvclass_listmodel.h"
 
 #include <QAbstractTableModel>
 #include <vector>
@@ -30,38 +31,26 @@ private:
     oradb::TOraQuery& query_;
 };
 
+// A row of a session list: the caption, the sub-items and an image index (-1: none).
+struct TSessionListRow {
+    std::string caption;
+    std::vector<std::string> subItems;
+    int image = -1;
+};
+
 // The rows of lvsessionlist: a caption (the SID), the sub-items and an image per row.
-class TSessionListModel final : public QAbstractTableModel {
+class TSessionListModel final : public TListRowsModel<TSessionListRow> {
     Q_OBJECT
 public:
     // The role under which a row's image index is given (-1: none; 9 killed, 14 lock wait).
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
 
-    struct Column {
-        QString caption;
-        int width;
-    };
-    struct Row {
-        std::string caption;
-        std::vector<std::string> subItems;
-        int image = -1;
-    };
+    explicit TSessionListModel(QObject* parent = nullptr) : TListRowsModel(parent) {}
 
-    explicit TSessionListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
-    const std::vector<Column>& Columns() const { return columns_; }
-    const std::vector<Row>& Rows() const { return rows_; }
     void SetColumns(std::vector<Column> columns);
     void SetRows(std::vector<Row> rows);
-    // Puts the rows in this order (order[i] = the old position of the new row i); selections and
-    // other persistent indexes follow their rows.
-    void Reorder(const std::vector<int>& order);
     // The row selected by the last rendering (the selected session's), or -1.
     int SelectedRow() const { return selectedRow_; }
     void SetSelectedRow(int row);
@@ -71,8 +60,6 @@ Q_SIGNALS:
     void selectionRequested(int row);
 
 private:
-    std::vector<Column> columns_;
-    std::vector<Row> rows_;
     int selectedRow_ = -1;
 };
 

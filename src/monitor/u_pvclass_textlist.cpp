@@ -2,14 +2,6 @@
 
 namespace monitor {
 
-int TTextListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int TTextListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
 bool TTextListModel::HasCell(int row, int column) const {
     if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0)
         return false;
@@ -28,17 +20,6 @@ QVariant TTextListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || !HasCell(index.row(), index.column()))
         return {};
     return QString::fromStdString(Cell(index.row(), index.column()));
-}
-
-QVariant TTextListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(columns_.size()))
-        return {};
-    if (role == Qt::DisplayRole)
-        return columns_[static_cast<std::size_t>(section)].caption;
-    if (role == Qt::UserRole)
-        return columns_[static_cast<std::size_t>(section)].width;
-    return {};
 }
 
 void TTextListModel::Clear() {
@@ -61,26 +42,6 @@ void TTextListModel::SetCell(int row, int column, const std::string& text) {
     (column == 0 ? r.caption : r.subItems[static_cast<std::size_t>(column - 1)]) = text;
     const QModelIndex at = index(row, column);
     Q_EMIT dataChanged(at, at, {Qt::DisplayRole});
-}
-
-void TTextListModel::Reorder(const std::vector<int>& order) {
-    if (order.size() != rows_.size())
-        return;
-    Q_EMIT layoutAboutToBeChanged();
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newPosition(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
-        newPosition[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-    }
-    rows_ = std::move(sorted);
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    for (const QModelIndex& index : before)
-        after << this->index(newPosition[static_cast<std::size_t>(index.row())], index.column());
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged();
 }
 
 } // namespace monitor

@@ -1,5 +1,7 @@
 #include "main_u_database.h"
 
+#include "main_u_listview.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -37,12 +39,7 @@ TReportListView::TReportListView(const QString& name, monitor::TTextListModel& m
     : QTreeView(parent), model_(model) {
     setObjectName(name);
     setModel(&model);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpListView(*this, QAbstractItemView::SingleSelection);
     header()->setSortIndicatorShown(false);
     header()->setSectionsClickable(false);
     header()->setStretchLastSection(false);

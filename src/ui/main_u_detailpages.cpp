@@ -83,24 +83,10 @@ QWidget* TDetailPages::AddHeader(TPage page, const std::array<const char*, 3>& v
     QWidget* host = pages_[static_cast<std::size_t>(page)];
     auto* layout = new QVBoxLayout(host);
     layout->setContentsMargins(2, 2, 2, 2);
-    auto* strip = new QWidget(host);
-    strip->setObjectName(QStringLiteral("HeaderStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(4, 2, 4, 2);
-    static const char* captions[3] = {"Username:", "Machine:", "Program:"};
-    QPalette highlight = strip->palette();
-    highlight.setColor(QPalette::WindowText, strip->palette().color(QPalette::Highlight));
-    for (std::size_t i = 0; i < 3; ++i) {
-        row->addWidget(new QLabel(QString::fromLatin1(captions[i]), strip));
-        auto* value = new QLabel(strip);
-        value->setObjectName(QString::fromLatin1(valueNames[i]));
-        value->setPalette(highlight);
-        value->setMinimumWidth(120);
-        row->addWidget(value);
-        headers_[static_cast<std::size_t>(page)][i] = value;
-    }
-    row->addStretch();
-    layout->addWidget(strip);
+    auto& values = headers_[static_cast<std::size_t>(page)];
+    layout->addWidget(sqllocks::MakeDetailHeader(
+        host, values[0], values[1], values[2], QString::fromLatin1(valueNames[0]),
+        QString::fromLatin1(valueNames[1]), QString::fromLatin1(valueNames[2])));
     return host;
 }
 

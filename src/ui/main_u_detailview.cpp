@@ -1,5 +1,7 @@
 #include "main_u_detailview.h"
 
+#include "main_u_listview.h"
+
 #include <QHeaderView>
 
 namespace ui {
@@ -8,12 +10,7 @@ TDetailListView::TDetailListView(detail::TDetailListModel& model, const char* na
     : QTreeView(parent), model_(model) {
     setObjectName(QString::fromLatin1(name));
     setModel(&model);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpListView(*this, QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);

@@ -1,6 +1,7 @@
 #include "main_u_sesslist.h"
 
 #include "main_u_icons.h"
+#include "main_u_listview.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -37,12 +38,7 @@ TSessionListView::TSessionListView(monitor::TSessionListModel& model, QWidget* p
     setObjectName(QStringLiteral("lvsessionlist"));
     decorator_.setSourceModel(&model);
     setModel(&decorator_);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpListView(*this, QAbstractItemView::ExtendedSelection);
     setContextMenuPolicy(Qt::CustomContextMenu);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);

@@ -19,6 +19,7 @@ QWidget* MakeDetailHeader(QWidget* parent, QLabel*& username, QLabel*& machine, 
                           const QString& usernameName, const QString& machineName,
                           const QString& programName) {
     auto* strip = new QWidget(parent);
+    strip->setObjectName(QStringLiteral("HeaderStrip"));
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(4, 2, 4, 2);
     auto pair = [&](const QString& caption, QLabel*& value, const QString& name) {
@@ -28,6 +29,7 @@ QWidget* MakeDetailHeader(QWidget* parent, QLabel*& username, QLabel*& machine, 
         QPalette p = value->palette();
         p.setColor(QPalette::WindowText, strip->palette().color(QPalette::Highlight));
         value->setPalette(p);
+        value->setMinimumWidth(120);
         layout->addWidget(value);
         layout->addSpacing(16);
     };

@@ -1,5 +1,5 @@
-// What the "Session SQL" and "Session Locks" pages share: their header strip and the column
-// widths of their lists. User-interface thread only.
+// What the detail pages share: their header strip (every session detail page) and the column
+// widths of the "Session SQL" and "Session Locks" lists. User-interface thread only.
 #pragma once
 
 #include "monitor/u_pvclass.h"
@@ -16,7 +16,8 @@ namespace ui::sqllocks {
 // 15 characters, the machine to 25 and the program to 20.
 void FillDetailHeader(monitor::TPvConnection& monitor, QLabel* username, QLabel* machine,
                       QLabel* program);
-// Builds the header strip "Username:", "Machine:", "Program:" with the three value labels.
+// Builds the header strip "Username:", "Machine:", "Program:" with the three value labels (in
+// the highlight colour, at least 120 pixels wide) named as given.
 QWidget* MakeDetailHeader(QWidget* parent, QLabel*& username, QLabel*& machine, QLabel*& program,
                           const QString& usernameName, const QString& machineName,
                           const QString& programName);

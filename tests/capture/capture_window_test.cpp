@@ -3,6 +3,7 @@
 #include "capture/dialogs/u_addsqlcollector.h"
 #include "capture/dialogs/u_servercomponet.h"
 #include "capture_support.h"
+#include "support/window_rig.h"
 #include "ui/main_u.h"
 #include "ui/main_u_capture.h"
 
@@ -19,18 +20,6 @@ namespace {
 
 using namespace testing_support;
 
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        util::HandOver::instance().runPending();
-    }
-    return true;
-}
-
 struct CapturePage : ::testing::Test {
     std::shared_ptr<sandbox::Instance> instance = openInstance(testName());
     std::unique_ptr<ui::TFrmMain> window = std::make_unique<ui::TFrmMain>();
@@ -40,10 +29,7 @@ struct CapturePage : ::testing::Test {
     ui::TCapturePage& page() { return *window->CapturePage(); }
     capture::TCaptureSql& capture() { return page().Capture(); }
     void SetUp() override {
-        ModalDriver driver(
-            {ModalDriver::Login("system", "lantern", "sandbox::memory:" + testName())});
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + testName()));
         capture().Now = [this] { return clock; };
     }
     void TearDown() override {

@@ -3,6 +3,7 @@
 #include "monitor/u_pvclass_database.h"
 #include "oradb/sandbox/SandboxInstance.h"
 #include "support/modal_driver.h"
+#include "support/window_rig.h"
 #include "ui/main_u.h"
 #include "ui/main_u_database.h"
 #include "ui/main_u_export.h"
@@ -28,28 +29,11 @@
 
 namespace {
 
+using testing_support::ListFetched;
 using testing_support::ModalDriver;
-
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        util::HandOver::instance().runPending();
-    }
-    return true;
-}
-
-// Saves a picture of the widget when QUENBY_SHOTS names a folder.
-void shot(QWidget* w, const QString& name) {
-    const QByteArray dir = qgetenv("QUENBY_SHOTS");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
-}
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
 
 std::string readFile(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -58,34 +42,18 @@ std::string readFile(const QString& path) {
     return s.str();
 }
 
-class DatabasePages : public ::testing::Test {
+class DatabasePages : public testing_support::WindowTest {
 protected:
     void SetUp() override {
-        name =
-            std::string("dbp_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        sandbox::InstanceOptions options;
-        options.autoTick = false;
-        options.sessions = 12;
-        instance = sandbox::Instance::open("sandbox::memory:" + name, options);
-        window = std::make_unique<ui::TFrmMain>();
-        ModalDriver driver({ModalDriver::Login("system", "lantern", "sandbox::memory:" + name)});
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
-        ASSERT_TRUE(waitFor([&] {
-            auto* t = window->Monitor().Thread(monitor::wkList);
-            return !window->Monitor().Running(monitor::wkList) && t && t->Finished() &&
-                   !window->SessionListModel().Rows().empty();
-        }));
+        name = "dbp_" + TestName();
+        OpenInstanceAndWindow("sandbox::memory:" + name, 12);
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + name));
+        ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }));
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
         db = window->DatabasePages();
         exports = window->Exports();
         ASSERT_TRUE(dir.isValid());
-    }
-    void TearDown() override {
-        if (window && window->Monitor().Connected())
-            window->DisconnectSequence(false);
-        window.reset();
     }
     // Exports go to this file instead of asking.
     QString ExportTo(const char* file) {
@@ -125,9 +93,6 @@ protected:
                 items.push_back(a->objectName().toStdString());
         return items;
     }
-    std::string name;
-    std::shared_ptr<sandbox::Instance> instance;
-    std::unique_ptr<ui::TFrmMain> window;
     ui::TDatabasePages* db = nullptr;
     ui::TExportCommands* exports = nullptr;
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include "monitor/u_pvclass_control.h"
 #include "oradb/sandbox/SandboxInstance.h"
 #include "support/modal_driver.h"
+#include "support/window_rig.h"
 #include "ui/main_u.h"
 #include "ui/main_u_detailpages.h"
 #include "ui/main_u_detailview.h"
@@ -22,51 +23,21 @@
 
 namespace {
 
+using testing_support::ListFetched;
 using testing_support::ModalDriver;
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
 
-void shot(QWidget* w, const QString& name) {
-    const QByteArray dir = qgetenv("QUENBY_SHOTS");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        util::HandOver::instance().runPending();
-    }
-    return true;
-}
-
-class DetailPages : public ::testing::Test {
+class DetailPages : public testing_support::WindowTest {
 protected:
     void SetUp() override {
-        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        sandbox::InstanceOptions options;
-        options.autoTick = false;
-        instance = sandbox::Instance::open("sandbox::memory:" + name, options);
-        window = std::make_unique<ui::TFrmMain>();
+        name = TestName();
+        OpenInstanceAndWindow("sandbox::memory:" + name);
         window->resize(1000, 600);
-        ModalDriver driver({ModalDriver::Login("system", "lantern", "sandbox::memory:" + name)});
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
-        ASSERT_TRUE(waitFor([&] {
-            auto* t = window->Monitor().Thread(monitor::wkList);
-            return !window->Monitor().Running(monitor::wkList) && t && t->Finished() &&
-                   !window->SessionListModel().Rows().empty();
-        }));
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + name));
+        ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }));
         pages = window->DetailPages();
-    }
-    void TearDown() override {
-        if (window && window->Monitor().Connected())
-            window->DisconnectSequence(false);
-        window.reset();
     }
     bool Idle(monitor::TWorkerKind kind) {
         return waitFor([&] {
@@ -95,9 +66,6 @@ protected:
                 m.ViewShown(monitor::wkSql), m.ViewShown(monitor::wkStatistics),
                 m.ViewShown(monitor::wkLocks)};
     }
-    std::string name;
-    std::shared_ptr<sandbox::Instance> instance;
-    std::unique_ptr<ui::TFrmMain> window;
     ui::TDetailPages* pages = nullptr;
 };
 

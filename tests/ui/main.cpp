@@ -1,19 +1,6 @@
 // The main window tests run offscreen with settings in a temporary folder and a fixed locale.
-#include "util/DateTimeText.h"
-#include "util/HandOver.h"
-
-#include <QApplication>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "support/qt_test_main.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    util::setDateTimeLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    util::HandOver::install();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::RunQtTests(argc, argv);
 }

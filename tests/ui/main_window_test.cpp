@@ -2,6 +2,7 @@
 #include "monitor/u_pvclass_control.h"
 #include "oradb/sandbox/SandboxInstance.h"
 #include "support/modal_driver.h"
+#include "support/window_rig.h"
 #include "ui/main_u.h"
 #include "ui/main_u_sesslist.h"
 #include "util/HandOver.h"
@@ -23,27 +24,11 @@
 
 namespace {
 
+using testing_support::ListFetched;
 using testing_support::ModalDriver;
-
-void shot(QWidget* w, const QString& name) {
-    const QByteArray dir = qgetenv("QUENBY_SHOTS");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        util::HandOver::instance().runPending();
-    }
-    return true;
-}
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
 
 // Counts the session list fetches that reached the observers.
 struct FetchCounter final : monitor::IPvObserver {
@@ -53,38 +38,24 @@ struct FetchCounter final : monitor::IPvObserver {
     }
 };
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testing_support::WindowTest {
 protected:
     void SetUp() override {
-        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        sandbox::InstanceOptions options;
-        options.autoTick = false;
-        instance = sandbox::Instance::open("sandbox::memory:" + name, options);
-        window = std::make_unique<ui::TFrmMain>();
+        name = TestName();
+        OpenInstanceAndWindow("sandbox::memory:" + name);
         window->Monitor().Attach(counter);
-    }
-    void TearDown() override {
-        if (window && window->Monitor().Connected())
-            window->DisconnectSequence(false);
-        window.reset();
     }
     std::string server() const { return "sandbox::memory:" + name; }
     // Shows the window and logs in through the login form that its showing opens.
     void ShowAndLogin() {
-        ModalDriver driver({ModalDriver::Login("system", "lantern", server())});
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
+        ASSERT_TRUE(testing_support::ShowAndLogin(*window, server()));
         ASSERT_TRUE(WaitForList());
         // Keys go to the active window.
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
     }
     bool WaitForList() {
-        return waitFor([&] {
-            auto* t = window->Monitor().Thread(monitor::wkList);
-            return !window->Monitor().Running(monitor::wkList) && t && t->Finished() &&
-                   !window->SessionListModel().Rows().empty();
-        });
+        return waitFor([&] { return ListFetched(*window); });
     }
     std::vector<std::string> Column(int c) {
         std::vector<std::string> out;
@@ -102,9 +73,6 @@ protected:
                                                 QItemSelectionModel::NoUpdate);
         window->UpdateActions();
     }
-    std::string name;
-    std::shared_ptr<sandbox::Instance> instance;
-    std::unique_ptr<ui::TFrmMain> window;
     std::shared_ptr<FetchCounter> counter = std::make_shared<FetchCounter>();
 };
 

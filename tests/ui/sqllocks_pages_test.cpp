@@ -3,6 +3,7 @@
 // "Export to File", the indented lock chain, and pictures of both pages.
 #include "oradb/sandbox/SandboxInstance.h"
 #include "support/modal_driver.h"
+#include "support/window_rig.h"
 #include "ui/main_u.h"
 #include "ui/main_u_lockspage.h"
 #include "ui/main_u_sqlpage.h"
@@ -20,47 +21,20 @@
 
 namespace {
 
+using testing_support::ListFetched;
 using testing_support::ModalDriver;
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
 
-void shot(QWidget* w, const QString& name) {
-    const QByteArray dir = qgetenv("QUENBY_SHOTS");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        util::HandOver::instance().runPending();
-    }
-    return true;
-}
-
-class SqlLocksPages : public ::testing::Test {
+class SqlLocksPages : public testing_support::WindowTest {
 protected:
     void SetUp() override {
-        name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        sandbox::InstanceOptions options;
-        options.autoTick = false;
-        instance = sandbox::Instance::open("sandbox::memory:pages_" + name, options);
-        window = std::make_unique<ui::TFrmMain>();
+        name = TestName();
+        OpenInstanceAndWindow("sandbox::memory:pages_" + name);
         window->resize(1000, 640);
-        ModalDriver driver(
-            {ModalDriver::Login("system", "lantern", "sandbox::memory:pages_" + name)});
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:pages_" + name));
         ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkList); }));
-    }
-    void TearDown() override {
-        if (window && window->Monitor().Connected())
-            window->DisconnectSequence(false);
-        window.reset();
     }
     bool Idle(monitor::TWorkerKind kind) {
         auto* t = window->Monitor().Thread(kind);
@@ -86,10 +60,6 @@ protected:
         ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkSql) && Idle(monitor::wkLocks); }));
         QCoreApplication::processEvents();
     }
-
-    std::string name;
-    std::shared_ptr<sandbox::Instance> instance;
-    std::unique_ptr<ui::TFrmMain> window;
 };
 
 TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {

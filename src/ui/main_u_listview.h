@@ -1,0 +1,12 @@
+// What the report-style list views share: no tree decoration, whole rows selected, read-only
+// cells. User-interface thread.
+#pragma once
+
+#include <QTreeView>
+
+namespace ui {
+
+// Sets `view` up as a read-only list whose rows are selected whole, in selection `mode`.
+void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode);
+
+} // namespace ui
