@@ -7,21 +7,6 @@ namespace detail {
 
 using monitor::wkDetails;
 
-namespace {
-
-std::string hexBytes(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
-
-} // namespace
-
 std::string DetailsSqlText(const std::string& sid) {
     return "select * from v$session where sid=" + sid;
 }
@@ -82,7 +67,8 @@ void TDetailsThread::StoreRow() {
         const bool raw = f.DataType() == oradb::TFieldType::ftBytes ||
                          f.DataType() == oradb::TFieldType::ftVarBytes;
         s->details.names.push_back(f.FieldName());
-        s->details.values.push_back(raw && !f.IsNull() ? hexBytes(f.AsBytes()) : f.AsString());
+        s->details.values.push_back(raw && !f.IsNull() ? oradb::HexText(f.AsBytes())
+                                                       : f.AsString());
     }
 }
 

@@ -18,7 +18,13 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-std::string hexText(const std::string& bytes) {
+[[noreturn]] void conversionError(const std::string& text, const char* kind) {
+    throw EOraError("'" + text + "' is not a valid " + kind + " value");
+}
+
+} // namespace
+
+std::string HexText(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size() * 2);
@@ -28,12 +34,6 @@ std::string hexText(const std::string& bytes) {
     }
     return out;
 }
-
-[[noreturn]] void conversionError(const std::string& text, const char* kind) {
-    throw EOraError("'" + text + "' is not a valid " + kind + " value");
-}
-
-} // namespace
 
 // ---- TField ----
 
@@ -66,7 +66,7 @@ std::string TField::AsString() const {
     case TCell::Kind::Date:
         return util::formatDateTime(c.d);
     case TCell::Kind::Bytes:
-        return hexText(c.s);
+        return HexText(c.s);
     }
     return {};
 }
@@ -88,7 +88,7 @@ std::int64_t TField::AsInteger() const {
             return static_cast<std::int64_t>(std::llround(*f));
         conversionError(c.s, "integer");
     case TCell::Kind::Bytes:
-        conversionError(hexText(c.s), "integer");
+        conversionError(HexText(c.s), "integer");
     }
     return 0;
 }
@@ -108,7 +108,7 @@ double TField::AsFloat() const {
             return *f;
         conversionError(c.s, "floating point");
     case TCell::Kind::Bytes:
-        conversionError(hexText(c.s), "floating point");
+        conversionError(HexText(c.s), "floating point");
     }
     return 0;
 }
@@ -130,7 +130,7 @@ TDateTime TField::AsDateTime() const {
             return *d;
         conversionError(c.s, "date and time");
     case TCell::Kind::Bytes:
-        conversionError(hexText(c.s), "date and time");
+        conversionError(HexText(c.s), "date and time");
     }
     return 0;
 }

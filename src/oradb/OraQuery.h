@@ -19,6 +19,9 @@ namespace oradb {
 
 class TOraQuery;
 
+// Bytes as upper-case hexadecimal text, two digits a byte: how raw values are shown.
+std::string HexText(const std::string& bytes);
+
 // One column of the current row.
 class TField {
 public:

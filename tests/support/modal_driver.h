@@ -31,8 +31,7 @@ class ModalDriver : public QObject {
 public:
     struct Step {
         template <class F>
-        requires std::is_invocable_v<F&, QWidget*> Step(F act)
-            : act(std::move(act)) {}
+        requires std::is_invocable_v<F&, QWidget*> Step(F act) : act(std::move(act)) {}
         Step(std::function<void(QWidget*)> act, std::function<bool(QWidget*)> accepts)
             : act(std::move(act)), accepts(std::move(accepts)) {}
         std::function<void(QWidget*)> act;

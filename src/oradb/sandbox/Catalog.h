@@ -16,8 +16,8 @@ namespace sandbox {
 void createCatalog(sqlite3* db);
 
 struct SeedOptions {
-    int sessions = 40;               // simulated sessions, user and background together
-    std::uint64_t seed = 20261208;   // everything random derives from it
+    int sessions = 40;             // simulated sessions, user and background together
+    std::uint64_t seed = 20261208; // everything random derives from it
 };
 
 // Fills the static catalog data (statistic names, audit actions, parameters, events, SGA, NLS,
@@ -27,13 +27,13 @@ void seedCatalog(sqlite3* db, const SeedOptions& options);
 
 // A session that a real connection to the sandbox adds for itself.
 struct NewSession {
-    std::string username;   // upper case, e.g. "SYSTEM"
+    std::string username; // upper case, e.g. "SYSTEM"
     std::string osuser;
     std::string machine;
     std::string terminal;
     std::string program;
     std::string module;
-    std::string process;    // client process id as text
+    std::string process; // client process id as text
 };
 
 struct SessionId {

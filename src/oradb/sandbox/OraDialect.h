@@ -50,28 +50,31 @@ struct PlsqlCursorLoop {
     std::string cursorSql;                 // SQLite text of the cursor's select
     std::vector<std::string> cursorTables; // objects the cursor reads
     std::vector<PlsqlLoopStatement> body;  // run in order for every fetched row
-    bool bodyIgnoresErrors = false;  // the body sits in begin ... exception when others then null; end;
+    bool bodyIgnoresErrors =
+        false; // the body sits in begin ... exception when others then null; end;
     bool blockIgnoresErrors = false; // the block itself ends in exception when others then null;
 };
 
 struct Translation {
     StmtKind kind = StmtKind::Select;
-    std::string sql;                 // SQLite text (Select, Insert, Update, Delete, CreateTable)
-    std::vector<std::string> tables; // objects referenced: lower case, schema dropped, synonyms resolved
+    std::string sql; // SQLite text (Select, Insert, Update, Delete, CreateTable)
+    std::vector<std::string>
+        tables; // objects referenced: lower case, schema dropped, synonyms resolved
     std::vector<std::string> bindNames; // named parameters in lower case without ':' ("fetchtime")
 
-    // DDL and lock: the object named, lower case, schema dropped; its schema ("sys", "system" or "").
+    // DDL and lock: the object named, lower case, schema dropped; its schema ("sys", "system" or
+    // "").
     std::string object;
     std::string schema;
-    bool publicSynonym = false;                       // CreateSynonym / DropSynonym
-    std::string synonymTarget;                        // CreateSynonym: target table, lower case
-    std::vector<UniqueConstraint> uniqueConstraints;  // CreateTable
-    std::string constraint;                           // DropConstraint: lower case
-    std::string tablespace;                           // CreateTable: lower case, "" when none given
+    bool publicSynonym = false;                      // CreateSynonym / DropSynonym
+    std::string synonymTarget;                       // CreateSynonym: target table, lower case
+    std::vector<UniqueConstraint> uniqueConstraints; // CreateTable
+    std::string constraint;                          // DropConstraint: lower case
+    std::string tablespace;                          // CreateTable: lower case, "" when none given
 
     // AlterSessionSet / AlterSystemSet
-    std::string parameter;   // lower case
-    std::string value;       // as written, quotes removed
+    std::string parameter; // lower case
+    std::string value;     // as written, quotes removed
     bool valueQuoted = false;
     bool deferred = false;
 
