@@ -4,6 +4,8 @@
 #   ./build.sh test       install what is missing, build, run the test suite
 #   ./build.sh asan       the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   ./build.sh tsan       the test suite under ThreadSanitizer
+#   ./build.sh stress [N] every test program N times (default 20), shuffled, under CPU load, on the
+#                         Release and the ThreadSanitizer builds; prints runs, failures and hangs
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -39,6 +41,52 @@ run_tests() { # run_tests DIR
     ctest --test-dir "$1" --output-on-failure -j"$JOBS"
 }
 
+TSAN_ENV="halt_on_error=1 suppressions=$PWD/tests/tsan.supp"
+
+# stress_build DIR N TIMEOUT: runs each test program of DIR N times, each run a process of its own
+# with the tests in a new random order, ended after TIMEOUT seconds (a hang). Adds to the counts
+# RUNS, FAILURES and HANGS; keeps the output of every failed run in DIR/stress-logs.
+stress_build() {
+    local dir=$1 n=$2 limit=$3 logs="$1/stress-logs"
+    rm -rf "$logs"
+    mkdir -p "$logs"
+    local programs
+    programs=$(find "$dir/tests" -maxdepth 1 -type f -name 'quenby_*_tests' -perm -u+x | sort)
+    for program in $programs; do
+        local name failed=0 hung=0
+        name=$(basename "$program")
+        for ((i = 1; i <= n; i++)); do
+            local log="$logs/$name.$i.log" status=0
+            QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TZ=UTC TSAN_OPTIONS="$TSAN_ENV" \
+                QUENBY_SHOTS= timeout --kill-after=10 "$limit" "$program" --gtest_shuffle \
+                --gtest_random_seed=$((RANDOM % 99999 + 1)) --gtest_repeat=1 >"$log" 2>&1 ||
+                status=$?
+            RUNS=$((RUNS + 1))
+            if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+                HANGS=$((HANGS + 1))
+                hung=$((hung + 1))
+            elif [ "$status" -ne 0 ]; then
+                FAILURES=$((FAILURES + 1))
+                failed=$((failed + 1))
+            else
+                rm -f "$log"
+            fi
+        done
+        echo "  $dir $name: $n runs, $failed failed, $hung hung"
+        grep -h '^\[  FAILED  \] [A-Za-z]' "$logs/$name".*.log 2>/dev/null | grep -v ' listed below' |
+            sort | uniq -c | sed 's/^/    /' || true
+    done
+}
+
+# Two processes that keep the processors busy while the stress runs, ended with the script.
+start_load() {
+    for _ in 1 2; do
+        (while :; do :; done) &
+        LOAD_PIDS+=("$!")
+    done
+    trap 'kill "${LOAD_PIDS[@]}" 2>/dev/null || true' EXIT
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -64,10 +112,22 @@ asan)
 tsan)
     install_missing
     build build-tsan "${SANITIZER_FLAGS[@]}" -DQUENBY_SANITIZE=thread
-    TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" run_tests build-tsan
+    TSAN_OPTIONS="$TSAN_ENV" run_tests build-tsan
+    ;;
+stress)
+    count=${2:-20}
+    install_missing
+    build build
+    build build-tsan "${SANITIZER_FLAGS[@]}" -DQUENBY_SANITIZE=thread
+    RUNS=0 FAILURES=0 HANGS=0 LOAD_PIDS=()
+    start_load
+    stress_build build "$count" 600
+    stress_build build-tsan "$count" 1800
+    echo "runs: $RUNS failures: $FAILURES hangs: $HANGS"
+    [ "$FAILURES" -eq 0 ] && [ "$HANGS" -eq 0 ]
     ;;
 *)
-    sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -232,8 +232,12 @@ bool TCaptureSql::DueTest(TSqlCollector& c) {
     if (c.lastSampleTime == 0)
         c.lastSampleTime = start;
     const std::int64_t now = ms(Now());
-    return ms(start) < now && ms(end) > now &&
-           ms(c.lastSampleTime) + std::int64_t{c.def.monitorSampling} * 1000 < now;
+    const std::int64_t lastSample = ms(c.lastSampleTime);
+    // A clock set back below the last sample makes the sample due at once, rather than after
+    // the clock has caught up with it again.
+    const bool sampleDue =
+        now < lastSample || lastSample + std::int64_t{c.def.monitorSampling} * 1000 < now;
+    return ms(start) < now && ms(end) > now && sampleDue;
 }
 
 void TCaptureSql::StartFetch(const TSqlCollectorPtr& c) {

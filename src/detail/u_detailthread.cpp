@@ -48,7 +48,9 @@ void SetQuerySql(oradb::TOraQuery& query, const std::string& sql) {
 
 TDetailThread::TDetailThread(monitor::TPvConnection& monitor, monitor::TWorkerKind kind,
                              oradb::TOraQuery& query)
-    : monitor_(monitor), query_(query) {
+    : monitor_(monitor), query_(query), listGeneration_(monitor.ListGeneration) {
+    // The query serves one worker after another: a cancel aimed at the one before is spent.
+    query_.ResetCancel();
     OnTerminate = [this, kind] { monitor_.RunningFlag(kind) = false; };
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "monitor/u_pvclass.h"
+#include "util/DateTimeText.h"
 
 #include <exception>
 #include <functional>
@@ -50,9 +51,17 @@ protected:
                    const std::function<void()>& notify);
     // Reports `text` as the worker's failure on the UI thread.
     void Failed(const std::string& text);
+    // Marks a record this worker has stored as read now, under its list refresh. UI thread.
+    template <class TRecord>
+    void Stamp(TRecord& record) const {
+        record.fetchTime = util::now();
+        record.fetchGeneration = listGeneration_;
+    }
 
     monitor::TPvConnection& monitor_;
     oradb::TOraQuery& query_;
+    // The list refresh this worker's record belongs to: it is fresh while no refresh followed.
+    const std::uint64_t listGeneration_;
 };
 
 // Registers the worker of `kind`: `prepare` stores the statement in the monitor and returns it

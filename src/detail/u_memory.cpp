@@ -63,7 +63,10 @@ void RegisterMemoryThread(monitor::TPvConnection& monitor, const TProbeTarget& t
 
 TMemoryThread::TMemoryThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query,
                              TProbeTarget target)
-    : monitor_(monitor), query_(query), target_(std::move(target)), sql_(kProbeSql) {}
+    : monitor_(monitor), query_(query), target_(std::move(target)), sql_(kProbeSql) {
+    // The query serves one probe after another: a cancel aimed at the one before is spent.
+    query_.ResetCancel();
+}
 
 TMemoryThread::~TMemoryThread() {
     StopAndWait();

@@ -124,7 +124,7 @@ void TLocksThread::Execute() {
                 return;
             if (GroupLocks(s->locks.rows, s->locks.groups, monitor_.SelectedSid,
                            [this] { return Terminated(); }))
-                s->locks.fetchTime = util::now();
+                Stamp(s->locks);
         });
         if (Terminated())
             throw monitor::EAbandon{};

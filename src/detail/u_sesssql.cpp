@@ -164,7 +164,7 @@ void TSqlThread::currentStage() {
                 // A read cut short by a terminate request leaves the record stale, so that the
                 // next request reads the statement again instead of serving half of it.
                 if (!Terminated())
-                    s->sql.fetchTime = util::now();
+                    Stamp(s->sql);
             }
         });
         query_.Close();

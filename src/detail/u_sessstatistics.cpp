@@ -102,7 +102,7 @@ void TStatisticsThread::StoreRows() {
         if (Terminated())
             throw std::runtime_error("data not execute");
     }
-    s->statistics.fetchTime = util::now();
+    Stamp(s->statistics);
 }
 
 // ---- TSessStatisticsObserver ----

@@ -138,7 +138,7 @@ void TWaitsThread::StoreCurrentWait() {
     } else {
         w[monitor::cwSid] = "0";
     }
-    s->waits.fetchTime = util::now();
+    Stamp(s->waits);
 }
 
 // ---- TSessWaitsObserver ----

@@ -40,18 +40,18 @@ std::vector<int> readyCodes(TWorkerKind kind) {
     }
 }
 
-TDateTime fetchTimeOf(const TRSession& s, TWorkerKind kind) {
+std::uint64_t fetchGenerationOf(const TRSession& s, TWorkerKind kind) {
     switch (kind) {
     case wkDetails:
-        return s.details.fetchTime;
+        return s.details.fetchGeneration;
     case wkLocks:
-        return s.locks.fetchTime;
+        return s.locks.fetchGeneration;
     case wkSql:
-        return s.sql.fetchTime;
+        return s.sql.fetchGeneration;
     case wkStatistics:
-        return s.statistics.fetchTime;
+        return s.statistics.fetchGeneration;
     case wkWaits:
-        return s.waits.fetchTime;
+        return s.waits.fetchGeneration;
     default:
         return 0;
     }
@@ -320,7 +320,6 @@ void TPvConnection::Refresh() {
     thread->Start();
     threads_[wkList] = std::move(thread);
     // The shown view's request waits for this fetch (its rule waits for a running list fetch).
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
     RefreshShownView();
 }
 
@@ -373,7 +372,7 @@ void TPvConnection::Request(TWorkerKind kind) {
     if (running_[kind] || rendering_[kind])
         return;
     const TRSession* selected = SelectedSession();
-    if (selected && fetchTimeOf(*selected, kind) > LastListRefresh) {
+    if (selected && IsFresh(fetchGenerationOf(*selected, kind))) {
         for (int code : readyCodes(kind))
             Notify(code);
         return;

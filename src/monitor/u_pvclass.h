@@ -140,7 +140,14 @@ public:
     std::vector<TRSession> Sessions;
     std::string SelectedSid = "0";
     int SelectedIndex = -1;
-    TDateTime LastListRefresh = 0;
+    TDateTime LastListRefresh = 0; // when the list was last read, for the user
+    // Counts the list refreshes: a detail record read under the current one is fresh. A counter,
+    // not a clock, so that two events in one clock tick or a clock set back order correctly.
+    std::uint64_t ListGeneration = 0;
+    // True for a detail record read under the current list refresh (`generation` its stamp).
+    bool IsFresh(std::uint64_t generation) const {
+        return generation != 0 && generation == ListGeneration;
+    }
     std::string LastError;
     std::string ListSql, DetailsSql, LocksSql, SqlTextSql, StatisticsSql, CurrentWaitSql, EventsSql;
     std::string SortStatisticNumber, SortStatisticName, SortStatisticClass;

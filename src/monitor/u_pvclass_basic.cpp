@@ -14,6 +14,8 @@ namespace monitor {
 
 TBasicThread::TBasicThread(TPvConnection& monitor, oradb::TOraQuery& query)
     : monitor_(monitor), query_(query) {
+    // The query serves one refresh after another: a cancel aimed at the one before is spent.
+    query_.ResetCancel();
     OnTerminate = [this] { monitor_.RunningFlag(wkList) = false; };
 }
 
@@ -62,6 +64,7 @@ void TBasicThread::Execute() {
                 monitor_.SelectedSid = monitor_.Sessions[0].key;
             }
             monitor_.LastListRefresh = util::now();
+            ++monitor_.ListGeneration;
         });
         query_.Close();
         running = false;

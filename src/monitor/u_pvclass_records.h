@@ -94,32 +94,37 @@ struct TRBasic {
 };
 
 struct TRDetails {
-    std::vector<std::string> names;  // column names, in result order
-    std::vector<std::string> values; // the first row's values, parallel to names
-    TDateTime fetchTime = 0;
+    std::vector<std::string> names;    // column names, in result order
+    std::vector<std::string> values;   // the first row's values, parallel to names
+    TDateTime fetchTime = 0;           // when it was read, for the user
+    std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
 struct TRLocks {
     std::vector<TLocksFieldType> rows;
     std::vector<TLocksArrayType> groups;
-    TDateTime fetchTime = 0;
+    TDateTime fetchTime = 0;           // when it was read, for the user
+    std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
 struct TRSql {
     std::vector<std::vector<std::string>> cursors; // per open cursor, its text pieces in order
     std::vector<std::string> current;              // the current statement's pieces
-    TDateTime fetchTime = 0;
+    TDateTime fetchTime = 0;                       // when it was read, for the user
+    std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
 struct TRStatistics {
     std::vector<TStatisticsFieldType> rows;
-    TDateTime fetchTime = 0;
+    TDateTime fetchTime = 0;           // when it was read, for the user
+    std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
 struct TRWaits {
     std::vector<TWaitsFieldType> events;
     std::array<std::string, cwCount> currentWait; // sid "0": in no recorded wait
-    TDateTime fetchTime = 0;
+    TDateTime fetchTime = 0;                      // when it was read, for the user
+    std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
 struct TRSession {

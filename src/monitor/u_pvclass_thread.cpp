@@ -1,6 +1,9 @@
 #include "u_pvclass_thread.h"
 
+#include "util/AppLog.h"
 #include "util/HandOver.h"
+
+#include <string>
 
 namespace monitor {
 
@@ -49,8 +52,24 @@ void TWorkerThread::WaitFor() {
         return;
     if (thread_.joinable()) {
         auto& handOver = util::HandOver::instance();
-        if (handOver.isUiThread())
-            handOver.waitUntil([this] { return finished_.load(); });
+        if (handOver.isUiThread()) {
+            // Every statement of a terminated worker is cancelled, so the wait ends when its call
+            // returns; one that outlasts the deadline is written to the application log so that
+            // a driver that ignores its cancel shows up.
+            bool reported = false;
+            while (!handOver.waitUntil([this] { return finished_.load(); }, kStopDeadline)) {
+                if (!reported) {
+                    reported = true;
+                    try {
+                        util::appendAppLog("a worker thread did not end within " +
+                                           std::to_string(kStopDeadline.count() / 1000) +
+                                           " s of its terminate request; still waiting");
+                    } catch (...) {
+                        // The log is a diagnostic; the wait goes on without it.
+                    }
+                }
+            }
+        }
         thread_.join();
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -28,6 +29,9 @@ public:
     // Waits for the end of Execute and of the terminate handler. On the UI thread the wait keeps
     // running the calls the thread hands over, so it cannot dead-lock.
     void WaitFor();
+
+    // How long WaitFor waits before it logs a worker that does not end.
+    static constexpr std::chrono::milliseconds kStopDeadline{60000};
 
     // Runs on the UI thread after Execute has ended.
     std::function<void()> OnTerminate;

@@ -157,26 +157,30 @@ TBindList TOraQuery::binds() const {
     return list;
 }
 
+void TOraQuery::beginCall(const std::shared_ptr<IDriverSession>& driver) {
+    std::lock_guard lock(runningMutex_);
+    if (cancel_)
+        throw EOraCancelled();
+    running_ = driver;
+}
+
+void TOraQuery::endCall() {
+    std::lock_guard lock(runningMutex_);
+    running_.reset();
+}
+
 void TOraQuery::Open() {
     Close();
-    cancel_ = false;
     auto driver = driverSession();
-    {
-        std::lock_guard lock(runningMutex_);
-        running_ = driver;
-    }
+    beginCall(driver);
     TResultSet result;
     try {
         result = driver->query(SQL.Text(), binds(), cancel_);
     } catch (...) {
-        std::lock_guard lock(runningMutex_);
-        running_.reset();
+        endCall();
         throw;
     }
-    {
-        std::lock_guard lock(runningMutex_);
-        running_.reset();
-    }
+    endCall();
     result_ = std::move(result);
     fields_.clear();
     fields_.reserve(result_.columns.size());
@@ -248,19 +252,12 @@ std::vector<std::string> TOraQuery::FieldNames() const {
 
 std::int64_t TOraQuery::ExecSQL() {
     Close();
-    cancel_ = false;
     auto driver = driverSession();
-    {
-        std::lock_guard lock(runningMutex_);
-        running_ = driver;
-    }
-    struct Reset {
+    beginCall(driver);
+    struct End {
         TOraQuery* q;
-        ~Reset() {
-            std::lock_guard lock(q->runningMutex_);
-            q->running_.reset();
-        }
-    } reset{this};
+        ~End() { q->endCall(); }
+    } end{this};
     return driver->execute(SQL.Text(), binds(), cancel_);
 }
 
@@ -278,14 +275,19 @@ TParam& TOraQuery::ParamByName(std::string_view name) {
 }
 
 void TOraQuery::Cancel() {
-    cancel_ = true;
     std::shared_ptr<IDriverSession> running;
     {
         std::lock_guard lock(runningMutex_);
+        cancel_ = true;
         running = running_;
     }
     if (running)
         running->breakCall();
+}
+
+void TOraQuery::ResetCancel() {
+    std::lock_guard lock(runningMutex_);
+    cancel_ = false;
 }
 
 std::int64_t TOraSQL::Execute() {

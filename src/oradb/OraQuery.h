@@ -96,13 +96,22 @@ public:
     // The parameter of that name (":fetchtime" or "fetchtime"), created on first use.
     TParam& ParamByName(std::string_view name);
 
-    // Asks a running Open or ExecSQL to stop: it raises EOraCancelled soon after.
+    // Asks the running Open or ExecSQL to stop: it raises EOraCancelled soon after. The request
+    // holds until ResetCancel: an Open or ExecSQL that starts after it is refused with
+    // EOraCancelled, so that a cancel that comes just before a call starts is not lost.
     void Cancel();
+    // Withdraws a cancel request, so that the query runs statements again. Not while a call runs.
+    void ResetCancel();
+    bool CancelRequested() const { return cancel_.load(); }
 
 private:
     friend class TField;
     TBindList binds() const;
     std::shared_ptr<IDriverSession> driverSession();
+    // Marks `driver` as running this query's call, or raises EOraCancelled when a cancel is
+    // pending; the two are decided under one lock with Cancel.
+    void beginCall(const std::shared_ptr<IDriverSession>& driver);
+    void endCall();
 
     TOraSession* session_ = nullptr;
     std::deque<TParam> params_; // deque: references handed out stay valid
@@ -110,7 +119,7 @@ private:
     std::vector<TField> fields_;
     std::size_t row_ = 0;
     bool active_ = false;
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancel_{false};         // set under runningMutex_
     std::shared_ptr<IDriverSession> running_; // guarded by runningMutex_
     std::mutex runningMutex_;
 };
@@ -124,6 +133,7 @@ public:
     void SetSession(TOraSession* session) { query_.SetSession(session); }
     std::int64_t Execute();
     void Cancel() { query_.Cancel(); }
+    void ResetCancel() { query_.ResetCancel(); }
 
 private:
     TOraQuery query_;

@@ -218,6 +218,8 @@ TEST_F(Capture, DueTestHonoursTheWindowAndTheSamplingStrictly) {
     EXPECT_FALSE(r.capture.DueTest(c));
     r.clock = start + 59 * kSecond;
     EXPECT_TRUE(r.capture.DueTest(c));
+    r.clock = start + 30 * kSecond; // the clock was set back below the last sample
+    EXPECT_TRUE(r.capture.DueTest(c));
     r.clock = start + 60 * kSecond; // the end is not after now
     EXPECT_FALSE(r.capture.DueTest(c));
     c.lastSampleTime = 0;

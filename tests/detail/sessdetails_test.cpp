@@ -36,7 +36,7 @@ TEST_F(SessionDetails, ShowsEveryColumnOfTheSelectedSessionWithRawColumnsInHex) 
     EXPECT_EQ(detailsList.headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(detailsList.headerData(1, Qt::Horizontal, Qt::UserRole).toInt(), 150);
     // The details fetch leaves the record's fetch time as the list fetch set it.
-    EXPECT_LT(rig->monitor.SelectedSession()->details.fetchTime, rig->monitor.LastListRefresh);
+    EXPECT_FALSE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->details.fetchGeneration));
     EXPECT_EQ(rig->host.workerFailures, 0);
 }
 

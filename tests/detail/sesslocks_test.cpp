@@ -79,7 +79,7 @@ TEST_F(SessionLocks, HolderSeesItsPlainLocksThenItsChainWithWaitersIndented) {
         EXPECT_EQ(w[3], "Exclusive(X)");
     }
     const auto& record = rig.monitor.SelectedSession()->locks;
-    EXPECT_GT(record.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_TRUE(rig.monitor.IsFresh(record.fetchGeneration));
     EXPECT_EQ(recorder->Only({23, 24}), (std::vector<int>{23, 24}));
 }
 
@@ -184,7 +184,7 @@ TEST_F(SessionLocks, RequestOfAnotherModeIsNoWaiterAndALoneBlockerShowsOnlyForIt
     EXPECT_EQ(shown[0][3], "Share(S)");
 
     Select(holder);
-    rig.monitor.SelectedSession()->locks.fetchTime = 0; // make the cached record stale
+    rig.monitor.SelectedSession()->locks.fetchGeneration = 0; // make the cached record stale
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     shown = Shown();
@@ -245,7 +245,7 @@ TEST_F(SessionLocks, FailingQueryIsReportedOnceAndRendersWhatWasStored) {
     EXPECT_EQ(recorder->Only({23, 24}), (std::vector<int>{23, 24}));
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_FALSE(rig.monitor.Running(wkLocks));
-    EXPECT_LT(rig.monitor.SelectedSession()->locks.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->locks.fetchGeneration));
     EXPECT_EQ(rig.monitor.LocksSql,
               "select rawtohex(l.addr) addr,rawtohex(l.kaddr) kaddr,l.sid,l.type,l.id1,l.id2,"
               "decode(l.lmode,0,'none',1,'NULL',2,'Row-S(SS)',3,'Row-X(SX)',4,'Share(S)',5,"
@@ -266,7 +266,7 @@ TEST_F(SessionLocks, FetchFailingHalfWayShowsNoChainOfAnEarlierFetch) {
     fault.failAfterRows = 1;
     instance->addFault(fault);
     // The record counts as stale; the view fetches again and the fetch fails after one row.
-    rig.monitor.SelectedSession()->locks.fetchTime = 0;
+    rig.monitor.SelectedSession()->locks.fetchGeneration = 0;
     ShowLocks();
     util::HandOver::instance().runPending();
     EXPECT_EQ(rig.host.workerFailures, 1);
@@ -297,7 +297,7 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     EXPECT_EQ(recorder->Count(ncLocksStored), 1);
     EXPECT_EQ(recorder->Count(ncCurrentSqlStored), 1);
     // Nothing was stamped: the locks page fetches again when it is shown next.
-    EXPECT_LT(rig.monitor.SelectedSession()->locks.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->locks.fetchGeneration));
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     EXPECT_EQ(recorder->Count(ncLocksLoading), 2);

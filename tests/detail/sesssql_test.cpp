@@ -1,6 +1,7 @@
 // The "Session SQL" view against the sandbox: the open cursors reassembled from their pieces, the
 // current statement, the notifications, the cache, failures, cancelling, switching and saving.
 #include "sqllocks_support.h"
+#include "support/call_gate.h"
 #include "util/DateTimeText.h"
 
 #include <QTemporaryDir>
@@ -121,7 +122,7 @@ TEST_F(SessionSql, SessionExecutingNothingAndWithoutCursorsShowsEmptyViews) {
     EXPECT_EQ(RECurrentSql.PlainText(), "");
     EXPECT_TRUE(RECurrentSql.Runs().empty());
     // The statement query still ran and stamped the record.
-    EXPECT_GT(rig.monitor.SelectedSession()->sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_TRUE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->sql.fetchGeneration));
 }
 
 TEST_F(SessionSql, StatementOpenedByTwoCursorsFormsOneGroupWithEveryPieceTwice) {
@@ -241,7 +242,7 @@ TEST_F(SessionSql, FailingStatementQueryShowsAbortInTheBox) {
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_FALSE(rig.monitor.SqlCurrentLoading);
     // Nothing was stamped: the next request fetches again.
-    EXPECT_LT(rig.monitor.SelectedSession()->sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->sql.fetchGeneration));
 }
 
 TEST_F(SessionSql, ReadFailuresKeepWhatWasReadAndGoToTheApplicationLog) {
@@ -287,7 +288,7 @@ TEST_F(SessionSql, StatementReadFailureIsLoggedAndWhatWasReadIsShown) {
     ASSERT_EQ(sql.current.size(), 1u);
     EXPECT_EQ(sql.current[0], one("select sql_text from \"v$sqltext\" where address = '" +
                                   cur[0][0] + "' and piece = 0"));
-    EXPECT_GT(sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_TRUE(rig.monitor.IsFresh(sql.fetchGeneration));
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 21}));
     EXPECT_EQ(rig.host.workerFailures, 0);
     EXPECT_NE(AppLog().find(": Sid:" + sid + "get Current Sql error : EOraError ORA-00600"),
@@ -304,9 +305,10 @@ TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     slow.delayMs = 20000;
     instance->addFault(slow);
     sqlObserver->SetActive(true);
+    // The worker sets its loading flag, then hands the "Loading..." row over: wait for both.
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
-        [&] { return rig.monitor.SqlCursorsLoading.load(); }, std::chrono::seconds(20)));
-    ASSERT_EQ(lvAllsql.rowCount(), 1);
+        [&] { return rig.monitor.SqlCursorsLoading.load() && lvAllsql.rowCount() == 1; },
+        std::chrono::seconds(30)));
     EXPECT_EQ(lvAllsql.Rows()[0].caption, "Loading...");
     // A click on a cursor row while loading changes nothing and logs nothing.
     sqlObserver->SwitchStatement(0);
@@ -333,16 +335,13 @@ TEST_F(SessionSql, RowsGoToTheSessionTheFetchWasForWhenTheSelectionMovedOn) {
             " order by sid");
     ASSERT_FALSE(second.empty());
     Select(first);
-    sandbox::Fault slow;
-    slow.fragment = "v$open_cursor";
-    slow.delayMs = 1500; // long enough for the two calls below
-    instance->addFault(slow);
+    testing_support::InstanceGate gate(*instance, "v$open_cursor");
     sqlObserver->SetActive(true);
-    ASSERT_TRUE(util::HandOver::instance().waitUntil(
-        [&] { return rig.monitor.SqlCursorsLoading.load(); }, std::chrono::seconds(20)));
+    ASSERT_TRUE(gate.WaitArrived());
     // The user selects another session meanwhile; its request is dropped while the fetch runs.
     Select(second);
     rig.monitor.Request(wkSql);
+    gate.Release();
     ASSERT_TRUE(WaitIdle(wkSql));
     const auto& sessions = rig.monitor.Sessions;
     const auto recordOf = [&](const std::string& sid) {
@@ -353,9 +352,9 @@ TEST_F(SessionSql, RowsGoToTheSessionTheFetchWasForWhenTheSelectionMovedOn) {
     for (const auto& c : recordOf(first)->sql.cursors)
         got.push_back(Join(c));
     EXPECT_EQ(got, CursorTexts(first));
-    EXPECT_GT(recordOf(first)->sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_TRUE(rig.monitor.IsFresh(recordOf(first)->sql.fetchGeneration));
     EXPECT_TRUE(recordOf(second)->sql.cursors.empty());
-    EXPECT_LT(recordOf(second)->sql.fetchTime, rig.monitor.LastListRefresh);
+    EXPECT_FALSE(rig.monitor.IsFresh(recordOf(second)->sql.fetchGeneration));
     // So the next request for the selected session fetches its own cursors.
     rig.monitor.Request(wkSql);
     ASSERT_TRUE(WaitIdle(wkSql));

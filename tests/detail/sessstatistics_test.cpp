@@ -2,6 +2,7 @@
 // until the next list refresh, and values beyond 32 bits.
 #include "detail/u_detaillist.h"
 #include "detail_support.h"
+#include "support/call_gate.h"
 
 namespace {
 
@@ -95,6 +96,34 @@ TEST_F(SessionStatistics, ServesTheRecordUntilTheNextListRefresh) {
     EXPECT_EQ(order[2], 2);
 }
 
+// Freshness follows the list refreshes, not the clock: a record read in the same clock tick as
+// the refresh is fresh, and one whose time reads later than the refresh (a clock set back) is
+// stale once the list is refreshed.
+TEST_F(SessionStatistics, FreshnessFollowsTheListRefreshesWhateverTheClockSays) {
+    const std::string sid = UserSid();
+    Select(sid);
+    statistics->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    auto& record = rig->monitor.SelectedSession()->statistics;
+    record.fetchTime = rig->monitor.LastListRefresh; // read in the refresh's clock tick
+    const std::uint64_t statements = instance->statementCount();
+    statistics->SetActive(false);
+    statistics->SetActive(true);
+    EXPECT_FALSE(rig->monitor.Running(monitor::wkStatistics));
+    EXPECT_EQ(instance->statementCount(), statements) << "a fresh record was read again";
+
+    statistics->SetActive(false);
+    Refresh();
+    Select(sid);
+    // The clock stepped back between the read and the refresh: the old record's time is later.
+    rig->monitor.SelectedSession()->statistics.fetchTime = rig->monitor.LastListRefresh + 1.0;
+    const std::uint64_t beforeShow = instance->statementCount();
+    statistics->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
+    EXPECT_GT(instance->statementCount(), beforeShow) << "a stale record was served";
+    EXPECT_TRUE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->statistics.fetchGeneration));
+}
+
 TEST_F(SessionStatistics, ASessionWithoutStatisticsShowsNotFound) {
     const std::string sid = UserSid();
     instance->sqliteRows("delete from \"v$sesstat\" where sid = " + sid);
@@ -177,11 +206,7 @@ TEST_F(StatisticsCache, ShowingAgainAfterAFetchRunsNoStatement) {
 TEST_F(StatisticsCache, AClassChangeDuringTheQueryShowsNotFoundUntilTheFetchEnds) {
     const std::string sid = UserSid();
     Select(sid);
-    sandbox::Fault fault;
-    fault.fragment = "from v$sesstat st,v$statname sn";
-    fault.delayMs = 300;
-    fault.times = 1;
-    instance->addFault(fault);
+    testing_support::InstanceGate gate(*instance, "from v$sesstat st,v$statname sn");
     statistics->SetActive(true);
     // Code 25 has been handled: the rows are empty and the query runs.
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
@@ -193,6 +218,7 @@ TEST_F(StatisticsCache, AClassChangeDuringTheQueryShowsNotFoundUntilTheFetchEnds
     rig->monitor.Notify(monitor::ncStatisticsStored);
     ASSERT_EQ(statisticsList.Rows().size(), 1u);
     EXPECT_EQ(statisticsList.Rows()[0].subItems, std::vector<std::string>{"not found"});
+    gate.Release();
     ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
     EXPECT_GT(statisticsList.Rows().size(), 1u);
     EXPECT_FALSE(rig->monitor.RenderingFlag(monitor::wkStatistics));

@@ -4,6 +4,7 @@
 #include "detail/u_waitinfo.h"
 #include "detail_support.h"
 #include "oradb/OraQuery.h"
+#include "support/call_gate.h"
 #include "util/DateTimeText.h"
 
 #include <QCheckBox>
@@ -204,14 +205,13 @@ TEST_F(MemoryProbe, AFailingQueryTurnsAutoProbeOff) {
 TEST_F(MemoryProbe, ANewProbeStopsTheRunningOneWhichAddsNoRow) {
     sandbox::Fault fault;
     fault.fragment = "from v$librarycache";
-    // (a cancel that reaches the query just before it starts is lost in the data layer, so the
-    // delay is kept short; the stopped probe still adds no row)
-    fault.delayMs = 3000;
+    fault.delayMs = 600000; // far beyond the test's deadlines: only the cancel ends it
     fault.times = 1;
     instance->addFault(fault);
+    // Counts the library-cache query as it starts; once it has, the slow fault is its own.
+    testing_support::InstanceGate started(*instance, "from v$librarycache", false);
     rig->monitor.StartMemoryProbe();
-    ASSERT_TRUE(util::HandOver::instance().waitUntil([&] { return !probeEnabled.empty(); },
-                                                     std::chrono::seconds(10)));
+    ASSERT_TRUE(started.WaitArrived());
     ASSERT_TRUE(Probe()); // frees (stops) the slow one first
     util::HandOver::instance().runPosted();
     EXPECT_EQ(history.Rows().size(), 1u);

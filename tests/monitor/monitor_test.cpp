@@ -3,6 +3,7 @@
 #include "monitor_support.h"
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
+#include "support/call_gate.h"
 
 #include <QSettings>
 
@@ -271,16 +272,14 @@ TEST_F(SessionList, KilledSessionsShowImageNineAndLockWaitersImageFourteen) {
 
 TEST_F(SessionList, ARefreshDuringARefreshDoesNothing) {
     TPvConnection& m = rig.monitor;
-    sandbox::Fault slow;
-    slow.fragment = "from v$session s,v$sesstat st";
-    slow.delayMs = 300;
-    slow.times = 1;
-    instance->addFault(slow);
+    testing_support::InstanceGate gate(*instance, "from v$session s,v$sesstat st");
     m.Refresh();
     TWorkerThread* first = m.Thread(wkList);
+    ASSERT_TRUE(gate.WaitArrived());
     ASSERT_TRUE(m.Running(wkList));
     m.Refresh();
     EXPECT_EQ(m.Thread(wkList), first);
+    gate.Release();
     ASSERT_TRUE(rig.WaitForList());
     EXPECT_EQ(rig.host.workerFailures, 0);
 }

@@ -446,4 +446,20 @@ void quenby_stub_lose_connections(const char* server) {
     }
 }
 
+// Runs hook(sql, context) at the start of every call of that instance's sessions (no hook: null).
+int quenby_stub_set_call_hook(const char* server, void (*hook)(const char* sql, void* context),
+                              void* context) {
+    try {
+        auto instance = sandbox::Instance::open(server, instanceOptions());
+        if (!hook)
+            instance->setCallHook({});
+        else
+            instance->setCallHook(
+                [hook, context](const std::string& sql) { hook(sql.c_str(), context); });
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
 } // extern "C"

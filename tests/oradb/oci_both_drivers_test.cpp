@@ -3,9 +3,12 @@
 // results, the same error codes, and cancel the same way.
 #include "oci_fixture.h"
 #include "sandbox_fixture.h"
+#include "support/call_gate.h"
 #include "util/DateTimeText.h"
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
 namespace {
@@ -18,7 +21,11 @@ std::string driverName(const ::testing::TestParamInfo<Driver>& info) {
     return info.param == Driver::Sandbox ? "Sandbox" : "Oci";
 }
 
+class GateInstalled;
+
 class BothDrivers : public ::testing::TestWithParam<Driver> {
+    friend class GateInstalled;
+
 protected:
     void SetUp() override {
         stub.instanceOptions(40);
@@ -71,11 +78,33 @@ protected:
         return errorCodeOf([&] { rowsOf(*session, sql); });
     }
 
+    // Puts `gate` at the start of the calls of the instance that serves this driver.
+    void installGate(const std::function<void(const std::string&)>* hook) {
+        if (GetParam() == Driver::Oci)
+            stub.setCallHook(server, hook);
+        else
+            instance->setCallHook(hook ? *hook : std::function<void(const std::string&)>());
+    }
+
     StubControls stub;
     std::optional<OciRoute> route;
     std::shared_ptr<sandbox::Instance> instance;
     std::string server;
     std::unique_ptr<oradb::TOraSession> session;
+};
+
+// Puts a gate at the start of the test instance's calls for the life of the object.
+class GateInstalled {
+public:
+    GateInstalled(BothDrivers& test, CallGate& gate) : test_(test) {
+        test_.installGate(&gate.hook);
+    }
+    ~GateInstalled() { test_.installGate(nullptr); }
+    GateInstalled(const GateInstalled&) = delete;
+    GateInstalled& operator=(const GateInstalled&) = delete;
+
+private:
+    BothDrivers& test_;
 };
 
 TEST_P(BothDrivers, LoginErrorsCarryTheirOracleCodes) {
@@ -173,25 +202,73 @@ TEST_P(BothDrivers, ALostConnectionFailsEveryLaterCall) {
 }
 
 TEST_P(BothDrivers, ASlowStatementIsCancelledFromAnotherThreadAndTheSessionGoesOn) {
-    addFault("from dual where 1=1", -1, 0, 60000);
+    addFault("from dual where 1=1", -1, 0, 600000);
     oradb::TOraQuery q(session.get());
     q.SQL.Add("select * from dual where 1=1");
-    std::atomic<bool> started{false};
-    std::atomic<int> code{0};
-    std::thread worker([&] {
-        started = true;
-        code = errorCodeOf([&] { q.Open(); });
-    });
-    while (!started)
-        std::this_thread::yield();
-    // Cancel until the worker has given up: a cancel that arrives before Open began is reset.
-    while (code == 0) {
-        q.Cancel();
-        std::this_thread::yield();
-    }
-    worker.join();
-    EXPECT_EQ(code, 1013);
+    auto code = std::async(std::launch::async, [&] { return errorCodeOf([&] { q.Open(); }); });
+    // One cancel, whether it comes before, during or after the start of the call.
+    q.Cancel();
+    EXPECT_EQ(endedWith(code, q), 1013);
     // Neither the break nor the cancel reaches the next statement.
+    EXPECT_EQ(rowsOf(*session, "select dummy from dual"),
+              (std::vector<std::vector<std::string>>{{"X"}}));
+}
+
+TEST_P(BothDrivers, ACancelBeforeTheCallStartsRefusesItUntilReset) {
+    addFault("from dual where 7=7", -1, 0, 600000);
+    CallGate gate("where 7=7", false);
+    GateInstalled installed(*this, gate);
+    oradb::TOraQuery q(session.get());
+    q.SQL.Add("select * from dual where 7=7");
+    q.Cancel();
+    auto open = std::async(std::launch::async, [&] { return errorCodeOf([&] { q.Open(); }); });
+    EXPECT_EQ(endedWith(open, q), 1013);
+    auto exec = std::async(std::launch::async, [&] { return errorCodeOf([&] { q.ExecSQL(); }); });
+    EXPECT_EQ(endedWith(exec, q), 1013);
+    EXPECT_EQ(gate.Arrived(), 0) << "a cancelled call reached the instance";
+    q.ResetCancel();
+    q.SQL.Clear();
+    q.SQL.Add("select dummy from dual where 8=8");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("dummy").AsString(), "X");
+}
+
+TEST_P(BothDrivers, ACancelWhileTheCallIsHeldAtItsStartStopsIt) {
+    for (const bool query : {true, false}) {
+        SCOPED_TRACE(query ? "Open" : "ExecSQL");
+        CallGate gate("where 7=7", true);
+        GateInstalled installed(*this, gate);
+        oradb::TOraQuery q(session.get());
+        q.SQL.Add("select * from dual where 7=7");
+        auto call = std::async(std::launch::async, [&] {
+            return errorCodeOf([&] {
+                if (query)
+                    q.Open();
+                else
+                    q.ExecSQL();
+            });
+        });
+        ASSERT_TRUE(gate.WaitArrived()) << "the call never reached the instance";
+        q.Cancel();
+        gate.Release();
+        EXPECT_EQ(endedWith(call, q), 1013);
+    }
+    EXPECT_EQ(rowsOf(*session, "select dummy from dual"),
+              (std::vector<std::vector<std::string>>{{"X"}}));
+}
+
+TEST_P(BothDrivers, ACancelAfterTheCallEndedKeepsItsRowsAndRefusesTheNextUntilReset) {
+    oradb::TOraQuery q(session.get());
+    q.SQL.Add("select dummy from dual");
+    q.Open();
+    q.Cancel();
+    ASSERT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.FieldByName("dummy").AsString(), "X");
+    EXPECT_EQ(errorCodeOf([&] { q.Open(); }), 1013);
+    q.ResetCancel();
+    q.Open();
+    EXPECT_EQ(q.FieldByName("dummy").AsString(), "X");
+    // The session's other statements never saw the cancel.
     EXPECT_EQ(rowsOf(*session, "select dummy from dual"),
               (std::vector<std::vector<std::string>>{{"X"}}));
 }

@@ -60,6 +60,8 @@ public:
         clearFaults_ = reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_clear_faults"));
         loseConnections_ =
             reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_lose_connections"));
+        setCallHook_ = reinterpret_cast<int (*)(const char*, void (*)(const char*, void*), void*)>(
+            sym("quenby_stub_set_call_hook"));
     }
     // The library stays loaded, as the driver keeps it: unloading it while the process runs on
     // would tear down the sandbox copy it carries.
@@ -78,6 +80,17 @@ public:
     }
     void clearFaults(const std::string& server) const { clearFaults_(server.c_str()); }
     void loseConnections(const std::string& server) const { loseConnections_(server.c_str()); }
+    // Runs `hook` (kept alive by the caller until it is removed) at the start of every call of
+    // the stand-in's instance `server`; nullptr removes it.
+    void setCallHook(const std::string& server,
+                     const std::function<void(const std::string&)>* hook) const {
+        auto trampoline = [](const char* sql, void* context) {
+            (*static_cast<const std::function<void(const std::string&)>*>(context))(sql);
+        };
+        if (setCallHook_(server.c_str(), hook ? +trampoline : nullptr,
+                         const_cast<std::function<void(const std::string&)>*>(hook)) != 0)
+            throw std::runtime_error("the stand-in has no instance " + server);
+    }
     void* handle() const { return handle_; }
 
 private:
@@ -93,6 +106,7 @@ private:
     int (*addFault_)(const char*, const char*, int, int, const char*, int, int) = nullptr;
     void (*clearFaults_)(const char*) = nullptr;
     void (*loseConnections_)(const char*) = nullptr;
+    int (*setCallHook_)(const char*, void (*)(const char*, void*), void*) = nullptr;
 };
 
 // While alive, logins go through the OCI driver and the stand-in's home.

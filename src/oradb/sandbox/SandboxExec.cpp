@@ -267,6 +267,7 @@ void delay(const Fault& f, const std::atomic<bool>& cancel) {
 oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
                                      const oradb::TBindList& binds,
                                      const std::atomic<bool>& cancel) {
+    runCallHook(sql);
     ++statements_;
     std::optional<Fault> fault;
     {
@@ -299,6 +300,7 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
 
 std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
                                   const oradb::TBindList& binds, const std::atomic<bool>& cancel) {
+    runCallHook(sql);
     ++statements_;
     std::optional<Fault> fault;
     {

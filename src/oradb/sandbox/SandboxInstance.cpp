@@ -362,7 +362,9 @@ void Instance::tickLoop() {
                                    .count();
             const auto last =
                 sqliteRowsLocked("select value from sbx_meta where key='last_tick_ms'");
-            if (last.empty() || nowMs - std::atoll(last[0][0].c_str()) >= 900) {
+            // A last tick in the future (the clock was set back) does not stop the ticking.
+            const long long age = last.empty() ? 0 : nowMs - std::atoll(last[0][0].c_str());
+            if (last.empty() || age >= 900 || age < 0) {
                 syncClock();
                 tickLocked();
                 exec("insert or replace into sbx_meta(key,value) values('last_tick_ms','" +
@@ -391,6 +393,25 @@ void Instance::addFault(const Fault& fault) {
 void Instance::clearFaults() {
     std::lock_guard lock(mutex_);
     faults_.clear();
+}
+
+void Instance::setCallHook(std::function<void(const std::string& sql)> hook) {
+    std::lock_guard lock(hookMutex_);
+    if (hook)
+        callHook_ =
+            std::make_shared<const std::function<void(const std::string&)>>(std::move(hook));
+    else
+        callHook_.reset();
+}
+
+void Instance::runCallHook(const std::string& sql) {
+    std::shared_ptr<const std::function<void(const std::string&)>> hook;
+    {
+        std::lock_guard lock(hookMutex_);
+        hook = callHook_;
+    }
+    if (hook)
+        (*hook)(sql);
 }
 
 std::optional<Fault> Instance::matchFault(const std::string& sql) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -67,6 +68,10 @@ public:
     void clearFaults();
     // Every session connected now gets ORA-03113 on its next call.
     void loseConnections();
+    // Runs `hook` with the statement text at the start of every call of the instance's sessions,
+    // on the calling thread, before the call looks at its cancel flag: tests hold a call at its
+    // start with it to order a cancel against the call. An empty function removes it.
+    void setCallHook(std::function<void(const std::string& sql)> hook);
 
     // Runs SQLite text directly (no translation, no privileges) and returns its rows as text;
     // for tests and for the simulator's own use. Raises std::runtime_error.
@@ -130,6 +135,7 @@ private:
     std::vector<std::vector<std::string>> sqliteRowsLocked(const std::string& sql);
     bool objectExists(const std::string& name);
     std::optional<Fault> matchFault(const std::string& sql);
+    void runCallHook(const std::string& sql);
     void tickLocked();
     void syncClock();
     void tickLoop();
@@ -142,6 +148,8 @@ private:
     SynonymMap synonyms_;
     long long synonymsVersion_ = -1;
     std::vector<Fault> faults_;
+    std::mutex hookMutex_;
+    std::shared_ptr<const std::function<void(const std::string&)>> callHook_; // hookMutex_
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
     std::uint64_t generation_ = 0;
