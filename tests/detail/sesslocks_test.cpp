@@ -281,7 +281,7 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     Select(c.holder);
     sandbox::Fault slow;
     slow.fragment = "from v$lock l";
-    slow.delayMs = 20000;
+    slow.delayMs = 600000; // only a cancel ends it
     instance->addFault(slow);
     locksObserver->SetActive(true);
     ASSERT_TRUE(util::HandOver::instance().waitUntil(

@@ -302,7 +302,7 @@ TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     Select(sid);
     sandbox::Fault slow;
     slow.fragment = "v$open_cursor";
-    slow.delayMs = 20000;
+    slow.delayMs = 600000; // only a cancel ends it
     instance->addFault(slow);
     sqlObserver->SetActive(true);
     // The worker sets its loading flag, then hands the "Loading..." row over: wait for both.
@@ -438,7 +438,7 @@ TEST_F(SessionSql, SavingWhileTheCursorsReloadStopsWithTheTwoNotes) {
     ShowSql();
     sandbox::Fault slow;
     slow.fragment = "v$open_cursor";
-    slow.delayMs = 20000;
+    slow.delayMs = 600000; // only a cancel ends it
     instance->addFault(slow);
     rig.monitor.Refresh(); // the request of the shown view waits in the slow query
     ASSERT_TRUE(rig.WaitForList());

@@ -326,7 +326,7 @@ TEST_F(SessionList, DisconnectWhileAFetchRunsCancelsItFirst) {
     TPvConnection& m = rig.monitor;
     sandbox::Fault slow;
     slow.fragment = "from v$session s,v$sesstat st";
-    slow.delayMs = 60000;
+    slow.delayMs = 600000; // only a cancel ends it
     instance->addFault(slow);
     m.Refresh();
     ASSERT_TRUE(m.Running(wkList));
