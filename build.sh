@@ -4,6 +4,7 @@
 #   ./build.sh test       install what is missing, build, run the test suite
 #   ./build.sh asan       the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   ./build.sh tsan       the test suite under ThreadSanitizer
+#   ./build.sh fuzz [SECONDS]  build the libFuzzer targets (clang) and run each SECONDS (60)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -66,8 +67,15 @@ tsan)
     build build-tsan "${SANITIZER_FLAGS[@]}" -DQUENBY_SANITIZE=thread
     TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" run_tests build-tsan
     ;;
+fuzz)
+    # clang and its sanitizer runtimes, for this command only.
+    PACKAGES+=(clang libclang-rt-14-dev)
+    install_missing
+    build build-fuzz -DQUENBY_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ "${SANITIZER_FLAGS[@]}"
+    tests/fuzz/run.sh build-fuzz "${2:-60}"
+    ;;
 *)
-    sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
