@@ -27,19 +27,27 @@ for t in "${targets[@]}"; do
     rm -rf "$work" "$findings"
     mkdir -p "$work" "$findings" "$(dirname "$log")"
     cp "$here/corpus/$t/"* "$work/"
-    # A hang (10 s on one input) and a memory blow-up count as findings like a crash.
-    TZ=UTC LC_ALL=C.UTF-8 \
-        ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 -dict="$(dictionary "$t")" \
-        -artifact_prefix="$findings/" "$work" >"$log" 2>&1
+    # First every seed and kept finding in full (fuzzing reads at most -max_len bytes of each),
+    # then fuzzing. A hang (10 s on one input) and a memory blow-up count as findings like a
+    # crash.
+    fuzz() {
+        TZ=UTC LC_ALL=C.UTF-8 \
+            ASAN_OPTIONS=detect_leaks=1 \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            "$build/tests/fuzz/fuzz_$t" -timeout=10 -rss_limit_mb=2048 \
+            -artifact_prefix="$findings/" "$@"
+    }
+    fuzz "$here/corpus/$t/"* >"$log" 2>&1 &&
+        fuzz -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+            -dict="$(dictionary "$t")" "$work" >>"$log" 2>&1
     rc=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$log" | tail -1)
     [ -z "$runs" ] && runs=$(sed -n 's/^#\([0-9]*\).*/\1/p' "$log" | tail -1)
     runs=${runs:-0}
     total=$((total + runs))
     artifact=$(find "$findings" -type f | head -1)
+    # A seed that fails when it is replayed names itself on the log's last "Running:" line.
+    [ "$rc" -ne 0 ] && [ -z "$artifact" ] && artifact=$(sed -n 's/^Running: //p' "$log" | tail -1)
     if [ "$rc" -eq 0 ] && [ -z "$artifact" ]; then
         echo "fuzz $t: $runs runs, ok"
     else
