@@ -6,6 +6,7 @@
 #   ./build.sh tsan       the test suite under ThreadSanitizer
 #   ./build.sh stress [N] every test program N times (default 20), shuffled, under CPU load, on the
 #                         Release and the ThreadSanitizer builds; prints runs, failures and hangs
+#   ./build.sh fuzz [SECONDS]  build the libFuzzer targets (clang) and run each SECONDS (60)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -126,8 +127,15 @@ stress)
     echo "runs: $RUNS failures: $FAILURES hangs: $HANGS"
     [ "$FAILURES" -eq 0 ] && [ "$HANGS" -eq 0 ]
     ;;
+fuzz)
+    # clang and its sanitizer runtimes, for this command only.
+    PACKAGES+=(clang libclang-rt-14-dev)
+    install_missing
+    build build-fuzz -DQUENBY_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ "${SANITIZER_FLAGS[@]}"
+    tests/fuzz/run.sh build-fuzz "${2:-60}"
+    ;;
 *)
-    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

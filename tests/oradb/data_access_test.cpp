@@ -3,6 +3,7 @@
 #include "oradb/OraError.h"
 #include "sandbox_fixture.h"
 #include "support/call_gate.h"
+#include "util/DateTimeText.h"
 
 #include <future>
 #include <thread>
@@ -114,6 +115,19 @@ TEST_F(Queries, FieldsByNameIgnoringCaseAndTheirTypes) {
     for (; !q.Eof(); q.Next())
         ++rows;
     EXPECT_EQ(rows, q.RecordCount());
+}
+
+TEST_F(Queries, TextShapedLikeADateWithAnImpossibleDayStaysText) {
+    oradb::TOraQuery q(&session);
+    q.SQL.Add("select '2026-02-30 00:00:00' bad, '2026-02-28 13:45:00' good, '2026-02-31 "
+              "25:61:61' worse from dual");
+    q.Open();
+    ASSERT_FALSE(q.Eof());
+    EXPECT_EQ(q.FieldByName("bad").DataType(), oradb::TFieldType::ftString);
+    EXPECT_EQ(q.FieldByName("bad").AsString(), "2026-02-30 00:00:00");
+    EXPECT_EQ(q.FieldByName("worse").AsString(), "2026-02-31 25:61:61");
+    EXPECT_EQ(q.FieldByName("good").DataType(), oradb::TFieldType::ftDateTime);
+    EXPECT_EQ(util::toIsoText(q.FieldByName("good").AsDateTime()), "2026-02-28 13:45:00");
 }
 
 TEST_F(Queries, OracleErrorsForWhatFails) {

@@ -546,6 +546,25 @@ TEST_F(SandboxDialect, OtherPlsqlIsRefusedWithOra06550) {
               std::string::npos);
 }
 
+TEST_F(SandboxDialect, BlocksNestUpTo255LevelsAndDeeperNestingIsRefused) {
+    auto nested = [](int levels) {
+        std::string sql;
+        for (int i = 0; i < levels; ++i)
+            sql += "begin ";
+        sql += "delete from t;";
+        for (int i = 0; i < levels; ++i)
+            sql += " end;";
+        return sql;
+    };
+    EXPECT_EQ(errorCode(nested(255)), 0);
+    const std::string text = errorText(nested(256));
+    EXPECT_EQ(
+        text.rfind("ORA-06550: line 1, column 1531:\nPLS-00999: implementation restriction", 0), 0u)
+        << text;
+    // Far deeper nesting is refused the same way instead of exhausting the stack.
+    EXPECT_EQ(errorCode(nested(100000)), 6550);
+}
+
 // ---- errors -------------------------------------------------------------------------------------
 
 TEST_F(SandboxDialect, WhatIsNotUnderstoodFailsWithOraclesErrors) {

@@ -3,19 +3,14 @@
 #include "oradb/OraError.h"
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
+#include "oradb/cli/QuenbySqlArgs.h"
 
-#include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-const char* const kUsage =
-    "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [STATEMENT ...]\n"
-    "  Runs each STATEMENT (or, with none, each line of standard input) and prints its rows.\n"
-    "  --csv   print rows as comma-separated values (RFC 4180) instead of aligned columns\n"
-    "  SERVER  a net service name, host:port/service, or 'sandbox' for the embedded sandbox\n";
 
 std::string csvField(const std::string& v) {
     if (v.find_first_of(",\"\r\n") == std::string::npos)
@@ -87,33 +82,20 @@ void printAligned(oradb::TOraQuery& q) {
 } // namespace
 
 int main(int argc, char** argv) {
-    bool csv = false;
-    int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--csv") == 0) {
-        csv = true;
-        ++arg;
-    }
-    if (arg >= argc || argv[arg][0] == '-') {
-        std::cerr << kUsage;
+    const std::optional<quenby_sql::Arguments> args = quenby_sql::parseArguments(argc, argv);
+    if (!args) {
+        std::cerr << quenby_sql::kUsage;
         return 2;
     }
-    const std::string login = argv[arg++];
-    const auto slash = login.find('/');
-    const auto at = login.rfind('@');
-    if (slash == std::string::npos || at == std::string::npos || at < slash || slash == 0 ||
-        at + 1 == login.size()) {
-        std::cerr << kUsage;
-        return 2;
-    }
-
-    std::vector<std::string> statements(argv + arg, argv + argc);
+    const bool csv = args->csv;
+    const std::vector<std::string>& statements = args->statements;
     const bool fromStdin = statements.empty();
 
     try {
         oradb::TOraSession session;
-        session.Username = login.substr(0, slash);
-        session.Password = login.substr(slash + 1, at - slash - 1);
-        session.Server = login.substr(at + 1);
+        session.Username = args->username;
+        session.Password = args->password;
+        session.Server = args->server;
         session.ConnectDirect();
 
         oradb::TOraQuery query(&session);

@@ -211,9 +211,13 @@ private:
         tr_.block.body.push_back(std::move(s));
     }
 
+    // Oracle nests blocks at most 255 levels deep. The limit also bounds the reader's recursion,
+    // which a statement of thousands of nested blocks would otherwise run off the stack.
+    static constexpr int kMaxBlockDepth = 255;
+
     // DML statements and null;, or one nested begin ... [exception ...] end; holding them.
-    // Stops at "end" or "exception".
-    void body(const std::string& record) {
+    // Stops at "end" or "exception". `depth` is the nesting level of the block being read.
+    void body(const std::string& record, int depth = 1) {
         bool plain = false;
         bool nested = false;
         while (!at("end") && !at("exception")) {
@@ -229,9 +233,11 @@ private:
             } else if (at("begin")) {
                 if (plain || nested)
                     restriction(i_, "the statements must all sit in one block");
+                if (depth >= kMaxBlockDepth)
+                    restriction(i_, "blocks may be nested at most 255 levels deep");
                 nested = true;
                 ++i_;
-                body(record);
+                body(record, depth + 1);
                 if (accept("exception")) {
                     handler();
                     tr_.block.bodyIgnoresErrors = true;

@@ -43,6 +43,8 @@ std::string quoted(const std::string& s) {
     return out + "'";
 }
 
+// A date the sandbox stored: "YYYY-MM-DD HH:MM:SS" naming a real day and time of day. Text of
+// that shape with an impossible date ("2026-02-30 00:00:00") stays text.
 bool isIsoDate(const char* t, int n) {
     static const char pattern[] = "dddd-dd-dd dd:dd:dd";
     if (n != 19)
@@ -52,7 +54,7 @@ bool isIsoDate(const char* t, int n) {
                               : t[i] != pattern[i])
             return false;
     }
-    return true;
+    return util::fromIsoText(std::string_view(t, 19)).has_value();
 }
 
 std::string hexToBytes(const char* t, int n) {

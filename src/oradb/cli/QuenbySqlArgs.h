@@ -1,0 +1,27 @@
+// quenby-sql's command line: the output form, the login and the statements to run. Pure
+// functions: any thread.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quenby_sql {
+
+// The usage text that quenby-sql prints on standard error for a command line it cannot use.
+extern const char* const kUsage;
+
+struct Arguments {
+    bool csv = false;                    // --csv: rows as comma-separated values
+    std::string username;                // USER of USER/PASSWORD@SERVER, never empty
+    std::string password;                // PASSWORD, may be empty
+    std::string server;                  // SERVER, never empty
+    std::vector<std::string> statements; // empty: the statements come from standard input
+};
+
+// Reads argv[1] .. argv[argc - 1] as "[--csv] USER/PASSWORD@SERVER [STATEMENT ...]"; nothing when
+// the command line does not have that form (the caller prints kUsage). The password ends at the
+// last '@', so it may contain '/' and '@'.
+std::optional<Arguments> parseArguments(int argc, const char* const* argv);
+
+} // namespace quenby_sql

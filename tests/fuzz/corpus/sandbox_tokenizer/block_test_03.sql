@@ -1,0 +1,1 @@
+insert into system.lc_src values('ab','y',1)

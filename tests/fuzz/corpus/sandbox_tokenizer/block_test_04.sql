@@ -1,0 +1,1 @@
+insert into system.lc_src values('abcd','x',2)

@@ -1,0 +1,1 @@
+drop table system.qby_sqlcollector

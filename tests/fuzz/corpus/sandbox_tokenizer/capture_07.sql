@@ -1,0 +1,1 @@
+create public synonym public_qby_capturesql for system.qby_capturesql

@@ -1,0 +1,1 @@
+select st.sql_text from v$sqltext st,v$session sn where st.address=sn.sql_address and st.hash_value=sn.sql_hash_value and sn.sid=

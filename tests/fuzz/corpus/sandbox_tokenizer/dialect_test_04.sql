@@ -1,0 +1,1 @@
+  declare  cursor c1 is select s.osuser osuser,s.machine machine,s.terminal terminal, s.program program,s.module module,s.action action, s.client_info client_info, rawtohex(oc.saddr) saddr, s.sid sid ,s.username username , rawtohex(oc.address) address, to_char(oc.hash_value) hash_value, sysdate fetchtime  from v$session s,v$open_cursor oc  where s.saddr=oc.saddr  and ( 

@@ -1,0 +1,1 @@
+select sid,serial#,username from v$session where 1=0

@@ -1,0 +1,1 @@
+select (sum(pins-reloads))/sum(pins) libcache,sysdate probetime from v$librarycache

@@ -1,0 +1,1 @@
+select s.*, 1 from v$session s where sid=7

@@ -1,0 +1,1 @@
+select -7/-(1+1) from dual

@@ -1,0 +1,1 @@
+select statistic#,name,class from v$statname order by class

@@ -1,0 +1,1 @@
+select action,name from sys.audit_actions

@@ -1,0 +1,1 @@
+create table system.lc_src(a varchar2(10), b varchar2(10), n number)

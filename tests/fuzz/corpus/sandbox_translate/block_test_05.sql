@@ -1,0 +1,1 @@
+insert into system.lc_src values('z','w',3)

@@ -1,0 +1,1 @@
+create table system.lc_t(a varchar2(3), b varchar2(2), n number, constraint lc_t_n unique (n))

@@ -1,0 +1,1 @@
+drop public synonym public_qby_sqlcollector

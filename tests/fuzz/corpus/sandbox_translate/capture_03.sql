@@ -1,0 +1,1 @@
+alter table system.qby_capturesql drop constraint op_uniq123

@@ -1,0 +1,1 @@
+create table system.qby_capturesql(saddr varchar2(30),sid number,user_name varchar2(20),address varchar2(30),osuser varchar2(30),machine varchar2(64),terminal varchar2(30),program varchar2(48),module varchar2(48),action varchar2(32),client_info varchar2(64),hash_value varchar2(30),fetchtime date,constraint op_uniq123 unique (sid,saddr,address,hash_value)) tablespace 

@@ -1,0 +1,1 @@
+create public synonym public_qby_sqlcollector for system.qby_sqlcollector

@@ -1,0 +1,1 @@
+select * from public_qby_capturesql

@@ -1,0 +1,1 @@
+select colid,colname,coldesc,colsaddr,colsid,colusername,isschedule,scheduledate,schedulehour,scheduleminute,rtp,monitors,collogfilename,collogfiledir from public_qby_sqlcollector order by colid 

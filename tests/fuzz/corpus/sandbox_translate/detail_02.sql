@@ -1,0 +1,1 @@
+select * from v$session where sid=

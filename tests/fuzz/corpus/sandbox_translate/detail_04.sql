@@ -1,0 +1,1 @@
+ select oc.sid,st.hash_value,st.sql_text from v$sqltext st,v$open_cursor oc,v$session s where s.sid=

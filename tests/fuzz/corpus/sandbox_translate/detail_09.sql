@@ -1,0 +1,1 @@
+select sum(bytes) bytes from v$sgastat where name='free memory'

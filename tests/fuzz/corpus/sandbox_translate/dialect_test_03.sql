@@ -1,0 +1,1 @@
+create table system.qby_sqlcollector(colid  number,colname varchar2(20),coldesc  varchar2(50),colsaddr  varchar2(30),colsid  number,colusername  varchar2(64),isschedule  number,scheduledate  number,schedulehour  number,scheduleminute  number,rtp  number,monitors  number,collogfilename  varchar2(30),collogfiledir  varchar2(100)) tablespace system NOLOGGING storage (pctincrease 0)

@@ -1,0 +1,1 @@
+create unique index op_uniq123 on qby_capturesql (sid,saddr,address,hash_value)

@@ -1,0 +1,1 @@
+select name,value from v$SGA

@@ -1,0 +1,1 @@
+select count(*), sum( sid ) total, max(sid) as m, nvl(username,'-') from v$session

@@ -1,0 +1,1 @@
+select 7/2 from dual

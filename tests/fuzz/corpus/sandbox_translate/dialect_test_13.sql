@@ -1,0 +1,1 @@
+select time_waited/100 time_waited from v$system_event

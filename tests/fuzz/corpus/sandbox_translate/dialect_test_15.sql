@@ -1,0 +1,1 @@
+select 1/(sid-sid) from v$session

@@ -1,0 +1,1 @@
+select (sum(gets-getmisses))/sum(gets) rowcache from v$rowcache

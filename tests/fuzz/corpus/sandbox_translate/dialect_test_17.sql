@@ -1,0 +1,1 @@
+select /*+ a/b */ '1/0' x from dual -- 2/0

@@ -1,0 +1,1 @@
+insert into qby_capturesql values ('0000001F', 7, 'SCOTT', 'ABCD0001', 'scott', 'PC1', 'T1', 'sqlplus.exe', null, null, null, '-5', '2004-06-15 13:00:00')

@@ -1,0 +1,1 @@
+select * from session_roles where role='SELECT_CATALOG_ROLE'

@@ -1,0 +1,1 @@
+select owner,object_name from dba_objects where object_type='TABLE' and object_id=

@@ -1,0 +1,1 @@
+select * from v$system_parameter order by name

@@ -1,0 +1,1 @@
+select e.file_id,e.block_id,e.owner,e.segment_name,e.segment_type,e.tablespace_name from dba_extents e,dba_data_files f where e.file_id=f.file_id and e.file_id=

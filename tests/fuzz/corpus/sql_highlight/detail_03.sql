@@ -1,0 +1,1 @@
+ select st.sid,st.value,sn.name,sn.class,sn.statistic# statistic from v$sesstat st,v$statname sn where sn.statistic#=st.statistic# and st.sid=

@@ -1,0 +1,1 @@
+SELECT Name FROM emp Where id in (1)

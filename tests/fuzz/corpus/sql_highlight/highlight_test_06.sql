@@ -1,0 +1,1 @@
+select d, count(*) from emp GROUP BY d

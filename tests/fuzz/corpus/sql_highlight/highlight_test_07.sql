@@ -1,0 +1,1 @@
+select order from t

@@ -1,0 +1,1 @@
+create package body p

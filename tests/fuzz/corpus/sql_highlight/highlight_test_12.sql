@@ -1,0 +1,6 @@
+SELECT a 
+FROM t 
+WHERE x=1 
+GROUP BY a 
+HAVING c 
+ORDER BY a 
