@@ -367,7 +367,8 @@ void TPvConnection::Request(TWorkerKind kind) {
     if (running_[wkList]) {
         TWorkerThread* list = threads_[wkList].get();
         util::HandOver::instance().waitUntil(
-            [this, list] { return !running_[wkList] && (!list || list->Finished()); });
+            [this, list] { return !running_[wkList] && (!list || list->Finished()); },
+            std::chrono::seconds(60));
     }
     if (running_[kind] || rendering_[kind])
         return;

@@ -40,9 +40,9 @@ public:
     void post(std::function<void()> fn);
 
     // UI thread: runs queued synchronous calls until done() holds or the timeout passes;
-    // returns done()'s last value. Workers that change what done() tests call wake().
-    bool waitUntil(const std::function<bool()>& done,
-                   std::chrono::milliseconds timeout = std::chrono::hours(24));
+    // returns done()'s last value. Workers that change what done() tests call wake(). Every
+    // caller names its deadline: no wait of the UI thread is without one.
+    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
     // Wakes a UI thread blocked in waitUntil so that it tests its condition again.
     void wake();
 
