@@ -67,6 +67,9 @@ public:
     void clearFaults();
     // Every session connected now gets ORA-03113 on its next call.
     void loseConnections();
+    // Ends every fault delay in progress now as a cancel would (ORA-01013), so that a test whose
+    // deadline has passed gets its statement back instead of waiting the delay out.
+    void releaseDelays() { ++delayRelease_; }
 
     // Runs SQLite text directly (no translation, no privileges) and returns its rows as text;
     // for tests and for the simulator's own use. Raises std::runtime_error.
@@ -144,6 +147,7 @@ private:
     std::vector<Fault> faults_;
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
+    std::atomic<std::uint64_t> delayRelease_{0};
     std::uint64_t generation_ = 0;
     std::string currentUser_;
     const std::atomic<bool>* currentCancel_ = nullptr;
