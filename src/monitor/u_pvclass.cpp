@@ -265,6 +265,11 @@ void TPvConnection::OpenWhileResponsive(oradb::TOraQuery& query) {
     if (!load->done)
         loop.exec();
     load->loop = nullptr;
+    // The loop ends early when the application quits: the open is cut short then.
+    while (!load->done) {
+        query.Cancel();
+        handOver.waitUntil([&load] { return load->done.load(); }, std::chrono::milliseconds(50));
+    }
     opener.join();
     std::erase(pageLoads_, load);
     if (load->error)
