@@ -38,6 +38,14 @@ TCaptureSql::~TCaptureSql() {
 void TCaptureSql::NewList() {
     rows_.Clear();
     collectors_.clear();
+    failureShown_ = false;
+}
+
+void TCaptureSql::reportFailure(const std::string& text) {
+    if (text.empty() || failureShown_)
+        return;
+    failureShown_ = true;
+    monitor_.ReportFailure(text);
 }
 
 void TCaptureSql::LoadCollectors() {
@@ -216,10 +224,12 @@ bool TCaptureSql::ToggleCapture() {
         c->samples = 0;
         c->sqls = 0;
     }
-    if (CaptureEnabled())
+    if (CaptureEnabled()) {
         timer_captureopencursor.stop();
-    else
+    } else {
+        failureShown_ = false;
         timer_captureopencursor.start();
+    }
     Q_EMIT captureToggled(CaptureEnabled());
     return true;
 }
@@ -341,8 +351,11 @@ bool TCaptureSql::ThreadsFinished() const {
 void TCaptureSql::CaptureThreadEnded(int param1, int param2, std::uint64_t serial) {
     // The serial tells a thread's own message from a late one of a thread stopped before.
     if (param2 == 1) {
-        if (opencursor_ && opencursor_->Serial == serial)
+        if (opencursor_ && opencursor_->Serial == serial) {
+            const std::string error = std::move(opencursor_->ErrorText);
             opencursor_.reset();
+            reportFailure(error);
+        }
         return;
     }
     if (param2 != 2 && param2 != 3)
@@ -354,7 +367,9 @@ void TCaptureSql::CaptureThreadEnded(int param1, int param2, std::uint64_t seria
                     c->fetchThread = nullptr;
             // A collector deleted meanwhile is not in the list; its fetch is forgotten here.
             (*it)->Collector()->fetchThread = nullptr;
+            const std::string error = std::move((*it)->ErrorText);
             fetches_.erase(it);
+            reportFailure(error);
             break;
         }
     }

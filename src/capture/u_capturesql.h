@@ -94,6 +94,10 @@ Q_SIGNALS:
 private:
     void execute(const std::string& text);
     bool identifierTaken(std::int32_t id);
+    // Shows the failure of a capture thread as a worker failure, once: the capture goes on
+    // failing tick after tick while the cause lasts (a lost connection), so later failures go
+    // to the application log only, until capture is enabled again or the user logs in again.
+    void reportFailure(const std::string& text);
 
     monitor::TPvConnection& monitor_;
     TSqlCollectorList collectors_;
@@ -102,6 +106,7 @@ private:
     int dueCount_ = 0;
     std::uint64_t serial_ = 0;
     std::string lastBlock_;
+    bool failureShown_ = false;
     std::unique_ptr<TOpencursorThread> opencursor_;
     std::vector<std::unique_ptr<TFetchSqltextThread>> fetches_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0); // posted calls check it

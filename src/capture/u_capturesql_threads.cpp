@@ -48,8 +48,10 @@ void TOpencursorThread::Execute() {
     try {
         sql_->Execute();
     } catch (const std::exception& e) {
-        if (!Terminated())
+        if (!Terminated()) {
+            ErrorText = e.what();
             logLine(std::string("open cursor error: ") + e.what());
+        }
     }
     if (Completion)
         Completion();
@@ -128,8 +130,10 @@ void TFetchSqltextThread::Execute() {
     try {
         Fetch();
     } catch (const std::exception& e) {
-        if (!Terminated())
+        if (!Terminated()) {
+            ErrorText = e.what();
             logLine(std::string("Fetch sql error :") + e.what() + "\r\n");
+        }
     }
     try {
         query_->Close();

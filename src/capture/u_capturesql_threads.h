@@ -2,7 +2,8 @@
 // TFetchSqltextThread reads back what was captured for one collector and appends it to the
 // collector's log file. Both report their end through Completion, called on the worker thread as
 // its last act (the owner posts message 1035 from it). Created, started and destroyed on the
-// user-interface thread; errors go to the application log only.
+// user-interface thread; errors go to the application log, and their text stays in ErrorText
+// (written before Completion, read by the owner once the completion message has come).
 #pragma once
 
 #include "monitor/u_pvclass_thread.h"
@@ -27,6 +28,7 @@ public:
     ~TOpencursorThread() override;
     std::function<void()> Completion;
     std::uint64_t Serial = 0; // tells this thread's completion message from others'
+    std::string ErrorText;    // the failure that ended the block; empty when none
 
 protected:
     void Execute() override;
@@ -45,6 +47,7 @@ public:
     ~TFetchSqltextThread() override;
     std::function<void()> Completion;
     std::uint64_t Serial = 0; // tells this thread's completion message from others'
+    std::string ErrorText;    // the failure that ended the fetch; empty when none
     const TSqlCollectorPtr& Collector() const { return collector_; }
     const std::string& QueryText() const { return queryText_; }
 

@@ -75,6 +75,11 @@ void TDetailThread::EndFailed(const std::exception_ptr& error, const std::functi
 }
 
 void TDetailThread::Failed(const std::string& text) {
+    if (failureReported_) {
+        LogLine("Error: " + text);
+        return;
+    }
+    failureReported_ = true;
     Synchronize([this, &text] { monitor_.WorkerFailed(text); });
 }
 

@@ -49,7 +49,9 @@ protected:
     // failure unless it was the abandon after a terminate request.
     void EndFailed(const std::exception_ptr& error, const std::function<void()>& reset,
                    const std::function<void()>& notify);
-    // Reports `text` as the worker's failure on the UI thread.
+    // Reports `text` as the worker's failure on the UI thread. A worker run reports one failure:
+    // a later stage that fails for the same cause (a lost connection fails every statement that
+    // follows) goes to the application log only, so that one fault gives one message.
     void Failed(const std::string& text);
     // Marks a record this worker has stored as read now, under its list refresh. UI thread.
     template <class TRecord>
@@ -62,6 +64,9 @@ protected:
     oradb::TOraQuery& query_;
     // The list refresh this worker's record belongs to: it is fresh while no refresh followed.
     const std::uint64_t listGeneration_;
+
+private:
+    bool failureReported_ = false; // this thread only
 };
 
 // Registers the worker of `kind`: `prepare` stores the statement in the monitor and returns it

@@ -80,6 +80,7 @@ void TMemoryThread::NextQuery(int index) {
     if (index > 0) {
         if (Terminated())
             throw monitor::EAbandon{};
+        ReadToEnd();
         query_.Close();
         if (Terminated())
             throw monitor::EAbandon{};
@@ -87,6 +88,11 @@ void TMemoryThread::NextQuery(int index) {
     query_.SQL.Clear();
     query_.SQL.Add(sql_[static_cast<std::size_t>(index)]);
     query_.Open();
+}
+
+void TMemoryThread::ReadToEnd() {
+    while (!query_.Eof())
+        query_.Next();
 }
 
 void TMemoryThread::Execute() {
@@ -129,6 +135,7 @@ void TMemoryThread::Execute() {
             result_.freeMemory = query_.FieldByName("bytes").AsInteger();
         if (Terminated())
             throw monitor::EAbandon{};
+        ReadToEnd();
         query_.Close();
         Synchronize([this] {
             if (target_.setProbeEnabled)

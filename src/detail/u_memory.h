@@ -57,6 +57,9 @@ protected:
 
 private:
     void NextQuery(int index);
+    // Reads the rest of the current query's rows, so that a failure that ends its fetch is
+    // raised instead of being taken for a result with fewer rows.
+    void ReadToEnd();
     monitor::TPvConnection& monitor_;
     oradb::TOraQuery& query_;
     TProbeTarget target_;

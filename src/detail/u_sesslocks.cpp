@@ -96,9 +96,11 @@ void TLocksThread::Execute() {
                 s->locks.groups.clear();
             }
         });
+        Synchronize([this] { monitor_.Notify(monitor::ncLocksLoading); });
+        // A terminate request that came while the UI thread ran the hand-over is honoured here:
+        // the open would otherwise start the statement after its cancel has come.
         if (Terminated())
             throw monitor::EAbandon{};
-        Synchronize([this] { monitor_.Notify(monitor::ncLocksLoading); });
         query_.Open();
         if (Terminated())
             throw monitor::EAbandon{};

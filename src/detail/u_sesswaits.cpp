@@ -79,6 +79,9 @@ void TWaitsThread::Execute() {
         // The SQL texts live in the monitor, which the UI thread owns: read under a hand-over.
         std::string currentWaitSql;
         Synchronize([this, &currentWaitSql] { currentWaitSql = monitor_.CurrentWaitSql; });
+        // A terminate request that came during the hand-over: no statement after its cancel.
+        if (Terminated())
+            throw monitor::EAbandon{};
         query_.SQL.Clear();
         query_.SQL.Add(currentWaitSql);
         query_.Open();

@@ -9,10 +9,21 @@
 #include "util/DateTimeText.h"
 #include "util/HandOver.h"
 
+#include <QEventLoop>
 #include <algorithm>
+#include <exception>
 #include <thread>
 
 namespace monitor {
+
+// An open that the user-interface thread waits for in a nested event loop. `done` and `error` are
+// written by the opening thread; `loop` belongs to the UI thread.
+struct TPvConnection::TPageLoad {
+    oradb::TOraQuery* query = nullptr;
+    std::atomic<bool> done{false};
+    std::exception_ptr error;
+    QEventLoop* loop = nullptr;
+};
 
 const char* KindName(TWorkerKind kind) {
     static const char* names[wkCount] = {"ftbasic",      "ftdetails", "ftlocks", "ftsql",
@@ -21,6 +32,9 @@ const char* KindName(TWorkerKind kind) {
 }
 
 namespace {
+
+// How long a detail view's request waits for a running list fetch on the user-interface thread.
+constexpr std::chrono::milliseconds kListWaitLimit{1000};
 
 // The code(s) each detail kind notifies when its record is ready, in order.
 std::vector<int> readyCodes(TWorkerKind kind) {
@@ -223,6 +237,60 @@ void TPvConnection::ReportFailure(const std::string& text) {
     });
 }
 
+void TPvConnection::OpenWhileResponsive(oradb::TOraQuery& query) {
+    util::HandOver& handOver = util::HandOver::instance();
+    if (!handOver.isUiThread()) {
+        query.Open();
+        return;
+    }
+    auto load = std::make_shared<TPageLoad>();
+    load->query = &query;
+    pageLoads_.push_back(load);
+    std::thread opener([load] {
+        try {
+            load->query->Open();
+        } catch (...) {
+            load->error = std::current_exception();
+        }
+        load->done = true;
+        util::HandOver& h = util::HandOver::instance();
+        h.wake(); // a Disconnect waiting for the load
+        h.post([load] {
+            if (load->loop)
+                load->loop->quit();
+        });
+    });
+    QEventLoop loop;
+    load->loop = &loop;
+    if (!load->done)
+        loop.exec();
+    load->loop = nullptr;
+    // The loop ends early when the application quits: the open is cut short then.
+    while (!load->done) {
+        query.Cancel();
+        handOver.waitUntil([&load] { return load->done.load(); }, std::chrono::milliseconds(50));
+    }
+    opener.join();
+    std::erase(pageLoads_, load);
+    if (load->error)
+        std::rethrow_exception(load->error);
+}
+
+void TPvConnection::CancelPageLoads() {
+    auto ended = [this] {
+        return std::all_of(pageLoads_.begin(), pageLoads_.end(),
+                           [](const auto& l) { return l->done.load(); });
+    };
+    // A cancel holds until the load's statement sees it, however early it comes; sending it
+    // again while waiting costs nothing.
+    while (!ended()) {
+        for (const auto& l : pageLoads_)
+            if (!l->done)
+                l->query->Cancel();
+        util::HandOver::instance().waitUntil(ended, std::chrono::milliseconds(50));
+    }
+}
+
 void TPvConnection::Disconnect() {
     try {
         timer1_.stop();
@@ -233,7 +301,8 @@ void TPvConnection::Disconnect() {
             host_->ClearProbeHistory();
         }
         SelectedSid = "0";
-        // Workers use the queries freed below: they end first.
+        // Workers and page loads use the session freed below: they end first.
+        CancelPageLoads();
         StopWorkers();
         for (auto& t : threads_)
             t.reset();
@@ -317,6 +386,18 @@ void TPvConnection::Refresh() {
     queries_[wkList]->SQL.Clear();
     queries_[wkList]->SQL.Add(BuildListSql());
     running_[wkList] = true; // set before the start, so that a second refresh does nothing
+    std::weak_ptr<int> alive = alive_;
+    thread->OnTerminate = [this, alive, clearRunning = std::move(thread->OnTerminate)] {
+        if (clearRunning)
+            clearRunning();
+        if (!requestAfterList_)
+            return;
+        requestAfterList_ = false;
+        util::HandOver::instance().post([this, alive] {
+            if (alive.lock() && connected_)
+                RefreshShownView();
+        });
+    };
     thread->Start();
     threads_[wkList] = std::move(thread);
     // The shown view's request waits for this fetch (its rule waits for a running list fetch).
@@ -366,9 +447,14 @@ void TPvConnection::RefreshShownView() {
 void TPvConnection::Request(TWorkerKind kind) {
     if (running_[wkList]) {
         TWorkerThread* list = threads_[wkList].get();
-        util::HandOver::instance().waitUntil(
-            [this, list] { return !running_[wkList] && (!list || list->Finished()); },
-            std::chrono::seconds(60));
+        // A list fetch that outlasts the wait (a slow statement) is not waited out, which would
+        // freeze the window: the request comes again when the fetch has ended.
+        if (!util::HandOver::instance().waitUntil(
+                [this, list] { return !running_[wkList] && (!list || list->Finished()); },
+                kListWaitLimit)) {
+            requestAfterList_ = true;
+            return;
+        }
     }
     if (running_[kind] || rendering_[kind])
         return;

@@ -118,6 +118,11 @@ public:
     // A failure shown like a worker failure (the text kept, message 1034 posted) without
     // switching auto refresh off.
     void ReportFailure(const std::string& text);
+    // Opens `query` for a load that the user-interface thread waits for (a database page): the
+    // statement runs on a thread of its own while the UI thread keeps handling events, so that
+    // the window stays usable during a slow statement; Disconnect cancels it and waits for its
+    // end. Raises what the open raised. On any other thread it simply opens the query.
+    void OpenWhileResponsive(oradb::TOraQuery& query);
     // Step flags of the SQL and events workers.
     std::atomic<bool> SqlCursorsLoading{false}, SqlCurrentLoading{false};
     std::atomic<bool> WaitsEventsLoading{false}, WaitsCurrentLoading{false};
@@ -179,6 +184,12 @@ private:
     std::array<std::unique_ptr<TWorkerThread>, wkCount> threads_;
     std::array<TThreadFactory, wkCount> factories_;
     std::vector<std::unique_ptr<TWorkerThread>> lookups_;
+    struct TPageLoad;
+    std::vector<std::shared_ptr<TPageLoad>> pageLoads_; // the opens OpenWhileResponsive waits for
+    void CancelPageLoads();
+    // A detail view's request that met a list fetch outlasting its wait: issued again when the
+    // fetch has ended.
+    bool requestAfterList_ = false;
     std::unique_ptr<oradb::TOraSession> session_;
     std::unique_ptr<oradb::TCustomConnectDialog> dialog_;
     std::unique_ptr<oradb::TOraQuery> generalQuery_;

@@ -26,7 +26,8 @@ std::unique_ptr<oradb::TOraQuery> openQuery(TPvConnection& monitor, const std::s
     auto q = std::make_unique<oradb::TOraQuery>(monitor.Session());
     q->SQL.Clear();
     q->SQL.Add(sql);
-    q->Open();
+    // The user-interface thread waits for the load with the window still usable.
+    monitor.OpenWhileResponsive(*q);
     return q;
 }
 

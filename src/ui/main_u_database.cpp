@@ -169,21 +169,36 @@ void TDatabasePages::RenderReport(const monitor::TReport& report) {
     ReDatabaseInfo->moveCursor(QTextCursor::Start);
 }
 
+void TDatabasePages::Load(const std::function<void()>& load) {
+    if (loading_)
+        return;
+    loading_ = true;
+    try {
+        load();
+    } catch (...) {
+        loading_ = false;
+        throw;
+    }
+    loading_ = false;
+}
+
 void TDatabasePages::AcDbInfoExecute() {
-    RenderReport(monitor::DatabaseInfoReport(monitor_));
+    Load([this] { RenderReport(monitor::DatabaseInfoReport(monitor_)); });
 }
 
 void TDatabasePages::AcNlsParameterExecute() {
-    monitor::LoadNlsParameters(monitor_, nlsModel_);
+    Load([this] { monitor::LoadNlsParameters(monitor_, nlsModel_); });
 }
 
 void TDatabasePages::AcSystemParameterExecute() {
-    monitor::LoadSystemParameters(monitor_, systemParameterModel_);
-    AcModifySystemParameterUpdate();
+    Load([this] {
+        monitor::LoadSystemParameters(monitor_, systemParameterModel_);
+        AcModifySystemParameterUpdate();
+    });
 }
 
 void TDatabasePages::AcSystemEventExecute() {
-    monitor::LoadSystemEvents(monitor_, systemEventModel_);
+    Load([this] { monitor::LoadSystemEvents(monitor_, systemEventModel_); });
 }
 
 // ---- the editor ----

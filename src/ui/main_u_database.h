@@ -76,6 +76,10 @@ protected:
 
 private:
     void RenderReport(const monitor::TReport& report);
+    // Runs `load` unless another load is running: the window handles events while a load waits
+    // for its statement, so a second command could otherwise fill the same page twice over.
+    void Load(const std::function<void()>& load);
+    bool loading_ = false;
     monitor::TPvConnection& monitor_;
     monitor::TTextListModel nlsModel_;
     monitor::TTextListModel systemParameterModel_;

@@ -82,22 +82,30 @@ void TFrmMain::UpdateDatabaseActions() {
 
 void TFrmMain::AcDbInfoExecute() {
     databasePages_->AcDbInfoExecute();
-    ShowPage(pgDBInfo);
+    // A disconnect during the load leaves the pages hidden.
+    if (monitor_.Connected())
+        ShowPage(pgDBInfo);
 }
 
 void TFrmMain::AcNlsParameterExecute() {
     databasePages_->AcNlsParameterExecute();
-    ShowPage(pgNlsParameter);
+    // A disconnect during the load leaves the pages hidden.
+    if (monitor_.Connected())
+        ShowPage(pgNlsParameter);
 }
 
 void TFrmMain::AcSystemParameterExecute() {
     databasePages_->AcSystemParameterExecute();
-    ShowPage(pgSystemParameter);
+    // A disconnect during the load leaves the pages hidden.
+    if (monitor_.Connected())
+        ShowPage(pgSystemParameter);
 }
 
 void TFrmMain::AcSystemEventExecute() {
     databasePages_->AcSystemEventExecute();
-    ShowPage(pgSystemEvent);
+    // A disconnect during the load leaves the pages hidden.
+    if (monitor_.Connected())
+        ShowPage(pgSystemEvent);
 }
 
 } // namespace ui

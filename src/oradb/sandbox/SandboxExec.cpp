@@ -254,11 +254,14 @@ Translation Instance::prepareCall(SessionState& s, const std::string& sql) {
 
 namespace {
 
-// Sleeps out a fault's delay in small steps so that a cancel ends it.
-void delay(const Fault& f, const std::atomic<bool>& cancel) {
+// Sleeps out a fault's delay in small steps so that a cancel, or a release of the delays in
+// progress (a change of `release`), ends it.
+void delay(const Fault& f, const std::atomic<bool>& cancel,
+           const std::atomic<std::uint64_t>& release) {
+    const std::uint64_t released = release.load();
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(f.delayMs);
     while (std::chrono::steady_clock::now() < until) {
-        if (cancel)
+        if (cancel || release.load() != released)
             throw oradb::EOraCancelled();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -277,7 +280,7 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
         fault = matchFault(sql);
     }
     if (fault && fault->delayMs > 0)
-        delay(*fault, cancel);
+        delay(*fault, cancel, delayRelease_);
     std::lock_guard lock(mutex_);
     if (cancel)
         throw oradb::EOraCancelled();
@@ -310,7 +313,7 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
         fault = matchFault(sql);
     }
     if (fault && fault->delayMs > 0)
-        delay(*fault, cancel);
+        delay(*fault, cancel, delayRelease_);
     std::lock_guard lock(mutex_);
     if (cancel)
         throw oradb::EOraCancelled();

@@ -72,6 +72,9 @@ public:
     // on the calling thread, before the call looks at its cancel flag: tests hold a call at its
     // start with it to order a cancel against the call. An empty function removes it.
     void setCallHook(std::function<void(const std::string& sql)> hook);
+    // Ends every fault delay in progress now as a cancel would (ORA-01013), so that a test whose
+    // deadline has passed gets its statement back instead of waiting the delay out.
+    void releaseDelays() { ++delayRelease_; }
 
     // Runs SQLite text directly (no translation, no privileges) and returns its rows as text;
     // for tests and for the simulator's own use. Raises std::runtime_error.
@@ -152,6 +155,7 @@ private:
     std::shared_ptr<const std::function<void(const std::string&)>> callHook_; // hookMutex_
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
+    std::atomic<std::uint64_t> delayRelease_{0};
     std::uint64_t generation_ = 0;
     std::string currentUser_;
     const std::atomic<bool>* currentCancel_ = nullptr;
