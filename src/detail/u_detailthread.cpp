@@ -12,11 +12,10 @@ TFailure ClassifyFailure(const std::exception_ptr& error, bool terminated) {
         std::rethrow_exception(error);
     } catch (const monitor::EAbandon&) {
         return {true, {}};
-    } catch (const oradb::EOraCancelled& e) {
-        // A statement cut short by the terminate request is the same abandon.
-        return {terminated, e.what()};
     } catch (const std::exception& e) {
-        return {false, e.what()};
+        // Whatever ends a fetch after its terminate request (a statement cut short, a read
+        // stopped in its rows) is the same abandon: the user moved on, there is nothing to show.
+        return {terminated, e.what()};
     } catch (...) {
         return {false, "unknown error"};
     }
@@ -66,6 +65,8 @@ void TDetailThread::EndFailed(const std::exception_ptr& error, const std::functi
     } catch (...) {
     }
     reset();
+    if (failure.silent && !failure.text.empty())
+        LogLine("Fetch stopped: " + failure.text);
     try {
         Synchronize(notify);
         if (!failure.silent)

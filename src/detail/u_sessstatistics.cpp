@@ -98,7 +98,7 @@ void TStatisticsThread::StoreRows() {
     for (; !query_.Eof(); query_.Next()) {
         s->statistics.rows.push_back(
             {name.AsString(), value.AsString(), cls.AsString(), number.AsString()});
-        // A fetch stopped in its rows is a failure, not a silent abandon.
+        // A fetch stopped in its rows leaves the record unstamped, so it is read again.
         if (Terminated())
             throw std::runtime_error("data not execute");
     }

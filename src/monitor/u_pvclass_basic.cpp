@@ -78,6 +78,16 @@ void TBasicThread::Execute() {
         ErrorText = silent ? std::string() : std::string("ORA-01013: user requested cancel");
     } catch (const std::exception& e) {
         ErrorText = e.what();
+        // A fetch cut short by a terminate request (the user disconnected or closed the window)
+        // is not a failure to show the user; the application log keeps its text.
+        if (Terminated()) {
+            silent = true;
+            try {
+                util::appendAppLog("Session list fetch stopped: " + ErrorText);
+            } catch (...) {
+                // The log is a diagnostic only.
+            }
+        }
     }
     query_.Close();
     running = false;
