@@ -119,6 +119,7 @@ public:
     std::vector<QString> errors; // texts of the error boxes closed
     int questions = 0;
     std::string server;
+    QString shotName; // the picture of the first error box, when pictures are asked for
 
 private:
     void poll() {
@@ -137,6 +138,9 @@ private:
                     yes->click();
                 } else {
                     errors.push_back(box->text());
+                    // The first error box of a case, as the user sees it.
+                    if (errors.size() == 1 && !shotName.isEmpty())
+                        shot(box, shotName);
                     box->accept();
                 }
             } else if (auto* form = qobject_cast<oradb::TConnectForm*>(target.data())) {
@@ -211,6 +215,8 @@ protected:
         window->resize(1000, 600);
         user = std::make_unique<User>();
         user->server = server;
+        user->shotName = QString::fromLatin1("fault-") + QString::fromLatin1(wc.name) +
+                         QLatin1Char('-') + QString::fromLatin1(FaultName(fault));
         window->show();
         ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }, kDeadlineMs))
             << "awaited: the login";
