@@ -27,7 +27,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -443,8 +445,9 @@ protected:
         return all;
     }
 
-    // The fault hits: one error comes, and no second one once everything has settled.
-    void ExpectOneError(const std::string& code) {
+    // The fault hits: one error comes, naming one of `codes`, and no second one once everything
+    // has settled.
+    void ExpectOneError(const std::vector<std::string>& codes) {
         if (IsDatabasePage(wc.worker)) {
             ASSERT_TRUE(waitFor([&] { return !PageError().empty(); }, kDeadlineMs))
                 << "awaited: the page's error text after " << FaultName(fault);
@@ -460,8 +463,12 @@ protected:
             << "awaited: the window to settle";
         ASSERT_TRUE(waitFor([&] { return Settled(); }, kDeadlineMs));
         EXPECT_EQ(user->errors.size(), 1u) << "a cascade of message boxes: " << ErrorsText();
-        EXPECT_NE(user->errors[0].toStdString().find(code), std::string::npos)
-            << "the message does not name " << code << ": " << ErrorsText();
+        const std::string shown = user->errors[0].toStdString();
+        EXPECT_TRUE(std::any_of(
+            codes.begin(), codes.end(),
+            [&](const std::string& code) { return shown.find(code) != std::string::npos; }))
+            << "the message does not name " << codes.front()
+            << " or what follows it: " << ErrorsText();
     }
 
     // After the lost connection: the user disconnects and logs in again; the list refreshes.
@@ -616,14 +623,16 @@ TEST_P(FaultMatrix, OneClearErrorAResponsiveWindowAndAWayBack) {
     case FaultKind::LostConnection:
         instance->loseConnections();
         QTimer::singleShot(0, window.get(), [this] { Trigger(); });
-        ASSERT_NO_FATAL_FAILURE(ExpectOneError("ORA-03113"));
+        // The statement that meets the lost connection first gets ORA-03113 and those after it
+        // ORA-01012; when two capture threads fail together, either may report first.
+        ASSERT_NO_FATAL_FAILURE(ExpectOneError({"ORA-03113", "ORA-01012"}));
         ASSERT_NO_FATAL_FAILURE(DisconnectAndLogInAgain());
         break;
     case FaultKind::FailAfterRows:
         f.failAfterRows = wc.rowsBeforeFailure;
         instance->addFault(f);
         QTimer::singleShot(0, window.get(), [this] { Trigger(); });
-        ASSERT_NO_FATAL_FAILURE(ExpectOneError("ORA-00600"));
+        ASSERT_NO_FATAL_FAILURE(ExpectOneError({"ORA-00600"}));
         // The window still works: the list refreshes.
         instance->clearFaults();
         if (Monitor().AutoRefresh())
