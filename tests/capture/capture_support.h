@@ -63,6 +63,29 @@ inline std::vector<std::string> crlfLines(const std::string& text) {
 }
 
 // A monitor logged on as SYSTEM to a sandbox of its own and the capture over it.
+// A scheduled definition writing `name`.sql in `logDir`, whose window began an hour before
+// `clock` and lasts two hours, sampled every 5 s.
+inline capture::TCollectorDefinition ScheduledCollector(const std::string& name, int kind,
+                                                        const std::string& value,
+                                                        const std::string& logDir,
+                                                        util::TDateTime clock) {
+    capture::TCollectorDefinition d;
+    d.name = name;
+    d.kind = kind;
+    d.value = value;
+    d.sessionAddress = "0";
+    d.logDir = logDir;
+    d.logFileName = name + ".sql";
+    d.scheduled = 1;
+    const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
+    d.startDate = util::dayNumber(p.year, p.month, p.day);
+    d.startHour = p.hour;
+    d.startMinute = p.minute;
+    d.runTimePeriod = 7200;
+    d.monitorSampling = 5;
+    return d;
+}
+
 struct CaptureRig {
     std::shared_ptr<sandbox::Instance> instance;
     MonitorRig rig;
@@ -110,21 +133,7 @@ struct CaptureRig {
     // A scheduled definition whose window began an hour before the clock and lasts two hours.
     capture::TCollectorDefinition Scheduled(const std::string& name, int kind,
                                             const std::string& value) const {
-        capture::TCollectorDefinition d;
-        d.name = name;
-        d.kind = kind;
-        d.value = value;
-        d.sessionAddress = "0";
-        d.logDir = dir.path().toStdString();
-        d.logFileName = name + ".sql";
-        d.scheduled = 1;
-        const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
-        d.startDate = util::dayNumber(p.year, p.month, p.day);
-        d.startHour = p.hour;
-        d.startMinute = p.minute;
-        d.runTimePeriod = 7200;
-        d.monitorSampling = 5;
-        return d;
+        return ScheduledCollector(name, kind, value, dir.path().toStdString(), clock);
     }
 };
 

@@ -312,22 +312,11 @@ protected:
             ASSERT_FALSE(users.empty());
             clock = util::now();
             Capture().Now = [this] { return clock; };
-            capture::TCollectorDefinition d;
-            d.name = "matrix";
-            d.kind = capture::fkUser;
-            d.value = users[0][0];
-            for (char& ch : d.value)
+            std::string user = users[0][0];
+            for (char& ch : user)
                 ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-            d.sessionAddress = "0";
-            d.logDir = logDir.path().toStdString();
-            d.logFileName = "matrix.sql";
-            d.scheduled = 1;
-            const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
-            d.startDate = util::dayNumber(p.year, p.month, p.day);
-            d.startHour = p.hour;
-            d.startMinute = p.minute;
-            d.runTimePeriod = 7200;
-            d.monitorSampling = 5;
+            const capture::TCollectorDefinition d = ScheduledCollector(
+                "matrix", capture::fkUser, user, logDir.path().toStdString(), clock);
             ASSERT_TRUE(Capture().AddCollector(d));
             ASSERT_TRUE(Capture().ToggleCapture());
             // A first capture without faults fills the capture table.
