@@ -1,7 +1,7 @@
-#include "OraConnectDialog.h"
+#include "oradb/OraConnectDialog.h"
 
-#include "OraError.h"
-#include "OraSession.h"
+#include "oradb/OraError.h"
+#include "oradb/OraSession.h"
 
 #include <QSettings>
 

@@ -1,7 +1,7 @@
-#include "OraDriver.h"
+#include "oradb/OraDriver.h"
 
-#include "OraError.h"
-#include "oci/OciDriver.h"
+#include "oradb/OraError.h"
+#include "oradb/oci/OciDriver.h"
 #include "sandbox/SandboxInstance.h"
 
 #include <cstdlib>
@@ -24,7 +24,8 @@ std::unique_ptr<IDriverSession> connectDriver(const TConnectParams& params) {
             sandbox = false;
     }
     if (sandbox)
-        return sandbox::Instance::open(params.server)->connect(params.username, params.password);
+        return oradb::sandbox::Instance::open(params.server)
+            ->connect(params.username, params.password);
     return oci::connect(params);
 }
 

@@ -1,4 +1,4 @@
-#include "OraError.h"
+#include "oradb/OraError.h"
 
 #include <cstdio>
 

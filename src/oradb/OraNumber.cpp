@@ -1,4 +1,4 @@
-#include "OraNumber.h"
+#include "oradb/OraNumber.h"
 
 #include <charconv>
 #include <cmath>

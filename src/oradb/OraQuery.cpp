@@ -1,7 +1,7 @@
-#include "OraQuery.h"
+#include "oradb/OraQuery.h"
 
-#include "OraError.h"
-#include "OraNumber.h"
+#include "oradb/OraError.h"
+#include "oradb/OraNumber.h"
 #include "util/DateTimeText.h"
 
 #include <algorithm>

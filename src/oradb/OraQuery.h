@@ -4,8 +4,8 @@
 // thread.
 #pragma once
 
-#include "OraDriver.h"
-#include "OraSession.h"
+#include "oradb/OraDriver.h"
+#include "oradb/OraSession.h"
 
 #include <atomic>
 #include <deque>

@@ -1,7 +1,7 @@
-#include "OraSession.h"
+#include "oradb/OraSession.h"
 
-#include "OraConnectDialog.h"
-#include "OraError.h"
+#include "oradb/OraConnectDialog.h"
+#include "oradb/OraError.h"
 
 namespace oradb {
 

@@ -3,7 +3,7 @@
 // calls of queries may come from any thread.
 #pragma once
 
-#include "OraDriver.h"
+#include "oradb/OraDriver.h"
 
 #include <atomic>
 #include <functional>

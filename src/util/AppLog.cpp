@@ -1,6 +1,6 @@
-#include "AppLog.h"
+#include "util/AppLog.h"
 
-#include "DateTimeText.h"
+#include "util/DateTimeText.h"
 
 #include <cerrno>
 #include <cstdio>

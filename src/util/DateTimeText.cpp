@@ -1,4 +1,4 @@
-#include "DateTimeText.h"
+#include "util/DateTimeText.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

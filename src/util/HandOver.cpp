@@ -1,4 +1,4 @@
-#include "HandOver.h"
+#include "util/HandOver.h"
 
 #include <QSocketNotifier>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "TextFileWriter.h"
+#include "util/TextFileWriter.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // quenby-sql's command line on arbitrary arguments: the input's NUL-separated pieces are argv[1..].
-#include "oradb/cli/QuenbySqlArgs.h"
+#include "tools/QuenbySqlArgs.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The sandbox's Oracle SQL tokenizer on arbitrary text: tokens or an ORA- error, and tokens that
 // tile the text in order.
 #include "oradb/OraError.h"
-#include "oradb/sandbox/OraTokenizer.h"
+#include "sandbox/OraTokenizer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view sql(reinterpret_cast<const char*>(data), size);
-    namespace d = sandbox::dialect;
+    namespace d = oradb::sandbox::dialect;
     d::Tokens tokens;
     try {
         tokens = d::tokenize(sql);

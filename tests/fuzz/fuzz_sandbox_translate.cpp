@@ -1,7 +1,7 @@
 // The sandbox's dialect translator on arbitrary text: one statement in, a translation or an
 // Oracle error out. Any other exception escapes and counts as a crash.
 #include "oradb/OraError.h"
-#include "oradb/sandbox/OraDialect.h"
+#include "sandbox/OraDialect.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,17 +11,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The public synonyms of a sandbox on which the capture is installed.
-    static const sandbox::SynonymMap synonyms = {{"public_qby_capturesql", "qby_capturesql"},
-                                                 {"public_qby_sqlcollector", "qby_sqlcollector"}};
+    static const oradb::sandbox::SynonymMap synonyms = {
+        {"public_qby_capturesql", "qby_capturesql"},
+        {"public_qby_sqlcollector", "qby_sqlcollector"}};
     const std::string_view sql(reinterpret_cast<const char*>(data), size);
     try {
-        const sandbox::Translation t = sandbox::translate(sql, synonyms);
+        const oradb::sandbox::Translation t = oradb::sandbox::translate(sql, synonyms);
         switch (t.kind) {
-        case sandbox::StmtKind::Select:
-        case sandbox::StmtKind::Insert:
-        case sandbox::StmtKind::Update:
-        case sandbox::StmtKind::Delete:
-        case sandbox::StmtKind::CreateTable:
+        case oradb::sandbox::StmtKind::Select:
+        case oradb::sandbox::StmtKind::Insert:
+        case oradb::sandbox::StmtKind::Update:
+        case oradb::sandbox::StmtKind::Delete:
+        case oradb::sandbox::StmtKind::CreateTable:
             if (t.sql.empty())
                 std::abort(); // these kinds always carry SQLite text
             break;

@@ -1,5 +1,5 @@
 // The Session SQL page's tokenizer, keyword marker and statement box on arbitrary text.
-#include "detail/u_sqlhighlight.h"
+#include "detail/SqlHighlight.h"
 
 #include <cctype>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // The monitor tests run with an application object (offscreen), settings in a temporary folder
 // and a fixed locale, and the hand-over queue installed on the main thread.
-#include "support/qt_test_main.h"
+#include "support/QtTestMain.h"
 
 int main(int argc, char** argv) {
     return testing_support::RunQtTests(argc, argv);

@@ -3,9 +3,9 @@
 // several threads at once (each with its own statement), and breakCall may come from any thread.
 #pragma once
 
-#include "OciLibrary.h"
 #include "oradb/OraDriver.h"
 #include "oradb/OraError.h"
+#include "oradb/oci/OciLibrary.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "OciLibrary.h"
+#include "oradb/oci/OciLibrary.h"
 
 #include "oradb/OraError.h"
 

@@ -4,7 +4,7 @@
 // stays loaded for the life of the process.
 #pragma once
 
-#include "OciDefs.h"
+#include "oradb/oci/OciDefs.h"
 
 #include <memory>
 #include <mutex>

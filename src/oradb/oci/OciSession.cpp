@@ -1,6 +1,6 @@
 // Logging on and off through OCI, the errors of OCI calls, and the serialising and breaking of
 // the calls that threads make on one connection.
-#include "OciSession.h"
+#include "oradb/oci/OciSession.h"
 
 #include <cctype>
 #include <cstdio>

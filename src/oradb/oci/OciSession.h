@@ -3,7 +3,7 @@
 // execute, fetch, release) run one at a time; breakCall may come from any thread.
 #pragma once
 
-#include "OciDriver.h"
+#include "oradb/oci/OciDriver.h"
 
 #include <atomic>
 #include <condition_variable>

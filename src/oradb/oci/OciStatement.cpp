@@ -1,6 +1,6 @@
 // Running statements through OCI: prepare, bind by name, execute, describe the select list,
 // define every column into arrays and fetch them many rows per call.
-#include "OciSession.h"
+#include "oradb/oci/OciSession.h"
 #include "util/DateTimeText.h"
 
 #include <algorithm>

@@ -1,0 +1,112 @@
+#include "capture/SqlCollector.h"
+
+namespace capture {
+
+std::string KindCaption(int kind) {
+    static const char* captions[fkCount] = {"Session", "User",   "Osuser", "Machine",    "Terminal",
+                                            "Program", "Module", "Action", "Client Info"};
+    return kind >= 0 && kind < fkCount ? captions[kind] : std::string();
+}
+
+std::string QuotedText(const std::string& value) {
+    std::string out = "'";
+    for (char c : value) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    out += '\'';
+    return out;
+}
+
+std::string UpperAscii(std::string value) {
+    for (char& c : value)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return value;
+}
+
+std::string TSqlCollector::LogPath() const {
+    return def.logDir + "/" + def.logFileName;
+}
+
+TDateTime TSqlCollector::WindowStart() const {
+    return util::fromDayNumber(def.startDate) + def.startHour / 24.0 + def.startMinute / 1440.0;
+}
+
+namespace {
+
+// The column a kind from User to Client Info compares, behind its table alias.
+const char* kindColumn(int kind) {
+    switch (kind) {
+    case fkOsuser:
+        return "osuser";
+    case fkMachine:
+        return "machine";
+    case fkTerminal:
+        return "terminal";
+    case fkProgram:
+        return "program";
+    case fkModule:
+        return "module";
+    case fkAction:
+        return "action";
+    case fkClientInfo:
+        return "client_info";
+    default:
+        return nullptr;
+    }
+}
+
+// A session id is a decimal number; it goes into the statements unquoted.
+bool isSid(const std::string& value) {
+    if (value.empty() || value.size() > 18)
+        return false;
+    for (char c : value)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string CaptureCondition(const TCollectorDefinition& def) {
+    if (def.kind == fkSession && isSid(def.value))
+        return " s.saddr=" + QuotedText(def.sessionAddress) + " and s.sid=" + def.value;
+    if (def.kind == fkUser)
+        return " oc.user_name=" + QuotedText(UpperAscii(def.value));
+    if (const char* column = kindColumn(def.kind))
+        return std::string(" s.") + column + "=" + QuotedText(def.value);
+    return "1<>1";
+}
+
+std::string FetchFilter(const TCollectorDefinition& def) {
+    const std::string head = " fetchtime>:fetchtime  and ";
+    if (def.kind == fkSession)
+        return isSid(def.value)
+                   ? head + "saddr=" + QuotedText(def.sessionAddress) + " and sid=" + def.value
+                   : std::string();
+    if (def.kind == fkUser)
+        return head + "tot.user_name=" + QuotedText(UpperAscii(def.value));
+    if (const char* column = kindColumn(def.kind))
+        return head + "tot." + column + "=" + QuotedText(def.value);
+    return {};
+}
+
+TPeriodDisplay PeriodDisplay(int seconds) {
+    TPeriodDisplay d;
+    if (seconds < 60)
+        d = {seconds, 0};
+    if (seconds > 59 && seconds < 3600)
+        d = {seconds / 60, 1};
+    if (seconds > 3540)
+        d = {seconds / 3600, 2};
+    return d;
+}
+
+int PeriodSeconds(int entry, int unit) {
+    static const int factors[3] = {1, 60, 3600};
+    return entry * factors[unit >= 0 && unit < 3 ? unit : 0];
+}
+
+} // namespace capture

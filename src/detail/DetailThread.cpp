@@ -1,0 +1,87 @@
+#include "detail/DetailThread.h"
+
+#include "monitor/Monitor.h"
+#include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
+#include "util/AppLog.h"
+
+namespace detail {
+
+TFailure ClassifyFailure(const std::exception_ptr& error, bool terminated) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const monitor::EAbandon&) {
+        return {true, {}};
+    } catch (const std::exception& e) {
+        // Whatever ends a fetch after its terminate request (a statement cut short, a read
+        // stopped in its rows) is the same abandon: the user moved on, there is nothing to show.
+        return {terminated, e.what()};
+    } catch (...) {
+        return {false, "unknown error"};
+    }
+}
+
+void LogLine(const std::string& line) {
+    try {
+        util::appendAppLog(line);
+    } catch (...) {
+    }
+}
+
+monitor::TRSession* FindSession(monitor::TPvConnection& monitor, const std::string& sid) {
+    monitor::TRSession* s = monitor.SelectedSession();
+    if (s && s->key == sid)
+        return s;
+    for (monitor::TRSession& other : monitor.Sessions)
+        if (other.key == sid)
+            return &other;
+    return nullptr;
+}
+
+void SetQuerySql(oradb::TOraQuery& query, const std::string& sql) {
+    query.SQL.Clear();
+    query.SQL.Add(sql);
+}
+
+// ---- TDetailThread ----
+
+TDetailThread::TDetailThread(monitor::TPvConnection& monitor, monitor::TWorkerKind kind,
+                             oradb::TOraQuery& query)
+    : monitor_(monitor), query_(query), listGeneration_(monitor.ListGeneration) {
+    // The query serves one worker after another: a cancel aimed at the one before is spent.
+    query_.ResetCancel();
+    OnTerminate = [this, kind] { monitor_.RunningFlag(kind) = false; };
+}
+
+void TDetailThread::CancelRunningCall() {
+    query_.Cancel();
+}
+
+void TDetailThread::EndFailed(const std::exception_ptr& error, const std::function<void()>& reset,
+                              const std::function<void()>& notify) {
+    const TFailure failure = ClassifyFailure(error, Terminated());
+    try {
+        query_.Close();
+    } catch (...) {
+    }
+    reset();
+    if (failure.silent && !failure.text.empty())
+        LogLine("Fetch stopped: " + failure.text);
+    try {
+        Synchronize(notify);
+        if (!failure.silent)
+            Failed(failure.text);
+    } catch (...) {
+    }
+}
+
+void TDetailThread::Failed(const std::string& text) {
+    if (failureReported_) {
+        LogLine("Error: " + text);
+        return;
+    }
+    failureReported_ = true;
+    Synchronize([this, &text] { monitor_.WorkerFailed(text); });
+}
+
+} // namespace detail

@@ -1,0 +1,175 @@
+// TFrmMain, the main window: owns the monitor and its observers, the menus, toolbar, the thirteen
+// pages and the status bar, and runs the connect, disconnect and close sequences. It is the
+// monitor's host (status bar, close button, worker failures). User-interface thread only.
+#pragma once
+
+#include "monitor/Monitor.h"
+#include "monitor/SessionListFetch.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QItemSelection;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QTreeView;
+
+namespace oradb {
+class TCustomConnectDialog;
+}
+
+namespace ui {
+
+class TSessionListView;
+class TDatabasePages;
+class TExportCommands;
+class TSqlPage;
+class TLocksPage;
+class TDetailPages;
+class TCapturePage;
+
+// The pages of the page area, by index.
+enum TPage : int {
+    pgSessList,
+    pgSessDetails,
+    pgSessStatistics,
+    pgSessWaits,
+    pgSessSql,
+    pgSessLocks,
+    pgDBInfo,
+    pgNlsParameter,
+    pgSystemParameter,
+    pgSystemEvent,
+    pgCurrentEventDetails,
+    pgMemory,
+    pgCapturesql,
+    pgCount
+};
+
+class TFrmMain : public QMainWindow, public monitor::TMonitorHost {
+    Q_OBJECT
+public:
+    static constexpr const char* kApplicationTitle = "Quenby Ver1.7.0";
+
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    monitor::TPvConnection& Monitor() { return monitor_; }
+    monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
+    TSessionListView* SessionList() const { return lvsessionlist_; }
+    QTabWidget* Pages() const { return TPSession; }
+    QLabel* StatusPanel(int i) const { return statusPanels_[static_cast<std::size_t>(i)]; }
+    QPushButton* CloseButton() const { return BtClose; }
+    QMenu* SessionListPopup() const { return PMSessionList; }
+    QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+    TDatabasePages* DatabasePages() const { return databasePages_; }
+    TExportCommands* Exports() const { return exports_; }
+    TSqlPage* SqlPage() const { return sqlPage_; }
+    TLocksPage* LocksPage() const { return locksPage_; }
+    TCapturePage* CapturePage() const { return capture_.get(); }
+
+    // Makes the login dialog (tests and tools choose another).
+    std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
+
+    // The sequences and commands; public so that tests and the menus reach the same code.
+    void ConnectSequence();
+    // With confirmation asks first; returns false when the user said No.
+    bool DisconnectSequence(bool confirm);
+    void UpdateActions();
+    void AcRefreshExecute();
+    // The database pages' opening commands: load, then show the page.
+    void AcDbInfoExecute();
+    void AcNlsParameterExecute();
+    void AcSystemParameterExecute();
+    void AcSystemEventExecute();
+    void ShowPage(TPage page);
+
+    // Shared sort state of the sortable lists.
+    int SortColumn = 0;
+    bool SortAscending = false;
+
+    // TMonitorHost
+    void SetStatusPanel(int panel, const std::string& text) override;
+    void WorkerFailed() override;
+    void SetCloseButtonVisible(bool visible) override;
+    void ClearProbeHistory() override;
+    // The detail sheets, the "Object" and "Tuning Memory" pages and the sheet navigation.
+    TDetailPages* DetailPages() const { return detailPages_; }
+
+    // The actions, named as the commands.
+    QAction *AcConnect, *AcDisconnect, *AcExit, *AcDbInfo, *AcSystemParameter, *AcNlsParameter,
+        *AcSystemEvent, *AcCopy, *AcSelectAll, *ActKillSession, *AcRefresh, *AcRefreshMode,
+        *AcShowDetails, *AcShowStatistics, *AcShowSql, *AcShowWaits, *AcShowLocks, *AcSessionOption,
+        *AcFindObj, *AcTuneMemory, *AcCapturesql, *AcServersideCaptureSql, *AcReadytoSendMsg,
+        *AcContents, *AcOracleClient, *AcAbout;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePages();
+    void CreateStatusBar();
+    // The database pages, the export commands, copy and select-all (pages/DatabasePagesWiring.cpp).
+    void CreateDatabasePages();
+    void UpdateDatabaseActions();
+    void HideAllTabs();
+    void ShowHint(const QString& hint);
+
+    // Commands
+    void AcSessionOptionExecute();
+    void ActKillSessionExecute();
+    void AcReadytoSendMsgExecute();
+    void AcContentsExecute();
+    void AcOracleClientExecute();
+    void AcAboutExecute();
+    void ShowDetailPage(TPage page);
+    void WaitingObjectClick();
+    void BtCloseClick();
+    // Runs a command, showing what escapes it in an error box.
+    void Guarded(const std::function<void()>& command);
+
+    // Session list page
+    void SessionListSelectionChanged(const QItemSelection& selected);
+    void SessionListDoubleClicked();
+    void SessionListContextMenu(const QPoint& pos);
+    void SessionListColumnClicked(int column);
+    std::vector<int> SelectedSessionRows() const;
+
+    monitor::TPvConnection monitor_;
+    monitor::TSessionListModel sessionListModel_;
+    std::shared_ptr<monitor::TPvSesslistObserver> sessionListObserver_;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+
+    QTabWidget* TPSession = nullptr;
+    std::array<QWidget*, pgCount> pages_{};
+    TSessionListView* lvsessionlist_ = nullptr;
+    TSqlPage* sqlPage_ = nullptr;
+    TLocksPage* locksPage_ = nullptr;
+    QPushButton* BtClose = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::array<QLabel*, 3> statusPanels_{};
+    QMenu* PMSessionList = nullptr;
+    QAction* pmiWaitingObject = nullptr;
+    QAction* pmiWaitingObjectSeparator = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    int oracleHome_ = 0;
+    TDatabasePages* databasePages_ = nullptr;
+    TExportCommands* exports_ = nullptr;
+    TDetailPages* detailPages_ = nullptr;
+    std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
+};
+
+} // namespace ui

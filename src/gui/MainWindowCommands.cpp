@@ -1,0 +1,170 @@
+// The main window's commands and the session list page.
+#include "gui/MainWindow.h"
+#include "gui/dialogs/ClientLibraryDialog.h"
+#include "gui/dialogs/OptionsDialog.h"
+#include "gui/dialogs/SendMessageDialog.h"
+#include "gui/pages/DetailPages.h"
+#include "gui/views/SessionListView.h"
+#include "monitor/SessionControl.h"
+#include "util/MessengerSend.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QUrl>
+
+namespace ui {
+
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+} // namespace
+
+void TFrmMain::AcRefreshExecute() {
+    // Without a connection there is no query to run the refresh on.
+    if (!monitor_.Connected())
+        return;
+    monitor_.Refresh();
+}
+
+void TFrmMain::AcSessionOptionExecute() {
+    monitor::TFrmOptions dialog(this);
+    dialog.LoadFrom(monitor_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    monitor::ApplyOptions(monitor_, dialog.Values());
+}
+
+void TFrmMain::ActKillSessionExecute() {
+    monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
+    const bool killed = monitor::KillSelectedSessions(monitor_, [this] {
+        return QMessageBox::question(this, QApplication::applicationDisplayName(),
+                                     QStringLiteral("Do you really want to kill session!"),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    if (killed)
+        QMessageBox::information(this, QApplication::applicationDisplayName(),
+                                 QStringLiteral("Session has been killed Successfully"));
+}
+
+void TFrmMain::AcReadytoSendMsgExecute() {
+    util::TFrmSendMsg dialog(this);
+    monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
+    QStringList machines;
+    for (const auto& s : monitor_.SelectedSessions) {
+        const QString machine = qs(s[monitor::bfMachine]);
+        if (!machine.isEmpty() && !machines.contains(machine, Qt::CaseInsensitive))
+            machines << machine;
+    }
+    if (machines.isEmpty())
+        return;
+    dialog.SetMachines(machines);
+    dialog.SetMessage(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::string text = dialog.Message().toStdString();
+    for (const QString& machine : dialog.Machines()) {
+        // A domain prefix ("DOM\PC1") leaves the host name.
+        const QString host = machine.mid(machine.lastIndexOf(QLatin1Char('\\')) + 1);
+        util::SendMessageTo(host.toStdString(), "QBY", "Oracle Client", text);
+    }
+    QMessageBox::information(this, QApplication::applicationDisplayName(),
+                             QStringLiteral("Messages have been Sended out Successfully"));
+}
+
+void TFrmMain::AcContentsExecute() {
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm");
+    if (!QFileInfo::exists(path)) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                              path + QStringLiteral(" not found"));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                              QStringLiteral("Can not open manual file"));
+}
+
+void TFrmMain::AcOracleClientExecute() {
+    util::TFrmClientInfo dialog(this);
+    dialog.SetOracleHomeIndex(monitor_.OracleHome);
+    if (dialog.exec() == QDialog::Accepted)
+        monitor_.OracleHome = dialog.OracleHomeIndex();
+}
+
+void TFrmMain::AcAboutExecute() {
+    QMessageBox::about(this, QStringLiteral("About Quenby"),
+                       QStringLiteral("<b>%1</b><p>A monitor for one Oracle database instance: its "
+                                      "sessions, their statistics, waits, SQL and locks, and the "
+                                      "instance's parameters and memory.</p>")
+                           .arg(QString::fromLatin1(kApplicationTitle)));
+}
+
+void TFrmMain::ShowDetailPage(TPage page) {
+    detailPages_->OpenDetailPage(page);
+}
+
+void TFrmMain::WaitingObjectClick() {
+    QMessageBox::information(this, QApplication::applicationDisplayName(),
+                             qs(monitor::WaitingObjectText(monitor_)));
+}
+
+// ---- the session list page ----
+
+void TFrmMain::SessionListSelectionChanged(const QItemSelection& selected) {
+    // The row most recently selected is the monitor's selected session.
+    const QModelIndexList rows = selected.indexes();
+    if (rows.isEmpty()) {
+        if (SelectedSessionRows().empty()) {
+            pmiWaitingObject->setVisible(false);
+            pmiWaitingObjectSeparator->setVisible(false);
+        }
+        return;
+    }
+    const auto& row = sessionListModel_.Rows()[static_cast<std::size_t>(rows.last().row())];
+    // "Waiting Object" is offered for a session that waits for a lock.
+    pmiWaitingObject->setVisible(row.image == 14);
+    pmiWaitingObjectSeparator->setVisible(row.image == 14);
+    if (row.caption == monitor_.SelectedSid)
+        return;
+    monitor_.SelectedSid = row.caption;
+    monitor_.LocateSelectedSession();
+    if (!monitor_.Running(monitor::wkList))
+        monitor_.RefreshShownView();
+}
+
+void TFrmMain::SessionListDoubleClicked() {
+    if (!SelectedSessionRows().empty())
+        ShowDetailPage(pgSessDetails);
+}
+
+void TFrmMain::SessionListContextMenu(const QPoint& pos) {
+    if (SelectedSessionRows().empty())
+        return;
+    UpdateActions();
+    PMSessionList->popup(lvsessionlist_->viewport()->mapToGlobal(pos));
+}
+
+void TFrmMain::SessionListColumnClicked(int column) {
+    SortAscending = !SortAscending;
+    SortColumn = column;
+    // Sid and the statistic compare as integers, Logon_time as date-times, the rest as text.
+    const monitor::TCompareRule rule = column == 0 || column == 3
+                                           ? monitor::TCompareRule::IntegerText
+                                       : column == 8 ? monitor::TCompareRule::DateTimeText
+                                                     : monitor::TCompareRule::Text;
+    std::vector<std::string> texts;
+    for (const auto& row : sessionListModel_.Rows())
+        texts.push_back(column == 0 ? row.caption
+                        : static_cast<std::size_t>(column - 1) < row.subItems.size()
+                            ? row.subItems[static_cast<std::size_t>(column - 1)]
+                            : std::string());
+    sessionListModel_.Reorder(monitor::SortedOrder(texts, rule, SortAscending));
+}
+
+} // namespace ui

@@ -1,0 +1,44 @@
+// TFrmOptions, the options dialog: auto refresh and its interval, which sessions are listed, and
+// the sort statistic. It reads the monitor on opening and hands back its values; the caller
+// applies them. User-interface thread only.
+#pragma once
+
+#include "monitor/DisplayOptions.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+
+namespace monitor {
+
+class TFrmOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmOptions(QWidget* parent = nullptr);
+
+    // Fills the controls from the monitor and shows the "Display" page.
+    void LoadFrom(const TPvConnection& monitor);
+    TOptionsValues Values() const;
+
+    QTabWidget* Pages = nullptr;
+    QWidget* TSDisplay = nullptr;
+    QWidget* TSSort = nullptr;
+    QCheckBox* CBAutoRefresh = nullptr;
+    // The interval in seconds with its up-down arrows.
+    QSpinBox* ERefreshInterval = nullptr;
+    QCheckBox* CBShowServerSession = nullptr;
+    QCheckBox* CBShowKilledSession = nullptr;
+    QComboBox* CBStatisticsType = nullptr;
+    QComboBox* CBStatisticsNames = nullptr;
+
+private:
+    void UpdateIntervalEnabled();
+    void FillNames();
+    const TPvConnection* monitor_ = nullptr;
+};
+
+} // namespace monitor

@@ -1,0 +1,303 @@
+// The session detail pages and the sheet navigation of the main window.
+#include "gui/pages/DetailPages.h"
+
+#include "detail/CurrentWaitInformation.h"
+#include "gui/pages/DetailHeader.h"
+#include "gui/pages/LocksPage.h"
+#include "gui/pages/SqlPage.h"
+#include "gui/views/DetailListView.h"
+#include "gui/views/SessionListView.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace ui {
+
+using monitor::wkDetails;
+using monitor::wkLocks;
+using monitor::wkSql;
+using monitor::wkStatistics;
+using monitor::wkWaits;
+
+TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
+                           const std::array<QWidget*, pgCount>& pages)
+    : QObject(&window), window_(window), monitor_(monitor), tabs_(tabs), pages_(pages) {
+    setObjectName(QStringLiteral("DetailPages"));
+    DetailsObserver = std::make_shared<detail::TSessDetailsObserver>(monitor_, SessionDetailsModel);
+    StatisticsObserver =
+        std::make_shared<detail::TSessStatisticsObserver>(monitor_, StatisticsModel);
+    WaitsObserver =
+        std::make_shared<detail::TSessWaitsObserver>(monitor_, EventsModel, CurrentWaitsModel);
+    CurrentWaitsModel.SetColumns(detail::TSessWaitsObserver::CurrentWaitColumns());
+    WaitInformationModel.SetColumns(detail::WaitInformationColumns());
+    MemoryModel.SetColumns(detail::ProbeHistoryColumns());
+    // After the session list's observer: events, details, (SQL), statistics, (locks).
+    monitor_.Attach(WaitsObserver);
+    monitor_.Attach(DetailsObserver);
+    monitor_.Attach(window_.SqlPage()->Observer());
+    monitor_.Attach(StatisticsObserver);
+    monitor_.Attach(window_.LocksPage()->Observer());
+    detail::RegisterDetailsThread(monitor_);
+    detail::RegisterStatisticsThread(monitor_);
+    detail::RegisterWaitsThread(monitor_);
+    detail::RegisterMemoryThread(
+        monitor_, {&MemoryModel, [this](bool enabled) { BtProbe->setEnabled(enabled); }});
+
+    shownSwitch_[wkDetails] = [this](bool on) { DetailsObserver->SetActive(on); };
+    shownSwitch_[wkStatistics] = [this](bool on) { StatisticsObserver->SetActive(on); };
+    shownSwitch_[wkWaits] = [this](bool on) { WaitsObserver->SetActive(on); };
+    shownSwitch_[wkSql] = [this](bool on) { monitor_.SetViewShown(wkSql, on); };
+    shownSwitch_[wkLocks] = [this](bool on) { monitor_.SetViewShown(wkLocks, on); };
+
+    BuildSessionPages();
+    BuildObjectPage();
+    BuildMemoryPage();
+    for (int i = pgSessList + 1; i < pgCount; ++i)
+        pages_[static_cast<std::size_t>(i)]->installEventFilter(this);
+    // A hidden page area is being emptied (disconnect) or prepared (connect): no view requests.
+    connect(&tabs_, &QTabWidget::currentChanged, this, [this] {
+        if (!suppressPageChange_ && !tabs_.isHidden())
+            PageChange();
+    });
+}
+
+TDetailPages::~TDetailPages() = default;
+
+void TDetailPages::SetShownSwitch(monitor::TWorkerKind kind,
+                                  std::function<void(bool)> shownSwitch) {
+    shownSwitch_[kind] = std::move(shownSwitch);
+}
+
+// ---- building the pages ----
+
+QWidget* TDetailPages::AddHeader(TPage page, const std::array<const char*, 3>& valueNames) {
+    QWidget* host = pages_[static_cast<std::size_t>(page)];
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto& values = headers_[static_cast<std::size_t>(page)];
+    layout->addWidget(sqllocks::MakeDetailHeader(
+        host, values[0], values[1], values[2], QString::fromLatin1(valueNames[0]),
+        QString::fromLatin1(valueNames[1]), QString::fromLatin1(valueNames[2])));
+    return host;
+}
+
+void TDetailPages::BuildSessionPages() {
+    // "Session Details"
+    QWidget* page =
+        AddHeader(pgSessDetails, {"LbDetailsUsernameV", "LbDetailsMachineV", "LbDetailsProgramV"});
+    LvSessionDetails = new TDetailListView(SessionDetailsModel, "LvSessionDetails", page);
+    page->layout()->addWidget(LvSessionDetails);
+
+    // "Session Statistics"
+    page = AddHeader(pgSessStatistics,
+                     {"LbStatisticsusernameV", "LbStatisticsMachineV", "LbStatisticsProgramV"});
+    auto* classRow = new QHBoxLayout;
+    classRow->addWidget(new QLabel(QStringLiteral("Statistic Class"), page));
+    CBStClass = new QComboBox(page);
+    CBStClass->setObjectName(QStringLiteral("CBStClass"));
+    for (const auto& c : monitor::kStatisticClasses)
+        CBStClass->addItem(
+            QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
+    CBStClass->setCurrentIndex(0);
+    classRow->addWidget(CBStClass);
+    classRow->addStretch();
+    static_cast<QVBoxLayout*>(page->layout())->addLayout(classRow);
+    connect(CBStClass, &QComboBox::activated, this, [this](int i) { CBStClassChange(i); });
+    lvstatistics = new TDetailListView(StatisticsModel, "lvstatistics", page);
+    page->layout()->addWidget(lvstatistics);
+
+    // "Session Event"
+    page = AddHeader(pgSessWaits, {"LbEventusernameV", "LbEventMachineV", "LbEventProgramV"});
+    lvEvents = new TDetailListView(EventsModel, "lvEvents", page);
+    page->layout()->addWidget(lvEvents);
+    page->layout()->addWidget(new QLabel(QStringLiteral("Current Wait:"), page));
+    LvCurrentWaits = new TDetailListView(CurrentWaitsModel, "LvCurrentWaits", page);
+    LvCurrentWaits->setMaximumHeight(70);
+    LvCurrentWaits->setContextMenuPolicy(Qt::CustomContextMenu);
+    page->layout()->addWidget(LvCurrentWaits);
+    PMCurrentWait = new QMenu(LvCurrentWaits);
+    PMCurrentWait->setObjectName(QStringLiteral("PMCurrentWait"));
+    Property1 = PMCurrentWait->addAction(QStringLiteral("Property"));
+    Property1->setObjectName(QStringLiteral("Property1"));
+    connect(Property1, &QAction::triggered, this, [this] { Property1Click(); });
+    connect(LvCurrentWaits->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { LvCurrentWaitsSelectItem(LvCurrentWaits->SelectedRow() >= 0); });
+    connect(LvCurrentWaits, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        if (popupAttached_)
+            PMCurrentWait->popup(LvCurrentWaits->viewport()->mapToGlobal(p));
+    });
+
+    for (TDetailListView* list : {LvSessionDetails, lvstatistics, lvEvents})
+        connect(list->header(), &QHeaderView::sectionClicked, this,
+                [this, list](int column) { SortColumnClick(list, column); });
+}
+
+// ---- navigation ----
+
+void TDetailPages::PageChange() {
+    const int page = tabs_.currentIndex();
+    if (page != pgSessList) {
+        window_.CloseButton()->setVisible(true);
+        window_.CloseButton()->raise();
+    } else {
+        window_.CloseButton()->setVisible(false);
+    }
+    monitor::TWorkerKind on;
+    switch (page) {
+    case pgSessList:
+        on = monitor::wkList; // none on
+        break;
+    case pgSessDetails:
+        on = wkDetails;
+        break;
+    case pgSessWaits:
+        on = wkWaits;
+        break;
+    case pgSessSql:
+        on = wkSql;
+        break;
+    case pgSessStatistics:
+        on = wkStatistics;
+        break;
+    case pgSessLocks:
+        on = wkLocks;
+        break;
+    default:
+        return; // any other page leaves the flags as they are
+    }
+    // SQL and statistics set the locks flag before the statistics flag.
+    const bool locksBeforeStatistics = page == pgSessSql || page == pgSessStatistics;
+    std::array<monitor::TWorkerKind, 5> order = {wkDetails, wkWaits, wkSql, wkStatistics, wkLocks};
+    if (locksBeforeStatistics)
+        order = {wkDetails, wkWaits, wkSql, wkLocks, wkStatistics};
+    for (monitor::TWorkerKind kind : order)
+        shownSwitch_[kind](kind == on);
+}
+
+void TDetailPages::OpenDetailPage(TPage page) {
+    const std::vector<int> rows = window_.SessionList()->SelectedRows();
+    if (rows.empty())
+        return;
+    monitor_.SelectedSid =
+        window_.SessionListModel().Rows()[static_cast<std::size_t>(rows[0])].caption;
+    monitor_.LocateSelectedSession();
+    suppressPageChange_ = true;
+    tabs_.setTabVisible(page, true);
+    tabs_.setCurrentIndex(page);
+    suppressPageChange_ = false;
+    FillHeader(page);
+    PageChange();
+}
+
+void TDetailPages::CloseActivePage() {
+    const int current = tabs_.currentIndex();
+    if (current <= pgSessList)
+        return;
+    suppressPageChange_ = true;
+    tabs_.setTabVisible(current, false);
+    suppressPageChange_ = false;
+    if (tabs_.currentIndex() == pgSessList)
+        window_.CloseButton()->hide();
+}
+
+std::array<QLabel*, 3> TDetailPages::HeaderValues(TPage page) const {
+    return headers_[static_cast<std::size_t>(page)];
+}
+
+void TDetailPages::FillHeader(TPage page) {
+    const auto& labels = headers_[static_cast<std::size_t>(page)];
+    if (labels[0])
+        sqllocks::FillDetailHeader(monitor_, labels[0], labels[1], labels[2]);
+}
+
+bool TDetailPages::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        for (int i = pgSessList + 1; i < pgCount; ++i)
+            if (watched == pages_[static_cast<std::size_t>(i)]) {
+                window_.CloseButton()->setVisible(true);
+                window_.CloseButton()->raise();
+                FillHeader(static_cast<TPage>(i));
+                if (i == pgMemory)
+                    UpdateAutoProbeLabels();
+            }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// ---- statistics and current wait ----
+
+void TDetailPages::CBStClassChange(int index) {
+    if (index < 0 || index >= static_cast<int>(monitor::kStatisticClasses.size()))
+        return;
+    const auto& name = monitor::kStatisticClasses[static_cast<std::size_t>(index)].name;
+    monitor_.SetStatisticClassMask(detail::StatisticClassCode(std::string(name)));
+    monitor_.Notify(monitor::ncStatisticsStored);
+}
+
+void TDetailPages::LvCurrentWaitsSelectItem(bool selected) {
+    popupAttached_ = false;
+    if (!selected)
+        return;
+    monitor_.WaitingBlockState = 4;
+    const monitor::TRSession* s = monitor_.SelectedSession();
+    if (!s)
+        return;
+    const auto& w = s->waits.currentWait;
+    if (!detail::IsBlockWaitEvent(w[monitor::cwEvent]))
+        return;
+    bool fileOk = false, blockOk = false;
+    const int file = QString::fromStdString(w[monitor::cwP1]).toInt(&fileOk);
+    const int block = QString::fromStdString(w[monitor::cwP2]).toInt(&blockOk);
+    if (!fileOk || !blockOk)
+        return;
+    monitor_.WaitingBlockState = 0;
+    monitor_.WaitingBlock.fileId = file;
+    monitor_.WaitingBlock.blockId = block;
+    popupAttached_ = true;
+}
+
+void TDetailPages::Property1Click() {
+    tabs_.setTabVisible(pgCurrentEventDetails, true);
+    tabs_.setCurrentIndex(pgCurrentEventDetails);
+    detail::StartWaitInformationLookup(monitor_,
+                                       {&WaitInformationModel, &CurrentWaitsModel,
+                                        [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
+}
+
+// ---- sorting ----
+
+void TDetailPages::SortColumnClick(TDetailListView* list, int column) {
+    window_.SortAscending = !window_.SortAscending;
+    window_.SortColumn = column;
+    using R = detail::TDetailCompare;
+    R rule = R::Equal;
+    if (list == LvSessionDetails)
+        rule = column == 0 ? R::TextReverse : R::Equal;
+    else if (list == lvstatistics)
+        rule = column == 1 ? R::Text : column >= 2 && column <= 4 ? R::Numeric : R::Equal;
+    else if (list == lvEvents)
+        rule = column == 1 ? R::Text : column >= 2 && column <= 6 ? R::Numeric : R::Equal;
+    else if (list == LvMemory)
+        rule = column == 0 ? R::DateTime : column <= 4 ? R::Numeric : R::Equal;
+    try {
+        list->Model().Reorder(
+            detail::DetailSortOrder(list->Model(), column, rule, window_.SortAscending));
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TDetailPages::ShowError(const QString& text) {
+    QMessageBox::critical(&window_, QApplication::applicationDisplayName(), text);
+}
+
+} // namespace ui

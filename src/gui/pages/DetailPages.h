@@ -1,0 +1,119 @@
+// The detail sheets of the main window: the pages of the session detail views (details,
+// statistics, events; the header strips of all five), the "Object" and "Tuning Memory" pages,
+// their observers, and the sheet navigation (opening, the page-change logic with its view-shown
+// flags, closing, show handlers, sorting of the detail lists). User-interface thread only.
+#pragma once
+
+#include "detail/DetailListModel.h"
+#include "detail/MemoryProbe.h"
+#include "detail/SessionDetails.h"
+#include "detail/SessionStatistics.h"
+#include "detail/SessionWaits.h"
+#include "gui/MainWindow.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace ui {
+
+class TDetailListView;
+
+class TDetailPages final : public QObject {
+    Q_OBJECT
+public:
+    TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
+                 const std::array<QWidget*, pgCount>& pages);
+    ~TDetailPages() override;
+
+    // ---- navigation ----
+    // The page-change logic (TPSessionChange): the close button and the five view-shown flags
+    // for the active page.
+    void PageChange();
+    // AcShowDetailsExecute and the other four: with a selected row of the session list, selects
+    // its session, shows and activates the page and runs the page-change logic.
+    void OpenDetailPage(TPage page);
+    // BtCloseClick: hides the active sheet's tab (not page 0); the tab the toolkit activates
+    // then does not run the page-change logic.
+    void CloseActivePage();
+    void AcFindObjExecute();
+    void AcTuneMemoryExecute();
+    // The shown switch of a detail view by worker kind (wkDetails .. wkWaits). The SQL and locks
+    // views set the monitor's flag until their observers are registered here.
+    void SetShownSwitch(monitor::TWorkerKind kind, std::function<void(bool)> shownSwitch);
+    // The content area of the "Session SQL" and "Session Locks" pages, below their headers.
+    // The header value labels (user name, machine, program) of a detail page.
+    std::array<QLabel*, 3> HeaderValues(TPage page) const;
+    void FillHeader(TPage page);
+
+    // ---- session details, statistics, events ----
+    detail::TDetailListModel SessionDetailsModel, StatisticsModel, EventsModel, CurrentWaitsModel;
+    std::shared_ptr<detail::TSessDetailsObserver> DetailsObserver;
+    std::shared_ptr<detail::TSessStatisticsObserver> StatisticsObserver;
+    std::shared_ptr<detail::TSessWaitsObserver> WaitsObserver;
+    TDetailListView* LvSessionDetails = nullptr;
+    TDetailListView* lvstatistics = nullptr;
+    TDetailListView* lvEvents = nullptr;
+    TDetailListView* LvCurrentWaits = nullptr;
+    QComboBox* CBStClass = nullptr;
+    QMenu* PMCurrentWait = nullptr;
+    QAction* Property1 = nullptr;
+    // Whether "Property" is offered for the selected current wait.
+    bool CurrentWaitPopupAttached() const { return popupAttached_; }
+    void LvCurrentWaitsSelectItem(bool selected);
+    void Property1Click();
+    void CBStClassChange(int index);
+
+    // ---- "Object" page ----
+    detail::TDetailListModel WaitInformationModel;
+    TDetailListView* lvCurrentWaitInformation = nullptr;
+    QLineEdit* EdFileId = nullptr;
+    QLineEdit* EdBlockId = nullptr;
+    QPushButton* BtFindObj = nullptr;
+    void EdFileIdChange();
+    void BtFindObjClick();
+
+    // ---- "Tuning Memory" page ----
+    detail::TDetailListModel MemoryModel;
+    TDetailListView* LvMemory = nullptr;
+    QPushButton* BtProbe = nullptr;
+    QPushButton* BtSchedule = nullptr;
+    QPushButton* BtClearHistory = nullptr;
+    QLabel* LbAutoProbeV = nullptr;
+    QLabel* LbInterval = nullptr;
+    QLabel* LbIntervalV = nullptr;
+    void BtScheduleClick();
+    void UpdateAutoProbeLabels();
+    void ClearProbeHistory();
+
+    // Sorts a detail list by a column as a click on its header does.
+    void SortColumnClick(TDetailListView* list, int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildSessionPages();
+    void BuildObjectPage();
+    void BuildMemoryPage();
+    QWidget* AddHeader(TPage page, const std::array<const char*, 3>& valueNames);
+    void ShowError(const QString& text);
+
+    TFrmMain& window_;
+    monitor::TPvConnection& monitor_;
+    QTabWidget& tabs_;
+    std::array<QWidget*, pgCount> pages_;
+    std::array<std::array<QLabel*, 3>, pgCount> headers_{};
+    std::array<std::function<void(bool)>, monitor::wkCount> shownSwitch_;
+    bool popupAttached_ = false;
+    bool suppressPageChange_ = false;
+};
+
+} // namespace ui

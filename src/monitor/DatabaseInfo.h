@@ -1,0 +1,103 @@
+// Database-wide information: the report of version, database, instance, SGA and licence, the NLS
+// parameters, the system parameters with their records, the system events; and the logic of the
+// parameter editor and of the system events sorting. Each load runs synchronously on a query of
+// its own on the monitor's session and fully replaces the previous content; errors become fixed
+// texts in the target. User-interface thread only.
+#pragma once
+
+#include "monitor/Monitor.h"
+#include "monitor/TextListModel.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace monitor {
+
+// ---- the database information report ----
+
+// One piece of the report: its text ("\r\n" breaks lines) and whether it is a section heading
+// (shown in blue) or normal text (the window-text colour).
+struct TReportPiece {
+    std::string text;
+    bool heading = false;
+};
+using TReport = std::vector<TReportPiece>;
+
+TReport DatabaseInfoReport(TPvConnection& monitor);
+// The report's plain text, pieces joined.
+std::string ReportText(const TReport& report);
+
+// ---- the lists ----
+
+// The columns of the three lists, with their captions and initial widths.
+std::vector<TTextListModel::Column> NlsParameterColumns();
+std::vector<TTextListModel::Column> SystemParameterColumns();
+std::vector<TTextListModel::Column> SystemEventColumns();
+
+void LoadNlsParameters(TPvConnection& monitor, TTextListModel& list);
+// Also rebuilds the monitor's SystemParameters, one record per parameter row.
+void LoadSystemParameters(TPvConnection& monitor, TTextListModel& list);
+void LoadSystemEvents(TPvConnection& monitor, TTextListModel& list);
+
+// ---- number texts in the user's regional separators ----
+
+// Fixed decimals, no thousands separators ("%.3f").
+std::string FormatFixed(double value, int decimals);
+// Thousands separators, no decimals ("%n" with 0 decimals).
+std::string FormatThousands(double value);
+// Reads what FormatFixed writes (also plain "123.4"); nothing when the text is no number.
+std::optional<double> ParseLocaleNumber(const std::string& text);
+
+// ---- the system events sorting ----
+
+// The order of lvsystemevent's rows sorted by `column` with the shared direction flag: the
+// number columns (1 to 4) ascend with the flag on, the EVENT column descends with it on. Raises
+// std::runtime_error naming the cell when a number cell does not convert.
+std::vector<int> SystemEventOrder(const TTextListModel& list, int column, bool flag);
+
+// ---- the parameter editor ----
+
+// Positions in TSystemParameterArray.
+enum TSystemParameterField : int {
+    spNum,
+    spName,
+    spType,
+    spValue,
+    spIsDefault,
+    spIsSesModifiable,
+    spIsSysModifiable,
+    spIsModified,
+    spIsAdjusted,
+    spDescription,
+};
+
+// The record of a row of LvSystemparameter, or nullptr: the error row of a failed load has none.
+const TSystemParameterArray* ParameterRecordOf(const TPvConnection& monitor,
+                                               const TTextListModel& list, int row);
+
+struct TParameterEditorState {
+    bool modifyEnabled = false;
+    bool checkBoxVisible = false;
+    bool valueVisible = false; // the "New Value" label and the edit
+};
+TParameterEditorState ParameterEditorState(const TSystemParameterArray* record);
+
+// Blanks and control characters removed from both ends.
+std::string TrimControl(const std::string& text);
+
+struct TParameterChange {
+    bool sessionScope = false;
+    std::string statement;
+    std::string listValue; // the new text of the row's "Value" column
+    std::string message;   // the information box shown after the change
+};
+// What Modify does with the typed value; nothing when the trimmed value is empty. String values
+// are quoted with embedded single quotes doubled.
+std::optional<TParameterChange> PlanParameterChange(const TSystemParameterArray& record,
+                                                    const std::string& typed, bool checkBoxVisible,
+                                                    bool checked);
+// Runs the statement on a query of its own on the monitor's session; raises the instance's error.
+void ExecuteParameterChange(TPvConnection& monitor, const std::string& statement);
+
+} // namespace monitor

@@ -1,0 +1,184 @@
+#include "monitor/SessionControl.h"
+
+#include "oradb/OraNumber.h"
+#include "oradb/OraQuery.h"
+#include "util/DateTimeText.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <numeric>
+#include <optional>
+#include <stdexcept>
+
+namespace monitor {
+
+void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& list,
+                             const std::vector<int>& selectedRows) {
+    monitor.SelectedSessions.clear();
+    const auto& rows = list.Rows();
+    for (int r : selectedRows) {
+        if (r < 0 || r >= static_cast<int>(rows.size()))
+            continue;
+        const auto& row = rows[static_cast<std::size_t>(r)];
+        TBasicFieldArray entry;
+        entry[bfSid] = row.caption;
+        entry[bfSerial] = row.subItems.size() > 0 ? row.subItems[0] : std::string();
+        entry[bfMachine] = row.subItems.size() > 4 ? row.subItems[4] : std::string();
+        monitor.SelectedSessions.push_back(std::move(entry));
+    }
+}
+
+std::string KillStatement(const std::string& sid, const std::string& serial) {
+    if (!oradb::parseInteger(sid) || sid.find_first_of(" \t+") != std::string::npos)
+        throw std::invalid_argument("Cannot kill session: the session id '" + sid +
+                                    "' is not a number");
+    if (!oradb::parseInteger(serial) || serial.find_first_of(" \t+") != std::string::npos)
+        throw std::invalid_argument("Cannot kill session: the serial number '" + serial +
+                                    "' is not a number");
+    return "alter system kill session '" + sid + "," + serial + "'";
+}
+
+bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm) {
+    if (!confirm())
+        return false;
+    oradb::TOraQuery& q = *monitor.GeneralQuery();
+    for (const TBasicFieldArray& s : monitor.SelectedSessions) {
+        const std::string statement = KillStatement(s[bfSid], s[bfSerial]);
+        q.SQL.Clear();
+        q.SQL.Add(statement);
+        q.ExecSQL();
+        q.Close();
+    }
+    return true;
+}
+
+std::string WaitingObjectText(TPvConnection& monitor) {
+    std::string owner = "Owner: not found";
+    std::string name = "Object_name: not found";
+    try {
+        const TRSession* s = monitor.SelectedSession();
+        const std::string object = s ? s->basic.fields[bfRowWaitObj] : std::string();
+        if (oradb::parseInteger(object) && object.find(' ') == std::string::npos) {
+            oradb::TOraQuery& q = *monitor.GeneralQuery();
+            q.SQL.Clear();
+            q.SQL.Add("select owner,object_name from dba_objects where object_type='TABLE' and "
+                      "object_id=" +
+                      object);
+            q.Open();
+            if (q.RecordCount() == 1) {
+                owner = "Owner: " + q.FieldByName("owner").AsString();
+                name = "Object_name: " + q.FieldByName("object_name").AsString();
+            }
+            q.Close();
+        }
+    } catch (...) {
+        // The "not found" lines stay.
+    }
+    return owner + "\r\n" + name;
+}
+
+int TextCompare(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto fold = [](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return u >= 'a' && u <= 'z' ? u - 32 : u;
+        };
+        const int d = static_cast<int>(fold(a[i])) - static_cast<int>(fold(b[i]));
+        if (d != 0)
+            return d;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+namespace {
+
+std::optional<std::int32_t> int32Of(const std::string& text) {
+    const auto v = oradb::parseInteger(text);
+    if (!v || *v < INT32_MIN || *v > INT32_MAX)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*v);
+}
+
+// A sort key: whether the text converts, and its value.
+struct Key {
+    bool valid = false;
+    long double value = 0;
+    std::string text;
+};
+
+Key keyOf(const std::string& text, TCompareRule rule) {
+    Key k;
+    switch (rule) {
+    case TCompareRule::Text:
+        k.valid = true;
+        k.text = text;
+        break;
+    case TCompareRule::IntegerText:
+        if (const auto v = int32Of(text)) {
+            k.valid = true;
+            k.value = *v;
+        }
+        break;
+    case TCompareRule::DateTimeText:
+        if (const auto d = util::parseDateTime(text)) {
+            k.valid = true;
+            k.value = std::llround(*d * 86400000.0);
+        }
+        break;
+    case TCompareRule::Numeric:
+        if (const auto f = oradb::parseFloat(text)) {
+            k.valid = true;
+            k.value = *f;
+        }
+        break;
+    }
+    return k;
+}
+
+} // namespace
+
+int IntegerTextCompare(const std::string& a, const std::string& b) {
+    const auto x = int32Of(a), y = int32Of(b);
+    if (!x || !y)
+        return 0;
+    const long long d = static_cast<long long>(*x) - *y;
+    return d < 0 ? (d < INT_MIN ? INT_MIN : static_cast<int>(d))
+                 : (d > INT_MAX ? INT_MAX : static_cast<int>(d));
+}
+
+long long DateTimeTextCompare(const std::string& a, const std::string& b) {
+    const auto x = util::parseDateTime(a), y = util::parseDateTime(b);
+    if (!x || !y)
+        return 0;
+    const long long dayX = static_cast<long long>(std::floor(*x));
+    const long long dayY = static_cast<long long>(std::floor(*y));
+    if (dayX != dayY)
+        return dayX - dayY;
+    return std::llround((*x - dayX) * 86400000.0) - std::llround((*y - dayY) * 86400000.0);
+}
+
+std::vector<int> SortedOrder(const std::vector<std::string>& texts, TCompareRule rule,
+                             bool ascending) {
+    std::vector<Key> keys;
+    keys.reserve(texts.size());
+    for (const auto& t : texts)
+        keys.push_back(keyOf(t, rule));
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int i, int j) {
+        const Key& a = keys[static_cast<std::size_t>(ascending ? i : j)];
+        const Key& b = keys[static_cast<std::size_t>(ascending ? j : i)];
+        if (a.valid != b.valid)
+            return a.valid; // texts that convert before those that do not (ascending)
+        if (!a.valid)
+            return false;
+        if (rule == TCompareRule::Text)
+            return TextCompare(a.text, b.text) < 0;
+        return a.value < b.value;
+    });
+    return order;
+}
+
+} // namespace monitor

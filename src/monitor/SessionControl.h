@@ -1,0 +1,50 @@
+// Session control: collecting the sessions chosen in the session list, killing them, and naming
+// the table a session waits for; and the compare rules of the sortable lists. User-interface
+// thread only.
+#pragma once
+
+#include "monitor/Monitor.h"
+#include "monitor/SessionListFetch.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace monitor {
+
+// Rebuilds the monitor's selected sessions from the given rows of the list (in list order):
+// SID, serial number and machine of each.
+void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& list,
+                             const std::vector<int>& selectedRows);
+
+// The statement that kills one session; raises std::invalid_argument when the SID or the serial
+// number is not a whole number, so that nothing else can reach the statement.
+std::string KillStatement(const std::string& sid, const std::string& serial);
+
+// Kills the collected sessions after `confirm` said yes, in order, on the general query. Returns
+// false when not confirmed; the first failing statement raises and stops the loop.
+bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm);
+
+// "Owner: ..." and "Object_name: ..." of the table the selected session waits for, joined by
+// CR LF; "not found" for both when it is not exactly one table.
+std::string WaitingObjectText(TPvConnection& monitor);
+
+// ---- compare rules (negative: a before b in ascending order) ----
+
+// Case-insensitive for ASCII letters; other characters by code; a prefix first.
+int TextCompare(const std::string& a, const std::string& b);
+// Both texts as 32-bit integers: the difference; 0 when either is not such an integer.
+int IntegerTextCompare(const std::string& a, const std::string& b);
+// Both texts as date-times in the program's date-time format: days, then milliseconds of the
+// day; 0 when either does not convert.
+long long DateTimeTextCompare(const std::string& a, const std::string& b);
+
+enum class TCompareRule { Text, IntegerText, DateTimeText, Numeric };
+
+// The order of rows sorted by one column: a stable sort in which texts that do not convert keep
+// their relative order after the ones that do (ascending) or before them (descending), so that
+// the comparison is a strict weak ordering whatever the texts.
+std::vector<int> SortedOrder(const std::vector<std::string>& texts, TCompareRule rule,
+                             bool ascending);
+
+} // namespace monitor

@@ -1,0 +1,220 @@
+#include "monitor/SessionListFetch.h"
+
+#include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
+#include "util/AppLog.h"
+#include "util/DateTimeText.h"
+
+#include <stdexcept>
+#include <unordered_map>
+
+namespace monitor {
+
+// ---- TBasicThread ----
+
+TBasicThread::TBasicThread(TPvConnection& monitor, oradb::TOraQuery& query)
+    : monitor_(monitor), query_(query) {
+    // The query serves one refresh after another: a cancel aimed at the one before is spent.
+    query_.ResetCancel();
+    OnTerminate = [this] { monitor_.RunningFlag(wkList) = false; };
+}
+
+TBasicThread::~TBasicThread() {
+    StopAndWait();
+}
+
+void TBasicThread::CancelRunningCall() {
+    query_.Cancel();
+}
+
+void TBasicThread::Execute() {
+    auto& running = monitor_.RunningFlag(wkList);
+    running = true;
+    bool silent = false;
+    try {
+        if (Terminated())
+            throw EAbandon{};
+        query_.Open();
+        if (Terminated())
+            throw EAbandon{};
+        // The rows become session records here, on the worker; the UI thread only takes them.
+        std::vector<TRSession> sessions;
+        sessions.reserve(static_cast<std::size_t>(query_.RecordCount()));
+        std::array<oradb::TField*, bfCount> fields{};
+        for (int i = 0; i < bfSortField; ++i)
+            fields[static_cast<std::size_t>(i)] =
+                &query_.FieldByName(kSessionListFields[static_cast<std::size_t>(i)].name);
+        fields[bfSortField] = &query_.FieldByName("value");
+        const TDateTime stale = util::now() - 10.0;
+        for (; !query_.Eof(); query_.Next()) {
+            TRSession& s = sessions.emplace_back();
+            s.details.fetchTime = s.locks.fetchTime = s.sql.fetchTime = s.statistics.fetchTime =
+                s.waits.fetchTime = stale;
+            for (int i = 0; i < bfCount; ++i)
+                s.basic.fields[static_cast<std::size_t>(i)] =
+                    fields[static_cast<std::size_t>(i)]->AsString();
+            s.key = s.basic.fields[bfSid];
+            if (Terminated())
+                throw std::runtime_error("ftbasic was terminated");
+        }
+        Synchronize([&] {
+            monitor_.Sessions = std::move(sessions);
+            if (monitor_.LocateSelectedSession() == -1 && !monitor_.Sessions.empty()) {
+                monitor_.SelectedIndex = 0;
+                monitor_.SelectedSid = monitor_.Sessions[0].key;
+            }
+            monitor_.LastListRefresh = util::now();
+            ++monitor_.ListGeneration;
+        });
+        query_.Close();
+        running = false;
+        Synchronize([this] { monitor_.Notify(ncListFetched); });
+        ErrorText.clear();
+        return;
+    } catch (const EAbandon&) {
+        silent = true;
+    } catch (const oradb::EOraCancelled&) {
+        silent = Terminated();
+        ErrorText = silent ? std::string() : std::string("ORA-01013: user requested cancel");
+    } catch (const std::exception& e) {
+        ErrorText = e.what();
+        // A fetch cut short by a terminate request (the user disconnected or closed the window)
+        // is not a failure to show the user; the application log keeps its text.
+        if (Terminated()) {
+            silent = true;
+            try {
+                util::appendAppLog("Session list fetch stopped: " + ErrorText);
+            } catch (...) {
+                // The log is a diagnostic only.
+            }
+        }
+    }
+    query_.Close();
+    running = false;
+    try {
+        Synchronize([this] { monitor_.Notify(ncListFetched); });
+        if (!silent)
+            Synchronize([this] { monitor_.WorkerFailed(ErrorText); });
+    } catch (...) {
+    }
+}
+
+// ---- TSessionListModel ----
+
+QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
+        return {};
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole) {
+        if (index.column() == 0)
+            return QString::fromStdString(row.caption);
+        const auto sub = static_cast<std::size_t>(index.column() - 1);
+        return sub < row.subItems.size() ? QString::fromStdString(row.subItems[sub]) : QString();
+    }
+    if (role == ImageIndexRole && index.column() == 0)
+        return row.image;
+    return {};
+}
+
+void TSessionListModel::SetColumns(std::vector<Column> columns) {
+    beginResetModel();
+    columns_ = std::move(columns);
+    rows_.clear();
+    selectedRow_ = -1;
+    endResetModel();
+}
+
+void TSessionListModel::SetRows(std::vector<Row> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    selectedRow_ = -1;
+    endResetModel();
+}
+
+void TSessionListModel::SetSelectedRow(int row) {
+    selectedRow_ = row;
+    if (row >= 0)
+        Q_EMIT selectionRequested(row);
+}
+
+// ---- TPvSesslistObserver ----
+
+void TPvSesslistObserver::Update(TPvConnection& monitor, int code) {
+    (void)monitor;
+    if (code == ncRebuildListColumns)
+        RebuildColumns();
+    else if (code == ncListFetched)
+        RenderRows();
+}
+
+void TPvSesslistObserver::RebuildColumns() {
+    std::vector<TSessionListModel::Column> columns;
+    int shown = 0;
+    for (int i = 0; i <= bfRowWaitObj; ++i) {
+        const auto& f = kSessionListFields[static_cast<std::size_t>(i)];
+        if (!f.shown)
+            continue;
+        if (++shown == 4)
+            columns.push_back({QString::fromStdString(monitor_.SortStatisticName), 70});
+        columns.push_back(
+            {QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())), f.width});
+    }
+    list_.SetColumns(std::move(columns));
+}
+
+void TPvSesslistObserver::RenderRows() {
+    try {
+        if (TMonitorHost* host = monitor_.Host())
+            host->SetStatusPanel(1,
+                                 "Refreshed at: " + util::formatDateTime(monitor_.LastListRefresh));
+        // Audit action names by number, looked up once per rendering.
+        std::unordered_map<std::string, std::string> actions;
+        for (int i = monitor_.AuditActionList.Count() - 1; i >= 0; --i)
+            actions[monitor_.AuditActionList.Name(i)] =
+                monitor_.AuditActionList.Value(monitor_.AuditActionList.Name(i));
+
+        std::vector<TSessionListModel::Row> rows;
+        rows.reserve(monitor_.Sessions.size());
+        int selected = -1;
+        bool stoppedEarly = false;
+        for (const TRSession& s : monitor_.Sessions) {
+            if (monitor_.Running(wkList)) {
+                stoppedEarly = true;
+                break;
+            }
+            const TBasicFieldArray& f = s.basic.fields;
+            TSessionListModel::Row row;
+            row.caption = f[bfSid];
+            row.image = f[bfStatus] == "KILLED" ? 9 : !f[bfLockwait].empty() ? 14 : -1;
+            int shown = 0;
+            for (int i = 1; i <= bfRowWaitObj; ++i) {
+                if (!kSessionListFields[static_cast<std::size_t>(i)].shown)
+                    continue;
+                if (++shown == 3)
+                    row.subItems.push_back(f[bfSortField]);
+                if (i == bfCommand) {
+                    const auto it = actions.find(f[bfCommand]);
+                    row.subItems.push_back(it == actions.end() ? std::string() : it->second);
+                } else {
+                    row.subItems.push_back(f[static_cast<std::size_t>(i)]);
+                }
+            }
+            if (row.caption == monitor_.SelectedSid)
+                selected = static_cast<int>(rows.size());
+            rows.push_back(std::move(row));
+        }
+        const int count = static_cast<int>(rows.size());
+        list_.SetRows(std::move(rows));
+        list_.SetSelectedRow(selected);
+        if (!stoppedEarly)
+            if (TMonitorHost* host = monitor_.Host())
+                host->SetStatusPanel(2, std::to_string(count));
+    } catch (...) {
+        try {
+            util::appendAppLog("Error:refresh sessionlist error");
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace monitor

@@ -1,0 +1,361 @@
+// The sandbox catalog: its tables (data file catalog.sql), the static facts of the instance
+// (instance.sql and the CSV data files), and the seeded sessions, locks and totals.
+#include "sandbox/Catalog.h"
+
+#include "sandbox/CatalogSupport.h"
+#include "sandbox/Workload.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <set>
+#include <stdexcept>
+
+namespace oradb::sandbox {
+
+using namespace detail;
+
+namespace {
+
+constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
+
+// Tables that seeding fills, emptied first so that a catalog can be seeded again.
+const char* const kSeededTables[] = {"dual",
+                                     "\"v$session\"",
+                                     "\"v$statname\"",
+                                     "\"v$sesstat\"",
+                                     "audit_actions",
+                                     "\"v$session_event\"",
+                                     "\"v$session_wait\"",
+                                     "\"v$sqltext\"",
+                                     "\"v$sqlarea\"",
+                                     "\"v$open_cursor\"",
+                                     "\"v$lock\"",
+                                     "\"v$version\"",
+                                     "\"v$database\"",
+                                     "\"v$instance\"",
+                                     "\"v$sga\"",
+                                     "\"v$sgastat\"",
+                                     "\"v$license\"",
+                                     "\"v$nls_parameters\"",
+                                     "\"v$system_parameter\"",
+                                     "\"v$system_event\"",
+                                     "\"v$librarycache\"",
+                                     "\"v$rowcache\"",
+                                     "\"v$sysstat\"",
+                                     "dba_objects",
+                                     "dba_extents",
+                                     "dba_data_files",
+                                     "dba_tablespaces",
+                                     "dba_users",
+                                     "sbx_meta",
+                                     "sbx_accounts",
+                                     "sbx_user_roles",
+                                     "sbx_connections",
+                                     "sbx_killed"};
+
+void loadSimpleTables(sqlite3* db) {
+    Stmt statname(db, "insert into \"v$statname\" values (?, ?, ?)");
+    for (const StatDef& def : loadStatDefs())
+        statname.bind(def.number).bind(def.name).bind(def.cls).run();
+
+    Stmt actions(db, "insert into audit_actions values (?, ?)");
+    for (const CsvRow& row : readCsv("audit_actions.csv", 2))
+        actions.bind(toInt(row[0])).bind(row[1]).run();
+
+    Stmt params(db, "insert into \"v$system_parameter\" values (?, ?, ?, ?, ?, ?, ?, 'FALSE',"
+                    " 'FALSE', ?, null)");
+    for (const CsvRow& row : readCsv("system_parameters.csv", 8)) {
+        params.bind(toInt(row[0])).bind(row[1]).bind(toInt(row[2]));
+        row[3].empty() ? params.bindNull() : params.bind(row[3]);
+        params.bind(row[4]).bind(row[5]).bind(row[6]).bind(row[7]).run();
+    }
+}
+
+// dba_objects from objects.csv, and the extents of the objects with segments laid out one after
+// another in the data files of their tablespaces, spread over the files in turn.
+void loadObjects(sqlite3* db) {
+    struct File {
+        std::int64_t id;
+        std::int64_t blocks;
+        std::int64_t next;
+    };
+    std::map<std::string, std::vector<File>> files;
+    std::map<std::string, std::size_t> turn;
+    Stmt f(db, "select f.file_id, f.tablespace_name, f.blocks, t.extent_management from"
+               " dba_data_files f, dba_tablespaces t where t.tablespace_name ="
+               " f.tablespace_name order by f.file_id");
+    while (f.step()) {
+        // Locally managed files keep their space bitmap in the blocks before block 9.
+        const std::int64_t first = f.text(3) == "LOCAL" ? 9 : 2;
+        files[f.text(1)].push_back({f.integer(0), f.integer(2), first});
+    }
+
+    Stmt object(db, "insert into dba_objects values (?, ?, null, ?, ?, ?, ?, ?, ?, 'VALID', 'N',"
+                    " 'N', 'N')");
+    Stmt extent(db, "insert into dba_extents values (?, ?, null, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (const CsvRow& row : readCsv("objects.csv", 8)) {
+        const std::string& owner = row[0];
+        const std::string& name = row[1];
+        const std::string& type = row[2];
+        const std::string& tablespace = row[4];
+        const std::int64_t extents = toInt(row[5]);
+        const std::int64_t blocks = toInt(row[6]);
+        const std::string& created = row[7];
+        if (!row[3].empty()) {
+            std::string stamp = created;
+            stamp[10] = ':';
+            object.bind(owner).bind(name).bind(toInt(row[3]));
+            extents > 0 ? object.bind(toInt(row[3])) : object.bindNull();
+            object.bind(type).bind(created).bind(created).bind(stamp).run();
+        }
+        std::vector<File>& pool = files[tablespace];
+        for (std::int64_t i = 0; i < extents; ++i) {
+            File* target = nullptr;
+            for (std::size_t tries = 0; tries < pool.size() && !target; ++tries) {
+                File& candidate = pool[turn[tablespace]++ % pool.size()];
+                if (candidate.next + blocks <= candidate.blocks)
+                    target = &candidate;
+            }
+            if (!target)
+                throw std::runtime_error("sandbox catalog: tablespace " + tablespace +
+                                         " has no room for " + owner + "." + name);
+            extent.bind(owner).bind(name).bind(type).bind(tablespace).bind(i).bind(target->id);
+            extent.bind(target->next).bind(blocks * 8192).bind(blocks).bind(target->id).run();
+            target->next += blocks;
+        }
+    }
+}
+
+// The shared SQL area: statements.csv with their figures, and their texts in 64-character
+// pieces.
+void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t clock) {
+    std::map<std::string, std::int64_t> users;
+    Stmt u(db, "select username, user_id from dba_users");
+    while (u.step())
+        users[u.text(0)] = u.integer(1);
+
+    Stmt area(db, "insert into \"v$sqlarea\" values (?, ?, ?, ?, ?, ?, 1, 1, 0, ?, ?, 0, ?, ?,"
+                  " ?, ?, ?, ?, ?, ?, 'CHOOSE', ?, ?, 0, ?, ?, ?, ?, null, 0, 0, ?, ?, 'N', ?)");
+    Stmt text(db, "insert into \"v$sqltext\" values (?, ?, ?, ?, ?)");
+    std::set<std::string> addresses;
+    for (const CsvRow& row : readCsv("statements.csv", 3)) {
+        const std::string& sql = row[2];
+        const int command = static_cast<int>(toInt(row[1]));
+        const std::uint32_t hash = statementHash(sql);
+        std::uint64_t slot = hash & 0xFFFFFu;
+        while (!addresses.insert(hex64(kStatementBase + slot * 0x40)).second)
+            ++slot;
+        const std::string address = hex64(kStatementBase + slot * 0x40);
+        const bool recursive = row[0] == "SYS";
+        const std::int64_t executions =
+            recursive ? rng.range(20000, 900000) : rng.range(20, 250000);
+        const std::int64_t parses = std::max<std::int64_t>(1, executions * rng.range(1, 100) / 100);
+        const bool sorts = sql.find("ORDER BY") != std::string::npos ||
+                           sql.find("GROUP BY") != std::string::npos ||
+                           sql.find("order by") != std::string::npos ||
+                           sql.find("group by") != std::string::npos;
+        const std::int64_t gets = executions * rng.range(3, 60);
+        const std::int64_t rows = command == 47 ? executions : executions * rng.range(1, 30);
+        const std::int64_t cpu = gets * rng.range(5, 20);
+        const auto user = users.find(row[0]);
+        const std::int64_t userId = user == users.end() ? 0 : user->second;
+
+        area.bind(sql.substr(0, 1000)).bind(rng.range(8000, 60000)).bind(rng.range(600, 4000));
+        area.bind(rng.range(1000, 12000)).bind(sorts ? executions * rng.range(1, 2) : 0);
+        area.bind(rng.chance(150) ? 2 : 1)
+            .bind(command == 3 ? executions + rng.range(0, executions) : 0);
+        area.bind(executions).bind(rng.range(1, 4));
+        area.bind(formatLoadTime(
+            startup + rng.range(60, std::max<std::int64_t>(120, clock - startup - 600))));
+        area.bind(rng.chance(100) ? 1 : 0).bind(parses).bind(gets * rng.range(0, 5) / 100);
+        area.bind(gets).bind(rows).bind(command).bind(userId).bind(userId).bind(address);
+        area.bind(static_cast<std::int64_t>(hash));
+        recursive ? area.bindNull()
+                  : area.bind(row[0] == "APPUSER" ? "OrderEntry.exe" : "SQL*Plus");
+        area.bind(recursive ? 0 : static_cast<std::int64_t>(statementHash(row[0])));
+        area.bind(cpu).bind(cpu + cpu * rng.range(10, 200) / 100).bind(rng.range(0, 7)).run();
+
+        for (std::size_t at = 0, piece = 0; at < sql.size(); at += 64, ++piece) {
+            text.bind(address).bind(signedHash(hash)).bind(command);
+            text.bind(static_cast<std::int64_t>(piece)).bind(sql.substr(at, 64)).run();
+        }
+    }
+}
+
+void loadSessions(sqlite3* db, Workload& workload, Rng& rng, int sessions, std::int64_t startup) {
+    const std::vector<BackgroundDef> backgrounds = loadBackgroundDefs();
+    const int backgroundCount = std::min(sessions, static_cast<int>(backgrounds.size()));
+    std::map<std::string, std::int64_t> backgroundSid;
+    for (int i = 0; i < backgroundCount; ++i) {
+        workload.logonBackground(rng, i + 1, backgrounds[static_cast<std::size_t>(i)], startup);
+        backgroundSid[backgrounds[static_cast<std::size_t>(i)].name] = i + 1;
+    }
+    const std::int64_t instanceAge = workload.clock() - startup;
+    std::vector<std::int64_t> users;
+    std::int64_t sid = backgroundCount + 1;
+    for (int i = backgroundCount; i < sessions; ++i) {
+        if (rng.chance(40))
+            ++sid; // a slot freed by a session that logged off
+        const std::int64_t age =
+            rng.chance(300) ? rng.range(8 * 3600, instanceAge - 600) : rng.range(30, 8 * 3600);
+        workload.logonUser(rng, sid, age);
+        users.push_back(sid++);
+    }
+
+    // The background processes' own locks: media recovery of every file, redo thread.
+    if (backgroundSid.count("DBW0")) {
+        Stmt files(db, "select file_id from dba_data_files order by file_id");
+        std::vector<std::int64_t> ids;
+        while (files.step())
+            ids.push_back(files.integer(0));
+        for (const std::int64_t id : ids)
+            workload.insertLock(backgroundSid["DBW0"], "MR", id, 0, 4, 0, instanceAge, 0);
+    }
+    if (backgroundSid.count("LGWR"))
+        workload.insertLock(backgroundSid["LGWR"], "RT", 1, 0, 6, 0, instanceAge, 0);
+
+    workload.formChain(rng, users);
+    for (const std::int64_t user : users) {
+        if (rng.chance(120))
+            workload.beginTransaction(rng, user);
+    }
+}
+
+void loadTotals(sqlite3* db, Workload& workload, Rng& rng) {
+    const std::vector<StatDef>& stats = workload.stats();
+    std::vector<std::int64_t> values(stats.size());
+    std::map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < stats.size(); ++i) {
+        // Sessions that have logged off before contributed too.
+        values[i] = workload.statTotals()[i] * 25 +
+                    (stats[i].scale > 0 ? rng.range(0, stats[i].scale * 50) : 0);
+        index[stats[i].name] = i;
+    }
+    auto at = [&](const char* name) -> std::int64_t& { return values[index.at(name)]; };
+    at("logons current") = workload.statTotals()[index.at("logons current")];
+    at("opened cursors current") = workload.statTotals()[index.at("opened cursors current")];
+    at("session logical reads") = at("db block gets") + at("consistent gets");
+    Stmt sysstat(db, "insert into \"v$sysstat\" values (?, ?, ?, ?)");
+    for (std::size_t i = 0; i < stats.size(); ++i)
+        sysstat.bind(stats[i].number).bind(stats[i].name).bind(stats[i].cls).bind(values[i]).run();
+
+    Stmt events(db, "insert into \"v$system_event\" values (?, ?, ?, ?, ?, ?)");
+    for (const EventDef& e : loadEventDefs()) {
+        const std::int64_t waits =
+            std::max<std::int64_t>(1, e.systemWaits * rng.range(90, 110) / 100);
+        const auto time =
+            static_cast<std::int64_t>(static_cast<double>(waits) * e.averageCs *
+                                      static_cast<double>(rng.range(80, 120)) / 100.0);
+        const std::int64_t timeouts =
+            e.category == "timer" ? waits * 95 / 100 : (e.category == "idle" ? 0 : waits / 200);
+        const double average =
+            std::round(static_cast<double>(time) / static_cast<double>(waits) * 100.0) / 100.0;
+        events.bind(e.name).bind(waits).bind(timeouts).bind(time).bind(average);
+        events.bind(time * 10000 + rng.below(10000)).run();
+    }
+
+    exec(db, "update \"v$sqlarea\" set users_opening = c.n from (select address, count(distinct"
+             " sid) n from \"v$open_cursor\" group by address) c where c.address ="
+             " \"v$sqlarea\".address");
+    exec(db, "update \"v$sqlarea\" set users_executing = c.n from (select sql_address, count(*)"
+             " n from \"v$session\" where status = 'ACTIVE' group by sql_address) c where"
+             " c.sql_address = \"v$sqlarea\".address");
+    const std::int64_t current =
+        queryInt(db, "select count(*) from \"v$session\" where type = 'USER'");
+    Stmt license(db, "update \"v$license\" set sessions_current = ?, sessions_highwater = ?");
+    license.bind(current).bind(current + rng.range(2, 25)).run();
+}
+
+} // namespace
+
+namespace detail {
+
+void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& clockText) {
+    const std::int64_t clock = parseTime(clockText);
+    Savepoint savepoint(db);
+    for (const char* table : kSeededTables)
+        exec(db, std::string("delete from ") + table);
+    metaSet(db, "seed", std::to_string(options.seed));
+    metaSet(db, "sessions", std::to_string(options.sessions));
+    metaSet(db, "tick", "0");
+    metaSet(db, "clock", formatTime(clock));
+    exec(db, sandboxDataFile("instance.sql"));
+    loadSimpleTables(db);
+    loadObjects(db);
+
+    Stmt s(db, "select startup_time from \"v$instance\"");
+    const std::int64_t startup = s.step() ? parseTime(s.text(0)) : clock - 86400;
+    Rng rng(mix(options.seed, 0x5EED));
+    loadStatements(db, rng, startup, clock);
+    Workload workload(db, clock);
+    loadSessions(db, workload, rng, std::max(0, options.sessions), startup);
+    loadTotals(db, workload, rng);
+    savepoint.commit();
+}
+
+} // namespace detail
+
+void createCatalog(sqlite3* db) {
+    Savepoint savepoint(db);
+    exec(db, sandboxDataFile("catalog.sql"));
+    savepoint.commit();
+}
+
+void seedCatalog(sqlite3* db, const SeedOptions& options) {
+    seedCatalogAt(db, options, localTimeNow());
+}
+
+SessionId addConnectionSession(sqlite3* db, const NewSession& session) {
+    Savepoint savepoint(db);
+    const std::int64_t sid = freeSid(db);
+    Workload workload(db, parseTime(localTimeNow()));
+    const SessionId id = workload.logonConnection(sid, session);
+    // The owning process: the leading digits of the client process id.
+    std::int64_t pid = 0;
+    for (const char c : session.process) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            break;
+        pid = pid * 10 + (c - '0');
+    }
+    Stmt q(db, "insert into sbx_connections (sid, pid) values (?, ?)");
+    q.bind(sid).bind(pid).run();
+    savepoint.commit();
+    return id;
+}
+
+void removeSession(sqlite3* db, std::int64_t sid) {
+    static const char* const statements[] = {
+        "delete from \"v$session\" where sid = ?",
+        "delete from \"v$sesstat\" where sid = ?",
+        "delete from \"v$session_event\" where sid = ?",
+        "delete from \"v$session_wait\" where sid = ?",
+        "delete from \"v$open_cursor\" where sid = ?",
+        "delete from \"v$lock\" where sid = ?",
+        "delete from sbx_connections where sid = ?",
+        "delete from sbx_table_locks where sid = ?",
+        "delete from sbx_killed where sid = ?",
+    };
+    Savepoint savepoint(db);
+    for (const char* sql : statements) {
+        Stmt q(db, sql);
+        q.bind(sid).run();
+    }
+    savepoint.commit();
+}
+
+bool isCatalogObject(const std::string& lowerCaseName) {
+    std::string name = lowerCaseName;
+    for (const char* schema : {"sys.", "public."}) {
+        if (name.rfind(schema, 0) == 0)
+            name.erase(0, std::char_traits<char>::length(schema));
+    }
+    // v$nls_parameters is granted to every user; the other dynamic performance views and the
+    // DBA views need SELECT_CATALOG_ROLE.
+    if (name == "v$nls_parameters")
+        return false;
+    return name.rfind("v$", 0) == 0 || name.rfind("gv$", 0) == 0 || name.rfind("v_$", 0) == 0 ||
+           name.rfind("dba_", 0) == 0;
+}
+
+} // namespace oradb::sandbox

@@ -1,0 +1,522 @@
+// Rewriting Oracle queries and DML into SQLite text: select-list headings, table references
+// (schemas, synonyms, quoting), Oracle-only operators and pseudo-columns, numeric division.
+#include "sandbox/OraDialectInternal.h"
+
+#include <algorithm>
+#include <set>
+
+namespace oradb::sandbox::dialect {
+
+namespace {
+
+const std::set<std::string, std::less<>> kReserved = {
+    // Oracle's reserved words
+    "access", "add", "all", "alter", "and", "any", "as", "asc", "audit", "between", "by", "char",
+    "check", "cluster", "column", "comment", "compress", "connect", "create", "current", "date",
+    "decimal", "default", "delete", "desc", "distinct", "drop", "else", "exclusive", "exists",
+    "file", "float", "for", "from", "grant", "group", "having", "identified", "immediate", "in",
+    "increment", "index", "initial", "insert", "integer", "intersect", "into", "is", "level",
+    "like", "lock", "long", "maxextents", "minus", "mlslabel", "mode", "modify", "noaudit",
+    "nocompress", "not", "nowait", "null", "number", "of", "offline", "on", "online", "option",
+    "or", "order", "pctfree", "prior", "privileges", "public", "raw", "rename", "resource",
+    "revoke", "row", "rowid", "rownum", "rows", "select", "session", "set", "share", "size",
+    "smallint", "start", "successful", "synonym", "sysdate", "table", "then", "to", "trigger",
+    "uid", "union", "unique", "update", "user", "validate", "values", "varchar", "varchar2", "view",
+    "whenever", "where", "with",
+    // clause keywords that are never taken for an alias
+    "join", "inner", "left", "right", "full", "outer", "cross", "natural", "using", "case", "when",
+    "end", "except", "fetch", "offset", "model", "returning"};
+
+// Words that end an operand although they are reserved.
+const std::set<std::string, std::less<>> kOperandWords = {"sysdate", "user",   "uid",  "null",
+                                                          "end",     "rownum", "level"};
+
+bool endsOperand(const Token& t) {
+    switch (t.kind) {
+    case Tok::Number:
+    case Tok::String:
+    case Tok::Bind:
+    case Tok::Param:
+    case Tok::Quoted:
+        return true;
+    case Tok::Word:
+        return !isReserved(t) || kOperandWords.count(t.lower) > 0;
+    case Tok::Symbol:
+        return t.text == ")";
+    }
+    return false;
+}
+
+// Oracle reports "missing expression" where an operator or clause keyword lacks its operand.
+void checkOperands(const Tokens& t) {
+    static const std::set<std::string, std::less<>> opSymbols = {
+        "=", "<>", "!=", "^=", "<", ">", "<=", ">=", "+", "-", "/", "||", "(", ","};
+    static const std::set<std::string, std::less<>> opWords = {
+        "where", "and", "or", "select", "having", "when", "then", "else", "like", "between", "by"};
+    static const std::set<std::string, std::less<>> noOperandSymbols = {
+        ")", ",", "=", "<>", "!=", "^=", "<", ">", "<=", ">=", "/", "||"};
+    static const std::set<std::string, std::less<>> noOperandWords = {
+        "from",      "where",  "and",  "or",   "group", "order", "having", "union", "minus",
+        "intersect", "except", "then", "else", "end",   "when",  "into",   "by"};
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const Token& k = t[i];
+        bool expects = false;
+        if (k.kind == Tok::Symbol)
+            expects =
+                opSymbols.count(k.text) > 0 || (k.text == "*" && i > 0 && endsOperand(t[i - 1]));
+        else if (k.kind == Tok::Word)
+            expects = opWords.count(k.lower) > 0;
+        if (!expects)
+            continue;
+        if (i + 1 >= t.size()) {
+            oraFail(936, "missing expression");
+        }
+        const Token& next = t[i + 1];
+        if (isSymbol(k, "(") && isSymbol(next, ")"))
+            continue; // an empty argument list, as in sys_guid()
+        if (isSymbol(k, "(") && isSymbol(next, "+") && i + 2 < t.size() && isSymbol(t[i + 2], ")"))
+            oraFail(3001, "unimplemented feature"); // the (+) outer join
+        if ((next.kind == Tok::Symbol && noOperandSymbols.count(next.text) > 0) ||
+            (next.kind == Tok::Word && noOperandWords.count(next.lower) > 0))
+            oraFail(936, "missing expression");
+    }
+}
+
+// References to the loop record ("c1_rec.saddr") become the positional parameters ?1, ?2, ...
+void replaceRecordFields(Tokens& t, SqlContext& ctx) {
+    for (std::size_t i = 0; i + 2 < t.size(); ++i) {
+        if (t[i].kind != Tok::Word || t[i].lower != ctx.recordName || !isSymbol(t[i + 1], ".") ||
+            (i > 0 && isSymbol(t[i - 1], ".")))
+            continue;
+        if (t[i + 2].kind != Tok::Word && t[i + 2].kind != Tok::Quoted)
+            continue;
+        const std::string field = nameOf(t[i + 2]);
+        auto it = std::find(ctx.recordFields.begin(), ctx.recordFields.end(), field);
+        if (it == ctx.recordFields.end())
+            it = ctx.recordFields.insert(ctx.recordFields.end(), field);
+        t[i].kind = Tok::Param;
+        t[i].text = "?" + std::to_string(it - ctx.recordFields.begin() + 1);
+        t[i].lower = t[i].text;
+        t[i + 1].dropped = true;
+        t[i + 2].dropped = true;
+    }
+    compact(t);
+}
+
+class Rewriter {
+public:
+    Rewriter(Tokens& tokens, SqlContext& context)
+        : t_(tokens), ctx_(context), match_(matchParens(tokens)) {}
+
+    void run() {
+        if (at(0, "with"))
+            withClause();
+        else if (at(0, "insert"))
+            insertHeader();
+        else if (at(0, "update"))
+            updateHeader();
+        else if (at(0, "delete"))
+            deleteHeader();
+        else if (!at(0, "select") && !sym(0, "("))
+            oraFail(900, "invalid SQL statement");
+        for (std::size_t i = 0; i < t_.size(); ++i)
+            if (at(i, "select"))
+                selectList(i);
+        fromClauses();
+        rewriteWords();
+        compact(t_);
+        match_ = matchParens(t_);
+        wrapDivisors();
+    }
+
+private:
+    std::size_t size() const { return t_.size(); }
+    bool at(std::size_t i, std::string_view w) const { return i < size() && isWord(t_[i], w); }
+    bool sym(std::size_t i, std::string_view s) const { return i < size() && isSymbol(t_[i], s); }
+    std::size_t skip(std::size_t i) const {
+        return sym(i, "(") ? static_cast<std::size_t>(match_[i]) + 1 : i + 1;
+    }
+
+    // with name [(columns)] as (query) [, ...]: the names are not tables.
+    void withClause() {
+        std::size_t i = 1;
+        while (true) {
+            if (i >= size() || !isName(t_[i]))
+                oraFail(903, "invalid table name");
+            cteNames_.insert(nameOf(t_[i]));
+            i = skip(i + 1);
+            if (!at(i, "as") || !sym(i + 1, "("))
+                oraFail(905, "missing keyword");
+            i = skip(i + 1);
+            if (!sym(i, ","))
+                break;
+            ++i;
+        }
+        if (!at(i, "select"))
+            oraFail(928, "missing SELECT keyword");
+    }
+
+    void insertHeader() {
+        if (!at(1, "into"))
+            oraFail(925, "missing INTO keyword");
+        std::size_t i = tableAlias(tableRef(2), true);
+        if (sym(i, "(") && !at(i + 1, "select") && !at(i + 1, "with"))
+            i = skip(i); // the column list
+        if (at(i, "values")) {
+            if (!sym(i + 1, "("))
+                oraFail(906, "missing left parenthesis");
+            if (skip(i + 1) < size())
+                oraFail(933, "SQL command not properly ended");
+        } else if (!at(i, "select") && !at(i, "with") && !sym(i, "(")) {
+            oraFail(926, "missing VALUES keyword");
+        }
+    }
+
+    void updateHeader() {
+        const std::size_t i = tableAlias(tableRef(1), true);
+        if (!at(i, "set"))
+            oraFail(971, "missing SET keyword");
+    }
+
+    void deleteHeader() {
+        std::size_t i = 1;
+        if (at(i, "from"))
+            ++i;
+        else
+            t_[0].after = " FROM"; // optional in Oracle, required by SQLite
+        i = tableAlias(tableRef(i), true);
+        if (i < size() && !at(i, "where"))
+            oraFail(933, "SQL command not properly ended");
+    }
+
+    // [schema.]name at i: drops the sys/system schema, resolves a public synonym, records the
+    // object. Returns the index after the reference.
+    std::size_t tableRef(std::size_t i) {
+        if (i >= size() || !isName(t_[i]))
+            oraFail(903, "invalid table name");
+        std::string schema;
+        std::size_t nameAt = i;
+        if (sym(i + 1, ".")) {
+            if (i + 2 >= size() || !isName(t_[i + 2]))
+                oraFail(903, "invalid table name");
+            schema = nameOf(t_[i]);
+            nameAt = i + 2;
+        }
+        if (sym(nameAt + 1, "@"))
+            oraFail(2019, "connection description for remote database not found");
+        const std::string object = nameOf(t_[nameAt]);
+        if (schema == "sys" || schema == "system") {
+            t_[i].dropped = true;
+            t_[i + 1].dropped = true;
+            schema.clear();
+        }
+        if (!schema.empty()) {
+            ctx_.addTable(schema + "." + object); // no such schema here: the driver reports it
+            return nameAt + 1;
+        }
+        if (cteNames_.count(object) > 0)
+            return nameAt + 1;
+        const auto synonym = ctx_.synonyms.find(object);
+        const std::string resolved = synonym == ctx_.synonyms.end() ? object : synonym->second;
+        t_[nameAt].out = sqliteName(resolved);
+        ctx_.addTable(resolved);
+        return nameAt + 1;
+    }
+
+    // An optional alias after a table reference; SQLite wants "AS" before the alias of the
+    // target of insert, update and delete.
+    std::size_t tableAlias(std::size_t i, bool needsAs) {
+        if (at(i, "as") && i + 1 < size() && isName(t_[i + 1]))
+            return i + 2;
+        if (i < size() && isName(t_[i])) {
+            if (needsAs)
+                t_[i].prefix = "AS ";
+            return i + 1;
+        }
+        return i;
+    }
+
+    bool endsSelectList(std::size_t i) const {
+        return i >= size() || sym(i, ")") || at(i, "from") || at(i, "into") || at(i, "union") ||
+               at(i, "minus") || at(i, "intersect") || at(i, "except");
+    }
+
+    void selectList(std::size_t select) {
+        std::size_t i = select + 1;
+        if (at(i, "distinct") || at(i, "all")) {
+            ++i;
+        } else if (at(i, "unique")) {
+            t_[i].out = "distinct";
+            ++i;
+        }
+        std::vector<std::pair<std::size_t, std::size_t>> items;
+        std::size_t start = i;
+        while (!endsSelectList(i)) {
+            if (sym(i, ",")) {
+                items.emplace_back(start, i);
+                start = i + 1;
+                ++i;
+            } else {
+                i = skip(i);
+            }
+        }
+        items.emplace_back(start, i);
+        if (at(i, "into"))
+            oraFail(905, "missing keyword"); // select ... into belongs to PL/SQL
+        if (!at(i, "from"))
+            oraFail(923, "FROM keyword not found where expected");
+        const bool first = !firstListDone_;
+        firstListDone_ = true;
+        for (const auto& [a, b] : items) {
+            if (a == b)
+                oraFail(936, "missing expression");
+            std::string column = selectItem(a, b);
+            if (first)
+                ctx_.selectColumns.push_back(std::move(column));
+        }
+    }
+
+    bool isColumnPath(std::size_t a, std::size_t b) const {
+        if ((b - a) % 2 == 0)
+            return false;
+        for (std::size_t k = a; k < b; ++k)
+            if ((k - a) % 2 == 0 ? !isName(t_[k]) : !sym(k, "."))
+                return false;
+        return true;
+    }
+
+    // An alias may be a word that SQLite reserves (nothing, do, window...): write it quoted.
+    std::string quoteAlias(std::size_t i) {
+        Token& alias = t_[i];
+        if (alias.kind == Tok::Word && alias.out.empty())
+            alias.out = "\"" + alias.lower + "\"";
+        return nameOf(alias);
+    }
+
+    // One select-list item [a, b): keeps its alias or gives it Oracle's heading. Returns the
+    // name of the result column in lower case.
+    std::string selectItem(std::size_t a, std::size_t b) {
+        const Token& last = t_[b - 1];
+        if (sym(b - 1, "*") && (b - a == 1 || (b - a == 3 && sym(a + 1, "."))))
+            return "*";
+        if (b - a >= 2 && isName(last)) {
+            const Token& before = t_[b - 2];
+            if (isWord(before, "as")) {
+                if (b - a == 2)
+                    oraFail(936, "missing expression");
+                return quoteAlias(b - 1);
+            }
+            if (endsOperand(before))
+                return quoteAlias(b - 1);
+        }
+        if (isColumnPath(a, b))
+            return nameOf(last);
+        std::string heading;
+        for (std::size_t k = a; k < b; ++k)
+            heading += t_[k].text;
+        heading = upperAscii(heading);
+        std::string quoted;
+        for (char c : heading) {
+            quoted += c;
+            if (c == '"')
+                quoted += '"';
+        }
+        t_[b - 1].after += " AS \"" + quoted + "\"";
+        return lowerAscii(heading);
+    }
+
+    void fromClauses() {
+        std::vector<bool> sawSelect{false};
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (sym(i, "(")) {
+                sawSelect.push_back(false);
+            } else if (sym(i, ")")) {
+                sawSelect.pop_back();
+            } else if (at(i, "select")) {
+                sawSelect.back() = true;
+            } else if (at(i, "from") && sawSelect.back()) {
+                fromList(i + 1);
+            }
+        }
+    }
+
+    bool endsFromClause(std::size_t i) const {
+        static const std::set<std::string, std::less<>> ends = {
+            "where", "group", "order",     "having", "connect", "start",
+            "union", "minus", "intersect", "except", "for",     "model"};
+        return i >= size() || sym(i, ")") || (t_[i].kind == Tok::Word && ends.count(t_[i].lower));
+    }
+
+    // The index after "[natural] [inner|cross|left [outer]|...] join" at i, or i.
+    std::size_t joinKeyword(std::size_t i) const {
+        std::size_t j = i;
+        if (at(j, "natural"))
+            ++j;
+        if (at(j, "inner") || at(j, "cross")) {
+            ++j;
+        } else if (at(j, "left") || at(j, "right") || at(j, "full")) {
+            ++j;
+            if (at(j, "outer"))
+                ++j;
+        }
+        return at(j, "join") ? j + 1 : i;
+    }
+
+    void fromList(std::size_t i) {
+        while (true) {
+            if (endsFromClause(i))
+                oraFail(903, "invalid table name");
+            i = sym(i, "(") ? skip(i) : tableRef(i);
+            i = tableAlias(i, false);
+            if (sym(i, ",")) {
+                ++i;
+                continue;
+            }
+            if (at(i, "on") || at(i, "using")) {
+                ++i;
+                while (!endsFromClause(i) && joinKeyword(i) == i)
+                    i = skip(i);
+            }
+            if (const std::size_t j = joinKeyword(i); j != i) {
+                i = j;
+                continue;
+            }
+            if (endsFromClause(i))
+                return;
+            oraFail(933, "SQL command not properly ended");
+        }
+    }
+
+    std::size_t argumentCount(std::size_t open) const {
+        const auto close = static_cast<std::size_t>(match_[open]);
+        if (close == open + 1)
+            return 0;
+        std::size_t count = 1;
+        for (std::size_t k = open + 1; k < close; k = skip(k))
+            if (sym(k, ","))
+                ++count;
+        return count;
+    }
+
+    void rewriteWords() {
+        for (std::size_t i = 0; i < size(); ++i) {
+            Token& k = t_[i];
+            if (k.dropped || !k.out.empty())
+                continue;
+            const bool afterDot = i > 0 && sym(i - 1, ".");
+            if (k.kind == Tok::Word) {
+                if (k.lower == "sysdate" && !afterDot)
+                    k.out = "ora_sysdate()";
+                else if (k.lower == "user" && !afterDot && !sym(i + 1, "."))
+                    k.out = "ora_user()";
+                else if (k.lower == "minus")
+                    k.out = "except";
+                else if (k.lower.find_first_of("$#") != std::string::npos)
+                    k.out = sqliteName(k.lower);
+                if (sym(i + 1, "(") && !afterDot) {
+                    if (const FunctionArity* f = oracleFunction(k.lower)) {
+                        const auto n = static_cast<int>(argumentCount(i + 1));
+                        if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
+                            oraFail(909, "invalid number of arguments");
+                    }
+                }
+            } else if (k.kind == Tok::Symbol) {
+                if (k.text == "!=" || k.text == "^=")
+                    k.out = "<>";
+                else if (k.text == "%" || k.text == ":=" || k.text == "=>" || k.text == ".." ||
+                         k.text == "**" || k.text == "@" || k.text == ";")
+                    oraFail(911, "invalid character");
+            } else if (k.kind == Tok::Bind) {
+                k.out = k.lower;
+                ctx_.addBind(k.lower.substr(1));
+            }
+        }
+    }
+
+    // The index of the "end" that closes the case at i.
+    std::size_t caseEnd(std::size_t i) const {
+        int depth = 0;
+        for (std::size_t k = i; k < size(); k = skip(k)) {
+            if (at(k, "case"))
+                ++depth;
+            else if (at(k, "end") && --depth == 0)
+                return k;
+        }
+        oraFail(905, "missing keyword");
+    }
+
+    // "/ P" -> "/ ora_divisor(P)" for the right operand P: an optional sign and one primary.
+    void wrapDivisors() {
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (!sym(i, "/"))
+                continue;
+            const std::size_t s = i + 1;
+            std::size_t j = s;
+            while (sym(j, "+") || sym(j, "-"))
+                ++j;
+            if (j >= size())
+                oraFail(936, "missing expression");
+            const Token& p = t_[j];
+            std::size_t e = 0;
+            if (sym(j, "(")) {
+                e = skip(j);
+            } else if (p.kind == Tok::Number || p.kind == Tok::String || p.kind == Tok::Bind ||
+                       p.kind == Tok::Param) {
+                e = j + 1;
+            } else if (at(j, "case")) {
+                e = caseEnd(j) + 1;
+            } else if (isName(p) || kOperandWords.count(p.lower) > 0) {
+                e = j + 1;
+                while (sym(e, ".") && e + 1 < size() &&
+                       (t_[e + 1].kind == Tok::Word || t_[e + 1].kind == Tok::Quoted))
+                    e += 2;
+                if (sym(e, "("))
+                    e = skip(e);
+            } else {
+                oraFail(936, "missing expression");
+            }
+            t_[s].prefix = "ora_divisor(" + t_[s].prefix;
+            t_[e - 1].suffix += ")";
+        }
+    }
+
+    Tokens& t_;
+    SqlContext& ctx_;
+    std::vector<long> match_;
+    std::set<std::string> cteNames_;
+    bool firstListDone_ = false;
+};
+
+} // namespace
+
+bool isReserved(const Token& t) {
+    return t.kind == Tok::Word && kReserved.count(t.lower) > 0;
+}
+
+std::string nameOf(const Token& t) {
+    if (t.kind == Tok::Quoted)
+        return lowerAscii(std::string_view(t.text).substr(1, t.text.size() - 2));
+    return t.lower;
+}
+
+void SqlContext::addTable(const std::string& name) {
+    if (std::find(tables.begin(), tables.end(), name) == tables.end())
+        tables.push_back(name);
+}
+
+void SqlContext::addBind(const std::string& name) {
+    if (std::find(bindNames.begin(), bindNames.end(), name) == bindNames.end())
+        bindNames.push_back(name);
+}
+
+std::string translateQuery(Tokens tokens, SqlContext& context) {
+    if (tokens.empty())
+        oraFail(900, "invalid SQL statement");
+    if (!context.recordName.empty())
+        replaceRecordFields(tokens, context);
+    checkOperands(tokens);
+    Rewriter(tokens, context).run();
+    return render(tokens);
+}
+
+} // namespace oradb::sandbox::dialect

@@ -1,0 +1,532 @@
+// The Oracle SQL functions that translated statements call, registered on a sandbox connection.
+// They follow Oracle's semantics where SQLite's differ: an empty text is NULL, numbers convert
+// from text (ORA-01722 when they cannot), RAW values are upper-case hexadecimal text.
+#include "oradb/OraError.h"
+#include "sandbox/OraDialect.h"
+#include "sandbox/OraDialectInternal.h"
+#include "sandbox/OraFunctionsInternal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace oradb::sandbox {
+
+using fn::Num;
+
+namespace {
+
+[[noreturn]] void fail(int code, const std::string& text) {
+    throw oradb::EOraError(code, text);
+}
+
+// ---- values ----------------------------------------------------------------------------------
+
+bool isNull(sqlite3_value* v) {
+    const int type = sqlite3_value_type(v);
+    return type == SQLITE_NULL || (type == SQLITE_TEXT && sqlite3_value_bytes(v) == 0);
+}
+
+bool isNumeric(sqlite3_value* v) {
+    const int type = sqlite3_value_type(v);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+std::string hexOf(const unsigned char* bytes, int n) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(static_cast<std::size_t>(n) * 2);
+    for (int i = 0; i < n; ++i) {
+        out += digits[bytes[i] >> 4];
+        out += digits[bytes[i] & 15];
+    }
+    return out;
+}
+
+// The value as Oracle would show it as text.
+std::string textOf(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return fn::numberText(sqlite3_value_double(v));
+    case SQLITE_BLOB:
+        return hexOf(static_cast<const unsigned char*>(sqlite3_value_blob(v)),
+                     sqlite3_value_bytes(v));
+    case SQLITE_NULL:
+        return {};
+    default:
+        return std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                           static_cast<std::size_t>(sqlite3_value_bytes(v)));
+    }
+}
+
+Num numberOf(sqlite3_value* v) {
+    Num n;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        n.isInt = true;
+        n.i = sqlite3_value_int64(v);
+        return n;
+    case SQLITE_FLOAT:
+        n.d = sqlite3_value_double(v);
+        return n;
+    default:
+        if (const auto parsed = fn::parseNumber(textOf(v)))
+            return *parsed;
+        fail(1722, "invalid number");
+    }
+}
+
+// An integer argument such as a length or position: Oracle truncates fractions.
+std::int64_t integerOf(sqlite3_value* v) {
+    const Num n = numberOf(v);
+    if (n.isInt)
+        return n.i;
+    const double t = std::trunc(n.d);
+    if (!(std::fabs(t) < 9.2e18))
+        fail(1428, "argument '" + fn::numberText(n.d) + "' is out of range");
+    return static_cast<std::int64_t>(t);
+}
+
+void resultText(sqlite3_context* c, const std::string& s) {
+    if (s.empty())
+        sqlite3_result_null(c); // Oracle's empty string is NULL
+    else
+        sqlite3_result_text(c, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// A number result: integral values within 2^53 come back as integers, as Oracle shows them.
+void resultNumber(sqlite3_context* c, const Num& n) {
+    if (n.isInt) {
+        sqlite3_result_int64(c, n.i);
+    } else if (std::isfinite(n.d) && n.d == std::trunc(n.d) &&
+               std::fabs(n.d) < 9007199254740992.0) {
+        sqlite3_result_int64(c, static_cast<std::int64_t>(n.d));
+    } else {
+        sqlite3_result_double(c, n.d);
+    }
+}
+
+int compareNumbers(const Num& a, const Num& b) {
+    if (a.isInt && b.isInt)
+        return a.i < b.i ? -1 : (a.i > b.i ? 1 : 0);
+    const double x = a.value();
+    const double y = b.value();
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+std::string hexText(sqlite3_value* v) {
+    if (sqlite3_value_type(v) == SQLITE_BLOB)
+        return textOf(v);
+    std::string s = textOf(v);
+    for (char& ch : s) {
+        if (!std::isxdigit(static_cast<unsigned char>(ch)))
+            fail(1465, "invalid hex number");
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    }
+    if (s.size() % 2 == 1)
+        s.insert(s.begin(), '0');
+    return s;
+}
+
+// The characters of UTF-8 text, each as its byte sequence.
+std::vector<std::string_view> characters(std::string_view s) {
+    std::vector<std::string_view> out;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = 1;
+        while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80)
+            ++n;
+        out.push_back(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+FunctionHost* hostOf(sqlite3_context* c) {
+    return static_cast<FunctionHost*>(sqlite3_user_data(c));
+}
+
+// ---- the functions ----------------------------------------------------------------------------
+
+void oraSysdate(sqlite3_context* c, int, sqlite3_value**) {
+    resultText(c, hostOf(c)->sysdateText());
+}
+
+void oraUser(sqlite3_context* c, int, sqlite3_value**) {
+    resultText(c, hostOf(c)->currentUser());
+}
+
+void oraDivisor(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const double d = numberOf(v[0]).value();
+    if (d == 0)
+        fail(1476, "divisor is equal to zero");
+    sqlite3_result_double(c, d);
+}
+
+// decode(expr, search1, result1, ..., [default]): values compare as the first search's type,
+// NULL matches NULL, and the result takes the first result's type.
+void decode(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (n < 3)
+        fail(909, "invalid number of arguments");
+    const bool numeric = isNumeric(v[1]);
+    int chosen = -1;
+    for (int k = 1; k + 1 < n && chosen < 0; k += 2) {
+        const bool exprNull = isNull(v[0]);
+        const bool searchNull = isNull(v[k]);
+        bool match = false;
+        if (exprNull || searchNull)
+            match = exprNull && searchNull;
+        else if (numeric)
+            match = compareNumbers(numberOf(v[0]), numberOf(v[k])) == 0;
+        else
+            match = textOf(v[0]) == textOf(v[k]);
+        if (match)
+            chosen = k + 1;
+    }
+    if (chosen < 0 && n % 2 == 0)
+        chosen = n - 1;
+    if (chosen < 0 || isNull(v[chosen]))
+        return sqlite3_result_null(c);
+    if (!isNumeric(v[2]) && isNumeric(v[chosen]))
+        return resultText(c, textOf(v[chosen]));
+    if (isNumeric(v[2]) && !isNumeric(v[chosen]))
+        return resultNumber(c, numberOf(v[chosen]));
+    sqlite3_result_value(c, v[chosen]);
+}
+
+void nvl(sqlite3_context* c, int, sqlite3_value** v) {
+    sqlite3_value* r = isNull(v[0]) ? v[1] : v[0];
+    if (isNull(r))
+        return sqlite3_result_null(c);
+    sqlite3_result_value(c, r);
+}
+
+void nvl2(sqlite3_context* c, int, sqlite3_value** v) {
+    sqlite3_value* r = isNull(v[0]) ? v[2] : v[1];
+    if (isNull(r))
+        return sqlite3_result_null(c);
+    sqlite3_result_value(c, r);
+}
+
+void rawtohex(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    resultText(c, hexText(v[0]));
+}
+
+void toChar(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const bool formatted = n > 1 && !isNull(v[1]);
+    const std::string format = formatted ? textOf(v[1]) : std::string();
+    if (sqlite3_value_type(v[0]) == SQLITE_TEXT) {
+        const std::string text = textOf(v[0]);
+        if (const auto date = fn::parseDate(text))
+            return resultText(c, fn::formatDate(*date, formatted ? format : "DD-MON-YY"));
+        if (!formatted)
+            return resultText(c, text);
+    }
+    if (sqlite3_value_type(v[0]) == SQLITE_BLOB && !formatted)
+        return resultText(c, textOf(v[0]));
+    const Num num = numberOf(v[0]);
+    if (formatted)
+        return resultText(c, fn::formatNumber(num.value(), format));
+    resultText(c, num.isInt ? std::to_string(num.i) : fn::numberText(num.d));
+}
+
+void toNumber(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    if (n > 1 && sqlite3_value_type(v[0]) == SQLITE_TEXT) {
+        std::string text = textOf(v[0]); // a format's group separators and currency
+        std::erase_if(text, [](char ch) { return ch == ',' || ch == '$'; });
+        if (const auto parsed = fn::parseNumber(text))
+            return resultNumber(c, *parsed);
+        fail(1722, "invalid number");
+    }
+    resultNumber(c, numberOf(v[0]));
+}
+
+void power(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const Num base = numberOf(v[0]);
+    const Num exponent = numberOf(v[1]);
+    if (base.isInt && exponent.isInt && exponent.i >= 0) {
+        // By squaring, so that power(1, 1e18) is quick; overflow falls back to a double.
+        std::int64_t r = 1;
+        std::int64_t b = base.i;
+        bool overflow = false;
+        for (std::int64_t e = exponent.i; e > 0 && !overflow; e >>= 1) {
+            if (e & 1)
+                overflow = __builtin_mul_overflow(r, b, &r);
+            if (e > 1)
+                overflow = overflow || __builtin_mul_overflow(b, b, &b);
+        }
+        if (!overflow) {
+            Num out;
+            out.isInt = true;
+            out.i = r;
+            return resultNumber(c, out);
+        }
+    }
+    Num out;
+    out.d = std::pow(base.value(), exponent.value());
+    if (std::isnan(out.d))
+        fail(1428, "argument '" + fn::numberText(base.value()) + "' is out of range");
+    resultNumber(c, out);
+}
+
+void sign(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const double d = numberOf(v[0]).value();
+    sqlite3_result_int(c, d > 0 ? 1 : (d < 0 ? -1 : 0));
+}
+
+// mod(a, b) = a - b * trunc(a / b); mod(a, 0) = a.
+void mod(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const Num a = numberOf(v[0]);
+    const Num b = numberOf(v[1]);
+    Num r;
+    if (a.isInt && b.isInt) {
+        r.isInt = true;
+        r.i = b.i == 0 ? a.i : (b.i == -1 ? 0 : a.i % b.i);
+    } else {
+        r.d = b.value() == 0 ? a.value() : std::fmod(a.value(), b.value());
+    }
+    resultNumber(c, r);
+}
+
+// trunc and round of a number, or of a date text by a date format.
+void truncOrRound(sqlite3_context* c, int n, sqlite3_value** v, bool truncate) {
+    if (isNull(v[0]) || (n > 1 && isNull(v[1])))
+        return sqlite3_result_null(c);
+    if (sqlite3_value_type(v[0]) == SQLITE_TEXT) {
+        if (const auto date = fn::parseDate(textOf(v[0]))) {
+            const std::string format = n > 1 ? textOf(v[1]) : std::string();
+            return resultText(c, fn::dateText(truncate ? fn::truncDate(*date, format)
+                                                       : fn::roundDate(*date, format)));
+        }
+    }
+    const Num x = numberOf(v[0]);
+    const std::int64_t places = n > 1 ? integerOf(v[1]) : 0;
+    Num r;
+    if (x.isInt && places >= 0) {
+        r = x;
+    } else if (x.isInt && places < -18) {
+        r.isInt = true;
+    } else if (x.isInt) {
+        std::int64_t unit = 1;
+        for (std::int64_t k = 0; k < -places; ++k)
+            unit *= 10;
+        std::int64_t q = x.i / unit;
+        const std::int64_t rest = x.i % unit;
+        if (!truncate && (rest >= 0 ? rest : -rest) * 2 >= unit)
+            q += x.i < 0 ? -1 : 1;
+        r.isInt = true;
+        r.i = q * unit;
+    } else {
+        const auto p =
+            static_cast<int>(std::max<std::int64_t>(-400, std::min<std::int64_t>(places, 400)));
+        r.d = fn::roundDecimal(x.d, p, truncate);
+    }
+    resultNumber(c, r);
+}
+
+void trunc(sqlite3_context* c, int n, sqlite3_value** v) {
+    truncOrRound(c, n, v, true);
+}
+void round(sqlite3_context* c, int n, sqlite3_value** v) {
+    truncOrRound(c, n, v, false);
+}
+
+// instr(text, sought[, position[, occurrence]]): a negative position searches backwards from
+// that many characters before the end.
+void instr(sqlite3_context* c, int n, sqlite3_value** v) {
+    for (int k = 0; k < n; ++k)
+        if (isNull(v[k]))
+            return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const std::string sought = textOf(v[1]);
+    const std::int64_t position = n > 2 ? integerOf(v[2]) : 1;
+    const std::int64_t occurrence = n > 3 ? integerOf(v[3]) : 1;
+    if (occurrence <= 0)
+        fail(1428, "argument '" + std::to_string(occurrence) + "' is out of range");
+    const auto s = characters(text);
+    const auto p = characters(sought);
+    const auto len = static_cast<std::int64_t>(s.size());
+    const auto plen = static_cast<std::int64_t>(p.size());
+    auto matchesAt = [&](std::int64_t k) {
+        for (std::int64_t j = 0; j < plen; ++j)
+            if (s[static_cast<std::size_t>(k + j)] != p[static_cast<std::size_t>(j)])
+                return false;
+        return true;
+    };
+    std::int64_t found = 0;
+    std::int64_t count = 0;
+    if (position > 0) {
+        for (std::int64_t k = position - 1; k + plen <= len && found == 0; ++k)
+            if (matchesAt(k) && ++count == occurrence)
+                found = k + 1;
+    } else if (position < 0) {
+        for (std::int64_t k = std::min(len + position, len - plen); k >= 0 && found == 0; --k)
+            if (matchesAt(k) && ++count == occurrence)
+                found = k + 1;
+    }
+    sqlite3_result_int64(c, found);
+}
+
+void pad(sqlite3_context* c, int n, sqlite3_value** v, bool left) {
+    for (int k = 0; k < n; ++k)
+        if (isNull(v[k]))
+            return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    // Oracle's longest text (32767 bytes) bounds the width.
+    const std::int64_t width = std::min<std::int64_t>(integerOf(v[1]), 32767);
+    const std::string filler = n > 2 ? textOf(v[2]) : std::string(" ");
+    if (width < 1)
+        return sqlite3_result_null(c);
+    const auto s = characters(text);
+    if (static_cast<std::int64_t>(s.size()) >= width) {
+        std::string cut;
+        for (std::int64_t k = 0; k < width; ++k)
+            cut += s[static_cast<std::size_t>(k)];
+        return resultText(c, cut);
+    }
+    const auto f = characters(filler);
+    std::string padding;
+    for (std::int64_t k = 0; k < width - static_cast<std::int64_t>(s.size()); ++k)
+        padding += f[static_cast<std::size_t>(k) % f.size()];
+    resultText(c, left ? padding + text : text + padding);
+}
+
+void lpad(sqlite3_context* c, int n, sqlite3_value** v) {
+    pad(c, n, v, true);
+}
+void rpad(sqlite3_context* c, int n, sqlite3_value** v) {
+    pad(c, n, v, false);
+}
+
+// greatest/least: NULL when any argument is; compared as the first argument's type.
+void extreme(sqlite3_context* c, int n, sqlite3_value** v, int wanted) {
+    if (n < 1)
+        fail(909, "invalid number of arguments");
+    for (int k = 0; k < n; ++k)
+        if (isNull(v[k]))
+            return sqlite3_result_null(c);
+    if (isNumeric(v[0])) {
+        Num best = numberOf(v[0]);
+        for (int k = 1; k < n; ++k) {
+            const Num x = numberOf(v[k]);
+            if (compareNumbers(x, best) == wanted)
+                best = x;
+        }
+        return resultNumber(c, best);
+    }
+    std::string best = textOf(v[0]);
+    for (int k = 1; k < n; ++k) {
+        std::string x = textOf(v[k]);
+        const int cmp = x.compare(best);
+        if ((cmp > 0 ? 1 : (cmp < 0 ? -1 : 0)) == wanted)
+            best = std::move(x);
+    }
+    resultText(c, best);
+}
+
+void greatest(sqlite3_context* c, int n, sqlite3_value** v) {
+    extreme(c, n, v, 1);
+}
+void least(sqlite3_context* c, int n, sqlite3_value** v) {
+    extreme(c, n, v, -1);
+}
+
+// ---- registration -----------------------------------------------------------------------------
+
+using Impl = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+// SQLite calls C; an Oracle error thrown inside becomes the statement's error text.
+template <Impl F>
+void guarded(sqlite3_context* c, int n, sqlite3_value** v) {
+    try {
+        F(c, n, v);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(c, e.what(), -1);
+    }
+}
+
+struct Registration {
+    dialect::FunctionArity arity;
+    void (*call)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+};
+
+const Registration kFunctions[] = {
+    {{"ora_sysdate", 0, 0}, guarded<oraSysdate>, false},
+    {{"ora_user", 0, 0}, guarded<oraUser>, false},
+    {{"ora_divisor", 1, 1}, guarded<oraDivisor>, true},
+    {{"decode", 3, -1}, guarded<decode>, true},
+    {{"nvl", 2, 2}, guarded<nvl>, true},
+    {{"nvl2", 3, 3}, guarded<nvl2>, true},
+    {{"rawtohex", 1, 1}, guarded<rawtohex>, true},
+    {{"hextoraw", 1, 1}, guarded<rawtohex>, true},
+    {{"to_char", 1, 2}, guarded<toChar>, true},
+    {{"to_number", 1, 2}, guarded<toNumber>, true},
+    {{"power", 2, 2}, guarded<power>, true},
+    {{"sign", 1, 1}, guarded<sign>, true},
+    {{"mod", 2, 2}, guarded<mod>, true},
+    {{"trunc", 1, 2}, guarded<trunc>, true},
+    {{"round", 1, 2}, guarded<round>, true},
+    {{"instr", 2, 4}, guarded<instr>, true},
+    {{"lpad", 2, 3}, guarded<lpad>, true},
+    {{"rpad", 2, 3}, guarded<rpad>, true},
+    {{"greatest", 1, -1}, guarded<greatest>, true},
+    {{"least", 1, -1}, guarded<least>, true},
+};
+
+} // namespace
+
+namespace dialect {
+
+const FunctionArity* oracleFunction(std::string_view lowerName) {
+    for (const Registration& r : kFunctions)
+        if (r.arity.name == lowerName)
+            return &r.arity;
+    return nullptr;
+}
+
+} // namespace dialect
+
+void registerOracleFunctions(sqlite3* db, FunctionHost* host) {
+    for (const Registration& r : kFunctions) {
+        const int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
+        const std::string name(r.arity.name);
+        // One registration per allowed argument count, so that these override SQLite's own
+        // functions of the same name; -1 where Oracle sets no upper limit.
+        std::vector<int> counts;
+        if (r.arity.maxArgs < 0)
+            counts.push_back(-1);
+        else
+            for (int k = r.arity.minArgs; k <= r.arity.maxArgs; ++k)
+                counts.push_back(k);
+        for (int count : counts) {
+            const int rc = sqlite3_create_function_v2(db, name.c_str(), count, flags, host, r.call,
+                                                      nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                throw oradb::EOraError("sandbox: cannot register function " + name + ": " +
+                                       sqlite3_errstr(rc));
+        }
+    }
+}
+
+} // namespace oradb::sandbox

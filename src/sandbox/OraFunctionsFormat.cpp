@@ -1,0 +1,423 @@
+// Oracle's texts of numbers and dates for the sandbox's SQL functions.
+#include "oradb/OraError.h"
+#include "sandbox/OraFunctionsInternal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace oradb::sandbox::fn {
+
+namespace {
+
+// The 15 significant digits of |v| (v != 0, finite) and the position of the decimal point
+// relative to them: v = 0.DIGITS * 10^point.
+std::string decimalDigits(double v, int& point) {
+    // to_chars, unlike printf, ignores the process locale (Qt sets it from the environment).
+    char buf[64];
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14).ptr;
+    std::string digits(1, buf[0]);
+    digits.append(buf + 2, 14);
+    const char* e = std::find(buf, end, 'e') + 1;
+    if (*e == '+')
+        ++e;
+    int exponent = 0;
+    std::from_chars(e, end, exponent);
+    point = exponent + 1;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    return digits;
+}
+
+bool ieq(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::int64_t daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+DateTime civilFromDays(std::int64_t z) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    DateTime d;
+    d.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    d.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    d.year = static_cast<int>(yoe + era * 400 + (d.month <= 2));
+    return d;
+}
+
+int daysInMonth(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return m == 2 && leap ? 29 : days[m - 1];
+}
+
+const char* const kMonths[] = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                               "MAY",       "JUNE",     "JULY",     "AUGUST",
+                               "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
+const char* const kDays[] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
+                             "THURSDAY", "FRIDAY", "SATURDAY"};
+
+// Oracle spells month and day names in the case of the format element: "MON" JUN, "Mon" Jun,
+// "mon" jun.
+std::string styled(std::string word, std::string_view element) {
+    const bool firstLower = std::islower(static_cast<unsigned char>(element[0]));
+    const bool secondLower =
+        element.size() > 1 && std::islower(static_cast<unsigned char>(element[1]));
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        if (firstLower || (i > 0 && secondLower))
+            word[i] = static_cast<char>(std::tolower(c));
+    }
+    return word;
+}
+
+std::string padded(long value, int width, bool fillMode) {
+    char buf[32];
+    if (fillMode)
+        std::snprintf(buf, sizeof buf, "%ld", value);
+    else
+        std::snprintf(buf, sizeof buf, "%0*ld", width, value);
+    return buf;
+}
+
+[[noreturn]] void badDateFormat() {
+    throw oradb::EOraError(1821, "date format not recognized");
+}
+
+} // namespace
+
+std::string numberText(double v) {
+    if (std::isnan(v))
+        return "NaN";
+    if (std::isinf(v))
+        return v > 0 ? "Inf" : "-Inf";
+    if (v == 0)
+        return "0";
+    int point = 0;
+    const std::string digits = decimalDigits(v, point);
+    const auto n = static_cast<int>(digits.size());
+    std::string plain;
+    if (point <= 0)
+        plain = "." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    else if (point >= n)
+        plain = digits + std::string(static_cast<std::size_t>(point - n), '0');
+    else
+        plain = digits.substr(0, static_cast<std::size_t>(point)) + "." +
+                digits.substr(static_cast<std::size_t>(point));
+    if (plain.size() > 40) { // Oracle switches to scientific notation past 40 characters
+        const int exp = point - 1;
+        char e[16];
+        std::snprintf(e, sizeof e, "E%c%02d", exp < 0 ? '-' : '+', std::abs(exp));
+        plain = digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : "") + e;
+    }
+    return (v < 0 ? "-" : "") + plain;
+}
+
+std::optional<Num> parseNumber(std::string_view text) {
+    const auto b = text.find_first_not_of(" \t\r\n");
+    if (b == std::string_view::npos)
+        return std::nullopt;
+    const auto e = text.find_last_not_of(" \t\r\n");
+    const std::string s(text.substr(b, e - b + 1));
+    std::size_t i = 0;
+    if (s[i] == '+' || s[i] == '-')
+        ++i;
+    std::size_t digits = 0;
+    bool fraction = false;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        fraction = true;
+        ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    bool exponent = false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        exponent = true;
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        const std::size_t start = i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i;
+        if (i == start)
+            return std::nullopt;
+    }
+    if (i != s.size())
+        return std::nullopt;
+    Num n;
+    const char* first = s.data() + (s[0] == '+' ? 1 : 0); // from_chars takes no plus sign
+    const char* last = s.data() + s.size();
+    if (!fraction && !exponent && std::from_chars(first, last, n.i).ec == std::errc()) {
+        n.isInt = true;
+        return n;
+    }
+    std::from_chars(first, last, n.d);
+    return n;
+}
+
+double roundDecimal(double v, int places, bool truncate) {
+    if (v == 0 || !std::isfinite(v))
+        return v;
+    int point = 0;
+    std::string digits = "0" + decimalDigits(v, point); // a leading 0 takes a carry
+    ++point;
+    const long keep = static_cast<long>(point) + places;
+    if (keep >= static_cast<long>(digits.size()))
+        return v;
+    if (keep <= 0)
+        return 0;
+    const bool up = !truncate && digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        long k = keep - 1;
+        while (digits[static_cast<std::size_t>(k)] == '9')
+            digits[static_cast<std::size_t>(k--)] = '0';
+        ++digits[static_cast<std::size_t>(k)];
+    }
+    const std::string text = digits + "e" + std::to_string(point - keep);
+    double r = 0;
+    std::from_chars(text.data(), text.data() + text.size(), r);
+    return v < 0 ? -r : r;
+}
+
+std::string formatNumber(double v, std::string_view format) {
+    bool fillMode = false;
+    if (format.size() >= 2 && ieq(format.substr(0, 2), "FM")) {
+        fillMode = true;
+        format.remove_prefix(2);
+    }
+    const auto dot = format.find('.');
+    if (format.empty() || format.find_first_not_of("90,.") != std::string_view::npos ||
+        (dot != std::string_view::npos && format.find('.', dot + 1) != std::string_view::npos))
+        throw oradb::EOraError(1481, "invalid number format model");
+    const std::string_view intFormat = format.substr(0, dot);
+    const std::size_t fracDigits = dot == std::string_view::npos ? 0 : format.size() - dot - 1;
+    if (dot != std::string_view::npos && format.find(',', dot) != std::string_view::npos)
+        throw oradb::EOraError(1481, "invalid number format model");
+
+    const double r = roundDecimal(std::fabs(v), static_cast<int>(fracDigits), false);
+    char buf[512];
+    const auto written = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::fixed,
+                                       static_cast<int>(fracDigits));
+    if (written.ec != std::errc())
+        return std::string(format.size() + 1, '#');
+    std::string text(buf, written.ptr);
+    const auto point = text.find('.');
+    std::string intDigits = text.substr(0, point);
+    const std::string frac = point == std::string::npos ? "" : text.substr(point + 1);
+    const auto firstZero = intFormat.find('0');
+    if (intDigits == "0" && r != 0 && firstZero == std::string_view::npos)
+        intDigits.clear(); // .5 rather than 0.5
+    std::size_t slots = 0;
+    for (char c : intFormat)
+        slots += c != ',';
+    if (intDigits.size() > slots)
+        return std::string(format.size() + 1, '#');
+
+    std::string ip(intFormat.size(), ' ');
+    long d = static_cast<long>(intDigits.size()) - 1;
+    for (long k = static_cast<long>(intFormat.size()) - 1; k >= 0; --k) {
+        const bool zeroZone =
+            firstZero != std::string_view::npos && static_cast<std::size_t>(k) >= firstZero;
+        if (intFormat[static_cast<std::size_t>(k)] != ',') {
+            if (d >= 0)
+                ip[static_cast<std::size_t>(k)] = intDigits[static_cast<std::size_t>(d--)];
+            else if (zeroZone)
+                ip[static_cast<std::size_t>(k)] = '0';
+        } else if (d >= 0 || zeroZone) {
+            ip[static_cast<std::size_t>(k)] = ',';
+        }
+    }
+    std::string out = " " + ip;
+    if (v < 0 && r != 0) {
+        const auto first = out.find_first_not_of(' ');
+        out[(first == std::string::npos ? out.size() : first) - 1] = '-';
+    }
+    if (dot != std::string_view::npos)
+        out += "." + frac;
+    if (fillMode)
+        out.erase(0, out.find_first_not_of(' '));
+    return out;
+}
+
+std::optional<DateTime> parseDate(std::string_view text) {
+    auto num = [&text](std::size_t at, std::size_t len) -> int {
+        int v = 0;
+        for (std::size_t i = at; i < at + len; ++i) {
+            if (!std::isdigit(static_cast<unsigned char>(text[i])))
+                return -1;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v;
+    };
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    DateTime d;
+    d.year = num(0, 4);
+    d.month = num(5, 2);
+    d.day = num(8, 2);
+    if (text.size() > 10) {
+        if (text.size() < 19 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':' ||
+            text[16] != ':')
+            return std::nullopt;
+        d.hour = num(11, 2);
+        d.minute = num(14, 2);
+        d.second = num(17, 2);
+        if (text.size() > 19 && (text[19] != '.' || num(20, text.size() - 20) < 0))
+            return std::nullopt;
+    }
+    if (d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 ||
+        d.day > daysInMonth(d.year, d.month) || d.hour < 0 || d.hour > 23 || d.minute < 0 ||
+        d.minute > 59 || d.second < 0 || d.second > 59)
+        return std::nullopt;
+    return d;
+}
+
+std::string dateText(const DateTime& d) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                  d.minute, d.second);
+    return buf;
+}
+
+std::string formatDate(const DateTime& d, std::string_view format) {
+    static const std::string_view elements[] = {
+        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY", "RR", "MON", "MM",
+        "DDD",  "DAY",  "DD",   "DY",   "D",    "HH",   "MI",    "SS", "AM", "PM", "Q",   "J"};
+    const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
+    const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
+    const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
+    std::string out;
+    bool fm = false;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const char c = format[i];
+        if (std::string_view("-/,.;: ").find(c) != std::string_view::npos) {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (c == '"') {
+            const auto close = format.find('"', i + 1);
+            if (close == std::string_view::npos)
+                badDateFormat();
+            out += format.substr(i + 1, close - i - 1);
+            i = close + 1;
+            continue;
+        }
+        std::string_view element;
+        for (std::string_view e : elements) {
+            if (i + e.size() <= format.size() && ieq(format.substr(i, e.size()), e)) {
+                element = e;
+                break;
+            }
+        }
+        if (element.empty())
+            badDateFormat();
+        const std::string_view written = format.substr(i, element.size());
+        i += element.size();
+        if (element == "FM") {
+            fm = !fm;
+        } else if (element == "YYYY" || element == "RRRR") {
+            out += padded(d.year, 4, fm);
+        } else if (element == "YY" || element == "RR") {
+            out += padded(d.year % 100, 2, fm);
+        } else if (element == "Q") {
+            out += std::to_string((d.month - 1) / 3 + 1);
+        } else if (element == "MM") {
+            out += padded(d.month, 2, fm);
+        } else if (element == "MONTH") {
+            std::string name = kMonths[d.month - 1];
+            if (!fm)
+                name.resize(9, ' ');
+            out += styled(name, written);
+        } else if (element == "MON") {
+            out += styled(std::string(kMonths[d.month - 1]).substr(0, 3), written);
+        } else if (element == "DDD") {
+            out += padded(static_cast<long>(days - daysFromCivil(d.year, 1, 1) + 1), 3, fm);
+        } else if (element == "DD") {
+            out += padded(d.day, 2, fm);
+        } else if (element == "D") {
+            out += std::to_string(weekday + 1);
+        } else if (element == "DAY") {
+            std::string name = kDays[weekday];
+            if (!fm)
+                name.resize(9, ' ');
+            out += styled(name, written);
+        } else if (element == "DY") {
+            out += styled(std::string(kDays[weekday]).substr(0, 3), written);
+        } else if (element == "J") {
+            out += std::to_string(days + 2440588); // Julian day of 1970-01-01
+        } else if (element == "HH24") {
+            out += padded(d.hour, 2, fm);
+        } else if (element == "HH" || element == "HH12") {
+            out += padded(hour12, 2, fm);
+        } else if (element == "MI") {
+            out += padded(d.minute, 2, fm);
+        } else if (element == "SS") {
+            out += padded(d.second, 2, fm);
+        } else { // AM PM A.M. P.M.
+            const bool dotted = element.size() == 4;
+            const std::string marker =
+                d.hour < 12 ? (dotted ? "A.M." : "AM") : (dotted ? "P.M." : "PM");
+            out += styled(marker, written);
+        }
+    }
+    return out;
+}
+
+DateTime truncDate(const DateTime& d, std::string_view format) {
+    DateTime r = d;
+    if (format.empty() || ieq(format, "DD") || ieq(format, "DDD") || ieq(format, "J")) {
+        r.hour = r.minute = r.second = 0;
+    } else if (ieq(format, "MM") || ieq(format, "MON") || ieq(format, "MONTH")) {
+        r = DateTime{d.year, d.month, 1, 0, 0, 0};
+    } else if (ieq(format, "YYYY") || ieq(format, "YY") || ieq(format, "YEAR") ||
+               ieq(format, "RRRR") || ieq(format, "RR") || ieq(format, "Y")) {
+        r = DateTime{d.year, 1, 1, 0, 0, 0};
+    } else if (ieq(format, "HH") || ieq(format, "HH24") || ieq(format, "HH12")) {
+        r.minute = r.second = 0;
+    } else if (ieq(format, "MI")) {
+        r.second = 0;
+    } else {
+        badDateFormat();
+    }
+    return r;
+}
+
+DateTime roundDate(const DateTime& d, std::string_view format) {
+    if (!format.empty() && !ieq(format, "DD") && !ieq(format, "DDD") && !ieq(format, "J"))
+        badDateFormat();
+    const DateTime day = truncDate(d, "DD");
+    if (d.hour < 12)
+        return day;
+    DateTime next = civilFromDays(daysFromCivil(day.year, day.month, day.day) + 1);
+    return next;
+}
+
+} // namespace oradb::sandbox::fn

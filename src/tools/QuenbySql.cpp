@@ -1,0 +1,135 @@
+// quenby-sql: runs SQL statements on an instance through the data-access layer and prints their
+// rows, aligned or as CSV. For DBAs' scripts and for trying statements.
+#include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
+#include "oradb/OraSession.h"
+#include "tools/QuenbySqlArgs.h"
+
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string csvField(const std::string& v) {
+    if (v.find_first_of(",\"\r\n") == std::string::npos)
+        return v;
+    std::string out = "\"";
+    for (char c : v) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void printCsv(oradb::TOraQuery& q) {
+    const int n = q.FieldCount();
+    for (int i = 0; i < n; ++i)
+        std::cout << (i ? "," : "") << csvField(q.Fields(i).FieldName());
+    std::cout << "\r\n";
+    for (; !q.Eof(); q.Next()) {
+        for (int i = 0; i < n; ++i)
+            std::cout << (i ? "," : "") << csvField(q.Fields(i).AsString());
+        std::cout << "\r\n";
+    }
+}
+
+// Display width of UTF-8 text: one column per code point.
+std::size_t width(const std::string& s) {
+    std::size_t w = 0;
+    for (unsigned char c : s)
+        w += (c & 0xC0) != 0x80;
+    return w;
+}
+
+void printAligned(oradb::TOraQuery& q) {
+    const int n = q.FieldCount();
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::size_t> widths(static_cast<std::size_t>(n));
+    std::vector<bool> numeric(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        widths[static_cast<std::size_t>(i)] = width(q.Fields(i).FieldName());
+        const auto t = q.Fields(i).DataType();
+        numeric[static_cast<std::size_t>(i)] =
+            t == oradb::TFieldType::ftFloat || t == oradb::TFieldType::ftInteger;
+    }
+    for (; !q.Eof(); q.Next()) {
+        std::vector<std::string> row;
+        for (int i = 0; i < n; ++i) {
+            row.push_back(q.Fields(i).AsString());
+            widths[static_cast<std::size_t>(i)] =
+                std::max(widths[static_cast<std::size_t>(i)], width(row.back()));
+        }
+        rows.push_back(std::move(row));
+    }
+    auto printLine = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const std::string pad(widths[i] - width(cells[i]), ' ');
+            if (i)
+                line += ' ';
+            line += numeric[i] ? pad + cells[i] : cells[i] + (i + 1 < cells.size() ? pad : "");
+        }
+        std::cout << line << '\n';
+    };
+    printLine(q.FieldNames());
+    for (const auto& row : rows)
+        printLine(row);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<quenby_sql::Arguments> args = quenby_sql::parseArguments(argc, argv);
+    if (!args) {
+        std::cerr << quenby_sql::kUsage;
+        return 2;
+    }
+    const bool csv = args->csv;
+    const std::vector<std::string>& statements = args->statements;
+    const bool fromStdin = statements.empty();
+
+    try {
+        oradb::TOraSession session;
+        session.Username = args->username;
+        session.Password = args->password;
+        session.Server = args->server;
+        session.ConnectDirect();
+
+        oradb::TOraQuery query(&session);
+        std::size_t next = 0;
+        std::string line;
+        for (;;) {
+            std::string statement;
+            if (fromStdin) {
+                if (!std::getline(std::cin, line))
+                    break;
+                statement = line;
+            } else {
+                if (next >= statements.size())
+                    break;
+                statement = statements[next++];
+            }
+            if (statement.find_first_not_of(" \t\r") == std::string::npos)
+                continue;
+            query.SQL.Clear();
+            query.SQL.Add(statement);
+            query.Open();
+            if (query.FieldCount() == 0)
+                std::cout << "Statement processed.\n";
+            else if (csv)
+                printCsv(query);
+            else
+                printAligned(query);
+            query.Close();
+            std::cout.flush();
+        }
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,217 @@
+// The collector dialog: its lists from the sandbox, add and modify modes, the checks of "&Ok"
+// with their messages, and the definition it hands back.
+#include "gui/dialogs/AddSqlCollectorDialog.h"
+
+#include "CaptureSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using namespace testing_support;
+
+struct AddDialog : ::testing::Test {
+    CaptureRig r;
+    capture::TFrmAddSqlcollector dialog;
+    void SetUp() override {
+        ASSERT_TRUE(r.Login());
+        dialog.Now = [this] { return r.clock; };
+    }
+    // Presses "&Ok" and answers the error box it may show; returns its text (empty: none).
+    QString pressOk() {
+        ModalDriver driver({});
+        driver.Add(driver.Acknowledge());
+        dialog.setResult(QDialog::Rejected);
+        dialog.BtnOk->click();
+        return driver.messages.empty() ? QString() : driver.messages[0];
+    }
+    void fillValid() {
+        dialog.edname->setText(QStringLiteral("c1"));
+        dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()));
+        dialog.cmbbywhat->setCurrentIndex(capture::fkUser);
+        dialog.cmbbywhatvalue->setEditable(true);
+        dialog.cmbbywhatvalue->setEditText(QStringLiteral("scott"));
+        dialog.CbSchedule->setChecked(true);
+    }
+    void period(int runEntry, int runUnit, int sampleEntry, int sampleUnit) {
+        dialog.cmbruntimeperiod->setCurrentIndex(runEntry - 1);
+        dialog.CmbDay->setCurrentIndex(runUnit);
+        dialog.cmbmonitorsample->setCurrentIndex(sampleEntry - 1);
+        dialog.cmbday2->setCurrentIndex(sampleUnit);
+    }
+};
+
+TEST_F(AddDialog, AddModeStartsFromTheServerTimeAndTheDefaults) {
+    dialog.PrepareAdd(r.Session());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Sql collector"));
+    EXPECT_TRUE(dialog.edname->text().isEmpty());
+    EXPECT_TRUE(dialog.edlogfilename->text().isEmpty());
+    EXPECT_FALSE(dialog.BtnOk->isEnabled());
+    EXPECT_EQ(dialog.edlogfiledir->text(), QCoreApplication::applicationDirPath());
+    EXPECT_EQ(dialog.cmbbywhat->count(), 9);
+    EXPECT_EQ(dialog.cmbbywhat->currentText(), QStringLiteral("Session"));
+    EXPECT_FALSE(dialog.cmbbywhatvalue->isEditable());
+    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), -1);
+    const auto sessions = rows(r.Session(), "select sid,username,program from v$session where "
+                                            "type <>'BACKGROUND' order by sid");
+    ASSERT_EQ(dialog.cmbbywhatvalue->count(), static_cast<int>(sessions.size()));
+    EXPECT_EQ(dialog.cmbbywhatvalue->itemText(0).toStdString(),
+              sessions[0][0] + "/" + sessions[0][1] + "/" + sessions[0][2]);
+    EXPECT_FALSE(dialog.CbSchedule->isChecked());
+    EXPECT_FALSE(dialog.Edmonth->isEnabled());
+    EXPECT_FALSE(dialog.cmbday2->isEnabled());
+    EXPECT_EQ(dialog.cmbruntimeperiod->currentText(), QStringLiteral("30"));
+    EXPECT_EQ(dialog.CmbDay->currentText(), QStringLiteral("Minutes"));
+    EXPECT_EQ(dialog.cmbmonitorsample->currentText(), QStringLiteral("5"));
+    EXPECT_EQ(dialog.cmbday2->currentText(), QStringLiteral("Seconds"));
+    EXPECT_EQ(dialog.cmbruntimeperiod->count(), 59);
+    const util::DateTimeParts server = util::decodeDateTime(dialog.ServerTime());
+    EXPECT_EQ(dialog.Edmonth->text().toInt(), server.month);
+    EXPECT_EQ(dialog.Edday->text().toInt(), server.day);
+    EXPECT_EQ(dialog.edyear->text().toInt(), server.year);
+    EXPECT_EQ(dialog.CmbHour->currentIndex(), server.hour);
+
+    // The name proposes the file name and enables "&Ok"; a typed file name stays.
+    dialog.edname->setText(QStringLiteral("night"));
+    EXPECT_TRUE(dialog.BtnOk->isEnabled());
+    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("night.sql"));
+    dialog.edlogfilename->setText(QStringLiteral("other.log"));
+    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("other.log"));
+    dialog.CbSchedule->setChecked(true);
+    EXPECT_TRUE(dialog.Edmonth->isEnabled());
+    EXPECT_TRUE(dialog.cmbday2->isEnabled());
+    // Changing the kind lists that kind's values, editable.
+    dialog.cmbbywhat->setCurrentIndex(capture::fkUser);
+    Q_EMIT dialog.cmbbywhat->activated(capture::fkUser);
+    EXPECT_TRUE(dialog.cmbbywhatvalue->isEditable());
+    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), 0);
+    EXPECT_EQ(dialog.cmbbywhatvalue->count(),
+              static_cast<int>(rows(r.Session(), "select username from dba_users").size()));
+}
+
+TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
+    dialog.PrepareAdd(r.Session());
+    fillValid();
+    dialog.Edmonth->setText(QStringLiteral("x"));
+    EXPECT_EQ(pressOk(), QStringLiteral("'x' is not a valid integer value"));
+    dialog.Edmonth->setText(QStringLiteral(" 2 "));
+    dialog.Edday->setText(QStringLiteral("30"));
+    dialog.edyear->setText(QStringLiteral("2026"));
+    EXPECT_EQ(pressOk(), QStringLiteral("Error Date!"));
+    dialog.Edday->setText(QStringLiteral("28"));
+    period(30, 0, 1, 1); // 30 seconds against 1 minute
+    EXPECT_EQ(pressOk(), QStringLiteral("Monitor sampling must be less than run time period"));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    period(1, 1, 59, 0); // 1 minute against 59 seconds
+    EXPECT_TRUE(pressOk().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    period(5, 1, 5, 1); // equal
+    EXPECT_TRUE(pressOk().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString() + "/none"));
+    EXPECT_EQ(pressOk(), QStringLiteral("Logfile directory is not exists!"));
+    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()) +
+                                 QStringLiteral("  "));
+    dialog.cmbbywhatvalue->setEditText(QStringLiteral("   "));
+    EXPECT_EQ(pressOk(), QStringLiteral("Please specify a value!"));
+    dialog.cmbbywhatvalue->setEditText(QStringLiteral(" scott "));
+    EXPECT_TRUE(pressOk().isEmpty());
+
+    const capture::TCollectorDefinition d = dialog.Definition();
+    EXPECT_EQ(d.name, "c1");
+    EXPECT_EQ(d.logDir, r.dir.path().toStdString());
+    EXPECT_EQ(d.logFileName, "c1.sql");
+    EXPECT_EQ(d.kind, capture::fkUser);
+    EXPECT_EQ(d.value, " scott "); // kept as typed; only the emptiness test trims
+    EXPECT_EQ(d.sessionAddress, "0");
+    EXPECT_EQ(d.scheduled, 1);
+    EXPECT_EQ(d.startDate, util::dayNumber(2026, 2, 28));
+    EXPECT_EQ(d.runTimePeriod, 300);
+    EXPECT_EQ(d.monitorSampling, 300);
+}
+
+TEST_F(AddDialog, UnscheduledDefinitionUsesTodayAndTheFixedPeriods) {
+    r.clock = util::encodeDateTime({2004, 6, 15, 23, 59, 0, 0});
+    dialog.PrepareAdd(r.Session());
+    dialog.edname->setText(QStringLiteral("s"));
+    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()));
+    dialog.cmbbywhatvalue->setCurrentIndex(1);
+    ASSERT_TRUE(pressOk().isEmpty());
+    const capture::TCollectorDefinition d = dialog.Definition();
+    const auto sessions = rows(r.Session(), "select sid,rawtohex(saddr) from v$session where "
+                                            "type <>'BACKGROUND' order by sid");
+    EXPECT_EQ(d.kind, capture::fkSession);
+    EXPECT_EQ(d.value, sessions[1][0]);
+    EXPECT_EQ(d.sessionAddress, sessions[1][1]);
+    EXPECT_EQ(d.scheduled, 0);
+    EXPECT_EQ(d.startDate, 731747);
+    EXPECT_EQ(d.runTimePeriod, 1800);
+    EXPECT_EQ(d.monitorSampling, 5);
+    ASSERT_TRUE(r.Install());
+    ASSERT_TRUE(r.capture.AddCollector(d));
+    EXPECT_EQ(rows(r.Session(), "select isschedule,scheduledate,rtp,monitors,colsaddr from "
+                                "public_qby_sqlcollector")[0],
+              (std::vector<std::string>{"0", "731747", "1800", "5", sessions[1][1]}));
+}
+
+TEST_F(AddDialog, ModifyModeShowsStoredPeriodsInTheirUnits) {
+    capture::TSqlCollector c;
+    c.def.name = "m";
+    c.def.logFileName = "kept.log";
+    c.def.logDir = "/var/tmp";
+    c.def.kind = capture::fkProgram;
+    c.def.value = "not-in-the-list.exe";
+    c.def.scheduled = 1;
+    c.def.startDate = util::dayNumber(2004, 6, 15);
+    c.def.startHour = 7;
+    c.def.startMinute = 45;
+    const std::pair<int, std::pair<QString, QString>> cases[] = {
+        {7200, {QStringLiteral("2"), QStringLiteral("Hours")}},
+        {3600, {QStringLiteral("1"), QStringLiteral("Hours")}},
+        {120, {QStringLiteral("2"), QStringLiteral("Minutes")}},
+        {45, {QStringLiteral("45"), QStringLiteral("Seconds")}}};
+    for (const auto& [seconds, shown] : cases) {
+        c.def.runTimePeriod = seconds;
+        c.def.monitorSampling = seconds;
+        dialog.PrepareModify(r.Session(), c);
+        EXPECT_EQ(dialog.cmbruntimeperiod->currentText(), shown.first) << seconds;
+        EXPECT_EQ(dialog.CmbDay->currentText(), shown.second) << seconds;
+        EXPECT_EQ(dialog.cmbmonitorsample->currentText(), shown.first) << seconds;
+        EXPECT_EQ(dialog.cmbday2->currentText(), shown.second) << seconds;
+    }
+    EXPECT_EQ(dialog.edname->text(), QStringLiteral("m"));
+    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("kept.log"));
+    EXPECT_EQ(dialog.edlogfiledir->text(), QStringLiteral("/var/tmp"));
+    EXPECT_TRUE(dialog.BtnOk->isEnabled());
+    EXPECT_EQ(dialog.Edmonth->text(), QStringLiteral("6"));
+    EXPECT_EQ(dialog.Edday->text(), QStringLiteral("15"));
+    EXPECT_EQ(dialog.edyear->text(), QStringLiteral("2004"));
+    EXPECT_EQ(dialog.CmbHour->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(dialog.CmbMinute->currentText(), QStringLiteral("45"));
+    EXPECT_TRUE(dialog.cmbbywhatvalue->isEditable());
+    EXPECT_EQ(dialog.cmbbywhatvalue->currentText(), QStringLiteral("not-in-the-list.exe"));
+}
+
+TEST_F(AddDialog, ASessionCollectorWhoseSessionEndedReopensEmpty) {
+    capture::TSqlCollector c;
+    c.def.name = "gone";
+    c.def.logDir = r.dir.path().toStdString();
+    c.def.kind = capture::fkSession;
+    c.def.value = "99999";
+    c.def.startDate = util::dayNumber(2026, 1, 1);
+    dialog.PrepareModify(r.Session(), c);
+    EXPECT_FALSE(dialog.cmbbywhatvalue->isEditable());
+    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), -1);
+    EXPECT_EQ(pressOk(), QStringLiteral("Please specify a value!"));
+    const auto sessions = rows(r.Session(), "select sid from v$session where type <>'BACKGROUND' "
+                                            "order by sid");
+    c.def.value = sessions[2][0];
+    dialog.PrepareModify(r.Session(), c);
+    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), 2);
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+// The Capture SQL page of the main window as a user drives it: the utilities menu items and their
+// enabling rules, the setup dialog, the collector dialog, the capture toggle, and the close guard.
+#include "CaptureSupport.h"
+#include "gui/MainWindow.h"
+#include "gui/dialogs/AddSqlCollectorDialog.h"
+#include "gui/dialogs/ServerComponentDialog.h"
+#include "gui/pages/CapturePage.h"
+#include "support/WindowRig.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace {
+
+using namespace testing_support;
+
+struct CapturePage : ::testing::Test {
+    std::shared_ptr<oradb::sandbox::Instance> instance = openInstance(testName());
+    std::unique_ptr<ui::TFrmMain> window = std::make_unique<ui::TFrmMain>();
+    QTemporaryDir dir;
+    util::TDateTime clock = util::now();
+
+    ui::TCapturePage& page() { return *window->CapturePage(); }
+    capture::TCaptureSql& capture() { return page().Capture(); }
+    void SetUp() override {
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + testName()));
+        capture().Now = [this] { return clock; };
+    }
+    void TearDown() override {
+        capture().Stop();
+        if (window->Monitor().Connected())
+            window->DisconnectSequence(false);
+        window.reset();
+    }
+    void install() {
+        ModalDriver driver({[](QWidget* w) {
+            auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
+            ASSERT_NE(d, nullptr);
+            d->BtnSetup->click();
+        }});
+        driver.Add(driver.Acknowledge());
+        driver.Add([](QWidget* w) { qobject_cast<capture::TFrmServersidesetup*>(w)->reject(); });
+        window->AcServersideCaptureSql->trigger();
+        ASSERT_TRUE(driver.Done());
+    }
+    // Adds a scheduled collector for SCOTT through the dialog.
+    void addCollector(const QString& name) {
+        ModalDriver driver({[this, name](QWidget* w) {
+            auto* d = qobject_cast<capture::TFrmAddSqlcollector*>(w);
+            ASSERT_NE(d, nullptr);
+            d->edname->setText(name);
+            d->edlogfiledir->setText(dir.path());
+            d->cmbbywhat->setCurrentIndex(capture::fkUser);
+            Q_EMIT d->cmbbywhat->activated(capture::fkUser);
+            d->cmbbywhatvalue->setEditText(QStringLiteral("scott"));
+            d->CbSchedule->setChecked(true);
+            const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
+            d->Edmonth->setText(QString::number(p.month));
+            d->Edday->setText(QString::number(p.day));
+            d->edyear->setText(QString::number(p.year));
+            d->CmbHour->setCurrentIndex(p.hour);
+            d->CmbMinute->setCurrentIndex(p.minute);
+            d->cmbruntimeperiod->setCurrentIndex(1);
+            d->CmbDay->setCurrentIndex(2);
+            d->BtnOk->click();
+        }});
+        page().AcAddCaptureSql->trigger();
+        ASSERT_TRUE(driver.Done());
+    }
+};
+
+TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
+    window->UpdateActions();
+    EXPECT_TRUE(window->AcServersideCaptureSql->isEnabled());
+    EXPECT_FALSE(window->AcCapturesql->isEnabled()) << "no component in a new sandbox";
+    EXPECT_FALSE(page().AcAddCaptureSql->isEnabled());
+    install();
+    window->UpdateActions();
+    EXPECT_TRUE(window->AcCapturesql->isEnabled());
+    EXPECT_TRUE(page().AcAddCaptureSql->isEnabled());
+    EXPECT_FALSE(page().AcModifyCaptureSql->isEnabled());
+    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled()) << "the page's list is empty";
+    window->AcCapturesql->trigger();
+    EXPECT_TRUE(window->Pages()->isTabVisible(ui::pgCapturesql));
+    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgCapturesql);
+    addCollector(QStringLiteral("scott"));
+    ASSERT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
+    EXPECT_EQ(page().lvsqlcollector->model()->index(0, 0).data().toString(),
+              QStringLiteral("scott"));
+    window->UpdateActions();
+    EXPECT_TRUE(page().AcEnableCaptureSql->isEnabled());
+    page().lvsqlcollector->selectionModel()->select(page().lvsqlcollector->model()->index(0, 0),
+                                                    QItemSelectionModel::Select |
+                                                        QItemSelectionModel::Rows);
+    window->UpdateActions();
+    EXPECT_TRUE(page().AcModifyCaptureSql->isEnabled());
+    EXPECT_TRUE(page().AcDeleteCaptureSql->isEnabled());
+
+    page().AcEnableCaptureSql->trigger();
+    EXPECT_TRUE(capture().CaptureEnabled());
+    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Disable Capture SQL"));
+    page().AcEnableCaptureSql->trigger();
+    EXPECT_FALSE(capture().CaptureEnabled());
+    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Enable Capture SQL"));
+
+    page().AcDeleteCaptureSql->trigger();
+    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    // After logging in again, the collectors load but the list fills only on "&Capture Sql".
+    addCollector(QStringLiteral("again"));
+    window->DisconnectSequence(false);
+    ModalDriver driver({ModalDriver::Login("system", "lantern", "sandbox::memory:" + testName())});
+    window->ConnectSequence();
+    ASSERT_TRUE(window->Monitor().Connected());
+    EXPECT_EQ(capture().Collectors().size(), 1u);
+    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    window->UpdateActions();
+    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled());
+    window->AcCapturesql->trigger();
+    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
+}
+
+TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
+    install();
+    addCollector(QStringLiteral("scott"));
+    oradb::sandbox::Fault slow;
+    slow.fragment = "from public_qby_capturesql tot,v$sqltext";
+    slow.delayMs = 600000;
+    instance->addFault(slow);
+    page().AcEnableCaptureSql->trigger();
+    capture().Tick();
+    ASSERT_EQ(capture().FetchesRunning(), 1);
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(driver.Done());
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0], QStringLiteral("Please stop capturing sql before exit!\r\n"
+                                                 "(Utilities->capture sql->disable capture sql)"));
+    EXPECT_TRUE(window->Monitor().Connected());
+    capture().Stop();
+    instance->clearFaults();
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->Monitor().Connected());
+}
+
+} // namespace

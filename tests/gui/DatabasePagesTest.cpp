@@ -1,0 +1,434 @@
+// The database pages, the parameter editor, the export commands, copy and select-all, as a user
+// drives them in the main window, offscreen, against the sandbox instance.
+#include "gui/pages/DatabasePages.h"
+
+#include "gui/ExportCommands.h"
+#include "gui/MainWindow.h"
+#include "gui/views/SessionListView.h"
+#include "monitor/DatabaseInfo.h"
+#include "sandbox/SandboxInstance.h"
+#include "support/ModalDriver.h"
+#include "support/WindowRig.h"
+#include "util/HandOver.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+using testing_support::ListFetched;
+using testing_support::ModalDriver;
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class DatabasePages : public testing_support::WindowTest {
+protected:
+    void SetUp() override {
+        name = "dbp_" + TestName();
+        OpenInstanceAndWindow("sandbox::memory:" + name, 12);
+        ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + name));
+        ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }));
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
+        db = window->DatabasePages();
+        exports = window->Exports();
+        ASSERT_TRUE(dir.isValid());
+    }
+    // Exports go to this file instead of asking.
+    QString ExportTo(const char* file) {
+        const QString path = dir.filePath(QString::fromLatin1(file));
+        exports->FileNameProvider = [path] { return path; };
+        return path;
+    }
+    int RowOf(monitor::TTextListModel& model, const std::string& caption) {
+        for (int i = 0; i < model.rowCount(); ++i)
+            if (model.Cell(i, 0) == caption)
+                return i;
+        return -1;
+    }
+    void SelectParameter(const std::string& parameter) {
+        const int row = RowOf(db->SystemParameterModel(), parameter);
+        ASSERT_GE(row, 0) << parameter;
+        db->LvSystemparameter->SelectRow(row);
+        window->UpdateActions();
+    }
+    std::string ListValue(const std::string& parameter) {
+        return db->SystemParameterModel().Cell(RowOf(db->SystemParameterModel(), parameter), 1);
+    }
+    // Clicks Modify; the message box that follows is answered, its text returned.
+    std::string Modify(bool expectBox = true) {
+        ModalDriver driver({});
+        driver.Add(driver.Acknowledge());
+        db->Btmodify->click();
+        if (!expectBox)
+            return {};
+        EXPECT_TRUE(waitFor([&] { return driver.Done(); }));
+        return driver.messages.empty() ? std::string() : driver.messages[0].toStdString();
+    }
+    std::vector<std::string> VisibleItems(QMenu* menu) {
+        std::vector<std::string> items;
+        for (QAction* a : menu->actions())
+            if (a->isVisible() && !a->isSeparator())
+                items.push_back(a->objectName().toStdString());
+        return items;
+    }
+    ui::TDatabasePages* db = nullptr;
+    ui::TExportCommands* exports = nullptr;
+    QTemporaryDir dir;
+};
+
+TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
+    window->AcDbInfo->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgDBInfo);
+    EXPECT_TRUE(window->Pages()->isTabVisible(ui::pgDBInfo));
+    EXPECT_TRUE(window->CloseButton()->isVisible());
+    const QString text = db->ReDatabaseInfo->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("VERSION\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nLICENSE\n")));
+    // Headings in blue, the rest in the window-text colour.
+    QTextCursor cursor(db->ReDatabaseInfo->document());
+    cursor.setPosition(1);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::blue));
+    cursor.setPosition(text.indexOf(QStringLiteral("\n")) + 5);
+    EXPECT_NE(cursor.charFormat().foreground().color(), QColor(Qt::blue));
+    shot(window.get(), "database-info");
+
+    window->AcNlsParameter->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgNlsParameter);
+    EXPECT_EQ(db->NlsModel().rowCount(), 19);
+    window->AcSystemEvent->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgSystemEvent);
+    EXPECT_GT(db->SystemEventModel().rowCount(), 5);
+    window->AcSystemParameter->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgSystemParameter);
+    EXPECT_EQ(db->SystemParameterModel().rowCount(),
+              static_cast<int>(window->Monitor().SystemParameters.size()));
+    // Running a command again reloads: a changed value shows.
+    instance->sqliteRows(
+        "update \"v$nls_parameters\" set value='GERMAN' where parameter='NLS_LANGUAGE'");
+    window->AcNlsParameter->trigger();
+    EXPECT_EQ(db->NlsModel().Cell(0, 1), "GERMAN");
+}
+
+TEST_F(DatabasePages, ASelectedRowFillsTheEditAndUnchecksTheCheckBox) {
+    window->AcSystemParameter->trigger();
+    db->cbmodifyonlysession->setChecked(true);
+    SelectParameter("timed_statistics");
+    EXPECT_EQ(db->EdNewSystemparametervalue->text().toStdString(), ListValue("timed_statistics"));
+    EXPECT_FALSE(db->cbmodifyonlysession->isChecked());
+    EXPECT_TRUE(db->Btmodify->isEnabled());
+    EXPECT_FALSE(db->cbmodifyonlysession->isHidden());
+    EXPECT_FALSE(db->EdNewSystemparametervalue->isHidden());
+    shot(window.get(), "system-parameter-both");
+}
+
+TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
+    window->AcSystemParameter->trigger();
+    SelectParameter("timed_statistics");
+    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
+    EXPECT_EQ(Modify(), "New Value apply to all existing and future sessions");
+    // Entering false for a boolean shows FALSE; the instance has it.
+    EXPECT_EQ(ListValue("timed_statistics"), "FALSE");
+    EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
+                                   "name='timed_statistics'")[0][0],
+              "FALSE");
+    db->cbmodifyonlysession->setChecked(true);
+    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    EXPECT_EQ(Modify(), "New Value only apply to this session!");
+    EXPECT_EQ(ListValue("timed_statistics"), "TRUE");
+    EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
+                                   "name='timed_statistics'")[0][0],
+              "FALSE");
+}
+
+TEST_F(DatabasePages, SessionOnlyDeferredAndNeitherLevelBehaveAsTheirModifiability) {
+    window->AcSystemParameter->trigger();
+    SelectParameter("tracefile_identifier");
+    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
+    db->EdNewSystemparametervalue->setText(QStringLiteral("it's"));
+    EXPECT_EQ(Modify(), "New Value only apply to this session!");
+    EXPECT_EQ(ListValue("tracefile_identifier"), "it's");
+
+    SelectParameter("backup_tape_io_slaves");
+    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    EXPECT_EQ(Modify(), "New Value only apply to future sessions");
+    EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
+                                   "name='backup_tape_io_slaves'")[0][0],
+              "TRUE");
+
+    SelectParameter("processes");
+    EXPECT_FALSE(db->Btmodify->isEnabled());
+    EXPECT_FALSE(db->AcModifySystemParameter->isEnabled());
+    EXPECT_TRUE(db->lbnewsystemparametervalue->isHidden());
+    EXPECT_TRUE(db->EdNewSystemparametervalue->isHidden());
+    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
+    shot(window.get(), "system-parameter-neither");
+}
+
+TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage) {
+    window->AcSystemParameter->trigger();
+    SelectParameter("cursor_sharing");
+    db->EdNewSystemparametervalue->setText(QStringLiteral("   "));
+    EXPECT_EQ(Modify(), "Please enter new value!");
+    db->EdNewSystemparametervalue->setText(QStringLiteral("BOGUS"));
+    EXPECT_EQ(Modify(), "ORA-00096: invalid value BOGUS for parameter cursor_sharing, must be "
+                        "from among SIMILAR, EXACT, FORCE");
+    // The list keeps the old value.
+    EXPECT_EQ(ListValue("cursor_sharing"), "EXACT");
+}
+
+TEST_F(DatabasePages, EnterInTheEditRunsModify) {
+    window->AcSystemParameter->trigger();
+    SelectParameter("timed_statistics");
+    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
+    db->EdNewSystemparametervalue->setFocus();
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    QTest::keyClick(db->EdNewSystemparametervalue, Qt::Key_Return);
+    ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].toStdString(),
+              "New Value apply to all existing and future sessions");
+}
+
+TEST_F(DatabasePages, TheErrorRowOfAFailedLoadKeepsTheEditorDisabled) {
+    oradb::sandbox::Fault fault;
+    fault.fragment = "v$system_parameter";
+    fault.failAfterRows = 10;
+    instance->addFault(fault);
+    window->AcSystemParameter->trigger();
+    ASSERT_EQ(db->SystemParameterModel().rowCount(), 11);
+    db->LvSystemparameter->SelectRow(10);
+    window->UpdateActions();
+    EXPECT_FALSE(db->Btmodify->isEnabled());
+    db->LvSystemparameter->SelectRow(0);
+    window->UpdateActions();
+    EXPECT_EQ(db->Btmodify->isEnabled(),
+              monitor::ParameterEditorState(&window->Monitor().SystemParameters[0]).modifyEnabled);
+}
+
+TEST_F(DatabasePages, TheFirstClickOnANumberSortsUpAndOnEventSortsZToA) {
+    window->AcSystemEvent->trigger();
+    auto& model = db->SystemEventModel();
+    db->lvsystemevent->header()->sectionClicked(1);
+    shot(window.get(), "system-event-sorted");
+    for (int i = 1; i < model.rowCount(); ++i)
+        EXPECT_LE(std::stod(model.Cell(i - 1, 1)), std::stod(model.Cell(i, 1)));
+    // A fresh window: its first click is on EVENT.
+    window->SortAscending = false;
+    db->lvsystemevent->header()->sectionClicked(0);
+    EXPECT_TRUE(window->SortAscending);
+    for (int i = 1; i < model.rowCount(); ++i)
+        EXPECT_GE(QString::fromStdString(model.Cell(i - 1, 0))
+                      .compare(QString::fromStdString(model.Cell(i, 0)), Qt::CaseInsensitive),
+                  0);
+}
+
+TEST_F(DatabasePages, EachPageOffersOnlyItsOwnExportItem) {
+    window->AcDbInfo->trigger();
+    exports->UpdateVisibility();
+    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveDbinfo"});
+    window->AcSystemParameter->trigger();
+    exports->UpdateVisibility();
+    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveSystemP"});
+    EXPECT_TRUE(exports->Command("AcSaveSystemP")->isVisible());
+    EXPECT_FALSE(exports->Command("AcSaveDbinfo")->isVisible());
+    window->AcNlsParameter->trigger();
+    exports->UpdateVisibility();
+    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveNlsp"});
+    window->AcSystemEvent->trigger();
+    exports->UpdateVisibility();
+    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveSysteme"});
+    window->Pages()->setCurrentIndex(ui::pgSessList);
+    exports->UpdateVisibility();
+    EXPECT_TRUE(VisibleItems(exports->PMTab).empty());
+    EXPECT_TRUE(exports->MenuItem("PMISavesesslist")->isVisible());
+    EXPECT_EQ(window->SessionListPopup()->actions().last(), exports->MenuItem("PMISavesesslist"));
+    // Right-clicking the report opens PMTab with its one item.
+    window->AcDbInfo->trigger();
+    const QPoint at = db->ReDatabaseInfo->viewport()->rect().center();
+    QContextMenuEvent press(QContextMenuEvent::Mouse, at,
+                            db->ReDatabaseInfo->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(db->ReDatabaseInfo->viewport(), &press);
+    ASSERT_TRUE(waitFor([&] { return exports->PMTab->isVisible(); }));
+    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveDbinfo"});
+    exports->PMTab->hide();
+}
+
+TEST_F(DatabasePages, TheNlsListIsExportedByteForByteAfterItsHeading) {
+    window->AcNlsParameter->trigger();
+    const QString path = ExportTo("nls.txt");
+    exports->Command("AcSaveNlsP")->trigger();
+    const std::string text = readFile(path);
+    const std::size_t firstBreak = text.find("\r\n");
+    ASSERT_NE(firstBreak, std::string::npos);
+    EXPECT_TRUE(
+        std::regex_match(text.substr(0, firstBreak),
+                         std::regex("Created at: \\d+/\\d+/\\d+ \\d+:\\d\\d:\\d\\d [AP]M of "
+                                    "sandbox::memory:" +
+                                    name)))
+        << text.substr(0, firstBreak);
+    EXPECT_EQ(text.substr(firstBreak + 2),
+              readFile(QStringLiteral(QUENBY_TEST_DATA "/nls_after_heading.txt")));
+}
+
+TEST_F(DatabasePages, TheReportIsExportedAsItsLinesWithoutHeading) {
+    window->AcDbInfo->trigger();
+    const QString path = ExportTo("report.txt");
+    exports->Command("AcSaveDbinfo")->trigger();
+    std::string expected;
+    for (const QString& line : db->ReDatabaseInfo->toPlainText().split(QLatin1Char('\n')))
+        expected += line.toStdString() + "\r\n";
+    const std::string text = readFile(path);
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(text.rfind("VERSION\r\n           Oracle9i", 0), 0u);
+}
+
+TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMachines) {
+    instance->sqliteRows(
+        "update \"v$session\" set machine='WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001' "
+        "where sid=(select min(sid) from \"v$session\" where type='USER')");
+    window->AcRefresh->trigger();
+    ASSERT_TRUE(waitFor([&] {
+        for (const auto& r : window->SessionListModel().Rows())
+            if (r.subItems[4] == "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001")
+                return !window->Monitor().Running(monitor::wkList);
+        return false;
+    }));
+    window->SessionList()->header()->resizeSection(4, 100); // "Status"
+    const QString path = ExportTo("sessions.txt");
+    exports->Command("AcSaveSesslist")->trigger();
+    const std::string text = readFile(path);
+    std::vector<std::string> lines;
+    for (std::size_t from = 0, to; (to = text.find("\r\n", from)) != std::string::npos;
+         from = to + 2)
+        lines.push_back(text.substr(from, to - from));
+    ASSERT_EQ(lines.size(), window->SessionListModel().Rows().size() + 3);
+    EXPECT_EQ(lines[1], "");
+    const std::string stat = window->Monitor().SortStatisticName;
+    // The last column stretches with the window: its cells follow its width on the screen.
+    const int commandCell = window->SessionList()->columnWidth(10) / 5;
+    ASSERT_GE(commandCell, 18);
+    const std::string header = "Sid     Username     " + stat + "  Status              " +
+                               "Machine                 OsUser              program             " +
+                               "Logon_time                  SchemaName   command" +
+                               std::string(static_cast<std::size_t>(commandCell) - 7, ' ');
+    EXPECT_EQ(lines[2], header);
+    for (std::size_t i = 0; i < window->SessionListModel().Rows().size(); ++i) {
+        const auto& row = window->SessionListModel().Rows()[i];
+        if (row.subItems[4] != "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001")
+            continue;
+        // The machine name is written whole and OsUser follows it directly.
+        const std::string machineOn = row.subItems[4] + row.subItems[5];
+        EXPECT_NE(lines[i + 3].find(machineOn), std::string::npos) << lines[i + 3];
+        EXPECT_EQ(lines[i + 3].find(row.subItems[4]), 8u + 13u + stat.size() + 2u + 20u);
+    }
+}
+
+TEST_F(DatabasePages, AShortRowAndAnUnwritableFileEndInAnErrorBox) {
+    oradb::sandbox::Fault fault;
+    fault.fragment = "v$nls_parameters";
+    fault.failAfterRows = 2;
+    instance->addFault(fault);
+    window->AcNlsParameter->trigger();
+    ASSERT_EQ(db->NlsModel().rowCount(), 3);
+    const QString path = ExportTo("short.txt");
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    exports->Command("AcSaveNlsP")->trigger();
+    ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
+    EXPECT_TRUE(driver.messages[0].startsWith(QStringLiteral("Row 3 ")));
+    std::string text = readFile(path);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5); // heading, empty, header, 2 rows
+
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder/x.txt"));
+    exports->FileNameProvider = [missing] { return missing; };
+    ModalDriver second({});
+    second.Add(second.Acknowledge());
+    exports->Command("AcSaveNlsP")->trigger();
+    ASSERT_TRUE(waitFor([&] { return second.Done(); }));
+    EXPECT_EQ(second.messages[0].toStdString(),
+              "Cannot create file \"" + missing.toStdString() + "\". No such file or directory");
+}
+
+TEST_F(DatabasePages, TypingReportInTheSaveDialogCreatesReportLog) {
+    window->AcDbInfo->trigger();
+    const QString typed = dir.filePath(QStringLiteral("report"));
+    QString startFolder;
+    ModalDriver driver({[&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("SaveDialog1"));
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("log"));
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Text files (*.txt)")});
+        startFolder = dialog->directory().absolutePath();
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(typed);
+        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+    }});
+    exports->Command("AcSaveDbinfo")->trigger();
+    ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
+    EXPECT_EQ(startFolder, QDir(QCoreApplication::applicationDirPath()).absolutePath());
+    EXPECT_TRUE(QFile::exists(typed + QStringLiteral(".log")));
+    EXPECT_FALSE(QFile::exists(typed));
+    // Cancelling writes nothing.
+    ModalDriver cancel({[](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); }});
+    const auto before = QDir(dir.path()).entryList(QDir::Files);
+    exports->Command("AcSaveDbinfo")->trigger();
+    ASSERT_TRUE(waitFor([&] { return cancel.Done(); }));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+}
+
+TEST_F(DatabasePages, CopyAndSelectAllActOnTheReportWithTheFocusInIt) {
+    window->AcDbInfo->trigger();
+    db->ReDatabaseInfo->setFocus();
+    ASSERT_TRUE(waitFor([&] { return db->ReDatabaseInfo->hasFocus(); }));
+    window->UpdateActions();
+    EXPECT_FALSE(window->AcCopy->isEnabled());
+    EXPECT_TRUE(window->AcSelectAll->isEnabled());
+    window->AcSelectAll->trigger();
+    window->UpdateActions();
+    EXPECT_TRUE(window->AcCopy->isEnabled());
+    QApplication::clipboard()->clear();
+    window->AcCopy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              db->ReDatabaseInfo->textCursor().selectedText().replace(QChar::ParagraphSeparator,
+                                                                      QLatin1Char('\n')));
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("VERSION")));
+    // The focus elsewhere, or another page: neither command.
+    window->AcSystemParameter->trigger();
+    db->LvSystemparameter->setFocus();
+    window->UpdateActions();
+    EXPECT_FALSE(window->AcCopy->isEnabled());
+    EXPECT_FALSE(window->AcSelectAll->isEnabled());
+    window->Pages()->setCurrentIndex(ui::pgSessList);
+    window->SessionList()->setFocus();
+    window->UpdateActions();
+    EXPECT_FALSE(window->AcCopy->isEnabled());
+    EXPECT_FALSE(window->AcSelectAll->isEnabled());
+}
+
+} // namespace

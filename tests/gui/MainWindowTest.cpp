@@ -1,0 +1,327 @@
+// The main window as a user drives it, offscreen, against the sandbox instance.
+#include "gui/MainWindow.h"
+
+#include "gui/dialogs/SendMessageDialog.h"
+#include "gui/views/SessionListView.h"
+#include "monitor/SessionControl.h"
+#include "sandbox/SandboxInstance.h"
+#include "support/ModalDriver.h"
+#include "support/WindowRig.h"
+#include "util/HandOver.h"
+#include "util/MessengerSend.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using testing_support::ListFetched;
+using testing_support::ModalDriver;
+using testing_support::shot;
+using testing_support::ShowAndLogin;
+using testing_support::waitFor;
+
+// Counts the session list fetches that reached the observers.
+struct FetchCounter final : monitor::IPvObserver {
+    int fetched = 0;
+    void Update(monitor::TPvConnection&, int code) override {
+        fetched += code == monitor::ncListFetched;
+    }
+};
+
+class MainWindow : public testing_support::WindowTest {
+protected:
+    void SetUp() override {
+        name = TestName();
+        OpenInstanceAndWindow("sandbox::memory:" + name);
+        window->Monitor().Attach(counter);
+    }
+    std::string server() const { return "sandbox::memory:" + name; }
+    // Shows the window and logs in through the login form that its showing opens.
+    void ShowAndLogin() {
+        ASSERT_TRUE(testing_support::ShowAndLogin(*window, server()));
+        ASSERT_TRUE(WaitForList());
+        // Keys go to the active window.
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
+    }
+    bool WaitForList() {
+        return waitFor([&] { return ListFetched(*window); });
+    }
+    std::vector<std::string> Column(int c) {
+        std::vector<std::string> out;
+        for (const auto& r : window->SessionListModel().Rows())
+            out.push_back(c == 0 ? r.caption : r.subItems[static_cast<std::size_t>(c - 1)]);
+        return out;
+    }
+    void SelectRows(const std::vector<int>& rows) {
+        auto* view = window->SessionList();
+        view->selectionModel()->clear();
+        for (int r : rows)
+            view->selectionModel()->select(view->model()->index(r, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->setCurrentIndex(view->model()->index(rows.back(), 0),
+                                                QItemSelectionModel::NoUpdate);
+        window->UpdateActions();
+    }
+    std::shared_ptr<FetchCounter> counter = std::make_shared<FetchCounter>();
+};
+
+TEST_F(MainWindow, ACancelledLoginLeavesOnlyConnectExitAndHelp) {
+    ModalDriver driver({ModalDriver::Cancel()});
+    window->show();
+    ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
+    QCoreApplication::processEvents();
+    window->UpdateActions();
+    EXPECT_FALSE(window->Pages()->isVisible());
+    EXPECT_TRUE(window->AcConnect->isEnabled());
+    EXPECT_TRUE(window->AcExit->isEnabled());
+    for (QAction* a : {window->AcContents, window->AcOracleClient, window->AcAbout})
+        EXPECT_TRUE(a->isEnabled());
+    for (QAction* a : {window->AcDisconnect, window->AcRefresh, window->AcRefreshMode,
+                       window->ActKillSession, window->AcSessionOption, window->AcDbInfo,
+                       window->AcShowDetails, window->AcReadytoSendMsg})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
+    shot(window.get(), "main-notconnected");
+}
+
+TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
+    ShowAndLogin();
+    QTabWidget* pages = window->Pages();
+    EXPECT_TRUE(pages->isVisible());
+    EXPECT_EQ(pages->currentIndex(), ui::pgSessList);
+    EXPECT_EQ(pages->tabText(0).toStdString(), server());
+    for (int i = 1; i < ui::pgCount; ++i)
+        EXPECT_FALSE(pages->isTabVisible(i));
+    EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0(system@" + server() + ")");
+    EXPECT_EQ(window->StatusPanel(1)->text().left(14), "Refreshed at: ");
+    EXPECT_EQ(window->StatusPanel(2)->text().toInt(),
+              static_cast<int>(window->SessionListModel().Rows().size()));
+    EXPECT_FALSE(window->AcConnect->isEnabled());
+    EXPECT_TRUE(window->AcDisconnect->isEnabled());
+    EXPECT_TRUE(window->SessionList()->isColumnHidden(1)); // Serial#
+    window->UpdateActions();
+    shot(window.get(), "main-sessionlist");
+}
+
+TEST_F(MainWindow, RefreshByCommandF5AndAutoMode) {
+    ShowAndLogin();
+    int before = counter->fetched;
+    window->AcRefresh->trigger();
+    ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 1; }));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 2; }));
+
+    window->AcRefreshMode->trigger();
+    EXPECT_TRUE(window->Monitor().AutoRefresh());
+    EXPECT_TRUE(window->AcRefreshMode->isChecked());
+    EXPECT_FALSE(window->AcRefresh->isEnabled());
+    // F5 still refreshes in auto mode.
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 3; }));
+    // The timer's tick refreshes: wait for a fetch the test did not ask for.
+    window->Monitor().SetRefreshInterval(3);
+    window->Monitor().SetAutoRefresh(true);
+    ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 4; }, 10000));
+    window->AcRefreshMode->trigger();
+    EXPECT_FALSE(window->Monitor().AutoRefresh());
+    EXPECT_TRUE(window->AcRefresh->isEnabled());
+}
+
+TEST_F(MainWindow, AFailingFetchInAutoModeShowsOneErrorAndTurnsAutoOff) {
+    ShowAndLogin();
+    window->Monitor().SetAutoRefresh(true);
+    oradb::sandbox::Fault fault;
+    fault.fragment = "from v$session s,v$sesstat st";
+    fault.failAfterRows = 0;
+    fault.code = 3113;
+    fault.text = "end-of-file on communication channel";
+    instance->addFault(fault);
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
+    EXPECT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].toStdString(), "ORA-03113: end-of-file on communication channel");
+    EXPECT_FALSE(window->Monitor().AutoRefresh());
+    window->UpdateActions();
+    EXPECT_FALSE(window->AcRefreshMode->isChecked());
+}
+
+TEST_F(MainWindow, DisconnectAsksAndNoChangesNothing) {
+    ShowAndLogin();
+    ModalDriver no({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text().toStdString().rfind("Disconnect from sandbox::memory:", 0), 0u);
+        box->button(QMessageBox::No)->click();
+    }});
+    window->AcDisconnect->trigger();
+    EXPECT_TRUE(window->Monitor().Connected());
+    ModalDriver yes(
+        {[](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); }});
+    window->AcDisconnect->trigger();
+    EXPECT_FALSE(window->Monitor().Connected());
+    EXPECT_FALSE(window->Pages()->isVisible());
+    EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(window->StatusPanel(i)->text().isEmpty());
+    EXPECT_TRUE(window->AcConnect->isEnabled());
+}
+
+TEST_F(MainWindow, ColumnClicksSortBySidNumericallyAndFlipTheDirection) {
+    ShowAndLogin();
+    QHeaderView* header = window->SessionList()->header();
+    Q_EMIT header->sectionClicked(0);
+    std::vector<std::string> sids = Column(0);
+    for (std::size_t i = 1; i < sids.size(); ++i)
+        EXPECT_LT(std::stoi(sids[i - 1]), std::stoi(sids[i]));
+    Q_EMIT header->sectionClicked(0);
+    sids = Column(0);
+    for (std::size_t i = 1; i < sids.size(); ++i)
+        EXPECT_GT(std::stoi(sids[i - 1]), std::stoi(sids[i]));
+    // The selection follows its row.
+    const std::string selected = window->Monitor().SelectedSid;
+    const auto rows = window->SessionList()->SelectedRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(window->SessionListModel().Rows()[static_cast<std::size_t>(rows[0])].caption,
+              selected);
+    Q_EMIT header->sectionClicked(8); // Logon_time, as date-times
+    const auto times = Column(8);
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_LE(monitor::DateTimeTextCompare(times[i - 1], times[i]), 0);
+}
+
+TEST_F(MainWindow, KillThreeSessionsThenTheyShowAsKilled) {
+    ShowAndLogin();
+    std::vector<int> rows;
+    const auto& all = window->SessionListModel().Rows();
+    for (std::size_t i = 0; i < all.size() && rows.size() < 3; ++i)
+        if (!all[i].subItems[1].empty() && all[i].image == -1 &&
+            all[i].subItems[6].rfind("quenby", 0) != 0)
+            rows.push_back(static_cast<int>(i));
+    ASSERT_EQ(rows.size(), 3u);
+    SelectRows(rows);
+    EXPECT_TRUE(window->ActKillSession->isEnabled());
+    ModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        EXPECT_EQ(box->text().toStdString(), "Do you really want to kill session!");
+        box->button(QMessageBox::Yes)->click();
+    }});
+    driver.Add(driver.Acknowledge());
+    window->ActKillSession->trigger();
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].toStdString(), "Session has been killed Successfully");
+    std::vector<std::string> killed;
+    for (const auto& s : window->Monitor().SelectedSessions)
+        killed.push_back(s[monitor::bfSid]);
+    window->AcRefresh->trigger();
+    ASSERT_TRUE(WaitForList());
+    for (const auto& sid : killed) {
+        bool shown = false;
+        for (const auto& r : window->SessionListModel().Rows())
+            if (r.caption == sid)
+                shown = r.image == 9;
+        EXPECT_TRUE(shown) << sid;
+    }
+}
+
+TEST_F(MainWindow, ALockWaiterOffersItsWaitingObject) {
+    ShowAndLogin();
+    const auto& all = window->SessionListModel().Rows();
+    int waiter = -1, plain = -1;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].image == 14 && waiter < 0)
+            waiter = static_cast<int>(i);
+        if (all[i].image == -1 && plain < 0)
+            plain = static_cast<int>(i);
+    }
+    ASSERT_GE(waiter, 0);
+    SelectRows({waiter});
+    EXPECT_TRUE(window->WaitingObjectItem()->isVisible());
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    window->WaitingObjectItem()->trigger();
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_TRUE(driver.messages[0].startsWith("Owner: "));
+    EXPECT_FALSE(driver.messages[0].contains("not found"));
+    SelectRows({plain});
+    EXPECT_FALSE(window->WaitingObjectItem()->isVisible());
+}
+
+TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
+    // A receiver on loopback stands for the client machine's messenger.
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len);
+    util::TSendOptions options = util::DefaultSendOptions();
+    options.port = ntohs(addr.sin_port);
+    util::SetDefaultSendOptions(options);
+
+    ShowAndLogin();
+    // Three sessions on the machines DOM\localhost, dom\LOCALHOST and none.
+    const auto& all = window->SessionListModel().Rows();
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < all.size() && rows.size() < 3; ++i)
+        if (!all[i].subItems[1].empty() && all[i].subItems[6].rfind("quenby", 0) != 0)
+            rows.push_back(static_cast<int>(i));
+    ASSERT_EQ(rows.size(), 3u);
+    const char* machines[] = {"DOM\\localhost", "dom\\LOCALHOST", ""};
+    for (int k = 0; k < 3; ++k)
+        instance->sqliteRows("update \"v$session\" set machine='" + std::string(machines[k]) +
+                             "' where sid=" + all[static_cast<std::size_t>(rows[k])].caption);
+    const std::vector<std::string> sids = {all[static_cast<std::size_t>(rows[0])].caption,
+                                           all[static_cast<std::size_t>(rows[1])].caption,
+                                           all[static_cast<std::size_t>(rows[2])].caption};
+    window->AcRefresh->trigger();
+    ASSERT_TRUE(WaitForList());
+    std::vector<int> again;
+    for (std::size_t i = 0; i < window->SessionListModel().Rows().size(); ++i)
+        for (const auto& sid : sids)
+            if (window->SessionListModel().Rows()[i].caption == sid)
+                again.push_back(static_cast<int>(i));
+    ASSERT_EQ(again.size(), 3u);
+    SelectRows(again);
+
+    QStringList shownMachines;
+    ModalDriver driver({[&](QWidget* w) {
+        auto* dialog = qobject_cast<util::TFrmSendMsg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        shownMachines = dialog->Machines();
+        dialog->SetMessage("Hello");
+        shot(dialog, "dialog-sendmsg-main");
+        dialog->accept();
+    }});
+    driver.Add(driver.Acknowledge());
+    window->AcReadytoSendMsg->trigger();
+    ASSERT_TRUE(driver.Done());
+    EXPECT_EQ(shownMachines, QStringList({"DOM\\localhost"}));
+    EXPECT_EQ(driver.messages.back().toStdString(), "Messages have been Sended out Successfully");
+    pollfd pfd{sock, POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    char buf[1024];
+    const auto n = ::recv(sock, buf, sizeof buf, 0);
+    const std::string datagram(buf, static_cast<std::size_t>(n));
+    const std::string message = util::MessengerMessage("QBY", "Oracle Client", "Hello");
+    EXPECT_EQ(message.size(), 25u);
+    EXPECT_EQ(datagram.substr(datagram.size() - message.size()), message);
+    EXPECT_EQ(::poll(&pfd, 1, 200), 0); // one message only
+    ::close(sock);
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+// Session control and the compare rules of the sortable lists.
+#include "monitor/SessionControl.h"
+
+#include "MonitorSupport.h"
+#include "oradb/OraError.h"
+#include "util/DateTimeText.h"
+
+namespace {
+
+using namespace monitor;
+using testing_support::MonitorRig;
+using testing_support::openInstance;
+
+std::vector<std::string> inOrder(const std::vector<std::string>& texts, TCompareRule rule,
+                                 bool ascending) {
+    std::vector<std::string> out;
+    for (int i : SortedOrder(texts, rule, ascending))
+        out.push_back(texts[static_cast<std::size_t>(i)]);
+    return out;
+}
+
+TEST(CompareRules, TextFoldsAsciiLettersOnly) {
+    EXPECT_EQ(TextCompare("abc", "ABC"), 0);
+    EXPECT_LT(TextCompare("ab", "abc"), 0);
+    EXPECT_GT(TextCompare("b", "A"), 0);
+    EXPECT_NE(TextCompare("\xc3\xa9", "\xc3\x89"), 0); // é and É differ: not ASCII
+    EXPECT_LT(TextCompare("Z", "_"), 0);               // 'Z' 90 before '_' 95
+}
+
+TEST(CompareRules, IntegerTextOrdersNumbersAndTreatsOthersAsEqual) {
+    EXPECT_LT(IntegerTextCompare("2", "10"), 0);
+    EXPECT_EQ(IntegerTextCompare("x", "10"), 0);
+    EXPECT_EQ(IntegerTextCompare("2147483648", "1"), 0);
+    EXPECT_EQ(IntegerTextCompare("", "1"), 0);
+    EXPECT_GT(IntegerTextCompare("2147483647", "-2147483648"), 0); // no overflow
+    EXPECT_EQ(inOrder({"10", "2", "33", "1"}, TCompareRule::IntegerText, true),
+              (std::vector<std::string>{"1", "2", "10", "33"}));
+    EXPECT_EQ(inOrder({"10", "2", "33", "1"}, TCompareRule::IntegerText, false),
+              (std::vector<std::string>{"33", "10", "2", "1"}));
+    // Values that do not convert keep their order, after the numbers when ascending.
+    EXPECT_EQ(inOrder({"b", "5", "9999999999", "3", "a"}, TCompareRule::IntegerText, true),
+              (std::vector<std::string>{"3", "5", "b", "9999999999", "a"}));
+}
+
+TEST(CompareRules, DateTimeTextOrdersByDayThenTime) {
+    util::setDateTimeLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_LT(DateTimeTextCompare("12/8/2026 9:00:00 AM", "12/8/2026 10:00:00 AM"), 0);
+    EXPECT_EQ(DateTimeTextCompare("12/8/2026 10:00:00 AM", "12/8/2026 9:00:00 AM"), 3600000);
+    EXPECT_EQ(DateTimeTextCompare("1/2/2026 1:00:00 AM", "1/1/2026 11:00:00 PM"), 1);
+    EXPECT_EQ(DateTimeTextCompare("never", "1/1/2026 11:00:00 PM"), 0);
+    // Not the order of the texts: "12/8" after "2/9" only as dates.
+    EXPECT_EQ(
+        inOrder({"12/8/2026 1:00:00 AM", "2/9/2026 1:00:00 AM"}, TCompareRule::DateTimeText, true),
+        (std::vector<std::string>{"2/9/2026 1:00:00 AM", "12/8/2026 1:00:00 AM"}));
+}
+
+TEST(CompareRules, EqualValuesKeepTheirOrderInBothDirections) {
+    const std::vector<std::string> texts = {"5", "1", "5", "5", "1"};
+    EXPECT_EQ(SortedOrder(texts, TCompareRule::Numeric, true), (std::vector<int>{1, 4, 0, 2, 3}));
+    EXPECT_EQ(SortedOrder(texts, TCompareRule::Numeric, false), (std::vector<int>{0, 2, 3, 1, 4}));
+}
+
+TEST(SessionControl, KillStatementsTakeOnlyNumbers) {
+    EXPECT_EQ(KillStatement("12", "345"), "alter system kill session '12,345'");
+    EXPECT_THROW(KillStatement("12' or '1'='1", "345"), std::invalid_argument);
+    EXPECT_THROW(KillStatement("12", ""), std::invalid_argument);
+    EXPECT_THROW(KillStatement(" 12", "3"), std::invalid_argument);
+}
+
+class Control : public ::testing::Test {
+protected:
+    void SetUp() override {
+        instance = openInstance("control");
+        rig.Connect("sandbox::memory:control");
+    }
+    // User sessions of the simulated workload (not this test's own session).
+    std::vector<int> WorkloadRows(std::size_t count) {
+        std::vector<int> rows;
+        for (std::size_t i = 0; i < rig.list.Rows().size() && rows.size() < count; ++i) {
+            const auto& row = rig.list.Rows()[i];
+            if (!row.subItems[1].empty() && row.subItems[3] != "KILLED" && row.image != 14 &&
+                row.subItems[6].rfind("quenby", 0) != 0)
+                rows.push_back(static_cast<int>(i));
+        }
+        return rows;
+    }
+    std::shared_ptr<oradb::sandbox::Instance> instance;
+    MonitorRig rig;
+};
+
+TEST_F(Control, KillingThreeSessionsRunsThreeStatementsInListOrder) {
+    TPvConnection& m = rig.monitor;
+    const std::vector<int> rows = WorkloadRows(3);
+    ASSERT_EQ(rows.size(), 3u);
+    CollectSelectedSessions(m, rig.list, rows);
+    ASSERT_EQ(m.SelectedSessions.size(), 3u);
+    EXPECT_EQ(m.SelectedSessions[0][bfSid],
+              rig.list.Rows()[static_cast<std::size_t>(rows[0])].caption);
+    EXPECT_EQ(m.SelectedSessions[0][bfMachine],
+              rig.list.Rows()[static_cast<std::size_t>(rows[0])].subItems[4]);
+
+    EXPECT_FALSE(KillSelectedSessions(m, [] { return false; }));
+    EXPECT_TRUE(KillSelectedSessions(m, [] { return true; }));
+    rig.monitor.Refresh();
+    ASSERT_TRUE(rig.WaitForList());
+    for (const auto& s : m.SelectedSessions) {
+        bool killed = false;
+        for (const auto& row : rig.list.Rows())
+            if (row.caption == s[bfSid])
+                killed = row.image == 9 && row.subItems[3] == "KILLED";
+        EXPECT_TRUE(killed) << s[bfSid];
+    }
+    // A session that no longer exists stops the loop with the server's error.
+    EXPECT_THROW(KillSelectedSessions(m, [] { return true; }), oradb::EOraError);
+}
+
+TEST_F(Control, TheWaitingObjectOfALockWaiterIsItsTable) {
+    TPvConnection& m = rig.monitor;
+    std::string waiter;
+    for (const auto& s : m.Sessions)
+        if (!s.basic.fields[bfLockwait].empty())
+            waiter = s.key;
+    ASSERT_FALSE(waiter.empty());
+    m.SelectedSid = waiter;
+    m.LocateSelectedSession();
+    const std::string text = WaitingObjectText(m);
+    EXPECT_EQ(text.rfind("Owner: ", 0), 0u);
+    EXPECT_EQ(text.find("not found"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nObject_name: "), std::string::npos);
+
+    // An index (not a table) or no wait at all: not found.
+    const auto index =
+        instance->sqliteRows("select object_id from dba_objects where object_type='INDEX'");
+    ASSERT_FALSE(index.empty());
+    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields[bfRowWaitObj] = index[0][0];
+    EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
+    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields[bfRowWaitObj] = "1 or 1=1";
+    EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
+}
+
+} // namespace

@@ -1,0 +1,465 @@
+// The stand-in client library: environment, handles, attributes, errors, logging on and off,
+// breaks, the client version, and the controls that tests reach through dlsym.
+#include "OciStub.h"
+#include "oradb/OraError.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace ocistub {
+
+namespace {
+
+std::mutex optionsMutex;
+oradb::sandbox::InstanceOptions stubOptions;
+std::atomic<long long> fetchCalls{0};
+
+template <typename T>
+void copyOut(void* attributep, ub4* sizep, const T& value) {
+    std::memcpy(attributep, &value, sizeof value);
+    if (sizep)
+        *sizep = sizeof value;
+}
+
+void addChild(Env* env, Handle* h) {
+    std::lock_guard lock(env->childrenMutex);
+    env->children.insert(h);
+}
+
+void dropChild(Handle* h) {
+    if (!h->env)
+        return;
+    std::lock_guard lock(h->env->childrenMutex);
+    h->env->children.erase(h);
+}
+
+} // namespace
+
+Env::~Env() {
+    std::set<Handle*> left;
+    {
+        std::lock_guard lock(childrenMutex);
+        left.swap(children);
+    }
+    for (Handle* h : left)
+        delete h;
+}
+
+sword fail(Error* err, int code, const std::string& text) {
+    if (err) {
+        err->code = code;
+        err->message = oradb::EOraError::format(code, text) + "\n";
+    }
+    return OCI_ERROR;
+}
+
+sword fail(Error* err, const oradb::EOraError& e) {
+    if (err) {
+        err->code = e.ErrorCode();
+        err->message = std::string(e.what()) + "\n";
+    }
+    return OCI_ERROR;
+}
+
+void clear(Error* err) {
+    if (err) {
+        err->code = 0;
+        err->message.clear();
+    }
+}
+
+oradb::sandbox::InstanceOptions instanceOptions() {
+    std::lock_guard lock(optionsMutex);
+    return stubOptions;
+}
+
+void countFetch() {
+    ++fetchCalls;
+}
+
+} // namespace ocistub
+
+using namespace ocistub;
+
+extern "C" {
+
+// ---- environment and handles ----
+
+sword OCIEnvNlsCreate(OCIEnv** envp, ub4 mode, void*, void* (*)(void*, std::size_t),
+                      void* (*)(void*, void*, std::size_t), void (*)(void*, void*), std::size_t,
+                      void**, ub2 charset, ub2) {
+    if (!envp)
+        return OCI_INVALID_HANDLE;
+    *envp = reinterpret_cast<OCIEnv*>(new Env(mode, charset));
+    return OCI_SUCCESS;
+}
+
+sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type, std::size_t, void**) {
+    Env* env = as<Env>(parenth, OCI_HTYPE_ENV);
+    if (!env || !hndlpp)
+        return OCI_INVALID_HANDLE;
+    Handle* h = nullptr;
+    switch (type) {
+    case OCI_HTYPE_ERROR:
+        h = new Error(env);
+        break;
+    case OCI_HTYPE_SERVER:
+        h = new Server(env);
+        break;
+    case OCI_HTYPE_SESSION:
+        h = new Session(env);
+        break;
+    case OCI_HTYPE_SVCCTX:
+        h = new SvcCtx(env);
+        break;
+    case OCI_HTYPE_STMT:
+        h = new Stmt(env, nullptr);
+        break;
+    default:
+        return OCI_INVALID_HANDLE;
+    }
+    addChild(env, h);
+    *hndlpp = h;
+    return OCI_SUCCESS;
+}
+
+sword OCIHandleFree(void* hndlp, ub4 type) {
+    auto* h = static_cast<Handle*>(hndlp);
+    if (!h || h->magic != kMagic || h->type != type)
+        return OCI_INVALID_HANDLE;
+    if (type != OCI_HTYPE_ENV)
+        dropChild(h);
+    delete h;
+    return OCI_SUCCESS;
+}
+
+sword OCIDescriptorFree(void* descp, ub4 type) {
+    return OCIHandleFree(descp, type);
+}
+
+// ---- errors ----
+
+sword OCIErrorGet(void* hndlp, ub4 recordno, OraText* sqlstate, sb4* errcodep, OraText* bufp,
+                  ub4 bufsiz, ub4 type) {
+    int code = 0;
+    std::string message;
+    if (type == OCI_HTYPE_ERROR) {
+        Error* err = as<Error>(hndlp, OCI_HTYPE_ERROR);
+        if (!err)
+            return OCI_INVALID_HANDLE;
+        code = err->code;
+        message = err->message;
+    } else if (type == OCI_HTYPE_ENV) {
+        Env* env = as<Env>(hndlp, OCI_HTYPE_ENV);
+        if (!env)
+            return OCI_INVALID_HANDLE;
+        code = env->errorCode;
+        message = env->errorText;
+    } else {
+        return OCI_INVALID_HANDLE;
+    }
+    // One record per error here; record numbers start at 1.
+    if (recordno != 1 || message.empty())
+        return OCI_NO_DATA;
+    if (errcodep)
+        *errcodep = code;
+    if (sqlstate)
+        std::memcpy(sqlstate, "HY000", 6);
+    if (bufp && bufsiz > 0) {
+        const std::size_t n = std::min<std::size_t>(message.size(), bufsiz - 1);
+        std::memcpy(bufp, message.data(), n);
+        bufp[n] = 0;
+    }
+    return OCI_SUCCESS;
+}
+
+// ---- attributes ----
+
+sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype,
+                 OCIError* errhp) {
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    auto* target = static_cast<Handle*>(trgthndlp);
+    if (!err || !target || target->magic != kMagic || target->type != trghndltyp)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (trghndltyp == OCI_HTYPE_SVCCTX) {
+        auto* svc = static_cast<SvcCtx*>(target);
+        if (attrtype == OCI_ATTR_SERVER) {
+            if (!as<Server>(attributep, OCI_HTYPE_SERVER))
+                return OCI_INVALID_HANDLE;
+            svc->server = static_cast<Server*>(attributep);
+            return OCI_SUCCESS;
+        }
+        if (attrtype == OCI_ATTR_SESSION) {
+            if (!as<Session>(attributep, OCI_HTYPE_SESSION))
+                return OCI_INVALID_HANDLE;
+            svc->session = static_cast<Session*>(attributep);
+            return OCI_SUCCESS;
+        }
+    } else if (trghndltyp == OCI_HTYPE_SESSION &&
+               (attrtype == OCI_ATTR_USERNAME || attrtype == OCI_ATTR_PASSWORD)) {
+        auto* session = static_cast<Session*>(target);
+        const std::string text =
+            attributep ? std::string(static_cast<const char*>(attributep), size) : std::string();
+        (attrtype == OCI_ATTR_USERNAME ? session->username : session->password) = text;
+        return OCI_SUCCESS;
+    } else if (trghndltyp == OCI_HTYPE_STMT && attrtype == OCI_ATTR_PREFETCH_ROWS) {
+        return OCI_SUCCESS;
+    }
+    return fail(err, 24315, "illegal attribute type");
+}
+
+sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep, ub4 attrtype,
+                 OCIError* errhp) {
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    auto* target = static_cast<Handle*>(const_cast<void*>(trgthndlp));
+    if (!err || !target || target->magic != kMagic || target->type != trghndltyp || !attributep)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (trghndltyp == OCI_HTYPE_STMT) {
+        auto* stmt = static_cast<Stmt*>(target);
+        switch (attrtype) {
+        case OCI_ATTR_STMT_TYPE:
+            copyOut(attributep, sizep, stmt->stmtType);
+            return OCI_SUCCESS;
+        case OCI_ATTR_PARAM_COUNT:
+            if (!stmt->executed)
+                return fail(err, 24338, "statement handle not executed");
+            copyOut(attributep, sizep, static_cast<ub4>(stmt->columns.size()));
+            return OCI_SUCCESS;
+        case OCI_ATTR_ROW_COUNT:
+            copyOut(attributep, sizep, static_cast<ub4>(stmt->rowCount));
+            return OCI_SUCCESS;
+        case OCI_ATTR_UB8_ROW_COUNT:
+            copyOut(attributep, sizep, static_cast<std::uint64_t>(stmt->rowCount));
+            return OCI_SUCCESS;
+        case OCI_ATTR_ROWS_FETCHED:
+            copyOut(attributep, sizep, stmt->rowsFetched);
+            return OCI_SUCCESS;
+        default:
+            break;
+        }
+    } else if (trghndltyp == OCI_DTYPE_PARAM) {
+        auto* param = static_cast<Param*>(target);
+        switch (attrtype) {
+        case OCI_ATTR_DATA_TYPE:
+            copyOut(attributep, sizep, param->dataType);
+            return OCI_SUCCESS;
+        case OCI_ATTR_DATA_SIZE:
+            copyOut(attributep, sizep, param->dataSize);
+            return OCI_SUCCESS;
+        case OCI_ATTR_CHAR_SIZE:
+            copyOut(attributep, sizep, param->charSize);
+            return OCI_SUCCESS;
+        case OCI_ATTR_CHAR_USED:
+            copyOut(attributep, sizep, static_cast<ub1>(param->dataType == SQLT_CHR));
+            return OCI_SUCCESS;
+        case OCI_ATTR_PRECISION:
+            copyOut(attributep, sizep, param->precision);
+            return OCI_SUCCESS;
+        case OCI_ATTR_SCALE:
+            copyOut(attributep, sizep, param->scale);
+            return OCI_SUCCESS;
+        case OCI_ATTR_IS_NULL:
+            copyOut(attributep, sizep, static_cast<ub1>(1));
+            return OCI_SUCCESS;
+        case OCI_ATTR_NAME: {
+            // The name stays owned by the descriptor, as in OCI.
+            auto* text = reinterpret_cast<OraText*>(param->name.data());
+            std::memcpy(attributep, &text, sizeof text);
+            if (sizep)
+                *sizep = static_cast<ub4>(param->name.size());
+            return OCI_SUCCESS;
+        }
+        default:
+            break;
+        }
+    } else if (trghndltyp == OCI_HTYPE_SVCCTX) {
+        auto* svc = static_cast<SvcCtx*>(target);
+        if (attrtype == OCI_ATTR_SERVER) {
+            copyOut(attributep, sizep, static_cast<void*>(svc->server));
+            return OCI_SUCCESS;
+        }
+        if (attrtype == OCI_ATTR_SESSION) {
+            copyOut(attributep, sizep, static_cast<void*>(svc->session));
+            return OCI_SUCCESS;
+        }
+    }
+    return fail(err, 24315, "illegal attribute type");
+}
+
+// ---- attaching and logging on ----
+
+sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, sb4 dblink_len,
+                      ub4) {
+    Server* server = as<Server>(srvhp, OCI_HTYPE_SERVER);
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    if (!server || !err)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (server->instance)
+        return fail(err, 24309, "already connected to a server");
+    const std::string connect = dblink
+                                    ? std::string(reinterpret_cast<const char*>(dblink),
+                                                  static_cast<std::size_t>(std::max(dblink_len, 0)))
+                                    : std::string();
+    try {
+        // The connect identifier is a sandbox Server text.
+        server->instance = oradb::sandbox::Instance::open(connect, instanceOptions());
+    } catch (const oradb::EOraError& e) {
+        return fail(err, e);
+    }
+    return OCI_SUCCESS;
+}
+
+sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
+    Server* server = as<Server>(srvhp, OCI_HTYPE_SERVER);
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    if (!server || !err)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (!server->instance)
+        return fail(err, 24324, "service handle not initialized");
+    server->instance.reset();
+    return OCI_SUCCESS;
+}
+
+sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4) {
+    SvcCtx* svc = as<SvcCtx>(svchp, OCI_HTYPE_SVCCTX);
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    Session* session = as<Session>(usrhp, OCI_HTYPE_SESSION);
+    if (!svc || !err || !session)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (!svc->server || !svc->server->instance)
+        return fail(err, 24324, "service handle not initialized");
+    if (credt != OCI_CRED_RDBMS)
+        return fail(err, 1017, "invalid username/password; logon denied");
+    try {
+        session->db = svc->server->instance->connect(session->username, session->password);
+    } catch (const oradb::EOraError& e) {
+        return fail(err, e);
+    }
+    svc->session = session;
+    return OCI_SUCCESS;
+}
+
+sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4) {
+    SvcCtx* svc = as<SvcCtx>(svchp, OCI_HTYPE_SVCCTX);
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    Session* session = usrhp ? as<Session>(usrhp, OCI_HTYPE_SESSION) : svc ? svc->session : nullptr;
+    if (!svc || !err || !session)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    if (!session->db)
+        return fail(err, 1012, "not logged on");
+    session->db.reset();
+    if (svc->session == session)
+        svc->session = nullptr;
+    return OCI_SUCCESS;
+}
+
+// ---- breaks ----
+
+sword OCIBreak(void* hndlp, OCIError* errhp) {
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    Server* server = as<Server>(hndlp, OCI_HTYPE_SERVER);
+    if (SvcCtx* svc = as<SvcCtx>(hndlp, OCI_HTYPE_SVCCTX))
+        server = svc->server;
+    if (!err || !server)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    server->breakFlag = true;
+    return OCI_SUCCESS;
+}
+
+sword OCIReset(void* hndlp, OCIError* errhp) {
+    Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
+    Server* server = as<Server>(hndlp, OCI_HTYPE_SERVER);
+    if (SvcCtx* svc = as<SvcCtx>(hndlp, OCI_HTYPE_SVCCTX))
+        server = svc->server;
+    if (!err || !server)
+        return OCI_INVALID_HANDLE;
+    clear(err);
+    server->breakFlag = false;
+    return OCI_SUCCESS;
+}
+
+// ---- version ----
+
+void OCIClientVersion(sword* major_version, sword* minor_version, sword* update_num,
+                      sword* patch_num, sword* port_update_num) {
+    // The release this stand-in imitates.
+    *major_version = 19;
+    *minor_version = 3;
+    *update_num = 0;
+    *patch_num = 0;
+    *port_update_num = 0;
+}
+
+// ---- controls for tests and benchmarks ----
+
+// OCIStmtFetch2 calls since the library was loaded.
+long long quenby_stub_fetch_calls() {
+    return fetchCalls.load();
+}
+
+// The simulated sessions and the ticking of sandbox instances opened from now on.
+void quenby_stub_instance_options(int sessions, int autoTick) {
+    std::lock_guard lock(optionsMutex);
+    stubOptions.sessions = sessions;
+    stubOptions.autoTick = autoTick != 0;
+}
+
+// Adds a fault to the sandbox instance that `server` names (it must be attached already).
+int quenby_stub_add_fault(const char* server, const char* fragment, int failAfterRows, int code,
+                          const char* text, int delayMs, int times) {
+    try {
+        auto instance = oradb::sandbox::Instance::open(server, instanceOptions());
+        oradb::sandbox::Fault fault;
+        fault.fragment = fragment ? fragment : "";
+        fault.failAfterRows = failAfterRows;
+        fault.code = code;
+        if (text)
+            fault.text = text;
+        fault.delayMs = delayMs;
+        fault.times = times;
+        instance->addFault(fault);
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+void quenby_stub_clear_faults(const char* server) {
+    try {
+        oradb::sandbox::Instance::open(server, instanceOptions())->clearFaults();
+    } catch (const std::exception&) {
+    }
+}
+
+// Every session connected to that instance gets ORA-03113 on its next call.
+void quenby_stub_lose_connections(const char* server) {
+    try {
+        oradb::sandbox::Instance::open(server, instanceOptions())->loseConnections();
+    } catch (const std::exception&) {
+    }
+}
+
+// Runs hook(sql, context) at the start of every call of that instance's sessions (no hook: null).
+int quenby_stub_set_call_hook(const char* server, void (*hook)(const char* sql, void* context),
+                              void* context) {
+    try {
+        auto instance = oradb::sandbox::Instance::open(server, instanceOptions());
+        if (!hook)
+            instance->setCallHook({});
+        else
+            instance->setCallHook(
+                [hook, context](const std::string& sql) { hook(sql.c_str(), context); });
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+} // extern "C"

@@ -1,0 +1,631 @@
+// The sandbox catalog: the program's queries run on it, the seeded instance is consistent, and
+// the simulator is deterministic and leaves real connections alone.
+#include "sandbox/Catalog.h"
+
+#include "sandbox/CatalogSupport.h"
+
+#include <chrono>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string g_currentUser = "SYSTEM";
+
+void oraUser(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_text(context, g_currentUser.c_str(), -1, SQLITE_TRANSIENT);
+}
+
+class Db {
+public:
+    Db() {
+        EXPECT_EQ(sqlite3_open(":memory:", &db_), SQLITE_OK);
+        sqlite3_create_function(db_, "ora_user", 0, SQLITE_UTF8, nullptr, oraUser, nullptr,
+                                nullptr);
+        oradb::sandbox::createCatalog(db_);
+    }
+    ~Db() { sqlite3_close(db_); }
+    Db(const Db&) = delete;
+    Db& operator=(const Db&) = delete;
+    sqlite3* get() const { return db_; }
+
+    void seed(int sessions, std::uint64_t seed = 20261208) {
+        oradb::sandbox::SeedOptions options;
+        options.sessions = sessions;
+        options.seed = seed;
+        oradb::sandbox::detail::seedCatalogAt(db_, options, "2024-03-05 14:30:00");
+    }
+
+    Rows rows(const std::string& sql) const {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(db_) << " in " << sql;
+            return {};
+        }
+        Rows result;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+                const auto* text = sqlite3_column_text(stmt, i);
+                row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+            }
+            result.push_back(std::move(row));
+        }
+        sqlite3_finalize(stmt);
+        return result;
+    }
+
+    std::int64_t number(const std::string& sql) const {
+        const Rows r = rows(sql);
+        return r.empty() || r[0].empty() || r[0][0].empty() ? 0 : std::stoll(r[0][0]);
+    }
+
+    std::string text(const std::string& sql) const {
+        const Rows r = rows(sql);
+        return r.empty() || r[0].empty() ? std::string() : r[0][0];
+    }
+
+    void exec(const std::string& sql) const {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            ADD_FAILURE() << (error ? error : "") << " in " << sql;
+            sqlite3_free(error);
+        }
+    }
+
+    // Every row of every table, in a fixed order: two databases with the same content give the
+    // same text.
+    std::string content() const {
+        std::string all;
+        for (const auto& table :
+             rows("select name from sqlite_master where type = 'table' order by name")) {
+            const std::string quoted = "\"" + table[0] + "\"";
+            const Rows columns = rows("select count(*) from pragma_table_info('" + table[0] + "')");
+            std::string order;
+            for (std::int64_t i = 1; i <= std::stoll(columns[0][0]); ++i)
+                order += (i > 1 ? "," : "") + std::to_string(i);
+            for (const auto& row : rows("select * from " + quoted + " order by " + order)) {
+                all += table[0];
+                for (const auto& field : row)
+                    all += "|" + field;
+                all += "\n";
+            }
+        }
+        return all;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// The session list query of the monitor, ordered by one statistic.
+std::string sessionListSql(std::int64_t statistic) {
+    return "select s.Sid,s.\"Serial#\",s.Username,s.Status,s.Server,s.Machine,s.process,"
+           "s.OsUser,s.program,s.Logon_time,s.SchemaName,s.Client_Info,s.Module,s.Action,"
+           "s.audsid,s.command,s.sql_address,s.sql_hash_value,s.lockwait,s.type,"
+           "s.\"row_wait_obj#\",st.value from \"v$session\" s,\"v$sesstat\" st where "
+           "s.sid=st.sid and st.\"statistic#\"=" +
+           std::to_string(statistic) + " and  1=1 and type <>'BACKGROUND' order by st.value desc";
+}
+
+std::string locksSql(const std::string& sid) {
+    std::string modes;
+    for (const char* column : {"lmode", "request"}) {
+        modes += std::string(",case l.") + column +
+                 " when 0 then 'none' when 1 then 'NULL' when 2 then 'Row-S(SS)' when 3 then "
+                 "'Row-X(SX)' when 4 then 'Share(S)' when 5 then 'S/Row-X(SSX)' when 6 then "
+                 "'Exclusive(X)' else l." +
+                 column + " end " + column;
+    }
+    return "select l.addr addr,l.kaddr kaddr,l.sid,l.type,l.id1,l.id2" + modes +
+           ", l.ctime,l.block,s.username from \"v$lock\" l,\"v$session\" s where l.sid=s.sid and "
+           "(s.sid=" +
+           sid + " or l.request!=0 or l.block=1)";
+}
+
+class SeededCatalog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_currentUser = "SYSTEM";
+        db.seed(40);
+    }
+    Db db;
+};
+
+TEST_F(SeededCatalog, LoginChecksAndCachesReadRolesStatisticsAndActions) {
+    const std::string roles = "select * from session_roles where role='SELECT_CATALOG_ROLE'";
+    EXPECT_EQ(db.rows(roles).size(), 1u);
+    g_currentUser = "DBSNMP";
+    EXPECT_EQ(db.rows(roles).size(), 1u);
+    g_currentUser = "SCOTT";
+    EXPECT_EQ(db.rows(roles).size(), 0u);
+    EXPECT_EQ(db.rows("select * from session_roles").size(), 2u);
+
+    const Rows stats =
+        db.rows("select \"statistic#\",name,class from \"v$statname\" order by class");
+    EXPECT_GE(stats.size(), 200u);
+    EXPECT_EQ(db.text("select class from \"v$statname\" where name='session logical reads'"), "1");
+    for (const char* name : {"db block gets", "consistent gets", "physical reads"})
+        EXPECT_EQ(
+            db.text(std::string("select class from \"v$statname\" where name='") + name + "'"),
+            "8");
+    for (const char* cls : {"1", "2", "4", "8", "16", "32", "40", "64", "72", "128"})
+        EXPECT_GT(db.number(std::string("select count(*) from \"v$statname\" where class=") + cls),
+                  0)
+            << cls;
+    EXPECT_EQ(db.number("select count(distinct \"statistic#\") from \"v$statname\""),
+              static_cast<std::int64_t>(stats.size()));
+
+    EXPECT_GE(db.rows("select action,name from audit_actions").size(), 100u);
+    EXPECT_EQ(db.text("select name from audit_actions where action=47"), "PL/SQL EXECUTE");
+    EXPECT_EQ(db.text("select name from audit_actions where action=3"), "SELECT");
+    EXPECT_EQ(db.text("select name from audit_actions where action=0"), "UNKNOWN");
+}
+
+TEST_F(SeededCatalog, SessionListAndDetailQueriesReturnEverySession) {
+    const std::int64_t reads =
+        db.number("select \"statistic#\" from \"v$statname\" where name='session logical reads'");
+    const Rows list = db.rows(sessionListSql(reads));
+    EXPECT_EQ(static_cast<std::int64_t>(list.size()),
+              db.number("select count(*) from \"v$session\" where type='USER'"));
+    for (std::size_t i = 1; i < list.size(); ++i)
+        EXPECT_GE(std::stoll(list[i - 1][21]), std::stoll(list[i][21]));
+
+    const std::string sid = list.front()[0];
+    const Rows details = db.rows("select * from \"v$session\" where sid=" + sid);
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_GE(details[0].size(), 45u);
+    EXPECT_EQ(details[0][0].size(), 16u); // saddr as 8 bytes of hexadecimal text
+
+    const Rows stats = db.rows(
+        " select st.sid,st.value,sn.name,sn.class,sn.\"statistic#\" statistic from \"v$sesstat\" "
+        "st,\"v$statname\" sn where sn.\"statistic#\"=st.\"statistic#\" and st.sid=" +
+        sid + " order by value desc");
+    EXPECT_EQ(static_cast<std::int64_t>(stats.size()),
+              db.number("select count(*) from \"v$statname\""));
+
+    const Rows events = db.rows("select Sid,Event,Total_Waits,Total_Timeouts,Time_Waited,"
+                                "Average_Wait,Max_Wait from \"v$session_event\" where sid=" +
+                                sid + " order by time_waited desc,event");
+    EXPECT_GE(events.size(), 2u);
+    const Rows wait = db.rows("select * from \"v$session_wait\" where sid=" + sid);
+    ASSERT_EQ(wait.size(), 1u);
+    EXPECT_EQ(wait[0].size(), 15u);
+}
+
+TEST_F(SeededCatalog, WaitsAreIdleOrOnBlocksOfExtents) {
+    for (const auto& row :
+         db.rows("select w.p1, w.p2 from \"v$session_wait\" w, \"v$session\" s "
+                 "where s.sid = w.sid and w.event = 'SQL*Net message from client'")) {
+        EXPECT_EQ(row[0], "1413697536");
+        EXPECT_EQ(row[1], "1");
+    }
+    // Sessions at tick 0 and after a few ticks in I/O waits name a block inside an extent.
+    std::int64_t seen = 0;
+    for (std::uint64_t tick = 1; tick <= 8; ++tick) {
+        const std::string inExtent =
+            "select count(*) from \"v$session_wait\" w where w.event in ('db file sequential "
+            "read','db file scattered read') and ";
+        const std::int64_t io = db.number(inExtent + "1=1");
+        seen += io;
+        EXPECT_EQ(db.number(inExtent + "exists (select 1 from dba_extents e, dba_data_files f "
+                                       "where e.file_id=f.file_id and e.file_id=w.p1 and "
+                                       "e.block_id <= w.p2 and e.block_id+e.blocks>w.p2+w.p3-1)"),
+                  io);
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+    }
+    EXPECT_GT(seen, 0);
+}
+
+TEST_F(SeededCatalog, StatementPiecesJoinBackThroughTheSignedHash) {
+    const Rows statements = db.rows("select address, hash_value, sql_text from \"v$sqlarea\"");
+    ASSERT_GE(statements.size(), 30u);
+    EXPECT_GE(db.number("select count(*) from \"v$sqlarea\" where hash_value > 2147483647"), 3);
+    EXPECT_GE(db.number("select count(*) from (select address from \"v$sqltext\" group by address "
+                        "having count(*) between 2 and 4)"),
+              3);
+    for (const auto& s : statements) {
+        const Rows pieces = db.rows("select piece, sql_text, hash_value from \"v$sqltext\" "
+                                    "where address='" +
+                                    s[0] + "' order by piece");
+        std::string joined;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            EXPECT_EQ(pieces[i][0], std::to_string(i));
+            EXPECT_LE(pieces[i][1].size(), 64u);
+            joined += pieces[i][1];
+            const std::int64_t signedHash = std::stoll(pieces[i][2]);
+            EXPECT_EQ(signedHash + (signedHash < 0 ? 4294967296LL : 0), std::stoll(s[1]));
+        }
+        EXPECT_EQ(joined, s[2]);
+    }
+
+    // The capture log query's join, with the capture table standing in as open cursors.
+    const Rows log = db.rows(
+        "select st.piece, sa.sorts, sa.parse_calls, sa.loads, sa.executions, sa.rows_processed, "
+        "sa.first_load_time from \"v$open_cursor\" tot, \"v$sqltext\" st, \"v$sqlarea\" sa where "
+        "cast(st.hash_value as text)=cast(tot.hash_value as text) and st.address=tot.address and "
+        "st.address=sa.address and sa.hash_value=st.hash_value+case when st.hash_value<0 then "
+        "4294967296 else 0 end order by tot.sid,tot.address,tot.hash_value,st.piece");
+    EXPECT_EQ(static_cast<std::int64_t>(log.size()),
+              db.number("select count(*) from \"v$open_cursor\" oc, \"v$sqltext\" st where "
+                        "st.address=oc.address and st.hash_value=oc.hash_value"));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0][6].size(), 19u); // YYYY-MM-DD/HH24:MI:SS
+    EXPECT_EQ(log[0][6][10], '/');
+}
+
+TEST_F(SeededCatalog, SessionSqlQueriesFindCursorsAndTheCurrentStatement) {
+    const Rows withCursor = db.rows(
+        "select s.sid, s.\"serial#\" from \"v$session\" s where s.sql_hash_value <> 0 and exists "
+        "(select 1 from \"v$open_cursor\" oc where oc.saddr = s.saddr) order by s.sid");
+    ASSERT_FALSE(withCursor.empty());
+    const std::string sid = withCursor[0][0];
+    const Rows cursors = db.rows(
+        " select oc.sid,st.hash_value,st.sql_text from \"v$sqltext\" st,\"v$open_cursor\" oc,"
+        "\"v$session\" s where s.sid=" +
+        sid +
+        " and oc.saddr=s.saddr and st.address=oc.address "
+        "and st.hash_value=oc.hash_value order by st.address,st.hash_value,st.piece");
+    EXPECT_FALSE(cursors.empty());
+    const Rows current =
+        db.rows("select st.sql_text from \"v$sqltext\" st,\"v$session\" sn where "
+                "st.address=sn.sql_address and st.hash_value=sn.sql_hash_value and sn.sid=" +
+                sid + " and sn.\"serial#\"=" + withCursor[0][1] + " order by st.piece");
+    EXPECT_FALSE(current.empty());
+    EXPECT_EQ(db.number("select count(*) from \"v$open_cursor\" where length(sql_text) > 60"), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$open_cursor\" oc where not exists (select 1 "
+                        "from \"v$session\" s where s.saddr = oc.saddr and s.sid = oc.sid)"),
+              0);
+}
+
+TEST_F(SeededCatalog, BlockingChainWaitsOnATable) {
+    const Rows blockers = db.rows("select sid, id1, id2, lmode from \"v$lock\" where block=1 "
+                                  "and type='TX'");
+    ASSERT_EQ(blockers.size(), 1u);
+    EXPECT_EQ(blockers[0][3], "6");
+    const Rows waiters = db.rows("select l.sid, l.kaddr, s.lockwait, s.\"row_wait_obj#\" from "
+                                 "\"v$lock\" l, \"v$session\" s where s.sid=l.sid and "
+                                 "l.request=6 and l.id1=" +
+                                 blockers[0][1] + " and l.id2=" + blockers[0][2]);
+    ASSERT_EQ(waiters.size(), 2u);
+    for (const auto& w : waiters) {
+        EXPECT_EQ(w[1], w[2]);
+        const Rows object = db.rows("select owner,object_name from dba_objects where "
+                                    "object_type='TABLE' and object_id=" +
+                                    w[3]);
+        EXPECT_EQ(object.size(), 1u);
+        const Rows wait = db.rows("select event, p2, p3 from \"v$session_wait\" where sid=" + w[0]);
+        ASSERT_EQ(wait.size(), 1u);
+        EXPECT_EQ(wait[0][0], "enqueue");
+        EXPECT_EQ(wait[0][1], blockers[0][1]);
+        EXPECT_EQ(wait[0][2], blockers[0][2]);
+    }
+    const Rows locks = db.rows(locksSql(waiters[0][0]));
+    EXPECT_GE(locks.size(), 3u);
+    bool blocker = false;
+    for (const auto& row : locks)
+        blocker = blocker || (row[6] == "Exclusive(X)" && row[9] == "1");
+    EXPECT_TRUE(blocker);
+    EXPECT_GT(db.number("select count(*) from \"v$lock\" where block=0 and lmode>0 and type in "
+                        "('TM','TX','MR','RT')"),
+              0);
+}
+
+TEST_F(SeededCatalog, DatabasePagesAndProbeQueriesHaveRows) {
+    EXPECT_GE(db.rows("select banner from \"v$version\"").size(), 3u);
+    EXPECT_EQ(db.rows("select * from \"v$database\"").size(), 1u);
+    EXPECT_EQ(db.rows("select * from \"v$instance\"").size(), 1u);
+    EXPECT_EQ(db.rows("select name,value from \"v$SGA\"").size(), 4u);
+    EXPECT_EQ(db.rows("select * from \"v$license\"").size(), 1u);
+    EXPECT_GE(db.rows("select * from \"v$nls_parameters\"").size(), 15u);
+    EXPECT_GE(db.rows("select * from \"v$system_parameter\" order by name").size(), 200u);
+    const Rows events = db.rows(
+        "select event,total_waits,total_timeouts,time_waited/100.0 time_waited,average_wait/100.0 "
+        "average_wait from \"v$system_event\" order by time_waited desc");
+    EXPECT_GE(events.size(), 30u);
+    for (const char* combination :
+         {"'TRUE','DEFERRED'", "'TRUE','IMMEDIATE'", "'FALSE','FALSE'", "'TRUE','FALSE'",
+          "'FALSE','IMMEDIATE'", "'FALSE','DEFERRED'"}) {
+        EXPECT_GE(db.number(std::string("select count(*) from \"v$system_parameter\" where "
+                                        "(isses_modifiable,issys_modifiable)=(") +
+                            combination + ")"),
+                  2)
+            << combination;
+    }
+    EXPECT_EQ(db.text("select type||isses_modifiable||issys_modifiable from \"v$system_parameter\" "
+                      "where name='timed_statistics'"),
+              "1TRUEIMMEDIATE");
+
+    const double libcache = std::stod(
+        db.text("select (sum(pins-reloads))*1.0/sum(pins) libcache,datetime('now') probetime from "
+                "\"v$librarycache\""));
+    EXPECT_GT(libcache, 0.9);
+    EXPECT_LE(libcache, 1.0);
+    const double rowcache = std::stod(
+        db.text("select (sum(gets-getmisses))*1.0/sum(gets) rowcache from \"v$rowcache\""));
+    EXPECT_GT(rowcache, 0.5);
+    const Rows buffer = db.rows("select name,value from \"v$sysstat\" where name in('db block "
+                                "gets','consistent gets','physical reads') order by name");
+    ASSERT_EQ(buffer.size(), 3u);
+    const double hit =
+        1.0 - std::stod(buffer[2][1]) / (std::stod(buffer[0][1]) + std::stod(buffer[1][1]));
+    EXPECT_GT(hit, 0.8);
+    EXPECT_LT(hit, 1.0);
+    EXPECT_GT(db.number("select sum(bytes) bytes from \"v$sgastat\" where name='free memory'"), 0);
+
+    EXPECT_EQ(db.rows("select tablespace_name from dba_tablespaces").size(), 6u);
+    const Rows users =
+        db.rows("select username,datetime('now') servernow from dba_users order by username");
+    for (const char* user : {"DBSNMP", "OUTLN", "SCOTT", "SYS", "SYSTEM"}) {
+        bool found = false;
+        for (const auto& row : users)
+            found = found || row[0] == user;
+        EXPECT_TRUE(found) << user;
+    }
+    EXPECT_EQ(db.number("select count(*) from sbx_accounts"), 4);
+}
+
+TEST_F(SeededCatalog, ExtentsLieInsideTheirDataFilesWithoutOverlap) {
+    EXPECT_EQ(db.number("select count(*) from dba_extents e left join dba_data_files f on "
+                        "f.file_id=e.file_id and f.tablespace_name=e.tablespace_name where "
+                        "f.file_id is null or e.block_id+e.blocks>f.blocks"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_extents a, dba_extents b where a.rowid<b.rowid "
+                        "and a.file_id=b.file_id and a.block_id<b.block_id+b.blocks and "
+                        "b.block_id<a.block_id+a.blocks"),
+              0);
+    const Rows extent = db.rows("select file_id, block_id, blocks, owner, segment_name from "
+                                "dba_extents where segment_type='TABLE' and owner='APPUSER' "
+                                "order by file_id, block_id limit 1");
+    ASSERT_EQ(extent.size(), 1u);
+    const std::int64_t inside = std::stoll(extent[0][1]) + std::stoll(extent[0][2]) - 1;
+    const Rows found = db.rows(
+        "select e.file_id,e.block_id,e.owner,e.segment_name,e.segment_type,e.tablespace_name "
+        "from dba_extents e,dba_data_files f where e.file_id=f.file_id and e.file_id=" +
+        extent[0][0] + " and e.block_id <= " + std::to_string(inside) +
+        " and e.block_id+e.blocks>" + std::to_string(inside));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0][3], extent[0][4]);
+    EXPECT_EQ(db.number("select count(*) from dba_objects where object_type='CLUSTER'"), 4);
+}
+
+TEST_F(SeededCatalog, CaptureQueriesSeeUserSessionsAndTheirCursors) {
+    const Rows sessions = db.rows("select sid,saddr saddr,username,osuser,machine,terminal,program,"
+                                  "module,action,client_info from \"v$session\" where type "
+                                  "<>'BACKGROUND' order by sid");
+    EXPECT_EQ(sessions.size(), 29u);
+    const Rows captured = db.rows(
+        "select s.osuser osuser,s.machine machine,s.terminal terminal, s.program program,s.module "
+        "module,s.action action, s.client_info client_info, oc.saddr saddr, s.sid sid "
+        ",s.username username , oc.address address, cast(oc.hash_value as text) hash_value "
+        "from \"v$session\" s,\"v$open_cursor\" oc  where s.saddr=oc.saddr  and ( "
+        "(s.username='APPUSER') )");
+    EXPECT_FALSE(captured.empty());
+}
+
+oradb::sandbox::NewSession quenbySession(const char* user) {
+    return {user, "jdoe", "CORP\\PC7", "PC7", "quenby", "quenby", "4242"};
+}
+
+// Rows of the session-level tables that name no listed session.
+std::int64_t orphanRows(const Db& db) {
+    std::int64_t orphans = 0;
+    for (const char* table :
+         {"v$sesstat", "v$session_event", "v$session_wait", "v$open_cursor", "v$lock"}) {
+        orphans += db.number(std::string("select count(*) from \"") + table +
+                             "\" t where not exists (select 1 from \"v$session\" s where "
+                             "s.sid = t.sid)");
+    }
+    return orphans;
+}
+
+TEST_F(SeededCatalog, TicksChangeTheInstanceAndKeepItsSize) {
+    const std::string reads = "select value from \"v$sysstat\" where name='session logical reads'";
+    const std::int64_t readsBefore = db.number(reads);
+    const std::string waits = "select group_concat(sid||':'||\"seq#\"||event, ',') from "
+                              "(select * from \"v$session_wait\" order by sid)";
+    const std::string waitsBefore = db.text(waits);
+    const std::string chainHolders = "select count(*) from \"v$lock\" where block=1";
+    for (std::uint64_t tick = 1; tick <= 30; ++tick) {
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+        if (tick == 10) {
+            EXPECT_EQ(db.number(chainHolders), 0);
+        }
+        if (tick == 20) {
+            EXPECT_EQ(db.number(chainHolders), 1);
+            EXPECT_EQ(db.number("select count(*) from \"v$session\" where lockwait is not null"),
+                      2);
+        }
+        ASSERT_EQ(db.number("select count(*) from \"v$session\""), 40) << tick;
+    }
+    EXPECT_EQ(db.text("select value from sbx_meta where key='tick'"), "30");
+    EXPECT_EQ(db.text("select value from sbx_meta where key='clock'"), "2024-03-05 14:31:30");
+    EXPECT_GT(db.number(reads), readsBefore);
+    EXPECT_NE(db.text(waits), waitsBefore);
+    EXPECT_EQ(db.number("select count(*) from \"v$sesstat\""),
+              40 * db.number("select count(*) from \"v$statname\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$session_wait\""), 40);
+    EXPECT_EQ(orphanRows(db), 0);
+    EXPECT_GT(
+        db.number("select count(*) from \"v$session\" where logon_time > '2024-03-05 14:30:00'"),
+        0);
+    EXPECT_EQ(db.number("select count(*) from (select sid from \"v$session\" group by sid having "
+                        "count(*) > 1)"),
+              0);
+}
+
+TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {
+    Db a, b, c, d;
+    a.seed(60, 7);
+    b.seed(60, 7);
+    c.seed(60, 8);
+    d.seed(60, 7);
+    EXPECT_EQ(a.content(), b.content());
+    EXPECT_NE(a.content(), c.content());
+    const std::string seeded = a.content();
+    for (std::uint64_t tick = 1; tick <= 25; ++tick) {
+        oradb::sandbox::simulateTick(a.get(), 7, tick);
+        oradb::sandbox::simulateTick(b.get(), 7, tick);
+        oradb::sandbox::simulateTick(d.get(), 8, tick);
+    }
+    EXPECT_EQ(a.content(), b.content());
+    EXPECT_NE(a.content(), seeded);
+    EXPECT_NE(a.content(), d.content());
+}
+
+TEST_F(SeededCatalog, ConnectionSessionsAreAddedAndRemoved) {
+    const std::int64_t freeSid = db.number(
+        "select min(sid)+1 from \"v$session\" s where not exists (select 1 from \"v$session\" t "
+        "where t.sid=s.sid+1)");
+    const oradb::sandbox::SessionId first =
+        oradb::sandbox::addConnectionSession(db.get(), quenbySession("SYSTEM"));
+    EXPECT_EQ(first.sid, freeSid);
+    const std::string sid = std::to_string(first.sid);
+    const Rows row = db.rows("select username, status, type, program, osuser, \"serial#\", saddr "
+                             "from \"v$session\" where sid=" +
+                             sid);
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0][0], "SYSTEM");
+    EXPECT_EQ(row[0][1], "INACTIVE");
+    EXPECT_EQ(row[0][2], "USER");
+    EXPECT_EQ(row[0][3], "quenby");
+    EXPECT_EQ(row[0][5], std::to_string(first.serial));
+    EXPECT_EQ(row[0][6].size(), 16u);
+    EXPECT_EQ(db.number("select count(*) from \"v$sesstat\" where sid=" + sid),
+              db.number("select count(*) from \"v$statname\""));
+    EXPECT_EQ(db.text("select event from \"v$session_wait\" where sid=" + sid),
+              "SQL*Net message from client");
+    EXPECT_EQ(db.text("select pid from sbx_connections where sid=" + sid), "4242");
+
+    const oradb::sandbox::SessionId second =
+        oradb::sandbox::addConnectionSession(db.get(), quenbySession("SCOTT"));
+    EXPECT_NE(second.sid, first.sid);
+    EXPECT_NE(second.serial, first.serial);
+
+    oradb::sandbox::removeSession(db.get(), first.sid);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where sid=" + sid), 0);
+    EXPECT_EQ(db.number("select count(*) from sbx_connections where sid=" + sid), 0);
+    EXPECT_EQ(orphanRows(db), 0);
+
+    const oradb::sandbox::SessionId third =
+        oradb::sandbox::addConnectionSession(db.get(), quenbySession("SYS"));
+    EXPECT_EQ(third.sid, first.sid);
+    EXPECT_NE(third.serial, first.serial);
+}
+
+TEST_F(SeededCatalog, TicksLeaveConnectionSessionsAlone) {
+    const oradb::sandbox::SessionId id =
+        oradb::sandbox::addConnectionSession(db.get(), quenbySession("SYSTEM"));
+    const std::string sid = std::to_string(id.sid);
+    const std::string session = "select * from \"v$session\" where sid=" + sid;
+    const std::string wait = "select * from \"v$session_wait\" where sid=" + sid;
+    const std::string work = "select sum(value) from \"v$sesstat\" where sid=" + sid;
+    const Rows sessionBefore = db.rows(session);
+    const Rows waitBefore = db.rows(wait);
+    const std::int64_t workBefore = db.number(work);
+    for (std::uint64_t tick = 1; tick <= 40; ++tick)
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+    EXPECT_EQ(db.rows(session), sessionBefore);
+    EXPECT_EQ(db.rows(wait), waitBefore);
+    EXPECT_EQ(db.number("select count(*) from \"v$lock\" where sid=" + sid), 0);
+    EXPECT_GT(db.number(work), workBefore);
+}
+
+TEST_F(SeededCatalog, KilledSessionsGoAfterAFewTicks) {
+    const std::string victim =
+        db.text("select sid from \"v$session\" s where type='USER' and not exists (select 1 from "
+                "\"v$lock\" l where l.sid=s.sid) order by sid limit 1");
+    const std::string holder = db.text("select sid from \"v$lock\" where block=1");
+    const oradb::sandbox::SessionId own =
+        oradb::sandbox::addConnectionSession(db.get(), quenbySession("SYSTEM"));
+    db.exec("update \"v$session\" set status='KILLED' where sid in (" + victim + "," + holder +
+            "," + std::to_string(own.sid) + ")");
+    const Rows victims = db.rows("select sid, \"serial#\" from \"v$session\" where sid in (" +
+                                 victim + "," + holder + ")");
+    ASSERT_EQ(victims.size(), 2u);
+    const std::string killed = "select count(*) from \"v$session\" where status='KILLED'";
+    for (std::uint64_t tick = 1; tick <= 3; ++tick) {
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+        EXPECT_EQ(db.number(killed), 3) << tick;
+    }
+    oradb::sandbox::simulateTick(db.get(), 20261208, 4);
+    EXPECT_EQ(db.number(killed), 1);
+    for (const auto& v : victims) {
+        EXPECT_EQ(db.number("select count(*) from \"v$session\" where sid=" + v[0] +
+                            " and \"serial#\"=" + v[1]),
+                  0);
+        EXPECT_EQ(db.number("select count(*) from \"v$lock\" l, \"v$session\" s where "
+                            "l.sid=s.sid and s.sid=" +
+                            v[0] + " and l.block=1"),
+                  0);
+    }
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where sid=" + std::to_string(own.sid)),
+              1);
+    EXPECT_EQ(orphanRows(db), 0);
+    // One of the blocked sessions got the lock, the other waits for it.
+    EXPECT_EQ(db.number("select count(*) from \"v$lock\" where block=1"), 1);
+    EXPECT_EQ(db.number("select count(*) from \"v$lock\" w where w.request>0 and not exists "
+                        "(select 1 from \"v$lock\" h where h.lmode>0 and h.id1=w.id1 and "
+                        "h.id2=w.id2)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where lockwait is not null"), 1);
+}
+
+TEST(SandboxScale, TenThousandSessionsSeedAndTickQuickly) {
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::time_point since) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+    };
+    Db db;
+    Clock::time_point start = Clock::now();
+    db.seed(10000);
+    std::cout << "seeding 10000 sessions: " << ms(start) << " ms\n";
+    EXPECT_EQ(db.number("select count(*) from \"v$session\""), 10000);
+    const std::int64_t stats = db.number("select count(*) from \"v$statname\"");
+    EXPECT_EQ(db.number("select count(*) from \"v$sesstat\""), 10000 * stats);
+    const std::int64_t reads =
+        db.number("select \"statistic#\" from \"v$statname\" where name='session logical reads'");
+    EXPECT_EQ(db.number("select count(*) from \"v$sesstat\" where \"statistic#\"=" +
+                        std::to_string(reads)),
+              10000);
+
+    start = Clock::now();
+    const Rows list = db.rows(sessionListSql(reads));
+    std::cout << "session list at 10000 sessions: " << ms(start) << " ms\n";
+    EXPECT_EQ(static_cast<std::int64_t>(list.size()),
+              db.number("select count(*) from \"v$session\" where type='USER'"));
+
+    for (std::uint64_t tick = 1; tick <= 5; ++tick) {
+        start = Clock::now();
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+        std::cout << "tick " << tick << " at 10000 sessions: " << ms(start) << " ms\n";
+    }
+    EXPECT_EQ(db.number("select count(*) from \"v$session\""), 10000);
+    EXPECT_EQ(orphanRows(db), 0);
+}
+
+TEST(SandboxCatalog, KnowsWhichObjectsNeedTheCatalogRole) {
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("v$session"));
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("dba_extents"));
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("sys.v$license"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("v$nls_parameters"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("dual"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("session_roles"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("audit_actions"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("qby_capturesql"));
+}
+
+TEST(SandboxCatalog, ParsesQuotedCsvFields) {
+    const auto rows = oradb::sandbox::detail::parseCsv("a,\"b, \"\"c\"\"\",\r\n\nx,,\"\"\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"a", "b, \"c\"", ""}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"x", "", ""}));
+}
+
+} // namespace

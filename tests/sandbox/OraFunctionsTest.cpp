@@ -1,0 +1,167 @@
+// The Oracle SQL functions of the sandbox, called through translated statements on SQLite.
+#include "DialectFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using dialect_test::SqliteDb;
+
+class SandboxFunctions : public ::testing::Test {
+protected:
+    SandboxFunctions() {
+        db.exec("create table dual (dummy VARCHAR2(1)); insert into dual values ('X');");
+    }
+
+    std::string v(const std::string& expression) {
+        return db.value("select " + expression + " from dual");
+    }
+
+    SqliteDb db;
+};
+
+TEST_F(SandboxFunctions, DecodeMatchesInOrderWithDefaultAndNull) {
+    EXPECT_EQ(v("decode(2, 1, 'one', 2, 'two', 'other')"), "two");
+    EXPECT_EQ(v("decode(9, 1, 'one', 'other')"), "other");
+    EXPECT_EQ(v("decode(9, 1, 'one')"), "(null)");
+    EXPECT_EQ(v("decode(null, 1, 'one', null, 'was null', 'other')"), "was null");
+    EXPECT_EQ(v("decode('', null, 'empty text is null')"), "empty text is null");
+}
+
+TEST_F(SandboxFunctions, DecodeConvertsLikeOracle) {
+    // Compared as the first search value's type, returned as the first result's type.
+    EXPECT_EQ(v("decode('5', 5, 'number five')"), "number five");
+    EXPECT_EQ(v("typeof(decode(7, 6, 'Exclusive(X)', 7))"), "text");
+    EXPECT_EQ(v("decode(7, 6, 'Exclusive(X)', 7)"), "7");
+    EXPECT_NE(db.error("select decode('abc', 5, 'x') from dual").find("ORA-01722"),
+              std::string::npos);
+}
+
+TEST_F(SandboxFunctions, NvlTreatsEmptyTextAsNull) {
+    EXPECT_EQ(v("nvl(null, 'x')"), "x");
+    EXPECT_EQ(v("nvl('', 'x')"), "x");
+    EXPECT_EQ(v("nvl('a', 'x')"), "a");
+    EXPECT_EQ(v("nvl2(null, 'a', 'b')"), "b");
+    EXPECT_EQ(v("nvl2(1, 'a', 'b')"), "a");
+}
+
+TEST_F(SandboxFunctions, ToCharOfNumbersIsOraclesText) {
+    EXPECT_EQ(v("to_char(0.5)"), ".5");
+    EXPECT_EQ(v("to_char(-0.25)"), "-.25");
+    EXPECT_EQ(v("to_char(123)"), "123");
+    EXPECT_EQ(v("to_char(2.50)"), "2.5");
+    EXPECT_EQ(v("to_char(1/3)"), ".333333333333333");
+    EXPECT_EQ(v("to_char(1e20)"), "100000000000000000000");
+    EXPECT_EQ(v("to_char(-3000000000)"), "-3000000000");
+}
+
+TEST_F(SandboxFunctions, ToCharOfNumbersByFormat) {
+    EXPECT_EQ(v("to_char(1234.5, '9,999.99')"), " 1,234.50");
+    EXPECT_EQ(v("to_char(1234.5, 'FM9,999.99')"), "1,234.50");
+    EXPECT_EQ(v("to_char(5, '000')"), " 005");
+    EXPECT_EQ(v("to_char(-5, '99')"), " -5");
+    EXPECT_EQ(v("to_char(0.5, '99.9')"), "   .5");
+    EXPECT_EQ(v("to_char(12345, '999')"), "####");
+    EXPECT_NE(db.error("select to_char(1, '9x9') from dual").find("ORA-01481"), std::string::npos);
+}
+
+TEST_F(SandboxFunctions, ToCharOfDates) {
+    const std::string d = "'2004-06-15 13:45:30'"; // a Tuesday
+    EXPECT_EQ(v("to_char(" + d + ")"), "15-JUN-04");
+    EXPECT_EQ(v("to_char(" + d + ", 'YYYY-MM-DD HH24:MI:SS')"), "2004-06-15 13:45:30");
+    EXPECT_EQ(v("to_char(" + d + ", 'Mon DD, YYYY HH:MI AM')"), "Jun 15, 2004 01:45 PM");
+    EXPECT_EQ(v("to_char(" + d + ", 'DY dy Day')"), "TUE tue Tuesday  ");
+    EXPECT_EQ(v("to_char(" + d + ", 'fmMonth DD')"), "June 15");
+    EXPECT_EQ(v("to_char(" + d + ", 'MONTH')"), "JUNE     ");
+    EXPECT_EQ(v("to_char(" + d + ", 'DDD D J \"Q\"Q')"), "167 3 2453172 Q2");
+    EXPECT_EQ(v("to_char('2004-06-15 00:10:00', 'HH12:MI a.m.')"), "12:10 a.m.");
+    EXPECT_EQ(v("to_char('not a date')"), "not a date");
+    EXPECT_NE(db.error("select to_char(" + d + ", 'XYZ') from dual").find("ORA-01821"),
+              std::string::npos);
+}
+
+TEST_F(SandboxFunctions, TruncAndRoundOfDates) {
+    const std::string d = "'2004-06-15 13:45:30'";
+    EXPECT_EQ(v("trunc(" + d + ")"), "2004-06-15 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'MM')"), "2004-06-01 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'YYYY')"), "2004-01-01 00:00:00");
+    EXPECT_EQ(v("round(" + d + ")"), "2004-06-16 00:00:00");
+    EXPECT_EQ(v("round('2004-02-29 12:00:00')"), "2004-03-01 00:00:00");
+}
+
+TEST_F(SandboxFunctions, RawValuesAreUpperCaseHex) {
+    EXPECT_EQ(v("rawtohex('0a1b')"), "0A1B");
+    EXPECT_EQ(v("rawtohex(x'0A1BFF')"), "0A1BFF");
+    EXPECT_EQ(v("hextoraw('abc')"), "0ABC");
+    EXPECT_EQ(v("rawtohex(null)"), "(null)");
+    EXPECT_NE(db.error("select rawtohex('xyz') from dual").find("ORA-01465"), std::string::npos);
+}
+
+TEST_F(SandboxFunctions, PowerSignAndMod) {
+    EXPECT_EQ(v("power(2, 32)"), "4294967296");
+    EXPECT_EQ(v("typeof(power(2, 32))"), "integer");
+    EXPECT_EQ(v("power(2, -1)"), "0.5");
+    EXPECT_EQ(v("power(-1, 1000000000000000001)"), "-1");
+    EXPECT_EQ(v("power(3, 40)"), "1.21576654590569e+19"); // past 64 bits: a double
+    EXPECT_NE(db.error("select power(-8, 0.5) from dual").find("ORA-01428"), std::string::npos);
+    EXPECT_EQ(v("sign(-3)") + v("sign(0)") + v("sign('2.5')"), "-101");
+    EXPECT_EQ(v("mod(-7, 3)"), "-1");
+    EXPECT_EQ(v("mod(7, -3)"), "1");
+    EXPECT_EQ(v("mod(5, 0)"), "5");
+    EXPECT_EQ(v("mod(7.5, 2)"), "1.5");
+}
+
+TEST_F(SandboxFunctions, TruncAndRoundOfNumbersAreDecimal) {
+    EXPECT_EQ(v("trunc(12.345, 2)"), "12.34");
+    EXPECT_EQ(v("trunc(-1.5)"), "-1");
+    EXPECT_EQ(v("trunc(1234, -2)"), "1200");
+    EXPECT_EQ(v("round(2.675, 2)"), "2.68"); // 2.67499... in binary, 2.675 to Oracle
+    EXPECT_EQ(v("round(-2.5)"), "-3");
+    EXPECT_EQ(v("round(1250, -2)") + "," + v("round(1249, -2)"), "1300,1200");
+    EXPECT_EQ(v("typeof(round(12.5))"), "integer");
+}
+
+TEST_F(SandboxFunctions, ToNumberParsesOracleNumberText) {
+    EXPECT_EQ(v("to_number(' 12.5 ')"), "12.5");
+    EXPECT_EQ(v("to_number('1.0')"), "1");
+    EXPECT_EQ(v("to_number('-1e3')"), "-1000");
+    EXPECT_EQ(v("to_number('1,234', '9,999')"), "1234");
+    EXPECT_EQ(db.error("select to_number('12x') from dual"), "ORA-01722: invalid number");
+}
+
+TEST_F(SandboxFunctions, InstrAndPadding) {
+    EXPECT_EQ(v("instr('CORPORATE FLOOR', 'OR', 3, 2)"), "14");
+    EXPECT_EQ(v("instr('CORPORATE FLOOR', 'OR', -3, 2)"), "2");
+    EXPECT_EQ(v("instr('abc', 'z')") + v("instr('abc', 'b', 0)"), "00");
+    EXPECT_EQ(v("lpad('Page 1', 15, '*.')"), "*.*.*.*.*Page 1");
+    EXPECT_EQ(v("rpad('MORRISON', 12, 'ab')"), "MORRISONabab");
+    EXPECT_EQ(v("lpad('abcdef', 3)"), "abc");
+    EXPECT_EQ(v("lpad('x', 0)"), "(null)");
+    EXPECT_EQ(v("lpad('\xC3\xA9', 3, '*')"), "**\xC3\xA9"); // characters, not bytes
+}
+
+TEST_F(SandboxFunctions, GreatestAndLeastFollowTheFirstArgumentsType) {
+    EXPECT_EQ(v("greatest(1, 3, 2)"), "3");
+    EXPECT_EQ(v("greatest('apples', 'oranges', 'bananas')"), "oranges");
+    EXPECT_EQ(v("least(4, null)"), "(null)");
+    EXPECT_EQ(v("least(20, '10')"), "10");
+    EXPECT_EQ(v("greatest('2', '10')"), "2");
+}
+
+TEST_F(SandboxFunctions, InstanceValuesComeFromTheHost) {
+    db.host.now = "2011-01-02 03:04:05";
+    db.host.user = "SCOTT";
+    EXPECT_EQ(v("sysdate"), "2011-01-02 03:04:05");
+    EXPECT_EQ(v("user"), "SCOTT");
+    EXPECT_EQ(v("to_char(sysdate, 'DD.MM.YYYY')"), "02.01.2011");
+}
+
+TEST_F(SandboxFunctions, DivisorRaisesOraclesErrors) {
+    EXPECT_EQ(v("ora_divisor(4)"), "4");
+    EXPECT_EQ(v("typeof(ora_divisor(4))"), "real");
+    EXPECT_EQ(v("ora_divisor(null)"), "(null)");
+    EXPECT_EQ(db.error("select ora_divisor(0) from dual"), "ORA-01476: divisor is equal to zero");
+    EXPECT_EQ(db.error("select ora_divisor('x') from dual"), "ORA-01722: invalid number");
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+// What the main-window tests share: waiting for an event while the test thread keeps serving
+// the workers' hand-over calls, pictures of a widget on demand, and the login through the form
+// the window opens when it is shown.
+#pragma once
+
+#include "ModalDriver.h"
+#include "gui/MainWindow.h"
+#include "gui/views/SessionListView.h"
+#include "monitor/Monitor.h"
+#include "sandbox/SandboxInstance.h"
+#include "util/HandOver.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace testing_support {
+
+// Runs the event loop and the hand-over calls until `done` holds; false after `ms` milliseconds.
+inline bool waitFor(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        util::HandOver::instance().runPending();
+    }
+    return true;
+}
+
+// Saves a picture of `w` as `name`.png when QUENBY_SHOTS names a folder.
+inline void shot(QWidget* w, const QString& name) {
+    const QByteArray dir = qgetenv("QUENBY_SHOTS");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
+}
+
+// Shows `window` and logs in to `server` as system through the login form that the showing
+// opens; true once the monitor is connected.
+inline bool ShowAndLogin(ui::TFrmMain& window, const std::string& server) {
+    ModalDriver driver({ModalDriver::Login("system", "lantern", server)});
+    window.show();
+    return waitFor([&] { return window.Monitor().Connected(); });
+}
+
+// True when the last session list fetch has ended and brought rows.
+inline bool ListFetched(ui::TFrmMain& window) {
+    auto* t = window.Monitor().Thread(monitor::wkList);
+    return !window.Monitor().Running(monitor::wkList) && t && t->Finished() &&
+           !window.SessionListModel().Rows().empty();
+}
+
+// A test of the main window over a sandbox instance of its own; the window is disconnected and
+// closed after each test.
+class WindowTest : public ::testing::Test {
+protected:
+    static std::string TestName() {
+        return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    }
+    // Opens the in-memory instance `server` without automatic ticks (with `sessions` sessions
+    // when positive) and makes the window, not shown yet.
+    void OpenInstanceAndWindow(const std::string& server, int sessions = 0) {
+        oradb::sandbox::InstanceOptions options;
+        options.autoTick = false;
+        if (sessions > 0)
+            options.sessions = sessions;
+        instance = oradb::sandbox::Instance::open(server, options);
+        window = std::make_unique<ui::TFrmMain>();
+    }
+    void TearDown() override {
+        if (window && window->Monitor().Connected())
+            window->DisconnectSequence(false);
+        window.reset();
+    }
+
+    std::string name;
+    std::shared_ptr<oradb::sandbox::Instance> instance;
+    std::unique_ptr<ui::TFrmMain> window;
+};
+
+} // namespace testing_support

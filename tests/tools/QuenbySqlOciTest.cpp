@@ -1,0 +1,126 @@
+// quenby-sql through the OCI driver and the stand-in client library prints what it prints
+// through the sandbox driver.
+#include "oradb/OciFixture.h"
+
+#include <array>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using testing_support::kTestOracleHome;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(int fd) {
+    std::string text;
+    std::array<char, 4096> buf{};
+    ssize_t n;
+    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
+        text.append(buf.data(), static_cast<std::size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+// Runs quenby-sql with these arguments and extra environment variables ("NAME=value").
+CliRun quenbySql(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("ORACLE_HOME=", 0) != 0 && entry.rfind("QUENBY_DRIVER=", 0) != 0)
+            environment.push_back(entry);
+    }
+    environment.insert(environment.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argStore{QUENBY_SQL_PATH};
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int out[2], err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0)
+        throw std::runtime_error("pipe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        for (int fd : {out[0], out[1], err[0], err[1]})
+            ::close(fd);
+        ::execve(QUENBY_SQL_PATH, argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    CliRun run;
+    run.out = readAll(out[0]);
+    run.err = readAll(err[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+const std::vector<std::string> kOci = {"ORACLE_HOME=" + kTestOracleHome, "QUENBY_DRIVER=oci"};
+const std::vector<std::string> kSandbox = {"QUENBY_DRIVER=sandbox"};
+
+TEST(QuenbySqlThroughOci, PrintsWhatTheSandboxDriverPrints) {
+    const std::vector<std::string> args = {
+        "system/lantern@sandbox::memory:",
+        "select sid, serial#, username, saddr, status, type from v$session where "
+        "type='BACKGROUND' order by sid",
+        "select 'ab' a, 12345 b, 1/4 q, null z, 'Grüße' w, hextoraw('00FF') r from dual",
+        "create table system.x(a number, b varchar2(20))",
+        "insert into x values (1, 'one')",
+        "select * from x",
+        "select name from v$statname where statistic# < 12 order by statistic#"};
+    const CliRun sandbox = quenbySql(args, kSandbox);
+    const CliRun oci = quenbySql(args, kOci);
+    EXPECT_EQ(sandbox.status, 0) << sandbox.err;
+    EXPECT_EQ(oci.status, 0) << oci.err;
+    EXPECT_EQ(oci.out, sandbox.out);
+    EXPECT_EQ(oci.err, sandbox.err);
+    EXPECT_NE(oci.out.find("Statement processed."), std::string::npos);
+
+    std::vector<std::string> csv = args;
+    csv.insert(csv.begin(), "--csv");
+    EXPECT_EQ(quenbySql(csv, kOci).out, quenbySql(csv, kSandbox).out);
+}
+
+TEST(QuenbySqlThroughOci, ReportsTheSameErrors) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"system/wrong@sandbox::memory:", "select * from dual"},
+             {"system/@sandbox::memory:", "select * from dual"},
+             {"system/lantern@sandbox:/no/such/folder/x.db", "select * from dual"},
+             {"system/lantern@sandbox::memory:", "select * from dual",
+              "select * from v$nothing"}}) {
+        const CliRun sandbox = quenbySql(args, kSandbox);
+        const CliRun oci = quenbySql(args, kOci);
+        EXPECT_EQ(oci.status, 1) << args[0];
+        EXPECT_EQ(oci.status, sandbox.status) << args[0];
+        EXPECT_EQ(oci.out, sandbox.out) << args[0];
+        EXPECT_EQ(oci.err, sandbox.err) << args[0];
+    }
+}
+
+TEST(QuenbySqlThroughOci, WithoutAClientSaysWhatWasSearched) {
+    const std::string home = ::testing::TempDir() + "quenby-no-such-home";
+    const CliRun r = quenbySql({"system/lantern@orcl", "select * from dual"},
+                               {"ORACLE_HOME=" + home, "QUENBY_DRIVER=oci"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(home + "/lib/libclntsh.so"), std::string::npos) << r.err;
+}
+
+} // namespace
