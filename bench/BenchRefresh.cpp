@@ -40,11 +40,11 @@ int refresh(const bench::Args& args) {
     // The monitor alone, or inside the real main window (--window).
     const bool withWindow = std::find(args.begin(), args.end(), "--window") != args.end();
     bench::NullHost host;
-    std::unique_ptr<ui::TFrmMain> window;
+    std::unique_ptr<gui::TFrmMain> window;
     std::unique_ptr<monitor::TPvConnection> ownMonitor;
     std::unique_ptr<monitor::TSessionListModel> ownList;
     if (withWindow) {
-        window = std::make_unique<ui::TFrmMain>();
+        window = std::make_unique<gui::TFrmMain>();
     } else {
         ownMonitor = std::make_unique<monitor::TPvConnection>(&host);
         ownList = std::make_unique<monitor::TSessionListModel>();

@@ -15,7 +15,7 @@
 #include <QTextEdit>
 #include <QTreeView>
 
-namespace ui {
+namespace gui {
 
 namespace {
 
@@ -182,4 +182,4 @@ QAction* TExportCommands::MenuItem(const char* name) const {
     return nullptr;
 }
 
-} // namespace ui
+} // namespace gui

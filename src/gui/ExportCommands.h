@@ -18,7 +18,7 @@ class QMenu;
 class QTabWidget;
 class QWidget;
 
-namespace ui {
+namespace gui {
 
 // The export source of a control: a list view (its name, model and current column widths) or a
 // text area (its name and lines). Any other control gives a source without a layout.
@@ -81,4 +81,4 @@ private:
     std::vector<TTextArea> textAreas_;
 };
 
-} // namespace ui
+} // namespace gui

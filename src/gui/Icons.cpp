@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace ui {
+namespace gui {
 
 void SelectIconTheme() {
     const QString current = QIcon::themeName();
@@ -31,4 +31,4 @@ QIcon ThemedIcon(const char* name, QStyle::StandardPixmap fallback) {
                             QApplication::style()->standardIcon(fallback));
 }
 
-} // namespace ui
+} // namespace gui

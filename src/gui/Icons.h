@@ -5,10 +5,10 @@
 #include <QIcon>
 #include <QStyle>
 
-namespace ui {
+namespace gui {
 
 // Chooses the icon theme once: the desktop's, else Tango when it is installed.
 void SelectIconTheme();
 QIcon ThemedIcon(const char* name, QStyle::StandardPixmap fallback);
 
-} // namespace ui
+} // namespace gui

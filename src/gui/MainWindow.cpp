@@ -28,7 +28,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 namespace {
 
@@ -504,4 +504,4 @@ std::vector<int> TFrmMain::SelectedSessionRows() const {
     return lvsessionlist_->SelectedRows();
 }
 
-} // namespace ui
+} // namespace gui

@@ -25,7 +25,7 @@ namespace oradb {
 class TCustomConnectDialog;
 }
 
-namespace ui {
+namespace gui {
 
 class TSessionListView;
 class TDatabasePages;
@@ -172,4 +172,4 @@ private:
     std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 
-} // namespace ui
+} // namespace gui

@@ -18,7 +18,7 @@
 #include <QTabWidget>
 #include <QUrl>
 
-namespace ui {
+namespace gui {
 
 namespace {
 QString qs(const std::string& s) {
@@ -167,4 +167,4 @@ void TFrmMain::SessionListColumnClicked(int column) {
     sessionListModel_.Reorder(monitor::SortedOrder(texts, rule, SortAscending));
 }
 
-} // namespace ui
+} // namespace gui

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quenby"));
     QApplication::setOrganizationName(QStringLiteral("Quenby"));
     util::HandOver::install();
-    ui::TFrmMain window;
+    gui::TFrmMain window;
     window.show();
     return app.exec();
 }

@@ -22,11 +22,11 @@ using namespace testing_support;
 
 struct CapturePage : ::testing::Test {
     std::shared_ptr<oradb::sandbox::Instance> instance = openInstance(testName());
-    std::unique_ptr<ui::TFrmMain> window = std::make_unique<ui::TFrmMain>();
+    std::unique_ptr<gui::TFrmMain> window = std::make_unique<gui::TFrmMain>();
     QTemporaryDir dir;
     util::TDateTime clock = util::now();
 
-    ui::TCapturePage& page() { return *window->CapturePage(); }
+    gui::TCapturePage& page() { return *window->CapturePage(); }
     capture::TCaptureSql& capture() { return page().Capture(); }
     void SetUp() override {
         ASSERT_TRUE(ShowAndLogin(*window, "sandbox::memory:" + testName()));
@@ -87,8 +87,8 @@ TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     EXPECT_FALSE(page().AcModifyCaptureSql->isEnabled());
     EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled()) << "the page's list is empty";
     window->AcCapturesql->trigger();
-    EXPECT_TRUE(window->Pages()->isTabVisible(ui::pgCapturesql));
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgCapturesql);
+    EXPECT_TRUE(window->Pages()->isTabVisible(gui::pgCapturesql));
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCapturesql);
     addCollector(QStringLiteral("scott"));
     ASSERT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
     EXPECT_EQ(page().lvsqlcollector->model()->index(0, 0).data().toString(),

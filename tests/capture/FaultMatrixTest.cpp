@@ -213,7 +213,7 @@ protected:
         options.autoTick = false;
         instance = oradb::sandbox::Instance::open(server, options);
         watchdog = std::make_unique<Watchdog>(instance);
-        window = std::make_unique<ui::TFrmMain>();
+        window = std::make_unique<gui::TFrmMain>();
         window->resize(1000, 600);
         user = std::make_unique<User>();
         user->server = server;
@@ -242,8 +242,8 @@ protected:
 
     monitor::TPvConnection& Monitor() { return window->Monitor(); }
     capture::TCaptureSql& Capture() { return window->CapturePage()->Capture(); }
-    ui::TDetailPages& Pages() { return *window->DetailPages(); }
-    ui::TDatabasePages& DbPages() { return *window->DatabasePages(); }
+    gui::TDetailPages& Pages() { return *window->DetailPages(); }
+    gui::TDatabasePages& DbPages() { return *window->DatabasePages(); }
 
     std::vector<std::vector<std::string>> Rows(const std::string& sql) {
         return rows(Monitor().Session(), sql);
@@ -541,7 +541,7 @@ protected:
                             if (!sid.empty() && SelectSid(sid))
                                 window->AcShowDetails->trigger();
                         } else {
-                            window->Pages()->setCurrentIndex(ui::pgSessList);
+                            window->Pages()->setCurrentIndex(gui::pgSessList);
                         }
                         step = 4;
                     });
@@ -598,7 +598,7 @@ protected:
     std::string server;
     std::shared_ptr<oradb::sandbox::Instance> instance;
     std::unique_ptr<Watchdog> watchdog;
-    std::unique_ptr<ui::TFrmMain> window;
+    std::unique_ptr<gui::TFrmMain> window;
     std::unique_ptr<User> user;
     util::TDateTime clock = 0;
     QTemporaryDir logDir;
@@ -626,7 +626,7 @@ TEST_P(FaultMatrix, OneClearErrorAResponsiveWindowAndAWayBack) {
         instance->clearFaults();
         if (Monitor().AutoRefresh())
             Monitor().SetAutoRefresh(false);
-        window->Pages()->setCurrentIndex(ui::pgSessList);
+        window->Pages()->setCurrentIndex(gui::pgSessList);
         window->UpdateActions();
         window->AcRefresh->trigger();
         ASSERT_TRUE(waitFor([&] { return ListFetched(*window) && Settled(); }, kDeadlineMs))

@@ -94,15 +94,15 @@ protected:
                 items.push_back(a->objectName().toStdString());
         return items;
     }
-    ui::TDatabasePages* db = nullptr;
-    ui::TExportCommands* exports = nullptr;
+    gui::TDatabasePages* db = nullptr;
+    gui::TExportCommands* exports = nullptr;
     QTemporaryDir dir;
 };
 
 TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
     window->AcDbInfo->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgDBInfo);
-    EXPECT_TRUE(window->Pages()->isTabVisible(ui::pgDBInfo));
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgDBInfo);
+    EXPECT_TRUE(window->Pages()->isTabVisible(gui::pgDBInfo));
     EXPECT_TRUE(window->CloseButton()->isVisible());
     const QString text = db->ReDatabaseInfo->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("VERSION\n")));
@@ -116,13 +116,13 @@ TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
     shot(window.get(), "database-info");
 
     window->AcNlsParameter->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgNlsParameter);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgNlsParameter);
     EXPECT_EQ(db->NlsModel().rowCount(), 19);
     window->AcSystemEvent->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgSystemEvent);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgSystemEvent);
     EXPECT_GT(db->SystemEventModel().rowCount(), 5);
     window->AcSystemParameter->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgSystemParameter);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgSystemParameter);
     EXPECT_EQ(db->SystemParameterModel().rowCount(),
               static_cast<int>(window->Monitor().SystemParameters.size()));
     // Running a command again reloads: a changed value shows.
@@ -261,7 +261,7 @@ TEST_F(DatabasePages, EachPageOffersOnlyItsOwnExportItem) {
     window->AcSystemEvent->trigger();
     exports->UpdateVisibility();
     EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveSysteme"});
-    window->Pages()->setCurrentIndex(ui::pgSessList);
+    window->Pages()->setCurrentIndex(gui::pgSessList);
     exports->UpdateVisibility();
     EXPECT_TRUE(VisibleItems(exports->PMTab).empty());
     EXPECT_TRUE(exports->MenuItem("PMISavesesslist")->isVisible());
@@ -424,7 +424,7 @@ TEST_F(DatabasePages, CopyAndSelectAllActOnTheReportWithTheFocusInIt) {
     window->UpdateActions();
     EXPECT_FALSE(window->AcCopy->isEnabled());
     EXPECT_FALSE(window->AcSelectAll->isEnabled());
-    window->Pages()->setCurrentIndex(ui::pgSessList);
+    window->Pages()->setCurrentIndex(gui::pgSessList);
     window->SessionList()->setFocus();
     window->UpdateActions();
     EXPECT_FALSE(window->AcCopy->isEnabled());

@@ -67,22 +67,22 @@ protected:
                 m.ViewShown(monitor::wkSql), m.ViewShown(monitor::wkStatistics),
                 m.ViewShown(monitor::wkLocks)};
     }
-    ui::TDetailPages* pages = nullptr;
+    gui::TDetailPages* pages = nullptr;
 };
 
 TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     QTabWidget* tabs = window->Pages();
     window->SessionList()->selectionModel()->clearSelection();
     window->AcShowStatistics->trigger();
-    EXPECT_FALSE(tabs->isTabVisible(ui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), ui::pgSessList);
+    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessStatistics));
+    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
 
     const std::string sid = SelectUserRow();
     ASSERT_FALSE(sid.empty());
     window->UpdateActions();
     window->AcShowStatistics->trigger();
-    EXPECT_TRUE(tabs->isTabVisible(ui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), ui::pgSessStatistics);
+    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessStatistics));
+    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, true, false}));
     EXPECT_TRUE(window->CloseButton()->isVisible());
     ASSERT_TRUE(Idle(monitor::wkStatistics));
@@ -99,7 +99,7 @@ TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     // The header shows the session's schema, machine and program, cut to 15, 25 and 20.
     const auto* s = window->Monitor().SelectedSession();
     ASSERT_NE(s, nullptr);
-    const auto header = pages->HeaderValues(ui::pgSessStatistics);
+    const auto header = pages->HeaderValues(gui::pgSessStatistics);
     EXPECT_EQ(header[0]->text().toStdString(),
               s->basic.fields[monitor::bfSchemaName].substr(0, 15));
     EXPECT_EQ(header[1]->text().toStdString(), s->basic.fields[monitor::bfMachine].substr(0, 25));
@@ -116,14 +116,14 @@ TEST_F(DetailPages, TabClicksSetTheFlagsAndOtherPagesLeaveThem) {
     window->AcShowDetails->trigger();
     window->AcDbInfo->trigger();
     QTabWidget* tabs = window->Pages();
-    tabs->setCurrentIndex(ui::pgSessWaits);
+    tabs->setCurrentIndex(gui::pgSessWaits);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(ui::pgSessDetails);
+    tabs->setCurrentIndex(gui::pgSessDetails);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
     ASSERT_TRUE(Idle(monitor::wkDetails));
-    tabs->setCurrentIndex(ui::pgDBInfo); // outside the table: unchanged
+    tabs->setCurrentIndex(gui::pgDBInfo); // outside the table: unchanged
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
-    tabs->setCurrentIndex(ui::pgSessList);
+    tabs->setCurrentIndex(gui::pgSessList);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, false, false}));
     EXPECT_FALSE(window->CloseButton()->isVisible());
     EXPECT_FALSE(pages->SessionDetailsModel.Rows().empty());
@@ -137,21 +137,21 @@ TEST_F(DetailPages, ClosingTheRightmostActivatesItsLeftAndAMiddleOneItsRight) {
     window->AcShowWaits->trigger();
     QTabWidget* tabs = window->Pages();
     ASSERT_TRUE(Idle(monitor::wkWaits));
-    ASSERT_EQ(tabs->currentIndex(), ui::pgSessWaits);
+    ASSERT_EQ(tabs->currentIndex(), gui::pgSessWaits);
     window->CloseButton()->click(); // rightmost
-    EXPECT_FALSE(tabs->isTabVisible(ui::pgSessWaits));
-    EXPECT_EQ(tabs->currentIndex(), ui::pgSessStatistics);
+    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessWaits));
+    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
     // The page change did not run: the events flag stays set until a tab is clicked.
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(ui::pgSessDetails);
+    tabs->setCurrentIndex(gui::pgSessDetails);
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->CloseButton()->click(); // a middle one
-    EXPECT_EQ(tabs->currentIndex(), ui::pgSessStatistics);
+    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
     window->CloseButton()->click();
-    EXPECT_EQ(tabs->currentIndex(), ui::pgSessList);
+    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
     EXPECT_FALSE(window->CloseButton()->isVisible());
     window->CloseButton()->click(); // page 0 stays
-    EXPECT_TRUE(tabs->isTabVisible(ui::pgSessList));
+    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessList));
 }
 
 TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
@@ -171,7 +171,7 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
     EXPECT_EQ(window->Monitor().WaitingBlockState, 0);
     shot(window.get(), "page-events");
     pages->Property1->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgCurrentEventDetails);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 6 ||
                (pages->WaitInformationModel.Rows().size() == 1 &&
@@ -199,7 +199,7 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
 
 TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
     window->AcFindObj->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgCurrentEventDetails);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
     EXPECT_TRUE(pages->EdFileId->text().isEmpty());
     EXPECT_FALSE(pages->BtFindObj->isEnabled());
     pages->EdFileId->setText("12a");
@@ -227,7 +227,7 @@ TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
 
 TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
     window->AcTuneMemory->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), ui::pgMemory);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgMemory);
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
     ASSERT_TRUE(waitFor([&] { return pages->BtProbe->isEnabled(); }));
     EXPECT_TRUE(pages->BtClearHistory->isEnabled());

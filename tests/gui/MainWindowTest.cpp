@@ -100,9 +100,9 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
     ShowAndLogin();
     QTabWidget* pages = window->Pages();
     EXPECT_TRUE(pages->isVisible());
-    EXPECT_EQ(pages->currentIndex(), ui::pgSessList);
+    EXPECT_EQ(pages->currentIndex(), gui::pgSessList);
     EXPECT_EQ(pages->tabText(0).toStdString(), server());
-    for (int i = 1; i < ui::pgCount; ++i)
+    for (int i = 1; i < gui::pgCount; ++i)
         EXPECT_FALSE(pages->isTabVisible(i));
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0(system@" + server() + ")");
     EXPECT_EQ(window->StatusPanel(1)->text().left(14), "Refreshed at: ");

@@ -45,12 +45,12 @@ protected:
         return r.empty() ? std::string() : r[0][0];
     }
     // Selects the session and shows one of the two pages as the page-change logic does.
-    void Open(const std::string& sid, ui::TPage page) {
+    void Open(const std::string& sid, gui::TPage page) {
         auto& m = window->Monitor();
         m.SelectedSid = sid;
         ASSERT_NE(m.LocateSelectedSession(), -1);
         window->ShowPage(page);
-        if (page == ui::pgSessSql) {
+        if (page == gui::pgSessSql) {
             window->SqlPage()->FillHeader();
             window->SqlPage()->Observer()->SetActive(true);
         } else {
@@ -68,8 +68,8 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address and st.piece >= 1) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, ui::pgSessSql);
-    ui::TSqlPage* page = window->SqlPage();
+    Open(sid, gui::pgSessSql);
+    gui::TSqlPage* page = window->SqlPage();
     QTextEdit* box = page->StatementBox();
     ASSERT_EQ(box->objectName(), QStringLiteral("RECurrentSql"));
     EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("[Current Sql Statement]\n")));
@@ -108,8 +108,8 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
         one("select sid from \"v$open_cursor\" group by sid having count(*) >= 3"
             " order by sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, ui::pgSessSql);
-    ui::TSqlPage* page = window->SqlPage();
+    Open(sid, gui::pgSessSql);
+    gui::TSqlPage* page = window->SqlPage();
     QTreeView* list = page->CursorList();
     ASSERT_GE(list->model()->rowCount(), 2);
     // The cursor with the most pieces, clicked in the list.
@@ -144,7 +144,7 @@ TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {
     const std::string holder = one("select sid from \"v$lock\" where type = 'TX' and block = 1 and"
                                    " lmode = 6 order by rowid");
     ASSERT_FALSE(holder.empty());
-    Open(holder, ui::pgSessLocks);
+    Open(holder, gui::pgSessLocks);
     QTreeView* list = window->LocksPage()->LockList();
     ASSERT_EQ(list->objectName(), QStringLiteral("LVLocks"));
     QAbstractItemModel* model = list->model();
@@ -170,7 +170,7 @@ TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
                          sid);
     window->Monitor().Refresh();
     ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkList); }));
-    Open(sid, ui::pgSessLocks);
+    Open(sid, gui::pgSessLocks);
     auto label = [&](const char* name) {
         auto* l = window->LocksPage()->findChild<QLabel*>(QString::fromLatin1(name));
         return l ? l->text().toStdString() : std::string("<missing>");
@@ -191,10 +191,10 @@ TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, ui::pgSessSql);
+    Open(sid, gui::pgSessSql);
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
-    ui::TSqlPage* page = window->SqlPage();
+    gui::TSqlPage* page = window->SqlPage();
     page->CursorList()->setFocus();
     ASSERT_TRUE(waitFor([&] { return page->CursorList()->hasFocus(); }));
     EXPECT_FALSE(page->CanSelectAll());

@@ -45,14 +45,14 @@ inline void shot(QWidget* w, const QString& name) {
 
 // Shows `window` and logs in to `server` as system through the login form that the showing
 // opens; true once the monitor is connected.
-inline bool ShowAndLogin(ui::TFrmMain& window, const std::string& server) {
+inline bool ShowAndLogin(gui::TFrmMain& window, const std::string& server) {
     ModalDriver driver({ModalDriver::Login("system", "lantern", server)});
     window.show();
     return waitFor([&] { return window.Monitor().Connected(); });
 }
 
 // True when the last session list fetch has ended and brought rows.
-inline bool ListFetched(ui::TFrmMain& window) {
+inline bool ListFetched(gui::TFrmMain& window) {
     auto* t = window.Monitor().Thread(monitor::wkList);
     return !window.Monitor().Running(monitor::wkList) && t && t->Finished() &&
            !window.SessionListModel().Rows().empty();
@@ -73,7 +73,7 @@ protected:
         if (sessions > 0)
             options.sessions = sessions;
         instance = oradb::sandbox::Instance::open(server, options);
-        window = std::make_unique<ui::TFrmMain>();
+        window = std::make_unique<gui::TFrmMain>();
     }
     void TearDown() override {
         if (window && window->Monitor().Connected())
@@ -83,7 +83,7 @@ protected:
 
     std::string name;
     std::shared_ptr<oradb::sandbox::Instance> instance;
-    std::unique_ptr<ui::TFrmMain> window;
+    std::unique_ptr<gui::TFrmMain> window;
 };
 
 } // namespace testing_support

@@ -13,7 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
     : QObject(&main), main_(main), capture_(main.Monitor()) {
@@ -181,4 +181,4 @@ void TCapturePage::AcEnableCaptureSqlExecute() {
     capture_.ToggleCapture();
 }
 
-} // namespace ui
+} // namespace gui

@@ -18,7 +18,7 @@ class TFrmAddSqlcollector;
 class TFrmServersidesetup;
 } // namespace capture
 
-namespace ui {
+namespace gui {
 
 class TFrmMain;
 
@@ -59,4 +59,4 @@ private:
     std::unique_ptr<capture::TFrmServersidesetup> serverDialog_;
 };
 
-} // namespace ui
+} // namespace gui

@@ -15,7 +15,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 namespace {
 
@@ -257,4 +257,4 @@ void TDatabasePages::lvsystemeventColumnClick(int column) {
     }
 }
 
-} // namespace ui
+} // namespace gui

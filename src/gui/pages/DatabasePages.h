@@ -19,7 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QTextEdit;
 
-namespace ui {
+namespace gui {
 
 // A report-style list: whole-row selection, read-only, one row at a time, the model's initial
 // column widths.
@@ -89,4 +89,4 @@ private:
     QWidget* systemParameterPage_;
 };
 
-} // namespace ui
+} // namespace gui

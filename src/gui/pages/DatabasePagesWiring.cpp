@@ -14,7 +14,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
-namespace ui {
+namespace gui {
 
 void TFrmMain::CreateDatabasePages() {
     databasePages_ = new TDatabasePages(monitor_, pages_[pgDBInfo], pages_[pgNlsParameter],
@@ -108,4 +108,4 @@ void TFrmMain::AcSystemEventExecute() {
         ShowPage(pgSystemEvent);
 }
 
-} // namespace ui
+} // namespace gui

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QTreeView>
 
-namespace ui::sqllocks {
+namespace gui::sqllocks {
 
 void ApplyListColumnWidths(QTreeView* view) {
     QAbstractItemModel* model = view->model();
@@ -55,4 +55,4 @@ void FillDetailHeader(monitor::TPvConnection& monitor, QLabel* username, QLabel*
     machine->setText(QString::fromStdString(f[monitor::bfMachine]).left(25));
 }
 
-} // namespace ui::sqllocks
+} // namespace gui::sqllocks

@@ -10,7 +10,7 @@ class QLabel;
 class QTreeView;
 class QWidget;
 
-namespace ui::sqllocks {
+namespace gui::sqllocks {
 
 // Fills a detail page's three header values from the selected session: the schema name cut to
 // 15 characters, the machine to 25 and the program to 20.
@@ -24,4 +24,4 @@ QWidget* MakeDetailHeader(QWidget* parent, QLabel*& username, QLabel*& machine, 
 // Applies the model's column widths (UserRole of the header; -1 keeps the default width).
 void ApplyListColumnWidths(QTreeView* view);
 
-} // namespace ui::sqllocks
+} // namespace gui::sqllocks

@@ -20,7 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 using monitor::wkDetails;
 using monitor::wkLocks;
@@ -300,4 +300,4 @@ void TDetailPages::ShowError(const QString& text) {
     QMessageBox::critical(&window_, QApplication::applicationDisplayName(), text);
 }
 
-} // namespace ui
+} // namespace gui

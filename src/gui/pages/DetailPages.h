@@ -22,7 +22,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
-namespace ui {
+namespace gui {
 
 class TDetailListView;
 
@@ -116,4 +116,4 @@ private:
     bool suppressPageChange_ = false;
 };
 
-} // namespace ui
+} // namespace gui

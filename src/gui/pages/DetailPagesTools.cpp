@@ -16,7 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 // ---- "Object" ----
 
@@ -166,4 +166,4 @@ void TFrmMain::ClearProbeHistory() {
         detailPages_->ClearProbeHistory();
 }
 
-} // namespace ui
+} // namespace gui

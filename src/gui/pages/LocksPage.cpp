@@ -7,7 +7,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 using namespace sqllocks;
 
@@ -43,4 +43,4 @@ void TLocksPage::FillHeader() {
     FillDetailHeader(monitor_, LbLocksUsernameV, LbLocksMachineV, LbLocksProgramV);
 }
 
-} // namespace ui
+} // namespace gui

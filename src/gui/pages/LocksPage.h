@@ -11,7 +11,7 @@
 class QLabel;
 class QTreeView;
 
-namespace ui {
+namespace gui {
 
 class TLocksPage final : public QWidget {
     Q_OBJECT
@@ -37,4 +37,4 @@ private:
     QTreeView* LVLocks = nullptr;
 };
 
-} // namespace ui
+} // namespace gui

@@ -15,7 +15,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace gui {
 
 using namespace sqllocks;
 
@@ -153,4 +153,4 @@ void TSqlPage::ShowText() {
     }
 }
 
-} // namespace ui
+} // namespace gui

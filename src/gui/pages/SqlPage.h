@@ -15,7 +15,7 @@ class QMenu;
 class QTextEdit;
 class QTreeView;
 
-namespace ui {
+namespace gui {
 
 class TSqlPage final : public QWidget {
     Q_OBJECT
@@ -68,4 +68,4 @@ private:
     QAction* AcSaveSql = nullptr;
 };
 
-} // namespace ui
+} // namespace gui

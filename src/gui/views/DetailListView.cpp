@@ -4,7 +4,7 @@
 
 #include <QHeaderView>
 
-namespace ui {
+namespace gui {
 
 TDetailListView::TDetailListView(detail::TDetailListModel& model, const char* name, QWidget* parent)
     : QTreeView(parent), model_(model) {
@@ -38,4 +38,4 @@ int TDetailListView::SelectedRow() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-} // namespace ui
+} // namespace gui

@@ -6,7 +6,7 @@
 
 #include <QTreeView>
 
-namespace ui {
+namespace gui {
 
 class TDetailListView final : public QTreeView {
     Q_OBJECT
@@ -22,4 +22,4 @@ private:
     int appliedColumns_ = -1;
 };
 
-} // namespace ui
+} // namespace gui

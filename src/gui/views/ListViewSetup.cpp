@@ -1,6 +1,6 @@
 #include "gui/views/ListViewSetup.h"
 
-namespace ui {
+namespace gui {
 
 void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode) {
     view.setRootIsDecorated(false);
@@ -11,4 +11,4 @@ void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode) {
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-} // namespace ui
+} // namespace gui

@@ -4,9 +4,9 @@
 
 #include <QTreeView>
 
-namespace ui {
+namespace gui {
 
 // Sets `view` up as a read-only list whose rows are selected whole, in selection `mode`.
 void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode);
 
-} // namespace ui
+} // namespace gui

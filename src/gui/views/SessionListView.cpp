@@ -10,28 +10,7 @@
 #include <QStyle>
 #include <algorithm>
 
-namespace ui {
-
-QVariant TSessionListDecorator::data(const QModelIndex& index, int role) const {
-    if (role == Qt::DecorationRole && index.column() == 0) {
-        const int image =
-            QIdentityProxyModel::data(index, monitor::TSessionListModel::ImageIndexRole).toInt();
-        // 9: the session has been killed; 14: it waits for a lock.
-        if (image == 9) {
-            static const QIcon killed = ThemedIcon("process-stop", QStyle::SP_DialogCancelButton);
-            return killed;
-        }
-        if (image == 14) {
-            static const QIcon waiting =
-                ThemedIcon("system-lock-screen", QStyle::SP_MessageBoxWarning);
-            return waiting;
-        }
-        return {};
-    }
-    if (role == Qt::ForegroundRole)
-        return QBrush(QColor(0, 0, 255));
-    return QIdentityProxyModel::data(index, role);
-}
+namespace gui {
 
 TSessionListView::TSessionListView(monitor::TSessionListModel& model, QWidget* parent)
     : QTreeView(parent), model_(model), decorator_(this) {
@@ -78,4 +57,4 @@ void TSessionListView::SelectRow(int row) {
     scrollTo(index);
 }
 
-} // namespace ui
+} // namespace gui

@@ -3,20 +3,12 @@
 // User-interface thread only.
 #pragma once
 
+#include "gui/models/SessionListDecorator.h"
 #include "monitor/SessionListFetch.h"
 
-#include <QIdentityProxyModel>
 #include <QTreeView>
 
-namespace ui {
-
-// Adds what the widgets show to the model's texts: the row images and the list's blue text.
-class TSessionListDecorator final : public QIdentityProxyModel {
-    Q_OBJECT
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    QVariant data(const QModelIndex& index, int role) const override;
-};
+namespace gui {
 
 class TSessionListView final : public QTreeView {
     Q_OBJECT
@@ -34,4 +26,4 @@ private:
     TSessionListDecorator decorator_;
 };
 
-} // namespace ui
+} // namespace gui

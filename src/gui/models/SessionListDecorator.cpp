@@ -1,0 +1,32 @@
+#include "gui/models/SessionListDecorator.h"
+
+#include "gui/Icons.h"
+
+#include <QBrush>
+#include <QIcon>
+#include <QStyle>
+
+namespace gui {
+
+QVariant TSessionListDecorator::data(const QModelIndex& index, int role) const {
+    if (role == Qt::DecorationRole && index.column() == 0) {
+        const int image =
+            QIdentityProxyModel::data(index, monitor::TSessionListModel::ImageIndexRole).toInt();
+        // 9: the session has been killed; 14: it waits for a lock.
+        if (image == 9) {
+            static const QIcon killed = ThemedIcon("process-stop", QStyle::SP_DialogCancelButton);
+            return killed;
+        }
+        if (image == 14) {
+            static const QIcon waiting =
+                ThemedIcon("system-lock-screen", QStyle::SP_MessageBoxWarning);
+            return waiting;
+        }
+        return {};
+    }
+    if (role == Qt::ForegroundRole)
+        return QBrush(QColor(0, 0, 255));
+    return QIdentityProxyModel::data(index, role);
+}
+
+} // namespace gui
