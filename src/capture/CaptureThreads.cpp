@@ -7,18 +7,6 @@
 
 namespace capture {
 
-namespace {
-
-// Application-log appends never let a worker fail.
-void logLine(const std::string& text) {
-    try {
-        util::appendAppLog(text);
-    } catch (...) {
-    }
-}
-
-} // namespace
-
 std::string FetchQueryText(const std::string& fetchFilter) {
     return "select tot.sid sid,tot.address address,tot.hash_value hash_value,st.piece "
            "piece,tot.user_name user_name,tot.osuser osuser,tot.program program,tot.machine "
@@ -50,7 +38,7 @@ void TOpencursorThread::Execute() {
     } catch (const std::exception& e) {
         if (!Terminated()) {
             ErrorText = e.what();
-            logLine(std::string("open cursor error: ") + e.what());
+            util::appendAppLogSafely(std::string("open cursor error: ") + e.what());
         }
     }
     if (Completion)
@@ -132,12 +120,14 @@ void TFetchSqltextThread::Execute() {
     } catch (const std::exception& e) {
         if (!Terminated()) {
             ErrorText = e.what();
-            logLine(std::string("Fetch sql error :") + e.what() + "\r\n");
+            util::appendAppLogSafely(std::string("Fetch sql error :") + e.what() + "\r\n");
         }
     }
     try {
         query_->Close();
     } catch (...) {
+        // Closing the cursor of a failed or broken call can fail as well; the failure that ended
+        // the fetch is the one to report.
     }
     if (Completion)
         Completion();

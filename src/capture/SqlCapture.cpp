@@ -5,6 +5,7 @@
 #include "oradb/OraError.h"
 #include "oradb/OraQuery.h"
 #include "util/HandOver.h"
+#include "util/TextHelpers.h"
 
 #include <cmath>
 
@@ -131,12 +132,12 @@ bool TCaptureSql::AddCollector(const TCollectorDefinition& def) {
         execute("insert into public_qby_sqlcollector(colid,colname,collogfiledir,collogfilename,"
                 "colsaddr,colsid,colusername,isschedule,scheduledate,schedulehour,scheduleminute,"
                 "rtp,monitors) values(" +
-                decimal(id) + "," + QuotedText(def.name) + "," + QuotedText(def.logDir) + "," +
-                QuotedText(def.logFileName) + "," + QuotedText(def.sessionAddress) + "," +
-                decimal(def.kind) + "," + QuotedText(def.value) + "," + decimal(def.scheduled) +
-                "," + decimal(def.startDate) + "," + decimal(def.startHour) + "," +
-                decimal(def.startMinute) + "," + decimal(def.runTimePeriod) + "," +
-                decimal(def.monitorSampling) + ")");
+                decimal(id) + "," + util::sqlQuoted(def.name) + "," + util::sqlQuoted(def.logDir) +
+                "," + util::sqlQuoted(def.logFileName) + "," + util::sqlQuoted(def.sessionAddress) +
+                "," + decimal(def.kind) + "," + util::sqlQuoted(def.value) + "," +
+                decimal(def.scheduled) + "," + decimal(def.startDate) + "," +
+                decimal(def.startHour) + "," + decimal(def.startMinute) + "," +
+                decimal(def.runTimePeriod) + "," + decimal(def.monitorSampling) + ")");
         auto c = std::make_shared<TSqlCollector>();
         c->identifier = id;
         c->def = def;
@@ -155,15 +156,16 @@ bool TCaptureSql::ModifyCollector(int row, const TCollectorDefinition& def) {
         return false;
     const TSqlCollectorPtr c = rows_.Collector(row);
     try {
-        execute("update public_qby_sqlcollector set colname=" + QuotedText(def.name) +
-                ",collogfiledir=" + QuotedText(def.logDir) +
-                ",collogfilename=" + QuotedText(def.logFileName) +
-                ",colsaddr=" + QuotedText(def.sessionAddress) + ",colsid=" + decimal(def.kind) +
-                ",colusername=" + QuotedText(def.value) + ",isschedule=" + decimal(def.scheduled) +
-                ",scheduledate=" + decimal(def.startDate) + ",schedulehour=" +
-                decimal(def.startHour) + ",scheduleminute=" + decimal(def.startMinute) +
-                ",rtp=" + decimal(def.runTimePeriod) + ",monitors=" + decimal(def.monitorSampling) +
-                " where colid= " + decimal(c->identifier));
+        execute(
+            "update public_qby_sqlcollector set colname=" + util::sqlQuoted(def.name) +
+            ",collogfiledir=" + util::sqlQuoted(def.logDir) +
+            ",collogfilename=" + util::sqlQuoted(def.logFileName) +
+            ",colsaddr=" + util::sqlQuoted(def.sessionAddress) + ",colsid=" + decimal(def.kind) +
+            ",colusername=" + util::sqlQuoted(def.value) + ",isschedule=" + decimal(def.scheduled) +
+            ",scheduledate=" + decimal(def.startDate) + ",schedulehour=" + decimal(def.startHour) +
+            ",scheduleminute=" + decimal(def.startMinute) + ",rtp=" + decimal(def.runTimePeriod) +
+            ",monitors=" + decimal(def.monitorSampling) +
+            " where colid= " + decimal(c->identifier));
         // A running fetch keeps its own query and log path; the new definition applies from
         // the next one.
         c->def = def;

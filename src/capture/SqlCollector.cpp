@@ -1,29 +1,13 @@
 #include "capture/SqlCollector.h"
 
+#include "util/TextHelpers.h"
+
 namespace capture {
 
 std::string KindCaption(int kind) {
     static const char* captions[fkCount] = {"Session", "User",   "Osuser", "Machine",    "Terminal",
                                             "Program", "Module", "Action", "Client Info"};
     return kind >= 0 && kind < fkCount ? captions[kind] : std::string();
-}
-
-std::string QuotedText(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    out += '\'';
-    return out;
-}
-
-std::string UpperAscii(std::string value) {
-    for (char& c : value)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return value;
 }
 
 std::string TSqlCollector::LogPath() const {
@@ -72,11 +56,11 @@ bool isSid(const std::string& value) {
 
 std::string CaptureCondition(const TCollectorDefinition& def) {
     if (def.kind == fkSession && isSid(def.value))
-        return " s.saddr=" + QuotedText(def.sessionAddress) + " and s.sid=" + def.value;
+        return " s.saddr=" + util::sqlQuoted(def.sessionAddress) + " and s.sid=" + def.value;
     if (def.kind == fkUser)
-        return " oc.user_name=" + QuotedText(UpperAscii(def.value));
+        return " oc.user_name=" + util::sqlQuoted(util::upperAscii(def.value));
     if (const char* column = kindColumn(def.kind))
-        return std::string(" s.") + column + "=" + QuotedText(def.value);
+        return std::string(" s.") + column + "=" + util::sqlQuoted(def.value);
     return "1<>1";
 }
 
@@ -84,12 +68,12 @@ std::string FetchFilter(const TCollectorDefinition& def) {
     const std::string head = " fetchtime>:fetchtime  and ";
     if (def.kind == fkSession)
         return isSid(def.value)
-                   ? head + "saddr=" + QuotedText(def.sessionAddress) + " and sid=" + def.value
+                   ? head + "saddr=" + util::sqlQuoted(def.sessionAddress) + " and sid=" + def.value
                    : std::string();
     if (def.kind == fkUser)
-        return head + "tot.user_name=" + QuotedText(UpperAscii(def.value));
+        return head + "tot.user_name=" + util::sqlQuoted(util::upperAscii(def.value));
     if (const char* column = kindColumn(def.kind))
-        return head + "tot." + column + "=" + QuotedText(def.value);
+        return head + "tot." + column + "=" + util::sqlQuoted(def.value);
     return {};
 }
 

@@ -33,13 +33,6 @@ enum TFilterKind : int {
 // "Session", "User", ... "Client Info"; empty for a kind outside 0 to 8.
 std::string KindCaption(int kind);
 
-// A text between single quotes, embedded quotes doubled: the value is stored and matched as
-// written and can never end the literal early.
-std::string QuotedText(const std::string& value);
-
-// ASCII a to z turned to upper case, everything else unchanged.
-std::string UpperAscii(std::string value);
-
 // The definition of a collector, as the table and the dialog hold it.
 struct TCollectorDefinition {
     std::string name;

@@ -2,6 +2,7 @@
 
 #include "detail/DetailThread.h"
 #include "oradb/OraQuery.h"
+#include "util/AppLog.h"
 
 namespace detail {
 
@@ -90,6 +91,7 @@ void TCurrentWaitInformationThread::Execute() {
                     monitor_.ReportFailure(failure.text);
             });
         } catch (...) {
+            util::logCurrentException("Current wait information: showing the failure");
         }
     }
 }

@@ -21,13 +21,6 @@ TFailure ClassifyFailure(const std::exception_ptr& error, bool terminated) {
     }
 }
 
-void LogLine(const std::string& line) {
-    try {
-        util::appendAppLog(line);
-    } catch (...) {
-    }
-}
-
 monitor::TRSession* FindSession(monitor::TPvConnection& monitor, const std::string& sid) {
     monitor::TRSession* s = monitor.SelectedSession();
     if (s && s->key == sid)
@@ -63,21 +56,24 @@ void TDetailThread::EndFailed(const std::exception_ptr& error, const std::functi
     try {
         query_.Close();
     } catch (...) {
+        // Closing the cursor of a failed or broken call can fail as well; the failure that ended
+        // the fetch is the one to report.
     }
     reset();
     if (failure.silent && !failure.text.empty())
-        LogLine("Fetch stopped: " + failure.text);
+        util::appendAppLogSafely("Fetch stopped: " + failure.text);
     try {
         Synchronize(notify);
         if (!failure.silent)
             Failed(failure.text);
     } catch (...) {
+        util::logCurrentException("Session detail: telling the window");
     }
 }
 
 void TDetailThread::Failed(const std::string& text) {
     if (failureReported_) {
-        LogLine("Error: " + text);
+        util::appendAppLogSafely("Error: " + text);
         return;
     }
     failureReported_ = true;

@@ -26,9 +26,6 @@ struct TFailure {
 // Classifies the exception `error` that ended a worker whose terminate request is `terminated`.
 TFailure ClassifyFailure(const std::exception_ptr& error, bool terminated);
 
-// Writes `line` to the application log; a log that cannot be written is ignored.
-void LogLine(const std::string& line);
-
 // The record of the session with the key `sid`: the selected one when it still is, else the one
 // in the list (it may have left the list meanwhile: then none). UI thread.
 monitor::TRSession* FindSession(monitor::TPvConnection& monitor, const std::string& sid);

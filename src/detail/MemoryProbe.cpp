@@ -2,6 +2,7 @@
 
 #include "detail/DetailThread.h"
 #include "oradb/OraQuery.h"
+#include "util/AppLog.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -156,6 +157,7 @@ void TMemoryThread::Execute() {
                 }
             });
         } catch (...) {
+            util::logCurrentException("Memory probe: showing the failure");
         }
     }
 }

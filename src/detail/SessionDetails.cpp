@@ -2,6 +2,7 @@
 
 #include "detail/DetailThread.h"
 #include "oradb/OraQuery.h"
+#include "util/AppLog.h"
 
 namespace detail {
 
@@ -106,7 +107,7 @@ void TSessDetailsObserver::Render() {
             rows.push_back({details.names[i], {details.values[i]}});
         list_.SetRows(std::move(rows));
     } catch (...) {
-        LogLine("Error: Refresh Details Error");
+        util::appendAppLogSafely("Error: Refresh Details Error");
     }
     rendering = false;
 }

@@ -12,17 +12,6 @@ using monitor::TPvConnection;
 using monitor::TRSession;
 using monitor::wkLocks;
 
-namespace {
-
-void log(const std::string& text) {
-    try {
-        util::appendAppLog(text);
-    } catch (...) {
-    }
-}
-
-} // namespace
-
 // "addr" twice: the query's kaddr column is not read.
 const std::array<const char*, monitor::lfCount> kLockFieldNames = {
     "username", "addr", "addr", "sid", "type", "Id1", "Id2", "Lmode", "Request", "Ctime", "Block"};
@@ -213,7 +202,7 @@ void TSessLocksObserver::render() {
         rendering = false;
     } catch (...) {
         rendering = false;
-        log("Error: Refresh Locks Error");
+        util::appendAppLogSafely("Error: Refresh Locks Error");
     }
 }
 

@@ -17,13 +17,6 @@ using monitor::wkSql;
 
 namespace {
 
-void log(const std::string& text) {
-    try {
-        util::appendAppLog(text);
-    } catch (...) {
-    }
-}
-
 std::string joined(const std::vector<std::string>& pieces) {
     std::string text;
     for (const std::string& p : pieces)
@@ -120,7 +113,8 @@ void TSqlThread::cursorsStage() {
                         throw ETerminated();
                 }
             } catch (const std::exception& e) {
-                log("Error while get all sql:" + FailureClassName(e) + "," + e.what());
+                util::appendAppLogSafely("Error while get all sql:" + FailureClassName(e) + "," +
+                                         e.what());
             }
         });
         query_.Close();
@@ -156,8 +150,8 @@ void TSqlThread::currentStage() {
                         throw ETerminated();
                 }
             } catch (const std::exception& e) {
-                log("Sid:" + sid_ + "get Current Sql error : " + FailureClassName(e) + " " +
-                    e.what());
+                util::appendAppLogSafely("Sid:" + sid_ + "get Current Sql error : " +
+                                         FailureClassName(e) + " " + e.what());
             }
             if (TRSession* s = target()) {
                 s->sql.current = std::move(current);
@@ -252,7 +246,7 @@ void TSessSqlObserver::renderCursors() {
         rendering = false;
     } catch (...) {
         rendering = false;
-        log("Error:refresh All sql error");
+        util::appendAppLogSafely("Error:refresh All sql error");
     }
 }
 
@@ -273,7 +267,8 @@ void TSessSqlObserver::renderCurrent() {
         rendering = false;
     } catch (const std::exception& e) {
         rendering = false;
-        log("Error:refresh Current sql error" + FailureClassName(e) + ":" + e.what());
+        util::appendAppLogSafely("Error:refresh Current sql error" + FailureClassName(e) + ":" +
+                                 e.what());
     }
 }
 
@@ -286,7 +281,7 @@ void TSessSqlObserver::SwitchStatement(int index) {
             throw std::out_of_range("cursor index out of range");
         const std::string text = joined(cursors[static_cast<std::size_t>(index)]);
         if (monitor_.SqlCursorsLoading) {
-            log("Warning:Not Switch sql due to Sql Loading");
+            util::appendAppLogSafely("Warning:Not Switch sql due to Sql Loading");
             return;
         }
         if (!text.empty()) {
@@ -295,7 +290,7 @@ void TSessSqlObserver::SwitchStatement(int index) {
             RECurrentSql_.WriteTokens(tokens);
         }
     } catch (...) {
-        log("Error:switch sql error");
+        util::appendAppLogSafely("Error:switch sql error");
     }
 }
 

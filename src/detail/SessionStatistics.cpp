@@ -3,6 +3,7 @@
 #include "detail/DetailThread.h"
 #include "oradb/OraNumber.h"
 #include "oradb/OraQuery.h"
+#include "util/AppLog.h"
 #include "util/DateTimeText.h"
 
 #include <stdexcept>
@@ -156,7 +157,7 @@ void TSessStatisticsObserver::Render() {
             rows.push_back({monitor_.SelectedSid, {"not found"}});
         list_.SetRows(std::move(rows));
     } catch (...) {
-        LogLine("Error: Refresh Statistics Error");
+        util::appendAppLogSafely("Error: Refresh Statistics Error");
     }
     rendering = false;
 }

@@ -2,6 +2,7 @@
 
 #include "detail/DetailThread.h"
 #include "oradb/OraQuery.h"
+#include "util/AppLog.h"
 #include "util/DateTimeText.h"
 
 #include <QLocale>
@@ -205,7 +206,7 @@ void TSessWaitsObserver::RenderEvents() {
             rows.push_back({e[0], {e[1], e[2], e[3], e[4], e[5], e[6]}});
         events_.SetRows(std::move(rows));
     } catch (...) {
-        LogLine("Error: Refresh Waits Error");
+        util::appendAppLogSafely("Error: Refresh Waits Error");
     }
     rendering = false;
 }
@@ -232,7 +233,7 @@ void TSessWaitsObserver::RenderCurrentWait() {
         currentWaits_.SetColumnCaption(6, p2);
         currentWaits_.SetRows({row});
     } catch (...) {
-        LogLine("Error: Refresh Waits Error");
+        util::appendAppLogSafely("Error: Refresh Waits Error");
     }
     rendering = false;
 }

@@ -1,5 +1,7 @@
 #include "detail/SqlHighlight.h"
 
+#include "util/TextHelpers.h"
+
 #include <cctype>
 
 namespace detail {
@@ -124,13 +126,6 @@ const std::array<std::string_view, 114> kSqlKeywordPhrases = {
 
 namespace {
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool startsLine(const std::string& lowerToken) {
     return lowerToken == "where" || lowerToken == "from" || lowerToken == "order" ||
            lowerToken == "group" || lowerToken == "having";
@@ -161,7 +156,7 @@ std::vector<TSqlToken> MarkKeywords(const std::vector<std::string>& tokens) {
     std::vector<std::string> lowered;
     lowered.reserve(tokens.size());
     for (const std::string& t : tokens)
-        lowered.push_back(lower(t));
+        lowered.push_back(util::lowerAscii(t));
     const std::size_t n = tokens.size();
     std::size_t i = 0;
     while (i < n) {
@@ -216,7 +211,7 @@ void TSqlTextModel::AddText(const std::string& text) {
 
 void TSqlTextModel::WriteTokens(const std::vector<TSqlToken>& tokens) {
     for (const TSqlToken& t : tokens) {
-        if (t.keyword && startsLine(lower(t.text)))
+        if (t.keyword && startsLine(util::lowerAscii(t.text)))
             append("\r\n", false);
         append(t.text, t.keyword);
         append(" ", false);

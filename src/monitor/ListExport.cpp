@@ -2,6 +2,7 @@
 
 #include "util/DateTimeText.h"
 #include "util/TextFileWriter.h"
+#include "util/TextHelpers.h"
 
 #include <QString>
 #include <algorithm>
@@ -10,12 +11,6 @@
 namespace monitor {
 
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Characters of a UTF-8 text (continuation bytes are not counted).
 std::size_t characters(const std::string& text) {
@@ -31,7 +26,7 @@ std::string text(const QVariant& v) {
 } // namespace
 
 TExportLayout ExportLayoutOf(const std::string& targetName) {
-    const std::string name = lower(targetName);
+    const std::string name = util::lowerAscii(targetName);
     if (name == "lvsessionlist")
         return TExportLayout::SessionList;
     static const char* const plain[] = {"lvsystemparameter",

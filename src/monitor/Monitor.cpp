@@ -8,6 +8,7 @@
 #include "util/AppLog.h"
 #include "util/DateTimeText.h"
 #include "util/HandOver.h"
+#include "util/TextHelpers.h"
 
 #include <QEventLoop>
 #include <algorithm>
@@ -69,12 +70,6 @@ std::uint64_t fetchGenerationOf(const TRSession& s, TWorkerKind kind) {
     default:
         return 0;
     }
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -145,7 +140,7 @@ bool TPvConnection::Login() {
 }
 
 bool TPvConnection::PrivilegeCheck() {
-    const std::string user = lower(session_->Username);
+    const std::string user = util::lowerAscii(session_->Username);
     if (user == "sys" || user == "system")
         return true;
     oradb::TOraQuery& q = *generalQuery_;
@@ -188,10 +183,7 @@ void TPvConnection::CacheLoad() {
         q.Close();
     } catch (const std::exception&) {
         q.Close();
-        try {
-            util::appendAppLog("Error: Database Error in init");
-        } catch (...) {
-        }
+        util::appendAppLogSafely("Error: Database Error in init");
     }
     SortStatisticName = "session logical reads";
     SortStatisticNumber = StatisticNumberList.Value(SortStatisticName);

@@ -82,11 +82,7 @@ void TBasicThread::Execute() {
         // is not a failure to show the user; the application log keeps its text.
         if (Terminated()) {
             silent = true;
-            try {
-                util::appendAppLog("Session list fetch stopped: " + ErrorText);
-            } catch (...) {
-                // The log is a diagnostic only.
-            }
+            util::appendAppLogSafely("Session list fetch stopped: " + ErrorText);
         }
     }
     query_.Close();
@@ -96,6 +92,7 @@ void TBasicThread::Execute() {
         if (!silent)
             Synchronize([this] { monitor_.WorkerFailed(ErrorText); });
     } catch (...) {
+        util::logCurrentException("Session list: telling the window");
     }
 }
 
@@ -210,10 +207,7 @@ void TPvSesslistObserver::RenderRows() {
             if (TMonitorHost* host = monitor_.Host())
                 host->SetStatusPanel(2, std::to_string(count));
     } catch (...) {
-        try {
-            util::appendAppLog("Error:refresh sessionlist error");
-        } catch (...) {
-        }
+        util::appendAppLogSafely("Error:refresh sessionlist error");
     }
 }
 

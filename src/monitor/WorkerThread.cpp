@@ -41,6 +41,7 @@ void TWorkerThread::Run() {
         try {
             Synchronize(OnTerminate);
         } catch (...) {
+            util::logCurrentException("Worker thread: end notification");
         }
     }
     finished_ = true;
@@ -60,13 +61,9 @@ void TWorkerThread::WaitFor() {
             while (!handOver.waitUntil([this] { return finished_.load(); }, kStopDeadline)) {
                 if (!reported) {
                     reported = true;
-                    try {
-                        util::appendAppLog("a worker thread did not end within " +
-                                           std::to_string(kStopDeadline.count() / 1000) +
-                                           " s of its terminate request; still waiting");
-                    } catch (...) {
-                        // The log is a diagnostic; the wait goes on without it.
-                    }
+                    util::appendAppLogSafely("a worker thread did not end within " +
+                                             std::to_string(kStopDeadline.count() / 1000) +
+                                             " s of its terminate request; still waiting");
                 }
             }
         }

@@ -1,6 +1,7 @@
 // Splitting Oracle SQL into tokens, and joining rewritten tokens back into SQLite text.
 #include "oradb/OraError.h"
 #include "sandbox/OraTokenizer.h"
+#include "util/TextHelpers.h"
 
 #include <cctype>
 
@@ -260,20 +261,6 @@ std::vector<long> matchParens(const Tokens& tokens) {
     if (!open.empty())
         oraFail(907, "missing right parenthesis");
     return match;
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string upperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::string sqliteName(const std::string& lowerName) {

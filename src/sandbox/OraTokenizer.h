@@ -2,6 +2,8 @@
 // translator puts on them before it renders SQLite text. Pure functions: any thread.
 #pragma once
 
+#include "util/TextHelpers.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -63,8 +65,8 @@ inline bool isSymbol(const Token& t, std::string_view symbol) {
     return t.kind == Tok::Symbol && t.text == symbol;
 }
 
-std::string lowerAscii(std::string_view s);
-std::string upperAscii(std::string_view s);
+using util::lowerAscii;
+using util::upperAscii;
 
 // The name of an object or column as SQLite knows it: names with $ or # are double-quoted.
 std::string sqliteName(const std::string& lowerName);

@@ -4,6 +4,7 @@
 #include "oradb/OraError.h"
 #include "sandbox/Catalog.h"
 #include "sandbox/SandboxInstance.h"
+#include "util/TextHelpers.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,28 +18,6 @@ namespace oradb::sandbox {
 using oradb::EOraError;
 
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
 
 std::string ident(const std::string& s) {
     return "\"" + s + "\"";
@@ -156,23 +135,23 @@ private:
 bool Instance::objectExists(const std::string& name) {
     return !sqliteRowsLocked("select 1 from sqlite_master where type in ('table','view') and "
                              "name=" +
-                             quoted(name) + " collate nocase")
+                             util::sqlQuoted(name) + " collate nocase")
                 .empty();
 }
 
 void Instance::createTable(SessionState& s, const Translation& t) {
-    if (!t.schema.empty() && upper(t.schema) != s.user && !isDba(s.user))
+    if (!t.schema.empty() && util::upperAscii(t.schema) != s.user && !isDba(s.user))
         insufficientPrivileges();
     if (isCatalogObject(t.object) || objectExists(t.object))
         throw EOraError(955, "name is already used by an existing object");
     if (!t.tablespace.empty() &&
         sqliteRowsLocked("select 1 from dba_tablespaces where tablespace_name=" +
-                         quoted(upper(t.tablespace)))
+                         util::sqlQuoted(util::upperAscii(t.tablespace)))
             .empty())
-        throw EOraError(959, "tablespace '" + upper(t.tablespace) + "' does not exist");
+        throw EOraError(959, "tablespace '" + util::upperAscii(t.tablespace) + "' does not exist");
     for (const auto& c : t.uniqueConstraints)
         if (!sqliteRowsLocked("select 1 from sbx_constraints where constraint_name=" +
-                              quoted(c.name))
+                              util::sqlQuoted(c.name))
                  .empty())
             throw EOraError(2264, "name already used by an existing constraint");
 
@@ -183,27 +162,30 @@ void Instance::createTable(SessionState& s, const Translation& t) {
             cols += (cols.empty() ? "" : ",") + col;
         exec("create unique index " + ident(c.name) + " on " + ident(t.object) + "(" + cols + ")");
         exec("insert into sbx_constraints(constraint_name, table_name, columns) values(" +
-             quoted(c.name) + "," + quoted(t.object) + "," + quoted(cols) + ")");
+             util::sqlQuoted(c.name) + "," + util::sqlQuoted(t.object) + "," +
+             util::sqlQuoted(cols) + ")");
     }
     // Oracle refuses a text longer than its column; SQLite would store it. One trigger per event
     // checks every sized column: a row runs one trigger program, not one per column. When several
     // values are too long, the last such column is reported.
     std::string when, checks;
-    for (const auto& col :
-         sqliteRowsLocked("select name, type from pragma_table_info(" + quoted(t.object) + ")")) {
-        const std::string type = upper(col[1]);
+    for (const auto& col : sqliteRowsLocked("select name, type from pragma_table_info(" +
+                                            util::sqlQuoted(t.object) + ")")) {
+        const std::string type = util::upperAscii(col[1]);
         const auto open = type.find('(');
         if (open == std::string::npos ||
             (type.find("CHAR") == std::string::npos && type.find("RAW") == std::string::npos))
             continue;
         const int size = std::atoi(type.c_str() + open + 1);
         const std::string message = "ORA-12899: value too large for column \"" +
-                                    upper(t.schema.empty() ? s.user : t.schema) + "\".\"" +
-                                    upper(t.object) + "\".\"" + upper(col[0]) +
+                                    util::upperAscii(t.schema.empty() ? s.user : t.schema) +
+                                    "\".\"" + util::upperAscii(t.object) + "\".\"" +
+                                    util::upperAscii(col[0]) +
                                     "\" (maximum: " + std::to_string(size) + ")";
         const std::string tooLong = "length(new." + ident(col[0]) + ") > " + std::to_string(size);
         when += (when.empty() ? "" : " or ") + tooLong;
-        checks = "select raise(abort, " + quoted(message) + ") where " + tooLong + "; " + checks;
+        checks = "select raise(abort, " + util::sqlQuoted(message) + ") where " + tooLong + "; " +
+                 checks;
     }
     if (!when.empty()) {
         for (const char* event : {"insert", "update"})
@@ -212,8 +194,8 @@ void Instance::createTable(SessionState& s, const Translation& t) {
     }
     const auto next = sqliteRowsLocked("select coalesce(max(object_id),0)+1 from dba_objects");
     exec("insert into dba_objects(owner, object_name, object_id, object_type, status) values(" +
-         quoted(upper(t.schema.empty() ? s.user : t.schema)) + "," + quoted(upper(t.object)) + "," +
-         next[0][0] + ",'TABLE','VALID')");
+         util::sqlQuoted(util::upperAscii(t.schema.empty() ? s.user : t.schema)) + "," +
+         util::sqlQuoted(util::upperAscii(t.object)) + "," + next[0][0] + ",'TABLE','VALID')");
 }
 
 void Instance::dropTable(SessionState& s, const Translation& t) {
@@ -221,48 +203,51 @@ void Instance::dropTable(SessionState& s, const Translation& t) {
         insufficientPrivileges();
     if (!objectExists(t.object))
         throw EOraError(942, "table or view does not exist");
-    if (!t.schema.empty() && upper(t.schema) != s.user && !isDba(s.user))
+    if (!t.schema.empty() && util::upperAscii(t.schema) != s.user && !isDba(s.user))
         insufficientPrivileges();
     exec("drop table " + ident(t.object));
-    exec("delete from sbx_constraints where table_name=" + quoted(t.object));
-    exec("delete from sbx_table_locks where object=" + quoted(t.object));
+    exec("delete from sbx_constraints where table_name=" + util::sqlQuoted(t.object));
+    exec("delete from sbx_table_locks where object=" + util::sqlQuoted(t.object));
     exec("delete from dba_objects where object_type='TABLE' and object_name=" +
-         quoted(upper(t.object)));
+         util::sqlQuoted(util::upperAscii(t.object)));
 }
 
 void Instance::createSynonym(SessionState& s, const Translation& t) {
     if (t.publicSynonym && !isDba(s.user))
         insufficientPrivileges();
-    if (!sqliteRowsLocked("select 1 from sbx_synonyms where name=" + quoted(t.object)).empty())
+    if (!sqliteRowsLocked("select 1 from sbx_synonyms where name=" + util::sqlQuoted(t.object))
+             .empty())
         throw EOraError(955, "name is already used by an existing object");
-    exec("insert into sbx_synonyms(name, target) values(" + quoted(t.object) + "," +
-         quoted(t.synonymTarget) + ")");
+    exec("insert into sbx_synonyms(name, target) values(" + util::sqlQuoted(t.object) + "," +
+         util::sqlQuoted(t.synonymTarget) + ")");
     synonymsVersion_ = -1;
 }
 
 void Instance::dropSynonym(SessionState& s, const Translation& t) {
     if (t.publicSynonym && !isDba(s.user))
         insufficientPrivileges();
-    if (sqliteRowsLocked("select 1 from sbx_synonyms where name=" + quoted(t.object)).empty()) {
+    if (sqliteRowsLocked("select 1 from sbx_synonyms where name=" + util::sqlQuoted(t.object))
+            .empty()) {
         if (t.publicSynonym)
             throw EOraError(1432, "public synonym to be dropped does not exist");
         throw EOraError(1434, "private synonym to be dropped does not exist");
     }
-    exec("delete from sbx_synonyms where name=" + quoted(t.object));
+    exec("delete from sbx_synonyms where name=" + util::sqlQuoted(t.object));
     synonymsVersion_ = -1;
 }
 
 void Instance::dropConstraint(SessionState& s, const Translation& t) {
-    if (!t.schema.empty() && upper(t.schema) != s.user && !isDba(s.user))
+    if (!t.schema.empty() && util::upperAscii(t.schema) != s.user && !isDba(s.user))
         insufficientPrivileges();
     if (!objectExists(t.object))
         throw EOraError(942, "table or view does not exist");
-    if (sqliteRowsLocked("select 1 from sbx_constraints where constraint_name=" +
-                         quoted(t.constraint) + " and table_name=" + quoted(t.object))
+    if (sqliteRowsLocked(
+            "select 1 from sbx_constraints where constraint_name=" + util::sqlQuoted(t.constraint) +
+            " and table_name=" + util::sqlQuoted(t.object))
             .empty())
         throw EOraError(2443, "Cannot drop constraint  - nonexistent constraint");
     exec("drop index " + ident(t.constraint));
-    exec("delete from sbx_constraints where constraint_name=" + quoted(t.constraint));
+    exec("delete from sbx_constraints where constraint_name=" + util::sqlQuoted(t.constraint));
 }
 
 void Instance::killSession(SessionState& s, const Translation& t) {
@@ -294,17 +279,17 @@ static void checkEnumeratedValue(const std::string& parameter, const std::string
         {"db_cache_advice", {"ON", "READY", "OFF"}},
         {"standby_file_management", {"MANUAL", "AUTO"}},
     };
-    const auto it = allowed.find(lower(parameter));
+    const auto it = allowed.find(util::lowerAscii(parameter));
     if (it == allowed.end())
         return;
-    const std::string word = upper(value);
+    const std::string word = util::upperAscii(value);
     for (const std::string& a : it->second)
         if (a == word)
             return;
     std::string among;
     for (const std::string& a : it->second)
         among += (among.empty() ? "" : ", ") + a;
-    throw EOraError(96, "invalid value " + value + " for parameter " + lower(parameter) +
+    throw EOraError(96, "invalid value " + value + " for parameter " + util::lowerAscii(parameter) +
                             ", must be from among " + among);
 }
 
@@ -314,7 +299,7 @@ void Instance::alterParameter(SessionState& s, const Translation& t) {
         insufficientPrivileges();
     const auto rows = sqliteRowsLocked(
         "select type, isses_modifiable, issys_modifiable from \"v$system_parameter\" where name=" +
-        quoted(t.parameter));
+        util::sqlQuoted(t.parameter));
     if (rows.empty()) {
         if (system)
             throw EOraError(2065, "illegal option for ALTER SYSTEM");
@@ -331,7 +316,7 @@ void Instance::alterParameter(SessionState& s, const Translation& t) {
                               "option");
     std::string value = t.value;
     if (type == "1") {
-        value = upper(value);
+        value = util::upperAscii(value);
         if (value != "TRUE" && value != "FALSE")
             throw EOraError(96, "invalid value " + t.value + " for parameter " + t.parameter +
                                     ", must be from among TRUE, FALSE");
@@ -341,8 +326,8 @@ void Instance::alterParameter(SessionState& s, const Translation& t) {
         checkEnumeratedValue(t.parameter, value);
     }
     if (system)
-        exec("update \"v$system_parameter\" set value=" + quoted(value) +
-             ", ismodified='SYSTEM_MOD' where name=" + quoted(t.parameter));
+        exec("update \"v$system_parameter\" set value=" + util::sqlQuoted(value) +
+             ", ismodified='SYSTEM_MOD' where name=" + util::sqlQuoted(t.parameter));
     else
         s.sessionParameters[t.parameter] = value;
 }
@@ -355,7 +340,7 @@ bool Instance::lockTable(SessionState& s, const Translation& t) {
     const std::string sid = std::to_string(s.sid);
     for (const auto& held : sqliteRowsLocked("select sid, pid, mode from sbx_table_locks where "
                                              "object=" +
-                                             quoted(t.object))) {
+                                             util::sqlQuoted(t.object))) {
         if (held[0] == sid && held[1] == pid)
             continue;
         if (!compatible(std::atoi(held[2].c_str()), mode))
@@ -364,29 +349,29 @@ bool Instance::lockTable(SessionState& s, const Translation& t) {
     const auto id = sqliteRowsLocked(
         "select coalesce(max(object_id),0) from dba_objects where object_type='TABLE' and "
         "object_name=" +
-        quoted(upper(t.object)));
-    const auto existing =
-        sqliteRowsLocked("select mode from sbx_table_locks where object=" + quoted(t.object) +
-                         " and sid=" + sid + " and pid=" + pid);
+        util::sqlQuoted(util::upperAscii(t.object)));
+    const auto existing = sqliteRowsLocked(
+        "select mode from sbx_table_locks where object=" + util::sqlQuoted(t.object) +
+        " and sid=" + sid + " and pid=" + pid);
     if (!existing.empty()) {
         if (std::atoi(existing[0][0].c_str()) >= mode)
             return true;
         exec("update sbx_table_locks set mode=" + std::to_string(mode) +
-             " where object=" + quoted(t.object) + " and sid=" + sid + " and pid=" + pid);
+             " where object=" + util::sqlQuoted(t.object) + " and sid=" + sid + " and pid=" + pid);
         exec("update \"v$lock\" set lmode=" + std::to_string(mode) + " where sid=" + sid +
              " and type='TM' and id1=" + id[0][0] + " and addr like 'FFFF%'");
         return true;
     }
-    exec("insert into sbx_table_locks(object, sid, mode, pid) values(" + quoted(t.object) + "," +
-         sid + "," + std::to_string(mode) + "," + pid + ")");
+    exec("insert into sbx_table_locks(object, sid, mode, pid) values(" + util::sqlQuoted(t.object) +
+         "," + sid + "," + std::to_string(mode) + "," + pid + ")");
     char addr[32];
     std::snprintf(addr, sizeof addr, "FFFF%012llX",
                   static_cast<unsigned long long>(s.sid) * 4096ULL +
                       std::stoull(id[0][0]) % 4096ULL);
     exec("insert into \"v$lock\"(addr, kaddr, sid, type, id1, id2, lmode, request, ctime, block) "
          "values(" +
-         quoted(addr) + "," + quoted(addr) + "," + sid + ",'TM'," + id[0][0] + ",0," +
-         std::to_string(mode) + ",0,0,0)");
+         util::sqlQuoted(addr) + "," + util::sqlQuoted(addr) + "," + sid + ",'TM'," + id[0][0] +
+         ",0," + std::to_string(mode) + ",0,0,0)");
     return true;
 }
 
@@ -458,7 +443,7 @@ std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
     }
     std::vector<std::string> names;
     for (int i = 0; i < sqlite3_column_count(cursor); ++i)
-        names.push_back(lower(sqlite3_column_name(cursor, i)));
+        names.push_back(util::lowerAscii(sqlite3_column_name(cursor, i)));
     HeldRows rows(static_cast<int>(names.size()));
     while ((rc = sqlite3_step(cursor)) == SQLITE_ROW)
         rows.add(cursor);
@@ -474,10 +459,10 @@ std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
     for (const auto& stmt : b.body) {
         std::vector<int> idx;
         for (const auto& field : stmt.recordFields) {
-            const auto it = std::find(names.begin(), names.end(), lower(field));
+            const auto it = std::find(names.begin(), names.end(), util::lowerAscii(field));
             if (it == names.end())
-                throw EOraError(6550, "line 1, column 1:\nPLS-00302: component '" + upper(field) +
-                                          "' must be declared");
+                throw EOraError(6550, "line 1, column 1:\nPLS-00302: component '" +
+                                          util::upperAscii(field) + "' must be declared");
             idx.push_back(static_cast<int>(it - names.begin()));
         }
         fieldIndex.push_back(std::move(idx));

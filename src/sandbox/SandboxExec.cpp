@@ -5,6 +5,7 @@
 #include "sandbox/Catalog.h"
 #include "sandbox/SandboxInstance.h"
 #include "util/DateTimeText.h"
+#include "util/TextHelpers.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,28 +21,6 @@ using oradb::TCell;
 using oradb::TFieldType;
 
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
 
 // A date the sandbox stored: "YYYY-MM-DD HH:MM:SS" naming a real day and time of day. Text of
 // that shape with an impossible date ("2026-02-30 00:00:00") stays text.
@@ -73,7 +52,7 @@ TFieldType typeFromDecl(const char* decl, int& size) {
     size = 0;
     if (!decl)
         return TFieldType::ftUnknown;
-    const std::string d = upper(decl);
+    const std::string d = util::upperAscii(decl);
     if (const auto p = d.find('('); p != std::string::npos)
         size = std::atoi(d.c_str() + p + 1);
     if (d.rfind("RAW", 0) == 0)
@@ -122,7 +101,7 @@ struct Statement {
 
 // Oracle's heading of a column: upper case.
 std::string heading(const char* name) {
-    return upper(name ? name : "");
+    return util::upperAscii(name ? name : "");
 }
 
 } // namespace
@@ -139,7 +118,7 @@ void Instance::raiseSqlite(int rc) {
     if (msg.rfind("no such table: ", 0) == 0)
         throw EOraError(942, "table or view does not exist");
     if (msg.rfind("no such column: ", 0) == 0 || msg.rfind("no such function: ", 0) == 0) {
-        std::string name = upper(after(
+        std::string name = util::upperAscii(after(
             msg.rfind("no such column: ", 0) == 0 ? "no such column: " : "no such function: "));
         std::string quotedName;
         std::size_t start = 0;
@@ -159,7 +138,7 @@ void Instance::raiseSqlite(int rc) {
     if (msg.rfind("UNIQUE constraint failed: ", 0) == 0) {
         // "UNIQUE constraint failed: t.a, t.b": find the constraint by table and columns.
         const std::string list = after("UNIQUE constraint failed: ");
-        const std::string table = lower(list.substr(0, list.find('.')));
+        const std::string table = util::lowerAscii(list.substr(0, list.find('.')));
         std::string columns;
         for (std::size_t p = 0; p < list.size();) {
             const auto dot = list.find('.', p);
@@ -168,20 +147,20 @@ void Instance::raiseSqlite(int rc) {
                 break;
             if (!columns.empty())
                 columns += ",";
-            columns += lower(list.substr(dot + 1, comma == std::string::npos ? std::string::npos
-                                                                             : comma - dot - 1));
+            columns += util::lowerAscii(list.substr(
+                dot + 1, comma == std::string::npos ? std::string::npos : comma - dot - 1));
             p = comma == std::string::npos ? list.size() : comma + 2;
         }
         std::string name = "SYS_C00" + std::to_string(1000 + columns.size());
-        const auto rows = sqliteRowsLocked(
-            "select constraint_name from sbx_constraints where table_name=" + quoted(table) +
-            " and columns=" + quoted(columns));
+        const auto rows =
+            sqliteRowsLocked("select constraint_name from sbx_constraints where table_name=" +
+                             util::sqlQuoted(table) + " and columns=" + util::sqlQuoted(columns));
         if (!rows.empty())
-            name = upper(rows[0][0]);
+            name = util::upperAscii(rows[0][0]);
         throw EOraError(1, "unique constraint (SYSTEM." + name + ") violated");
     }
     if (msg.rfind("NOT NULL constraint failed: ", 0) == 0) {
-        std::string col = upper(after("NOT NULL constraint failed: "));
+        std::string col = util::upperAscii(after("NOT NULL constraint failed: "));
         const auto dot = col.find('.');
         throw EOraError(1400, "cannot insert NULL into (\"SYSTEM\".\"" + col.substr(0, dot) +
                                   "\".\"" + col.substr(dot + 1) + "\")");
@@ -220,8 +199,8 @@ void Instance::reloadSynonymsIfChanged() {
 }
 
 bool Instance::hasRole(const std::string& user, const std::string& role) {
-    return !sqliteRowsLocked("select 1 from sbx_user_roles where username=" + quoted(user) +
-                             " and role=" + quoted(role))
+    return !sqliteRowsLocked("select 1 from sbx_user_roles where username=" +
+                             util::sqlQuoted(user) + " and role=" + util::sqlQuoted(role))
                 .empty();
 }
 

@@ -3,6 +3,7 @@
 #include "oradb/OraError.h"
 #include "sandbox/Catalog.h"
 #include "util/DateTimeText.h"
+#include "util/TextHelpers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,12 +24,6 @@ std::mutex registryMutex;
 std::map<std::string, std::weak_ptr<Instance>>& registry() {
     static std::map<std::string, std::weak_ptr<Instance>> instances;
     return instances;
-}
-
-std::string upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string defaultDatabasePath() {
@@ -220,7 +215,7 @@ std::unique_ptr<oradb::IDriverSession> Instance::connect(const std::string& user
     SessionState state;
     {
         std::lock_guard lock(mutex_);
-        const std::string user = upper(username);
+        const std::string user = util::upperAscii(username);
         if (password.empty())
             throw EOraError(1005, "null password given; logon denied");
         sqlite3_stmt* st = nullptr;
@@ -231,7 +226,7 @@ std::unique_ptr<oradb::IDriverSession> Instance::connect(const std::string& user
         if (sqlite3_step(st) == SQLITE_ROW) {
             const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
             // Oracle passwords of this era are not case sensitive.
-            ok = stored && upper(stored) == upper(password);
+            ok = stored && util::upperAscii(stored) == util::upperAscii(password);
         }
         sqlite3_finalize(st);
         if (!ok)
@@ -415,9 +410,9 @@ void Instance::runCallHook(const std::string& sql) {
 }
 
 std::optional<Fault> Instance::matchFault(const std::string& sql) {
-    const std::string text = upper(sql);
+    const std::string text = util::upperAscii(sql);
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
-        if (text.find(upper(it->fragment)) == std::string::npos)
+        if (text.find(util::upperAscii(it->fragment)) == std::string::npos)
             continue;
         Fault f = *it;
         if (it->times > 0 && --it->times == 0)

@@ -2,6 +2,7 @@
 
 #include "util/DateTimeText.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +75,31 @@ void appendAppLog(const std::string& message) {
     if (std::fclose(f) != 0 || !written)
         throw std::runtime_error("Cannot write " + path + ": " +
                                  std::strerror(written ? errno : savedErrno));
+}
+
+void appendAppLogSafely(const std::string& message) noexcept {
+    static std::atomic<bool> warned{false};
+    try {
+        appendAppLog(message);
+    } catch (const std::exception& e) {
+        // The log is where failures go when nobody can be told; when it cannot be written either,
+        // standard error says so once rather than on every line.
+        if (!warned.exchange(true))
+            std::fprintf(stderr, "quenby: the application log cannot be written: %s\n", e.what());
+    } catch (...) {
+        if (!warned.exchange(true))
+            std::fputs("quenby: the application log cannot be written\n", stderr);
+    }
+}
+
+void logCurrentException(const std::string& context) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        appendAppLogSafely(context + ": " + e.what());
+    } catch (...) {
+        appendAppLogSafely(context + ": unknown error");
+    }
 }
 
 } // namespace util

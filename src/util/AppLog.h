@@ -11,6 +11,13 @@ namespace util {
 // closed on every call. Raises std::runtime_error when the file cannot be written.
 void appendAppLog(const std::string& message);
 
+// Appends like appendAppLog for callers that must go on whatever happens (worker threads, error
+// paths): a log that cannot be written is reported once on standard error instead of raised.
+void appendAppLogSafely(const std::string& message) noexcept;
+
+// Inside a catch block: logs the exception being handled as "<context>: <what>", safely.
+void logCurrentException(const std::string& context) noexcept;
+
 // Where the log is written: "App.log" beside the executable when that folder is writable,
 // else $XDG_STATE_HOME/quenby/App.log (default ~/.local/state/quenby/App.log).
 std::string appLogPath();

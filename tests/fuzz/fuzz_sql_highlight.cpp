@@ -1,5 +1,6 @@
 // The Session SQL page's tokenizer, keyword marker and statement box on arbitrary text.
 #include "detail/SqlHighlight.h"
+#include "util/TextHelpers.h"
 
 #include <cctype>
 #include <cstddef>
@@ -7,17 +8,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-namespace {
-
-std::string lower(const std::string& s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -50,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model.WriteTokens(marked);
     std::string plain;
     for (const detail::TSqlToken& t : marked) {
-        const std::string l = lower(t.text);
+        const std::string l = util::lowerAscii(t.text);
         if (t.keyword &&
             (l == "where" || l == "from" || l == "order" || l == "group" || l == "having"))
             plain += "\r\n";

@@ -5,6 +5,7 @@
 #include "oradb/OraNumber.h"
 #include "oradb/oci/OciDriver.h"
 #include "util/DateTimeText.h"
+#include "util/TextHelpers.h"
 
 #include <cctype>
 #include <cmath>
@@ -16,12 +17,6 @@ namespace {
 
 using oradb::TCell;
 using oradb::TFieldType;
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string hexOf(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -404,7 +399,7 @@ ub2 statementTypeOf(const std::string& sql) {
     std::size_t j = i;
     while (j < sql.size() && std::isalpha(static_cast<unsigned char>(sql[j])))
         ++j;
-    const std::string word = lower(sql.substr(i, j - i));
+    const std::string word = util::lowerAscii(sql.substr(i, j - i));
     if (word == "select" || word == "with")
         return OCI_STMT_SELECT;
     if (word == "update")
@@ -485,7 +480,7 @@ sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const Ora
                      static_cast<std::size_t>(std::max(placeh_len, 0)));
     if (!name.empty() && name.front() == ':')
         name.erase(0, 1);
-    name = lower(name);
+    name = util::lowerAscii(name);
     if (std::find(stmt->placeholders.begin(), stmt->placeholders.end(), name) ==
         stmt->placeholders.end())
         return fail(err, 1036, "illegal variable name/number");

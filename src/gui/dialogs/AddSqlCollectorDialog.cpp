@@ -163,6 +163,7 @@ void TFrmAddSqlcollector::FillLists(oradb::TOraSession* session) {
             serverTime_ = q.FieldByName("servernow").AsDateTime();
         }
     } catch (const std::exception&) {
+        // The pick lists only help: a login that may not read dba_users still types the names.
     }
     try {
         oradb::TOraQuery q(session);
@@ -188,6 +189,7 @@ void TFrmAddSqlcollector::FillLists(oradb::TOraSession* session) {
             }
         }
     } catch (const std::exception&) {
+        // As above: without v$session the lists stay empty and the names are typed.
     }
 }
 

@@ -1,6 +1,7 @@
 #include "oradb/oci/OciLibrary.h"
 
 #include "oradb/OraError.h"
+#include "util/TextHelpers.h"
 
 #include <QSettings>
 #include <algorithm>
@@ -19,14 +20,6 @@ namespace oradb::oci {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
 
 // A home path without trailing slashes (but "/" stays "/").
 std::string normalHome(std::string path) {
@@ -135,7 +128,7 @@ TOciSearchPlaces TOciSearchPlaces::system() {
 TOracleHomes findOracleHomes(const TOciSearchPlaces& places) {
     TOracleHomes result;
     auto add = [&](const std::string& name, const std::string& rawPath) {
-        const std::string path = normalHome(trimmed(rawPath));
+        const std::string path = normalHome(util::trimmed(rawPath));
         if (path.empty() || result.homes.size() >= kMaxOracleHomes)
             return;
         for (const auto& h : result.homes)
@@ -146,7 +139,7 @@ TOracleHomes findOracleHomes(const TOciSearchPlaces& places) {
 
     // $ORACLE_HOME counts even when it names nothing: the user chose it, and loading from it
     // then reports what is missing.
-    if (places.oracleHome && !trimmed(*places.oracleHome).empty())
+    if (places.oracleHome && !util::trimmed(*places.oracleHome).empty())
         add("ORACLE_HOME", *places.oracleHome);
 
     // oratab lines read "SID:ORACLE_HOME:Y|N"; '#' starts a comment.
@@ -155,13 +148,13 @@ TOracleHomes findOracleHomes(const TOciSearchPlaces& places) {
         while (std::getline(oratab, line)) {
             if (const auto hash = line.find('#'); hash != std::string::npos)
                 line.erase(hash);
-            line = trimmed(line);
+            line = util::trimmed(line);
             const auto colon = line.find(':');
             if (line.empty() || colon == std::string::npos)
                 continue;
-            const std::string sid = trimmed(line.substr(0, colon));
+            const std::string sid = util::trimmed(line.substr(0, colon));
             std::string home = line.substr(colon + 1);
-            home = trimmed(home.substr(0, home.find(':')));
+            home = util::trimmed(home.substr(0, home.find(':')));
             if (isDirectory(home))
                 add(sid.empty() || sid == "*" ? home : sid, home);
         }
@@ -318,7 +311,7 @@ OCIEnv* OciLibrary::environment() {
             sb4 code = 0;
             OraText buf[1024] = {};
             if (fn_.ErrorGet(env, 1, nullptr, &code, buf, sizeof buf, OCI_HTYPE_ENV) == OCI_SUCCESS)
-                text += ": " + trimmed(reinterpret_cast<const char*>(buf));
+                text += ": " + util::trimmed(reinterpret_cast<const char*>(buf));
             fn_.HandleFree(env, OCI_HTYPE_ENV);
         }
         throw EOraError(text + " (" + path_ + ")");
