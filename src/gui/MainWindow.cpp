@@ -143,7 +143,7 @@ void TFrmMain::CreateActions() {
     AcTuneMemory = make("AcTuneMemory", QStringLiteral("Tuning Memory"));
     AcCapturesql = make("AcCapturesql", QStringLiteral("&Capture Sql"));
     AcServersideCaptureSql =
-        make("AcServersideCaptureSql", QStringLiteral("&Server Compoent setup"));
+        make("AcServersideCaptureSql", QStringLiteral("&Server Component setup"));
     AcReadytoSendMsg = make("AcReadytoSendMsg", QStringLiteral("Send Message"), "mail-send-receive",
                             QStyle::SP_MessageBoxInformation);
     AcContents =

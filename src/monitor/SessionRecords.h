@@ -178,7 +178,7 @@ inline constexpr std::array<TStatisticClass, 8> kStatisticClasses = {{
     {"Enqueue", 4},
     {"Cache", 8},
     {"Os", 16},
-    {"Parrlel Server", 32},
+    {"Parallel Server", 32},
     {"SQL", 64},
     {"Debug", 128},
 }};

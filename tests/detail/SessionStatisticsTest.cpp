@@ -14,7 +14,7 @@ TEST(StatisticClassFilter, ListsAStatisticWhenItHasTheSelectedClassBit) {
     EXPECT_TRUE(StatisticClassPasses("1", 1));
     EXPECT_FALSE(StatisticClassPasses("72", 1)); // SQL and Cache
     EXPECT_TRUE(StatisticClassPasses("65", 1));  // User and SQL
-    EXPECT_TRUE(StatisticClassPasses("40", 8));  // Cache and Parrlel Server
+    EXPECT_TRUE(StatisticClassPasses("40", 8));  // Cache and Parallel Server
     EXPECT_TRUE(StatisticClassPasses("72", 64));
     EXPECT_FALSE(StatisticClassPasses("8", 1));
     EXPECT_TRUE(StatisticClassPasses("255", 128));
@@ -26,7 +26,7 @@ TEST(StatisticClassFilter, ListsAStatisticWhenItHasTheSelectedClassBit) {
     EXPECT_FALSE(StatisticClassPasses("0", 1));
     EXPECT_FALSE(StatisticClassPasses("abc", 1));
     EXPECT_TRUE(StatisticClassPasses("abc", 0));
-    EXPECT_EQ(detail::StatisticClassCode("Parrlel Server"), 32);
+    EXPECT_EQ(detail::StatisticClassCode("Parallel Server"), 32);
     EXPECT_EQ(detail::StatisticClassCode("Debug"), 128);
     EXPECT_EQ(detail::StatisticClassCode("Other"), 0);
 }

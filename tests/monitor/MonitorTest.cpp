@@ -84,7 +84,7 @@ TEST(MonitorCaches, LoadTheStatisticsAndActionsOfTheLatestLoginOnly) {
     MonitorRig rig;
     rig.Connect(serverFor("caches-a"));
     EXPECT_EQ(rig.monitor.StatisticClassList.Count(), 8);
-    EXPECT_EQ(rig.monitor.StatisticClassList.Value("Parrlel Server"), "32");
+    EXPECT_EQ(rig.monitor.StatisticClassList.Value("Parallel Server"), "32");
     EXPECT_EQ(rig.monitor.SortStatisticName, "session logical reads");
     EXPECT_FALSE(rig.monitor.SortStatisticNumber.empty());
     EXPECT_EQ(rig.monitor.SortStatisticClass, "1");

@@ -13,7 +13,7 @@ TFrmServersidesetup::TFrmServersidesetup(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmServersidesetup"));
     setWindowTitle(QStringLiteral("Setup Server side Component"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Setup Server side componet for Capture SQL,\n"
+    layout->addWidget(new QLabel(QStringLiteral("Setup Server side component for Capture SQL,\n"
                                                 "Please select the tablespace to install these "
                                                 "components"),
                                  this));
