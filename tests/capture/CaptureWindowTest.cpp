@@ -46,7 +46,7 @@ struct CapturePage : ::testing::Test {
         }});
         driver.Add(driver.Acknowledge());
         driver.Add([](QWidget* w) { qobject_cast<capture::TFrmServersidesetup*>(w)->reject(); });
-        window->AcServersideCaptureSql->trigger();
+        window->serverComponentAction->trigger();
         ASSERT_TRUE(driver.Done());
     }
     // Adds a scheduled collector for SCOTT through the dialog.
@@ -77,18 +77,18 @@ struct CapturePage : ::testing::Test {
 
 TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     window->UpdateActions();
-    EXPECT_TRUE(window->AcServersideCaptureSql->isEnabled());
-    EXPECT_FALSE(window->AcCapturesql->isEnabled()) << "no component in a new sandbox";
+    EXPECT_TRUE(window->serverComponentAction->isEnabled());
+    EXPECT_FALSE(window->captureSqlAction->isEnabled()) << "no component in a new sandbox";
     EXPECT_FALSE(page().AcAddCaptureSql->isEnabled());
     install();
     window->UpdateActions();
-    EXPECT_TRUE(window->AcCapturesql->isEnabled());
+    EXPECT_TRUE(window->captureSqlAction->isEnabled());
     EXPECT_TRUE(page().AcAddCaptureSql->isEnabled());
     EXPECT_FALSE(page().AcModifyCaptureSql->isEnabled());
     EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled()) << "the page's list is empty";
-    window->AcCapturesql->trigger();
-    EXPECT_TRUE(window->Pages()->isTabVisible(gui::pgCapturesql));
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCapturesql);
+    window->captureSqlAction->trigger();
+    EXPECT_TRUE(window->Pages()->isTabVisible(gui::CaptureSqlPage));
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::CaptureSqlPage);
     addCollector(QStringLiteral("scott"));
     ASSERT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
     EXPECT_EQ(page().lvsqlcollector->model()->index(0, 0).data().toString(),
@@ -121,7 +121,7 @@ TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
     window->UpdateActions();
     EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled());
-    window->AcCapturesql->trigger();
+    window->captureSqlAction->trigger();
     EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
 }
 

@@ -296,7 +296,7 @@ protected:
         case Worker::WaitingBlock: {
             const auto extent = Rows("select file_id,block_id from dba_extents");
             ASSERT_FALSE(extent.empty());
-            window->AcFindObj->trigger();
+            window->findObjectAction->trigger();
             Pages().EdFileId->setText(QString::fromStdString(extent[0][0]));
             Pages().EdBlockId->setText(QString::fromStdString(extent[0][1]));
             ASSERT_TRUE(Pages().BtFindObj->isEnabled());
@@ -339,25 +339,25 @@ protected:
         window->UpdateActions(); // the enabling rules, as the idle window runs them
         switch (wc.worker) {
         case Worker::SessionList:
-            window->AcRefresh->trigger();
+            window->refreshAction->trigger();
             break;
         case Worker::Details:
-            window->AcShowDetails->trigger();
+            window->showDetailsAction->trigger();
             break;
         case Worker::Statistics:
-            window->AcShowStatistics->trigger();
+            window->showStatisticsAction->trigger();
             break;
         case Worker::Waits:
-            window->AcShowWaits->trigger();
+            window->showWaitsAction->trigger();
             break;
         case Worker::Sql:
-            window->AcShowSql->trigger();
+            window->showSqlAction->trigger();
             break;
         case Worker::Locks:
-            window->AcShowLocks->trigger();
+            window->showLocksAction->trigger();
             break;
         case Worker::MemoryProbe:
-            window->AcTuneMemory->trigger();
+            window->tuneMemoryAction->trigger();
             break;
         case Worker::WaitingBlock:
             Pages().BtFindObj->click();
@@ -368,16 +368,16 @@ protected:
             Capture().Tick();
             break;
         case Worker::DatabaseInfo:
-            window->AcDbInfo->trigger();
+            window->databaseInfoAction->trigger();
             break;
         case Worker::NlsParameters:
-            window->AcNlsParameter->trigger();
+            window->nlsParameterAction->trigger();
             break;
         case Worker::SystemParameters:
-            window->AcSystemParameter->trigger();
+            window->systemParameterAction->trigger();
             break;
         case Worker::SystemEvents:
-            window->AcSystemEvent->trigger();
+            window->systemEventAction->trigger();
             break;
         }
     }
@@ -463,13 +463,13 @@ protected:
     // After the lost connection: the user disconnects and logs in again; the list refreshes.
     void DisconnectAndLogInAgain() {
         const std::size_t errorsBefore = user->errors.size();
-        window->AcDisconnect->trigger();
+        window->disconnectAction->trigger();
         ASSERT_TRUE(waitFor([&] { return !Monitor().Connected(); }, kDeadlineMs))
             << "awaited: the disconnect after the lost connection";
         EXPECT_EQ(user->questions, 1);
         instance->clearFaults();
-        ASSERT_TRUE(window->AcConnect->isEnabled());
-        window->AcConnect->trigger();
+        ASSERT_TRUE(window->connectAction->isEnabled());
+        window->connectAction->trigger();
         ASSERT_TRUE(waitFor([&] { return Monitor().Connected(); }, kDeadlineMs))
             << "awaited: the second login";
         ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }, kDeadlineMs))
@@ -494,7 +494,7 @@ protected:
         qint64 disconnectMs = -1;
         std::string failure;
         QElapsedTimer stepClock;
-        QObject::connect(&Monitor().Timer1(), &QTimer::timeout, window.get(),
+        QObject::connect(&Monitor().RefreshTimer(), &QTimer::timeout, window.get(),
                          [&] { ++refreshTicks; });
         QTimer ticker;
         ticker.setInterval(5);
@@ -522,7 +522,7 @@ protected:
                     Monitor().SetAutoRefresh(true);
                     // The shortest interval the user can set is 3 s; the timer itself is made
                     // to tick sooner, so that the case does not wait seconds for the tick.
-                    Monitor().Timer1().start(100);
+                    Monitor().RefreshTimer().start(100);
                     refreshTicks = 0;
                     stepClock.start();
                     step = 2;
@@ -539,9 +539,9 @@ protected:
                         if (wc.worker == Worker::SessionList) {
                             const std::string sid = SessionFor(Worker::Details);
                             if (!sid.empty() && SelectSid(sid))
-                                window->AcShowDetails->trigger();
+                                window->showDetailsAction->trigger();
                         } else {
-                            window->Pages()->setCurrentIndex(gui::pgSessList);
+                            window->Pages()->setCurrentIndex(gui::SessionListPage);
                         }
                         step = 4;
                     });
@@ -626,9 +626,9 @@ TEST_P(FaultMatrix, OneClearErrorAResponsiveWindowAndAWayBack) {
         instance->clearFaults();
         if (Monitor().AutoRefresh())
             Monitor().SetAutoRefresh(false);
-        window->Pages()->setCurrentIndex(gui::pgSessList);
+        window->Pages()->setCurrentIndex(gui::SessionListPage);
         window->UpdateActions();
-        window->AcRefresh->trigger();
+        window->refreshAction->trigger();
         ASSERT_TRUE(waitFor([&] { return ListFetched(*window) && Settled(); }, kDeadlineMs))
             << "awaited: a refresh after the failure";
         EXPECT_EQ(user->errors.size(), IsDatabasePage(wc.worker) ? 0u : 1u) << ErrorsText();

@@ -73,16 +73,16 @@ protected:
 TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     QTabWidget* tabs = window->Pages();
     window->SessionList()->selectionModel()->clearSelection();
-    window->AcShowStatistics->trigger();
-    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
+    window->showStatisticsAction->trigger();
+    EXPECT_FALSE(tabs->isTabVisible(gui::SessionStatisticsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionListPage);
 
     const std::string sid = SelectUserRow();
     ASSERT_FALSE(sid.empty());
     window->UpdateActions();
-    window->AcShowStatistics->trigger();
-    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    window->showStatisticsAction->trigger();
+    EXPECT_TRUE(tabs->isTabVisible(gui::SessionStatisticsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, true, false}));
     EXPECT_TRUE(window->CloseButton()->isVisible());
     ASSERT_TRUE(Idle(monitor::wkStatistics));
@@ -99,7 +99,7 @@ TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     // The header shows the session's schema, machine and program, cut to 15, 25 and 20.
     const auto* s = window->Monitor().SelectedSession();
     ASSERT_NE(s, nullptr);
-    const auto header = pages->HeaderValues(gui::pgSessStatistics);
+    const auto header = pages->HeaderValues(gui::SessionStatisticsPage);
     EXPECT_EQ(header[0]->text().toStdString(),
               s->basic.fields[monitor::bfSchemaName].substr(0, 15));
     EXPECT_EQ(header[1]->text().toStdString(), s->basic.fields[monitor::bfMachine].substr(0, 25));
@@ -109,21 +109,21 @@ TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
 
 TEST_F(DetailPages, TabClicksSetTheFlagsAndOtherPagesLeaveThem) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
+    window->showDetailsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkDetails));
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
-    window->AcShowDetails->trigger();
-    window->AcDbInfo->trigger();
+    window->showDetailsAction->trigger();
+    window->databaseInfoAction->trigger();
     QTabWidget* tabs = window->Pages();
-    tabs->setCurrentIndex(gui::pgSessWaits);
+    tabs->setCurrentIndex(gui::SessionWaitsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessDetails);
+    tabs->setCurrentIndex(gui::SessionDetailsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
     ASSERT_TRUE(Idle(monitor::wkDetails));
-    tabs->setCurrentIndex(gui::pgDBInfo); // outside the table: unchanged
+    tabs->setCurrentIndex(gui::DatabaseInfoPage); // outside the table: unchanged
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessList);
+    tabs->setCurrentIndex(gui::SessionListPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, false, false}));
     EXPECT_FALSE(window->CloseButton()->isVisible());
     EXPECT_FALSE(pages->SessionDetailsModel.Rows().empty());
@@ -132,26 +132,26 @@ TEST_F(DetailPages, TabClicksSetTheFlagsAndOtherPagesLeaveThem) {
 
 TEST_F(DetailPages, ClosingTheRightmostActivatesItsLeftAndAMiddleOneItsRight) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
-    window->AcShowStatistics->trigger();
-    window->AcShowWaits->trigger();
+    window->showDetailsAction->trigger();
+    window->showStatisticsAction->trigger();
+    window->showWaitsAction->trigger();
     QTabWidget* tabs = window->Pages();
     ASSERT_TRUE(Idle(monitor::wkWaits));
-    ASSERT_EQ(tabs->currentIndex(), gui::pgSessWaits);
+    ASSERT_EQ(tabs->currentIndex(), gui::SessionWaitsPage);
     window->CloseButton()->click(); // rightmost
-    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessWaits));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    EXPECT_FALSE(tabs->isTabVisible(gui::SessionWaitsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     // The page change did not run: the events flag stays set until a tab is clicked.
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessDetails);
+    tabs->setCurrentIndex(gui::SessionDetailsPage);
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->CloseButton()->click(); // a middle one
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     window->CloseButton()->click();
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionListPage);
     EXPECT_FALSE(window->CloseButton()->isVisible());
     window->CloseButton()->click(); // page 0 stays
-    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessList));
+    EXPECT_TRUE(tabs->isTabVisible(gui::SessionListPage));
 }
 
 TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
@@ -160,7 +160,7 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
         " w.event = 'db file sequential read' and s.type = 'USER' limit 1");
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(SelectUserRow(rows[0][0]), rows[0][0]);
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
     ASSERT_EQ(pages->CurrentWaitsModel.Rows().size(), 1u);
     EXPECT_EQ(pages->CurrentWaitsModel.Rows()[0].subItems[0], "db file sequential read");
@@ -171,7 +171,7 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
     EXPECT_EQ(window->Monitor().WaitingBlockState, 0);
     shot(window.get(), "page-events");
     pages->Property1->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 6 ||
                (pages->WaitInformationModel.Rows().size() == 1 &&
@@ -187,7 +187,7 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
         " w.event = 'SQL*Net message from client' and s.type = 'USER' limit 1");
     ASSERT_EQ(idle.size(), 1u);
     SelectUserRow(idle[0][0]);
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
     EXPECT_EQ(pages->CurrentWaitsModel.headerData(5, Qt::Horizontal).toString(), "Driver id");
     pages->LvCurrentWaits->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
@@ -198,8 +198,8 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
 }
 
 TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
-    window->AcFindObj->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
+    window->findObjectAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
     EXPECT_TRUE(pages->EdFileId->text().isEmpty());
     EXPECT_FALSE(pages->BtFindObj->isEnabled());
     pages->EdFileId->setText("12a");
@@ -219,15 +219,15 @@ TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
                pages->WaitInformationModel.Rows()[0].caption == "Not Found" &&
                pages->BtFindObj->isEnabled();
     }));
-    window->AcFindObj->trigger();
+    window->findObjectAction->trigger();
     EXPECT_TRUE(pages->EdFileId->text().isEmpty());
     EXPECT_TRUE(pages->EdBlockId->text().isEmpty());
     EXPECT_FALSE(pages->BtFindObj->isEnabled());
 }
 
 TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
-    window->AcTuneMemory->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgMemory);
+    window->tuneMemoryAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::TuningMemoryPage);
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
     ASSERT_TRUE(waitFor([&] { return pages->BtProbe->isEnabled(); }));
     EXPECT_TRUE(pages->BtClearHistory->isEnabled());
@@ -273,7 +273,7 @@ TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
 
 TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
+    window->showDetailsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->SortAscending = false;
     pages->LvSessionDetails->header()->sectionClicked(0);
@@ -282,7 +282,7 @@ TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     for (std::size_t i = 1; i < d.size(); ++i)
         EXPECT_GE(monitor::TextCompare(d[i - 1].caption, d[i].caption), 0);
     shot(window.get(), "page-details");
-    window->AcShowStatistics->trigger();
+    window->showStatisticsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkStatistics));
     window->SortAscending = false;
     pages->lvstatistics->header()->sectionClicked(1);

@@ -50,7 +50,7 @@ protected:
         m.SelectedSid = sid;
         ASSERT_NE(m.LocateSelectedSession(), -1);
         window->ShowPage(page);
-        if (page == gui::pgSessSql) {
+        if (page == gui::SessionSqlPage) {
             window->SqlPage()->FillHeader();
             window->SqlPage()->Observer()->SetActive(true);
         } else {
@@ -68,7 +68,7 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address and st.piece >= 1) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     gui::TSqlPage* page = window->SqlPage();
     QTextEdit* box = page->StatementBox();
     ASSERT_EQ(box->objectName(), QStringLiteral("RECurrentSql"));
@@ -108,7 +108,7 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
         one("select sid from \"v$open_cursor\" group by sid having count(*) >= 3"
             " order by sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     gui::TSqlPage* page = window->SqlPage();
     QTreeView* list = page->CursorList();
     ASSERT_GE(list->model()->rowCount(), 2);
@@ -144,7 +144,7 @@ TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {
     const std::string holder = one("select sid from \"v$lock\" where type = 'TX' and block = 1 and"
                                    " lmode = 6 order by rowid");
     ASSERT_FALSE(holder.empty());
-    Open(holder, gui::pgSessLocks);
+    Open(holder, gui::SessionLocksPage);
     QTreeView* list = window->LocksPage()->LockList();
     ASSERT_EQ(list->objectName(), QStringLiteral("LVLocks"));
     QAbstractItemModel* model = list->model();
@@ -170,7 +170,7 @@ TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
                          sid);
     window->Monitor().Refresh();
     ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkList); }));
-    Open(sid, gui::pgSessLocks);
+    Open(sid, gui::SessionLocksPage);
     auto label = [&](const char* name) {
         auto* l = window->LocksPage()->findChild<QLabel*>(QString::fromLatin1(name));
         return l ? l->text().toStdString() : std::string("<missing>");
@@ -191,7 +191,7 @@ TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
     gui::TSqlPage* page = window->SqlPage();

@@ -90,8 +90,8 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
     guarded(AcModifyCaptureSql, &TCapturePage::AcModifyCaptureSqlExecute);
     guarded(AcDeleteCaptureSql, &TCapturePage::AcDeleteCaptureSqlExecute);
     guarded(AcEnableCaptureSql, &TCapturePage::AcEnableCaptureSqlExecute);
-    guarded(main.AcCapturesql, &TCapturePage::AcCapturesqlExecute);
-    guarded(main.AcServersideCaptureSql, &TCapturePage::AcServersideCaptureSqlExecute);
+    guarded(main.captureSqlAction, &TCapturePage::AcCapturesqlExecute);
+    guarded(main.serverComponentAction, &TCapturePage::AcServersideCaptureSqlExecute);
     connect(lvsqlcollector, &QAbstractItemView::doubleClicked, this,
             [this] { AcModifyCaptureSql->trigger(); });
 }
@@ -135,8 +135,8 @@ int TCapturePage::SelectedRow() const {
 
 void TCapturePage::UpdateActions(bool connected) {
     const bool add = capture_.Present && connected;
-    main_.AcCapturesql->setEnabled(add);
-    main_.AcServersideCaptureSql->setEnabled(connected);
+    main_.captureSqlAction->setEnabled(add);
+    main_.serverComponentAction->setEnabled(connected);
     AcAddCaptureSql->setEnabled(add);
     AcModifyCaptureSql->setEnabled(add && SelectedRow() >= 0);
     AcDeleteCaptureSql->setEnabled(add && SelectedRow() >= 0);
@@ -145,7 +145,7 @@ void TCapturePage::UpdateActions(bool connected) {
 
 void TCapturePage::AcCapturesqlExecute() {
     capture_.RebuildRows();
-    main_.ShowPage(pgCapturesql);
+    main_.ShowPage(CaptureSqlPage);
 }
 
 void TCapturePage::AcServersideCaptureSqlExecute() {

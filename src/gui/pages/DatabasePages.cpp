@@ -182,22 +182,22 @@ void TDatabasePages::Load(const std::function<void()>& load) {
     loading_ = false;
 }
 
-void TDatabasePages::AcDbInfoExecute() {
+void TDatabasePages::loadDatabaseInfo() {
     Load([this] { RenderReport(monitor::DatabaseInfoReport(monitor_)); });
 }
 
-void TDatabasePages::AcNlsParameterExecute() {
+void TDatabasePages::loadNlsParameters() {
     Load([this] { monitor::LoadNlsParameters(monitor_, nlsModel_); });
 }
 
-void TDatabasePages::AcSystemParameterExecute() {
+void TDatabasePages::loadSystemParameters() {
     Load([this] {
         monitor::LoadSystemParameters(monitor_, systemParameterModel_);
         AcModifySystemParameterUpdate();
     });
 }
 
-void TDatabasePages::AcSystemEventExecute() {
+void TDatabasePages::loadSystemEvents() {
     Load([this] { monitor::LoadSystemEvents(monitor_, systemEventModel_); });
 }
 

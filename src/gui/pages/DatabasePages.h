@@ -46,10 +46,10 @@ public:
                    int& sortColumn, QObject* parent = nullptr);
 
     // The loads behind the opening commands.
-    void AcDbInfoExecute();
-    void AcNlsParameterExecute();
-    void AcSystemParameterExecute();
-    void AcSystemEventExecute();
+    void loadDatabaseInfo();
+    void loadNlsParameters();
+    void loadSystemParameters();
+    void loadSystemEvents();
 
     // The editor.
     void AcModifySystemParameterUpdate();

@@ -29,7 +29,7 @@ using monitor::wkStatistics;
 using monitor::wkWaits;
 
 TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
-                           const std::array<QWidget*, pgCount>& pages)
+                           const std::array<QWidget*, PageCount>& pages)
     : QObject(&window), window_(window), monitor_(monitor), tabs_(tabs), pages_(pages) {
     setObjectName(QStringLiteral("DetailPages"));
     DetailsObserver = std::make_shared<detail::TSessDetailsObserver>(monitor_, SessionDetailsModel);
@@ -61,7 +61,7 @@ TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QT
     BuildSessionPages();
     BuildObjectPage();
     BuildMemoryPage();
-    for (int i = pgSessList + 1; i < pgCount; ++i)
+    for (int i = SessionListPage + 1; i < PageCount; ++i)
         pages_[static_cast<std::size_t>(i)]->installEventFilter(this);
     // A hidden page area is being emptied (disconnect) or prepared (connect): no view requests.
     connect(&tabs_, &QTabWidget::currentChanged, this, [this] {
@@ -92,13 +92,13 @@ QWidget* TDetailPages::AddHeader(TPage page, const std::array<const char*, 3>& v
 
 void TDetailPages::BuildSessionPages() {
     // "Session Details"
-    QWidget* page =
-        AddHeader(pgSessDetails, {"LbDetailsUsernameV", "LbDetailsMachineV", "LbDetailsProgramV"});
+    QWidget* page = AddHeader(SessionDetailsPage,
+                              {"LbDetailsUsernameV", "LbDetailsMachineV", "LbDetailsProgramV"});
     LvSessionDetails = new TDetailListView(SessionDetailsModel, "LvSessionDetails", page);
     page->layout()->addWidget(LvSessionDetails);
 
     // "Session Statistics"
-    page = AddHeader(pgSessStatistics,
+    page = AddHeader(SessionStatisticsPage,
                      {"LbStatisticsusernameV", "LbStatisticsMachineV", "LbStatisticsProgramV"});
     auto* classRow = new QHBoxLayout;
     classRow->addWidget(new QLabel(QStringLiteral("Statistic Class"), page));
@@ -116,7 +116,7 @@ void TDetailPages::BuildSessionPages() {
     page->layout()->addWidget(lvstatistics);
 
     // "Session Event"
-    page = AddHeader(pgSessWaits, {"LbEventusernameV", "LbEventMachineV", "LbEventProgramV"});
+    page = AddHeader(SessionWaitsPage, {"LbEventusernameV", "LbEventMachineV", "LbEventProgramV"});
     lvEvents = new TDetailListView(EventsModel, "lvEvents", page);
     page->layout()->addWidget(lvEvents);
     page->layout()->addWidget(new QLabel(QStringLiteral("Current Wait:"), page));
@@ -145,7 +145,7 @@ void TDetailPages::BuildSessionPages() {
 
 void TDetailPages::PageChange() {
     const int page = tabs_.currentIndex();
-    if (page != pgSessList) {
+    if (page != SessionListPage) {
         window_.CloseButton()->setVisible(true);
         window_.CloseButton()->raise();
     } else {
@@ -153,29 +153,29 @@ void TDetailPages::PageChange() {
     }
     monitor::TWorkerKind on;
     switch (page) {
-    case pgSessList:
+    case SessionListPage:
         on = monitor::wkList; // none on
         break;
-    case pgSessDetails:
+    case SessionDetailsPage:
         on = wkDetails;
         break;
-    case pgSessWaits:
+    case SessionWaitsPage:
         on = wkWaits;
         break;
-    case pgSessSql:
+    case SessionSqlPage:
         on = wkSql;
         break;
-    case pgSessStatistics:
+    case SessionStatisticsPage:
         on = wkStatistics;
         break;
-    case pgSessLocks:
+    case SessionLocksPage:
         on = wkLocks;
         break;
     default:
         return; // any other page leaves the flags as they are
     }
     // SQL and statistics set the locks flag before the statistics flag.
-    const bool locksBeforeStatistics = page == pgSessSql || page == pgSessStatistics;
+    const bool locksBeforeStatistics = page == SessionSqlPage || page == SessionStatisticsPage;
     std::array<monitor::TWorkerKind, 5> order = {wkDetails, wkWaits, wkSql, wkStatistics, wkLocks};
     if (locksBeforeStatistics)
         order = {wkDetails, wkWaits, wkSql, wkLocks, wkStatistics};
@@ -200,12 +200,12 @@ void TDetailPages::OpenDetailPage(TPage page) {
 
 void TDetailPages::CloseActivePage() {
     const int current = tabs_.currentIndex();
-    if (current <= pgSessList)
+    if (current <= SessionListPage)
         return;
     suppressPageChange_ = true;
     tabs_.setTabVisible(current, false);
     suppressPageChange_ = false;
-    if (tabs_.currentIndex() == pgSessList)
+    if (tabs_.currentIndex() == SessionListPage)
         window_.CloseButton()->hide();
 }
 
@@ -221,12 +221,12 @@ void TDetailPages::FillHeader(TPage page) {
 
 bool TDetailPages::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) {
-        for (int i = pgSessList + 1; i < pgCount; ++i)
+        for (int i = SessionListPage + 1; i < PageCount; ++i)
             if (watched == pages_[static_cast<std::size_t>(i)]) {
                 window_.CloseButton()->setVisible(true);
                 window_.CloseButton()->raise();
                 FillHeader(static_cast<TPage>(i));
-                if (i == pgMemory)
+                if (i == TuningMemoryPage)
                     UpdateAutoProbeLabels();
             }
     }
@@ -266,8 +266,8 @@ void TDetailPages::LvCurrentWaitsSelectItem(bool selected) {
 }
 
 void TDetailPages::Property1Click() {
-    tabs_.setTabVisible(pgCurrentEventDetails, true);
-    tabs_.setCurrentIndex(pgCurrentEventDetails);
+    tabs_.setTabVisible(ObjectPage, true);
+    tabs_.setCurrentIndex(ObjectPage);
     detail::StartWaitInformationLookup(monitor_,
                                        {&WaitInformationModel, &CurrentWaitsModel,
                                         [this](bool enabled) { BtFindObj->setEnabled(enabled); }});

@@ -30,7 +30,7 @@ class TDetailPages final : public QObject {
     Q_OBJECT
 public:
     TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
-                 const std::array<QWidget*, pgCount>& pages);
+                 const std::array<QWidget*, PageCount>& pages);
     ~TDetailPages() override;
 
     // ---- navigation ----
@@ -40,7 +40,7 @@ public:
     // AcShowDetailsExecute and the other four: with a selected row of the session list, selects
     // its session, shows and activates the page and runs the page-change logic.
     void OpenDetailPage(TPage page);
-    // BtCloseClick: hides the active sheet's tab (not page 0); the tab the toolkit activates
+    // The close button: hides the active sheet's tab (not page 0); the tab the toolkit activates
     // then does not run the page-change logic.
     void CloseActivePage();
     void AcFindObjExecute();
@@ -109,8 +109,8 @@ private:
     TFrmMain& window_;
     monitor::TPvConnection& monitor_;
     QTabWidget& tabs_;
-    std::array<QWidget*, pgCount> pages_;
-    std::array<std::array<QLabel*, 3>, pgCount> headers_{};
+    std::array<QWidget*, PageCount> pages_;
+    std::array<std::array<QLabel*, 3>, PageCount> headers_{};
     std::array<std::function<void(bool)>, monitor::wkCount> shownSwitch_;
     bool popupAttached_ = false;
     bool suppressPageChange_ = false;

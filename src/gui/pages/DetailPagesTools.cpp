@@ -21,7 +21,7 @@ namespace gui {
 // ---- "Object" ----
 
 void TDetailPages::BuildObjectPage() {
-    QWidget* page = pages_[pgCurrentEventDetails];
+    QWidget* page = pages_[ObjectPage];
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* row = new QHBoxLayout;
@@ -77,8 +77,8 @@ void TDetailPages::BtFindObjClick() {
 }
 
 void TDetailPages::AcFindObjExecute() {
-    tabs_.setTabVisible(pgCurrentEventDetails, true);
-    tabs_.setCurrentIndex(pgCurrentEventDetails);
+    tabs_.setTabVisible(ObjectPage, true);
+    tabs_.setCurrentIndex(ObjectPage);
     EdFileId->clear();
     EdBlockId->clear();
     EdFileId->setFocus();
@@ -87,7 +87,7 @@ void TDetailPages::AcFindObjExecute() {
 // ---- "Tuning Memory" ----
 
 void TDetailPages::BuildMemoryPage() {
-    QWidget* page = pages_[pgMemory];
+    QWidget* page = pages_[TuningMemoryPage];
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* row = new QHBoxLayout;
@@ -153,8 +153,8 @@ void TDetailPages::ClearProbeHistory() {
 }
 
 void TDetailPages::AcTuneMemoryExecute() {
-    tabs_.setTabVisible(pgMemory, true);
-    tabs_.setCurrentIndex(pgMemory);
+    tabs_.setTabVisible(TuningMemoryPage, true);
+    tabs_.setCurrentIndex(TuningMemoryPage);
     if (!monitor_.AutoProbe())
         monitor_.StartMemoryProbe();
 }

@@ -65,7 +65,7 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     AcSaveSql->setObjectName(QStringLiteral("AcSaveSql"));
     connect(AcSaveSql, &QAction::triggered, this, [this] { AcSaveSqlExecute(); });
     PMTab = new QMenu(this);
-    PMTab->setObjectName(QStringLiteral("PMTab"));
+    PMTab->setObjectName(QStringLiteral("exportMenu"));
     QAction* item = PMTab->addAction(AcSaveSql->text());
     item->setObjectName(QStringLiteral("PMISaveSql"));
     connect(item, &QAction::triggered, AcSaveSql, &QAction::trigger);

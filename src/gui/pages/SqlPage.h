@@ -41,9 +41,9 @@ public:
     // AcSaveSql is shown while lvAllsql has rows.
     void AcSaveSqlUpdate();
 
-    // The edit commands on the statement box (the window's AcCopy and AcSelectAll, while this
-    // page is active): copy needs a selection of at least one character and the focus in the box,
-    // select-all the focus.
+    // The edit commands on the statement box (the window's copyAction and selectAllAction, while
+    // this page is active): copy needs a selection of at least one character and the focus in the
+    // box, select-all the focus.
     bool CanCopy() const;
     void Copy();
     bool CanSelectAll() const;

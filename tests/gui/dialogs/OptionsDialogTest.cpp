@@ -105,7 +105,7 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     const int before = rig.fetches->fetched;
     ApplyOptions(m, v);
     EXPECT_EQ(m.RefreshInterval(), 3000);
-    EXPECT_TRUE(m.Timer1().isActive());
+    EXPECT_TRUE(m.RefreshTimer().isActive());
     EXPECT_FALSE(m.Running(wkList)); // no refresh at once
     EXPECT_EQ(rig.fetches->fetched, before);
 
