@@ -42,7 +42,7 @@ struct CapturePage : ::testing::Test {
         ModalDriver driver({[](QWidget* w) {
             auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
             ASSERT_NE(d, nullptr);
-            d->BtnSetup->click();
+            d->installButton->click();
         }});
         driver.Add(driver.Acknowledge());
         driver.Add([](QWidget* w) { qobject_cast<capture::TFrmServersidesetup*>(w)->reject(); });
@@ -54,21 +54,21 @@ struct CapturePage : ::testing::Test {
         ModalDriver driver({[this, name](QWidget* w) {
             auto* d = qobject_cast<capture::TFrmAddSqlcollector*>(w);
             ASSERT_NE(d, nullptr);
-            d->edname->setText(name);
-            d->edlogfiledir->setText(dir.path());
-            d->cmbbywhat->setCurrentIndex(capture::fkUser);
-            Q_EMIT d->cmbbywhat->activated(capture::fkUser);
-            d->cmbbywhatvalue->setEditText(QStringLiteral("scott"));
-            d->CbSchedule->setChecked(true);
+            d->nameEdit->setText(name);
+            d->logDirEdit->setText(dir.path());
+            d->filterKindCombo->setCurrentIndex(capture::fkUser);
+            Q_EMIT d->filterKindCombo->activated(capture::fkUser);
+            d->filterValueCombo->setEditText(QStringLiteral("scott"));
+            d->scheduleCheck->setChecked(true);
             const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
-            d->Edmonth->setText(QString::number(p.month));
-            d->Edday->setText(QString::number(p.day));
-            d->edyear->setText(QString::number(p.year));
-            d->CmbHour->setCurrentIndex(p.hour);
-            d->CmbMinute->setCurrentIndex(p.minute);
-            d->cmbruntimeperiod->setCurrentIndex(1);
-            d->CmbDay->setCurrentIndex(2);
-            d->BtnOk->click();
+            d->monthEdit->setText(QString::number(p.month));
+            d->dayEdit->setText(QString::number(p.day));
+            d->yearEdit->setText(QString::number(p.year));
+            d->hourCombo->setCurrentIndex(p.hour);
+            d->minuteCombo->setCurrentIndex(p.minute);
+            d->runTimeCombo->setCurrentIndex(1);
+            d->runTimeUnitCombo->setCurrentIndex(2);
+            d->okButton->click();
         }});
         page().AcAddCaptureSql->trigger();
         ASSERT_TRUE(driver.Done());

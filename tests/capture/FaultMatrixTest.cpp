@@ -146,10 +146,10 @@ private:
                     box->accept();
                 }
             } else if (auto* form = qobject_cast<oradb::TConnectForm*>(target.data())) {
-                form->edUsername->setText(QStringLiteral("system"));
-                form->edPassword->setText(QStringLiteral("lantern"));
-                form->edServer->setEditText(QString::fromStdString(server));
-                form->btConnect->click();
+                form->usernameEdit->setText(QStringLiteral("system"));
+                form->passwordEdit->setText(QStringLiteral("lantern"));
+                form->serverCombo->setEditText(QString::fromStdString(server));
+                form->connectButton->click();
             } else {
                 ADD_FAILURE() << "an unexpected modal window: "
                               << target->metaObject()->className();

@@ -245,12 +245,12 @@ TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
     ModalDriver driver({[](QWidget* w) {
         auto* dialog = qobject_cast<detail::TFrmProbeOption*>(w);
         ASSERT_NE(dialog, nullptr);
-        dialog->CBAutoProbeMemory->click();
-        dialog->EDHour->setText("0");
-        dialog->EdMinute->setText("1");
-        dialog->EdSecond->setText("30");
+        dialog->autoProbeCheck->click();
+        dialog->hoursEdit->setText("0");
+        dialog->minutesEdit->setText("1");
+        dialog->secondsEdit->setText("30");
         shot(dialog, "dialog-probeoption");
-        dialog->BtOk->click();
+        dialog->okButton->click();
     }});
     pages->BtSchedule->click();
     ASSERT_TRUE(driver.Done());
