@@ -187,8 +187,8 @@ void TFrmMain::CreateActions() {
     on(systemParameterAction, [this] { onSystemParameters(); });
     on(nlsParameterAction, [this] { onNlsParameters(); });
     on(systemEventAction, [this] { onSystemEvents(); });
-    on(findObjectAction, [this] { detailPages_->AcFindObjExecute(); });
-    on(tuneMemoryAction, [this] { detailPages_->AcTuneMemoryExecute(); });
+    on(findObjectAction, [this] { detailPages_->onFindObject(); });
+    on(tuneMemoryAction, [this] { detailPages_->onTuneMemory(); });
     on(contentsAction, [this] { onContents(); });
     on(oracleClientAction, [this] { onOracleClient(); });
     on(aboutAction, [this] { onAbout(); });

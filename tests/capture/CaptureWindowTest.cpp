@@ -70,7 +70,7 @@ struct CapturePage : ::testing::Test {
             d->runTimeUnitCombo->setCurrentIndex(2);
             d->okButton->click();
         }});
-        page().AcAddCaptureSql->trigger();
+        page().addCollectorAction->trigger();
         ASSERT_TRUE(driver.Done());
     }
 };
@@ -79,38 +79,38 @@ TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     window->UpdateActions();
     EXPECT_TRUE(window->serverComponentAction->isEnabled());
     EXPECT_FALSE(window->captureSqlAction->isEnabled()) << "no component in a new sandbox";
-    EXPECT_FALSE(page().AcAddCaptureSql->isEnabled());
+    EXPECT_FALSE(page().addCollectorAction->isEnabled());
     install();
     window->UpdateActions();
     EXPECT_TRUE(window->captureSqlAction->isEnabled());
-    EXPECT_TRUE(page().AcAddCaptureSql->isEnabled());
-    EXPECT_FALSE(page().AcModifyCaptureSql->isEnabled());
-    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled()) << "the page's list is empty";
+    EXPECT_TRUE(page().addCollectorAction->isEnabled());
+    EXPECT_FALSE(page().modifyCollectorAction->isEnabled());
+    EXPECT_FALSE(page().enableCaptureAction->isEnabled()) << "the page's list is empty";
     window->captureSqlAction->trigger();
     EXPECT_TRUE(window->Pages()->isTabVisible(gui::CaptureSqlPage));
     EXPECT_EQ(window->Pages()->currentIndex(), gui::CaptureSqlPage);
     addCollector(QStringLiteral("scott"));
-    ASSERT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
-    EXPECT_EQ(page().lvsqlcollector->model()->index(0, 0).data().toString(),
+    ASSERT_EQ(page().collectorList->model()->rowCount(), 1);
+    EXPECT_EQ(page().collectorList->model()->index(0, 0).data().toString(),
               QStringLiteral("scott"));
     window->UpdateActions();
-    EXPECT_TRUE(page().AcEnableCaptureSql->isEnabled());
-    page().lvsqlcollector->selectionModel()->select(page().lvsqlcollector->model()->index(0, 0),
-                                                    QItemSelectionModel::Select |
-                                                        QItemSelectionModel::Rows);
+    EXPECT_TRUE(page().enableCaptureAction->isEnabled());
+    page().collectorList->selectionModel()->select(page().collectorList->model()->index(0, 0),
+                                                   QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
     window->UpdateActions();
-    EXPECT_TRUE(page().AcModifyCaptureSql->isEnabled());
-    EXPECT_TRUE(page().AcDeleteCaptureSql->isEnabled());
+    EXPECT_TRUE(page().modifyCollectorAction->isEnabled());
+    EXPECT_TRUE(page().deleteCollectorAction->isEnabled());
 
-    page().AcEnableCaptureSql->trigger();
+    page().enableCaptureAction->trigger();
     EXPECT_TRUE(capture().CaptureEnabled());
-    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Disable Capture SQL"));
-    page().AcEnableCaptureSql->trigger();
+    EXPECT_EQ(page().enableCaptureButton->text(), QStringLiteral("&Disable Capture SQL"));
+    page().enableCaptureAction->trigger();
     EXPECT_FALSE(capture().CaptureEnabled());
-    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Enable Capture SQL"));
+    EXPECT_EQ(page().enableCaptureButton->text(), QStringLiteral("&Enable Capture SQL"));
 
-    page().AcDeleteCaptureSql->trigger();
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    page().deleteCollectorAction->trigger();
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 0);
     // After logging in again, the collectors load but the list fills only on "&Capture Sql".
     addCollector(QStringLiteral("again"));
     window->DisconnectSequence(false);
@@ -118,11 +118,11 @@ TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     window->ConnectSequence();
     ASSERT_TRUE(window->Monitor().Connected());
     EXPECT_EQ(capture().Collectors().size(), 1u);
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 0);
     window->UpdateActions();
-    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled());
+    EXPECT_FALSE(page().enableCaptureAction->isEnabled());
     window->captureSqlAction->trigger();
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 1);
 }
 
 TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
@@ -132,7 +132,7 @@ TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
     slow.fragment = "from public_qby_capturesql tot,v$sqltext";
     slow.delayMs = 600000;
     instance->addFault(slow);
-    page().AcEnableCaptureSql->trigger();
+    page().enableCaptureAction->trigger();
     capture().Tick();
     ASSERT_EQ(capture().FetchesRunning(), 1);
     ModalDriver driver({});

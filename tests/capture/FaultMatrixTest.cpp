@@ -297,9 +297,9 @@ protected:
             const auto extent = Rows("select file_id,block_id from dba_extents");
             ASSERT_FALSE(extent.empty());
             window->findObjectAction->trigger();
-            Pages().EdFileId->setText(QString::fromStdString(extent[0][0]));
-            Pages().EdBlockId->setText(QString::fromStdString(extent[0][1]));
-            ASSERT_TRUE(Pages().BtFindObj->isEnabled());
+            Pages().fileIdEdit->setText(QString::fromStdString(extent[0][0]));
+            Pages().blockIdEdit->setText(QString::fromStdString(extent[0][1]));
+            ASSERT_TRUE(Pages().searchButton->isEnabled());
             break;
         }
         case Worker::CaptureBlock:
@@ -360,7 +360,7 @@ protected:
             window->tuneMemoryAction->trigger();
             break;
         case Worker::WaitingBlock:
-            Pages().BtFindObj->click();
+            Pages().searchButton->click();
             break;
         case Worker::CaptureBlock:
         case Worker::CaptureFetch:
@@ -395,7 +395,7 @@ protected:
             if (Monitor().Running(kind) || (t && t->Started() && !t->Finished()))
                 return false;
         }
-        if (wc.worker == Worker::WaitingBlock && !Pages().BtFindObj->isEnabled())
+        if (wc.worker == Worker::WaitingBlock && !Pages().searchButton->isEnabled())
             return false;
         if (!CaptureIdle())
             return false;
@@ -412,7 +412,7 @@ protected:
         };
         switch (wc.worker) {
         case Worker::DatabaseInfo: {
-            const QString text = DbPages().ReDatabaseInfo->toPlainText();
+            const QString text = DbPages().databaseInfoText->toPlainText();
             const qsizetype at = text.indexOf(QStringLiteral("Get v$"));
             return at < 0 ? std::string() : text.mid(at, 40).toStdString();
         }

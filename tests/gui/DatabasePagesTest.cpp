@@ -71,7 +71,7 @@ protected:
     void SelectParameter(const std::string& parameter) {
         const int row = RowOf(db->SystemParameterModel(), parameter);
         ASSERT_GE(row, 0) << parameter;
-        db->LvSystemparameter->SelectRow(row);
+        db->systemParameterList->SelectRow(row);
         window->UpdateActions();
     }
     std::string ListValue(const std::string& parameter) {
@@ -81,7 +81,7 @@ protected:
     std::string Modify(bool expectBox = true) {
         ModalDriver driver({});
         driver.Add(driver.Acknowledge());
-        db->Btmodify->click();
+        db->modifyButton->click();
         if (!expectBox)
             return {};
         EXPECT_TRUE(waitFor([&] { return driver.Done(); }));
@@ -104,11 +104,11 @@ TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
     EXPECT_EQ(window->Pages()->currentIndex(), gui::DatabaseInfoPage);
     EXPECT_TRUE(window->Pages()->isTabVisible(gui::DatabaseInfoPage));
     EXPECT_TRUE(window->CloseButton()->isVisible());
-    const QString text = db->ReDatabaseInfo->toPlainText();
+    const QString text = db->databaseInfoText->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("VERSION\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nLICENSE\n")));
     // Headings in blue, the rest in the window-text colour.
-    QTextCursor cursor(db->ReDatabaseInfo->document());
+    QTextCursor cursor(db->databaseInfoText->document());
     cursor.setPosition(1);
     EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::blue));
     cursor.setPosition(text.indexOf(QStringLiteral("\n")) + 5);
@@ -134,28 +134,28 @@ TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
 
 TEST_F(DatabasePages, ASelectedRowFillsTheEditAndUnchecksTheCheckBox) {
     window->systemParameterAction->trigger();
-    db->cbmodifyonlysession->setChecked(true);
+    db->sessionOnlyCheck->setChecked(true);
     SelectParameter("timed_statistics");
-    EXPECT_EQ(db->EdNewSystemparametervalue->text().toStdString(), ListValue("timed_statistics"));
-    EXPECT_FALSE(db->cbmodifyonlysession->isChecked());
-    EXPECT_TRUE(db->Btmodify->isEnabled());
-    EXPECT_FALSE(db->cbmodifyonlysession->isHidden());
-    EXPECT_FALSE(db->EdNewSystemparametervalue->isHidden());
+    EXPECT_EQ(db->newValueEdit->text().toStdString(), ListValue("timed_statistics"));
+    EXPECT_FALSE(db->sessionOnlyCheck->isChecked());
+    EXPECT_TRUE(db->modifyButton->isEnabled());
+    EXPECT_FALSE(db->sessionOnlyCheck->isHidden());
+    EXPECT_FALSE(db->newValueEdit->isHidden());
     shot(window.get(), "system-parameter-both");
 }
 
 TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
     window->systemParameterAction->trigger();
     SelectParameter("timed_statistics");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
+    db->newValueEdit->setText(QStringLiteral("false"));
     EXPECT_EQ(Modify(), "New Value apply to all existing and future sessions");
     // Entering false for a boolean shows FALSE; the instance has it.
     EXPECT_EQ(ListValue("timed_statistics"), "FALSE");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
                                    "name='timed_statistics'")[0][0],
               "FALSE");
-    db->cbmodifyonlysession->setChecked(true);
-    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    db->sessionOnlyCheck->setChecked(true);
+    db->newValueEdit->setText(QStringLiteral("true"));
     EXPECT_EQ(Modify(), "New Value only apply to this session!");
     EXPECT_EQ(ListValue("timed_statistics"), "TRUE");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
@@ -166,33 +166,33 @@ TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
 TEST_F(DatabasePages, SessionOnlyDeferredAndNeitherLevelBehaveAsTheirModifiability) {
     window->systemParameterAction->trigger();
     SelectParameter("tracefile_identifier");
-    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
-    db->EdNewSystemparametervalue->setText(QStringLiteral("it's"));
+    EXPECT_TRUE(db->sessionOnlyCheck->isHidden());
+    db->newValueEdit->setText(QStringLiteral("it's"));
     EXPECT_EQ(Modify(), "New Value only apply to this session!");
     EXPECT_EQ(ListValue("tracefile_identifier"), "it's");
 
     SelectParameter("backup_tape_io_slaves");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    db->newValueEdit->setText(QStringLiteral("true"));
     EXPECT_EQ(Modify(), "New Value only apply to future sessions");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
                                    "name='backup_tape_io_slaves'")[0][0],
               "TRUE");
 
     SelectParameter("processes");
-    EXPECT_FALSE(db->Btmodify->isEnabled());
-    EXPECT_FALSE(db->AcModifySystemParameter->isEnabled());
-    EXPECT_TRUE(db->lbnewsystemparametervalue->isHidden());
-    EXPECT_TRUE(db->EdNewSystemparametervalue->isHidden());
-    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
+    EXPECT_FALSE(db->modifyButton->isEnabled());
+    EXPECT_FALSE(db->modifyParameterAction->isEnabled());
+    EXPECT_TRUE(db->newValueLabel->isHidden());
+    EXPECT_TRUE(db->newValueEdit->isHidden());
+    EXPECT_TRUE(db->sessionOnlyCheck->isHidden());
     shot(window.get(), "system-parameter-neither");
 }
 
 TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage) {
     window->systemParameterAction->trigger();
     SelectParameter("cursor_sharing");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("   "));
+    db->newValueEdit->setText(QStringLiteral("   "));
     EXPECT_EQ(Modify(), "Please enter new value!");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("BOGUS"));
+    db->newValueEdit->setText(QStringLiteral("BOGUS"));
     EXPECT_EQ(Modify(), "ORA-00096: invalid value BOGUS for parameter cursor_sharing, must be "
                         "from among SIMILAR, EXACT, FORCE");
     // The list keeps the old value.
@@ -202,11 +202,11 @@ TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage
 TEST_F(DatabasePages, EnterInTheEditRunsModify) {
     window->systemParameterAction->trigger();
     SelectParameter("timed_statistics");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
-    db->EdNewSystemparametervalue->setFocus();
+    db->newValueEdit->setText(QStringLiteral("false"));
+    db->newValueEdit->setFocus();
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    QTest::keyClick(db->EdNewSystemparametervalue, Qt::Key_Return);
+    QTest::keyClick(db->newValueEdit, Qt::Key_Return);
     ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(),
@@ -220,25 +220,25 @@ TEST_F(DatabasePages, TheErrorRowOfAFailedLoadKeepsTheEditorDisabled) {
     instance->addFault(fault);
     window->systemParameterAction->trigger();
     ASSERT_EQ(db->SystemParameterModel().rowCount(), 11);
-    db->LvSystemparameter->SelectRow(10);
+    db->systemParameterList->SelectRow(10);
     window->UpdateActions();
-    EXPECT_FALSE(db->Btmodify->isEnabled());
-    db->LvSystemparameter->SelectRow(0);
+    EXPECT_FALSE(db->modifyButton->isEnabled());
+    db->systemParameterList->SelectRow(0);
     window->UpdateActions();
-    EXPECT_EQ(db->Btmodify->isEnabled(),
+    EXPECT_EQ(db->modifyButton->isEnabled(),
               monitor::ParameterEditorState(&window->Monitor().SystemParameters[0]).modifyEnabled);
 }
 
 TEST_F(DatabasePages, TheFirstClickOnANumberSortsUpAndOnEventSortsZToA) {
     window->systemEventAction->trigger();
     auto& model = db->SystemEventModel();
-    db->lvsystemevent->header()->sectionClicked(1);
+    db->systemEventList->header()->sectionClicked(1);
     shot(window.get(), "system-event-sorted");
     for (int i = 1; i < model.rowCount(); ++i)
         EXPECT_LE(std::stod(model.Cell(i - 1, 1)), std::stod(model.Cell(i, 1)));
     // A fresh window: its first click is on EVENT.
     window->SortAscending = false;
-    db->lvsystemevent->header()->sectionClicked(0);
+    db->systemEventList->header()->sectionClicked(0);
     EXPECT_TRUE(window->SortAscending);
     for (int i = 1; i < model.rowCount(); ++i)
         EXPECT_GE(QString::fromStdString(model.Cell(i - 1, 0))
@@ -268,10 +268,10 @@ TEST_F(DatabasePages, EachPageOffersOnlyItsOwnExportItem) {
     EXPECT_EQ(window->SessionListPopup()->actions().last(), exports->MenuItem("PMISavesesslist"));
     // Right-clicking the report opens exportMenu with its one item.
     window->databaseInfoAction->trigger();
-    const QPoint at = db->ReDatabaseInfo->viewport()->rect().center();
+    const QPoint at = db->databaseInfoText->viewport()->rect().center();
     QContextMenuEvent press(QContextMenuEvent::Mouse, at,
-                            db->ReDatabaseInfo->viewport()->mapToGlobal(at));
-    QCoreApplication::sendEvent(db->ReDatabaseInfo->viewport(), &press);
+                            db->databaseInfoText->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(db->databaseInfoText->viewport(), &press);
     ASSERT_TRUE(waitFor([&] { return exports->exportMenu->isVisible(); }));
     EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveDbinfo"});
     exports->exportMenu->hide();
@@ -299,7 +299,7 @@ TEST_F(DatabasePages, TheReportIsExportedAsItsLinesWithoutHeading) {
     const QString path = ExportTo("report.txt");
     exports->Command("AcSaveDbinfo")->trigger();
     std::string expected;
-    for (const QString& line : db->ReDatabaseInfo->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line : db->databaseInfoText->toPlainText().split(QLatin1Char('\n')))
         expected += line.toStdString() + "\r\n";
     const std::string text = readFile(path);
     EXPECT_EQ(text, expected);
@@ -404,8 +404,8 @@ TEST_F(DatabasePages, TypingReportInTheSaveDialogCreatesReportLog) {
 
 TEST_F(DatabasePages, CopyAndSelectAllActOnTheReportWithTheFocusInIt) {
     window->databaseInfoAction->trigger();
-    db->ReDatabaseInfo->setFocus();
-    ASSERT_TRUE(waitFor([&] { return db->ReDatabaseInfo->hasFocus(); }));
+    db->databaseInfoText->setFocus();
+    ASSERT_TRUE(waitFor([&] { return db->databaseInfoText->hasFocus(); }));
     window->UpdateActions();
     EXPECT_FALSE(window->copyAction->isEnabled());
     EXPECT_TRUE(window->selectAllAction->isEnabled());
@@ -415,12 +415,12 @@ TEST_F(DatabasePages, CopyAndSelectAllActOnTheReportWithTheFocusInIt) {
     QApplication::clipboard()->clear();
     window->copyAction->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
-              db->ReDatabaseInfo->textCursor().selectedText().replace(QChar::ParagraphSeparator,
-                                                                      QLatin1Char('\n')));
+              db->databaseInfoText->textCursor().selectedText().replace(QChar::ParagraphSeparator,
+                                                                        QLatin1Char('\n')));
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("VERSION")));
     // The focus elsewhere, or another page: neither command.
     window->systemParameterAction->trigger();
-    db->LvSystemparameter->setFocus();
+    db->systemParameterList->setFocus();
     window->UpdateActions();
     EXPECT_FALSE(window->copyAction->isEnabled());
     EXPECT_FALSE(window->selectAllAction->isEnabled());

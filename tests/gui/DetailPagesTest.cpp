@@ -88,11 +88,11 @@ TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     ASSERT_TRUE(Idle(monitor::wkStatistics));
     ASSERT_FALSE(pages->StatisticsModel.Rows().empty());
     EXPECT_EQ(pages->StatisticsModel.Rows()[0].caption, sid);
-    EXPECT_EQ(pages->CBStClass->currentText(), "User");
-    EXPECT_EQ(pages->CBStClass->count(), 8);
+    EXPECT_EQ(pages->statisticClassCombo->currentText(), "User");
+    EXPECT_EQ(pages->statisticClassCombo->count(), 8);
     // Picking "Cache" filters the rows from the record.
-    pages->CBStClass->setCurrentIndex(3);
-    pages->CBStClassChange(3);
+    pages->statisticClassCombo->setCurrentIndex(3);
+    pages->onStatisticClassChanged(3);
     EXPECT_EQ(window->Monitor().StatisticClassMask(), 8);
     for (const auto& r : pages->StatisticsModel.Rows())
         EXPECT_TRUE(detail::StatisticClassPasses(r.subItems[2], 8));
@@ -164,13 +164,13 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
     ASSERT_TRUE(Idle(monitor::wkWaits));
     ASSERT_EQ(pages->CurrentWaitsModel.Rows().size(), 1u);
     EXPECT_EQ(pages->CurrentWaitsModel.Rows()[0].subItems[0], "db file sequential read");
-    pages->LvCurrentWaits->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    pages->currentWaitsList->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
     EXPECT_TRUE(pages->CurrentWaitPopupAttached());
     EXPECT_EQ(window->Monitor().WaitingBlockState, 0);
     shot(window.get(), "page-events");
-    pages->Property1->trigger();
+    pages->propertyItem->trigger();
     EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 6 ||
@@ -190,9 +190,9 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
     window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
     EXPECT_EQ(pages->CurrentWaitsModel.headerData(5, Qt::Horizontal).toString(), "Driver id");
-    pages->LvCurrentWaits->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    pages->currentWaitsList->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
     EXPECT_FALSE(pages->CurrentWaitPopupAttached());
     EXPECT_EQ(window->Monitor().WaitingBlockState, 4);
 }
@@ -200,46 +200,46 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
 TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
     window->findObjectAction->trigger();
     EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
-    EXPECT_TRUE(pages->EdFileId->text().isEmpty());
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
-    pages->EdFileId->setText("12a");
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
-    pages->EdBlockId->setText("5");
-    EXPECT_TRUE(pages->BtFindObj->isEnabled());
+    EXPECT_TRUE(pages->fileIdEdit->text().isEmpty());
+    EXPECT_FALSE(pages->searchButton->isEnabled());
+    pages->fileIdEdit->setText("12a");
+    EXPECT_FALSE(pages->searchButton->isEnabled());
+    pages->blockIdEdit->setText("5");
+    EXPECT_TRUE(pages->searchButton->isEnabled());
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    pages->BtFindObj->click();
+    pages->searchButton->click();
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "File Id or Block Id Error!");
-    pages->EdFileId->setText("1");
-    pages->EdBlockId->setText("999999999");
-    pages->BtFindObj->click();
+    pages->fileIdEdit->setText("1");
+    pages->blockIdEdit->setText("999999999");
+    pages->searchButton->click();
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 1 &&
                pages->WaitInformationModel.Rows()[0].caption == "Not Found" &&
-               pages->BtFindObj->isEnabled();
+               pages->searchButton->isEnabled();
     }));
     window->findObjectAction->trigger();
-    EXPECT_TRUE(pages->EdFileId->text().isEmpty());
-    EXPECT_TRUE(pages->EdBlockId->text().isEmpty());
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
+    EXPECT_TRUE(pages->fileIdEdit->text().isEmpty());
+    EXPECT_TRUE(pages->blockIdEdit->text().isEmpty());
+    EXPECT_FALSE(pages->searchButton->isEnabled());
 }
 
 TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
     window->tuneMemoryAction->trigger();
     EXPECT_EQ(window->Pages()->currentIndex(), gui::TuningMemoryPage);
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
-    ASSERT_TRUE(waitFor([&] { return pages->BtProbe->isEnabled(); }));
-    EXPECT_TRUE(pages->BtClearHistory->isEnabled());
-    EXPECT_EQ(pages->LbAutoProbeV->text(), "OFF");
-    EXPECT_FALSE(pages->LbIntervalV->isVisible());
+    ASSERT_TRUE(waitFor([&] { return pages->probeButton->isEnabled(); }));
+    EXPECT_TRUE(pages->clearHistoryButton->isEnabled());
+    EXPECT_EQ(pages->autoProbeValue->text(), "OFF");
+    EXPECT_FALSE(pages->intervalValue->isVisible());
     instance->step(5);
-    pages->BtProbe->click();
+    pages->probeButton->click();
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 2; }));
     // Sorting by date: the older row first, then flipped.
     const std::string newest = pages->MemoryModel.Rows()[0].caption;
-    pages->LvMemory->header()->sectionClicked(3);
-    pages->LvMemory->header()->sectionClicked(4);
+    pages->memoryHistory->header()->sectionClicked(3);
+    pages->memoryHistory->header()->sectionClicked(4);
     shot(window.get(), "page-memory");
 
     ModalDriver driver({[](QWidget* w) {
@@ -252,17 +252,17 @@ TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
         shot(dialog, "dialog-probeoption");
         dialog->okButton->click();
     }});
-    pages->BtSchedule->click();
+    pages->scheduleButton->click();
     ASSERT_TRUE(driver.Done());
     EXPECT_TRUE(window->Monitor().AutoProbe());
     EXPECT_EQ(window->Monitor().ProbeInterval(), 90);
-    EXPECT_EQ(pages->LbAutoProbeV->text(), "ON");
-    EXPECT_EQ(pages->LbIntervalV->text(), "0 Hour 1 Min 30 Sec");
-    EXPECT_TRUE(pages->LbIntervalV->isVisible());
-    pages->BtClearHistory->click();
+    EXPECT_EQ(pages->autoProbeValue->text(), "ON");
+    EXPECT_EQ(pages->intervalValue->text(), "0 Hour 1 Min 30 Sec");
+    EXPECT_TRUE(pages->intervalValue->isVisible());
+    pages->clearHistoryButton->click();
     EXPECT_EQ(pages->MemoryModel.rowCount(), 0);
-    EXPECT_FALSE(pages->BtClearHistory->isEnabled());
-    pages->BtProbe->click();
+    EXPECT_FALSE(pages->clearHistoryButton->isEnabled());
+    pages->probeButton->click();
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
     window->DisconnectSequence(false);
     EXPECT_FALSE(window->Monitor().AutoProbe());
@@ -276,7 +276,7 @@ TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     window->showDetailsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->SortAscending = false;
-    pages->LvSessionDetails->header()->sectionClicked(0);
+    pages->sessionDetailsList->header()->sectionClicked(0);
     const auto& d = pages->SessionDetailsModel.Rows();
     ASSERT_GT(d.size(), 2u);
     for (std::size_t i = 1; i < d.size(); ++i)
@@ -285,19 +285,19 @@ TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     window->showStatisticsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkStatistics));
     window->SortAscending = false;
-    pages->lvstatistics->header()->sectionClicked(1);
+    pages->statisticsList->header()->sectionClicked(1);
     const auto& s = pages->StatisticsModel.Rows();
     ASSERT_GT(s.size(), 2u);
     for (std::size_t i = 1; i < s.size(); ++i)
         EXPECT_LE(monitor::TextCompare(s[i - 1].subItems[0], s[i].subItems[0]), 0);
-    pages->lvstatistics->header()->sectionClicked(2); // by value, descending now
+    pages->statisticsList->header()->sectionClicked(2); // by value, descending now
     for (std::size_t i = 1; i < s.size(); ++i)
         EXPECT_GE(std::stoll(s[i - 1].subItems[1]), std::stoll(s[i].subItems[1]));
     // A "Loading..." row does not convert: the sort stops with a message.
     pages->StatisticsModel.SetRows({{"Loading...", {}}, {"12", {"a", "7", "1", "9"}}});
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    pages->lvstatistics->header()->sectionClicked(2);
+    pages->statisticsList->header()->sectionClicked(2);
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "'' is not a valid floating point value");
     EXPECT_EQ(pages->StatisticsModel.Rows()[0].caption, "Loading...");

@@ -71,7 +71,7 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
     Open(sid, gui::SessionSqlPage);
     gui::TSqlPage* page = window->SqlPage();
     QTextEdit* box = page->StatementBox();
-    ASSERT_EQ(box->objectName(), QStringLiteral("RECurrentSql"));
+    ASSERT_EQ(box->objectName(), QStringLiteral("statementEdit"));
     EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("[Current Sql Statement]\n")));
     const QColor windowText = box->palette().color(QPalette::WindowText);
     int blueWords = 0, plainWords = 0;
@@ -95,7 +95,7 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
     EXPECT_GT(blueWords, 0);
     EXPECT_GT(plainWords, 0);
     // The header shows the session.
-    auto* user = page->findChild<QLabel*>(QStringLiteral("LbSqlusernameV"));
+    auto* user = page->findChild<QLabel*>(QStringLiteral("sqlUsernameValue"));
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(
         user->text().toStdString(),
@@ -133,10 +133,10 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     EXPECT_EQ(shown, expected);
     EXPECT_GT(page->Observer()->SelectTime, 0.0);
     shot(window.get(), QStringLiteral("session_sql_cursor"));
-    page->AcSaveSqlUpdate();
+    page->updateSaveAction();
     EXPECT_TRUE(page->SaveAction()->isVisible());
     page->CursorModel().SetRows({});
-    page->AcSaveSqlUpdate();
+    page->updateSaveAction();
     EXPECT_FALSE(page->SaveAction()->isVisible());
 }
 
@@ -175,15 +175,15 @@ TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
         auto* l = window->LocksPage()->findChild<QLabel*>(QString::fromLatin1(name));
         return l ? l->text().toStdString() : std::string("<missing>");
     };
-    EXPECT_EQ(label("LbLocksUsernameV"), "SCHEMA_NAME_OF_");
-    EXPECT_EQ(label("LbLocksMachineV"), "machine-name-that-is-30-c");
-    EXPECT_EQ(label("LbLocksProgramV"), "program-name-of-24-c");
+    EXPECT_EQ(label("locksUsernameValue"), "SCHEMA_NAME_OF_");
+    EXPECT_EQ(label("locksMachineValue"), "machine-name-that-is-30-c");
+    EXPECT_EQ(label("locksProgramValue"), "program-name-of-24-c");
     shot(window.get(), QStringLiteral("session_locks_header"));
     window->Monitor().SelectedIndex = -1;
     window->LocksPage()->FillHeader();
-    EXPECT_EQ(label("LbLocksUsernameV"), "");
-    EXPECT_EQ(label("LbLocksMachineV"), "");
-    EXPECT_EQ(label("LbLocksProgramV"), "");
+    EXPECT_EQ(label("locksUsernameValue"), "");
+    EXPECT_EQ(label("locksMachineValue"), "");
+    EXPECT_EQ(label("locksProgramValue"), "");
 }
 
 TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {

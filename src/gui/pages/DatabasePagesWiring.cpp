@@ -23,10 +23,11 @@ void TFrmMain::CreateDatabasePages() {
     exports_ = new TExportCommands(monitor_, pageTabs_, this);
     TDatabasePages* db = databasePages_;
     for (QWidget* control :
-         {static_cast<QWidget*>(db->ReDatabaseInfo), static_cast<QWidget*>(db->LvNlsParameter),
-          static_cast<QWidget*>(db->LvSystemparameter), static_cast<QWidget*>(db->lvsystemevent)})
+         {static_cast<QWidget*>(db->databaseInfoText), static_cast<QWidget*>(db->nlsParameterList),
+          static_cast<QWidget*>(db->systemParameterList),
+          static_cast<QWidget*>(db->systemEventList)})
         exports_->AttachPopup(control);
-    exports_->AddTextArea(DatabaseInfoPage, [db] { return db->ReDatabaseInfo; });
+    exports_->AddTextArea(DatabaseInfoPage, [db] { return db->databaseInfoText; });
 
     // The session list's own item ends its popup menu.
     sessionListMenu_->addSeparator();
@@ -36,38 +37,40 @@ void TFrmMain::CreateDatabasePages() {
     // exportMenu, in its order.
     TDetailPages* dp = detailPages_;
     for (QWidget* control :
-         {static_cast<QWidget*>(dp->LvSessionDetails), static_cast<QWidget*>(dp->lvstatistics),
-          static_cast<QWidget*>(dp->lvEvents), static_cast<QWidget*>(dp->lvCurrentWaitInformation),
-          static_cast<QWidget*>(dp->LvMemory)})
+         {static_cast<QWidget*>(dp->sessionDetailsList), static_cast<QWidget*>(dp->statisticsList),
+          static_cast<QWidget*>(dp->eventsList), static_cast<QWidget*>(dp->waitObjectList),
+          static_cast<QWidget*>(dp->memoryHistory)})
         exports_->AttachPopup(control);
     exports_->AddExport(
-        "AcSaveMemory", "TMiSavememoryToFile", TuningMemoryPage, [dp] { return dp->LvMemory; }, 1);
+        "AcSaveMemory", "TMiSavememoryToFile", TuningMemoryPage, [dp] { return dp->memoryHistory; },
+        1);
     exports_->AddExport(
-        "AcSaveDbinfo", "PMISaveDbinfo", DatabaseInfoPage, [db] { return db->ReDatabaseInfo; }, 0);
+        "AcSaveDbinfo", "PMISaveDbinfo", DatabaseInfoPage, [db] { return db->databaseInfoText; },
+        0);
     exports_->AddExport(
         "AcSaveSystemP", "PMISaveSystemP", SystemParameterPage,
-        [db] { return db->LvSystemparameter; }, 0);
+        [db] { return db->systemParameterList; }, 0);
     exports_->AddExport(
-        "AcSaveNlsP", "PMISaveNlsp", NlsParameterPage, [db] { return db->LvNlsParameter; }, 0);
+        "AcSaveNlsP", "PMISaveNlsp", NlsParameterPage, [db] { return db->nlsParameterList; }, 0);
     exports_->AddExport(
-        "AcSaveSystemE", "PMISaveSysteme", SystemEventPage, [db] { return db->lvsystemevent; }, 0);
+        "AcSaveSystemE", "PMISaveSysteme", SystemEventPage, [db] { return db->systemEventList; },
+        0);
     exports_->AddExport(
         "AcSaveSessionDetails", "PMISaveSessiondetails", SessionDetailsPage,
-        [dp] { return dp->LvSessionDetails; }, 0);
+        [dp] { return dp->sessionDetailsList; }, 0);
     exports_->AddExport(
         "AcSaveSessionStatistics", "PMISaveSessionStatistics", SessionStatisticsPage,
-        [dp] { return dp->lvstatistics; }, 2);
+        [dp] { return dp->statisticsList; }, 2);
     exports_->AddExport(
         "AcSaveSessionEvent", "PMISaveSessionEvent", SessionWaitsPage,
-        [dp] { return dp->lvEvents; }, 2);
+        [dp] { return dp->eventsList; }, 2);
     exports_->AddExport(
-        "AcSaveFindObj", "PMISaveFindObj", ObjectPage,
-        [dp] { return dp->lvCurrentWaitInformation; }, 2);
+        "AcSaveFindObj", "PMISaveFindObj", ObjectPage, [dp] { return dp->waitObjectList; }, 2);
     exports_->AttachPopup(locksPage_->LockList());
     exports_->AddExport(
         "AcSaveLocks", "PmiSaveLocks", SessionLocksPage, [this] { return locksPage_->LockList(); },
         1);
-    // The statement box of the SQL page; its cursors are saved by the page's own AcSaveSql.
+    // The statement box of the SQL page; its cursors are saved by the page's own save action.
     exports_->AddTextArea(SessionSqlPage, [this] { return sqlPage_->StatementBox(); });
 
     connect(copyAction, &QAction::triggered, this, [this] { exports_->Copy(); });
@@ -79,7 +82,7 @@ void TFrmMain::UpdateDatabaseActions() {
         return;
     exports_->UpdateEditActions(copyAction, selectAllAction);
     exports_->UpdateVisibility();
-    databasePages_->AcModifySystemParameterUpdate();
+    databasePages_->updateModifyAction();
 }
 
 void TFrmMain::onDatabaseInfo() {
