@@ -1,4 +1,4 @@
-// The rows of lvsqlcollector: six texts per row ("Collection name", "By what", "Value",
+// The rows of collectorList: six texts per row ("Collection name", "By what", "Value",
 // "Schedule", "Samples", "Sqls"), each row referring to its collector. User-interface thread only.
 #pragma once
 

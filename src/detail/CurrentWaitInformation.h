@@ -44,9 +44,9 @@ std::string WaitInformationSqlText(std::int32_t fileId, std::int32_t blockId);
 
 // The widgets of the "Object" page that a lookup fills.
 struct TWaitInformationTarget {
-    TDetailListModel* information = nullptr;    // lvCurrentWaitInformation
-    TDetailListModel* currentWaits = nullptr;   // LvCurrentWaits
-    std::function<void(bool)> setSearchEnabled; // BtFindObj
+    TDetailListModel* information = nullptr;    // waitObjectList
+    TDetailListModel* currentWaits = nullptr;   // currentWaitsList
+    std::function<void(bool)> setSearchEnabled; // searchButton
 };
 
 class TCurrentWaitInformationThread final : public monitor::TWorkerThread {
@@ -76,7 +76,7 @@ private:
 void StartWaitInformationLookup(monitor::TPvConnection& monitor,
                                 const TWaitInformationTarget& target);
 
-// The columns of lvCurrentWaitInformation.
+// The columns of waitObjectList.
 std::vector<TDetailListModel::Column> WaitInformationColumns();
 
 } // namespace detail

@@ -24,8 +24,8 @@ extern const std::array<std::string, 4> kProbeSql;
 
 // The page controls a probe touches.
 struct TProbeTarget {
-    TDetailListModel* history = nullptr;       // LvMemory
-    std::function<void(bool)> setProbeEnabled; // BtProbe
+    TDetailListModel* history = nullptr;       // memoryHistory
+    std::function<void(bool)> setProbeEnabled; // probeButton
 };
 
 // One probe's figures.
@@ -70,7 +70,7 @@ private:
 // Registers the memory kind's factory: each probe holds the memory query and the target.
 void RegisterMemoryThread(monitor::TPvConnection& monitor, const TProbeTarget& target);
 
-// The columns of LvMemory.
+// The columns of memoryHistory.
 std::vector<TDetailListModel::Column> ProbeHistoryColumns();
 
 // The auto-probe interval as "H Hour M Min S Sec".

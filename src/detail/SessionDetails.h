@@ -40,7 +40,7 @@ public:
     // The shown switch: stores the flag and sets the monitor's show-details flag to match.
     void SetActive(bool active);
     bool Active() const { return active_; }
-    // The columns of LvSessionDetails.
+    // The columns of sessionDetailsList.
     static std::vector<TDetailListModel::Column> ListColumns();
 
 private:

@@ -130,17 +130,17 @@ void TLocksThread::Execute() {
 
 // ---- TSessLocksObserver ----
 
-TSessLocksObserver::TSessLocksObserver(TPvConnection& monitor, monitor::TSessionListModel& LVLocks)
-    : monitor_(monitor), LVLocks_(LVLocks) {
-    LVLocks_.SetColumns({{QStringLiteral("Username"), 100},
-                         {QStringLiteral("Sid"), -1},
-                         {QStringLiteral("Lock Type"), 70},
-                         {QStringLiteral("LMode"), 100},
-                         {QStringLiteral("Request"), 70},
-                         {QStringLiteral("CTime"), 100},
-                         {QStringLiteral("Block"), -1},
-                         {QStringLiteral("Id1"), -1},
-                         {QStringLiteral("Id2"), -1}});
+TSessLocksObserver::TSessLocksObserver(TPvConnection& monitor, monitor::TSessionListModel& lockList)
+    : monitor_(monitor), lockList_(lockList) {
+    lockList_.SetColumns({{QStringLiteral("Username"), 100},
+                          {QStringLiteral("Sid"), -1},
+                          {QStringLiteral("Lock Type"), 70},
+                          {QStringLiteral("LMode"), 100},
+                          {QStringLiteral("Request"), 70},
+                          {QStringLiteral("CTime"), 100},
+                          {QStringLiteral("Block"), -1},
+                          {QStringLiteral("Id1"), -1},
+                          {QStringLiteral("Id2"), -1}});
 }
 
 void TSessLocksObserver::RegisterThread(TPvConnection& monitor) {
@@ -160,7 +160,7 @@ void TSessLocksObserver::Update(TPvConnection& monitor, int code) {
     if (!Active() || monitor_.SelectedIndex == -1 || !monitor_.SelectedSession())
         return;
     if (code == monitor::ncLocksLoading)
-        LVLocks_.SetRows({{"Loading...", {}, -1}});
+        lockList_.SetRows({{"Loading...", {}, -1}});
     else if (code == monitor::ncLocksStored)
         render();
 }
@@ -198,7 +198,7 @@ void TSessLocksObserver::render() {
                     row(i == 0 ? group[i][lfUsername] : kIndent + group[i][lfUsername], group[i]));
             }
         }
-        LVLocks_.SetRows(std::move(rows));
+        lockList_.SetRows(std::move(rows));
         rendering = false;
     } catch (...) {
         rendering = false;

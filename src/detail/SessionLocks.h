@@ -1,7 +1,7 @@
 // The "Session Locks" view: the worker TLocksThread, which reads the selected session's locks
 // together with every requested and every blocking lock of the instance (v$lock) and groups
 // blockers with their waiters, and the observer TSessLocksObserver, which renders the session's
-// own locks and the blocking chains it takes part in into LVLocks. The thread's constructor, the
+// own locks and the blocking chains it takes part in into lockList. The thread's constructor, the
 // grouping and the observer run on the user-interface thread.
 #pragma once
 
@@ -49,7 +49,7 @@ private:
 
 class TSessLocksObserver final : public monitor::IPvObserver {
 public:
-    TSessLocksObserver(monitor::TPvConnection& monitor, monitor::TSessionListModel& LVLocks);
+    TSessLocksObserver(monitor::TPvConnection& monitor, monitor::TSessionListModel& lockList);
 
     void Update(monitor::TPvConnection& monitor, int code) override;
     // The page's shown switch: passes the value on to the monitor's show-locks flag.
@@ -68,7 +68,7 @@ private:
     void render();
 
     monitor::TPvConnection& monitor_;
-    monitor::TSessionListModel& LVLocks_;
+    monitor::TSessionListModel& lockList_;
     bool active_ = false;
 };
 

@@ -178,10 +178,10 @@ void TSqlThread::currentStage() {
 
 // ---- TSessSqlObserver ----
 
-TSessSqlObserver::TSessSqlObserver(TPvConnection& monitor, monitor::TSessionListModel& lvAllsql,
-                                   TSqlTextModel& RECurrentSql)
-    : monitor_(monitor), lvAllsql_(lvAllsql), RECurrentSql_(RECurrentSql) {
-    lvAllsql_.SetColumns({{QStringLiteral("Sid"), 170}, {QStringLiteral("SQL"), 170}});
+TSessSqlObserver::TSessSqlObserver(TPvConnection& monitor, monitor::TSessionListModel& cursorList,
+                                   TSqlTextModel& statementText)
+    : monitor_(monitor), cursorList_(cursorList), statementText_(statementText) {
+    cursorList_.SetColumns({{QStringLiteral("Sid"), 170}, {QStringLiteral("SQL"), 170}});
 }
 
 void TSessSqlObserver::RegisterThread(TPvConnection& monitor) {
@@ -206,26 +206,26 @@ void TSessSqlObserver::Update(TPvConnection& monitor, int code) {
         return;
     switch (code) {
     case monitor::ncCursorsLoading:
-        lvAllsql_.SetRows({{"Loading...", {}, -1}});
-        RECurrentSql_.Clear();
+        cursorList_.SetRows({{"Loading...", {}, -1}});
+        statementText_.Clear();
         break;
     case monitor::ncCursorsStored:
         renderCursors();
         break;
     case monitor::ncCursorsFailed:
-        lvAllsql_.SetRows({{"Abort", {}, -1}});
-        RECurrentSql_.Clear();
+        cursorList_.SetRows({{"Abort", {}, -1}});
+        statementText_.Clear();
         break;
     case monitor::ncCurrentSqlLoading:
-        RECurrentSql_.Clear();
-        RECurrentSql_.AddText("Loading...");
+        statementText_.Clear();
+        statementText_.AddText("Loading...");
         break;
     case monitor::ncCurrentSqlStored:
         renderCurrent();
         break;
     case monitor::ncCurrentSqlFailed:
-        RECurrentSql_.Clear();
-        RECurrentSql_.AddText("Abort");
+        statementText_.Clear();
+        statementText_.AddText("Abort");
         break;
     default:
         break;
@@ -242,7 +242,7 @@ void TSessSqlObserver::renderCursors() {
         for (const auto& cursor : sql.cursors)
             rows.push_back(
                 {monitor_.SelectedSid, {cursor.empty() ? std::string() : cursor[0]}, -1});
-        lvAllsql_.SetRows(std::move(rows));
+        cursorList_.SetRows(std::move(rows));
         rendering = false;
     } catch (...) {
         rendering = false;
@@ -257,12 +257,12 @@ void TSessSqlObserver::renderCurrent() {
         const monitor::TRSql sql = monitor_.SelectedSession()->sql;
         const std::string text = joined(sql.current);
         if (text.empty()) {
-            RECurrentSql_.Clear();
+            statementText_.Clear();
         } else {
             const std::vector<TSqlToken> tokens = TokenizeAndMark(text);
-            RECurrentSql_.Clear();
-            RECurrentSql_.AddText(std::string("[Current Sql Statement]") + kEol);
-            RECurrentSql_.WriteTokens(tokens);
+            statementText_.Clear();
+            statementText_.AddText(std::string("[Current Sql Statement]") + kEol);
+            statementText_.WriteTokens(tokens);
         }
         rendering = false;
     } catch (const std::exception& e) {
@@ -286,8 +286,8 @@ void TSessSqlObserver::SwitchStatement(int index) {
         }
         if (!text.empty()) {
             const std::vector<TSqlToken> tokens = TokenizeAndMark(text);
-            RECurrentSql_.Clear();
-            RECurrentSql_.WriteTokens(tokens);
+            statementText_.Clear();
+            statementText_.WriteTokens(tokens);
         }
     } catch (...) {
         util::appendAppLogSafely("Error:switch sql error");

@@ -1,7 +1,7 @@
 // The "Session SQL" view: the worker TSqlThread, which reads the open cursors of the selected
 // session (v$open_cursor with their texts from v$sqltext) and then its current statement, and the
-// observer TSessSqlObserver, which renders them into the cursor list lvAllsql and the statement
-// box RECurrentSql, switches the box to a chosen cursor and saves selected cursors to a file.
+// observer TSessSqlObserver, which renders them into the cursor list cursorList and the statement
+// box statementText, switches the box to a chosen cursor and saves selected cursors to a file.
 // The thread's constructor, the observer and RegisterSqlView run on the user-interface thread.
 #pragma once
 
@@ -51,8 +51,8 @@ private:
 
 class TSessSqlObserver final : public monitor::IPvObserver {
 public:
-    TSessSqlObserver(monitor::TPvConnection& monitor, monitor::TSessionListModel& lvAllsql,
-                     TSqlTextModel& RECurrentSql);
+    TSessSqlObserver(monitor::TPvConnection& monitor, monitor::TSessionListModel& cursorList,
+                     TSqlTextModel& statementText);
 
     void Update(monitor::TPvConnection& monitor, int code) override;
 
@@ -61,13 +61,13 @@ public:
     // Active while the monitor's show-SQL flag is set (the page-change logic may set it directly).
     bool Active() const { return monitor_.ViewShown(monitor::wkSql); }
 
-    // Shows the full text of the cursor at `index` of lvAllsql in the statement box.
+    // Shows the full text of the cursor at `index` of cursorList in the statement box.
     void SwitchStatement(int index);
     // Writes the header of the selected session and the texts of the cursors at the given rows
-    // of lvAllsql (in list order) to `fileName`. False when the file cannot be created.
+    // of cursorList (in list order) to `fileName`. False when the file cannot be created.
     bool SaveStatements(const std::string& fileName, const std::vector<int>& selectedRows);
 
-    // When a row of lvAllsql was last selected (set by the page).
+    // When a row of cursorList was last selected (set by the page).
     monitor::TDateTime SelectTime = 0;
 
     // Registers TSqlThread as the monitor's SQL worker.
@@ -81,8 +81,8 @@ private:
     void renderCurrent();
 
     monitor::TPvConnection& monitor_;
-    monitor::TSessionListModel& lvAllsql_;
-    TSqlTextModel& RECurrentSql_;
+    monitor::TSessionListModel& cursorList_;
+    TSqlTextModel& statementText_;
     bool active_ = false;
 };
 

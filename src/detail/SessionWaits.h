@@ -57,7 +57,7 @@ public:
     void Update(monitor::TPvConnection& monitor, int code) override;
     void SetActive(bool active);
     bool Active() const { return active_; }
-    // The columns of LvCurrentWaits.
+    // The columns of currentWaitsList.
     static std::vector<TDetailListModel::Column> CurrentWaitColumns();
 
 private:

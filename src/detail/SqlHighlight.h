@@ -34,7 +34,7 @@ std::vector<TSqlToken> MarkKeywords(const std::vector<std::string>& tokens);
 // TokenizeSql then MarkKeywords.
 std::vector<TSqlToken> TokenizeAndMark(std::string_view text);
 
-// The content of the statement box RECurrentSql: an ordered list of runs, each in the window-text
+// The content of the SQL page's statement box: an ordered list of runs, each in the window-text
 // colour or in keyword blue (RGB 0, 0, 255). Line breaks are written as "\r\n" inside the runs.
 class TSqlTextModel final : public QObject {
     Q_OBJECT

@@ -64,7 +64,7 @@ monitor::TExportSource ExportSourceOf(QObject* control) {
 QString AskExportFileName(QWidget* parent) {
     QFileDialog dialog(parent, QString(), QCoreApplication::applicationDirPath(),
                        QStringLiteral("Text files (*.txt)"));
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setObjectName(QStringLiteral("exportFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -77,9 +77,9 @@ QString AskExportFileName(QWidget* parent) {
 TExportCommands::TExportCommands(monitor::TPvConnection& monitor, QTabWidget* pages,
                                  QWidget* window)
     : QObject(window), monitor_(monitor), pages_(pages), window_(window) {
-    PMTab = new QMenu(window);
-    PMTab->setObjectName(QStringLiteral("PMTab"));
-    connect(PMTab, &QMenu::aboutToShow, this, [this] { UpdateVisibility(); });
+    exportMenu = new QMenu(window);
+    exportMenu->setObjectName(QStringLiteral("exportMenu"));
+    connect(exportMenu, &QMenu::aboutToShow, this, [this] { UpdateVisibility(); });
     FileNameProvider = [this] { return AskExportFileName(window_); };
 }
 
@@ -87,7 +87,7 @@ QAction* TExportCommands::AddExport(const char* command, const char* item, int p
                                     std::function<QObject*()> control, int minRows, QMenu* menu) {
     auto* action = new QAction(QStringLiteral("Export to File"), this);
     action->setObjectName(QString::fromLatin1(command));
-    QMenu* into = menu ? menu : PMTab;
+    QMenu* into = menu ? menu : exportMenu;
     QAction* menuItem = into->addAction(QStringLiteral("Export to File"));
     menuItem->setObjectName(QString::fromLatin1(item));
     connect(menuItem, &QAction::triggered, action, &QAction::trigger);
@@ -106,7 +106,7 @@ void TExportCommands::AttachPopup(QWidget* control) {
         target = view->viewport();
     connect(control, &QWidget::customContextMenuRequested, this, [this, target](const QPoint& p) {
         UpdateVisibility();
-        PMTab->popup(target->mapToGlobal(p));
+        exportMenu->popup(target->mapToGlobal(p));
     });
 }
 

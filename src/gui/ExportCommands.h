@@ -1,8 +1,8 @@
 // The main window's clipboard, select-all and "Export to File" commands, over any list view or
-// text area: the shared popup menu PMTab with one export item per exportable page, the show rule
-// of each export command, the save dialog SaveDialog1, and the export run that sets the monitor's
-// export target and writes the file (monitor/ListExport). Wiring a new list is one call of
-// AddExport (and AttachPopup for PMTab). User-interface thread only.
+// text area: the shared popup menu exportMenu with one export item per exportable page, the show
+// rule of each export command, the save dialog, and the export run that sets the monitor's export
+// target and writes the file (monitor/ListExport). Wiring a new list is one call of AddExport (and
+// AttachPopup for exportMenu). User-interface thread only.
 #pragma once
 
 #include "monitor/ListExport.h"
@@ -24,7 +24,7 @@ namespace gui {
 // text area (its name and lines). Any other control gives a source without a layout.
 monitor::TExportSource ExportSourceOf(QObject* control);
 
-// Shows SaveDialog1 (the program's folder, "Text files (*.txt)", default extension "log",
+// Shows the save dialog (the program's folder, "Text files (*.txt)", default extension "log",
 // confirmation before overwriting); the chosen path, or empty when cancelled.
 QString AskExportFileName(QWidget* parent);
 
@@ -34,12 +34,12 @@ public:
     // `pages` tells the active page; message boxes and the save dialog open over `window`.
     TExportCommands(monitor::TPvConnection& monitor, QTabWidget* pages, QWidget* window);
 
-    // An "Export to File" command named `command` with the menu item `item` in `menu` (PMTab
+    // An "Export to File" command named `command` with the menu item `item` in `menu` (exportMenu
     // when null): shown while `page` is active and the control has at least `minRows` rows (0:
     // always on its page). Returns the command.
     QAction* AddExport(const char* command, const char* item, int page,
                        std::function<QObject*()> control, int minRows, QMenu* menu = nullptr);
-    // Opens PMTab on a right mouse press on the control.
+    // Opens exportMenu on a right mouse press on the control.
     void AttachPopup(QWidget* control);
     // A text area that "&Copy" and "Select &All" act on while `page` is active.
     void AddTextArea(int page, std::function<QWidget*()> area);
@@ -57,7 +57,7 @@ public:
     // Asks for the file name (the save dialog unless a test or tool replaces it).
     std::function<QString()> FileNameProvider;
 
-    QMenu* PMTab = nullptr;
+    QMenu* exportMenu = nullptr;
     QAction* Command(const char* name) const;
     QAction* MenuItem(const char* name) const;
 

@@ -71,13 +71,13 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     CreateToolBar();
     CreatePages();
     CreateStatusBar();
-    detailPages_ = new TDetailPages(*this, monitor_, *TPSession, pages_);
+    detailPages_ = new TDetailPages(*this, monitor_, *pageTabs_, pages_);
     CreateDatabasePages();
 
     // F5 refreshes from anywhere in the window, also in auto mode.
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
     f5->setContext(Qt::WindowShortcut);
-    connect(f5, &QShortcut::activated, this, [this] { Guarded([this] { AcRefreshExecute(); }); });
+    connect(f5, &QShortcut::activated, this, [this] { Guarded([this] { onRefresh(); }); });
 
     // The enabling rules run whenever the window is idle (and before a menu opens).
     idleTimer_ = new QTimer(this);
@@ -106,184 +106,180 @@ void TFrmMain::CreateActions() {
             a->setIcon(ThemedIcon(iconName, fallback));
         return a;
     };
-    AcConnect =
+    connectAction =
         make("AcConnect", QStringLiteral("&Connect"), "network-server", QStyle::SP_DriveNetIcon);
-    AcDisconnect = make("AcDisconnect", QStringLiteral("&Disconnect"), "network-offline",
-                        QStyle::SP_DialogCloseButton);
-    AcExit =
+    disconnectAction = make("AcDisconnect", QStringLiteral("&Disconnect"), "network-offline",
+                            QStyle::SP_DialogCloseButton);
+    exitAction =
         make("AcExit", QStringLiteral("E&xit"), "system-log-out", QStyle::SP_TitleBarCloseButton);
-    AcExit->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
-    AcDbInfo = make("AcDbInfo", QStringLiteral("&Info"), "dialog-information",
-                    QStyle::SP_MessageBoxInformation);
-    AcSystemParameter = make("AcSystemParameter", QStringLiteral("&System Parameter"));
-    AcNlsParameter = make("AcNlsParameter", QStringLiteral("&NLS Parameter"));
-    AcSystemEvent = make("AcSystemEvent", QStringLiteral("System Event"));
-    AcCopy = make("AcCopy", QStringLiteral("&Copy"), "edit-copy");
-    AcSelectAll = make("AcSelectAll", QStringLiteral("Select &All"), "edit-select-all");
-    ActKillSession = make("ActKillSession", QStringLiteral("&Kill Session"), "process-stop",
-                          QStyle::SP_DialogCancelButton);
-    AcRefresh =
+    exitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    databaseInfoAction = make("AcDbInfo", QStringLiteral("&Info"), "dialog-information",
+                              QStyle::SP_MessageBoxInformation);
+    systemParameterAction = make("AcSystemParameter", QStringLiteral("&System Parameter"));
+    nlsParameterAction = make("AcNlsParameter", QStringLiteral("&NLS Parameter"));
+    systemEventAction = make("AcSystemEvent", QStringLiteral("System Event"));
+    copyAction = make("AcCopy", QStringLiteral("&Copy"), "edit-copy");
+    selectAllAction = make("AcSelectAll", QStringLiteral("Select &All"), "edit-select-all");
+    killSessionAction = make("ActKillSession", QStringLiteral("&Kill Session"), "process-stop",
+                             QStyle::SP_DialogCancelButton);
+    refreshAction =
         make("AcRefresh", QStringLiteral("&Refresh"), "view-refresh", QStyle::SP_BrowserReload);
-    AcRefreshMode = make("AcRefreshMode", QStringLiteral("Manual/Auto Refresh"),
-                         "media-playback-start", QStyle::SP_MediaPlay);
-    AcRefreshMode->setCheckable(true);
-    AcShowDetails = make("AcShowDetails", QStringLiteral("Session &Details"), "document-properties",
-                         QStyle::SP_FileDialogDetailedView);
-    AcShowStatistics = make("AcShowStatistics", QStringLiteral("Session S&tatistics"),
-                            "utilities-system-monitor", QStyle::SP_FileDialogListView);
-    AcShowSql =
+    refreshModeAction = make("AcRefreshMode", QStringLiteral("Manual/Auto Refresh"),
+                             "media-playback-start", QStyle::SP_MediaPlay);
+    refreshModeAction->setCheckable(true);
+    showDetailsAction = make("AcShowDetails", QStringLiteral("Session &Details"),
+                             "document-properties", QStyle::SP_FileDialogDetailedView);
+    showStatisticsAction = make("AcShowStatistics", QStringLiteral("Session S&tatistics"),
+                                "utilities-system-monitor", QStyle::SP_FileDialogListView);
+    showSqlAction =
         make("AcShowSql", QStringLiteral("Session &Sql"), "text-x-generic", QStyle::SP_FileIcon);
-    AcShowWaits = make("AcShowWaits", QStringLiteral("Session &Events"), "appointment",
-                       QStyle::SP_BrowserStop);
-    AcShowLocks = make("AcShowLocks", QStringLiteral("Session &Locks"), "system-lock-screen",
-                       QStyle::SP_DialogNoButton);
-    AcSessionOption = make("AcSessionOption", QStringLiteral("&Options"), "preferences-system",
-                           QStyle::SP_FileDialogContentsView);
-    AcFindObj = make("AcFindObj", QStringLiteral("Find &Object"), "edit-find");
-    AcTuneMemory = make("AcTuneMemory", QStringLiteral("Tuning Memory"));
-    AcCapturesql = make("AcCapturesql", QStringLiteral("&Capture Sql"));
-    AcServersideCaptureSql =
+    showWaitsAction = make("AcShowWaits", QStringLiteral("Session &Events"), "appointment",
+                           QStyle::SP_BrowserStop);
+    showLocksAction = make("AcShowLocks", QStringLiteral("Session &Locks"), "system-lock-screen",
+                           QStyle::SP_DialogNoButton);
+    optionsAction = make("AcSessionOption", QStringLiteral("&Options"), "preferences-system",
+                         QStyle::SP_FileDialogContentsView);
+    findObjectAction = make("AcFindObj", QStringLiteral("Find &Object"), "edit-find");
+    tuneMemoryAction = make("AcTuneMemory", QStringLiteral("Tuning Memory"));
+    captureSqlAction = make("AcCapturesql", QStringLiteral("&Capture Sql"));
+    serverComponentAction =
         make("AcServersideCaptureSql", QStringLiteral("&Server Component setup"));
-    AcReadytoSendMsg = make("AcReadytoSendMsg", QStringLiteral("Send Message"), "mail-send-receive",
-                            QStyle::SP_MessageBoxInformation);
-    AcContents =
+    sendMessageAction = make("AcReadytoSendMsg", QStringLiteral("Send Message"),
+                             "mail-send-receive", QStyle::SP_MessageBoxInformation);
+    contentsAction =
         make("AcContents", QStringLiteral("Contents"), "help-browser", QStyle::SP_DialogHelpButton);
-    AcOracleClient = make("AcOracleClient", QStringLiteral("Oracle &Client"));
-    AcAbout = make("AcAbout", QStringLiteral("&About"));
+    oracleClientAction = make("AcOracleClient", QStringLiteral("Oracle &Client"));
+    aboutAction = make("AcAbout", QStringLiteral("&About"));
 
-    setHint(AcRefresh,
+    setHint(refreshAction,
             QStringLiteral("Refresh|Retrieve all current sessions and Refresh the list"));
-    setHint(AcRefreshMode, QStringLiteral("Manual/Auto Refresh|Toggle Manual/Auto Refresh"));
-    setHint(ActKillSession, QStringLiteral("Kill Session|Kill selected session"));
-    setHint(AcReadytoSendMsg, QStringLiteral("Send message|Send message to the oracle client"));
-    setHint(AcSessionOption, QStringLiteral("Options|Change the display options"));
-    setHint(AcExit, QStringLiteral("Exit|Exit"));
-    setHint(AcShowDetails, QStringLiteral("Session Details"));
-    setHint(AcShowStatistics, QStringLiteral("Session Statistics"));
-    setHint(AcShowWaits, QStringLiteral("Session Events"));
-    setHint(AcShowSql, QStringLiteral("Session Sqls"));
-    setHint(AcShowLocks, QStringLiteral("Session Locks"));
+    setHint(refreshModeAction, QStringLiteral("Manual/Auto Refresh|Toggle Manual/Auto Refresh"));
+    setHint(killSessionAction, QStringLiteral("Kill Session|Kill selected session"));
+    setHint(sendMessageAction, QStringLiteral("Send message|Send message to the oracle client"));
+    setHint(optionsAction, QStringLiteral("Options|Change the display options"));
+    setHint(exitAction, QStringLiteral("Exit|Exit"));
+    setHint(showDetailsAction, QStringLiteral("Session Details"));
+    setHint(showStatisticsAction, QStringLiteral("Session Statistics"));
+    setHint(showWaitsAction, QStringLiteral("Session Events"));
+    setHint(showSqlAction, QStringLiteral("Session Sqls"));
+    setHint(showLocksAction, QStringLiteral("Session Locks"));
 
     auto on = [this](QAction* a, std::function<void()> f) {
         connect(a, &QAction::triggered, this, [this, f] { Guarded(f); });
     };
-    on(AcConnect, [this] { ConnectSequence(); });
-    on(AcDisconnect, [this] { DisconnectSequence(true); });
-    connect(AcExit, &QAction::triggered, this, &QWidget::close);
-    on(AcRefresh, [this] { AcRefreshExecute(); });
-    on(AcRefreshMode, [this] {
+    on(connectAction, [this] { ConnectSequence(); });
+    on(disconnectAction, [this] { DisconnectSequence(true); });
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    on(refreshAction, [this] { onRefresh(); });
+    on(refreshModeAction, [this] {
         monitor_.SetAutoRefresh(!monitor_.AutoRefresh());
         UpdateActions();
     });
-    on(AcSessionOption, [this] { AcSessionOptionExecute(); });
-    on(ActKillSession, [this] { ActKillSessionExecute(); });
-    on(AcReadytoSendMsg, [this] { AcReadytoSendMsgExecute(); });
-    on(AcShowDetails, [this] { ShowDetailPage(pgSessDetails); });
-    on(AcShowStatistics, [this] { ShowDetailPage(pgSessStatistics); });
-    on(AcShowWaits, [this] { ShowDetailPage(pgSessWaits); });
-    on(AcShowSql, [this] { ShowDetailPage(pgSessSql); });
-    on(AcShowLocks, [this] { ShowDetailPage(pgSessLocks); });
-    on(AcDbInfo, [this] { AcDbInfoExecute(); });
-    on(AcSystemParameter, [this] { AcSystemParameterExecute(); });
-    on(AcNlsParameter, [this] { AcNlsParameterExecute(); });
-    on(AcSystemEvent, [this] { AcSystemEventExecute(); });
-    on(AcFindObj, [this] { detailPages_->AcFindObjExecute(); });
-    on(AcTuneMemory, [this] { detailPages_->AcTuneMemoryExecute(); });
-    on(AcContents, [this] { AcContentsExecute(); });
-    on(AcOracleClient, [this] { AcOracleClientExecute(); });
-    on(AcAbout, [this] { AcAboutExecute(); });
+    on(optionsAction, [this] { onOptions(); });
+    on(killSessionAction, [this] { onKillSession(); });
+    on(sendMessageAction, [this] { onSendMessage(); });
+    on(showDetailsAction, [this] { ShowDetailPage(SessionDetailsPage); });
+    on(showStatisticsAction, [this] { ShowDetailPage(SessionStatisticsPage); });
+    on(showWaitsAction, [this] { ShowDetailPage(SessionWaitsPage); });
+    on(showSqlAction, [this] { ShowDetailPage(SessionSqlPage); });
+    on(showLocksAction, [this] { ShowDetailPage(SessionLocksPage); });
+    on(databaseInfoAction, [this] { onDatabaseInfo(); });
+    on(systemParameterAction, [this] { onSystemParameters(); });
+    on(nlsParameterAction, [this] { onNlsParameters(); });
+    on(systemEventAction, [this] { onSystemEvents(); });
+    on(findObjectAction, [this] { detailPages_->onFindObject(); });
+    on(tuneMemoryAction, [this] { detailPages_->onTuneMemory(); });
+    on(contentsAction, [this] { onContents(); });
+    on(oracleClientAction, [this] { onOracleClient(); });
+    on(aboutAction, [this] { onAbout(); });
 }
 
 void TFrmMain::CreateMenus() {
     QMenu* database = menuBar()->addMenu(QStringLiteral("&Database"));
-    database->addActions({AcConnect, AcDisconnect});
+    database->addActions({connectAction, disconnectAction});
     database->addSeparator();
-    database->addActions({AcDbInfo, AcSystemParameter, AcNlsParameter, AcSystemEvent});
+    database->addActions(
+        {databaseInfoAction, systemParameterAction, nlsParameterAction, systemEventAction});
     database->addSeparator();
-    database->addAction(AcExit);
+    database->addAction(exitAction);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addActions({AcCopy, AcSelectAll});
+    edit->addActions({copyAction, selectAllAction});
     QMenu* session = menuBar()->addMenu(QStringLiteral("&Session"));
-    session->addActions({ActKillSession, AcRefresh});
+    session->addActions({killSessionAction, refreshAction});
     session->addSeparator();
-    session->addActions({AcShowDetails, AcShowStatistics, AcShowSql, AcShowWaits, AcShowLocks});
+    session->addActions(
+        {showDetailsAction, showStatisticsAction, showSqlAction, showWaitsAction, showLocksAction});
     session->addSeparator();
-    session->addAction(AcSessionOption);
+    session->addAction(optionsAction);
     QMenu* utilities = menuBar()->addMenu(QStringLiteral("&Utilities"));
-    utilities->addActions({AcFindObj, AcTuneMemory});
+    utilities->addActions({findObjectAction, tuneMemoryAction});
     utilities->addSeparator();
-    utilities->addActions({AcCapturesql, AcServersideCaptureSql});
+    utilities->addActions({captureSqlAction, serverComponentAction});
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addActions({AcContents, AcOracleClient, AcAbout});
+    help->addActions({contentsAction, oracleClientAction, aboutAction});
     for (QMenu* m : {database, edit, session, utilities, help})
         connect(m, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
 }
 
 void TFrmMain::CreateToolBar() {
     toolBar_ = addToolBar(QStringLiteral("Tools"));
-    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(20, 20));
     toolBar_->addActions(
-        {AcRefresh, AcRefreshMode, ActKillSession, AcReadytoSendMsg, AcSessionOption});
+        {refreshAction, refreshModeAction, killSessionAction, sendMessageAction, optionsAction});
     toolBar_->addSeparator();
-    toolBar_->addActions({AcShowDetails, AcShowStatistics, AcShowWaits, AcShowSql, AcShowLocks});
+    toolBar_->addActions(
+        {showDetailsAction, showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction});
     toolBar_->addSeparator();
-    toolBar_->addAction(AcExit);
+    toolBar_->addAction(exitAction);
 }
 
 void TFrmMain::CreatePages() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
-    TPSession = new QTabWidget(central);
-    TPSession->setObjectName(QStringLiteral("TPSession"));
-    layout->addWidget(TPSession);
+    pageTabs_ = new QTabWidget(central);
+    pageTabs_->setObjectName(QStringLiteral("pageTabs"));
+    layout->addWidget(pageTabs_);
     setCentralWidget(central);
 
-    static const char* names[pgCount] = {"TSSessList",
-                                         "TSSessDetails",
-                                         "TSSessStatistics",
-                                         "TSSessWaits",
-                                         "TSSessSql",
-                                         "TSSessLocks",
-                                         "TSDBInfo",
-                                         "TSNlsParameter",
-                                         "TSSystemParameter",
-                                         "TSSystemEvent",
-                                         "TSCurrentEventDetails",
-                                         "TSMemory",
-                                         "TsCapturesql"};
-    static const char* captions[pgCount] = {
+    static const char* names[PageCount] = {
+        "sessionListPage",  "sessionDetailsPage", "sessionStatisticsPage",
+        "sessionWaitsPage", "sessionSqlPage",     "sessionLocksPage",
+        "databaseInfoPage", "nlsParameterPage",   "systemParameterPage",
+        "systemEventPage",  "objectPage",         "tuningMemoryPage",
+        "captureSqlPage"};
+    static const char* captions[PageCount] = {
         "Session List",  "Session Details", "Session Statistics",
         "Session Event", "Session SQL",     "Session Locks",
         "Database Info", "Nls Parameter",   "System Parameter",
         "System Event",  "Object",          "Tuning Memory",
         "Capture SQL"};
-    for (int i = 0; i < pgCount; ++i) {
+    for (int i = 0; i < PageCount; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(names[i]));
         pages_[static_cast<std::size_t>(i)] = page;
-        TPSession->addTab(page, QString::fromLatin1(captions[i]));
+        pageTabs_->addTab(page, QString::fromLatin1(captions[i]));
     }
-    auto* listLayout = new QVBoxLayout(pages_[pgSessList]);
+    auto* listLayout = new QVBoxLayout(pages_[SessionListPage]);
     listLayout->setContentsMargins(0, 0, 0, 0);
-    lvsessionlist_ = new TSessionListView(sessionListModel_, pages_[pgSessList]);
-    listLayout->addWidget(lvsessionlist_);
-    connect(lvsessionlist_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    sessionList_ = new TSessionListView(sessionListModel_, pages_[SessionListPage]);
+    listLayout->addWidget(sessionList_);
+    connect(sessionList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) { SessionListSelectionChanged(selected); });
-    connect(lvsessionlist_, &QAbstractItemView::doubleClicked, this,
+    connect(sessionList_, &QAbstractItemView::doubleClicked, this,
             [this] { SessionListDoubleClicked(); });
-    connect(lvsessionlist_, &QWidget::customContextMenuRequested, this,
+    connect(sessionList_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { SessionListContextMenu(p); });
-    connect(lvsessionlist_->header(), &QHeaderView::sectionClicked, this,
+    connect(sessionList_->header(), &QHeaderView::sectionClicked, this,
             [this](int c) { SessionListColumnClicked(c); });
 
     // The "Session SQL" and "Session Locks" pages with their observers and workers.
-    sqlPage_ = new TSqlPage(monitor_, pages_[pgSessSql]);
-    locksPage_ = new TLocksPage(monitor_, pages_[pgSessLocks]);
-    for (auto [page, content] : {std::pair<int, QWidget*>{pgSessSql, sqlPage_},
-                                 std::pair<int, QWidget*>{pgSessLocks, locksPage_}}) {
+    sqlPage_ = new TSqlPage(monitor_, pages_[SessionSqlPage]);
+    locksPage_ = new TLocksPage(monitor_, pages_[SessionLocksPage]);
+    for (auto [page, content] : {std::pair<int, QWidget*>{SessionSqlPage, sqlPage_},
+                                 std::pair<int, QWidget*>{SessionLocksPage, locksPage_}}) {
         auto* pageLayout = new QVBoxLayout(pages_[static_cast<std::size_t>(page)]);
         pageLayout->setContentsMargins(0, 0, 0, 0);
         pageLayout->addWidget(content);
@@ -291,43 +287,43 @@ void TFrmMain::CreatePages() {
     detail::TSessSqlObserver::RegisterThread(monitor_);
     detail::TSessLocksObserver::RegisterThread(monitor_);
 
-    PMSessionList = new QMenu(this);
-    PMSessionList->setObjectName(QStringLiteral("PMSessionList"));
+    sessionListMenu_ = new QMenu(this);
+    sessionListMenu_->setObjectName(QStringLiteral("sessionListMenu"));
     auto item = [this](const QString& text, QAction* command) {
-        QAction* a = PMSessionList->addAction(command->icon(), text);
+        QAction* a = sessionListMenu_->addAction(command->icon(), text);
         connect(a, &QAction::triggered, command, &QAction::trigger);
         return a;
     };
-    item(QStringLiteral("Show Details"), AcShowDetails);
-    item(QStringLiteral("Show Statistics"), AcShowStatistics);
-    item(QStringLiteral("Show Event"), AcShowWaits);
-    item(QStringLiteral("Show Sql"), AcShowSql);
-    item(QStringLiteral("Session &Locks"), AcShowLocks);
-    PMSessionList->addSeparator();
-    item(QStringLiteral("Kill Session"), ActKillSession);
-    item(QStringLiteral("Send Message"), AcReadytoSendMsg);
-    pmiWaitingObjectSeparator = PMSessionList->addSeparator();
-    pmiWaitingObject = PMSessionList->addAction(QStringLiteral("Waiting Object"));
-    pmiWaitingObject->setObjectName(QStringLiteral("pmiWaitingObject"));
-    connect(pmiWaitingObject, &QAction::triggered, this,
-            [this] { Guarded([this] { WaitingObjectClick(); }); });
-    pmiWaitingObject->setVisible(false);
-    pmiWaitingObjectSeparator->setVisible(false);
+    item(QStringLiteral("Show Details"), showDetailsAction);
+    item(QStringLiteral("Show Statistics"), showStatisticsAction);
+    item(QStringLiteral("Show Event"), showWaitsAction);
+    item(QStringLiteral("Show Sql"), showSqlAction);
+    item(QStringLiteral("Session &Locks"), showLocksAction);
+    sessionListMenu_->addSeparator();
+    item(QStringLiteral("Kill Session"), killSessionAction);
+    item(QStringLiteral("Send Message"), sendMessageAction);
+    waitingObjectSeparator_ = sessionListMenu_->addSeparator();
+    waitingObjectItem_ = sessionListMenu_->addAction(QStringLiteral("Waiting Object"));
+    waitingObjectItem_->setObjectName(QStringLiteral("waitingObjectItem"));
+    connect(waitingObjectItem_, &QAction::triggered, this,
+            [this] { Guarded([this] { onWaitingObject(); }); });
+    waitingObjectItem_->setVisible(false);
+    waitingObjectSeparator_->setVisible(false);
 
-    BtClose = new QPushButton(QStringLiteral("&Close"), TPSession);
-    BtClose->setObjectName(QStringLiteral("BtClose"));
-    TPSession->setCornerWidget(BtClose, Qt::TopRightCorner);
-    BtClose->hide();
-    connect(BtClose, &QPushButton::clicked, this, [this] { BtCloseClick(); });
-    connect(TPSession, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == pgSessList)
-            BtClose->hide();
+    closeButton_ = new QPushButton(QStringLiteral("&Close"), pageTabs_);
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    pageTabs_->setCornerWidget(closeButton_, Qt::TopRightCorner);
+    closeButton_->hide();
+    connect(closeButton_, &QPushButton::clicked, this, [this] { onCloseClicked(); });
+    connect(pageTabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == SessionListPage)
+            closeButton_->hide();
     });
 
-    capture_ = std::make_unique<TCapturePage>(*this, pages_[pgCapturesql]);
+    capture_ = std::make_unique<TCapturePage>(*this, pages_[CaptureSqlPage]);
 
     HideAllTabs();
-    TPSession->hide();
+    pageTabs_->hide();
 }
 
 void TFrmMain::CreateStatusBar() {
@@ -339,7 +335,7 @@ void TFrmMain::CreateStatusBar() {
         statusBar()->addWidget(label, i == 0 ? 1 : 0);
         statusPanels_[static_cast<std::size_t>(i)] = label;
     }
-    statusBar()->setObjectName(QStringLiteral("StatusBar2"));
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
 }
 
 bool TFrmMain::event(QEvent* event) {
@@ -352,8 +348,8 @@ bool TFrmMain::event(QEvent* event) {
 }
 
 void TFrmMain::HideAllTabs() {
-    for (int i = 0; i < pgCount; ++i)
-        TPSession->setTabVisible(i, false);
+    for (int i = 0; i < PageCount; ++i)
+        pageTabs_->setTabVisible(i, false);
 }
 
 // ---- the monitor's host ----
@@ -369,7 +365,7 @@ void TFrmMain::WorkerFailed() {
 }
 
 void TFrmMain::SetCloseButtonVisible(bool visible) {
-    BtClose->setVisible(visible);
+    closeButton_->setVisible(visible);
 }
 
 // ---- sequences ----
@@ -399,17 +395,17 @@ void TFrmMain::ConnectSequence() {
     }
     monitor_.CacheLoad();
     HideAllTabs();
-    TPSession->show();
-    TPSession->setCurrentIndex(pgSessList);
-    TPSession->setTabText(pgSessList, qs(monitor_.ServiceName()));
-    TPSession->setTabVisible(pgSessList, true);
+    pageTabs_->show();
+    pageTabs_->setCurrentIndex(SessionListPage);
+    pageTabs_->setTabText(SessionListPage, qs(monitor_.ServiceName()));
+    pageTabs_->setTabVisible(SessionListPage, true);
     setWindowTitle(QString::fromLatin1(kApplicationTitle) + QLatin1Char('(') +
                    qs(monitor_.UserName()) + QLatin1Char('@') + qs(monitor_.ServiceName()) +
                    QLatin1Char(')'));
     monitor_.Notify(monitor::ncRebuildListColumns);
-    monitor_.Timer1().setInterval(monitor_.RefreshInterval());
+    monitor_.RefreshTimer().setInterval(monitor_.RefreshInterval());
     if (monitor_.AutoRefresh())
-        monitor_.Timer1().start();
+        monitor_.RefreshTimer().start();
     monitor_.Refresh();
     capture_->AfterLogin();
     UpdateActions();
@@ -423,8 +419,8 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
                                              qs(monitor_.ServiceName()) + QStringLiteral("?"),
                                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return false;
-    monitor_.Timer1().stop();
-    TPSession->hide();
+    monitor_.RefreshTimer().stop();
+    pageTabs_->hide();
     HideAllTabs();
     auto finish = [this] {
         setWindowTitle(QString::fromLatin1(kApplicationTitle));
@@ -451,7 +447,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     }
     capture_->Stop();
     // The connection is closed without a question.
-    monitor_.Timer1().stop();
+    monitor_.RefreshTimer().stop();
     try {
         DisconnectSequence(false);
     } catch (const std::exception& e) {
@@ -472,36 +468,36 @@ void TFrmMain::Guarded(const std::function<void()>& command) {
 }
 
 void TFrmMain::ShowPage(TPage page) {
-    TPSession->setTabVisible(page, true);
-    TPSession->setCurrentIndex(page);
-    if (page != pgSessList)
-        BtClose->show();
+    pageTabs_->setTabVisible(page, true);
+    pageTabs_->setCurrentIndex(page);
+    if (page != SessionListPage)
+        closeButton_->show();
 }
 
-void TFrmMain::BtCloseClick() {
+void TFrmMain::onCloseClicked() {
     detailPages_->CloseActivePage();
 }
 
 void TFrmMain::UpdateActions() {
     const bool connected = monitor_.Connected();
     const bool selected = connected && !SelectedSessionRows().empty();
-    AcConnect->setEnabled(!connected);
-    AcDisconnect->setEnabled(connected);
-    AcRefresh->setEnabled(connected && !monitor_.AutoRefresh());
-    AcRefreshMode->setEnabled(connected);
-    AcRefreshMode->setChecked(monitor_.AutoRefresh());
-    for (QAction* a : {AcSessionOption, AcDbInfo, AcSystemParameter, AcNlsParameter, AcSystemEvent,
-                       AcFindObj, AcTuneMemory})
+    connectAction->setEnabled(!connected);
+    disconnectAction->setEnabled(connected);
+    refreshAction->setEnabled(connected && !monitor_.AutoRefresh());
+    refreshModeAction->setEnabled(connected);
+    refreshModeAction->setChecked(monitor_.AutoRefresh());
+    for (QAction* a : {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
+                       systemEventAction, findObjectAction, tuneMemoryAction})
         a->setEnabled(connected);
-    for (QAction* a : {ActKillSession, AcReadytoSendMsg, AcShowDetails, AcShowStatistics,
-                       AcShowWaits, AcShowSql, AcShowLocks})
+    for (QAction* a : {killSessionAction, sendMessageAction, showDetailsAction,
+                       showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction})
         a->setEnabled(selected);
     UpdateDatabaseActions();
     capture_->UpdateActions(connected);
 }
 
 std::vector<int> TFrmMain::SelectedSessionRows() const {
-    return lvsessionlist_->SelectedRows();
+    return sessionList_->SelectedRows();
 }
 
 } // namespace gui

@@ -37,20 +37,20 @@ class TCapturePage;
 
 // The pages of the page area, by index.
 enum TPage : int {
-    pgSessList,
-    pgSessDetails,
-    pgSessStatistics,
-    pgSessWaits,
-    pgSessSql,
-    pgSessLocks,
-    pgDBInfo,
-    pgNlsParameter,
-    pgSystemParameter,
-    pgSystemEvent,
-    pgCurrentEventDetails,
-    pgMemory,
-    pgCapturesql,
-    pgCount
+    SessionListPage,
+    SessionDetailsPage,
+    SessionStatisticsPage,
+    SessionWaitsPage,
+    SessionSqlPage,
+    SessionLocksPage,
+    DatabaseInfoPage,
+    NlsParameterPage,
+    SystemParameterPage,
+    SystemEventPage,
+    ObjectPage,
+    TuningMemoryPage,
+    CaptureSqlPage,
+    PageCount
 };
 
 class TFrmMain : public QMainWindow, public monitor::TMonitorHost {
@@ -63,12 +63,12 @@ public:
 
     monitor::TPvConnection& Monitor() { return monitor_; }
     monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
-    TSessionListView* SessionList() const { return lvsessionlist_; }
-    QTabWidget* Pages() const { return TPSession; }
+    TSessionListView* SessionList() const { return sessionList_; }
+    QTabWidget* Pages() const { return pageTabs_; }
     QLabel* StatusPanel(int i) const { return statusPanels_[static_cast<std::size_t>(i)]; }
-    QPushButton* CloseButton() const { return BtClose; }
-    QMenu* SessionListPopup() const { return PMSessionList; }
-    QAction* WaitingObjectItem() const { return pmiWaitingObject; }
+    QPushButton* CloseButton() const { return closeButton_; }
+    QMenu* SessionListPopup() const { return sessionListMenu_; }
+    QAction* WaitingObjectItem() const { return waitingObjectItem_; }
     TDatabasePages* DatabasePages() const { return databasePages_; }
     TExportCommands* Exports() const { return exports_; }
     TSqlPage* SqlPage() const { return sqlPage_; }
@@ -83,12 +83,12 @@ public:
     // With confirmation asks first; returns false when the user said No.
     bool DisconnectSequence(bool confirm);
     void UpdateActions();
-    void AcRefreshExecute();
+    void onRefresh();
     // The database pages' opening commands: load, then show the page.
-    void AcDbInfoExecute();
-    void AcNlsParameterExecute();
-    void AcSystemParameterExecute();
-    void AcSystemEventExecute();
+    void onDatabaseInfo();
+    void onNlsParameters();
+    void onSystemParameters();
+    void onSystemEvents();
     void ShowPage(TPage page);
 
     // Shared sort state of the sortable lists.
@@ -104,11 +104,13 @@ public:
     TDetailPages* DetailPages() const { return detailPages_; }
 
     // The actions, named as the commands.
-    QAction *AcConnect, *AcDisconnect, *AcExit, *AcDbInfo, *AcSystemParameter, *AcNlsParameter,
-        *AcSystemEvent, *AcCopy, *AcSelectAll, *ActKillSession, *AcRefresh, *AcRefreshMode,
-        *AcShowDetails, *AcShowStatistics, *AcShowSql, *AcShowWaits, *AcShowLocks, *AcSessionOption,
-        *AcFindObj, *AcTuneMemory, *AcCapturesql, *AcServersideCaptureSql, *AcReadytoSendMsg,
-        *AcContents, *AcOracleClient, *AcAbout;
+    QAction *connectAction, *disconnectAction, *exitAction, *databaseInfoAction,
+        *systemParameterAction, *nlsParameterAction, *systemEventAction, *copyAction,
+        *selectAllAction, *killSessionAction, *refreshAction, *refreshModeAction,
+        *showDetailsAction, *showStatisticsAction, *showSqlAction, *showWaitsAction,
+        *showLocksAction, *optionsAction, *findObjectAction, *tuneMemoryAction, *captureSqlAction,
+        *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
+        *aboutAction;
 
 protected:
     bool event(QEvent* event) override;
@@ -128,15 +130,15 @@ private:
     void ShowHint(const QString& hint);
 
     // Commands
-    void AcSessionOptionExecute();
-    void ActKillSessionExecute();
-    void AcReadytoSendMsgExecute();
-    void AcContentsExecute();
-    void AcOracleClientExecute();
-    void AcAboutExecute();
+    void onOptions();
+    void onKillSession();
+    void onSendMessage();
+    void onContents();
+    void onOracleClient();
+    void onAbout();
     void ShowDetailPage(TPage page);
-    void WaitingObjectClick();
-    void BtCloseClick();
+    void onWaitingObject();
+    void onCloseClicked();
     // Runs a command, showing what escapes it in an error box.
     void Guarded(const std::function<void()>& command);
 
@@ -153,17 +155,17 @@ private:
     bool shownOnce_ = false;
     bool closing_ = false;
 
-    QTabWidget* TPSession = nullptr;
-    std::array<QWidget*, pgCount> pages_{};
-    TSessionListView* lvsessionlist_ = nullptr;
+    QTabWidget* pageTabs_ = nullptr;
+    std::array<QWidget*, PageCount> pages_{};
+    TSessionListView* sessionList_ = nullptr;
     TSqlPage* sqlPage_ = nullptr;
     TLocksPage* locksPage_ = nullptr;
-    QPushButton* BtClose = nullptr;
+    QPushButton* closeButton_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
-    QMenu* PMSessionList = nullptr;
-    QAction* pmiWaitingObject = nullptr;
-    QAction* pmiWaitingObjectSeparator = nullptr;
+    QMenu* sessionListMenu_ = nullptr;
+    QAction* waitingObjectItem_ = nullptr;
+    QAction* waitingObjectSeparator_ = nullptr;
     QTimer* idleTimer_ = nullptr;
     int oracleHome_ = 0;
     TDatabasePages* databasePages_ = nullptr;

@@ -26,14 +26,14 @@ QString qs(const std::string& s) {
 }
 } // namespace
 
-void TFrmMain::AcRefreshExecute() {
+void TFrmMain::onRefresh() {
     // Without a connection there is no query to run the refresh on.
     if (!monitor_.Connected())
         return;
     monitor_.Refresh();
 }
 
-void TFrmMain::AcSessionOptionExecute() {
+void TFrmMain::onOptions() {
     monitor::TFrmOptions dialog(this);
     dialog.LoadFrom(monitor_);
     if (dialog.exec() != QDialog::Accepted)
@@ -41,7 +41,7 @@ void TFrmMain::AcSessionOptionExecute() {
     monitor::ApplyOptions(monitor_, dialog.Values());
 }
 
-void TFrmMain::ActKillSessionExecute() {
+void TFrmMain::onKillSession() {
     monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
     const bool killed = monitor::KillSelectedSessions(monitor_, [this] {
         return QMessageBox::question(this, QApplication::applicationDisplayName(),
@@ -53,7 +53,7 @@ void TFrmMain::ActKillSessionExecute() {
                                  QStringLiteral("Session has been killed Successfully"));
 }
 
-void TFrmMain::AcReadytoSendMsgExecute() {
+void TFrmMain::onSendMessage() {
     util::TFrmSendMsg dialog(this);
     monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
     QStringList machines;
@@ -78,7 +78,7 @@ void TFrmMain::AcReadytoSendMsgExecute() {
                              QStringLiteral("Messages have been Sended out Successfully"));
 }
 
-void TFrmMain::AcContentsExecute() {
+void TFrmMain::onContents() {
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm");
     if (!QFileInfo::exists(path)) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(),
@@ -90,14 +90,14 @@ void TFrmMain::AcContentsExecute() {
                               QStringLiteral("Can not open manual file"));
 }
 
-void TFrmMain::AcOracleClientExecute() {
+void TFrmMain::onOracleClient() {
     util::TFrmClientInfo dialog(this);
     dialog.SetOracleHomeIndex(monitor_.OracleHome);
     if (dialog.exec() == QDialog::Accepted)
         monitor_.OracleHome = dialog.OracleHomeIndex();
 }
 
-void TFrmMain::AcAboutExecute() {
+void TFrmMain::onAbout() {
     QMessageBox::about(this, QStringLiteral("About Quenby"),
                        QStringLiteral("<b>%1</b><p>A monitor for one Oracle database instance: its "
                                       "sessions, their statistics, waits, SQL and locks, and the "
@@ -109,7 +109,7 @@ void TFrmMain::ShowDetailPage(TPage page) {
     detailPages_->OpenDetailPage(page);
 }
 
-void TFrmMain::WaitingObjectClick() {
+void TFrmMain::onWaitingObject() {
     QMessageBox::information(this, QApplication::applicationDisplayName(),
                              qs(monitor::WaitingObjectText(monitor_)));
 }
@@ -121,15 +121,15 @@ void TFrmMain::SessionListSelectionChanged(const QItemSelection& selected) {
     const QModelIndexList rows = selected.indexes();
     if (rows.isEmpty()) {
         if (SelectedSessionRows().empty()) {
-            pmiWaitingObject->setVisible(false);
-            pmiWaitingObjectSeparator->setVisible(false);
+            waitingObjectItem_->setVisible(false);
+            waitingObjectSeparator_->setVisible(false);
         }
         return;
     }
     const auto& row = sessionListModel_.Rows()[static_cast<std::size_t>(rows.last().row())];
     // "Waiting Object" is offered for a session that waits for a lock.
-    pmiWaitingObject->setVisible(row.image == 14);
-    pmiWaitingObjectSeparator->setVisible(row.image == 14);
+    waitingObjectItem_->setVisible(row.image == 14);
+    waitingObjectSeparator_->setVisible(row.image == 14);
     if (row.caption == monitor_.SelectedSid)
         return;
     monitor_.SelectedSid = row.caption;
@@ -140,14 +140,14 @@ void TFrmMain::SessionListSelectionChanged(const QItemSelection& selected) {
 
 void TFrmMain::SessionListDoubleClicked() {
     if (!SelectedSessionRows().empty())
-        ShowDetailPage(pgSessDetails);
+        ShowDetailPage(SessionDetailsPage);
 }
 
 void TFrmMain::SessionListContextMenu(const QPoint& pos) {
     if (SelectedSessionRows().empty())
         return;
     UpdateActions();
-    PMSessionList->popup(lvsessionlist_->viewport()->mapToGlobal(pos));
+    sessionListMenu_->popup(sessionList_->viewport()->mapToGlobal(pos));
 }
 
 void TFrmMain::SessionListColumnClicked(int column) {

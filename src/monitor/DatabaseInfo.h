@@ -51,7 +51,7 @@ std::optional<double> ParseLocaleNumber(const std::string& text);
 
 // ---- the system events sorting ----
 
-// The order of lvsystemevent's rows sorted by `column` with the shared direction flag: the
+// The order of systemEventList's rows sorted by `column` with the shared direction flag: the
 // number columns (1 to 4) ascend with the flag on, the EVENT column descends with it on. Raises
 // std::runtime_error naming the cell when a number cell does not convert.
 std::vector<int> SystemEventOrder(const TTextListModel& list, int column, bool flag);
@@ -72,7 +72,7 @@ enum TSystemParameterField : int {
     spDescription,
 };
 
-// The record of a row of LvSystemparameter, or nullptr: the error row of a failed load has none.
+// The record of a row of systemParameterList, or nullptr: the error row of a failed load has none.
 const TSystemParameterArray* ParameterRecordOf(const TPvConnection& monitor,
                                                const TTextListModel& list, int row);
 

@@ -76,8 +76,8 @@ std::uint64_t fetchGenerationOf(const TRSession& s, TWorkerKind kind) {
 
 TPvConnection::TPvConnection(TMonitorHost* host, QObject* parent) : QObject(parent), host_(host) {
     util::HandOver::install();
-    timer1_.setInterval(refreshInterval_);
-    connect(&timer1_, &QTimer::timeout, this, [this] { Refresh(); });
+    refreshTimer_.setInterval(refreshInterval_);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
     connect(&timerAutoProbe_, &QTimer::timeout, this, [this] { StartMemoryProbe(); });
     SetAutoProbe(false);
     SetProbeInterval(30);
@@ -285,7 +285,7 @@ void TPvConnection::CancelPageLoads() {
 
 void TPvConnection::Disconnect() {
     try {
-        timer1_.stop();
+        refreshTimer_.stop();
         SetAutoProbe(false);
         SetProbeInterval(30);
         if (host_) {
@@ -327,14 +327,14 @@ std::string TPvConnection::UserName() const {
 void TPvConnection::SetAutoRefresh(bool on) {
     autoRefresh_ = on;
     if (on)
-        timer1_.start(refreshInterval_);
+        refreshTimer_.start(refreshInterval_);
     else
-        timer1_.stop();
+        refreshTimer_.stop();
 }
 
 void TPvConnection::SetRefreshInterval(int seconds) {
     refreshInterval_ = std::max(seconds, 3) * 1000;
-    timer1_.setInterval(refreshInterval_);
+    refreshTimer_.setInterval(refreshInterval_);
 }
 
 void TPvConnection::SetAutoProbe(bool on) {

@@ -136,7 +136,7 @@ public:
     std::string ServiceName() const;
     std::string UserName() const;
 
-    QTimer& Timer1() { return timer1_; }
+    QTimer& RefreshTimer() { return refreshTimer_; }
     QTimer& TimerAutoProbe() { return timerAutoProbe_; }
     TMonitorHost* Host() const { return host_; }
     void SetHost(TMonitorHost* host) { host_ = host; }
@@ -195,7 +195,7 @@ private:
     std::unique_ptr<oradb::TOraQuery> generalQuery_;
     std::array<std::unique_ptr<oradb::TOraQuery>, wkCount> queries_;
     std::unique_ptr<oradb::TOraSQL> statement_;
-    QTimer timer1_;
+    QTimer refreshTimer_;
     QTimer timerAutoProbe_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0); // posted calls check it
 };

@@ -26,83 +26,83 @@ struct AddDialog : ::testing::Test {
         ModalDriver driver({});
         driver.Add(driver.Acknowledge());
         dialog.setResult(QDialog::Rejected);
-        dialog.BtnOk->click();
+        dialog.okButton->click();
         return driver.messages.empty() ? QString() : driver.messages[0];
     }
     void fillValid() {
-        dialog.edname->setText(QStringLiteral("c1"));
-        dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()));
-        dialog.cmbbywhat->setCurrentIndex(capture::fkUser);
-        dialog.cmbbywhatvalue->setEditable(true);
-        dialog.cmbbywhatvalue->setEditText(QStringLiteral("scott"));
-        dialog.CbSchedule->setChecked(true);
+        dialog.nameEdit->setText(QStringLiteral("c1"));
+        dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString()));
+        dialog.filterKindCombo->setCurrentIndex(capture::fkUser);
+        dialog.filterValueCombo->setEditable(true);
+        dialog.filterValueCombo->setEditText(QStringLiteral("scott"));
+        dialog.scheduleCheck->setChecked(true);
     }
     void period(int runEntry, int runUnit, int sampleEntry, int sampleUnit) {
-        dialog.cmbruntimeperiod->setCurrentIndex(runEntry - 1);
-        dialog.CmbDay->setCurrentIndex(runUnit);
-        dialog.cmbmonitorsample->setCurrentIndex(sampleEntry - 1);
-        dialog.cmbday2->setCurrentIndex(sampleUnit);
+        dialog.runTimeCombo->setCurrentIndex(runEntry - 1);
+        dialog.runTimeUnitCombo->setCurrentIndex(runUnit);
+        dialog.samplingCombo->setCurrentIndex(sampleEntry - 1);
+        dialog.samplingUnitCombo->setCurrentIndex(sampleUnit);
     }
 };
 
 TEST_F(AddDialog, AddModeStartsFromTheServerTimeAndTheDefaults) {
     dialog.PrepareAdd(r.Session());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Sql collector"));
-    EXPECT_TRUE(dialog.edname->text().isEmpty());
-    EXPECT_TRUE(dialog.edlogfilename->text().isEmpty());
-    EXPECT_FALSE(dialog.BtnOk->isEnabled());
-    EXPECT_EQ(dialog.edlogfiledir->text(), QCoreApplication::applicationDirPath());
-    EXPECT_EQ(dialog.cmbbywhat->count(), 9);
-    EXPECT_EQ(dialog.cmbbywhat->currentText(), QStringLiteral("Session"));
-    EXPECT_FALSE(dialog.cmbbywhatvalue->isEditable());
-    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), -1);
+    EXPECT_TRUE(dialog.nameEdit->text().isEmpty());
+    EXPECT_TRUE(dialog.logFileNameEdit->text().isEmpty());
+    EXPECT_FALSE(dialog.okButton->isEnabled());
+    EXPECT_EQ(dialog.logDirEdit->text(), QCoreApplication::applicationDirPath());
+    EXPECT_EQ(dialog.filterKindCombo->count(), 9);
+    EXPECT_EQ(dialog.filterKindCombo->currentText(), QStringLiteral("Session"));
+    EXPECT_FALSE(dialog.filterValueCombo->isEditable());
+    EXPECT_EQ(dialog.filterValueCombo->currentIndex(), -1);
     const auto sessions = rows(r.Session(), "select sid,username,program from v$session where "
                                             "type <>'BACKGROUND' order by sid");
-    ASSERT_EQ(dialog.cmbbywhatvalue->count(), static_cast<int>(sessions.size()));
-    EXPECT_EQ(dialog.cmbbywhatvalue->itemText(0).toStdString(),
+    ASSERT_EQ(dialog.filterValueCombo->count(), static_cast<int>(sessions.size()));
+    EXPECT_EQ(dialog.filterValueCombo->itemText(0).toStdString(),
               sessions[0][0] + "/" + sessions[0][1] + "/" + sessions[0][2]);
-    EXPECT_FALSE(dialog.CbSchedule->isChecked());
-    EXPECT_FALSE(dialog.Edmonth->isEnabled());
-    EXPECT_FALSE(dialog.cmbday2->isEnabled());
-    EXPECT_EQ(dialog.cmbruntimeperiod->currentText(), QStringLiteral("30"));
-    EXPECT_EQ(dialog.CmbDay->currentText(), QStringLiteral("Minutes"));
-    EXPECT_EQ(dialog.cmbmonitorsample->currentText(), QStringLiteral("5"));
-    EXPECT_EQ(dialog.cmbday2->currentText(), QStringLiteral("Seconds"));
-    EXPECT_EQ(dialog.cmbruntimeperiod->count(), 59);
+    EXPECT_FALSE(dialog.scheduleCheck->isChecked());
+    EXPECT_FALSE(dialog.monthEdit->isEnabled());
+    EXPECT_FALSE(dialog.samplingUnitCombo->isEnabled());
+    EXPECT_EQ(dialog.runTimeCombo->currentText(), QStringLiteral("30"));
+    EXPECT_EQ(dialog.runTimeUnitCombo->currentText(), QStringLiteral("Minutes"));
+    EXPECT_EQ(dialog.samplingCombo->currentText(), QStringLiteral("5"));
+    EXPECT_EQ(dialog.samplingUnitCombo->currentText(), QStringLiteral("Seconds"));
+    EXPECT_EQ(dialog.runTimeCombo->count(), 59);
     const util::DateTimeParts server = util::decodeDateTime(dialog.ServerTime());
-    EXPECT_EQ(dialog.Edmonth->text().toInt(), server.month);
-    EXPECT_EQ(dialog.Edday->text().toInt(), server.day);
-    EXPECT_EQ(dialog.edyear->text().toInt(), server.year);
-    EXPECT_EQ(dialog.CmbHour->currentIndex(), server.hour);
+    EXPECT_EQ(dialog.monthEdit->text().toInt(), server.month);
+    EXPECT_EQ(dialog.dayEdit->text().toInt(), server.day);
+    EXPECT_EQ(dialog.yearEdit->text().toInt(), server.year);
+    EXPECT_EQ(dialog.hourCombo->currentIndex(), server.hour);
 
     // The name proposes the file name and enables "&Ok"; a typed file name stays.
-    dialog.edname->setText(QStringLiteral("night"));
-    EXPECT_TRUE(dialog.BtnOk->isEnabled());
-    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("night.sql"));
-    dialog.edlogfilename->setText(QStringLiteral("other.log"));
-    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("other.log"));
-    dialog.CbSchedule->setChecked(true);
-    EXPECT_TRUE(dialog.Edmonth->isEnabled());
-    EXPECT_TRUE(dialog.cmbday2->isEnabled());
+    dialog.nameEdit->setText(QStringLiteral("night"));
+    EXPECT_TRUE(dialog.okButton->isEnabled());
+    EXPECT_EQ(dialog.logFileNameEdit->text(), QStringLiteral("night.sql"));
+    dialog.logFileNameEdit->setText(QStringLiteral("other.log"));
+    EXPECT_EQ(dialog.logFileNameEdit->text(), QStringLiteral("other.log"));
+    dialog.scheduleCheck->setChecked(true);
+    EXPECT_TRUE(dialog.monthEdit->isEnabled());
+    EXPECT_TRUE(dialog.samplingUnitCombo->isEnabled());
     // Changing the kind lists that kind's values, editable.
-    dialog.cmbbywhat->setCurrentIndex(capture::fkUser);
-    Q_EMIT dialog.cmbbywhat->activated(capture::fkUser);
-    EXPECT_TRUE(dialog.cmbbywhatvalue->isEditable());
-    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), 0);
-    EXPECT_EQ(dialog.cmbbywhatvalue->count(),
+    dialog.filterKindCombo->setCurrentIndex(capture::fkUser);
+    Q_EMIT dialog.filterKindCombo->activated(capture::fkUser);
+    EXPECT_TRUE(dialog.filterValueCombo->isEditable());
+    EXPECT_EQ(dialog.filterValueCombo->currentIndex(), 0);
+    EXPECT_EQ(dialog.filterValueCombo->count(),
               static_cast<int>(rows(r.Session(), "select username from dba_users").size()));
 }
 
 TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
     dialog.PrepareAdd(r.Session());
     fillValid();
-    dialog.Edmonth->setText(QStringLiteral("x"));
+    dialog.monthEdit->setText(QStringLiteral("x"));
     EXPECT_EQ(pressOk(), QStringLiteral("'x' is not a valid integer value"));
-    dialog.Edmonth->setText(QStringLiteral(" 2 "));
-    dialog.Edday->setText(QStringLiteral("30"));
-    dialog.edyear->setText(QStringLiteral("2026"));
+    dialog.monthEdit->setText(QStringLiteral(" 2 "));
+    dialog.dayEdit->setText(QStringLiteral("30"));
+    dialog.yearEdit->setText(QStringLiteral("2026"));
     EXPECT_EQ(pressOk(), QStringLiteral("Error Date!"));
-    dialog.Edday->setText(QStringLiteral("28"));
+    dialog.dayEdit->setText(QStringLiteral("28"));
     period(30, 0, 1, 1); // 30 seconds against 1 minute
     EXPECT_EQ(pressOk(), QStringLiteral("Monitor sampling must be less than run time period"));
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
@@ -112,13 +112,13 @@ TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
     period(5, 1, 5, 1); // equal
     EXPECT_TRUE(pressOk().isEmpty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString() + "/none"));
+    dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString() + "/none"));
     EXPECT_EQ(pressOk(), QStringLiteral("Logfile directory is not exists!"));
-    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()) +
-                                 QStringLiteral("  "));
-    dialog.cmbbywhatvalue->setEditText(QStringLiteral("   "));
+    dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString()) +
+                               QStringLiteral("  "));
+    dialog.filterValueCombo->setEditText(QStringLiteral("   "));
     EXPECT_EQ(pressOk(), QStringLiteral("Please specify a value!"));
-    dialog.cmbbywhatvalue->setEditText(QStringLiteral(" scott "));
+    dialog.filterValueCombo->setEditText(QStringLiteral(" scott "));
     EXPECT_TRUE(pressOk().isEmpty());
 
     const capture::TCollectorDefinition d = dialog.Definition();
@@ -137,9 +137,9 @@ TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
 TEST_F(AddDialog, UnscheduledDefinitionUsesTodayAndTheFixedPeriods) {
     r.clock = util::encodeDateTime({2004, 6, 15, 23, 59, 0, 0});
     dialog.PrepareAdd(r.Session());
-    dialog.edname->setText(QStringLiteral("s"));
-    dialog.edlogfiledir->setText(QString::fromStdString(r.dir.path().toStdString()));
-    dialog.cmbbywhatvalue->setCurrentIndex(1);
+    dialog.nameEdit->setText(QStringLiteral("s"));
+    dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString()));
+    dialog.filterValueCombo->setCurrentIndex(1);
     ASSERT_TRUE(pressOk().isEmpty());
     const capture::TCollectorDefinition d = dialog.Definition();
     const auto sessions = rows(r.Session(), "select sid,rawtohex(saddr) from v$session where "
@@ -178,22 +178,22 @@ TEST_F(AddDialog, ModifyModeShowsStoredPeriodsInTheirUnits) {
         c.def.runTimePeriod = seconds;
         c.def.monitorSampling = seconds;
         dialog.PrepareModify(r.Session(), c);
-        EXPECT_EQ(dialog.cmbruntimeperiod->currentText(), shown.first) << seconds;
-        EXPECT_EQ(dialog.CmbDay->currentText(), shown.second) << seconds;
-        EXPECT_EQ(dialog.cmbmonitorsample->currentText(), shown.first) << seconds;
-        EXPECT_EQ(dialog.cmbday2->currentText(), shown.second) << seconds;
+        EXPECT_EQ(dialog.runTimeCombo->currentText(), shown.first) << seconds;
+        EXPECT_EQ(dialog.runTimeUnitCombo->currentText(), shown.second) << seconds;
+        EXPECT_EQ(dialog.samplingCombo->currentText(), shown.first) << seconds;
+        EXPECT_EQ(dialog.samplingUnitCombo->currentText(), shown.second) << seconds;
     }
-    EXPECT_EQ(dialog.edname->text(), QStringLiteral("m"));
-    EXPECT_EQ(dialog.edlogfilename->text(), QStringLiteral("kept.log"));
-    EXPECT_EQ(dialog.edlogfiledir->text(), QStringLiteral("/var/tmp"));
-    EXPECT_TRUE(dialog.BtnOk->isEnabled());
-    EXPECT_EQ(dialog.Edmonth->text(), QStringLiteral("6"));
-    EXPECT_EQ(dialog.Edday->text(), QStringLiteral("15"));
-    EXPECT_EQ(dialog.edyear->text(), QStringLiteral("2004"));
-    EXPECT_EQ(dialog.CmbHour->currentText(), QStringLiteral("7"));
-    EXPECT_EQ(dialog.CmbMinute->currentText(), QStringLiteral("45"));
-    EXPECT_TRUE(dialog.cmbbywhatvalue->isEditable());
-    EXPECT_EQ(dialog.cmbbywhatvalue->currentText(), QStringLiteral("not-in-the-list.exe"));
+    EXPECT_EQ(dialog.nameEdit->text(), QStringLiteral("m"));
+    EXPECT_EQ(dialog.logFileNameEdit->text(), QStringLiteral("kept.log"));
+    EXPECT_EQ(dialog.logDirEdit->text(), QStringLiteral("/var/tmp"));
+    EXPECT_TRUE(dialog.okButton->isEnabled());
+    EXPECT_EQ(dialog.monthEdit->text(), QStringLiteral("6"));
+    EXPECT_EQ(dialog.dayEdit->text(), QStringLiteral("15"));
+    EXPECT_EQ(dialog.yearEdit->text(), QStringLiteral("2004"));
+    EXPECT_EQ(dialog.hourCombo->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(dialog.minuteCombo->currentText(), QStringLiteral("45"));
+    EXPECT_TRUE(dialog.filterValueCombo->isEditable());
+    EXPECT_EQ(dialog.filterValueCombo->currentText(), QStringLiteral("not-in-the-list.exe"));
 }
 
 TEST_F(AddDialog, ASessionCollectorWhoseSessionEndedReopensEmpty) {
@@ -204,14 +204,14 @@ TEST_F(AddDialog, ASessionCollectorWhoseSessionEndedReopensEmpty) {
     c.def.value = "99999";
     c.def.startDate = util::dayNumber(2026, 1, 1);
     dialog.PrepareModify(r.Session(), c);
-    EXPECT_FALSE(dialog.cmbbywhatvalue->isEditable());
-    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), -1);
+    EXPECT_FALSE(dialog.filterValueCombo->isEditable());
+    EXPECT_EQ(dialog.filterValueCombo->currentIndex(), -1);
     EXPECT_EQ(pressOk(), QStringLiteral("Please specify a value!"));
     const auto sessions = rows(r.Session(), "select sid from v$session where type <>'BACKGROUND' "
                                             "order by sid");
     c.def.value = sessions[2][0];
     dialog.PrepareModify(r.Session(), c);
-    EXPECT_EQ(dialog.cmbbywhatvalue->currentIndex(), 2);
+    EXPECT_EQ(dialog.filterValueCombo->currentIndex(), 2);
 }
 
 } // namespace

@@ -42,11 +42,11 @@ struct CapturePage : ::testing::Test {
         ModalDriver driver({[](QWidget* w) {
             auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
             ASSERT_NE(d, nullptr);
-            d->BtnSetup->click();
+            d->installButton->click();
         }});
         driver.Add(driver.Acknowledge());
         driver.Add([](QWidget* w) { qobject_cast<capture::TFrmServersidesetup*>(w)->reject(); });
-        window->AcServersideCaptureSql->trigger();
+        window->serverComponentAction->trigger();
         ASSERT_TRUE(driver.Done());
     }
     // Adds a scheduled collector for SCOTT through the dialog.
@@ -54,63 +54,63 @@ struct CapturePage : ::testing::Test {
         ModalDriver driver({[this, name](QWidget* w) {
             auto* d = qobject_cast<capture::TFrmAddSqlcollector*>(w);
             ASSERT_NE(d, nullptr);
-            d->edname->setText(name);
-            d->edlogfiledir->setText(dir.path());
-            d->cmbbywhat->setCurrentIndex(capture::fkUser);
-            Q_EMIT d->cmbbywhat->activated(capture::fkUser);
-            d->cmbbywhatvalue->setEditText(QStringLiteral("scott"));
-            d->CbSchedule->setChecked(true);
+            d->nameEdit->setText(name);
+            d->logDirEdit->setText(dir.path());
+            d->filterKindCombo->setCurrentIndex(capture::fkUser);
+            Q_EMIT d->filterKindCombo->activated(capture::fkUser);
+            d->filterValueCombo->setEditText(QStringLiteral("scott"));
+            d->scheduleCheck->setChecked(true);
             const util::DateTimeParts p = util::decodeDateTime(clock - 1.0 / 24);
-            d->Edmonth->setText(QString::number(p.month));
-            d->Edday->setText(QString::number(p.day));
-            d->edyear->setText(QString::number(p.year));
-            d->CmbHour->setCurrentIndex(p.hour);
-            d->CmbMinute->setCurrentIndex(p.minute);
-            d->cmbruntimeperiod->setCurrentIndex(1);
-            d->CmbDay->setCurrentIndex(2);
-            d->BtnOk->click();
+            d->monthEdit->setText(QString::number(p.month));
+            d->dayEdit->setText(QString::number(p.day));
+            d->yearEdit->setText(QString::number(p.year));
+            d->hourCombo->setCurrentIndex(p.hour);
+            d->minuteCombo->setCurrentIndex(p.minute);
+            d->runTimeCombo->setCurrentIndex(1);
+            d->runTimeUnitCombo->setCurrentIndex(2);
+            d->okButton->click();
         }});
-        page().AcAddCaptureSql->trigger();
+        page().addCollectorAction->trigger();
         ASSERT_TRUE(driver.Done());
     }
 };
 
 TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     window->UpdateActions();
-    EXPECT_TRUE(window->AcServersideCaptureSql->isEnabled());
-    EXPECT_FALSE(window->AcCapturesql->isEnabled()) << "no component in a new sandbox";
-    EXPECT_FALSE(page().AcAddCaptureSql->isEnabled());
+    EXPECT_TRUE(window->serverComponentAction->isEnabled());
+    EXPECT_FALSE(window->captureSqlAction->isEnabled()) << "no component in a new sandbox";
+    EXPECT_FALSE(page().addCollectorAction->isEnabled());
     install();
     window->UpdateActions();
-    EXPECT_TRUE(window->AcCapturesql->isEnabled());
-    EXPECT_TRUE(page().AcAddCaptureSql->isEnabled());
-    EXPECT_FALSE(page().AcModifyCaptureSql->isEnabled());
-    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled()) << "the page's list is empty";
-    window->AcCapturesql->trigger();
-    EXPECT_TRUE(window->Pages()->isTabVisible(gui::pgCapturesql));
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCapturesql);
+    EXPECT_TRUE(window->captureSqlAction->isEnabled());
+    EXPECT_TRUE(page().addCollectorAction->isEnabled());
+    EXPECT_FALSE(page().modifyCollectorAction->isEnabled());
+    EXPECT_FALSE(page().enableCaptureAction->isEnabled()) << "the page's list is empty";
+    window->captureSqlAction->trigger();
+    EXPECT_TRUE(window->Pages()->isTabVisible(gui::CaptureSqlPage));
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::CaptureSqlPage);
     addCollector(QStringLiteral("scott"));
-    ASSERT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
-    EXPECT_EQ(page().lvsqlcollector->model()->index(0, 0).data().toString(),
+    ASSERT_EQ(page().collectorList->model()->rowCount(), 1);
+    EXPECT_EQ(page().collectorList->model()->index(0, 0).data().toString(),
               QStringLiteral("scott"));
     window->UpdateActions();
-    EXPECT_TRUE(page().AcEnableCaptureSql->isEnabled());
-    page().lvsqlcollector->selectionModel()->select(page().lvsqlcollector->model()->index(0, 0),
-                                                    QItemSelectionModel::Select |
-                                                        QItemSelectionModel::Rows);
+    EXPECT_TRUE(page().enableCaptureAction->isEnabled());
+    page().collectorList->selectionModel()->select(page().collectorList->model()->index(0, 0),
+                                                   QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
     window->UpdateActions();
-    EXPECT_TRUE(page().AcModifyCaptureSql->isEnabled());
-    EXPECT_TRUE(page().AcDeleteCaptureSql->isEnabled());
+    EXPECT_TRUE(page().modifyCollectorAction->isEnabled());
+    EXPECT_TRUE(page().deleteCollectorAction->isEnabled());
 
-    page().AcEnableCaptureSql->trigger();
+    page().enableCaptureAction->trigger();
     EXPECT_TRUE(capture().CaptureEnabled());
-    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Disable Capture SQL"));
-    page().AcEnableCaptureSql->trigger();
+    EXPECT_EQ(page().enableCaptureButton->text(), QStringLiteral("&Disable Capture SQL"));
+    page().enableCaptureAction->trigger();
     EXPECT_FALSE(capture().CaptureEnabled());
-    EXPECT_EQ(page().BtnEnableCapturesql->text(), QStringLiteral("&Enable Capture SQL"));
+    EXPECT_EQ(page().enableCaptureButton->text(), QStringLiteral("&Enable Capture SQL"));
 
-    page().AcDeleteCaptureSql->trigger();
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    page().deleteCollectorAction->trigger();
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 0);
     // After logging in again, the collectors load but the list fills only on "&Capture Sql".
     addCollector(QStringLiteral("again"));
     window->DisconnectSequence(false);
@@ -118,11 +118,11 @@ TEST_F(CapturePage, CommandsFollowThePresenceFlagAndTheListRows) {
     window->ConnectSequence();
     ASSERT_TRUE(window->Monitor().Connected());
     EXPECT_EQ(capture().Collectors().size(), 1u);
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 0);
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 0);
     window->UpdateActions();
-    EXPECT_FALSE(page().AcEnableCaptureSql->isEnabled());
-    window->AcCapturesql->trigger();
-    EXPECT_EQ(page().lvsqlcollector->model()->rowCount(), 1);
+    EXPECT_FALSE(page().enableCaptureAction->isEnabled());
+    window->captureSqlAction->trigger();
+    EXPECT_EQ(page().collectorList->model()->rowCount(), 1);
 }
 
 TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
@@ -132,7 +132,7 @@ TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
     slow.fragment = "from public_qby_capturesql tot,v$sqltext";
     slow.delayMs = 600000;
     instance->addFault(slow);
-    page().AcEnableCaptureSql->trigger();
+    page().enableCaptureAction->trigger();
     capture().Tick();
     ASSERT_EQ(capture().FetchesRunning(), 1);
     ModalDriver driver({});

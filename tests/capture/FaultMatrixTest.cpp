@@ -146,10 +146,10 @@ private:
                     box->accept();
                 }
             } else if (auto* form = qobject_cast<oradb::TConnectForm*>(target.data())) {
-                form->edUsername->setText(QStringLiteral("system"));
-                form->edPassword->setText(QStringLiteral("lantern"));
-                form->edServer->setEditText(QString::fromStdString(server));
-                form->btConnect->click();
+                form->usernameEdit->setText(QStringLiteral("system"));
+                form->passwordEdit->setText(QStringLiteral("lantern"));
+                form->serverCombo->setEditText(QString::fromStdString(server));
+                form->connectButton->click();
             } else {
                 ADD_FAILURE() << "an unexpected modal window: "
                               << target->metaObject()->className();
@@ -296,10 +296,10 @@ protected:
         case Worker::WaitingBlock: {
             const auto extent = Rows("select file_id,block_id from dba_extents");
             ASSERT_FALSE(extent.empty());
-            window->AcFindObj->trigger();
-            Pages().EdFileId->setText(QString::fromStdString(extent[0][0]));
-            Pages().EdBlockId->setText(QString::fromStdString(extent[0][1]));
-            ASSERT_TRUE(Pages().BtFindObj->isEnabled());
+            window->findObjectAction->trigger();
+            Pages().fileIdEdit->setText(QString::fromStdString(extent[0][0]));
+            Pages().blockIdEdit->setText(QString::fromStdString(extent[0][1]));
+            ASSERT_TRUE(Pages().searchButton->isEnabled());
             break;
         }
         case Worker::CaptureBlock:
@@ -339,28 +339,28 @@ protected:
         window->UpdateActions(); // the enabling rules, as the idle window runs them
         switch (wc.worker) {
         case Worker::SessionList:
-            window->AcRefresh->trigger();
+            window->refreshAction->trigger();
             break;
         case Worker::Details:
-            window->AcShowDetails->trigger();
+            window->showDetailsAction->trigger();
             break;
         case Worker::Statistics:
-            window->AcShowStatistics->trigger();
+            window->showStatisticsAction->trigger();
             break;
         case Worker::Waits:
-            window->AcShowWaits->trigger();
+            window->showWaitsAction->trigger();
             break;
         case Worker::Sql:
-            window->AcShowSql->trigger();
+            window->showSqlAction->trigger();
             break;
         case Worker::Locks:
-            window->AcShowLocks->trigger();
+            window->showLocksAction->trigger();
             break;
         case Worker::MemoryProbe:
-            window->AcTuneMemory->trigger();
+            window->tuneMemoryAction->trigger();
             break;
         case Worker::WaitingBlock:
-            Pages().BtFindObj->click();
+            Pages().searchButton->click();
             break;
         case Worker::CaptureBlock:
         case Worker::CaptureFetch:
@@ -368,16 +368,16 @@ protected:
             Capture().Tick();
             break;
         case Worker::DatabaseInfo:
-            window->AcDbInfo->trigger();
+            window->databaseInfoAction->trigger();
             break;
         case Worker::NlsParameters:
-            window->AcNlsParameter->trigger();
+            window->nlsParameterAction->trigger();
             break;
         case Worker::SystemParameters:
-            window->AcSystemParameter->trigger();
+            window->systemParameterAction->trigger();
             break;
         case Worker::SystemEvents:
-            window->AcSystemEvent->trigger();
+            window->systemEventAction->trigger();
             break;
         }
     }
@@ -395,7 +395,7 @@ protected:
             if (Monitor().Running(kind) || (t && t->Started() && !t->Finished()))
                 return false;
         }
-        if (wc.worker == Worker::WaitingBlock && !Pages().BtFindObj->isEnabled())
+        if (wc.worker == Worker::WaitingBlock && !Pages().searchButton->isEnabled())
             return false;
         if (!CaptureIdle())
             return false;
@@ -412,7 +412,7 @@ protected:
         };
         switch (wc.worker) {
         case Worker::DatabaseInfo: {
-            const QString text = DbPages().ReDatabaseInfo->toPlainText();
+            const QString text = DbPages().databaseInfoText->toPlainText();
             const qsizetype at = text.indexOf(QStringLiteral("Get v$"));
             return at < 0 ? std::string() : text.mid(at, 40).toStdString();
         }
@@ -463,13 +463,13 @@ protected:
     // After the lost connection: the user disconnects and logs in again; the list refreshes.
     void DisconnectAndLogInAgain() {
         const std::size_t errorsBefore = user->errors.size();
-        window->AcDisconnect->trigger();
+        window->disconnectAction->trigger();
         ASSERT_TRUE(waitFor([&] { return !Monitor().Connected(); }, kDeadlineMs))
             << "awaited: the disconnect after the lost connection";
         EXPECT_EQ(user->questions, 1);
         instance->clearFaults();
-        ASSERT_TRUE(window->AcConnect->isEnabled());
-        window->AcConnect->trigger();
+        ASSERT_TRUE(window->connectAction->isEnabled());
+        window->connectAction->trigger();
         ASSERT_TRUE(waitFor([&] { return Monitor().Connected(); }, kDeadlineMs))
             << "awaited: the second login";
         ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }, kDeadlineMs))
@@ -494,7 +494,7 @@ protected:
         qint64 disconnectMs = -1;
         std::string failure;
         QElapsedTimer stepClock;
-        QObject::connect(&Monitor().Timer1(), &QTimer::timeout, window.get(),
+        QObject::connect(&Monitor().RefreshTimer(), &QTimer::timeout, window.get(),
                          [&] { ++refreshTicks; });
         QTimer ticker;
         ticker.setInterval(5);
@@ -522,7 +522,7 @@ protected:
                     Monitor().SetAutoRefresh(true);
                     // The shortest interval the user can set is 3 s; the timer itself is made
                     // to tick sooner, so that the case does not wait seconds for the tick.
-                    Monitor().Timer1().start(100);
+                    Monitor().RefreshTimer().start(100);
                     refreshTicks = 0;
                     stepClock.start();
                     step = 2;
@@ -539,9 +539,9 @@ protected:
                         if (wc.worker == Worker::SessionList) {
                             const std::string sid = SessionFor(Worker::Details);
                             if (!sid.empty() && SelectSid(sid))
-                                window->AcShowDetails->trigger();
+                                window->showDetailsAction->trigger();
                         } else {
-                            window->Pages()->setCurrentIndex(gui::pgSessList);
+                            window->Pages()->setCurrentIndex(gui::SessionListPage);
                         }
                         step = 4;
                     });
@@ -626,9 +626,9 @@ TEST_P(FaultMatrix, OneClearErrorAResponsiveWindowAndAWayBack) {
         instance->clearFaults();
         if (Monitor().AutoRefresh())
             Monitor().SetAutoRefresh(false);
-        window->Pages()->setCurrentIndex(gui::pgSessList);
+        window->Pages()->setCurrentIndex(gui::SessionListPage);
         window->UpdateActions();
-        window->AcRefresh->trigger();
+        window->refreshAction->trigger();
         ASSERT_TRUE(waitFor([&] { return ListFetched(*window) && Settled(); }, kDeadlineMs))
             << "awaited: a refresh after the failure";
         EXPECT_EQ(user->errors.size(), IsDatabasePage(wc.worker) ? 0u : 1u) << ErrorsText();

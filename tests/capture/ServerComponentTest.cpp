@@ -104,19 +104,19 @@ TEST(ServerComponent, DialogListsTablespacesInstallsAndUninstalls) {
     ModalDriver driver({[](QWidget* w) {
         auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
         ASSERT_NE(d, nullptr);
-        d->BtnSetup->click();
+        d->installButton->click();
     }});
     driver.Add(driver.Acknowledge());
     driver.Add([](QWidget* w) {
         auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
         ASSERT_NE(d, nullptr);
-        d->Button1->click();
+        d->uninstallButton->click();
     });
     driver.Add(driver.Acknowledge());
     driver.Add([](QWidget* w) {
         auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
         ASSERT_NE(d, nullptr);
-        d->BtnExit->click();
+        d->exitButton->click();
     });
     EXPECT_EQ(dialog.Execute(r.Session(), r.capture.Present), QDialog::Rejected);
     ASSERT_TRUE(driver.Done());
@@ -125,9 +125,9 @@ TEST(ServerComponent, DialogListsTablespacesInstallsAndUninstalls) {
     EXPECT_EQ(driver.messages[1], QStringLiteral("Successfully Delete Server side component"));
     EXPECT_FALSE(r.capture.Present);
     const auto tablespaces = rows(r.Session(), "select tablespace_name from dba_tablespaces");
-    ASSERT_EQ(dialog.cmbtablespaces->count(), static_cast<int>(tablespaces.size()));
+    ASSERT_EQ(dialog.tablespaceCombo->count(), static_cast<int>(tablespaces.size()));
     for (std::size_t i = 0; i < tablespaces.size(); ++i)
-        EXPECT_EQ(dialog.cmbtablespaces->itemText(static_cast<int>(i)).toStdString(),
+        EXPECT_EQ(dialog.tablespaceCombo->itemText(static_cast<int>(i)).toStdString(),
                   tablespaces[i][0]);
 }
 
@@ -144,7 +144,7 @@ TEST(ServerComponent, DialogReportsAFailedInstallWithBothBoxes) {
     ModalDriver driver({[](QWidget* w) {
         auto* d = qobject_cast<capture::TFrmServersidesetup*>(w);
         ASSERT_NE(d, nullptr);
-        d->BtnSetup->click();
+        d->installButton->click();
     }});
     driver.Add(driver.Acknowledge());
     driver.Add(driver.Acknowledge());

@@ -36,10 +36,10 @@ protected:
         locksObserver->SetActive(true);
         ASSERT_TRUE(WaitIdle(wkLocks));
     }
-    // Rows of LVLocks as (caption, sid, lmode, request).
+    // Rows of lockList as (caption, sid, lmode, request).
     std::vector<std::array<std::string, 4>> Shown() {
         std::vector<std::array<std::string, 4>> out;
-        for (const auto& r : LVLocks.Rows())
+        for (const auto& r : lockList.Rows())
             out.push_back({r.caption, r.subItems.at(0), r.subItems.at(2), r.subItems.at(3)});
         return out;
     }
@@ -132,7 +132,7 @@ TEST_F(SessionLocks, SessionWithoutLocksShowsAnEmptyList) {
     ASSERT_FALSE(sid.empty());
     Select(sid);
     ShowLocks();
-    EXPECT_EQ(LVLocks.rowCount(), 0);
+    EXPECT_EQ(lockList.rowCount(), 0);
     EXPECT_FALSE(rig.monitor.SelectedSession()->locks.rows.empty()); // the chain's rows
 }
 
@@ -204,7 +204,7 @@ TEST_F(SessionLocks, CachedRecordRendersTheSameRowsWithoutAQuery) {
     ShowLocks();
     const auto first = Shown();
     locksObserver->SetActive(false);
-    LVLocks.SetRows({});
+    lockList.SetRows({});
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     EXPECT_EQ(recorder->Count(ncLocksLoading), 1);
@@ -217,7 +217,7 @@ TEST_F(SessionLocks, ChainClearedBySimulatorIsGoneAfterTheNextRefresh) {
     ASSERT_FALSE(c.holder.empty());
     Select(c.holder);
     ShowLocks();
-    ASSERT_GT(LVLocks.rowCount(), static_cast<int>(c.waiters.size()));
+    ASSERT_GT(lockList.rowCount(), static_cast<int>(c.waiters.size()));
     // Step until the simulator lets the holder commit.
     for (int i = 0; i < 40 && one("select count(*) from \"v$lock\" where sid = " + c.holder +
                                   " and block = 1") != "0";
@@ -286,8 +286,8 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     locksObserver->SetActive(true);
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
         [&] { return recorder->Count(ncLocksLoading) == 1; }, std::chrono::seconds(20)));
-    ASSERT_EQ(LVLocks.rowCount(), 1);
-    EXPECT_EQ(LVLocks.Rows()[0].caption, "Loading...");
+    ASSERT_EQ(lockList.rowCount(), 1);
+    EXPECT_EQ(lockList.Rows()[0].caption, "Loading...");
     instance->clearFaults();
     sqlObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
@@ -301,7 +301,7 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     EXPECT_EQ(recorder->Count(ncLocksLoading), 2);
-    EXPECT_GT(LVLocks.rowCount(), static_cast<int>(c.waiters.size()));
+    EXPECT_GT(lockList.rowCount(), static_cast<int>(c.waiters.size()));
 }
 
 TEST(LockGrouping, BlockersTakeTheirSameModeWaitersInStoredOrder) {

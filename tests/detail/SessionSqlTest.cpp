@@ -65,10 +65,10 @@ TEST_F(SessionSql, CursorsAreReassembledFromTheirPiecesAndListedByFirstPiece) {
         multiPiece = multiPiece || cursor.size() > 1;
     EXPECT_TRUE(multiPiece);
 
-    ASSERT_EQ(lvAllsql.rowCount(), static_cast<int>(sql.cursors.size()));
-    for (int i = 0; i < lvAllsql.rowCount(); ++i) {
-        EXPECT_EQ(lvAllsql.Rows()[static_cast<std::size_t>(i)].caption, sid);
-        EXPECT_EQ(lvAllsql.Rows()[static_cast<std::size_t>(i)].subItems,
+    ASSERT_EQ(cursorList.rowCount(), static_cast<int>(sql.cursors.size()));
+    for (int i = 0; i < cursorList.rowCount(); ++i) {
+        EXPECT_EQ(cursorList.Rows()[static_cast<std::size_t>(i)].caption, sid);
+        EXPECT_EQ(cursorList.Rows()[static_cast<std::size_t>(i)].subItems,
                   std::vector<std::string>{sql.cursors[static_cast<std::size_t>(i)][0]});
     }
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 21}));
@@ -97,14 +97,14 @@ TEST_F(SessionSql, CurrentStatementIsShownWithHeaderAndKeywords) {
     Select(sid);
     ShowSql();
     EXPECT_EQ(Join(rig.monitor.SelectedSession()->sql.current), cur[0][2]);
-    const std::string text = RECurrentSql.PlainText();
+    const std::string text = statementText.PlainText();
     ASSERT_EQ(text.rfind("[Current Sql Statement]\r\n", 0), 0u) << text;
     std::string expected = "[Current Sql Statement]\r\n";
     detail::TSqlTextModel reference;
     reference.WriteTokens(detail::TokenizeAndMark(cur[0][2]));
     EXPECT_EQ(text, expected + reference.PlainText());
     bool blue = false;
-    for (const auto& run : RECurrentSql.Runs())
+    for (const auto& run : statementText.Runs())
         blue = blue || run.keyword;
     EXPECT_TRUE(blue);
 }
@@ -118,9 +118,9 @@ TEST_F(SessionSql, SessionExecutingNothingAndWithoutCursorsShowsEmptyViews) {
     Select(sid);
     ShowSql();
     EXPECT_TRUE(rig.monitor.SelectedSession()->sql.cursors.empty());
-    EXPECT_EQ(lvAllsql.rowCount(), 0);
-    EXPECT_EQ(RECurrentSql.PlainText(), "");
-    EXPECT_TRUE(RECurrentSql.Runs().empty());
+    EXPECT_EQ(cursorList.rowCount(), 0);
+    EXPECT_EQ(statementText.PlainText(), "");
+    EXPECT_TRUE(statementText.Runs().empty());
     // The statement query still ran and stamped the record.
     EXPECT_TRUE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->sql.fetchGeneration));
 }
@@ -180,13 +180,13 @@ TEST_F(SessionSql, CachedRecordRendersWithoutAQueryUntilTheNextListRefresh) {
     ShowSql();
     ASSERT_EQ(recorder->Count(ncCursorsLoading), 1);
     sqlObserver->SetActive(false);
-    lvAllsql.SetRows({});
-    RECurrentSql.Clear();
+    cursorList.SetRows({});
+    statementText.Clear();
     sqlObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkSql));
     EXPECT_EQ(recorder->Count(ncCursorsLoading), 1);
     EXPECT_EQ(recorder->Count(ncCursorsStored), 2);
-    EXPECT_EQ(lvAllsql.rowCount(),
+    EXPECT_EQ(cursorList.rowCount(),
               static_cast<int>(rig.monitor.SelectedSession()->sql.cursors.size()));
     RefreshList();
     EXPECT_EQ(recorder->Count(ncCursorsLoading), 2);
@@ -196,13 +196,13 @@ TEST_F(SessionSql, ObserverIgnoresCodesWhileInactive) {
     const std::string sid = SessionWithLongCursor();
     Select(sid);
     ShowSql();
-    const int rowsShown = lvAllsql.rowCount();
+    const int rowsShown = cursorList.rowCount();
     ASSERT_GT(rowsShown, 0);
     locksObserver->SetActive(true); // another view clears show-SQL
     ASSERT_TRUE(WaitIdle(wkLocks));
     EXPECT_FALSE(sqlObserver->Active());
     rig.monitor.Notify(ncCursorsLoading);
-    EXPECT_EQ(lvAllsql.rowCount(), rowsShown);
+    EXPECT_EQ(cursorList.rowCount(), rowsShown);
 }
 
 TEST_F(SessionSql, FailingCursorQueryShowsAbortAndReportsOnceThenLoadsTheStatement) {
@@ -217,8 +217,8 @@ TEST_F(SessionSql, FailingCursorQueryShowsAbortAndReportsOnceThenLoadsTheStateme
     ShowSql();
     util::HandOver::instance().runPending();
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 28, 19, 21}));
-    ASSERT_EQ(lvAllsql.rowCount(), 1);
-    EXPECT_EQ(lvAllsql.Rows()[0].caption, "Abort");
+    ASSERT_EQ(cursorList.rowCount(), 1);
+    EXPECT_EQ(cursorList.Rows()[0].caption, "Abort");
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_NE(rig.monitor.LastError.find("ORA-00600"), std::string::npos);
     EXPECT_FALSE(rig.monitor.AutoRefresh());
@@ -237,8 +237,8 @@ TEST_F(SessionSql, FailingStatementQueryShowsAbortInTheBox) {
     ShowSql();
     util::HandOver::instance().runPending();
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 27}));
-    EXPECT_EQ(RECurrentSql.PlainText(), "Abort");
-    EXPECT_GT(lvAllsql.rowCount(), 0);
+    EXPECT_EQ(statementText.PlainText(), "Abort");
+    EXPECT_GT(cursorList.rowCount(), 0);
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_FALSE(rig.monitor.SqlCurrentLoading);
     // Nothing was stamped: the next request fetches again.
@@ -294,7 +294,7 @@ TEST_F(SessionSql, StatementReadFailureIsLoggedAndWhatWasReadIsShown) {
     EXPECT_NE(AppLog().find(": Sid:" + sid + "get Current Sql error : EOraError ORA-00600"),
               std::string::npos)
         << AppLog();
-    EXPECT_EQ(RECurrentSql.PlainText().rfind("[Current Sql Statement]\r\n", 0), 0u);
+    EXPECT_EQ(statementText.PlainText().rfind("[Current Sql Statement]\r\n", 0), 0u);
 }
 
 TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
@@ -307,9 +307,9 @@ TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     sqlObserver->SetActive(true);
     // The worker sets its loading flag, then hands the "Loading..." row over: wait for both.
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
-        [&] { return rig.monitor.SqlCursorsLoading.load() && lvAllsql.rowCount() == 1; },
+        [&] { return rig.monitor.SqlCursorsLoading.load() && cursorList.rowCount() == 1; },
         std::chrono::seconds(30)));
-    EXPECT_EQ(lvAllsql.Rows()[0].caption, "Loading...");
+    EXPECT_EQ(cursorList.Rows()[0].caption, "Loading...");
     // A click on a cursor row while loading changes nothing and logs nothing.
     sqlObserver->SwitchStatement(0);
     EXPECT_EQ(AppLog(), "");
@@ -359,7 +359,7 @@ TEST_F(SessionSql, RowsGoToTheSessionTheFetchWasForWhenTheSelectionMovedOn) {
     rig.monitor.Request(wkSql);
     ASSERT_TRUE(WaitIdle(wkSql));
     EXPECT_EQ(recorder->Count(ncCursorsLoading), 2);
-    EXPECT_EQ(lvAllsql.rowCount(), 0);
+    EXPECT_EQ(cursorList.rowCount(), 0);
 }
 
 TEST_F(SessionSql, SelectingACursorShowsItsFullTextWithoutHeader) {
@@ -375,11 +375,11 @@ TEST_F(SessionSql, SelectingACursorShowsItsFullTextWithoutHeader) {
     sqlObserver->SwitchStatement(static_cast<int>(longest));
     detail::TSqlTextModel reference;
     reference.WriteTokens(detail::TokenizeAndMark(Join(cursors[longest])));
-    EXPECT_EQ(RECurrentSql.PlainText(), reference.PlainText());
-    EXPECT_EQ(RECurrentSql.PlainText().find("[Current Sql Statement]"), std::string::npos);
+    EXPECT_EQ(statementText.PlainText(), reference.PlainText());
+    EXPECT_EQ(statementText.PlainText().find("[Current Sql Statement]"), std::string::npos);
     // A row that holds no cursor is logged, and the box stays as it was.
     sqlObserver->SwitchStatement(static_cast<int>(cursors.size()));
-    EXPECT_EQ(RECurrentSql.PlainText(), reference.PlainText());
+    EXPECT_EQ(statementText.PlainText(), reference.PlainText());
     EXPECT_NE(AppLog().find(": Error:switch sql error\r\n"), std::string::npos);
 }
 

@@ -90,12 +90,12 @@ protected:
     std::shared_ptr<oradb::sandbox::Instance> instance;
     QTemporaryDir logDir;
     MonitorRig rig;
-    monitor::TSessionListModel lvAllsql, LVLocks;
-    detail::TSqlTextModel RECurrentSql;
+    monitor::TSessionListModel cursorList, lockList;
+    detail::TSqlTextModel statementText;
     std::shared_ptr<detail::TSessSqlObserver> sqlObserver =
-        std::make_shared<detail::TSessSqlObserver>(rig.monitor, lvAllsql, RECurrentSql);
+        std::make_shared<detail::TSessSqlObserver>(rig.monitor, cursorList, statementText);
     std::shared_ptr<detail::TSessLocksObserver> locksObserver =
-        std::make_shared<detail::TSessLocksObserver>(rig.monitor, LVLocks);
+        std::make_shared<detail::TSessLocksObserver>(rig.monitor, lockList);
     std::shared_ptr<CodeRecorder> recorder = std::make_shared<CodeRecorder>();
 };
 

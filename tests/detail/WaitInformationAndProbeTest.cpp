@@ -225,17 +225,17 @@ TEST(ProbeOption, IntervalsFromTheFieldsAndTheCheckBox) {
     EXPECT_EQ(dialog.windowTitle(), "Probe Option");
     monitor.SetProbeInterval(90);
     dialog.LoadFrom(monitor);
-    EXPECT_FALSE(dialog.CBAutoProbeMemory->isChecked());
-    EXPECT_FALSE(dialog.EdSecond->isEnabled());
-    EXPECT_EQ(dialog.EDHour->text(), "0");
-    EXPECT_EQ(dialog.EdMinute->text(), "1");
-    EXPECT_EQ(dialog.EdSecond->text(), "30");
-    dialog.CBAutoProbeMemory->click();
-    EXPECT_TRUE(dialog.EdSecond->isEnabled());
+    EXPECT_FALSE(dialog.autoProbeCheck->isChecked());
+    EXPECT_FALSE(dialog.secondsEdit->isEnabled());
+    EXPECT_EQ(dialog.hoursEdit->text(), "0");
+    EXPECT_EQ(dialog.minutesEdit->text(), "1");
+    EXPECT_EQ(dialog.secondsEdit->text(), "30");
+    dialog.autoProbeCheck->click();
+    EXPECT_TRUE(dialog.secondsEdit->isEnabled());
     auto apply = [&](const char* h, const char* m, const char* s) {
-        dialog.EDHour->setText(h);
-        dialog.EdMinute->setText(m);
-        dialog.EdSecond->setText(s);
+        dialog.hoursEdit->setText(h);
+        dialog.minutesEdit->setText(m);
+        dialog.secondsEdit->setText(s);
         dialog.ApplyTo(monitor);
         return monitor.ProbeInterval();
     };
@@ -247,13 +247,13 @@ TEST(ProbeOption, IntervalsFromTheFieldsAndTheCheckBox) {
     EXPECT_EQ(apply("0", "x", "10"), 30);
     EXPECT_EQ(apply("1", "0", "5"), 3605);
     // The up/down controls step within their ranges.
-    dialog.EdSecond->setText("59");
-    dialog.UdSecond->StepBy(1);
-    EXPECT_EQ(dialog.EdSecond->text(), "59");
-    dialog.EDHour->setText("0");
-    dialog.UdHour->StepBy(-1);
-    EXPECT_EQ(dialog.EDHour->text(), "0");
-    dialog.CBAutoProbeMemory->click();
+    dialog.secondsEdit->setText("59");
+    dialog.secondsUpDown->StepBy(1);
+    EXPECT_EQ(dialog.secondsEdit->text(), "59");
+    dialog.hoursEdit->setText("0");
+    dialog.hoursUpDown->StepBy(-1);
+    EXPECT_EQ(dialog.hoursEdit->text(), "0");
+    dialog.autoProbeCheck->click();
     dialog.ApplyTo(monitor);
     EXPECT_FALSE(monitor.TimerAutoProbe().isActive());
     EXPECT_EQ(detail::ProbeIntervalText(90), "0 Hour 1 Min 30 Sec");
@@ -261,10 +261,10 @@ TEST(ProbeOption, IntervalsFromTheFieldsAndTheCheckBox) {
 
 TEST(ProbeOption, EnterInAFieldClicksOk) {
     detail::TFrmProbeOption dialog;
-    dialog.CBAutoProbeMemory->click();
+    dialog.autoProbeCheck->click();
     dialog.show();
-    dialog.EdMinute->setFocus();
-    QTest::keyClick(dialog.EdMinute, Qt::Key_Return);
+    dialog.minutesEdit->setFocus();
+    QTest::keyClick(dialog.minutesEdit, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
 }

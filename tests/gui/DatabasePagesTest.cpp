@@ -71,7 +71,7 @@ protected:
     void SelectParameter(const std::string& parameter) {
         const int row = RowOf(db->SystemParameterModel(), parameter);
         ASSERT_GE(row, 0) << parameter;
-        db->LvSystemparameter->SelectRow(row);
+        db->systemParameterList->SelectRow(row);
         window->UpdateActions();
     }
     std::string ListValue(const std::string& parameter) {
@@ -81,7 +81,7 @@ protected:
     std::string Modify(bool expectBox = true) {
         ModalDriver driver({});
         driver.Add(driver.Acknowledge());
-        db->Btmodify->click();
+        db->modifyButton->click();
         if (!expectBox)
             return {};
         EXPECT_TRUE(waitFor([&] { return driver.Done(); }));
@@ -100,62 +100,62 @@ protected:
 };
 
 TEST_F(DatabasePages, EachCommandLoadsItsPageShowsItAndTheCloseButton) {
-    window->AcDbInfo->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgDBInfo);
-    EXPECT_TRUE(window->Pages()->isTabVisible(gui::pgDBInfo));
+    window->databaseInfoAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::DatabaseInfoPage);
+    EXPECT_TRUE(window->Pages()->isTabVisible(gui::DatabaseInfoPage));
     EXPECT_TRUE(window->CloseButton()->isVisible());
-    const QString text = db->ReDatabaseInfo->toPlainText();
+    const QString text = db->databaseInfoText->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("VERSION\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nLICENSE\n")));
     // Headings in blue, the rest in the window-text colour.
-    QTextCursor cursor(db->ReDatabaseInfo->document());
+    QTextCursor cursor(db->databaseInfoText->document());
     cursor.setPosition(1);
     EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::blue));
     cursor.setPosition(text.indexOf(QStringLiteral("\n")) + 5);
     EXPECT_NE(cursor.charFormat().foreground().color(), QColor(Qt::blue));
     shot(window.get(), "database-info");
 
-    window->AcNlsParameter->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgNlsParameter);
+    window->nlsParameterAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::NlsParameterPage);
     EXPECT_EQ(db->NlsModel().rowCount(), 19);
-    window->AcSystemEvent->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgSystemEvent);
+    window->systemEventAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::SystemEventPage);
     EXPECT_GT(db->SystemEventModel().rowCount(), 5);
-    window->AcSystemParameter->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgSystemParameter);
+    window->systemParameterAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::SystemParameterPage);
     EXPECT_EQ(db->SystemParameterModel().rowCount(),
               static_cast<int>(window->Monitor().SystemParameters.size()));
     // Running a command again reloads: a changed value shows.
     instance->sqliteRows(
         "update \"v$nls_parameters\" set value='GERMAN' where parameter='NLS_LANGUAGE'");
-    window->AcNlsParameter->trigger();
+    window->nlsParameterAction->trigger();
     EXPECT_EQ(db->NlsModel().Cell(0, 1), "GERMAN");
 }
 
 TEST_F(DatabasePages, ASelectedRowFillsTheEditAndUnchecksTheCheckBox) {
-    window->AcSystemParameter->trigger();
-    db->cbmodifyonlysession->setChecked(true);
+    window->systemParameterAction->trigger();
+    db->sessionOnlyCheck->setChecked(true);
     SelectParameter("timed_statistics");
-    EXPECT_EQ(db->EdNewSystemparametervalue->text().toStdString(), ListValue("timed_statistics"));
-    EXPECT_FALSE(db->cbmodifyonlysession->isChecked());
-    EXPECT_TRUE(db->Btmodify->isEnabled());
-    EXPECT_FALSE(db->cbmodifyonlysession->isHidden());
-    EXPECT_FALSE(db->EdNewSystemparametervalue->isHidden());
+    EXPECT_EQ(db->newValueEdit->text().toStdString(), ListValue("timed_statistics"));
+    EXPECT_FALSE(db->sessionOnlyCheck->isChecked());
+    EXPECT_TRUE(db->modifyButton->isEnabled());
+    EXPECT_FALSE(db->sessionOnlyCheck->isHidden());
+    EXPECT_FALSE(db->newValueEdit->isHidden());
     shot(window.get(), "system-parameter-both");
 }
 
 TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
-    window->AcSystemParameter->trigger();
+    window->systemParameterAction->trigger();
     SelectParameter("timed_statistics");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
+    db->newValueEdit->setText(QStringLiteral("false"));
     EXPECT_EQ(Modify(), "New Value apply to all existing and future sessions");
     // Entering false for a boolean shows FALSE; the instance has it.
     EXPECT_EQ(ListValue("timed_statistics"), "FALSE");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
                                    "name='timed_statistics'")[0][0],
               "FALSE");
-    db->cbmodifyonlysession->setChecked(true);
-    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    db->sessionOnlyCheck->setChecked(true);
+    db->newValueEdit->setText(QStringLiteral("true"));
     EXPECT_EQ(Modify(), "New Value only apply to this session!");
     EXPECT_EQ(ListValue("timed_statistics"), "TRUE");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
@@ -164,35 +164,35 @@ TEST_F(DatabasePages, BothLevelsRunAlterSystemUncheckedAndAlterSessionChecked) {
 }
 
 TEST_F(DatabasePages, SessionOnlyDeferredAndNeitherLevelBehaveAsTheirModifiability) {
-    window->AcSystemParameter->trigger();
+    window->systemParameterAction->trigger();
     SelectParameter("tracefile_identifier");
-    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
-    db->EdNewSystemparametervalue->setText(QStringLiteral("it's"));
+    EXPECT_TRUE(db->sessionOnlyCheck->isHidden());
+    db->newValueEdit->setText(QStringLiteral("it's"));
     EXPECT_EQ(Modify(), "New Value only apply to this session!");
     EXPECT_EQ(ListValue("tracefile_identifier"), "it's");
 
     SelectParameter("backup_tape_io_slaves");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("true"));
+    db->newValueEdit->setText(QStringLiteral("true"));
     EXPECT_EQ(Modify(), "New Value only apply to future sessions");
     EXPECT_EQ(instance->sqliteRows("select value from \"v$system_parameter\" where "
                                    "name='backup_tape_io_slaves'")[0][0],
               "TRUE");
 
     SelectParameter("processes");
-    EXPECT_FALSE(db->Btmodify->isEnabled());
-    EXPECT_FALSE(db->AcModifySystemParameter->isEnabled());
-    EXPECT_TRUE(db->lbnewsystemparametervalue->isHidden());
-    EXPECT_TRUE(db->EdNewSystemparametervalue->isHidden());
-    EXPECT_TRUE(db->cbmodifyonlysession->isHidden());
+    EXPECT_FALSE(db->modifyButton->isEnabled());
+    EXPECT_FALSE(db->modifyParameterAction->isEnabled());
+    EXPECT_TRUE(db->newValueLabel->isHidden());
+    EXPECT_TRUE(db->newValueEdit->isHidden());
+    EXPECT_TRUE(db->sessionOnlyCheck->isHidden());
     shot(window.get(), "system-parameter-neither");
 }
 
 TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage) {
-    window->AcSystemParameter->trigger();
+    window->systemParameterAction->trigger();
     SelectParameter("cursor_sharing");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("   "));
+    db->newValueEdit->setText(QStringLiteral("   "));
     EXPECT_EQ(Modify(), "Please enter new value!");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("BOGUS"));
+    db->newValueEdit->setText(QStringLiteral("BOGUS"));
     EXPECT_EQ(Modify(), "ORA-00096: invalid value BOGUS for parameter cursor_sharing, must be "
                         "from among SIMILAR, EXACT, FORCE");
     // The list keeps the old value.
@@ -200,13 +200,13 @@ TEST_F(DatabasePages, BlanksAskForAValueAndARefusedValueShowsTheInstancesMessage
 }
 
 TEST_F(DatabasePages, EnterInTheEditRunsModify) {
-    window->AcSystemParameter->trigger();
+    window->systemParameterAction->trigger();
     SelectParameter("timed_statistics");
-    db->EdNewSystemparametervalue->setText(QStringLiteral("false"));
-    db->EdNewSystemparametervalue->setFocus();
+    db->newValueEdit->setText(QStringLiteral("false"));
+    db->newValueEdit->setFocus();
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    QTest::keyClick(db->EdNewSystemparametervalue, Qt::Key_Return);
+    QTest::keyClick(db->newValueEdit, Qt::Key_Return);
     ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(),
@@ -218,27 +218,27 @@ TEST_F(DatabasePages, TheErrorRowOfAFailedLoadKeepsTheEditorDisabled) {
     fault.fragment = "v$system_parameter";
     fault.failAfterRows = 10;
     instance->addFault(fault);
-    window->AcSystemParameter->trigger();
+    window->systemParameterAction->trigger();
     ASSERT_EQ(db->SystemParameterModel().rowCount(), 11);
-    db->LvSystemparameter->SelectRow(10);
+    db->systemParameterList->SelectRow(10);
     window->UpdateActions();
-    EXPECT_FALSE(db->Btmodify->isEnabled());
-    db->LvSystemparameter->SelectRow(0);
+    EXPECT_FALSE(db->modifyButton->isEnabled());
+    db->systemParameterList->SelectRow(0);
     window->UpdateActions();
-    EXPECT_EQ(db->Btmodify->isEnabled(),
+    EXPECT_EQ(db->modifyButton->isEnabled(),
               monitor::ParameterEditorState(&window->Monitor().SystemParameters[0]).modifyEnabled);
 }
 
 TEST_F(DatabasePages, TheFirstClickOnANumberSortsUpAndOnEventSortsZToA) {
-    window->AcSystemEvent->trigger();
+    window->systemEventAction->trigger();
     auto& model = db->SystemEventModel();
-    db->lvsystemevent->header()->sectionClicked(1);
+    db->systemEventList->header()->sectionClicked(1);
     shot(window.get(), "system-event-sorted");
     for (int i = 1; i < model.rowCount(); ++i)
         EXPECT_LE(std::stod(model.Cell(i - 1, 1)), std::stod(model.Cell(i, 1)));
     // A fresh window: its first click is on EVENT.
     window->SortAscending = false;
-    db->lvsystemevent->header()->sectionClicked(0);
+    db->systemEventList->header()->sectionClicked(0);
     EXPECT_TRUE(window->SortAscending);
     for (int i = 1; i < model.rowCount(); ++i)
         EXPECT_GE(QString::fromStdString(model.Cell(i - 1, 0))
@@ -247,38 +247,38 @@ TEST_F(DatabasePages, TheFirstClickOnANumberSortsUpAndOnEventSortsZToA) {
 }
 
 TEST_F(DatabasePages, EachPageOffersOnlyItsOwnExportItem) {
-    window->AcDbInfo->trigger();
+    window->databaseInfoAction->trigger();
     exports->UpdateVisibility();
-    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveDbinfo"});
-    window->AcSystemParameter->trigger();
+    EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveDbinfo"});
+    window->systemParameterAction->trigger();
     exports->UpdateVisibility();
-    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveSystemP"});
+    EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveSystemP"});
     EXPECT_TRUE(exports->Command("AcSaveSystemP")->isVisible());
     EXPECT_FALSE(exports->Command("AcSaveDbinfo")->isVisible());
-    window->AcNlsParameter->trigger();
+    window->nlsParameterAction->trigger();
     exports->UpdateVisibility();
-    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveNlsp"});
-    window->AcSystemEvent->trigger();
+    EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveNlsp"});
+    window->systemEventAction->trigger();
     exports->UpdateVisibility();
-    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveSysteme"});
-    window->Pages()->setCurrentIndex(gui::pgSessList);
+    EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveSysteme"});
+    window->Pages()->setCurrentIndex(gui::SessionListPage);
     exports->UpdateVisibility();
-    EXPECT_TRUE(VisibleItems(exports->PMTab).empty());
+    EXPECT_TRUE(VisibleItems(exports->exportMenu).empty());
     EXPECT_TRUE(exports->MenuItem("PMISavesesslist")->isVisible());
     EXPECT_EQ(window->SessionListPopup()->actions().last(), exports->MenuItem("PMISavesesslist"));
-    // Right-clicking the report opens PMTab with its one item.
-    window->AcDbInfo->trigger();
-    const QPoint at = db->ReDatabaseInfo->viewport()->rect().center();
+    // Right-clicking the report opens exportMenu with its one item.
+    window->databaseInfoAction->trigger();
+    const QPoint at = db->databaseInfoText->viewport()->rect().center();
     QContextMenuEvent press(QContextMenuEvent::Mouse, at,
-                            db->ReDatabaseInfo->viewport()->mapToGlobal(at));
-    QCoreApplication::sendEvent(db->ReDatabaseInfo->viewport(), &press);
-    ASSERT_TRUE(waitFor([&] { return exports->PMTab->isVisible(); }));
-    EXPECT_EQ(VisibleItems(exports->PMTab), std::vector<std::string>{"PMISaveDbinfo"});
-    exports->PMTab->hide();
+                            db->databaseInfoText->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(db->databaseInfoText->viewport(), &press);
+    ASSERT_TRUE(waitFor([&] { return exports->exportMenu->isVisible(); }));
+    EXPECT_EQ(VisibleItems(exports->exportMenu), std::vector<std::string>{"PMISaveDbinfo"});
+    exports->exportMenu->hide();
 }
 
 TEST_F(DatabasePages, TheNlsListIsExportedByteForByteAfterItsHeading) {
-    window->AcNlsParameter->trigger();
+    window->nlsParameterAction->trigger();
     const QString path = ExportTo("nls.txt");
     exports->Command("AcSaveNlsP")->trigger();
     const std::string text = readFile(path);
@@ -295,11 +295,11 @@ TEST_F(DatabasePages, TheNlsListIsExportedByteForByteAfterItsHeading) {
 }
 
 TEST_F(DatabasePages, TheReportIsExportedAsItsLinesWithoutHeading) {
-    window->AcDbInfo->trigger();
+    window->databaseInfoAction->trigger();
     const QString path = ExportTo("report.txt");
     exports->Command("AcSaveDbinfo")->trigger();
     std::string expected;
-    for (const QString& line : db->ReDatabaseInfo->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line : db->databaseInfoText->toPlainText().split(QLatin1Char('\n')))
         expected += line.toStdString() + "\r\n";
     const std::string text = readFile(path);
     EXPECT_EQ(text, expected);
@@ -310,7 +310,7 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
     instance->sqliteRows(
         "update \"v$session\" set machine='WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001' "
         "where sid=(select min(sid) from \"v$session\" where type='USER')");
-    window->AcRefresh->trigger();
+    window->refreshAction->trigger();
     ASSERT_TRUE(waitFor([&] {
         for (const auto& r : window->SessionListModel().Rows())
             if (r.subItems[4] == "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001")
@@ -352,7 +352,7 @@ TEST_F(DatabasePages, AShortRowAndAnUnwritableFileEndInAnErrorBox) {
     fault.fragment = "v$nls_parameters";
     fault.failAfterRows = 2;
     instance->addFault(fault);
-    window->AcNlsParameter->trigger();
+    window->nlsParameterAction->trigger();
     ASSERT_EQ(db->NlsModel().rowCount(), 3);
     const QString path = ExportTo("short.txt");
     ModalDriver driver({});
@@ -374,13 +374,13 @@ TEST_F(DatabasePages, AShortRowAndAnUnwritableFileEndInAnErrorBox) {
 }
 
 TEST_F(DatabasePages, TypingReportInTheSaveDialogCreatesReportLog) {
-    window->AcDbInfo->trigger();
+    window->databaseInfoAction->trigger();
     const QString typed = dir.filePath(QStringLiteral("report"));
     QString startFolder;
     ModalDriver driver({[&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->objectName(), QStringLiteral("SaveDialog1"));
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("exportFileDialog"));
         EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("log"));
         EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Text files (*.txt)")});
         startFolder = dialog->directory().absolutePath();
@@ -403,32 +403,32 @@ TEST_F(DatabasePages, TypingReportInTheSaveDialogCreatesReportLog) {
 }
 
 TEST_F(DatabasePages, CopyAndSelectAllActOnTheReportWithTheFocusInIt) {
-    window->AcDbInfo->trigger();
-    db->ReDatabaseInfo->setFocus();
-    ASSERT_TRUE(waitFor([&] { return db->ReDatabaseInfo->hasFocus(); }));
+    window->databaseInfoAction->trigger();
+    db->databaseInfoText->setFocus();
+    ASSERT_TRUE(waitFor([&] { return db->databaseInfoText->hasFocus(); }));
     window->UpdateActions();
-    EXPECT_FALSE(window->AcCopy->isEnabled());
-    EXPECT_TRUE(window->AcSelectAll->isEnabled());
-    window->AcSelectAll->trigger();
+    EXPECT_FALSE(window->copyAction->isEnabled());
+    EXPECT_TRUE(window->selectAllAction->isEnabled());
+    window->selectAllAction->trigger();
     window->UpdateActions();
-    EXPECT_TRUE(window->AcCopy->isEnabled());
+    EXPECT_TRUE(window->copyAction->isEnabled());
     QApplication::clipboard()->clear();
-    window->AcCopy->trigger();
+    window->copyAction->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
-              db->ReDatabaseInfo->textCursor().selectedText().replace(QChar::ParagraphSeparator,
-                                                                      QLatin1Char('\n')));
+              db->databaseInfoText->textCursor().selectedText().replace(QChar::ParagraphSeparator,
+                                                                        QLatin1Char('\n')));
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("VERSION")));
     // The focus elsewhere, or another page: neither command.
-    window->AcSystemParameter->trigger();
-    db->LvSystemparameter->setFocus();
+    window->systemParameterAction->trigger();
+    db->systemParameterList->setFocus();
     window->UpdateActions();
-    EXPECT_FALSE(window->AcCopy->isEnabled());
-    EXPECT_FALSE(window->AcSelectAll->isEnabled());
-    window->Pages()->setCurrentIndex(gui::pgSessList);
+    EXPECT_FALSE(window->copyAction->isEnabled());
+    EXPECT_FALSE(window->selectAllAction->isEnabled());
+    window->Pages()->setCurrentIndex(gui::SessionListPage);
     window->SessionList()->setFocus();
     window->UpdateActions();
-    EXPECT_FALSE(window->AcCopy->isEnabled());
-    EXPECT_FALSE(window->AcSelectAll->isEnabled());
+    EXPECT_FALSE(window->copyAction->isEnabled());
+    EXPECT_FALSE(window->selectAllAction->isEnabled());
 }
 
 } // namespace

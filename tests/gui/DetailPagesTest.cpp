@@ -73,33 +73,33 @@ protected:
 TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
     QTabWidget* tabs = window->Pages();
     window->SessionList()->selectionModel()->clearSelection();
-    window->AcShowStatistics->trigger();
-    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
+    window->showStatisticsAction->trigger();
+    EXPECT_FALSE(tabs->isTabVisible(gui::SessionStatisticsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionListPage);
 
     const std::string sid = SelectUserRow();
     ASSERT_FALSE(sid.empty());
     window->UpdateActions();
-    window->AcShowStatistics->trigger();
-    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessStatistics));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    window->showStatisticsAction->trigger();
+    EXPECT_TRUE(tabs->isTabVisible(gui::SessionStatisticsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, true, false}));
     EXPECT_TRUE(window->CloseButton()->isVisible());
     ASSERT_TRUE(Idle(monitor::wkStatistics));
     ASSERT_FALSE(pages->StatisticsModel.Rows().empty());
     EXPECT_EQ(pages->StatisticsModel.Rows()[0].caption, sid);
-    EXPECT_EQ(pages->CBStClass->currentText(), "User");
-    EXPECT_EQ(pages->CBStClass->count(), 8);
+    EXPECT_EQ(pages->statisticClassCombo->currentText(), "User");
+    EXPECT_EQ(pages->statisticClassCombo->count(), 8);
     // Picking "Cache" filters the rows from the record.
-    pages->CBStClass->setCurrentIndex(3);
-    pages->CBStClassChange(3);
+    pages->statisticClassCombo->setCurrentIndex(3);
+    pages->onStatisticClassChanged(3);
     EXPECT_EQ(window->Monitor().StatisticClassMask(), 8);
     for (const auto& r : pages->StatisticsModel.Rows())
         EXPECT_TRUE(detail::StatisticClassPasses(r.subItems[2], 8));
     // The header shows the session's schema, machine and program, cut to 15, 25 and 20.
     const auto* s = window->Monitor().SelectedSession();
     ASSERT_NE(s, nullptr);
-    const auto header = pages->HeaderValues(gui::pgSessStatistics);
+    const auto header = pages->HeaderValues(gui::SessionStatisticsPage);
     EXPECT_EQ(header[0]->text().toStdString(),
               s->basic.fields[monitor::bfSchemaName].substr(0, 15));
     EXPECT_EQ(header[1]->text().toStdString(), s->basic.fields[monitor::bfMachine].substr(0, 25));
@@ -109,21 +109,21 @@ TEST_F(DetailPages, OpeningStatisticsNeedsASelectedRowThenFetchesThatSession) {
 
 TEST_F(DetailPages, TabClicksSetTheFlagsAndOtherPagesLeaveThem) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
+    window->showDetailsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkDetails));
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
-    window->AcShowDetails->trigger();
-    window->AcDbInfo->trigger();
+    window->showDetailsAction->trigger();
+    window->databaseInfoAction->trigger();
     QTabWidget* tabs = window->Pages();
-    tabs->setCurrentIndex(gui::pgSessWaits);
+    tabs->setCurrentIndex(gui::SessionWaitsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessDetails);
+    tabs->setCurrentIndex(gui::SessionDetailsPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
     ASSERT_TRUE(Idle(monitor::wkDetails));
-    tabs->setCurrentIndex(gui::pgDBInfo); // outside the table: unchanged
+    tabs->setCurrentIndex(gui::DatabaseInfoPage); // outside the table: unchanged
     EXPECT_EQ(Flags(), (std::array<bool, 5>{true, false, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessList);
+    tabs->setCurrentIndex(gui::SessionListPage);
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, false, false, false, false}));
     EXPECT_FALSE(window->CloseButton()->isVisible());
     EXPECT_FALSE(pages->SessionDetailsModel.Rows().empty());
@@ -132,26 +132,26 @@ TEST_F(DetailPages, TabClicksSetTheFlagsAndOtherPagesLeaveThem) {
 
 TEST_F(DetailPages, ClosingTheRightmostActivatesItsLeftAndAMiddleOneItsRight) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
-    window->AcShowStatistics->trigger();
-    window->AcShowWaits->trigger();
+    window->showDetailsAction->trigger();
+    window->showStatisticsAction->trigger();
+    window->showWaitsAction->trigger();
     QTabWidget* tabs = window->Pages();
     ASSERT_TRUE(Idle(monitor::wkWaits));
-    ASSERT_EQ(tabs->currentIndex(), gui::pgSessWaits);
+    ASSERT_EQ(tabs->currentIndex(), gui::SessionWaitsPage);
     window->CloseButton()->click(); // rightmost
-    EXPECT_FALSE(tabs->isTabVisible(gui::pgSessWaits));
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    EXPECT_FALSE(tabs->isTabVisible(gui::SessionWaitsPage));
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     // The page change did not run: the events flag stays set until a tab is clicked.
     EXPECT_EQ(Flags(), (std::array<bool, 5>{false, true, false, false, false}));
-    tabs->setCurrentIndex(gui::pgSessDetails);
+    tabs->setCurrentIndex(gui::SessionDetailsPage);
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->CloseButton()->click(); // a middle one
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessStatistics);
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionStatisticsPage);
     window->CloseButton()->click();
-    EXPECT_EQ(tabs->currentIndex(), gui::pgSessList);
+    EXPECT_EQ(tabs->currentIndex(), gui::SessionListPage);
     EXPECT_FALSE(window->CloseButton()->isVisible());
     window->CloseButton()->click(); // page 0 stays
-    EXPECT_TRUE(tabs->isTabVisible(gui::pgSessList));
+    EXPECT_TRUE(tabs->isTabVisible(gui::SessionListPage));
 }
 
 TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
@@ -160,18 +160,18 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
         " w.event = 'db file sequential read' and s.type = 'USER' limit 1");
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(SelectUserRow(rows[0][0]), rows[0][0]);
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
     ASSERT_EQ(pages->CurrentWaitsModel.Rows().size(), 1u);
     EXPECT_EQ(pages->CurrentWaitsModel.Rows()[0].subItems[0], "db file sequential read");
-    pages->LvCurrentWaits->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    pages->currentWaitsList->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
     EXPECT_TRUE(pages->CurrentWaitPopupAttached());
     EXPECT_EQ(window->Monitor().WaitingBlockState, 0);
     shot(window.get(), "page-events");
-    pages->Property1->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
+    pages->propertyItem->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 6 ||
                (pages->WaitInformationModel.Rows().size() == 1 &&
@@ -187,82 +187,82 @@ TEST_F(DetailPages, ABlockWaitOffersPropertyWhichLooksTheBlockUp) {
         " w.event = 'SQL*Net message from client' and s.type = 'USER' limit 1");
     ASSERT_EQ(idle.size(), 1u);
     SelectUserRow(idle[0][0]);
-    window->AcShowWaits->trigger();
+    window->showWaitsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkWaits));
     EXPECT_EQ(pages->CurrentWaitsModel.headerData(5, Qt::Horizontal).toString(), "Driver id");
-    pages->LvCurrentWaits->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    pages->currentWaitsList->selectionModel()->select(pages->CurrentWaitsModel.index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
     EXPECT_FALSE(pages->CurrentWaitPopupAttached());
     EXPECT_EQ(window->Monitor().WaitingBlockState, 4);
 }
 
 TEST_F(DetailPages, TheObjectSearchChecksItsFields) {
-    window->AcFindObj->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgCurrentEventDetails);
-    EXPECT_TRUE(pages->EdFileId->text().isEmpty());
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
-    pages->EdFileId->setText("12a");
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
-    pages->EdBlockId->setText("5");
-    EXPECT_TRUE(pages->BtFindObj->isEnabled());
+    window->findObjectAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::ObjectPage);
+    EXPECT_TRUE(pages->fileIdEdit->text().isEmpty());
+    EXPECT_FALSE(pages->searchButton->isEnabled());
+    pages->fileIdEdit->setText("12a");
+    EXPECT_FALSE(pages->searchButton->isEnabled());
+    pages->blockIdEdit->setText("5");
+    EXPECT_TRUE(pages->searchButton->isEnabled());
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    pages->BtFindObj->click();
+    pages->searchButton->click();
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "File Id or Block Id Error!");
-    pages->EdFileId->setText("1");
-    pages->EdBlockId->setText("999999999");
-    pages->BtFindObj->click();
+    pages->fileIdEdit->setText("1");
+    pages->blockIdEdit->setText("999999999");
+    pages->searchButton->click();
     ASSERT_TRUE(waitFor([&] {
         return pages->WaitInformationModel.Rows().size() == 1 &&
                pages->WaitInformationModel.Rows()[0].caption == "Not Found" &&
-               pages->BtFindObj->isEnabled();
+               pages->searchButton->isEnabled();
     }));
-    window->AcFindObj->trigger();
-    EXPECT_TRUE(pages->EdFileId->text().isEmpty());
-    EXPECT_TRUE(pages->EdBlockId->text().isEmpty());
-    EXPECT_FALSE(pages->BtFindObj->isEnabled());
+    window->findObjectAction->trigger();
+    EXPECT_TRUE(pages->fileIdEdit->text().isEmpty());
+    EXPECT_TRUE(pages->blockIdEdit->text().isEmpty());
+    EXPECT_FALSE(pages->searchButton->isEnabled());
 }
 
 TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
-    window->AcTuneMemory->trigger();
-    EXPECT_EQ(window->Pages()->currentIndex(), gui::pgMemory);
+    window->tuneMemoryAction->trigger();
+    EXPECT_EQ(window->Pages()->currentIndex(), gui::TuningMemoryPage);
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
-    ASSERT_TRUE(waitFor([&] { return pages->BtProbe->isEnabled(); }));
-    EXPECT_TRUE(pages->BtClearHistory->isEnabled());
-    EXPECT_EQ(pages->LbAutoProbeV->text(), "OFF");
-    EXPECT_FALSE(pages->LbIntervalV->isVisible());
+    ASSERT_TRUE(waitFor([&] { return pages->probeButton->isEnabled(); }));
+    EXPECT_TRUE(pages->clearHistoryButton->isEnabled());
+    EXPECT_EQ(pages->autoProbeValue->text(), "OFF");
+    EXPECT_FALSE(pages->intervalValue->isVisible());
     instance->step(5);
-    pages->BtProbe->click();
+    pages->probeButton->click();
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 2; }));
     // Sorting by date: the older row first, then flipped.
     const std::string newest = pages->MemoryModel.Rows()[0].caption;
-    pages->LvMemory->header()->sectionClicked(3);
-    pages->LvMemory->header()->sectionClicked(4);
+    pages->memoryHistory->header()->sectionClicked(3);
+    pages->memoryHistory->header()->sectionClicked(4);
     shot(window.get(), "page-memory");
 
     ModalDriver driver({[](QWidget* w) {
         auto* dialog = qobject_cast<detail::TFrmProbeOption*>(w);
         ASSERT_NE(dialog, nullptr);
-        dialog->CBAutoProbeMemory->click();
-        dialog->EDHour->setText("0");
-        dialog->EdMinute->setText("1");
-        dialog->EdSecond->setText("30");
+        dialog->autoProbeCheck->click();
+        dialog->hoursEdit->setText("0");
+        dialog->minutesEdit->setText("1");
+        dialog->secondsEdit->setText("30");
         shot(dialog, "dialog-probeoption");
-        dialog->BtOk->click();
+        dialog->okButton->click();
     }});
-    pages->BtSchedule->click();
+    pages->scheduleButton->click();
     ASSERT_TRUE(driver.Done());
     EXPECT_TRUE(window->Monitor().AutoProbe());
     EXPECT_EQ(window->Monitor().ProbeInterval(), 90);
-    EXPECT_EQ(pages->LbAutoProbeV->text(), "ON");
-    EXPECT_EQ(pages->LbIntervalV->text(), "0 Hour 1 Min 30 Sec");
-    EXPECT_TRUE(pages->LbIntervalV->isVisible());
-    pages->BtClearHistory->click();
+    EXPECT_EQ(pages->autoProbeValue->text(), "ON");
+    EXPECT_EQ(pages->intervalValue->text(), "0 Hour 1 Min 30 Sec");
+    EXPECT_TRUE(pages->intervalValue->isVisible());
+    pages->clearHistoryButton->click();
     EXPECT_EQ(pages->MemoryModel.rowCount(), 0);
-    EXPECT_FALSE(pages->BtClearHistory->isEnabled());
-    pages->BtProbe->click();
+    EXPECT_FALSE(pages->clearHistoryButton->isEnabled());
+    pages->probeButton->click();
     ASSERT_TRUE(waitFor([&] { return pages->MemoryModel.rowCount() == 1; }));
     window->DisconnectSequence(false);
     EXPECT_FALSE(window->Monitor().AutoProbe());
@@ -273,31 +273,31 @@ TEST_F(DetailPages, TuningMemoryProbesOnOpeningAndSchedules) {
 
 TEST_F(DetailPages, TheFirstNameClickSortsDetailsZToAAndStatisticsAToZ) {
     SelectUserRow();
-    window->AcShowDetails->trigger();
+    window->showDetailsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkDetails));
     window->SortAscending = false;
-    pages->LvSessionDetails->header()->sectionClicked(0);
+    pages->sessionDetailsList->header()->sectionClicked(0);
     const auto& d = pages->SessionDetailsModel.Rows();
     ASSERT_GT(d.size(), 2u);
     for (std::size_t i = 1; i < d.size(); ++i)
         EXPECT_GE(monitor::TextCompare(d[i - 1].caption, d[i].caption), 0);
     shot(window.get(), "page-details");
-    window->AcShowStatistics->trigger();
+    window->showStatisticsAction->trigger();
     ASSERT_TRUE(Idle(monitor::wkStatistics));
     window->SortAscending = false;
-    pages->lvstatistics->header()->sectionClicked(1);
+    pages->statisticsList->header()->sectionClicked(1);
     const auto& s = pages->StatisticsModel.Rows();
     ASSERT_GT(s.size(), 2u);
     for (std::size_t i = 1; i < s.size(); ++i)
         EXPECT_LE(monitor::TextCompare(s[i - 1].subItems[0], s[i].subItems[0]), 0);
-    pages->lvstatistics->header()->sectionClicked(2); // by value, descending now
+    pages->statisticsList->header()->sectionClicked(2); // by value, descending now
     for (std::size_t i = 1; i < s.size(); ++i)
         EXPECT_GE(std::stoll(s[i - 1].subItems[1]), std::stoll(s[i].subItems[1]));
     // A "Loading..." row does not convert: the sort stops with a message.
     pages->StatisticsModel.SetRows({{"Loading...", {}}, {"12", {"a", "7", "1", "9"}}});
     ModalDriver driver({});
     driver.Add(driver.Acknowledge());
-    pages->lvstatistics->header()->sectionClicked(2);
+    pages->statisticsList->header()->sectionClicked(2);
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "'' is not a valid floating point value");
     EXPECT_EQ(pages->StatisticsModel.Rows()[0].caption, "Loading...");

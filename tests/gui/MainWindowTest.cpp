@@ -84,13 +84,13 @@ TEST_F(MainWindow, ACancelledLoginLeavesOnlyConnectExitAndHelp) {
     QCoreApplication::processEvents();
     window->UpdateActions();
     EXPECT_FALSE(window->Pages()->isVisible());
-    EXPECT_TRUE(window->AcConnect->isEnabled());
-    EXPECT_TRUE(window->AcExit->isEnabled());
-    for (QAction* a : {window->AcContents, window->AcOracleClient, window->AcAbout})
+    EXPECT_TRUE(window->connectAction->isEnabled());
+    EXPECT_TRUE(window->exitAction->isEnabled());
+    for (QAction* a : {window->contentsAction, window->oracleClientAction, window->aboutAction})
         EXPECT_TRUE(a->isEnabled());
-    for (QAction* a : {window->AcDisconnect, window->AcRefresh, window->AcRefreshMode,
-                       window->ActKillSession, window->AcSessionOption, window->AcDbInfo,
-                       window->AcShowDetails, window->AcReadytoSendMsg})
+    for (QAction* a : {window->disconnectAction, window->refreshAction, window->refreshModeAction,
+                       window->killSessionAction, window->optionsAction, window->databaseInfoAction,
+                       window->showDetailsAction, window->sendMessageAction})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
     shot(window.get(), "main-notconnected");
@@ -100,16 +100,16 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
     ShowAndLogin();
     QTabWidget* pages = window->Pages();
     EXPECT_TRUE(pages->isVisible());
-    EXPECT_EQ(pages->currentIndex(), gui::pgSessList);
+    EXPECT_EQ(pages->currentIndex(), gui::SessionListPage);
     EXPECT_EQ(pages->tabText(0).toStdString(), server());
-    for (int i = 1; i < gui::pgCount; ++i)
+    for (int i = 1; i < gui::PageCount; ++i)
         EXPECT_FALSE(pages->isTabVisible(i));
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0(system@" + server() + ")");
     EXPECT_EQ(window->StatusPanel(1)->text().left(14), "Refreshed at: ");
     EXPECT_EQ(window->StatusPanel(2)->text().toInt(),
               static_cast<int>(window->SessionListModel().Rows().size()));
-    EXPECT_FALSE(window->AcConnect->isEnabled());
-    EXPECT_TRUE(window->AcDisconnect->isEnabled());
+    EXPECT_FALSE(window->connectAction->isEnabled());
+    EXPECT_TRUE(window->disconnectAction->isEnabled());
     EXPECT_TRUE(window->SessionList()->isColumnHidden(1)); // Serial#
     window->UpdateActions();
     shot(window.get(), "main-sessionlist");
@@ -118,15 +118,15 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
 TEST_F(MainWindow, RefreshByCommandF5AndAutoMode) {
     ShowAndLogin();
     int before = counter->fetched;
-    window->AcRefresh->trigger();
+    window->refreshAction->trigger();
     ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 1; }));
     QTest::keyClick(window.get(), Qt::Key_F5);
     ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 2; }));
 
-    window->AcRefreshMode->trigger();
+    window->refreshModeAction->trigger();
     EXPECT_TRUE(window->Monitor().AutoRefresh());
-    EXPECT_TRUE(window->AcRefreshMode->isChecked());
-    EXPECT_FALSE(window->AcRefresh->isEnabled());
+    EXPECT_TRUE(window->refreshModeAction->isChecked());
+    EXPECT_FALSE(window->refreshAction->isEnabled());
     // F5 still refreshes in auto mode.
     QTest::keyClick(window.get(), Qt::Key_F5);
     ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 3; }));
@@ -134,9 +134,9 @@ TEST_F(MainWindow, RefreshByCommandF5AndAutoMode) {
     window->Monitor().SetRefreshInterval(3);
     window->Monitor().SetAutoRefresh(true);
     ASSERT_TRUE(waitFor([&] { return counter->fetched == before + 4; }, 10000));
-    window->AcRefreshMode->trigger();
+    window->refreshModeAction->trigger();
     EXPECT_FALSE(window->Monitor().AutoRefresh());
-    EXPECT_TRUE(window->AcRefresh->isEnabled());
+    EXPECT_TRUE(window->refreshAction->isEnabled());
 }
 
 TEST_F(MainWindow, AFailingFetchInAutoModeShowsOneErrorAndTurnsAutoOff) {
@@ -156,7 +156,7 @@ TEST_F(MainWindow, AFailingFetchInAutoModeShowsOneErrorAndTurnsAutoOff) {
     EXPECT_EQ(driver.messages[0].toStdString(), "ORA-03113: end-of-file on communication channel");
     EXPECT_FALSE(window->Monitor().AutoRefresh());
     window->UpdateActions();
-    EXPECT_FALSE(window->AcRefreshMode->isChecked());
+    EXPECT_FALSE(window->refreshModeAction->isChecked());
 }
 
 TEST_F(MainWindow, DisconnectAsksAndNoChangesNothing) {
@@ -167,17 +167,17 @@ TEST_F(MainWindow, DisconnectAsksAndNoChangesNothing) {
         EXPECT_EQ(box->text().toStdString().rfind("Disconnect from sandbox::memory:", 0), 0u);
         box->button(QMessageBox::No)->click();
     }});
-    window->AcDisconnect->trigger();
+    window->disconnectAction->trigger();
     EXPECT_TRUE(window->Monitor().Connected());
     ModalDriver yes(
         {[](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); }});
-    window->AcDisconnect->trigger();
+    window->disconnectAction->trigger();
     EXPECT_FALSE(window->Monitor().Connected());
     EXPECT_FALSE(window->Pages()->isVisible());
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(window->StatusPanel(i)->text().isEmpty());
-    EXPECT_TRUE(window->AcConnect->isEnabled());
+    EXPECT_TRUE(window->connectAction->isEnabled());
 }
 
 TEST_F(MainWindow, ColumnClicksSortBySidNumericallyAndFlipTheDirection) {
@@ -213,20 +213,20 @@ TEST_F(MainWindow, KillThreeSessionsThenTheyShowAsKilled) {
             rows.push_back(static_cast<int>(i));
     ASSERT_EQ(rows.size(), 3u);
     SelectRows(rows);
-    EXPECT_TRUE(window->ActKillSession->isEnabled());
+    EXPECT_TRUE(window->killSessionAction->isEnabled());
     ModalDriver driver({[](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         EXPECT_EQ(box->text().toStdString(), "Do you really want to kill session!");
         box->button(QMessageBox::Yes)->click();
     }});
     driver.Add(driver.Acknowledge());
-    window->ActKillSession->trigger();
+    window->killSessionAction->trigger();
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "Session has been killed Successfully");
     std::vector<std::string> killed;
     for (const auto& s : window->Monitor().SelectedSessions)
         killed.push_back(s[monitor::bfSid]);
-    window->AcRefresh->trigger();
+    window->refreshAction->trigger();
     ASSERT_TRUE(WaitForList());
     for (const auto& sid : killed) {
         bool shown = false;
@@ -288,7 +288,7 @@ TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
     const std::vector<std::string> sids = {all[static_cast<std::size_t>(rows[0])].caption,
                                            all[static_cast<std::size_t>(rows[1])].caption,
                                            all[static_cast<std::size_t>(rows[2])].caption};
-    window->AcRefresh->trigger();
+    window->refreshAction->trigger();
     ASSERT_TRUE(WaitForList());
     std::vector<int> again;
     for (std::size_t i = 0; i < window->SessionListModel().Rows().size(); ++i)
@@ -308,7 +308,7 @@ TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
         dialog->accept();
     }});
     driver.Add(driver.Acknowledge());
-    window->AcReadytoSendMsg->trigger();
+    window->sendMessageAction->trigger();
     ASSERT_TRUE(driver.Done());
     EXPECT_EQ(shownMachines, QStringList({"DOM\\localhost"}));
     EXPECT_EQ(driver.messages.back().toStdString(), "Messages have been Sended out Successfully");

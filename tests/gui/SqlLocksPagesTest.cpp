@@ -50,7 +50,7 @@ protected:
         m.SelectedSid = sid;
         ASSERT_NE(m.LocateSelectedSession(), -1);
         window->ShowPage(page);
-        if (page == gui::pgSessSql) {
+        if (page == gui::SessionSqlPage) {
             window->SqlPage()->FillHeader();
             window->SqlPage()->Observer()->SetActive(true);
         } else {
@@ -68,10 +68,10 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address and st.piece >= 1) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     gui::TSqlPage* page = window->SqlPage();
     QTextEdit* box = page->StatementBox();
-    ASSERT_EQ(box->objectName(), QStringLiteral("RECurrentSql"));
+    ASSERT_EQ(box->objectName(), QStringLiteral("statementEdit"));
     EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("[Current Sql Statement]\n")));
     const QColor windowText = box->palette().color(QPalette::WindowText);
     int blueWords = 0, plainWords = 0;
@@ -95,7 +95,7 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
     EXPECT_GT(blueWords, 0);
     EXPECT_GT(plainWords, 0);
     // The header shows the session.
-    auto* user = page->findChild<QLabel*>(QStringLiteral("LbSqlusernameV"));
+    auto* user = page->findChild<QLabel*>(QStringLiteral("sqlUsernameValue"));
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(
         user->text().toStdString(),
@@ -108,7 +108,7 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
         one("select sid from \"v$open_cursor\" group by sid having count(*) >= 3"
             " order by sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     gui::TSqlPage* page = window->SqlPage();
     QTreeView* list = page->CursorList();
     ASSERT_GE(list->model()->rowCount(), 2);
@@ -133,10 +133,10 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     EXPECT_EQ(shown, expected);
     EXPECT_GT(page->Observer()->SelectTime, 0.0);
     shot(window.get(), QStringLiteral("session_sql_cursor"));
-    page->AcSaveSqlUpdate();
+    page->updateSaveAction();
     EXPECT_TRUE(page->SaveAction()->isVisible());
     page->CursorModel().SetRows({});
-    page->AcSaveSqlUpdate();
+    page->updateSaveAction();
     EXPECT_FALSE(page->SaveAction()->isVisible());
 }
 
@@ -144,7 +144,7 @@ TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {
     const std::string holder = one("select sid from \"v$lock\" where type = 'TX' and block = 1 and"
                                    " lmode = 6 order by rowid");
     ASSERT_FALSE(holder.empty());
-    Open(holder, gui::pgSessLocks);
+    Open(holder, gui::SessionLocksPage);
     QTreeView* list = window->LocksPage()->LockList();
     ASSERT_EQ(list->objectName(), QStringLiteral("LVLocks"));
     QAbstractItemModel* model = list->model();
@@ -170,20 +170,20 @@ TEST_F(SqlLocksPages, HeaderCutsLongValuesAndIsBlankWithoutASelectedSession) {
                          sid);
     window->Monitor().Refresh();
     ASSERT_TRUE(waitFor([&] { return Idle(monitor::wkList); }));
-    Open(sid, gui::pgSessLocks);
+    Open(sid, gui::SessionLocksPage);
     auto label = [&](const char* name) {
         auto* l = window->LocksPage()->findChild<QLabel*>(QString::fromLatin1(name));
         return l ? l->text().toStdString() : std::string("<missing>");
     };
-    EXPECT_EQ(label("LbLocksUsernameV"), "SCHEMA_NAME_OF_");
-    EXPECT_EQ(label("LbLocksMachineV"), "machine-name-that-is-30-c");
-    EXPECT_EQ(label("LbLocksProgramV"), "program-name-of-24-c");
+    EXPECT_EQ(label("locksUsernameValue"), "SCHEMA_NAME_OF_");
+    EXPECT_EQ(label("locksMachineValue"), "machine-name-that-is-30-c");
+    EXPECT_EQ(label("locksProgramValue"), "program-name-of-24-c");
     shot(window.get(), QStringLiteral("session_locks_header"));
     window->Monitor().SelectedIndex = -1;
     window->LocksPage()->FillHeader();
-    EXPECT_EQ(label("LbLocksUsernameV"), "");
-    EXPECT_EQ(label("LbLocksMachineV"), "");
-    EXPECT_EQ(label("LbLocksProgramV"), "");
+    EXPECT_EQ(label("locksUsernameValue"), "");
+    EXPECT_EQ(label("locksMachineValue"), "");
+    EXPECT_EQ(label("locksProgramValue"), "");
 }
 
 TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {
@@ -191,7 +191,7 @@ TEST_F(SqlLocksPages, CopyNeedsASelectionInTheFocusedStatementBox) {
         one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
             " \"v$sqltext\" st where st.address = s.sql_address) order by s.sid");
     ASSERT_FALSE(sid.empty());
-    Open(sid, gui::pgSessSql);
+    Open(sid, gui::SessionSqlPage);
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
     gui::TSqlPage* page = window->SqlPage();

@@ -118,7 +118,7 @@ TEST(MonitorOptions, IntervalsAreClamped) {
              {0, 3000}, {1, 3000}, {2, 3000}, {3, 3000}, {20, 20000}}) {
         rig.monitor.SetRefreshInterval(in);
         EXPECT_EQ(rig.monitor.RefreshInterval(), out);
-        EXPECT_EQ(rig.monitor.Timer1().interval(), out);
+        EXPECT_EQ(rig.monitor.RefreshTimer().interval(), out);
     }
     for (const auto& [in, out] :
          std::vector<std::pair<int, int>>{{2, 30}, {86400, 30}, {3, 3}, {86399, 86399}}) {
@@ -127,9 +127,9 @@ TEST(MonitorOptions, IntervalsAreClamped) {
         EXPECT_EQ(rig.monitor.TimerAutoProbe().interval(), out * 1000);
     }
     rig.monitor.SetAutoRefresh(true);
-    EXPECT_TRUE(rig.monitor.Timer1().isActive());
+    EXPECT_TRUE(rig.monitor.RefreshTimer().isActive());
     rig.monitor.SetAutoRefresh(false);
-    EXPECT_FALSE(rig.monitor.Timer1().isActive());
+    EXPECT_FALSE(rig.monitor.RefreshTimer().isActive());
 }
 
 TEST(MonitorSessionList, SqlForTheFourFilterCombinations) {
@@ -298,7 +298,7 @@ TEST_F(SessionList, AFailingListQueryTurnsAutoRefreshOffAndReportsOnce) {
     ASSERT_TRUE(rig.WaitForList());
     util::HandOver::instance().runPosted();
     EXPECT_FALSE(m.AutoRefresh());
-    EXPECT_FALSE(m.Timer1().isActive());
+    EXPECT_FALSE(m.RefreshTimer().isActive());
     EXPECT_EQ(m.LastError, "ORA-00942: table or view does not exist");
     EXPECT_EQ(rig.host.workerFailures, 1);
     // The list is rendered from what the session array holds.

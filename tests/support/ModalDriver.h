@@ -55,10 +55,10 @@ public:
             [=](QWidget* w) {
                 auto* form = qobject_cast<oradb::TConnectForm*>(w);
                 ASSERT_NE(form, nullptr);
-                form->edUsername->setText(QString::fromStdString(user));
-                form->edPassword->setText(QString::fromStdString(password));
-                form->edServer->setEditText(QString::fromStdString(server));
-                form->btConnect->click();
+                form->usernameEdit->setText(QString::fromStdString(user));
+                form->passwordEdit->setText(QString::fromStdString(password));
+                form->serverCombo->setEditText(QString::fromStdString(server));
+                form->connectButton->click();
             },
             isA<oradb::TConnectForm>);
     }
@@ -67,7 +67,7 @@ public:
             [](QWidget* w) {
                 auto* form = qobject_cast<oradb::TConnectForm*>(w);
                 ASSERT_NE(form, nullptr);
-                form->btCancel->click();
+                form->cancelButton->click();
             },
             isA<oradb::TConnectForm>);
     }

@@ -60,95 +60,96 @@ TFrmAddSqlcollector::TFrmAddSqlcollector(QWidget* parent)
     auto label = [&](const char* text, int r, int c = 0) {
         grid->addWidget(new QLabel(QString::fromLatin1(text), this), r, c);
     };
-    edname = edit(this, "edname");
-    edlogfilename = edit(this, "edlogfilename");
-    edlogfiledir = edit(this, "edlogfiledir");
-    BtnBrowse = new QPushButton(QStringLiteral("&Browse"), this);
-    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    cmbbywhat = pickList(this, "cmbbywhat");
+    nameEdit = edit(this, "nameEdit");
+    logFileNameEdit = edit(this, "logFileNameEdit");
+    logDirEdit = edit(this, "logDirEdit");
+    browseButton = new QPushButton(QStringLiteral("&Browse"), this);
+    browseButton->setObjectName(QStringLiteral("browseButton"));
+    filterKindCombo = pickList(this, "filterKindCombo");
     for (int k = 0; k < fkCount; ++k)
-        cmbbywhat->addItem(qs(KindCaption(k)));
-    cmbbywhatvalue = pickList(this, "cmbbywhatvalue");
-    CbSchedule = new QCheckBox(QStringLiteral("Schedule"), this);
-    CbSchedule->setObjectName(QStringLiteral("CbSchedule"));
-    Edmonth = edit(this, "Edmonth");
-    Edday = edit(this, "Edday");
-    edyear = edit(this, "edyear");
-    CmbHour = pickList(this, "CmbHour");
-    CmbMinute = pickList(this, "CmbMinute");
-    cmbruntimeperiod = pickList(this, "cmbruntimeperiod");
-    CmbDay = pickList(this, "CmbDay");
-    cmbmonitorsample = pickList(this, "cmbmonitorsample");
-    cmbday2 = pickList(this, "cmbday2");
-    BtnOk = new QPushButton(QStringLiteral("&Ok"), this);
-    BtnOk->setObjectName(QStringLiteral("BtnOk"));
-    BtnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+        filterKindCombo->addItem(qs(KindCaption(k)));
+    filterValueCombo = pickList(this, "filterValueCombo");
+    scheduleCheck = new QCheckBox(QStringLiteral("Schedule"), this);
+    scheduleCheck->setObjectName(QStringLiteral("scheduleCheck"));
+    monthEdit = edit(this, "monthEdit");
+    dayEdit = edit(this, "dayEdit");
+    yearEdit = edit(this, "yearEdit");
+    hourCombo = pickList(this, "hourCombo");
+    minuteCombo = pickList(this, "minuteCombo");
+    runTimeCombo = pickList(this, "runTimeCombo");
+    runTimeUnitCombo = pickList(this, "runTimeUnitCombo");
+    samplingCombo = pickList(this, "samplingCombo");
+    samplingUnitCombo = pickList(this, "samplingUnitCombo");
+    okButton = new QPushButton(QStringLiteral("&Ok"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
 
     label("Name", row);
-    grid->addWidget(edname, row++, 1, 1, 3);
+    grid->addWidget(nameEdit, row++, 1, 1, 3);
     label("SQL Log file name", row);
-    grid->addWidget(edlogfilename, row++, 1, 1, 3);
+    grid->addWidget(logFileNameEdit, row++, 1, 1, 3);
     label("Log dir", row);
-    grid->addWidget(edlogfiledir, row, 1, 1, 2);
-    grid->addWidget(BtnBrowse, row++, 3);
+    grid->addWidget(logDirEdit, row, 1, 1, 2);
+    grid->addWidget(browseButton, row++, 3);
     label("Filter", row);
-    grid->addWidget(cmbbywhat, row++, 1, 1, 3);
+    grid->addWidget(filterKindCombo, row++, 1, 1, 3);
     label("Value", row);
-    grid->addWidget(cmbbywhatvalue, row++, 1, 1, 3);
-    grid->addWidget(CbSchedule, row++, 0, 1, 4);
+    grid->addWidget(filterValueCombo, row++, 1, 1, 3);
+    grid->addWidget(scheduleCheck, row++, 0, 1, 4);
     label("Start time:", row);
     label("Date(month/day/year)", row++, 1);
     auto* date = new QHBoxLayout;
-    for (QLineEdit* e : {Edmonth, Edday, edyear}) {
+    for (QLineEdit* e : {monthEdit, dayEdit, yearEdit}) {
         e->setMaximumWidth(60);
         date->addWidget(e);
     }
     grid->addLayout(date, row++, 1, 1, 3);
     label("Hour", row);
-    grid->addWidget(CmbHour, row, 1);
+    grid->addWidget(hourCombo, row, 1);
     label("Minute(s)", row, 2);
-    grid->addWidget(CmbMinute, row++, 3);
+    grid->addWidget(minuteCombo, row++, 3);
     label("Run time period", row);
-    grid->addWidget(cmbruntimeperiod, row, 1);
-    grid->addWidget(CmbDay, row++, 2);
+    grid->addWidget(runTimeCombo, row, 1);
+    grid->addWidget(runTimeUnitCombo, row++, 2);
     label("Monitor sampling", row);
-    grid->addWidget(cmbmonitorsample, row, 1);
-    grid->addWidget(cmbday2, row++, 2);
+    grid->addWidget(samplingCombo, row, 1);
+    grid->addWidget(samplingUnitCombo, row++, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BtnOk);
-    buttons->addWidget(BtnCancel);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     grid->addLayout(buttons, row, 0, 1, 4);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    BtnOk->setAutoDefault(false);
-    BtnCancel->setAutoDefault(false);
-    BtnBrowse->setAutoDefault(false);
+    okButton->setAutoDefault(false);
+    cancelButton->setAutoDefault(false);
+    browseButton->setAutoDefault(false);
 
-    connect(edname, &QLineEdit::textChanged, this, [this](const QString& name) {
-        BtnOk->setEnabled(!name.isEmpty());
-        edlogfilename->setText(name + QStringLiteral(".sql"));
+    connect(nameEdit, &QLineEdit::textChanged, this, [this](const QString& name) {
+        okButton->setEnabled(!name.isEmpty());
+        logFileNameEdit->setText(name + QStringLiteral(".sql"));
     });
-    connect(cmbbywhat, &QComboBox::activated, this, [this](int kind) { KindChanged(kind); });
-    connect(CbSchedule, &QCheckBox::toggled, this, [this] { ScheduleChanged(); });
-    connect(BtnOk, &QPushButton::clicked, this, [this] { BtnOkClick(); });
-    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BtnBrowse, &QPushButton::clicked, this, [this] {
+    connect(filterKindCombo, &QComboBox::activated, this, [this](int kind) { KindChanged(kind); });
+    connect(scheduleCheck, &QCheckBox::toggled, this, [this] { ScheduleChanged(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { onOkClicked(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(browseButton, &QPushButton::clicked, this, [this] {
         const QString dir = QFileDialog::getExistingDirectory(this, QString(), programDir());
         if (!dir.isEmpty())
-            edlogfiledir->setText(dir);
+            logDirEdit->setText(dir);
     });
 }
 
 void TFrmAddSqlcollector::FillLists(oradb::TOraSession* session) {
-    for (QComboBox* c : {cmbruntimeperiod, cmbmonitorsample, CmbDay, cmbday2, CmbHour, CmbMinute})
+    for (QComboBox* c :
+         {runTimeCombo, samplingCombo, runTimeUnitCombo, samplingUnitCombo, hourCombo, minuteCombo})
         c->clear();
-    numbers(cmbruntimeperiod, 1, 59);
-    numbers(cmbmonitorsample, 1, 59);
-    units(CmbDay);
-    units(cmbday2);
-    numbers(CmbHour, 0, 23);
-    numbers(CmbMinute, 0, 59);
+    numbers(runTimeCombo, 1, 59);
+    numbers(samplingCombo, 1, 59);
+    units(runTimeUnitCombo);
+    units(samplingUnitCombo);
+    numbers(hourCombo, 0, 23);
+    numbers(minuteCombo, 0, 59);
 
     sessionIds_.clear();
     sessionAddresses_.clear();
@@ -194,27 +195,27 @@ void TFrmAddSqlcollector::FillLists(oradb::TOraSession* session) {
 }
 
 void TFrmAddSqlcollector::KindChanged(int kind) {
-    cmbbywhatvalue->clear();
-    cmbbywhatvalue->setEditable(kind != fkSession);
+    filterValueCombo->clear();
+    filterValueCombo->setEditable(kind != fkSession);
     if (kind >= 0 && kind < fkCount)
         for (const std::string& v : kindLists_[static_cast<std::size_t>(kind)])
-            cmbbywhatvalue->addItem(qs(v));
-    cmbbywhatvalue->setCurrentIndex(cmbbywhatvalue->count() > 0 ? 0 : -1);
+            filterValueCombo->addItem(qs(v));
+    filterValueCombo->setCurrentIndex(filterValueCombo->count() > 0 ? 0 : -1);
 }
 
 void TFrmAddSqlcollector::ScheduleChanged() {
-    const bool on = CbSchedule->isChecked();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{Edmonth, Edday, edyear, CmbHour, CmbMinute,
-                                         cmbruntimeperiod, CmbDay, cmbmonitorsample, cmbday2})
+    const bool on = scheduleCheck->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{monthEdit, dayEdit, yearEdit, hourCombo,
+                                                      minuteCombo, runTimeCombo, runTimeUnitCombo,
+                                                      samplingCombo, samplingUnitCombo})
         w->setEnabled(on);
 }
 
 void TFrmAddSqlcollector::ShowDate(TDateTime t) {
     const util::DateTimeParts p = util::decodeDateTime(t);
-    Edmonth->setText(QString::number(p.month));
-    Edday->setText(QString::number(p.day));
-    edyear->setText(QString::number(p.year));
+    monthEdit->setText(QString::number(p.month));
+    dayEdit->setText(QString::number(p.day));
+    yearEdit->setText(QString::number(p.year));
 }
 
 void TFrmAddSqlcollector::ShowPeriod(int seconds, QComboBox* entry, QComboBox* unit) {
@@ -225,52 +226,52 @@ void TFrmAddSqlcollector::ShowPeriod(int seconds, QComboBox* entry, QComboBox* u
 
 void TFrmAddSqlcollector::PrepareAdd(oradb::TOraSession* session) {
     FillLists(session);
-    edname->clear();
-    edlogfilename->clear();
-    BtnOk->setEnabled(false);
-    edlogfiledir->setText(programDir());
-    cmbbywhat->setCurrentIndex(fkSession);
-    CbSchedule->setChecked(false);
+    nameEdit->clear();
+    logFileNameEdit->clear();
+    okButton->setEnabled(false);
+    logDirEdit->setText(programDir());
+    filterKindCombo->setCurrentIndex(fkSession);
+    scheduleCheck->setChecked(false);
     ScheduleChanged();
     ShowDate(serverTime_);
     const util::DateTimeParts p = util::decodeDateTime(serverTime_);
-    CmbHour->setCurrentIndex(p.hour);
-    CmbMinute->setCurrentIndex(p.minute);
-    cmbruntimeperiod->setCurrentIndex(30 - 1);
-    CmbDay->setCurrentIndex(1);
-    cmbmonitorsample->setCurrentIndex(5 - 1);
-    cmbday2->setCurrentIndex(0);
+    hourCombo->setCurrentIndex(p.hour);
+    minuteCombo->setCurrentIndex(p.minute);
+    runTimeCombo->setCurrentIndex(30 - 1);
+    runTimeUnitCombo->setCurrentIndex(1);
+    samplingCombo->setCurrentIndex(5 - 1);
+    samplingUnitCombo->setCurrentIndex(0);
     KindChanged(fkSession);
-    cmbbywhatvalue->setCurrentIndex(-1);
+    filterValueCombo->setCurrentIndex(-1);
 }
 
 void TFrmAddSqlcollector::PrepareModify(oradb::TOraSession* session, const TSqlCollector& c) {
     FillLists(session);
     const TCollectorDefinition& d = c.def;
-    edname->setText(qs(d.name)); // also proposes a file name, replaced next
-    edlogfilename->setText(qs(d.logFileName));
-    BtnOk->setEnabled(!d.name.empty());
-    edlogfiledir->setText(qs(d.logDir));
+    nameEdit->setText(qs(d.name)); // also proposes a file name, replaced next
+    logFileNameEdit->setText(qs(d.logFileName));
+    okButton->setEnabled(!d.name.empty());
+    logDirEdit->setText(qs(d.logDir));
     const int kind = d.kind >= 0 && d.kind < fkCount ? d.kind : fkSession;
-    cmbbywhat->setCurrentIndex(kind);
-    CbSchedule->setChecked(d.scheduled == 1);
+    filterKindCombo->setCurrentIndex(kind);
+    scheduleCheck->setChecked(d.scheduled == 1);
     ScheduleChanged();
     ShowDate(util::fromDayNumber(d.startDate));
-    CmbHour->setCurrentIndex(d.startHour);
-    CmbMinute->setCurrentIndex(d.startMinute);
-    ShowPeriod(d.runTimePeriod, cmbruntimeperiod, CmbDay);
-    ShowPeriod(d.monitorSampling, cmbmonitorsample, cmbday2);
+    hourCombo->setCurrentIndex(d.startHour);
+    minuteCombo->setCurrentIndex(d.startMinute);
+    ShowPeriod(d.runTimePeriod, runTimeCombo, runTimeUnitCombo);
+    ShowPeriod(d.monitorSampling, samplingCombo, samplingUnitCombo);
     KindChanged(kind);
     if (kind == fkSession) {
         const auto it = std::find(sessionIds_.begin(), sessionIds_.end(), d.value);
-        cmbbywhatvalue->setCurrentIndex(
+        filterValueCombo->setCurrentIndex(
             it == sessionIds_.end() ? -1 : static_cast<int>(it - sessionIds_.begin()));
     } else {
-        const int found = cmbbywhatvalue->findText(qs(d.value), Qt::MatchExactly);
+        const int found = filterValueCombo->findText(qs(d.value), Qt::MatchExactly);
         if (found >= 0)
-            cmbbywhatvalue->setCurrentIndex(found);
+            filterValueCombo->setCurrentIndex(found);
         else
-            cmbbywhatvalue->setEditText(qs(d.value));
+            filterValueCombo->setEditText(qs(d.value));
     }
 }
 
@@ -278,9 +279,9 @@ void TFrmAddSqlcollector::Refuse(const QString& text) {
     QMessageBox::critical(this, windowTitle(), text, QMessageBox::Ok);
 }
 
-void TFrmAddSqlcollector::BtnOkClick() {
+void TFrmAddSqlcollector::onOkClicked() {
     int parts[3] = {0, 0, 0}; // year, month, day
-    const QLineEdit* boxes[3] = {edyear, Edmonth, Edday};
+    const QLineEdit* boxes[3] = {yearEdit, monthEdit, dayEdit};
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         const QString text = boxes[i]->text().trimmed();
@@ -295,18 +296,18 @@ void TFrmAddSqlcollector::BtnOkClick() {
         return;
     }
     startDate_ = util::dayNumber(parts[0], parts[1], parts[2]);
-    const int run = CmbDay->currentIndex() * 60 + cmbruntimeperiod->currentIndex();
-    const int sampling = cmbday2->currentIndex() * 60 + cmbmonitorsample->currentIndex();
+    const int run = runTimeUnitCombo->currentIndex() * 60 + runTimeCombo->currentIndex();
+    const int sampling = samplingUnitCombo->currentIndex() * 60 + samplingCombo->currentIndex();
     if (run < sampling) {
         Refuse(QStringLiteral("Monitor sampling must be less than run time period"));
         return;
     }
-    const QString dir = edlogfiledir->text().trimmed();
+    const QString dir = logDirEdit->text().trimmed();
     if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
         Refuse(QStringLiteral("Logfile directory is not exists!"));
         return;
     }
-    if (cmbbywhatvalue->currentText().trimmed().isEmpty()) {
+    if (filterValueCombo->currentText().trimmed().isEmpty()) {
         Refuse(QStringLiteral("Please specify a value!"));
         return;
     }
@@ -315,29 +316,29 @@ void TFrmAddSqlcollector::BtnOkClick() {
 
 TCollectorDefinition TFrmAddSqlcollector::Definition() const {
     TCollectorDefinition d;
-    d.name = edname->text().trimmed().toStdString();
-    d.logDir = edlogfiledir->text().trimmed().toStdString();
-    d.logFileName = edlogfilename->text().trimmed().toStdString();
-    d.kind = cmbbywhat->currentIndex();
+    d.name = nameEdit->text().trimmed().toStdString();
+    d.logDir = logDirEdit->text().trimmed().toStdString();
+    d.logFileName = logFileNameEdit->text().trimmed().toStdString();
+    d.kind = filterKindCombo->currentIndex();
     if (d.kind == fkSession) {
-        const int i = cmbbywhatvalue->currentIndex();
+        const int i = filterValueCombo->currentIndex();
         if (i >= 0 && i < static_cast<int>(sessionIds_.size())) {
             d.sessionAddress = sessionAddresses_[static_cast<std::size_t>(i)];
             d.value = sessionIds_[static_cast<std::size_t>(i)];
         }
     } else {
         d.sessionAddress = "0";
-        d.value = cmbbywhatvalue->currentText().toStdString();
+        d.value = filterValueCombo->currentText().toStdString();
     }
-    d.startHour = CmbHour->currentIndex();
-    d.startMinute = CmbMinute->currentIndex();
-    if (CbSchedule->isChecked()) {
+    d.startHour = hourCombo->currentIndex();
+    d.startMinute = minuteCombo->currentIndex();
+    if (scheduleCheck->isChecked()) {
         d.scheduled = 1;
         d.startDate = startDate_;
         d.runTimePeriod =
-            PeriodSeconds(cmbruntimeperiod->currentIndex() + 1, CmbDay->currentIndex());
+            PeriodSeconds(runTimeCombo->currentIndex() + 1, runTimeUnitCombo->currentIndex());
         d.monitorSampling =
-            PeriodSeconds(cmbmonitorsample->currentIndex() + 1, cmbday2->currentIndex());
+            PeriodSeconds(samplingCombo->currentIndex() + 1, samplingUnitCombo->currentIndex());
     } else {
         const util::DateTimeParts p = util::decodeDateTime(Now());
         d.scheduled = 0;

@@ -35,15 +35,15 @@ public:
     // The definition the controls hold (after OK).
     TCollectorDefinition Definition() const;
     // "&Ok": the checks in order; the dialog closes with OK when all pass.
-    void BtnOkClick();
+    void onOkClicked();
     // The server time read at opening (the workstation's when the query failed).
     TDateTime ServerTime() const { return serverTime_; }
 
-    QLineEdit *edname, *edlogfilename, *edlogfiledir, *Edmonth, *Edday, *edyear;
-    QPushButton *BtnBrowse, *BtnOk, *BtnCancel;
-    QComboBox *cmbbywhat, *cmbbywhatvalue, *CmbHour, *CmbMinute, *cmbruntimeperiod, *CmbDay,
-        *cmbmonitorsample, *cmbday2;
-    QCheckBox* CbSchedule;
+    QLineEdit *nameEdit, *logFileNameEdit, *logDirEdit, *monthEdit, *dayEdit, *yearEdit;
+    QPushButton *browseButton, *okButton, *cancelButton;
+    QComboBox *filterKindCombo, *filterValueCombo, *hourCombo, *minuteCombo, *runTimeCombo,
+        *runTimeUnitCombo, *samplingCombo, *samplingUnitCombo;
+    QCheckBox* scheduleCheck;
 
 private:
     void FillLists(oradb::TOraSession* session);

@@ -29,15 +29,15 @@ TFrmClientInfo::TFrmClientInfo(QWidget* parent, TClientDetection detection)
             return oradb::oci::detectClient(homeIndex, oradb::oci::TOciSearchPlaces::system());
         };
 
-    lbocifilename = valueLabel("lbocifilename", this);
+    libraryFileValue = valueLabel("libraryFileValue", this);
     // Room for a typical library path even while the texts are empty.
-    lbocifilename->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
-    lbociversion = valueLabel("lbociversion", this);
-    cmboracledefaulthome = new QComboBox(this);
-    cmboracledefaulthome->setObjectName(QStringLiteral("cmboracledefaulthome"));
-    cmboracledefaulthome->addItems({QStringLiteral("Default"), QStringLiteral("Home0"),
-                                    QStringLiteral("Home1"), QStringLiteral("Home2"),
-                                    QStringLiteral("Home3")});
+    libraryFileValue->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
+    libraryVersionValue = valueLabel("libraryVersionValue", this);
+    oracleHomeCombo = new QComboBox(this);
+    oracleHomeCombo->setObjectName(QStringLiteral("oracleHomeCombo"));
+    oracleHomeCombo->addItems({QStringLiteral("Default"), QStringLiteral("Home0"),
+                               QStringLiteral("Home1"), QStringLiteral("Home2"),
+                               QStringLiteral("Home3")});
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
@@ -47,19 +47,19 @@ TFrmClientInfo::TFrmClientInfo(QWidget* parent, TClientDetection detection)
         grid->addWidget(label, row, 0);
         grid->addWidget(value, row, 1, alignment);
     };
-    addRow(0, "OCI DLL Filename:", lbocifilename, {});
-    addRow(1, "OCI DLL Version:", lbociversion, {});
+    addRow(0, "OCI DLL Filename:", libraryFileValue, {});
+    addRow(1, "OCI DLL Version:", libraryVersionValue, {});
     // The list keeps its own width rather than the column's.
-    addRow(2, "Default Oracle home:", cmboracledefaulthome, Qt::AlignLeft | Qt::AlignVCenter);
+    addRow(2, "Default Oracle home:", oracleHomeCombo, Qt::AlignLeft | Qt::AlignVCenter);
     grid->setColumnStretch(1, 1);
 
-    BitBtn1 = new QPushButton(QStringLiteral("&Ok"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    okButton = new QPushButton(QStringLiteral("&Ok"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, [this] { onOkClicked(); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
+    buttons->addWidget(okButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -72,15 +72,15 @@ TFrmClientInfo::TFrmClientInfo(QWidget* parent, TClientDetection detection)
 void TFrmClientInfo::Refresh() {
     try {
         const oradb::oci::TOciClientInfo info = detection_(homeIndex_);
-        lbocifilename->setText(QString::fromStdString(info.libraryPath));
-        lbociversion->setText(QString::fromStdString(info.version));
-        const bool known = homeIndex_ >= 0 && homeIndex_ < cmboracledefaulthome->count();
-        cmboracledefaulthome->setCurrentIndex(known ? homeIndex_ : 0);
+        libraryFileValue->setText(QString::fromStdString(info.libraryPath));
+        libraryVersionValue->setText(QString::fromStdString(info.version));
+        const bool known = homeIndex_ >= 0 && homeIndex_ < oracleHomeCombo->count();
+        oracleHomeCombo->setCurrentIndex(known ? homeIndex_ : 0);
     } catch (const std::exception&) {
         // No client, or a chosen home without a library: nothing is reported.
-        lbocifilename->clear();
-        lbociversion->clear();
-        cmboracledefaulthome->setCurrentIndex(0);
+        libraryFileValue->clear();
+        libraryVersionValue->clear();
+        oracleHomeCombo->setCurrentIndex(0);
     }
     // The fixed size follows the texts at once, before the dialog is painted.
     layout()->activate();
@@ -91,8 +91,8 @@ void TFrmClientInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TFrmClientInfo::BitBtn1Click() {
-    homeIndex_ = cmboracledefaulthome->currentIndex();
+void TFrmClientInfo::onOkClicked() {
+    homeIndex_ = oracleHomeCombo->currentIndex();
     accept();
 }
 

@@ -32,16 +32,16 @@ public:
     // Runs the detection for the current index and fills the controls; done on every opening.
     void Refresh();
 
-    QLabel* lbocifilename = nullptr;
-    QLabel* lbociversion = nullptr;
-    QComboBox* cmboracledefaulthome = nullptr;
-    QPushButton* BitBtn1 = nullptr;
+    QLabel* libraryFileValue = nullptr;
+    QLabel* libraryVersionValue = nullptr;
+    QComboBox* oracleHomeCombo = nullptr;
+    QPushButton* okButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BitBtn1Click();
+    void onOkClicked();
 
     TClientDetection detection_;
     int homeIndex_ = 0;

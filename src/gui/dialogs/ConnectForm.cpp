@@ -30,59 +30,59 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(panel);
-    lbUsername_ = new QLabel(QString::fromStdString(dialog.UsernameLabel()), panel);
-    lbPassword_ = new QLabel(QString::fromStdString(dialog.PasswordLabel()), panel);
-    lbServer_ = new QLabel(QString::fromStdString(dialog.ServerLabel()), panel);
-    edUsername = new QLineEdit(panel);
-    edUsername->setObjectName(QStringLiteral("edUsername"));
-    edPassword = new QLineEdit(panel);
-    edPassword->setObjectName(QStringLiteral("edPassword"));
-    edPassword->setEchoMode(QLineEdit::Password);
-    edServer = new QComboBox(panel);
-    edServer->setObjectName(QStringLiteral("edServer"));
-    edServer->setEditable(true);
-    edServer->setMaxVisibleItems(10);
-    edServer->setInsertPolicy(QComboBox::NoInsert);
-    lbUsername_->setBuddy(edUsername);
-    lbPassword_->setBuddy(edPassword);
-    lbServer_->setBuddy(edServer);
-    grid->addWidget(lbUsername_, 0, 0);
-    grid->addWidget(edUsername, 0, 1);
-    grid->addWidget(lbPassword_, 1, 0);
-    grid->addWidget(edPassword, 1, 1);
-    grid->addWidget(lbServer_, 2, 0);
-    grid->addWidget(edServer, 2, 1);
+    usernameLabel_ = new QLabel(QString::fromStdString(dialog.UsernameLabel()), panel);
+    passwordLabel_ = new QLabel(QString::fromStdString(dialog.PasswordLabel()), panel);
+    serverLabel_ = new QLabel(QString::fromStdString(dialog.ServerLabel()), panel);
+    usernameEdit = new QLineEdit(panel);
+    usernameEdit->setObjectName(QStringLiteral("usernameEdit"));
+    passwordEdit = new QLineEdit(panel);
+    passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    serverCombo = new QComboBox(panel);
+    serverCombo->setObjectName(QStringLiteral("serverCombo"));
+    serverCombo->setEditable(true);
+    serverCombo->setMaxVisibleItems(10);
+    serverCombo->setInsertPolicy(QComboBox::NoInsert);
+    usernameLabel_->setBuddy(usernameEdit);
+    passwordLabel_->setBuddy(passwordEdit);
+    serverLabel_->setBuddy(serverCombo);
+    grid->addWidget(usernameLabel_, 0, 0);
+    grid->addWidget(usernameEdit, 0, 1);
+    grid->addWidget(passwordLabel_, 1, 0);
+    grid->addWidget(passwordEdit, 1, 1);
+    grid->addWidget(serverLabel_, 2, 0);
+    grid->addWidget(serverCombo, 2, 1);
     grid->setColumnStretch(1, 1);
 
-    btConnect = new QPushButton(QString::fromStdString(dialog.ConnectButton()), this);
-    btConnect->setObjectName(QStringLiteral("btConnect"));
-    btConnect->setDefault(true);
-    btCancel = new QPushButton(QString::fromStdString(dialog.CancelButton()), this);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
+    connectButton = new QPushButton(QString::fromStdString(dialog.ConnectButton()), this);
+    connectButton->setObjectName(QStringLiteral("connectButton"));
+    connectButton->setDefault(true);
+    cancelButton = new QPushButton(QString::fromStdString(dialog.CancelButton()), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(btConnect);
-    buttons->addWidget(btCancel);
+    buttons->addWidget(connectButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(panel);
     layout->addLayout(buttons);
 
-    connect(btConnect, &QPushButton::clicked, this, [this] { ConnectClick(); });
-    connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(connectButton, &QPushButton::clicked, this, [this] { onConnectClicked(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Initialisation from the dialog and its session.
     attemptsLeft_ = dialog.Retries;
     retry_ = false;
-    edServer->addItems(dialog.ServerList());
+    serverCombo->addItems(dialog.ServerList());
     if (TOraSession* s = dialog.Session()) {
-        edUsername->setText(QString::fromStdString(s->Username));
-        edPassword->setText(QString::fromStdString(s->Password));
-        edServer->setEditText(QString::fromStdString(s->Server));
+        usernameEdit->setText(QString::fromStdString(s->Username));
+        passwordEdit->setText(QString::fromStdString(s->Password));
+        serverCombo->setEditText(QString::fromStdString(s->Server));
     }
-    if (!edUsername->text().isEmpty() && edPassword->text().isEmpty())
-        edPassword->setFocus();
+    if (!usernameEdit->text().isEmpty() && passwordEdit->text().isEmpty())
+        passwordEdit->setFocus();
     else
-        edUsername->setFocus();
+        usernameEdit->setFocus();
 
     // The reference size is 291 x 175; larger fonts get what they need, and it is not resizable.
     setFixedSize(sizeHint().expandedTo(QSize(291, 175)));
@@ -90,14 +90,14 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TConnectForm::ConnectClick() {
+void TConnectForm::onConnectClicked() {
     TOraSession* s = dialog_.Session();
     if (!s)
         return;
     s->Disconnect();
-    s->Password = edPassword->text().toStdString();
-    s->Server = edServer->currentText().toStdString();
-    s->Username = edUsername->text().toStdString();
+    s->Password = passwordEdit->text().toStdString();
+    s->Server = serverCombo->currentText().toStdString();
+    s->Username = usernameEdit->text().toStdString();
     try {
         if (!retry_ && s->BeforeConnect)
             s->BeforeConnect();
@@ -110,15 +110,15 @@ void TConnectForm::ConnectClick() {
             reject();
         switch (e.ErrorCode()) {
         case 1005:
-            edPassword->setFocus();
+            passwordEdit->setFocus();
             break;
         case 1017:
-            if (focusWidget() != edUsername)
-                edPassword->setFocus();
+            if (focusWidget() != usernameEdit)
+                passwordEdit->setFocus();
             break;
         case 12154:
         case 12203:
-            edServer->setFocus();
+            serverCombo->setFocus();
             break;
         default:
             break;

@@ -30,24 +30,24 @@ class TConnectForm : public QDialog {
 public:
     TConnectForm(TCustomConnectDialog& dialog, QWidget* parent = nullptr);
 
-    QLineEdit* edUsername = nullptr;
-    QLineEdit* edPassword = nullptr;
-    QComboBox* edServer = nullptr;
-    QPushButton* btConnect = nullptr;
-    QPushButton* btCancel = nullptr;
+    QLineEdit* usernameEdit = nullptr;
+    QLineEdit* passwordEdit = nullptr;
+    QComboBox* serverCombo = nullptr;
+    QPushButton* connectButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     int AttemptsLeft() const { return attemptsLeft_; }
     bool Retry() const { return retry_; }
 
     // Tries to connect with what the fields hold; on failure moves the focus by the Oracle error
     // code and shows the error, closing as cancelled when no attempt is left.
-    void ConnectClick();
+    void onConnectClicked();
 
 private:
     TCustomConnectDialog& dialog_;
-    QLabel* lbUsername_ = nullptr;
-    QLabel* lbPassword_ = nullptr;
-    QLabel* lbServer_ = nullptr;
+    QLabel* usernameLabel_ = nullptr;
+    QLabel* passwordLabel_ = nullptr;
+    QLabel* serverLabel_ = nullptr;
     int attemptsLeft_ = 0;
     bool retry_ = false;
 };

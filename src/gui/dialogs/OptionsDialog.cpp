@@ -19,59 +19,59 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
 
     Pages = new QTabWidget(this);
-    TSDisplay = new QWidget;
-    TSDisplay->setObjectName(QStringLiteral("TSDisplay"));
-    auto* display = new QVBoxLayout(TSDisplay);
+    displayPage = new QWidget;
+    displayPage->setObjectName(QStringLiteral("displayPage"));
+    auto* display = new QVBoxLayout(displayPage);
 
-    auto* autoGroup = new QGroupBox(QStringLiteral("Auto Refresh"), TSDisplay);
+    auto* autoGroup = new QGroupBox(QStringLiteral("Auto Refresh"), displayPage);
     auto* autoLayout = new QVBoxLayout(autoGroup);
-    CBAutoRefresh = new QCheckBox(QStringLiteral("Auto Refresh"), autoGroup);
-    CBAutoRefresh->setObjectName(QStringLiteral("CBAutoRefresh"));
+    autoRefreshCheck = new QCheckBox(QStringLiteral("Auto Refresh"), autoGroup);
+    autoRefreshCheck->setObjectName(QStringLiteral("autoRefreshCheck"));
     auto* intervalRow = new QHBoxLayout;
     auto* intervalLabel = new QLabel(QStringLiteral("Interval"), autoGroup);
-    ERefreshInterval = new QSpinBox(autoGroup);
-    ERefreshInterval->setObjectName(QStringLiteral("ERefreshInterval"));
+    refreshIntervalSpin = new QSpinBox(autoGroup);
+    refreshIntervalSpin->setObjectName(QStringLiteral("refreshIntervalSpin"));
     // Values below 3 may be typed; the monitor stores them as 3 seconds.
-    ERefreshInterval->setRange(0, 10000);
-    ERefreshInterval->setValue(20);
-    intervalLabel->setBuddy(ERefreshInterval);
+    refreshIntervalSpin->setRange(0, 10000);
+    refreshIntervalSpin->setValue(20);
+    intervalLabel->setBuddy(refreshIntervalSpin);
     intervalRow->addWidget(intervalLabel);
-    intervalRow->addWidget(ERefreshInterval);
+    intervalRow->addWidget(refreshIntervalSpin);
     intervalRow->addWidget(new QLabel(QStringLiteral("Seconds"), autoGroup));
     intervalRow->addStretch(1);
-    autoLayout->addWidget(CBAutoRefresh);
+    autoLayout->addWidget(autoRefreshCheck);
     autoLayout->addLayout(intervalRow);
 
-    auto* displayGroup = new QGroupBox(QStringLiteral("Display Options"), TSDisplay);
+    auto* displayGroup = new QGroupBox(QStringLiteral("Display Options"), displayPage);
     auto* displayLayout = new QVBoxLayout(displayGroup);
-    CBShowServerSession = new QCheckBox(QStringLiteral("Show background sessions"), displayGroup);
-    CBShowServerSession->setObjectName(QStringLiteral("CBShowServerSession"));
-    CBShowKilledSession =
+    showBackgroundCheck = new QCheckBox(QStringLiteral("Show background sessions"), displayGroup);
+    showBackgroundCheck->setObjectName(QStringLiteral("showBackgroundCheck"));
+    showKilledCheck =
         new QCheckBox(QStringLiteral("Show sessions that have been killed"), displayGroup);
-    CBShowKilledSession->setObjectName(QStringLiteral("CBShowKilledSession"));
-    displayLayout->addWidget(CBShowServerSession);
-    displayLayout->addWidget(CBShowKilledSession);
+    showKilledCheck->setObjectName(QStringLiteral("showKilledCheck"));
+    displayLayout->addWidget(showBackgroundCheck);
+    displayLayout->addWidget(showKilledCheck);
     display->addWidget(autoGroup);
     display->addWidget(displayGroup);
     display->addStretch(1);
 
-    TSSort = new QWidget;
-    TSSort->setObjectName(QStringLiteral("TSSort"));
-    auto* sort = new QFormLayout(TSSort);
-    CBStatisticsType = new QComboBox(TSSort);
-    CBStatisticsType->setObjectName(QStringLiteral("CBStatisticsType"));
-    CBStatisticsNames = new QComboBox(TSSort);
-    CBStatisticsNames->setObjectName(QStringLiteral("CBStatisticsNames"));
-    CBStatisticsNames->setMinimumContentsLength(28);
-    sort->addRow(QStringLiteral("Statistic Filter"), CBStatisticsType);
-    sort->addRow(QStringLiteral("Sort Statistic"), CBStatisticsNames);
+    sortPage = new QWidget;
+    sortPage->setObjectName(QStringLiteral("sortPage"));
+    auto* sort = new QFormLayout(sortPage);
+    statisticsClassCombo = new QComboBox(sortPage);
+    statisticsClassCombo->setObjectName(QStringLiteral("statisticsClassCombo"));
+    sortStatisticCombo = new QComboBox(sortPage);
+    sortStatisticCombo->setObjectName(QStringLiteral("sortStatisticCombo"));
+    sortStatisticCombo->setMinimumContentsLength(28);
+    sort->addRow(QStringLiteral("Statistic Filter"), statisticsClassCombo);
+    sort->addRow(QStringLiteral("Sort Statistic"), sortStatisticCombo);
 
-    Pages->addTab(TSDisplay, QStringLiteral("Display"));
-    Pages->addTab(TSSort, QStringLiteral("Sort"));
+    Pages->addTab(displayPage, QStringLiteral("Display"));
+    Pages->addTab(sortPage, QStringLiteral("Sort"));
 
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("BtOk"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true); // Enter acts as OK
     buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -81,58 +81,58 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Pages);
     layout->addWidget(buttons);
 
-    connect(CBAutoRefresh, &QCheckBox::toggled, this, [this] { UpdateIntervalEnabled(); });
-    connect(CBStatisticsType, &QComboBox::currentIndexChanged, this, [this] { FillNames(); });
+    connect(autoRefreshCheck, &QCheckBox::toggled, this, [this] { UpdateIntervalEnabled(); });
+    connect(statisticsClassCombo, &QComboBox::currentIndexChanged, this, [this] { FillNames(); });
     resize(QSize(359, 276).expandedTo(sizeHint()));
 }
 
 void TFrmOptions::UpdateIntervalEnabled() {
-    ERefreshInterval->setEnabled(CBAutoRefresh->isChecked());
+    refreshIntervalSpin->setEnabled(autoRefreshCheck->isChecked());
 }
 
 void TFrmOptions::LoadFrom(const TPvConnection& monitor) {
     monitor_ = &monitor;
-    CBAutoRefresh->setChecked(monitor.AutoRefresh());
-    ERefreshInterval->setValue(monitor.RefreshInterval() / 1000);
+    autoRefreshCheck->setChecked(monitor.AutoRefresh());
+    refreshIntervalSpin->setValue(monitor.RefreshInterval() / 1000);
     UpdateIntervalEnabled();
-    CBShowServerSession->setChecked(monitor.ShowBackgroundSessions);
-    CBShowKilledSession->setChecked(monitor.ShowKilledSessions);
+    showBackgroundCheck->setChecked(monitor.ShowBackgroundSessions);
+    showKilledCheck->setChecked(monitor.ShowKilledSessions);
     {
-        const QSignalBlocker block(CBStatisticsType);
-        CBStatisticsType->clear();
+        const QSignalBlocker block(statisticsClassCombo);
+        statisticsClassCombo->clear();
         int selected = 0;
         for (std::size_t i = 0; i < kStatisticClasses.size(); ++i) {
             const auto& c = kStatisticClasses[i];
-            CBStatisticsType->addItem(
+            statisticsClassCombo->addItem(
                 QString::fromUtf8(c.name.data(), static_cast<qsizetype>(c.name.size())));
             if (std::to_string(c.code) == monitor.SortStatisticClass)
                 selected = static_cast<int>(i);
         }
-        CBStatisticsType->setCurrentIndex(selected);
+        statisticsClassCombo->setCurrentIndex(selected);
     }
     FillNames();
-    Pages->setCurrentWidget(TSDisplay);
+    Pages->setCurrentWidget(displayPage);
 }
 
 void TFrmOptions::FillNames() {
-    CBStatisticsNames->clear();
+    sortStatisticCombo->clear();
     if (!monitor_)
         return;
     const TClassStatistics names =
-        StatisticsOfClass(*monitor_, CBStatisticsType->currentText().toStdString());
+        StatisticsOfClass(*monitor_, statisticsClassCombo->currentText().toStdString());
     for (const auto& n : names.names)
-        CBStatisticsNames->addItem(QString::fromStdString(n));
-    CBStatisticsNames->setCurrentIndex(names.selected);
+        sortStatisticCombo->addItem(QString::fromStdString(n));
+    sortStatisticCombo->setCurrentIndex(names.selected);
 }
 
 TOptionsValues TFrmOptions::Values() const {
     TOptionsValues v;
-    v.autoRefresh = CBAutoRefresh->isChecked();
-    v.intervalText = ERefreshInterval->text().toStdString();
-    v.showBackground = CBShowServerSession->isChecked();
-    v.showKilled = CBShowKilledSession->isChecked();
-    v.className = CBStatisticsType->currentText().toStdString();
-    v.statisticName = CBStatisticsNames->currentText().toStdString();
+    v.autoRefresh = autoRefreshCheck->isChecked();
+    v.intervalText = refreshIntervalSpin->text().toStdString();
+    v.showBackground = showBackgroundCheck->isChecked();
+    v.showKilled = showKilledCheck->isChecked();
+    v.className = statisticsClassCombo->currentText().toStdString();
+    v.statisticName = sortStatisticCombo->currentText().toStdString();
     return v;
 }
 

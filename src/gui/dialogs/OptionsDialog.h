@@ -25,15 +25,15 @@ public:
     TOptionsValues Values() const;
 
     QTabWidget* Pages = nullptr;
-    QWidget* TSDisplay = nullptr;
-    QWidget* TSSort = nullptr;
-    QCheckBox* CBAutoRefresh = nullptr;
+    QWidget* displayPage = nullptr;
+    QWidget* sortPage = nullptr;
+    QCheckBox* autoRefreshCheck = nullptr;
     // The interval in seconds with its up-down arrows.
-    QSpinBox* ERefreshInterval = nullptr;
-    QCheckBox* CBShowServerSession = nullptr;
-    QCheckBox* CBShowKilledSession = nullptr;
-    QComboBox* CBStatisticsType = nullptr;
-    QComboBox* CBStatisticsNames = nullptr;
+    QSpinBox* refreshIntervalSpin = nullptr;
+    QCheckBox* showBackgroundCheck = nullptr;
+    QCheckBox* showKilledCheck = nullptr;
+    QComboBox* statisticsClassCombo = nullptr;
+    QComboBox* sortStatisticCombo = nullptr;
 
 private:
     void UpdateIntervalEnabled();

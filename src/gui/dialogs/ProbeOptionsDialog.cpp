@@ -53,9 +53,9 @@ TFrmProbeOption::TFrmProbeOption(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmProbeOption"));
     setWindowTitle(QStringLiteral("Probe Option"));
     auto* layout = new QVBoxLayout(this);
-    CBAutoProbeMemory = new QCheckBox(QStringLiteral("Auto Probe"), this);
-    CBAutoProbeMemory->setObjectName(QStringLiteral("CBAutoProbeMemory"));
-    layout->addWidget(CBAutoProbeMemory);
+    autoProbeCheck = new QCheckBox(QStringLiteral("Auto Probe"), this);
+    autoProbeCheck->setObjectName(QStringLiteral("autoProbeCheck"));
+    layout->addWidget(autoProbeCheck);
 
     auto* group = new QGroupBox(QStringLiteral("Probe Interval"), this);
     auto* grid = new QGridLayout(group);
@@ -75,33 +75,34 @@ TFrmProbeOption::TFrmProbeOption(QWidget* parent) : QDialog(parent) {
         grid->addWidget(new QLabel(label, group), 0, column * 2 + 1);
         return edit;
     };
-    EDHour = field("EDHour", QStringLiteral("Hours"), QStringLiteral("0"), 2, 0, 23, 0, UdHour);
-    EdMinute =
-        field("EdMinute", QStringLiteral("Minutes"), QStringLiteral("0"), 2, 0, 59, 1, UdMinute);
-    EdSecond =
-        field("EdSecond", QStringLiteral("Seconds"), QStringLiteral("3"), 0, 3, 59, 2, UdSecond);
+    hoursEdit =
+        field("hoursEdit", QStringLiteral("Hours"), QStringLiteral("0"), 2, 0, 23, 0, hoursUpDown);
+    minutesEdit = field("minutesEdit", QStringLiteral("Minutes"), QStringLiteral("0"), 2, 0, 59, 1,
+                        minutesUpDown);
+    secondsEdit = field("secondsEdit", QStringLiteral("Seconds"), QStringLiteral("3"), 0, 3, 59, 2,
+                        secondsUpDown);
     layout->addWidget(group);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    BtOk = new QPushButton(QStringLiteral("OK"), this);
-    BtOk->setObjectName(QStringLiteral("BtOk"));
-    BtOk->setDefault(true); // Enter anywhere in the dialog clicks OK
-    BtCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BtCancel->setObjectName(QStringLiteral("BtCancel"));
-    buttons->addWidget(BtOk);
-    buttons->addWidget(BtCancel);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true); // Enter anywhere in the dialog clicks OK
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
-    connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(CBAutoProbeMemory, &QCheckBox::clicked, this, [this] { UpdateFields(); });
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(autoProbeCheck, &QCheckBox::clicked, this, [this] { UpdateFields(); });
     UpdateFields();
 }
 
 void TFrmProbeOption::UpdateFields() {
-    const bool on = CBAutoProbeMemory->isChecked();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{EdSecond, EdMinute, EDHour, UdSecond, UdMinute, UdHour})
+    const bool on = autoProbeCheck->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{secondsEdit, minutesEdit, hoursEdit,
+                                                      secondsUpDown, minutesUpDown, hoursUpDown})
         w->setEnabled(on);
 }
 
@@ -110,18 +111,18 @@ void TFrmProbeOption::LoadFrom(monitor::TPvConnection& monitor) {
         monitor.SetAutoProbe(false);
         monitor.SetProbeInterval(30);
     }
-    CBAutoProbeMemory->setChecked(monitor.AutoProbe());
+    autoProbeCheck->setChecked(monitor.AutoProbe());
     const int interval = monitor.ProbeInterval();
-    EDHour->setText(QString::number(interval / 3600));
-    EdMinute->setText(QString::number(interval % 3600 / 60));
-    EdSecond->setText(QString::number(interval % 60));
+    hoursEdit->setText(QString::number(interval / 3600));
+    minutesEdit->setText(QString::number(interval % 3600 / 60));
+    secondsEdit->setText(QString::number(interval % 60));
     UpdateFields();
 }
 
 int TFrmProbeOption::Interval() const {
     int seconds = 0, minutes = 0, hours = 0;
-    if (!wholeNumber(EdSecond->text(), seconds) || !wholeNumber(EdMinute->text(), minutes) ||
-        !wholeNumber(EDHour->text(), hours))
+    if (!wholeNumber(secondsEdit->text(), seconds) || !wholeNumber(minutesEdit->text(), minutes) ||
+        !wholeNumber(hoursEdit->text(), hours))
         return 30;
     // Wide enough that no text of the fields overflows.
     const long long total = seconds + minutes * 60LL + hours * 3600LL;
@@ -129,7 +130,7 @@ int TFrmProbeOption::Interval() const {
 }
 
 void TFrmProbeOption::ApplyTo(monitor::TPvConnection& monitor) const {
-    monitor.SetAutoProbe(CBAutoProbeMemory->isChecked());
+    monitor.SetAutoProbe(autoProbeCheck->isChecked());
     monitor.SetProbeInterval(Interval());
 }
 

@@ -46,15 +46,15 @@ public:
     // not a whole number.
     int Interval() const;
 
-    QCheckBox* CBAutoProbeMemory;
-    QLineEdit* EdSecond;
-    QLineEdit* EdMinute;
-    QLineEdit* EDHour;
-    TUpDown* UdSecond;
-    TUpDown* UdMinute;
-    TUpDown* UdHour;
-    QPushButton* BtOk;
-    QPushButton* BtCancel;
+    QCheckBox* autoProbeCheck;
+    QLineEdit* secondsEdit;
+    QLineEdit* minutesEdit;
+    QLineEdit* hoursEdit;
+    TUpDown* secondsUpDown;
+    TUpDown* minutesUpDown;
+    TUpDown* hoursUpDown;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
 private:
     void UpdateFields();

@@ -33,50 +33,50 @@ TFrmSendMsg::TFrmSendMsg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Send Message"));
     setSizeGripEnabled(true);
 
-    Label1 = new QLabel(QStringLiteral("Send to:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    mmmachine = new QPlainTextEdit(this);
-    mmmachine->setObjectName(QStringLiteral("mmmachine"));
-    mmmachine->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mmmachine->setReadOnly(true);
+    machinesLabel = new QLabel(QStringLiteral("Send to:"), this);
+    machinesLabel->setObjectName(QStringLiteral("machinesLabel"));
+    machinesEdit = new QPlainTextEdit(this);
+    machinesEdit->setObjectName(QStringLiteral("machinesEdit"));
+    machinesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    machinesEdit->setReadOnly(true);
     // Disabled: the list only shows where the message goes.
-    mmmachine->setEnabled(false);
-    mmmachine->setMinimumHeight(linesHeight(mmmachine, 4));
-    mmmachine->setMaximumHeight(linesHeight(mmmachine, 6));
+    machinesEdit->setEnabled(false);
+    machinesEdit->setMinimumHeight(linesHeight(machinesEdit, 4));
+    machinesEdit->setMaximumHeight(linesHeight(machinesEdit, 6));
 
-    Label2 = new QLabel(QStringLiteral("Message:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    mmSendmsg = new QPlainTextEdit(this);
-    mmSendmsg->setObjectName(QStringLiteral("mmSendmsg"));
-    mmSendmsg->setTabChangesFocus(true);
-    mmSendmsg->setMinimumHeight(linesHeight(mmSendmsg, 5));
-    Label2->setBuddy(mmSendmsg);
-    connect(mmSendmsg->document(), &QTextDocument::contentsChange, this,
+    messageLabel = new QLabel(QStringLiteral("Message:"), this);
+    messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    messageEdit = new QPlainTextEdit(this);
+    messageEdit->setObjectName(QStringLiteral("messageEdit"));
+    messageEdit->setTabChangesFocus(true);
+    messageEdit->setMinimumHeight(linesHeight(messageEdit, 5));
+    messageLabel->setBuddy(messageEdit);
+    connect(messageEdit->document(), &QTextDocument::contentsChange, this,
             [this](int position, int /*removed*/, int added) {
                 insertStart_ = position;
                 insertEnd_ = position + added;
             });
-    connect(mmSendmsg, &QPlainTextEdit::textChanged, this, [this] { mmSendmsgChange(); });
+    connect(messageEdit, &QPlainTextEdit::textChanged, this, [this] { onMessageChanged(); });
 
-    BtnSend = new QPushButton(QStringLiteral("&Send"), this);
-    BtnSend->setObjectName(QStringLiteral("BtnSend"));
-    BtnSend->setAutoDefault(false);
-    connect(BtnSend, &QPushButton::clicked, this, [this] { accept(); });
-    BitBtn2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { reject(); });
+    sendButton = new QPushButton(QStringLiteral("&Send"), this);
+    sendButton->setObjectName(QStringLiteral("sendButton"));
+    sendButton->setAutoDefault(false);
+    connect(sendButton, &QPushButton::clicked, this, [this] { accept(); });
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setAutoDefault(false);
+    connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BtnSend);
-    buttons->addWidget(BitBtn2);
+    buttons->addWidget(sendButton);
+    buttons->addWidget(cancelButton);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(mmmachine);
+    layout->addWidget(machinesLabel);
+    layout->addWidget(machinesEdit);
     layout->addSpacing(4);
-    layout->addWidget(Label2);
-    layout->addWidget(mmSendmsg, 1);
+    layout->addWidget(messageLabel);
+    layout->addWidget(messageEdit, 1);
     layout->addSpacing(4);
     layout->addLayout(buttons);
 
@@ -90,11 +90,11 @@ TFrmSendMsg::TFrmSendMsg(QWidget* parent) : QDialog(parent) {
 }
 
 void TFrmSendMsg::SetMachines(const QStringList& machines) {
-    mmmachine->setPlainText(machines.join(QLatin1Char('\n')));
+    machinesEdit->setPlainText(machines.join(QLatin1Char('\n')));
 }
 
 QStringList TFrmSendMsg::Machines() const {
-    const QString text = mmmachine->toPlainText();
+    const QString text = machinesEdit->toPlainText();
     if (text.isEmpty())
         return {};
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -105,11 +105,11 @@ QStringList TFrmSendMsg::Machines() const {
 }
 
 QString TFrmSendMsg::Message() const {
-    return mmSendmsg->toPlainText().split(QLatin1Char('\n')).join(QStringLiteral("\r\n"));
+    return messageEdit->toPlainText().split(QLatin1Char('\n')).join(QStringLiteral("\r\n"));
 }
 
 void TFrmSendMsg::SetMessage(const QString& text) {
-    mmSendmsg->setPlainText(text);
+    messageEdit->setPlainText(text);
 }
 
 int TFrmSendMsg::MessageLength(const QString& text) {
@@ -126,7 +126,7 @@ int TFrmSendMsg::MessageLength(const QString& text) {
 void TFrmSendMsg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     UpdateSendEnabled();
-    mmSendmsg->setFocus(Qt::OtherFocusReason);
+    messageEdit->setFocus(Qt::OtherFocusReason);
 }
 
 bool TFrmSendMsg::eventFilter(QObject* watched, QEvent* event) {
@@ -134,8 +134,8 @@ bool TFrmSendMsg::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             // Enter is never a line break; it sends when there is something to send.
-            if (BtnSend->isEnabled())
-                BtnSend->click();
+            if (sendButton->isEnabled())
+                sendButton->click();
             return true;
         }
     }
@@ -143,10 +143,10 @@ bool TFrmSendMsg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFrmSendMsg::UpdateSendEnabled() {
-    BtnSend->setEnabled(!Machines().isEmpty() && !mmSendmsg->toPlainText().isEmpty());
+    sendButton->setEnabled(!Machines().isEmpty() && !messageEdit->toPlainText().isEmpty());
 }
 
-void TFrmSendMsg::mmSendmsgChange() {
+void TFrmSendMsg::onMessageChanged() {
     CutToMaxLength();
     UpdateSendEnabled();
 }
@@ -154,10 +154,10 @@ void TFrmSendMsg::mmSendmsgChange() {
 // Keeps the message within its limit the way a length-limited edit does: of the text just
 // inserted (typed, pasted or set), only as much stays as fits.
 void TFrmSendMsg::CutToMaxLength() {
-    int excess = MessageLength(mmSendmsg->toPlainText()) - kMaxMessageLength;
+    int excess = MessageLength(messageEdit->toPlainText()) - kMaxMessageLength;
     if (excess <= 0)
         return;
-    QTextDocument* document = mmSendmsg->document();
+    QTextDocument* document = messageEdit->document();
     const int last = document->characterCount() - 1; // the final block end is no character
 
     auto cut = [&](int start, int end) {

@@ -29,12 +29,12 @@ public:
     // The length of a text as the message limit counts it.
     static int MessageLength(const QString& text);
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QPlainTextEdit* mmmachine = nullptr;
-    QPlainTextEdit* mmSendmsg = nullptr;
-    QPushButton* BtnSend = nullptr;
-    QPushButton* BitBtn2 = nullptr;
+    QLabel* machinesLabel = nullptr;
+    QLabel* messageLabel = nullptr;
+    QPlainTextEdit* machinesEdit = nullptr;
+    QPlainTextEdit* messageEdit = nullptr;
+    QPushButton* sendButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,7 +42,7 @@ protected:
 
 private:
     void UpdateSendEnabled();
-    void mmSendmsgChange();
+    void onMessageChanged();
     void CutToMaxLength();
 
     // Where the last edit of the message inserted text (document positions).

@@ -17,25 +17,25 @@ TFrmServersidesetup::TFrmServersidesetup(QWidget* parent) : QDialog(parent) {
                                                 "Please select the tablespace to install these "
                                                 "components"),
                                  this));
-    cmbtablespaces = new QComboBox(this);
-    cmbtablespaces->setObjectName(QStringLiteral("cmbtablespaces"));
-    cmbtablespaces->setEditable(false);
-    layout->addWidget(cmbtablespaces);
+    tablespaceCombo = new QComboBox(this);
+    tablespaceCombo->setObjectName(QStringLiteral("tablespaceCombo"));
+    tablespaceCombo->setEditable(false);
+    layout->addWidget(tablespaceCombo);
     auto* buttons = new QHBoxLayout;
-    BtnSetup = new QPushButton(QStringLiteral("&Install"), this);
-    BtnSetup->setObjectName(QStringLiteral("BtnSetup"));
-    Button1 = new QPushButton(QStringLiteral("&Uninstall"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    BtnExit = new QPushButton(QStringLiteral("&Exit"), this);
-    BtnExit->setObjectName(QStringLiteral("BtnExit"));
-    for (QPushButton* b : {BtnSetup, Button1, BtnExit}) {
+    installButton = new QPushButton(QStringLiteral("&Install"), this);
+    installButton->setObjectName(QStringLiteral("installButton"));
+    uninstallButton = new QPushButton(QStringLiteral("&Uninstall"), this);
+    uninstallButton->setObjectName(QStringLiteral("uninstallButton"));
+    exitButton = new QPushButton(QStringLiteral("&Exit"), this);
+    exitButton->setObjectName(QStringLiteral("exitButton"));
+    for (QPushButton* b : {installButton, uninstallButton, exitButton}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
-    connect(BtnSetup, &QPushButton::clicked, this, [this] { BtnSetupClick(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(BtnExit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(installButton, &QPushButton::clicked, this, [this] { onInstallClicked(); });
+    connect(uninstallButton, &QPushButton::clicked, this, [this] { onUninstallClicked(); });
+    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
     component_.ShowError = [this](const std::string& text) {
         QMessageBox box(QMessageBox::NoIcon, windowTitle(), QString::fromStdString(text),
                         QMessageBox::Ok, this);
@@ -46,23 +46,23 @@ TFrmServersidesetup::TFrmServersidesetup(QWidget* parent) : QDialog(parent) {
 int TFrmServersidesetup::Execute(oradb::TOraSession* session, bool& present) {
     session_ = session;
     present_ = &present;
-    cmbtablespaces->clear();
+    tablespaceCombo->clear();
     for (const std::string& name : ListTablespaces(session))
-        cmbtablespaces->addItem(QString::fromStdString(name));
-    if (cmbtablespaces->count() > 0)
-        cmbtablespaces->setCurrentIndex(0);
+        tablespaceCombo->addItem(QString::fromStdString(name));
+    if (tablespaceCombo->count() > 0)
+        tablespaceCombo->setCurrentIndex(0);
     const int result = exec();
     present_ = nullptr;
     session_ = nullptr;
     return result;
 }
 
-void TFrmServersidesetup::BtnSetupClick() {
+void TFrmServersidesetup::onInstallClicked() {
     if (!present_)
         return;
-    const std::string tablespace = cmbtablespaces->currentIndex() < 0
+    const std::string tablespace = tablespaceCombo->currentIndex() < 0
                                        ? std::string()
-                                       : cmbtablespaces->currentText().toStdString();
+                                       : tablespaceCombo->currentText().toStdString();
     if (component_.Install(session_, tablespace, *present_))
         QMessageBox::information(this, windowTitle(),
                                  QStringLiteral("Successfully create Server side component"));
@@ -72,7 +72,7 @@ void TFrmServersidesetup::BtnSetupClick() {
                                              "please login as system and create it again"));
 }
 
-void TFrmServersidesetup::Button1Click() {
+void TFrmServersidesetup::onUninstallClicked() {
     if (!present_)
         return;
     component_.Uninstall(session_, *present_);

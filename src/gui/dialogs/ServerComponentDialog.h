@@ -24,13 +24,13 @@ public:
     // window's presence flag, which install and uninstall clear and install sets.
     int Execute(oradb::TOraSession* session, bool& present);
 
-    void BtnSetupClick();
-    void Button1Click();
+    void onInstallClicked();
+    void onUninstallClicked();
 
-    QComboBox* cmbtablespaces = nullptr;
-    QPushButton* BtnSetup = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* BtnExit = nullptr;
+    QComboBox* tablespaceCombo = nullptr;
+    QPushButton* installButton = nullptr;
+    QPushButton* uninstallButton = nullptr;
+    QPushButton* exitButton = nullptr;
 
 private:
     TServerComponent component_;

@@ -22,10 +22,10 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    AcAddCaptureSql = make("AcAddCaptureSql", "&Add");
-    AcModifyCaptureSql = make("AcModifyCaptureSql", "&Modify");
-    AcDeleteCaptureSql = make("AcDeleteCaptureSql", "&Delete");
-    AcEnableCaptureSql = make("AcEnableCaptureSql", capture::TCaptureSql::kEnableCaption);
+    addCollectorAction = make("AcAddCaptureSql", "&Add");
+    modifyCollectorAction = make("AcModifyCaptureSql", "&Modify");
+    deleteCollectorAction = make("AcDeleteCaptureSql", "&Delete");
+    enableCaptureAction = make("AcEnableCaptureSql", capture::TCaptureSql::kEnableCaption);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -41,24 +41,24 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
         tools->addWidget(b);
         return b;
     };
-    button(AcAddCaptureSql, "BtnAddCapturesql");
-    button(AcModifyCaptureSql, "BtnModifyCapturesql");
-    button(AcDeleteCaptureSql, "BtnDeleteCapturesql");
-    BtnEnableCapturesql = button(AcEnableCaptureSql, "BtnEnableCapturesql");
+    button(addCollectorAction, "addCollectorButton");
+    button(modifyCollectorAction, "modifyCollectorButton");
+    button(deleteCollectorAction, "deleteCollectorButton");
+    enableCaptureButton = button(enableCaptureAction, "enableCaptureButton");
     tools->addStretch();
     layout->addLayout(tools);
 
-    lvsqlcollector = new QTreeView(page);
-    lvsqlcollector->setObjectName(QStringLiteral("lvsqlcollector"));
-    lvsqlcollector->setRootIsDecorated(false);
-    lvsqlcollector->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvsqlcollector->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvsqlcollector->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvsqlcollector->setModel(&capture_.Rows());
+    collectorList = new QTreeView(page);
+    collectorList->setObjectName(QStringLiteral("collectorList"));
+    collectorList->setRootIsDecorated(false);
+    collectorList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    collectorList->setSelectionMode(QAbstractItemView::SingleSelection);
+    collectorList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    collectorList->setModel(&capture_.Rows());
     for (int c = 0; c < capture::TSqlCollectorListModel::colCount; ++c)
         if (capture::TSqlCollectorListModel::ColumnWidth(c) > 0)
-            lvsqlcollector->setColumnWidth(c, capture::TSqlCollectorListModel::ColumnWidth(c));
-    layout->addWidget(lvsqlcollector);
+            collectorList->setColumnWidth(c, capture::TSqlCollectorListModel::ColumnWidth(c));
+    layout->addWidget(collectorList);
 
     capture_.ShowWarning = [this](const std::string& text) {
         QMessageBox::warning(&main_, QApplication::applicationDisplayName(),
@@ -70,7 +70,7 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
         box.exec();
     };
     connect(&capture_, &capture::TCaptureSql::captureToggled, this, [this](bool enabled) {
-        AcEnableCaptureSql->setText(
+        enableCaptureAction->setText(
             QString::fromLatin1(enabled ? capture::TCaptureSql::kDisableCaption
                                         : capture::TCaptureSql::kEnableCaption));
     });
@@ -86,14 +86,14 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
             main_.UpdateActions();
         });
     };
-    guarded(AcAddCaptureSql, &TCapturePage::AcAddCaptureSqlExecute);
-    guarded(AcModifyCaptureSql, &TCapturePage::AcModifyCaptureSqlExecute);
-    guarded(AcDeleteCaptureSql, &TCapturePage::AcDeleteCaptureSqlExecute);
-    guarded(AcEnableCaptureSql, &TCapturePage::AcEnableCaptureSqlExecute);
-    guarded(main.AcCapturesql, &TCapturePage::AcCapturesqlExecute);
-    guarded(main.AcServersideCaptureSql, &TCapturePage::AcServersideCaptureSqlExecute);
-    connect(lvsqlcollector, &QAbstractItemView::doubleClicked, this,
-            [this] { AcModifyCaptureSql->trigger(); });
+    guarded(addCollectorAction, &TCapturePage::onAddCollector);
+    guarded(modifyCollectorAction, &TCapturePage::onModifyCollector);
+    guarded(deleteCollectorAction, &TCapturePage::onDeleteCollector);
+    guarded(enableCaptureAction, &TCapturePage::onToggleCapture);
+    guarded(main.captureSqlAction, &TCapturePage::onCaptureSql);
+    guarded(main.serverComponentAction, &TCapturePage::onServerComponent);
+    connect(collectorList, &QAbstractItemView::doubleClicked, this,
+            [this] { modifyCollectorAction->trigger(); });
 }
 
 TCapturePage::~TCapturePage() {
@@ -129,30 +129,30 @@ void TCapturePage::Stop() {
 }
 
 int TCapturePage::SelectedRow() const {
-    const QModelIndexList rows = lvsqlcollector->selectionModel()->selectedRows();
+    const QModelIndexList rows = collectorList->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void TCapturePage::UpdateActions(bool connected) {
     const bool add = capture_.Present && connected;
-    main_.AcCapturesql->setEnabled(add);
-    main_.AcServersideCaptureSql->setEnabled(connected);
-    AcAddCaptureSql->setEnabled(add);
-    AcModifyCaptureSql->setEnabled(add && SelectedRow() >= 0);
-    AcDeleteCaptureSql->setEnabled(add && SelectedRow() >= 0);
-    AcEnableCaptureSql->setEnabled(capture_.Present && capture_.Rows().rowCount() > 0);
+    main_.captureSqlAction->setEnabled(add);
+    main_.serverComponentAction->setEnabled(connected);
+    addCollectorAction->setEnabled(add);
+    modifyCollectorAction->setEnabled(add && SelectedRow() >= 0);
+    deleteCollectorAction->setEnabled(add && SelectedRow() >= 0);
+    enableCaptureAction->setEnabled(capture_.Present && capture_.Rows().rowCount() > 0);
 }
 
-void TCapturePage::AcCapturesqlExecute() {
+void TCapturePage::onCaptureSql() {
     capture_.RebuildRows();
-    main_.ShowPage(pgCapturesql);
+    main_.ShowPage(CaptureSqlPage);
 }
 
-void TCapturePage::AcServersideCaptureSqlExecute() {
+void TCapturePage::onServerComponent() {
     ServerDialog().Execute(main_.Monitor().Session(), capture_.Present);
 }
 
-void TCapturePage::AcAddCaptureSqlExecute() {
+void TCapturePage::onAddCollector() {
     capture::TFrmAddSqlcollector& dialog = AddDialog();
     dialog.PrepareAdd(main_.Monitor().Session());
     if (dialog.exec() != QDialog::Accepted)
@@ -160,7 +160,7 @@ void TCapturePage::AcAddCaptureSqlExecute() {
     capture_.AddCollector(dialog.Definition());
 }
 
-void TCapturePage::AcModifyCaptureSqlExecute() {
+void TCapturePage::onModifyCollector() {
     const int row = SelectedRow();
     if (row < 0)
         return;
@@ -171,13 +171,13 @@ void TCapturePage::AcModifyCaptureSqlExecute() {
     capture_.ModifyCollector(row, dialog.Definition());
 }
 
-void TCapturePage::AcDeleteCaptureSqlExecute() {
+void TCapturePage::onDeleteCollector() {
     const int row = SelectedRow();
     if (row >= 0)
         capture_.DeleteCollector(row);
 }
 
-void TCapturePage::AcEnableCaptureSqlExecute() {
+void TCapturePage::onToggleCapture() {
     capture_.ToggleCapture();
 }
 

@@ -1,5 +1,5 @@
 // The "Capture SQL" page of the main window and its commands: the tool row ("&Add", "&Modify",
-// "&Delete", "&Enable Capture SQL"), the list lvsqlcollector, the collector dialog and the
+// "&Delete", "&Enable Capture SQL"), the list collectorList, the collector dialog and the
 // server-side component dialog, over the widget-free TCaptureSql. User-interface thread only.
 #pragma once
 
@@ -29,9 +29,10 @@ public:
     ~TCapturePage() override;
 
     capture::TCaptureSql& Capture() { return capture_; }
-    QTreeView* lvsqlcollector = nullptr;
-    QPushButton* BtnEnableCapturesql = nullptr;
-    QAction *AcAddCaptureSql, *AcModifyCaptureSql, *AcDeleteCaptureSql, *AcEnableCaptureSql;
+    QTreeView* collectorList = nullptr;
+    QPushButton* enableCaptureButton = nullptr;
+    QAction *addCollectorAction, *modifyCollectorAction, *deleteCollectorAction,
+        *enableCaptureAction;
     // The dialogs, made at first use (tests reach them through these).
     capture::TFrmAddSqlcollector& AddDialog();
     capture::TFrmServersidesetup& ServerDialog();
@@ -44,12 +45,12 @@ public:
     // The enabling rules of the capture commands.
     void UpdateActions(bool connected);
 
-    void AcCapturesqlExecute();
-    void AcServersideCaptureSqlExecute();
-    void AcAddCaptureSqlExecute();
-    void AcModifyCaptureSqlExecute();
-    void AcDeleteCaptureSqlExecute();
-    void AcEnableCaptureSqlExecute();
+    void onCaptureSql();
+    void onServerComponent();
+    void onAddCollector();
+    void onModifyCollector();
+    void onDeleteCollector();
+    void onToggleCapture();
     int SelectedRow() const;
 
 private:

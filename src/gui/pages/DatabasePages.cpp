@@ -76,76 +76,75 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
     auto* strip = new QWidget(dbInfoPage);
     strip->setFixedHeight(32);
     info->addWidget(strip);
-    ReDatabaseInfo = new QTextEdit(dbInfoPage);
-    ReDatabaseInfo->setObjectName(QStringLiteral("ReDatabaseInfo"));
-    ReDatabaseInfo->setReadOnly(true);
-    ReDatabaseInfo->setTextInteractionFlags(Qt::TextSelectableByMouse |
-                                            Qt::TextSelectableByKeyboard);
-    ReDatabaseInfo->setLineWrapMode(QTextEdit::NoWrap);
-    ReDatabaseInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    databaseInfoText = new QTextEdit(dbInfoPage);
+    databaseInfoText->setObjectName(QStringLiteral("ReDatabaseInfo"));
+    databaseInfoText->setReadOnly(true);
+    databaseInfoText->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+    databaseInfoText->setLineWrapMode(QTextEdit::NoWrap);
+    databaseInfoText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QStringLiteral("Monospace"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(13);
-    ReDatabaseInfo->setFont(font);
-    info->addWidget(ReDatabaseInfo);
+    databaseInfoText->setFont(font);
+    info->addWidget(databaseInfoText);
 
-    pageLayout(nlsPage)->addWidget(
-        LvNlsParameter = new TReportListView(QStringLiteral("LvNlsParameter"), nlsModel_, nlsPage));
+    pageLayout(nlsPage)->addWidget(nlsParameterList = new TReportListView(
+                                       QStringLiteral("LvNlsParameter"), nlsModel_, nlsPage));
 
     // "System Parameter": the editor strip above the list.
     QVBoxLayout* parameters = pageLayout(systemParameterPage);
     auto* editor = new QWidget(systemParameterPage);
     auto* row = new QHBoxLayout(editor);
     row->setContentsMargins(4, 4, 4, 4);
-    AcModifySystemParameter = new QAction(QStringLiteral("&Modify"), this);
-    AcModifySystemParameter->setObjectName(QStringLiteral("AcModifySystemParameter"));
-    connect(AcModifySystemParameter, &QAction::triggered, this,
-            [this] { AcModifySystemParameterExecute(); });
-    Btmodify = new QPushButton(QStringLiteral("&Modify"), editor);
-    Btmodify->setObjectName(QStringLiteral("Btmodify"));
-    Btmodify->setDefault(true);
-    connect(Btmodify, &QPushButton::clicked, AcModifySystemParameter, &QAction::trigger);
-    lbnewsystemparametervalue = new QLabel(QStringLiteral("New Value"), editor);
-    lbnewsystemparametervalue->setObjectName(QStringLiteral("lbnewsystemparametervalue"));
-    EdNewSystemparametervalue = new QLineEdit(editor);
-    EdNewSystemparametervalue->setObjectName(QStringLiteral("EdNewSystemparametervalue"));
-    EdNewSystemparametervalue->setFixedWidth(193);
-    cbmodifyonlysession = new QCheckBox(QStringLiteral("Apply only to this session"), editor);
-    cbmodifyonlysession->setObjectName(QStringLiteral("cbmodifyonlysession"));
-    row->addWidget(Btmodify);
-    row->addWidget(lbnewsystemparametervalue);
-    row->addWidget(EdNewSystemparametervalue);
-    row->addWidget(cbmodifyonlysession);
+    modifyParameterAction = new QAction(QStringLiteral("&Modify"), this);
+    modifyParameterAction->setObjectName(QStringLiteral("AcModifySystemParameter"));
+    connect(modifyParameterAction, &QAction::triggered, this, [this] { onModifyParameter(); });
+    modifyButton = new QPushButton(QStringLiteral("&Modify"), editor);
+    modifyButton->setObjectName(QStringLiteral("modifyButton"));
+    modifyButton->setDefault(true);
+    connect(modifyButton, &QPushButton::clicked, modifyParameterAction, &QAction::trigger);
+    newValueLabel = new QLabel(QStringLiteral("New Value"), editor);
+    newValueLabel->setObjectName(QStringLiteral("newValueLabel"));
+    newValueEdit = new QLineEdit(editor);
+    newValueEdit->setObjectName(QStringLiteral("newValueEdit"));
+    newValueEdit->setFixedWidth(193);
+    sessionOnlyCheck = new QCheckBox(QStringLiteral("Apply only to this session"), editor);
+    sessionOnlyCheck->setObjectName(QStringLiteral("sessionOnlyCheck"));
+    row->addWidget(modifyButton);
+    row->addWidget(newValueLabel);
+    row->addWidget(newValueEdit);
+    row->addWidget(sessionOnlyCheck);
     row->addStretch(1);
     parameters->addWidget(editor);
-    LvSystemparameter = new TReportListView(QStringLiteral("LvSystemparameter"),
-                                            systemParameterModel_, systemParameterPage);
-    parameters->addWidget(LvSystemparameter);
-    connect(LvSystemparameter->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    systemParameterList = new TReportListView(QStringLiteral("LvSystemparameter"),
+                                              systemParameterModel_, systemParameterPage);
+    parameters->addWidget(systemParameterList);
+    connect(systemParameterList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {
                 if (!selected.indexes().isEmpty())
-                    LvSystemparameterSelectItem(selected.indexes().first().row());
+                    onSystemParameterSelected(selected.indexes().first().row());
             });
     // Enter anywhere on the page runs Modify, as the page's default button.
-    connect(EdNewSystemparametervalue, &QLineEdit::returnPressed, Btmodify, &QPushButton::click);
+    connect(newValueEdit, &QLineEdit::returnPressed, modifyButton, &QPushButton::click);
     for (QWidget* w :
-         std::initializer_list<QWidget*>{LvSystemparameter, Btmodify, cbmodifyonlysession})
+         std::initializer_list<QWidget*>{systemParameterList, modifyButton, sessionOnlyCheck})
         w->installEventFilter(this);
 
     pageLayout(systemEventPage)
-        ->addWidget(lvsystemevent = new TReportListView(QStringLiteral("lvsystemevent"),
-                                                        systemEventModel_, systemEventPage));
-    lvsystemevent->header()->setSectionsClickable(true);
-    connect(lvsystemevent->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { lvsystemeventColumnClick(column); });
-    AcModifySystemParameterUpdate();
+        ->addWidget(systemEventList = new TReportListView(QStringLiteral("lvsystemevent"),
+                                                          systemEventModel_, systemEventPage));
+    systemEventList->header()->setSectionsClickable(true);
+    connect(systemEventList->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { onSystemEventColumnClicked(column); });
+    updateModifyAction();
 }
 
 bool TDatabasePages::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Btmodify->click();
+            modifyButton->click();
             return true;
         }
     }
@@ -155,9 +154,9 @@ bool TDatabasePages::eventFilter(QObject* watched, QEvent* event) {
 // ---- loads ----
 
 void TDatabasePages::RenderReport(const monitor::TReport& report) {
-    ReDatabaseInfo->clear();
-    const QColor normal = ReDatabaseInfo->palette().color(QPalette::WindowText);
-    QTextCursor cursor(ReDatabaseInfo->document());
+    databaseInfoText->clear();
+    const QColor normal = databaseInfoText->palette().color(QPalette::WindowText);
+    QTextCursor cursor(databaseInfoText->document());
     for (const monitor::TReportPiece& piece : report) {
         QTextCharFormat format;
         format.setForeground(piece.heading ? QColor(Qt::blue) : normal);
@@ -166,7 +165,7 @@ void TDatabasePages::RenderReport(const monitor::TReport& report) {
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(text, format);
     }
-    ReDatabaseInfo->moveCursor(QTextCursor::Start);
+    databaseInfoText->moveCursor(QTextCursor::Start);
 }
 
 void TDatabasePages::Load(const std::function<void()>& load) {
@@ -182,56 +181,56 @@ void TDatabasePages::Load(const std::function<void()>& load) {
     loading_ = false;
 }
 
-void TDatabasePages::AcDbInfoExecute() {
+void TDatabasePages::loadDatabaseInfo() {
     Load([this] { RenderReport(monitor::DatabaseInfoReport(monitor_)); });
 }
 
-void TDatabasePages::AcNlsParameterExecute() {
+void TDatabasePages::loadNlsParameters() {
     Load([this] { monitor::LoadNlsParameters(monitor_, nlsModel_); });
 }
 
-void TDatabasePages::AcSystemParameterExecute() {
+void TDatabasePages::loadSystemParameters() {
     Load([this] {
         monitor::LoadSystemParameters(monitor_, systemParameterModel_);
-        AcModifySystemParameterUpdate();
+        updateModifyAction();
     });
 }
 
-void TDatabasePages::AcSystemEventExecute() {
+void TDatabasePages::loadSystemEvents() {
     Load([this] { monitor::LoadSystemEvents(monitor_, systemEventModel_); });
 }
 
 // ---- the editor ----
 
-void TDatabasePages::LvSystemparameterSelectItem(int row) {
-    EdNewSystemparametervalue->setText(qs(systemParameterModel_.Cell(row, 1)));
-    cbmodifyonlysession->setChecked(false);
-    AcModifySystemParameterUpdate();
+void TDatabasePages::onSystemParameterSelected(int row) {
+    newValueEdit->setText(qs(systemParameterModel_.Cell(row, 1)));
+    sessionOnlyCheck->setChecked(false);
+    updateModifyAction();
 }
 
-void TDatabasePages::AcModifySystemParameterUpdate() {
+void TDatabasePages::updateModifyAction() {
     const monitor::TParameterEditorState state =
-        monitor::ParameterEditorState(monitor::ParameterRecordOf(monitor_, systemParameterModel_,
-                                                                 LvSystemparameter->SelectedRow()));
-    AcModifySystemParameter->setEnabled(state.modifyEnabled);
-    Btmodify->setEnabled(state.modifyEnabled);
-    cbmodifyonlysession->setVisible(state.checkBoxVisible);
-    lbnewsystemparametervalue->setVisible(state.valueVisible);
-    EdNewSystemparametervalue->setVisible(state.valueVisible);
+        monitor::ParameterEditorState(monitor::ParameterRecordOf(
+            monitor_, systemParameterModel_, systemParameterList->SelectedRow()));
+    modifyParameterAction->setEnabled(state.modifyEnabled);
+    modifyButton->setEnabled(state.modifyEnabled);
+    sessionOnlyCheck->setVisible(state.checkBoxVisible);
+    newValueLabel->setVisible(state.valueVisible);
+    newValueEdit->setVisible(state.valueVisible);
 }
 
-void TDatabasePages::AcModifySystemParameterExecute() {
-    AcModifySystemParameterUpdate();
-    const int row = LvSystemparameter->SelectedRow();
+void TDatabasePages::onModifyParameter() {
+    updateModifyAction();
+    const int row = systemParameterList->SelectedRow();
     const monitor::TSystemParameterArray* record =
         monitor::ParameterRecordOf(monitor_, systemParameterModel_, row);
-    if (!record || !AcModifySystemParameter->isEnabled())
+    if (!record || !modifyParameterAction->isEnabled())
         return;
     QWidget* window = systemParameterPage_->window();
     const QString title = QApplication::applicationDisplayName();
-    const auto change = monitor::PlanParameterChange(
-        *record, EdNewSystemparametervalue->text().toStdString(), !cbmodifyonlysession->isHidden(),
-        cbmodifyonlysession->isChecked());
+    const auto change =
+        monitor::PlanParameterChange(*record, newValueEdit->text().toStdString(),
+                                     !sessionOnlyCheck->isHidden(), sessionOnlyCheck->isChecked());
     if (!change) {
         QMessageBox::warning(window, title, QStringLiteral("Please enter new value!"));
         return;
@@ -246,13 +245,13 @@ void TDatabasePages::AcModifySystemParameterExecute() {
     QMessageBox::information(window, title, qs(change->message));
 }
 
-void TDatabasePages::lvsystemeventColumnClick(int column) {
+void TDatabasePages::onSystemEventColumnClicked(int column) {
     sortFlag_ = !sortFlag_;
     sortColumn_ = column;
     try {
         systemEventModel_.Reorder(monitor::SystemEventOrder(systemEventModel_, column, sortFlag_));
     } catch (const std::exception& e) {
-        QMessageBox::critical(lvsystemevent->window(), QApplication::applicationDisplayName(),
+        QMessageBox::critical(systemEventList->window(), QApplication::applicationDisplayName(),
                               QString::fromUtf8(e.what()));
     }
 }

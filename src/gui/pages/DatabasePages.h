@@ -1,4 +1,4 @@
-// The main window's database pages: "Database Info" (the report in ReDatabaseInfo), "Nls
+// The main window's database pages: "Database Info" (the report in databaseInfoText), "Nls
 // Parameter", "System Parameter" with the parameter editor, and "System Event" with its sorting.
 // The loads and the editor's rules live in monitor/DatabaseInfo; this class holds the
 // controls and their handlers. User-interface thread only.
@@ -46,26 +46,26 @@ public:
                    int& sortColumn, QObject* parent = nullptr);
 
     // The loads behind the opening commands.
-    void AcDbInfoExecute();
-    void AcNlsParameterExecute();
-    void AcSystemParameterExecute();
-    void AcSystemEventExecute();
+    void loadDatabaseInfo();
+    void loadNlsParameters();
+    void loadSystemParameters();
+    void loadSystemEvents();
 
     // The editor.
-    void AcModifySystemParameterUpdate();
-    void AcModifySystemParameterExecute();
-    void LvSystemparameterSelectItem(int row);
-    void lvsystemeventColumnClick(int column);
+    void updateModifyAction();
+    void onModifyParameter();
+    void onSystemParameterSelected(int row);
+    void onSystemEventColumnClicked(int column);
 
-    QTextEdit* ReDatabaseInfo = nullptr;
-    TReportListView* LvNlsParameter = nullptr;
-    TReportListView* LvSystemparameter = nullptr;
-    TReportListView* lvsystemevent = nullptr;
-    QAction* AcModifySystemParameter = nullptr;
-    QPushButton* Btmodify = nullptr;
-    QLabel* lbnewsystemparametervalue = nullptr;
-    QLineEdit* EdNewSystemparametervalue = nullptr;
-    QCheckBox* cbmodifyonlysession = nullptr;
+    QTextEdit* databaseInfoText = nullptr;
+    TReportListView* nlsParameterList = nullptr;
+    TReportListView* systemParameterList = nullptr;
+    TReportListView* systemEventList = nullptr;
+    QAction* modifyParameterAction = nullptr;
+    QPushButton* modifyButton = nullptr;
+    QLabel* newValueLabel = nullptr;
+    QLineEdit* newValueEdit = nullptr;
+    QCheckBox* sessionOnlyCheck = nullptr;
 
     monitor::TTextListModel& NlsModel() { return nlsModel_; }
     monitor::TTextListModel& SystemParameterModel() { return systemParameterModel_; }

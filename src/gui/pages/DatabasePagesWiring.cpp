@@ -1,5 +1,5 @@
 // The main window's database pages, their opening commands, the export commands with the shared
-// popup PMTab, and copy and select-all.
+// popup exportMenu, and copy and select-all.
 #include "gui/ExportCommands.h"
 #include "gui/MainWindow.h"
 #include "gui/pages/DatabasePages.h"
@@ -17,95 +17,100 @@
 namespace gui {
 
 void TFrmMain::CreateDatabasePages() {
-    databasePages_ = new TDatabasePages(monitor_, pages_[pgDBInfo], pages_[pgNlsParameter],
-                                        pages_[pgSystemParameter], pages_[pgSystemEvent],
-                                        SortAscending, SortColumn, this);
-    exports_ = new TExportCommands(monitor_, TPSession, this);
+    databasePages_ = new TDatabasePages(monitor_, pages_[DatabaseInfoPage],
+                                        pages_[NlsParameterPage], pages_[SystemParameterPage],
+                                        pages_[SystemEventPage], SortAscending, SortColumn, this);
+    exports_ = new TExportCommands(monitor_, pageTabs_, this);
     TDatabasePages* db = databasePages_;
     for (QWidget* control :
-         {static_cast<QWidget*>(db->ReDatabaseInfo), static_cast<QWidget*>(db->LvNlsParameter),
-          static_cast<QWidget*>(db->LvSystemparameter), static_cast<QWidget*>(db->lvsystemevent)})
+         {static_cast<QWidget*>(db->databaseInfoText), static_cast<QWidget*>(db->nlsParameterList),
+          static_cast<QWidget*>(db->systemParameterList),
+          static_cast<QWidget*>(db->systemEventList)})
         exports_->AttachPopup(control);
-    exports_->AddTextArea(pgDBInfo, [db] { return db->ReDatabaseInfo; });
+    exports_->AddTextArea(DatabaseInfoPage, [db] { return db->databaseInfoText; });
 
     // The session list's own item ends its popup menu.
-    PMSessionList->addSeparator();
+    sessionListMenu_->addSeparator();
     exports_->AddExport(
-        "AcSaveSesslist", "PMISavesesslist", pgSessList, [this] { return lvsessionlist_; }, 1,
-        PMSessionList);
-    // PMTab, in its order.
+        "AcSaveSesslist", "PMISavesesslist", SessionListPage, [this] { return sessionList_; }, 1,
+        sessionListMenu_);
+    // exportMenu, in its order.
     TDetailPages* dp = detailPages_;
     for (QWidget* control :
-         {static_cast<QWidget*>(dp->LvSessionDetails), static_cast<QWidget*>(dp->lvstatistics),
-          static_cast<QWidget*>(dp->lvEvents), static_cast<QWidget*>(dp->lvCurrentWaitInformation),
-          static_cast<QWidget*>(dp->LvMemory)})
+         {static_cast<QWidget*>(dp->sessionDetailsList), static_cast<QWidget*>(dp->statisticsList),
+          static_cast<QWidget*>(dp->eventsList), static_cast<QWidget*>(dp->waitObjectList),
+          static_cast<QWidget*>(dp->memoryHistory)})
         exports_->AttachPopup(control);
     exports_->AddExport(
-        "AcSaveMemory", "TMiSavememoryToFile", pgMemory, [dp] { return dp->LvMemory; }, 1);
+        "AcSaveMemory", "TMiSavememoryToFile", TuningMemoryPage, [dp] { return dp->memoryHistory; },
+        1);
     exports_->AddExport(
-        "AcSaveDbinfo", "PMISaveDbinfo", pgDBInfo, [db] { return db->ReDatabaseInfo; }, 0);
+        "AcSaveDbinfo", "PMISaveDbinfo", DatabaseInfoPage, [db] { return db->databaseInfoText; },
+        0);
     exports_->AddExport(
-        "AcSaveSystemP", "PMISaveSystemP", pgSystemParameter,
-        [db] { return db->LvSystemparameter; }, 0);
+        "AcSaveSystemP", "PMISaveSystemP", SystemParameterPage,
+        [db] { return db->systemParameterList; }, 0);
     exports_->AddExport(
-        "AcSaveNlsP", "PMISaveNlsp", pgNlsParameter, [db] { return db->LvNlsParameter; }, 0);
+        "AcSaveNlsP", "PMISaveNlsp", NlsParameterPage, [db] { return db->nlsParameterList; }, 0);
     exports_->AddExport(
-        "AcSaveSystemE", "PMISaveSysteme", pgSystemEvent, [db] { return db->lvsystemevent; }, 0);
+        "AcSaveSystemE", "PMISaveSysteme", SystemEventPage, [db] { return db->systemEventList; },
+        0);
     exports_->AddExport(
-        "AcSaveSessionDetails", "PMISaveSessiondetails", pgSessDetails,
-        [dp] { return dp->LvSessionDetails; }, 0);
+        "AcSaveSessionDetails", "PMISaveSessiondetails", SessionDetailsPage,
+        [dp] { return dp->sessionDetailsList; }, 0);
     exports_->AddExport(
-        "AcSaveSessionStatistics", "PMISaveSessionStatistics", pgSessStatistics,
-        [dp] { return dp->lvstatistics; }, 2);
+        "AcSaveSessionStatistics", "PMISaveSessionStatistics", SessionStatisticsPage,
+        [dp] { return dp->statisticsList; }, 2);
     exports_->AddExport(
-        "AcSaveSessionEvent", "PMISaveSessionEvent", pgSessWaits, [dp] { return dp->lvEvents; }, 2);
+        "AcSaveSessionEvent", "PMISaveSessionEvent", SessionWaitsPage,
+        [dp] { return dp->eventsList; }, 2);
     exports_->AddExport(
-        "AcSaveFindObj", "PMISaveFindObj", pgCurrentEventDetails,
-        [dp] { return dp->lvCurrentWaitInformation; }, 2);
+        "AcSaveFindObj", "PMISaveFindObj", ObjectPage, [dp] { return dp->waitObjectList; }, 2);
     exports_->AttachPopup(locksPage_->LockList());
     exports_->AddExport(
-        "AcSaveLocks", "PmiSaveLocks", pgSessLocks, [this] { return locksPage_->LockList(); }, 1);
-    // The statement box of the SQL page; its cursors are saved by the page's own AcSaveSql.
-    exports_->AddTextArea(pgSessSql, [this] { return sqlPage_->StatementBox(); });
+        "AcSaveLocks", "PmiSaveLocks", SessionLocksPage, [this] { return locksPage_->LockList(); },
+        1);
+    // The statement box of the SQL page; its cursors are saved by the page's own save action.
+    exports_->AddTextArea(SessionSqlPage, [this] { return sqlPage_->StatementBox(); });
 
-    connect(AcCopy, &QAction::triggered, this, [this] { exports_->Copy(); });
-    connect(AcSelectAll, &QAction::triggered, this, [this] { exports_->SelectAll(); });
+    connect(copyAction, &QAction::triggered, this, [this] { exports_->Copy(); });
+    connect(selectAllAction, &QAction::triggered, this, [this] { exports_->SelectAll(); });
 }
 
 void TFrmMain::UpdateDatabaseActions() {
     if (!exports_)
         return;
-    exports_->UpdateEditActions(AcCopy, AcSelectAll);
+    exports_->UpdateEditActions(copyAction, selectAllAction);
     exports_->UpdateVisibility();
-    databasePages_->AcModifySystemParameterUpdate();
+    databasePages_->updateModifyAction();
 }
 
-void TFrmMain::AcDbInfoExecute() {
-    databasePages_->AcDbInfoExecute();
+void TFrmMain::onDatabaseInfo() {
+    databasePages_->loadDatabaseInfo();
     // A disconnect during the load leaves the pages hidden.
     if (monitor_.Connected())
-        ShowPage(pgDBInfo);
+        ShowPage(DatabaseInfoPage);
 }
 
-void TFrmMain::AcNlsParameterExecute() {
-    databasePages_->AcNlsParameterExecute();
+void TFrmMain::onNlsParameters() {
+    databasePages_->loadNlsParameters();
     // A disconnect during the load leaves the pages hidden.
     if (monitor_.Connected())
-        ShowPage(pgNlsParameter);
+        ShowPage(NlsParameterPage);
 }
 
-void TFrmMain::AcSystemParameterExecute() {
-    databasePages_->AcSystemParameterExecute();
+void TFrmMain::onSystemParameters() {
+    databasePages_->loadSystemParameters();
     // A disconnect during the load leaves the pages hidden.
     if (monitor_.Connected())
-        ShowPage(pgSystemParameter);
+        ShowPage(SystemParameterPage);
 }
 
-void TFrmMain::AcSystemEventExecute() {
-    databasePages_->AcSystemEventExecute();
+void TFrmMain::onSystemEvents() {
+    databasePages_->loadSystemEvents();
     // A disconnect during the load leaves the pages hidden.
     if (monitor_.Connected())
-        ShowPage(pgSystemEvent);
+        ShowPage(SystemEventPage);
 }
 
 } // namespace gui

@@ -29,7 +29,7 @@ using monitor::wkStatistics;
 using monitor::wkWaits;
 
 TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
-                           const std::array<QWidget*, pgCount>& pages)
+                           const std::array<QWidget*, PageCount>& pages)
     : QObject(&window), window_(window), monitor_(monitor), tabs_(tabs), pages_(pages) {
     setObjectName(QStringLiteral("DetailPages"));
     DetailsObserver = std::make_shared<detail::TSessDetailsObserver>(monitor_, SessionDetailsModel);
@@ -50,7 +50,7 @@ TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QT
     detail::RegisterStatisticsThread(monitor_);
     detail::RegisterWaitsThread(monitor_);
     detail::RegisterMemoryThread(
-        monitor_, {&MemoryModel, [this](bool enabled) { BtProbe->setEnabled(enabled); }});
+        monitor_, {&MemoryModel, [this](bool enabled) { probeButton->setEnabled(enabled); }});
 
     shownSwitch_[wkDetails] = [this](bool on) { DetailsObserver->SetActive(on); };
     shownSwitch_[wkStatistics] = [this](bool on) { StatisticsObserver->SetActive(on); };
@@ -61,7 +61,7 @@ TDetailPages::TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QT
     BuildSessionPages();
     BuildObjectPage();
     BuildMemoryPage();
-    for (int i = pgSessList + 1; i < pgCount; ++i)
+    for (int i = SessionListPage + 1; i < PageCount; ++i)
         pages_[static_cast<std::size_t>(i)]->installEventFilter(this);
     // A hidden page area is being emptied (disconnect) or prepared (connect): no view requests.
     connect(&tabs_, &QTabWidget::currentChanged, this, [this] {
@@ -92,51 +92,53 @@ QWidget* TDetailPages::AddHeader(TPage page, const std::array<const char*, 3>& v
 
 void TDetailPages::BuildSessionPages() {
     // "Session Details"
-    QWidget* page =
-        AddHeader(pgSessDetails, {"LbDetailsUsernameV", "LbDetailsMachineV", "LbDetailsProgramV"});
-    LvSessionDetails = new TDetailListView(SessionDetailsModel, "LvSessionDetails", page);
-    page->layout()->addWidget(LvSessionDetails);
+    QWidget* page = AddHeader(
+        SessionDetailsPage, {"detailsUsernameValue", "detailsMachineValue", "detailsProgramValue"});
+    sessionDetailsList = new TDetailListView(SessionDetailsModel, "LvSessionDetails", page);
+    page->layout()->addWidget(sessionDetailsList);
 
     // "Session Statistics"
-    page = AddHeader(pgSessStatistics,
-                     {"LbStatisticsusernameV", "LbStatisticsMachineV", "LbStatisticsProgramV"});
+    page = AddHeader(SessionStatisticsPage, {"statisticsUsernameValue", "statisticsMachineValue",
+                                             "statisticsProgramValue"});
     auto* classRow = new QHBoxLayout;
     classRow->addWidget(new QLabel(QStringLiteral("Statistic Class"), page));
-    CBStClass = new QComboBox(page);
-    CBStClass->setObjectName(QStringLiteral("CBStClass"));
+    statisticClassCombo = new QComboBox(page);
+    statisticClassCombo->setObjectName(QStringLiteral("statisticClassCombo"));
     for (const auto& c : monitor::kStatisticClasses)
-        CBStClass->addItem(
+        statisticClassCombo->addItem(
             QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
-    CBStClass->setCurrentIndex(0);
-    classRow->addWidget(CBStClass);
+    statisticClassCombo->setCurrentIndex(0);
+    classRow->addWidget(statisticClassCombo);
     classRow->addStretch();
     static_cast<QVBoxLayout*>(page->layout())->addLayout(classRow);
-    connect(CBStClass, &QComboBox::activated, this, [this](int i) { CBStClassChange(i); });
-    lvstatistics = new TDetailListView(StatisticsModel, "lvstatistics", page);
-    page->layout()->addWidget(lvstatistics);
+    connect(statisticClassCombo, &QComboBox::activated, this,
+            [this](int i) { onStatisticClassChanged(i); });
+    statisticsList = new TDetailListView(StatisticsModel, "lvstatistics", page);
+    page->layout()->addWidget(statisticsList);
 
     // "Session Event"
-    page = AddHeader(pgSessWaits, {"LbEventusernameV", "LbEventMachineV", "LbEventProgramV"});
-    lvEvents = new TDetailListView(EventsModel, "lvEvents", page);
-    page->layout()->addWidget(lvEvents);
+    page = AddHeader(SessionWaitsPage,
+                     {"eventsUsernameValue", "eventsMachineValue", "eventsProgramValue"});
+    eventsList = new TDetailListView(EventsModel, "lvEvents", page);
+    page->layout()->addWidget(eventsList);
     page->layout()->addWidget(new QLabel(QStringLiteral("Current Wait:"), page));
-    LvCurrentWaits = new TDetailListView(CurrentWaitsModel, "LvCurrentWaits", page);
-    LvCurrentWaits->setMaximumHeight(70);
-    LvCurrentWaits->setContextMenuPolicy(Qt::CustomContextMenu);
-    page->layout()->addWidget(LvCurrentWaits);
-    PMCurrentWait = new QMenu(LvCurrentWaits);
-    PMCurrentWait->setObjectName(QStringLiteral("PMCurrentWait"));
-    Property1 = PMCurrentWait->addAction(QStringLiteral("Property"));
-    Property1->setObjectName(QStringLiteral("Property1"));
-    connect(Property1, &QAction::triggered, this, [this] { Property1Click(); });
-    connect(LvCurrentWaits->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { LvCurrentWaitsSelectItem(LvCurrentWaits->SelectedRow() >= 0); });
-    connect(LvCurrentWaits, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    currentWaitsList = new TDetailListView(CurrentWaitsModel, "currentWaitsList", page);
+    currentWaitsList->setMaximumHeight(70);
+    currentWaitsList->setContextMenuPolicy(Qt::CustomContextMenu);
+    page->layout()->addWidget(currentWaitsList);
+    currentWaitMenu = new QMenu(currentWaitsList);
+    currentWaitMenu->setObjectName(QStringLiteral("currentWaitMenu"));
+    propertyItem = currentWaitMenu->addAction(QStringLiteral("Property"));
+    propertyItem->setObjectName(QStringLiteral("propertyItem"));
+    connect(propertyItem, &QAction::triggered, this, [this] { onPropertyClicked(); });
+    connect(currentWaitsList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { onCurrentWaitSelected(currentWaitsList->SelectedRow() >= 0); });
+    connect(currentWaitsList, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         if (popupAttached_)
-            PMCurrentWait->popup(LvCurrentWaits->viewport()->mapToGlobal(p));
+            currentWaitMenu->popup(currentWaitsList->viewport()->mapToGlobal(p));
     });
 
-    for (TDetailListView* list : {LvSessionDetails, lvstatistics, lvEvents})
+    for (TDetailListView* list : {sessionDetailsList, statisticsList, eventsList})
         connect(list->header(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { SortColumnClick(list, column); });
 }
@@ -145,7 +147,7 @@ void TDetailPages::BuildSessionPages() {
 
 void TDetailPages::PageChange() {
     const int page = tabs_.currentIndex();
-    if (page != pgSessList) {
+    if (page != SessionListPage) {
         window_.CloseButton()->setVisible(true);
         window_.CloseButton()->raise();
     } else {
@@ -153,29 +155,29 @@ void TDetailPages::PageChange() {
     }
     monitor::TWorkerKind on;
     switch (page) {
-    case pgSessList:
+    case SessionListPage:
         on = monitor::wkList; // none on
         break;
-    case pgSessDetails:
+    case SessionDetailsPage:
         on = wkDetails;
         break;
-    case pgSessWaits:
+    case SessionWaitsPage:
         on = wkWaits;
         break;
-    case pgSessSql:
+    case SessionSqlPage:
         on = wkSql;
         break;
-    case pgSessStatistics:
+    case SessionStatisticsPage:
         on = wkStatistics;
         break;
-    case pgSessLocks:
+    case SessionLocksPage:
         on = wkLocks;
         break;
     default:
         return; // any other page leaves the flags as they are
     }
     // SQL and statistics set the locks flag before the statistics flag.
-    const bool locksBeforeStatistics = page == pgSessSql || page == pgSessStatistics;
+    const bool locksBeforeStatistics = page == SessionSqlPage || page == SessionStatisticsPage;
     std::array<monitor::TWorkerKind, 5> order = {wkDetails, wkWaits, wkSql, wkStatistics, wkLocks};
     if (locksBeforeStatistics)
         order = {wkDetails, wkWaits, wkSql, wkLocks, wkStatistics};
@@ -200,12 +202,12 @@ void TDetailPages::OpenDetailPage(TPage page) {
 
 void TDetailPages::CloseActivePage() {
     const int current = tabs_.currentIndex();
-    if (current <= pgSessList)
+    if (current <= SessionListPage)
         return;
     suppressPageChange_ = true;
     tabs_.setTabVisible(current, false);
     suppressPageChange_ = false;
-    if (tabs_.currentIndex() == pgSessList)
+    if (tabs_.currentIndex() == SessionListPage)
         window_.CloseButton()->hide();
 }
 
@@ -221,12 +223,12 @@ void TDetailPages::FillHeader(TPage page) {
 
 bool TDetailPages::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) {
-        for (int i = pgSessList + 1; i < pgCount; ++i)
+        for (int i = SessionListPage + 1; i < PageCount; ++i)
             if (watched == pages_[static_cast<std::size_t>(i)]) {
                 window_.CloseButton()->setVisible(true);
                 window_.CloseButton()->raise();
                 FillHeader(static_cast<TPage>(i));
-                if (i == pgMemory)
+                if (i == TuningMemoryPage)
                     UpdateAutoProbeLabels();
             }
     }
@@ -235,7 +237,7 @@ bool TDetailPages::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- statistics and current wait ----
 
-void TDetailPages::CBStClassChange(int index) {
+void TDetailPages::onStatisticClassChanged(int index) {
     if (index < 0 || index >= static_cast<int>(monitor::kStatisticClasses.size()))
         return;
     const auto& name = monitor::kStatisticClasses[static_cast<std::size_t>(index)].name;
@@ -243,7 +245,7 @@ void TDetailPages::CBStClassChange(int index) {
     monitor_.Notify(monitor::ncStatisticsStored);
 }
 
-void TDetailPages::LvCurrentWaitsSelectItem(bool selected) {
+void TDetailPages::onCurrentWaitSelected(bool selected) {
     popupAttached_ = false;
     if (!selected)
         return;
@@ -265,12 +267,12 @@ void TDetailPages::LvCurrentWaitsSelectItem(bool selected) {
     popupAttached_ = true;
 }
 
-void TDetailPages::Property1Click() {
-    tabs_.setTabVisible(pgCurrentEventDetails, true);
-    tabs_.setCurrentIndex(pgCurrentEventDetails);
-    detail::StartWaitInformationLookup(monitor_,
-                                       {&WaitInformationModel, &CurrentWaitsModel,
-                                        [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
+void TDetailPages::onPropertyClicked() {
+    tabs_.setTabVisible(ObjectPage, true);
+    tabs_.setCurrentIndex(ObjectPage);
+    detail::StartWaitInformationLookup(
+        monitor_, {&WaitInformationModel, &CurrentWaitsModel,
+                   [this](bool enabled) { searchButton->setEnabled(enabled); }});
 }
 
 // ---- sorting ----
@@ -280,13 +282,13 @@ void TDetailPages::SortColumnClick(TDetailListView* list, int column) {
     window_.SortColumn = column;
     using R = detail::TDetailCompare;
     R rule = R::Equal;
-    if (list == LvSessionDetails)
+    if (list == sessionDetailsList)
         rule = column == 0 ? R::TextReverse : R::Equal;
-    else if (list == lvstatistics)
+    else if (list == statisticsList)
         rule = column == 1 ? R::Text : column >= 2 && column <= 4 ? R::Numeric : R::Equal;
-    else if (list == lvEvents)
+    else if (list == eventsList)
         rule = column == 1 ? R::Text : column >= 2 && column <= 6 ? R::Numeric : R::Equal;
-    else if (list == LvMemory)
+    else if (list == memoryHistory)
         rule = column == 0 ? R::DateTime : column <= 4 ? R::Numeric : R::Equal;
     try {
         list->Model().Reorder(

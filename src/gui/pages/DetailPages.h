@@ -30,21 +30,21 @@ class TDetailPages final : public QObject {
     Q_OBJECT
 public:
     TDetailPages(TFrmMain& window, monitor::TPvConnection& monitor, QTabWidget& tabs,
-                 const std::array<QWidget*, pgCount>& pages);
+                 const std::array<QWidget*, PageCount>& pages);
     ~TDetailPages() override;
 
     // ---- navigation ----
-    // The page-change logic (TPSessionChange): the close button and the five view-shown flags
-    // for the active page.
+    // The page-change logic (run when the active tab changes): the close button and the five
+    // view-shown flags for the active page.
     void PageChange();
-    // AcShowDetailsExecute and the other four: with a selected row of the session list, selects
+    // The show-details command and the other four: with a selected row of the session list, selects
     // its session, shows and activates the page and runs the page-change logic.
     void OpenDetailPage(TPage page);
-    // BtCloseClick: hides the active sheet's tab (not page 0); the tab the toolkit activates
+    // The close button: hides the active sheet's tab (not page 0); the tab the toolkit activates
     // then does not run the page-change logic.
     void CloseActivePage();
-    void AcFindObjExecute();
-    void AcTuneMemoryExecute();
+    void onFindObject();
+    void onTuneMemory();
     // The shown switch of a detail view by worker kind (wkDetails .. wkWaits). The SQL and locks
     // views set the monitor's flag until their observers are registered here.
     void SetShownSwitch(monitor::TWorkerKind kind, std::function<void(bool)> shownSwitch);
@@ -58,38 +58,38 @@ public:
     std::shared_ptr<detail::TSessDetailsObserver> DetailsObserver;
     std::shared_ptr<detail::TSessStatisticsObserver> StatisticsObserver;
     std::shared_ptr<detail::TSessWaitsObserver> WaitsObserver;
-    TDetailListView* LvSessionDetails = nullptr;
-    TDetailListView* lvstatistics = nullptr;
-    TDetailListView* lvEvents = nullptr;
-    TDetailListView* LvCurrentWaits = nullptr;
-    QComboBox* CBStClass = nullptr;
-    QMenu* PMCurrentWait = nullptr;
-    QAction* Property1 = nullptr;
+    TDetailListView* sessionDetailsList = nullptr;
+    TDetailListView* statisticsList = nullptr;
+    TDetailListView* eventsList = nullptr;
+    TDetailListView* currentWaitsList = nullptr;
+    QComboBox* statisticClassCombo = nullptr;
+    QMenu* currentWaitMenu = nullptr;
+    QAction* propertyItem = nullptr;
     // Whether "Property" is offered for the selected current wait.
     bool CurrentWaitPopupAttached() const { return popupAttached_; }
-    void LvCurrentWaitsSelectItem(bool selected);
-    void Property1Click();
-    void CBStClassChange(int index);
+    void onCurrentWaitSelected(bool selected);
+    void onPropertyClicked();
+    void onStatisticClassChanged(int index);
 
     // ---- "Object" page ----
     detail::TDetailListModel WaitInformationModel;
-    TDetailListView* lvCurrentWaitInformation = nullptr;
-    QLineEdit* EdFileId = nullptr;
-    QLineEdit* EdBlockId = nullptr;
-    QPushButton* BtFindObj = nullptr;
-    void EdFileIdChange();
-    void BtFindObjClick();
+    TDetailListView* waitObjectList = nullptr;
+    QLineEdit* fileIdEdit = nullptr;
+    QLineEdit* blockIdEdit = nullptr;
+    QPushButton* searchButton = nullptr;
+    void onBlockAddressChanged();
+    void onSearchClicked();
 
     // ---- "Tuning Memory" page ----
     detail::TDetailListModel MemoryModel;
-    TDetailListView* LvMemory = nullptr;
-    QPushButton* BtProbe = nullptr;
-    QPushButton* BtSchedule = nullptr;
-    QPushButton* BtClearHistory = nullptr;
-    QLabel* LbAutoProbeV = nullptr;
-    QLabel* LbInterval = nullptr;
-    QLabel* LbIntervalV = nullptr;
-    void BtScheduleClick();
+    TDetailListView* memoryHistory = nullptr;
+    QPushButton* probeButton = nullptr;
+    QPushButton* scheduleButton = nullptr;
+    QPushButton* clearHistoryButton = nullptr;
+    QLabel* autoProbeValue = nullptr;
+    QLabel* intervalLabel = nullptr;
+    QLabel* intervalValue = nullptr;
+    void onScheduleClicked();
     void UpdateAutoProbeLabels();
     void ClearProbeHistory();
 
@@ -109,8 +109,8 @@ private:
     TFrmMain& window_;
     monitor::TPvConnection& monitor_;
     QTabWidget& tabs_;
-    std::array<QWidget*, pgCount> pages_;
-    std::array<std::array<QLabel*, 3>, pgCount> headers_{};
+    std::array<QWidget*, PageCount> pages_;
+    std::array<std::array<QLabel*, 3>, PageCount> headers_{};
     std::array<std::function<void(bool)>, monitor::wkCount> shownSwitch_;
     bool popupAttached_ = false;
     bool suppressPageChange_ = false;

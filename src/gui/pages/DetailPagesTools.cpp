@@ -21,48 +21,47 @@ namespace gui {
 // ---- "Object" ----
 
 void TDetailPages::BuildObjectPage() {
-    QWidget* page = pages_[pgCurrentEventDetails];
+    QWidget* page = pages_[ObjectPage];
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("File Id"), page));
-    EdFileId = new QLineEdit(page);
-    EdFileId->setObjectName(QStringLiteral("EdFileId"));
-    EdFileId->setMaximumWidth(90);
-    row->addWidget(EdFileId);
+    fileIdEdit = new QLineEdit(page);
+    fileIdEdit->setObjectName(QStringLiteral("fileIdEdit"));
+    fileIdEdit->setMaximumWidth(90);
+    row->addWidget(fileIdEdit);
     row->addWidget(new QLabel(QStringLiteral("Block Id"), page));
-    EdBlockId = new QLineEdit(page);
-    EdBlockId->setObjectName(QStringLiteral("EdBlockId"));
-    EdBlockId->setMaximumWidth(90);
-    row->addWidget(EdBlockId);
-    BtFindObj = new QPushButton(QStringLiteral("&Search"), page);
-    BtFindObj->setObjectName(QStringLiteral("BtFindObj"));
-    BtFindObj->setEnabled(false);
-    row->addWidget(BtFindObj);
+    blockIdEdit = new QLineEdit(page);
+    blockIdEdit->setObjectName(QStringLiteral("blockIdEdit"));
+    blockIdEdit->setMaximumWidth(90);
+    row->addWidget(blockIdEdit);
+    searchButton = new QPushButton(QStringLiteral("&Search"), page);
+    searchButton->setObjectName(QStringLiteral("searchButton"));
+    searchButton->setEnabled(false);
+    row->addWidget(searchButton);
     row->addStretch();
     layout->addLayout(row);
-    lvCurrentWaitInformation =
-        new TDetailListView(WaitInformationModel, "lvCurrentWaitInformation", page);
-    layout->addWidget(lvCurrentWaitInformation);
-    for (QLineEdit* edit : {EdFileId, EdBlockId}) {
-        connect(edit, &QLineEdit::textChanged, this, [this] { EdFileIdChange(); });
+    waitObjectList = new TDetailListView(WaitInformationModel, "lvCurrentWaitInformation", page);
+    layout->addWidget(waitObjectList);
+    for (QLineEdit* edit : {fileIdEdit, blockIdEdit}) {
+        connect(edit, &QLineEdit::textChanged, this, [this] { onBlockAddressChanged(); });
         // "&Search" is the page's default button: Enter in an edit presses it.
         connect(edit, &QLineEdit::returnPressed, this, [this] {
-            if (BtFindObj->isEnabled())
-                BtFindObj->click();
+            if (searchButton->isEnabled())
+                searchButton->click();
         });
     }
-    connect(BtFindObj, &QPushButton::clicked, this, [this] { BtFindObjClick(); });
+    connect(searchButton, &QPushButton::clicked, this, [this] { onSearchClicked(); });
 }
 
-void TDetailPages::EdFileIdChange() {
-    BtFindObj->setEnabled(!EdFileId->text().isEmpty() && !EdBlockId->text().isEmpty());
+void TDetailPages::onBlockAddressChanged() {
+    searchButton->setEnabled(!fileIdEdit->text().isEmpty() && !blockIdEdit->text().isEmpty());
 }
 
-void TDetailPages::BtFindObjClick() {
+void TDetailPages::onSearchClicked() {
     bool fileOk = false, blockOk = false;
-    const int file = EdFileId->text().toInt(&fileOk);
-    const int block = EdBlockId->text().toInt(&blockOk);
+    const int file = fileIdEdit->text().toInt(&fileOk);
+    const int block = blockIdEdit->text().toInt(&blockOk);
     if (!fileOk || !blockOk) {
         QMessageBox::information(&window_, QApplication::applicationDisplayName(),
                                  QStringLiteral("File Id or Block Id Error!"));
@@ -71,58 +70,58 @@ void TDetailPages::BtFindObjClick() {
     monitor_.WaitingBlock.fileId = file;
     monitor_.WaitingBlock.blockId = block;
     monitor_.WaitingBlockState = 0;
-    detail::StartWaitInformationLookup(monitor_,
-                                       {&WaitInformationModel, &CurrentWaitsModel,
-                                        [this](bool enabled) { BtFindObj->setEnabled(enabled); }});
+    detail::StartWaitInformationLookup(
+        monitor_, {&WaitInformationModel, &CurrentWaitsModel,
+                   [this](bool enabled) { searchButton->setEnabled(enabled); }});
 }
 
-void TDetailPages::AcFindObjExecute() {
-    tabs_.setTabVisible(pgCurrentEventDetails, true);
-    tabs_.setCurrentIndex(pgCurrentEventDetails);
-    EdFileId->clear();
-    EdBlockId->clear();
-    EdFileId->setFocus();
+void TDetailPages::onFindObject() {
+    tabs_.setTabVisible(ObjectPage, true);
+    tabs_.setCurrentIndex(ObjectPage);
+    fileIdEdit->clear();
+    blockIdEdit->clear();
+    fileIdEdit->setFocus();
 }
 
 // ---- "Tuning Memory" ----
 
 void TDetailPages::BuildMemoryPage() {
-    QWidget* page = pages_[pgMemory];
+    QWidget* page = pages_[TuningMemoryPage];
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* row = new QHBoxLayout;
-    BtProbe = new QPushButton(QStringLiteral("&Probe"), page);
-    BtProbe->setObjectName(QStringLiteral("BtProbe"));
-    BtSchedule = new QPushButton(QStringLiteral("&Schedule"), page);
-    BtSchedule->setObjectName(QStringLiteral("BtSchedule"));
-    BtClearHistory = new QPushButton(QStringLiteral("&Clear"), page);
-    BtClearHistory->setObjectName(QStringLiteral("BtClearHistory"));
-    BtClearHistory->setEnabled(false);
-    for (QPushButton* b : {BtProbe, BtSchedule, BtClearHistory})
+    probeButton = new QPushButton(QStringLiteral("&Probe"), page);
+    probeButton->setObjectName(QStringLiteral("probeButton"));
+    scheduleButton = new QPushButton(QStringLiteral("&Schedule"), page);
+    scheduleButton->setObjectName(QStringLiteral("scheduleButton"));
+    clearHistoryButton = new QPushButton(QStringLiteral("&Clear"), page);
+    clearHistoryButton->setObjectName(QStringLiteral("clearHistoryButton"));
+    clearHistoryButton->setEnabled(false);
+    for (QPushButton* b : {probeButton, scheduleButton, clearHistoryButton})
         row->addWidget(b);
     row->addSpacing(20);
     row->addWidget(new QLabel(QStringLiteral("Auto Probe:"), page));
-    LbAutoProbeV = new QLabel(page);
-    LbAutoProbeV->setObjectName(QStringLiteral("LbAutoProbeV"));
-    row->addWidget(LbAutoProbeV);
+    autoProbeValue = new QLabel(page);
+    autoProbeValue->setObjectName(QStringLiteral("autoProbeValue"));
+    row->addWidget(autoProbeValue);
     row->addSpacing(20);
-    LbInterval = new QLabel(QStringLiteral("Interval:"), page);
-    LbInterval->setObjectName(QStringLiteral("LbInterval"));
-    row->addWidget(LbInterval);
-    LbIntervalV = new QLabel(page);
-    LbIntervalV->setObjectName(QStringLiteral("LbIntervalV"));
-    row->addWidget(LbIntervalV);
+    intervalLabel = new QLabel(QStringLiteral("Interval:"), page);
+    intervalLabel->setObjectName(QStringLiteral("intervalLabel"));
+    row->addWidget(intervalLabel);
+    intervalValue = new QLabel(page);
+    intervalValue->setObjectName(QStringLiteral("intervalValue"));
+    row->addWidget(intervalValue);
     row->addStretch();
     layout->addLayout(row);
-    LvMemory = new TDetailListView(MemoryModel, "LvMemory", page);
-    layout->addWidget(LvMemory);
-    connect(LvMemory->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { SortColumnClick(LvMemory, column); });
-    connect(BtProbe, &QPushButton::clicked, this, [this] { monitor_.StartMemoryProbe(); });
-    connect(BtSchedule, &QPushButton::clicked, this, [this] { BtScheduleClick(); });
-    connect(BtClearHistory, &QPushButton::clicked, this, [this] { ClearProbeHistory(); });
+    memoryHistory = new TDetailListView(MemoryModel, "LvMemory", page);
+    layout->addWidget(memoryHistory);
+    connect(memoryHistory->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortColumnClick(memoryHistory, column); });
+    connect(probeButton, &QPushButton::clicked, this, [this] { monitor_.StartMemoryProbe(); });
+    connect(scheduleButton, &QPushButton::clicked, this, [this] { onScheduleClicked(); });
+    connect(clearHistoryButton, &QPushButton::clicked, this, [this] { ClearProbeHistory(); });
     // "&Clear" is enabled exactly while the history has rows.
-    auto updateClear = [this] { BtClearHistory->setEnabled(MemoryModel.rowCount() > 0); };
+    auto updateClear = [this] { clearHistoryButton->setEnabled(MemoryModel.rowCount() > 0); };
     connect(&MemoryModel, &QAbstractItemModel::rowsInserted, this, updateClear);
     connect(&MemoryModel, &QAbstractItemModel::modelReset, this, updateClear);
     UpdateAutoProbeLabels();
@@ -130,17 +129,17 @@ void TDetailPages::BuildMemoryPage() {
 
 void TDetailPages::UpdateAutoProbeLabels() {
     const bool on = monitor_.AutoProbe();
-    LbAutoProbeV->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
-    QPalette palette = LbAutoProbeV->palette();
+    autoProbeValue->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    QPalette palette = autoProbeValue->palette();
     palette.setColor(QPalette::WindowText, on ? QColor(Qt::green) : QColor(Qt::red));
-    LbAutoProbeV->setPalette(palette);
-    LbInterval->setVisible(on);
-    LbIntervalV->setVisible(on);
-    LbIntervalV->setText(
+    autoProbeValue->setPalette(palette);
+    intervalLabel->setVisible(on);
+    intervalValue->setVisible(on);
+    intervalValue->setText(
         QString::fromStdString(detail::ProbeIntervalText(monitor_.ProbeInterval())));
 }
 
-void TDetailPages::BtScheduleClick() {
+void TDetailPages::onScheduleClicked() {
     detail::TFrmProbeOption dialog(&window_);
     dialog.LoadFrom(monitor_);
     if (dialog.exec() == QDialog::Accepted)
@@ -152,9 +151,9 @@ void TDetailPages::ClearProbeHistory() {
     MemoryModel.Clear();
 }
 
-void TDetailPages::AcTuneMemoryExecute() {
-    tabs_.setTabVisible(pgMemory, true);
-    tabs_.setCurrentIndex(pgMemory);
+void TDetailPages::onTuneMemory() {
+    tabs_.setTabVisible(TuningMemoryPage, true);
+    tabs_.setCurrentIndex(TuningMemoryPage);
     if (!monitor_.AutoProbe())
         monitor_.StartMemoryProbe();
 }

@@ -16,22 +16,21 @@ TLocksPage::TLocksPage(monitor::TPvConnection& monitor, QWidget* parent)
     observer_ = std::make_shared<detail::TSessLocksObserver>(monitor_, lockModel_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(MakeDetailHeader(this, LbLocksUsernameV, LbLocksMachineV, LbLocksProgramV,
-                                       QStringLiteral("LbLocksUsernameV"),
-                                       QStringLiteral("LbLocksMachineV"),
-                                       QStringLiteral("LbLocksProgramV")));
-    LVLocks = new QTreeView(this);
-    LVLocks->setObjectName(QStringLiteral("LVLocks"));
-    LVLocks->setRootIsDecorated(false);
-    LVLocks->setUniformRowHeights(true);
-    LVLocks->setSortingEnabled(false);
-    LVLocks->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LVLocks->setModel(&lockModel_);
-    LVLocks->header()->setSectionsClickable(false);
-    ApplyListColumnWidths(LVLocks);
-    connect(&lockModel_, &QAbstractItemModel::modelReset, LVLocks,
-            [this] { ApplyListColumnWidths(LVLocks); });
-    layout->addWidget(LVLocks, 1);
+    layout->addWidget(MakeDetailHeader(
+        this, usernameValue_, machineValue_, programValue_, QStringLiteral("locksUsernameValue"),
+        QStringLiteral("locksMachineValue"), QStringLiteral("locksProgramValue")));
+    locksList_ = new QTreeView(this);
+    locksList_->setObjectName(QStringLiteral("LVLocks"));
+    locksList_->setRootIsDecorated(false);
+    locksList_->setUniformRowHeights(true);
+    locksList_->setSortingEnabled(false);
+    locksList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    locksList_->setModel(&lockModel_);
+    locksList_->header()->setSectionsClickable(false);
+    ApplyListColumnWidths(locksList_);
+    connect(&lockModel_, &QAbstractItemModel::modelReset, locksList_,
+            [this] { ApplyListColumnWidths(locksList_); });
+    layout->addWidget(locksList_, 1);
 }
 
 void TLocksPage::showEvent(QShowEvent* event) {
@@ -40,7 +39,7 @@ void TLocksPage::showEvent(QShowEvent* event) {
 }
 
 void TLocksPage::FillHeader() {
-    FillDetailHeader(monitor_, LbLocksUsernameV, LbLocksMachineV, LbLocksProgramV);
+    FillDetailHeader(monitor_, usernameValue_, machineValue_, programValue_);
 }
 
 } // namespace gui

@@ -1,4 +1,4 @@
-// The content of the "Session Locks" page: the header strip, the lock list LVLocks (the
+// The content of the "Session Locks" page: the header strip, the lock list locksList_ (the
 // session's own locks, then the blocking chains it takes part in, waiters indented) and the
 // locks observer that fills it. User-interface thread only.
 #pragma once
@@ -20,7 +20,7 @@ public:
 
     const std::shared_ptr<detail::TSessLocksObserver>& Observer() const { return observer_; }
     monitor::TSessionListModel& LockModel() { return lockModel_; }
-    QTreeView* LockList() const { return LVLocks; }
+    QTreeView* LockList() const { return locksList_; }
 
     // The header: user name, machine and program of the selected session (blank without one).
     void FillHeader();
@@ -33,8 +33,8 @@ private:
     monitor::TPvConnection& monitor_;
     monitor::TSessionListModel lockModel_;
     std::shared_ptr<detail::TSessLocksObserver> observer_;
-    QLabel *LbLocksUsernameV = nullptr, *LbLocksMachineV = nullptr, *LbLocksProgramV = nullptr;
-    QTreeView* LVLocks = nullptr;
+    QLabel *usernameValue_ = nullptr, *machineValue_ = nullptr, *programValue_ = nullptr;
+    QTreeView* locksList_ = nullptr;
 };
 
 } // namespace gui

@@ -25,25 +25,25 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(MakeDetailHeader(
-        this, LbSqlusernameV, LbSqlMachineV, LbSqlProgramV, QStringLiteral("LbSqlusernameV"),
-        QStringLiteral("LbSqlMachineV"), QStringLiteral("LbSqlProgramV")));
+        this, usernameValue_, machineValue_, programValue_, QStringLiteral("sqlUsernameValue"),
+        QStringLiteral("sqlMachineValue"), QStringLiteral("sqlProgramValue")));
     auto* splitter = new QSplitter(Qt::Vertical, this);
     layout->addWidget(splitter, 1);
 
-    lvAllsql = new QTreeView(splitter);
-    lvAllsql->setObjectName(QStringLiteral("lvAllsql"));
-    lvAllsql->setRootIsDecorated(false);
-    lvAllsql->setUniformRowHeights(true);
-    lvAllsql->setSortingEnabled(false);
-    lvAllsql->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvAllsql->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvAllsql->setContextMenuPolicy(Qt::CustomContextMenu);
-    lvAllsql->setModel(&cursorModel_);
-    lvAllsql->header()->setSectionsClickable(false);
-    ApplyListColumnWidths(lvAllsql);
-    connect(&cursorModel_, &QAbstractItemModel::modelReset, lvAllsql,
-            [this] { ApplyListColumnWidths(lvAllsql); });
-    connect(lvAllsql->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    openCursorsList_ = new QTreeView(splitter);
+    openCursorsList_->setObjectName(QStringLiteral("lvAllsql"));
+    openCursorsList_->setRootIsDecorated(false);
+    openCursorsList_->setUniformRowHeights(true);
+    openCursorsList_->setSortingEnabled(false);
+    openCursorsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    openCursorsList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    openCursorsList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    openCursorsList_->setModel(&cursorModel_);
+    openCursorsList_->header()->setSectionsClickable(false);
+    ApplyListColumnWidths(openCursorsList_);
+    connect(&cursorModel_, &QAbstractItemModel::modelReset, openCursorsList_,
+            [this] { ApplyListColumnWidths(openCursorsList_); });
+    connect(openCursorsList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {
                 QList<int> rows;
                 for (const QModelIndex& i : selected.indexes())
@@ -52,31 +52,32 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
                 CursorsSelected(rows);
             });
 
-    RECurrentSql = new QTextEdit(splitter);
-    RECurrentSql->setObjectName(QStringLiteral("RECurrentSql"));
-    RECurrentSql->setReadOnly(true);
-    RECurrentSql->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    RECurrentSql->setLineWrapMode(QTextEdit::WidgetWidth);
-    connect(&textModel_, &detail::TSqlTextModel::changed, RECurrentSql, [this] { ShowText(); });
+    statementEdit_ = new QTextEdit(splitter);
+    statementEdit_->setObjectName(QStringLiteral("statementEdit"));
+    statementEdit_->setReadOnly(true);
+    statementEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+    statementEdit_->setLineWrapMode(QTextEdit::WidgetWidth);
+    connect(&textModel_, &detail::TSqlTextModel::changed, statementEdit_, [this] { ShowText(); });
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
 
-    AcSaveSql = new QAction(QStringLiteral("Export to File"), this);
-    AcSaveSql->setObjectName(QStringLiteral("AcSaveSql"));
-    connect(AcSaveSql, &QAction::triggered, this, [this] { AcSaveSqlExecute(); });
-    PMTab = new QMenu(this);
-    PMTab->setObjectName(QStringLiteral("PMTab"));
-    QAction* item = PMTab->addAction(AcSaveSql->text());
+    saveAction_ = new QAction(QStringLiteral("Export to File"), this);
+    saveAction_->setObjectName(QStringLiteral("AcSaveSql"));
+    connect(saveAction_, &QAction::triggered, this, [this] { onSaveSql(); });
+    exportMenu_ = new QMenu(this);
+    exportMenu_->setObjectName(QStringLiteral("exportMenu"));
+    QAction* item = exportMenu_->addAction(saveAction_->text());
     item->setObjectName(QStringLiteral("PMISaveSql"));
-    connect(item, &QAction::triggered, AcSaveSql, &QAction::trigger);
-    connect(AcSaveSql, &QAction::changed, item,
-            [item, this] { item->setVisible(AcSaveSql->isVisible()); });
-    connect(PMTab, &QMenu::aboutToShow, this, [this] { AcSaveSqlUpdate(); });
-    connect(lvAllsql, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        AcSaveSqlUpdate();
-        PMTab->popup(lvAllsql->viewport()->mapToGlobal(p));
+    connect(item, &QAction::triggered, saveAction_, &QAction::trigger);
+    connect(saveAction_, &QAction::changed, item,
+            [item, this] { item->setVisible(saveAction_->isVisible()); });
+    connect(exportMenu_, &QMenu::aboutToShow, this, [this] { updateSaveAction(); });
+    connect(openCursorsList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        updateSaveAction();
+        exportMenu_->popup(openCursorsList_->viewport()->mapToGlobal(p));
     });
-    AcSaveSqlUpdate();
+    updateSaveAction();
 }
 
 void TSqlPage::showEvent(QShowEvent* event) {
@@ -85,16 +86,16 @@ void TSqlPage::showEvent(QShowEvent* event) {
 }
 
 void TSqlPage::FillHeader() {
-    FillDetailHeader(monitor_, LbSqlusernameV, LbSqlMachineV, LbSqlProgramV);
+    FillDetailHeader(monitor_, usernameValue_, machineValue_, programValue_);
 }
 
-void TSqlPage::AcSaveSqlUpdate() {
-    AcSaveSql->setVisible(cursorModel_.rowCount() >= 1);
+void TSqlPage::updateSaveAction() {
+    saveAction_->setVisible(cursorModel_.rowCount() >= 1);
 }
 
 std::vector<int> TSqlPage::SelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& i : lvAllsql->selectionModel()->selectedRows())
+    for (const QModelIndex& i : openCursorsList_->selectionModel()->selectedRows())
         rows.push_back(i.row());
     std::sort(rows.begin(), rows.end());
     return rows;
@@ -111,7 +112,7 @@ bool TSqlPage::SaveSelectedTo(const QString& fileName) {
     return observer_->SaveStatements(fileName.toStdString(), SelectedRows());
 }
 
-void TSqlPage::AcSaveSqlExecute() {
+void TSqlPage::onSaveSql() {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDirectory(QApplication::applicationDirPath());
@@ -124,26 +125,26 @@ void TSqlPage::AcSaveSqlExecute() {
 }
 
 bool TSqlPage::CanCopy() const {
-    return RECurrentSql->hasFocus() && RECurrentSql->textCursor().hasSelection();
+    return statementEdit_->hasFocus() && statementEdit_->textCursor().hasSelection();
 }
 
 void TSqlPage::Copy() {
-    RECurrentSql->copy();
+    statementEdit_->copy();
 }
 
 bool TSqlPage::CanSelectAll() const {
-    return RECurrentSql->hasFocus();
+    return statementEdit_->hasFocus();
 }
 
 void TSqlPage::SelectAll() {
-    RECurrentSql->selectAll();
+    statementEdit_->selectAll();
 }
 
 void TSqlPage::ShowText() {
-    RECurrentSql->clear();
-    QTextCursor cursor(RECurrentSql->document());
+    statementEdit_->clear();
+    QTextCursor cursor(statementEdit_->document());
     cursor.movePosition(QTextCursor::End);
-    const QColor windowText = RECurrentSql->palette().color(QPalette::WindowText);
+    const QColor windowText = statementEdit_->palette().color(QPalette::WindowText);
     for (const auto& run : textModel_.Runs()) {
         QTextCharFormat format;
         format.setForeground(run.keyword ? QColor(0, 0, 255) : windowText);

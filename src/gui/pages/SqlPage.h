@@ -1,6 +1,6 @@
-// The content of the "Session SQL" page: the header strip, the open-cursor list lvAllsql, the
-// statement box RECurrentSql with the keyword colours, the SQL observer that fills them and the
-// page's "Export to File" command AcSaveSql. User-interface thread only.
+// The content of the "Session SQL" page: the header strip, the open-cursor list openCursorsList_,
+// the statement box statementEdit_ with the keyword colours, the SQL observer that fills them and
+// the page's "Export to File" command saveAction_. User-interface thread only.
 #pragma once
 
 #include "detail/SessionSql.h"
@@ -25,25 +25,25 @@ public:
     const std::shared_ptr<detail::TSessSqlObserver>& Observer() const { return observer_; }
     monitor::TSessionListModel& CursorModel() { return cursorModel_; }
     detail::TSqlTextModel& TextModel() { return textModel_; }
-    QTreeView* CursorList() const { return lvAllsql; }
-    QTextEdit* StatementBox() const { return RECurrentSql; }
-    QMenu* Popup() const { return PMTab; }
-    QAction* SaveAction() const { return AcSaveSql; }
+    QTreeView* CursorList() const { return openCursorsList_; }
+    QTextEdit* StatementBox() const { return statementEdit_; }
+    QMenu* Popup() const { return exportMenu_; }
+    QAction* SaveAction() const { return saveAction_; }
 
     // The header: user name, machine and program of the selected session (blank without one).
     void FillHeader();
-    // Offers the save dialog and saves the selected cursors (AcSaveSql).
-    void AcSaveSqlExecute();
+    // Offers the save dialog and saves the selected cursors (saveAction_).
+    void onSaveSql();
     // Saves the selected cursors to `fileName` without a dialog.
     bool SaveSelectedTo(const QString& fileName);
-    // Rows of lvAllsql that are selected, in list order.
+    // Rows of openCursorsList_ that are selected, in list order.
     std::vector<int> SelectedRows() const;
-    // AcSaveSql is shown while lvAllsql has rows.
-    void AcSaveSqlUpdate();
+    // saveAction_ is shown while openCursorsList_ has rows.
+    void updateSaveAction();
 
-    // The edit commands on the statement box (the window's AcCopy and AcSelectAll, while this
-    // page is active): copy needs a selection of at least one character and the focus in the box,
-    // select-all the focus.
+    // The edit commands on the statement box (the window's copyAction and selectAllAction, while
+    // this page is active): copy needs a selection of at least one character and the focus in the
+    // box, select-all the focus.
     bool CanCopy() const;
     void Copy();
     bool CanSelectAll() const;
@@ -61,11 +61,11 @@ private:
     monitor::TSessionListModel cursorModel_;
     detail::TSqlTextModel textModel_;
     std::shared_ptr<detail::TSessSqlObserver> observer_;
-    QLabel *LbSqlusernameV = nullptr, *LbSqlMachineV = nullptr, *LbSqlProgramV = nullptr;
-    QTreeView* lvAllsql = nullptr;
-    QTextEdit* RECurrentSql = nullptr;
-    QMenu* PMTab = nullptr;
-    QAction* AcSaveSql = nullptr;
+    QLabel *usernameValue_ = nullptr, *machineValue_ = nullptr, *programValue_ = nullptr;
+    QTreeView* openCursorsList_ = nullptr;
+    QTextEdit* statementEdit_ = nullptr;
+    QMenu* exportMenu_ = nullptr;
+    QAction* saveAction_ = nullptr;
 };
 
 } // namespace gui

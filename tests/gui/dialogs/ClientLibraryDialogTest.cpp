@@ -78,20 +78,20 @@ TEST_F(ClientInfo, ShowsTheLibraryAndVersionOfTheDefaultHome) {
     util::TFrmClientInfo dialog(nullptr, detectionIn(twoHomes()));
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "OCI DLL Information");
-    EXPECT_EQ(dialog.lbocifilename->objectName(), "lbocifilename");
-    EXPECT_EQ(dialog.lbociversion->objectName(), "lbociversion");
-    EXPECT_EQ(dialog.cmboracledefaulthome->objectName(), "cmboracledefaulthome");
-    EXPECT_EQ(dialog.BitBtn1->objectName(), "BitBtn1");
-    EXPECT_EQ(dialog.BitBtn1->text(), "&Ok");
-    EXPECT_EQ(dialog.lbocifilename->text().toStdString(), kStubLibrary);
-    EXPECT_EQ(dialog.lbociversion->text().toStdString(), stubVersion());
-    EXPECT_EQ(comboItems(dialog.cmboracledefaulthome),
+    EXPECT_EQ(dialog.libraryFileValue->objectName(), "libraryFileValue");
+    EXPECT_EQ(dialog.libraryVersionValue->objectName(), "libraryVersionValue");
+    EXPECT_EQ(dialog.oracleHomeCombo->objectName(), "oracleHomeCombo");
+    EXPECT_EQ(dialog.okButton->objectName(), "okButton");
+    EXPECT_EQ(dialog.okButton->text(), "&Ok");
+    EXPECT_EQ(dialog.libraryFileValue->text().toStdString(), kStubLibrary);
+    EXPECT_EQ(dialog.libraryVersionValue->text().toStdString(), stubVersion());
+    EXPECT_EQ(comboItems(dialog.oracleHomeCombo),
               (QStringList{"Default", "Home0", "Home1", "Home2", "Home3"}));
-    EXPECT_FALSE(dialog.cmboracledefaulthome->isEditable());
-    EXPECT_EQ(dialog.cmboracledefaulthome->currentText(), "Default");
+    EXPECT_FALSE(dialog.oracleHomeCombo->isEditable());
+    EXPECT_EQ(dialog.oracleHomeCombo->currentText(), "Default");
     QStringList captions;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
-        if (label != dialog.lbocifilename && label != dialog.lbociversion)
+        if (label != dialog.libraryFileValue && label != dialog.libraryVersionValue)
             captions << label->text();
     EXPECT_EQ(captions,
               (QStringList{"OCI DLL Filename:", "OCI DLL Version:", "Default Oracle home:"}));
@@ -99,8 +99,7 @@ TEST_F(ClientInfo, ShowsTheLibraryAndVersionOfTheDefaultHome) {
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-    EXPECT_GE(dialog.cmboracledefaulthome->width(),
-              dialog.cmboracledefaulthome->sizeHint().width());
+    EXPECT_GE(dialog.oracleHomeCombo->width(), dialog.oracleHomeCombo->sizeHint().width());
 
     if (const QByteArray shots = qgetenv("QUENBY_SHOTS"); !shots.isEmpty()) {
         QDir().mkpath(QString::fromLocal8Bit(shots));
@@ -113,8 +112,8 @@ TEST_F(ClientInfo, OkStoresTheChosenHomeAndReopeningShowsIt) {
     util::TFrmClientInfo dialog(nullptr, detectionIn(places));
     EXPECT_EQ(dialog.OracleHomeIndex(), 0);
     const int result = execWith(dialog, [&] {
-        dialog.cmboracledefaulthome->setCurrentIndex(2); // "Home1"
-        dialog.BitBtn1->click();
+        dialog.oracleHomeCombo->setCurrentIndex(2); // "Home1"
+        dialog.okButton->click();
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.OracleHomeIndex(), 2);
@@ -122,9 +121,9 @@ TEST_F(ClientInfo, OkStoresTheChosenHomeAndReopeningShowsIt) {
     // Opened again: the stored entry, and the library of that home (the second one found).
     QString shown, file;
     execWith(dialog, [&] {
-        shown = dialog.cmboracledefaulthome->currentText();
-        file = dialog.lbocifilename->text();
-        dialog.BitBtn1->click();
+        shown = dialog.oracleHomeCombo->currentText();
+        file = dialog.libraryFileValue->text();
+        dialog.okButton->click();
     });
     EXPECT_EQ(shown, "Home1");
     EXPECT_EQ(file.toStdString(), oradb::oci::detectClient(2, places).libraryPath);
@@ -137,8 +136,8 @@ TEST_F(ClientInfo, ClosingOtherwiseLeavesTheIndexUnchanged) {
     dialog.SetOracleHomeIndex(1);
     QString shown;
     const int result = execWith(dialog, [&] {
-        shown = dialog.cmboracledefaulthome->currentText();
-        dialog.cmboracledefaulthome->setCurrentIndex(2);
+        shown = dialog.oracleHomeCombo->currentText();
+        dialog.oracleHomeCombo->setCurrentIndex(2);
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(&dialog, &escape);
     });
@@ -155,17 +154,17 @@ TEST_F(ClientInfo, WithoutAClientTheTextsAreEmptyAndDefaultIsSelected) {
     util::TFrmClientInfo dialog(nullptr, detectionIn(nowhere));
     dialog.SetOracleHomeIndex(3);
     dialog.show();
-    EXPECT_EQ(dialog.lbocifilename->text(), "");
-    EXPECT_EQ(dialog.lbociversion->text(), "");
-    EXPECT_EQ(dialog.cmboracledefaulthome->currentText(), "Default");
+    EXPECT_EQ(dialog.libraryFileValue->text(), "");
+    EXPECT_EQ(dialog.libraryVersionValue->text(), "");
+    EXPECT_EQ(dialog.oracleHomeCombo->currentText(), "Default");
 
     // A chosen home that is not installed fails the same way.
     util::TFrmClientInfo chosen(nullptr, detectionIn(twoHomes()));
     chosen.SetOracleHomeIndex(4); // "Home3": only two homes exist
     chosen.show();
-    EXPECT_EQ(chosen.lbocifilename->text(), "");
-    EXPECT_EQ(chosen.lbociversion->text(), "");
-    EXPECT_EQ(chosen.cmboracledefaulthome->currentIndex(), 0);
+    EXPECT_EQ(chosen.libraryFileValue->text(), "");
+    EXPECT_EQ(chosen.libraryVersionValue->text(), "");
+    EXPECT_EQ(chosen.oracleHomeCombo->currentIndex(), 0);
 }
 
 TEST_F(ClientInfo, WithoutADetectionItUsesTheWorkstationsClient) {
@@ -174,8 +173,8 @@ TEST_F(ClientInfo, WithoutADetectionItUsesTheWorkstationsClient) {
     ::setenv("ORACLE_HOME", kTestOracleHome.c_str(), 1);
     util::TFrmClientInfo dialog;
     dialog.show();
-    EXPECT_EQ(dialog.lbocifilename->text().toStdString(), kStubLibrary);
-    EXPECT_EQ(dialog.lbociversion->text().toStdString(), stubVersion());
+    EXPECT_EQ(dialog.libraryFileValue->text().toStdString(), kStubLibrary);
+    EXPECT_EQ(dialog.libraryVersionValue->text().toStdString(), stubVersion());
     if (old)
         ::setenv("ORACLE_HOME", saved.c_str(), 1);
     else

@@ -41,16 +41,16 @@ TEST_F(ConnectDialog, FirstRunShowsThePresetsAndRemembersTheLogin) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
         ASSERT_NE(form, nullptr);
         caption = form->windowTitle();
-        shownUser = form->edUsername->text();
-        shownPassword = form->edPassword->text();
-        shownServer = form->edServer->currentText();
-        passwordFocused = form->focusWidget() == form->edPassword;
+        shownUser = form->usernameEdit->text();
+        shownPassword = form->passwordEdit->text();
+        shownServer = form->serverCombo->currentText();
+        passwordFocused = form->focusWidget() == form->passwordEdit;
         if (const QByteArray shots = qgetenv("QUENBY_SHOTS"); !shots.isEmpty()) {
             QDir().mkpath(QString::fromLocal8Bit(shots));
             form->grab().save(QString::fromLocal8Bit(shots) + "/dialog-login.png");
         }
-        form->edPassword->setText("lantern");
-        form->btConnect->click();
+        form->passwordEdit->setText("lantern");
+        form->connectButton->click();
     }});
     session.Connect();
     EXPECT_TRUE(driver.Done());
@@ -80,8 +80,8 @@ TEST_F(ConnectDialog, TheHistoryPutsTheNewServerFirstAndDropsItsOtherCasing) {
     ModalDriver driver({[&](QWidget* w) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
         ASSERT_NE(form, nullptr);
-        for (int i = 0; i < form->edServer->count(); ++i)
-            offered << form->edServer->itemText(i);
+        for (int i = 0; i < form->serverCombo->count(); ++i)
+            offered << form->serverCombo->itemText(i);
         ModalDriver::Login("system", "lantern", "sandbox::memory:ORCL").act(w);
     }});
     session.Connect();
@@ -103,17 +103,17 @@ TEST_F(ConnectDialog, FocusFollowsTheOracleErrorCode) {
     // A wrong password while the user name has the focus: the focus stays there.
     driver.Add([&](QWidget* w) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
-        form->edPassword->setText("wrong");
-        form->edUsername->setFocus();
-        form->btConnect->click();
+        form->passwordEdit->setText("wrong");
+        form->usernameEdit->setFocus();
+        form->connectButton->click();
     });
     driver.Add(driver.Acknowledge());
     // An empty password: to the password field.
     driver.Add([&](QWidget* w) {
         record(w);
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
-        form->edPassword->clear();
-        form->btConnect->click();
+        form->passwordEdit->clear();
+        form->connectButton->click();
     });
     driver.Add(driver.Acknowledge());
     // A server that cannot be resolved: to the server field; no attempt is left afterwards.
@@ -122,9 +122,9 @@ TEST_F(ConnectDialog, FocusFollowsTheOracleErrorCode) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
         EXPECT_EQ(form->AttemptsLeft(), 1);
         EXPECT_TRUE(form->Retry());
-        form->edPassword->setText("lantern");
-        form->edServer->setEditText("sandbox:/no/such/folder/x.db");
-        form->btConnect->click();
+        form->passwordEdit->setText("lantern");
+        form->serverCombo->setEditText("sandbox:/no/such/folder/x.db");
+        form->connectButton->click();
     });
     driver.Add([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
@@ -138,7 +138,7 @@ TEST_F(ConnectDialog, FocusFollowsTheOracleErrorCode) {
     session.Connect();
     EXPECT_TRUE(driver.Done());
     EXPECT_FALSE(session.Connected());
-    EXPECT_EQ(focused, (std::vector<std::string>{"edUsername", "edPassword", "edServer"}));
+    EXPECT_EQ(focused, (std::vector<std::string>{"usernameEdit", "passwordEdit", "serverCombo"}));
     ASSERT_EQ(driver.messages.size(), 3u);
     EXPECT_TRUE(driver.messages[0].startsWith("ORA-01017"));
     EXPECT_TRUE(driver.messages[1].startsWith("ORA-01005"));
@@ -153,8 +153,8 @@ TEST_F(ConnectDialog, ANewcomerWithoutAClientIsOfferedTheSandbox) {
     QString shownServer;
     ModalDriver driver({[&](QWidget* w) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
-        shownServer = form->edServer->currentText();
-        form->btCancel->click();
+        shownServer = form->serverCombo->currentText();
+        form->cancelButton->click();
     }});
     session.Connect();
     EXPECT_EQ(shownServer, "sandbox");
@@ -164,8 +164,8 @@ TEST_F(ConnectDialog, ANewcomerWithoutAClientIsOfferedTheSandbox) {
     dialog.ClientInstalled = [] { return true; };
     ModalDriver again({[&](QWidget* w) {
         auto* form = qobject_cast<oradb::TConnectForm*>(w);
-        shownServer = form->edServer->currentText();
-        form->btCancel->click();
+        shownServer = form->serverCombo->currentText();
+        form->cancelButton->click();
     }});
     session.Connect();
     EXPECT_EQ(shownServer, "");

@@ -69,26 +69,26 @@ TEST_F(Options, TheDialogShowsTheMonitorsValues) {
     m.SetRefreshInterval(45);
     TFrmOptions dialog;
     dialog.LoadFrom(m);
-    EXPECT_TRUE(dialog.CBAutoRefresh->isChecked());
-    EXPECT_EQ(dialog.ERefreshInterval->value(), 45);
-    EXPECT_TRUE(dialog.ERefreshInterval->isEnabled());
-    dialog.CBAutoRefresh->setChecked(false);
-    EXPECT_FALSE(dialog.ERefreshInterval->isEnabled());
-    EXPECT_FALSE(dialog.CBShowServerSession->isChecked());
-    EXPECT_TRUE(dialog.CBShowKilledSession->isChecked());
-    EXPECT_EQ(dialog.CBStatisticsType->count(), 8);
-    EXPECT_EQ(dialog.CBStatisticsType->currentText(), "User");
-    EXPECT_EQ(dialog.CBStatisticsNames->currentText(), "session logical reads");
-    EXPECT_EQ(dialog.Pages->currentWidget(), dialog.TSDisplay);
-    dialog.CBStatisticsType->setCurrentText("Cache");
-    EXPECT_TRUE(dialog.CBStatisticsNames->findText("physical reads") >= 0);
-    EXPECT_EQ(dialog.CBStatisticsNames->findText("session logical reads"), -1);
+    EXPECT_TRUE(dialog.autoRefreshCheck->isChecked());
+    EXPECT_EQ(dialog.refreshIntervalSpin->value(), 45);
+    EXPECT_TRUE(dialog.refreshIntervalSpin->isEnabled());
+    dialog.autoRefreshCheck->setChecked(false);
+    EXPECT_FALSE(dialog.refreshIntervalSpin->isEnabled());
+    EXPECT_FALSE(dialog.showBackgroundCheck->isChecked());
+    EXPECT_TRUE(dialog.showKilledCheck->isChecked());
+    EXPECT_EQ(dialog.statisticsClassCombo->count(), 8);
+    EXPECT_EQ(dialog.statisticsClassCombo->currentText(), "User");
+    EXPECT_EQ(dialog.sortStatisticCombo->currentText(), "session logical reads");
+    EXPECT_EQ(dialog.Pages->currentWidget(), dialog.displayPage);
+    dialog.statisticsClassCombo->setCurrentText("Cache");
+    EXPECT_TRUE(dialog.sortStatisticCombo->findText("physical reads") >= 0);
+    EXPECT_EQ(dialog.sortStatisticCombo->findText("session logical reads"), -1);
 
     if (const QByteArray shots = qgetenv("QUENBY_SHOTS"); !shots.isEmpty()) {
         QDir().mkpath(QString::fromLocal8Bit(shots));
         dialog.show();
         dialog.grab().save(QString::fromLocal8Bit(shots) + "/dialog-options.png");
-        dialog.Pages->setCurrentWidget(dialog.TSSort);
+        dialog.Pages->setCurrentWidget(dialog.sortPage);
         dialog.grab().save(QString::fromLocal8Bit(shots) + "/dialog-options-sort.png");
     }
 }
@@ -105,7 +105,7 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     const int before = rig.fetches->fetched;
     ApplyOptions(m, v);
     EXPECT_EQ(m.RefreshInterval(), 3000);
-    EXPECT_TRUE(m.Timer1().isActive());
+    EXPECT_TRUE(m.RefreshTimer().isActive());
     EXPECT_FALSE(m.Running(wkList)); // no refresh at once
     EXPECT_EQ(rig.fetches->fetched, before);
 

@@ -47,20 +47,20 @@ protected:
         });
         return dialog.exec();
     }
-    QString message() const { return dialog.mmSendmsg->toPlainText(); }
+    QString message() const { return dialog.messageEdit->toPlainText(); }
 
     TFrmSendMsg dialog;
 };
 
 TEST_F(SendMsgDialog, ShowsTheMachinesAndAMessageBoxUnderTheirLabels) {
     EXPECT_EQ(dialog.windowTitle(), "Send Message");
-    EXPECT_EQ(dialog.Label1->text(), "Send to:");
-    EXPECT_EQ(dialog.Label2->text(), "Message:");
-    EXPECT_EQ(dialog.BtnSend->text(), "&Send");
-    EXPECT_EQ(dialog.BitBtn2->text(), "&Cancel");
-    EXPECT_FALSE(dialog.mmmachine->isEnabled());
-    EXPECT_TRUE(dialog.mmmachine->isReadOnly());
-    EXPECT_EQ(dialog.mmmachine->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(dialog.machinesLabel->text(), "Send to:");
+    EXPECT_EQ(dialog.messageLabel->text(), "Message:");
+    EXPECT_EQ(dialog.sendButton->text(), "&Send");
+    EXPECT_EQ(dialog.cancelButton->text(), "&Cancel");
+    EXPECT_FALSE(dialog.machinesEdit->isEnabled());
+    EXPECT_TRUE(dialog.machinesEdit->isReadOnly());
+    EXPECT_EQ(dialog.machinesEdit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
     dialog.SetMachines({"WS-ACCOUNTS-01", "ws-lab-7"});
     dialog.SetMessage("The instance restarts at 18:00, please log off.");
@@ -68,19 +68,19 @@ TEST_F(SendMsgDialog, ShowsTheMachinesAndAMessageBoxUnderTheirLabels) {
     EXPECT_EQ(dialog.Machines(), QStringList({"WS-ACCOUNTS-01", "ws-lab-7"}));
     // Top to bottom: label, list, label, message box, buttons; no text is cut off.
     auto top = [&](QWidget* w) { return w->mapTo(&dialog, QPoint(0, 0)).y(); };
-    EXPECT_LT(top(dialog.Label1), top(dialog.mmmachine));
-    EXPECT_LT(top(dialog.mmmachine), top(dialog.Label2));
-    EXPECT_LT(top(dialog.Label2), top(dialog.mmSendmsg));
-    EXPECT_LT(top(dialog.mmSendmsg), top(dialog.BtnSend));
+    EXPECT_LT(top(dialog.machinesLabel), top(dialog.machinesEdit));
+    EXPECT_LT(top(dialog.machinesEdit), top(dialog.messageLabel));
+    EXPECT_LT(top(dialog.messageLabel), top(dialog.messageEdit));
+    EXPECT_LT(top(dialog.messageEdit), top(dialog.sendButton));
     for (QWidget* w :
-         {static_cast<QWidget*>(dialog.Label1), static_cast<QWidget*>(dialog.Label2),
-          static_cast<QWidget*>(dialog.BtnSend), static_cast<QWidget*>(dialog.BitBtn2)})
+         {static_cast<QWidget*>(dialog.machinesLabel), static_cast<QWidget*>(dialog.messageLabel),
+          static_cast<QWidget*>(dialog.sendButton), static_cast<QWidget*>(dialog.cancelButton)})
         EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
     // Resizable: the message box takes the extra height.
-    const int before = dialog.mmSendmsg->height();
+    const int before = dialog.messageEdit->height();
     dialog.resize(dialog.width() + 100, dialog.height() + 120);
     QApplication::sendPostedEvents();
-    EXPECT_GT(dialog.mmSendmsg->height(), before);
+    EXPECT_GT(dialog.messageEdit->height(), before);
 
     if (const QByteArray shots = qgetenv("QUENBY_SHOTS"); !shots.isEmpty()) {
         dialog.resize(dialog.sizeHint().expandedTo(QSize(380, 300)));
@@ -92,36 +92,36 @@ TEST_F(SendMsgDialog, ShowsTheMachinesAndAMessageBoxUnderTheirLabels) {
 TEST_F(SendMsgDialog, SendIsEnabledExactlyWithAMachineAndAMessage) {
     dialog.SetMachines({"WS1"});
     dialog.show();
-    EXPECT_FALSE(dialog.BtnSend->isEnabled()); // no message
-    type(dialog.mmSendmsg, "H");
-    EXPECT_TRUE(dialog.BtnSend->isEnabled());
-    press(dialog.mmSendmsg, Qt::Key_Backspace);
-    EXPECT_FALSE(dialog.BtnSend->isEnabled());
+    EXPECT_FALSE(dialog.sendButton->isEnabled()); // no message
+    type(dialog.messageEdit, "H");
+    EXPECT_TRUE(dialog.sendButton->isEnabled());
+    press(dialog.messageEdit, Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.sendButton->isEnabled());
     dialog.hide();
 
     // Opening again evaluates the rule again.
     dialog.SetMessage("Hello");
     dialog.SetMachines({});
     dialog.show();
-    EXPECT_FALSE(dialog.BtnSend->isEnabled()); // no machine
+    EXPECT_FALSE(dialog.sendButton->isEnabled()); // no machine
     dialog.hide();
     dialog.SetMachines({"WS1"});
     dialog.show();
-    EXPECT_TRUE(dialog.BtnSend->isEnabled());
+    EXPECT_TRUE(dialog.sendButton->isEnabled());
 }
 
 TEST_F(SendMsgDialog, OpeningPutsTheFocusInTheMessageBox) {
     dialog.SetMachines({"WS1"});
-    dialog.BitBtn2->setFocus();
+    dialog.cancelButton->setFocus();
     dialog.show();
-    EXPECT_EQ(dialog.focusWidget(), dialog.mmSendmsg);
+    EXPECT_EQ(dialog.focusWidget(), dialog.messageEdit);
 }
 
 TEST_F(SendMsgDialog, EnterInTheMessageBoxSendsInsteadOfStartingANewLine) {
     dialog.SetMachines({"WS1"});
     const int result = exec([&] {
-        type(dialog.mmSendmsg, "Hello");
-        press(dialog.mmSendmsg, Qt::Key_Return);
+        type(dialog.messageEdit, "Hello");
+        press(dialog.messageEdit, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.Message(), "Hello");
@@ -130,7 +130,7 @@ TEST_F(SendMsgDialog, EnterInTheMessageBoxSendsInsteadOfStartingANewLine) {
 TEST_F(SendMsgDialog, EnterAnywhereInTheDialogSends) {
     dialog.SetMachines({"WS1"});
     dialog.SetMessage("Hello");
-    EXPECT_EQ(exec([&] { press(dialog.BitBtn2, Qt::Key_Enter); }), QDialog::Accepted);
+    EXPECT_EQ(exec([&] { press(dialog.cancelButton, Qt::Key_Enter); }), QDialog::Accepted);
     EXPECT_EQ(exec([&] { press(&dialog, Qt::Key_Return); }), QDialog::Accepted);
 }
 
@@ -138,9 +138,9 @@ TEST_F(SendMsgDialog, EnterWithNothingToSendNeitherSendsNorBreaksTheLine) {
     dialog.SetMachines({"WS1"});
     bool stayedOpen = false;
     const int result = exec([&] {
-        press(dialog.mmSendmsg, Qt::Key_Return);
+        press(dialog.messageEdit, Qt::Key_Return);
         stayedOpen = dialog.isVisible();
-        dialog.BitBtn2->click();
+        dialog.cancelButton->click();
     });
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(result, QDialog::Rejected);
@@ -150,29 +150,29 @@ TEST_F(SendMsgDialog, EnterWithNothingToSendNeitherSendsNorBreaksTheLine) {
 TEST_F(SendMsgDialog, SendClosesWithOkAndCancelWithCancel) {
     dialog.SetMachines({"WS1"});
     dialog.SetMessage("Hello");
-    EXPECT_EQ(exec([&] { dialog.BtnSend->click(); }), QDialog::Accepted);
-    EXPECT_EQ(exec([&] { dialog.BitBtn2->click(); }), QDialog::Rejected);
+    EXPECT_EQ(exec([&] { dialog.sendButton->click(); }), QDialog::Accepted);
+    EXPECT_EQ(exec([&] { dialog.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(exec([&] { press(&dialog, Qt::Key_Escape); }), QDialog::Rejected);
 }
 
 TEST_F(SendMsgDialog, TheMessageHoldsAtMost255Characters) {
     dialog.SetMachines({"WS1"});
     dialog.show();
-    type(dialog.mmSendmsg, QString(260, 'a'));
+    type(dialog.messageEdit, QString(260, 'a'));
     EXPECT_EQ(message(), QString(255, 'a'));
 
     // Full: a letter typed in the middle is refused, the text stays as it was.
-    QTextCursor cursor = dialog.mmSendmsg->textCursor();
+    QTextCursor cursor = dialog.messageEdit->textCursor();
     cursor.setPosition(10);
-    dialog.mmSendmsg->setTextCursor(cursor);
-    type(dialog.mmSendmsg, "Z");
+    dialog.messageEdit->setTextCursor(cursor);
+    type(dialog.messageEdit, "Z");
     EXPECT_EQ(message(), QString(255, 'a'));
 
     // Of pasted text only what fits stays, at the place it went in.
     dialog.SetMessage(QString(250, 'b'));
     cursor.setPosition(5);
-    dialog.mmSendmsg->setTextCursor(cursor);
-    dialog.mmSendmsg->insertPlainText("0123456789");
+    dialog.messageEdit->setTextCursor(cursor);
+    dialog.messageEdit->insertPlainText("0123456789");
     EXPECT_EQ(message(), QString(5, 'b') + "01234" + QString(245, 'b'));
 
     // Characters outside the basic plane count once; a line break counts as CR LF.
@@ -195,9 +195,9 @@ TEST_F(SendMsgDialog, TheMessageJoinsItsLinesWithCrLf) {
 TEST_F(SendMsgDialog, TheMachineListOnlyShows) {
     dialog.SetMachines({"WS1"});
     dialog.show();
-    type(dialog.mmmachine, "x");
+    type(dialog.machinesEdit, "x");
     EXPECT_EQ(dialog.Machines(), QStringList({"WS1"}));
-    EXPECT_NE(dialog.focusWidget(), dialog.mmmachine);
+    EXPECT_NE(dialog.focusWidget(), dialog.machinesEdit);
 }
 
 } // namespace
