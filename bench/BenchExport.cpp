@@ -2,7 +2,7 @@
 // the temporary file, timing the whole write (the window is blocked for that long).
 #include "Bench.h"
 #include "monitor/ListExport.h"
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <QTemporaryDir>
 #include <filesystem>

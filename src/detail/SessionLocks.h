@@ -7,7 +7,7 @@
 
 #include "detail/DetailThread.h"
 #include "monitor/Monitor.h"
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <functional>
 #include <string>

@@ -8,7 +8,7 @@
 #include "detail/DetailThread.h"
 #include "detail/SqlHighlight.h"
 #include "monitor/Monitor.h"
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <memory>
 #include <string>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "monitor/Monitor.h"
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // List export layouts written byte for byte, against expected files.
 #include "monitor/ListExport.h"
 
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 #include "monitor/TextListModel.h"
 #include "util/TextFileWriter.h"
 

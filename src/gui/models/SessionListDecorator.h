@@ -3,7 +3,7 @@
 // itself stays free of widgets and icons. User-interface thread only.
 #pragma once
 
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <QIdentityProxyModel>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "gui/models/SessionListDecorator.h"
-#include "monitor/SessionListFetch.h"
+#include "monitor/SessionListModel.h"
 
 #include <QTreeView>
 

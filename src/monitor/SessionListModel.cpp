@@ -1,0 +1,41 @@
+#include "monitor/SessionListModel.h"
+
+namespace monitor {
+
+QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
+        return {};
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole) {
+        if (index.column() == 0)
+            return QString::fromStdString(row.caption);
+        const auto sub = static_cast<std::size_t>(index.column() - 1);
+        return sub < row.subItems.size() ? QString::fromStdString(row.subItems[sub]) : QString();
+    }
+    if (role == ImageIndexRole && index.column() == 0)
+        return row.image;
+    return {};
+}
+
+void TSessionListModel::SetColumns(std::vector<Column> columns) {
+    beginResetModel();
+    columns_ = std::move(columns);
+    rows_.clear();
+    selectedRow_ = -1;
+    endResetModel();
+}
+
+void TSessionListModel::SetRows(std::vector<Row> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    selectedRow_ = -1;
+    endResetModel();
+}
+
+void TSessionListModel::SetSelectedRow(int row) {
+    selectedRow_ = row;
+    if (row >= 0)
+        Q_EMIT selectionRequested(row);
+}
+
+} // namespace monitor
