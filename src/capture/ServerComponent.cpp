@@ -3,6 +3,9 @@
 #include "oradb/OraError.h"
 #include "oradb/OraQuery.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace capture {
 
 namespace {
@@ -65,7 +68,7 @@ std::vector<std::string> ListTablespaces(oradb::TOraSession* session) {
     std::vector<std::string> names;
     try {
         oradb::TOraQuery q(session);
-        q.SQL.Add("select tablespace_name from dba_tablespaces");
+        q.SQL.Add("select tablespace_name from dba_tablespaces where contents='PERMANENT'");
         q.Open();
         for (; !q.Eof(); q.Next())
             names.push_back(q.FieldByName("tablespace_name").AsString());
@@ -76,9 +79,69 @@ std::vector<std::string> ListTablespaces(oradb::TOraSession* session) {
     return names;
 }
 
+namespace {
+
+// The rows of `object`, or nothing when it cannot be read (it does not exist).
+std::optional<std::int64_t> rowCount(oradb::TOraSession* session, const std::string& object) {
+    try {
+        oradb::TOraQuery q(session);
+        q.SQL.Add("select count(*) n from " + object);
+        q.Open();
+        const std::int64_t n = q.FieldByName("n").AsInteger();
+        q.Close();
+        return n;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+TComponentInventory ComponentInventory(oradb::TOraSession* session) {
+    TComponentInventory inventory;
+    if (const auto n = rowCount(session, "system.qby_capturesql")) {
+        inventory.tables.push_back("SYSTEM.QBY_CAPTURESQL");
+        inventory.capturedRows = *n;
+    }
+    if (const auto n = rowCount(session, "system.qby_sqlcollector")) {
+        inventory.tables.push_back("SYSTEM.QBY_SQLCOLLECTOR");
+        inventory.collectors = *n;
+    }
+    for (const char* synonym : {"PUBLIC_QBY_CAPTURESQL", "PUBLIC_QBY_SQLCOLLECTOR"})
+        if (rowCount(session, synonym))
+            inventory.synonyms.push_back(synonym);
+    return inventory;
+}
+
+std::string UninstallQuestion(const TComponentInventory& inventory) {
+    auto joined = [](const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& name : names)
+            text += (text.empty() ? "" : ", ") + name;
+        return text.empty() ? std::string("none") : text;
+    };
+    return "Remove the server component of the SQL capture?\n\nThese will be dropped:\n"
+           "- tables: " +
+           joined(inventory.tables) + "\n- public synonyms: " + joined(inventory.synonyms) +
+           "\n- " + std::to_string(inventory.collectors) +
+           (inventory.collectors == 1 ? " collector" : " collectors") + " and " +
+           std::to_string(inventory.capturedRows) +
+           (inventory.capturedRows == 1 ? " captured row" : " captured rows") +
+           "\n\nThis cannot be undone.";
+}
+
 bool TServerComponent::Install(oradb::TOraSession* session, const std::string& tablespace,
                                bool& present) {
     present = false;
+    if (!tablespace.empty()) {
+        const std::vector<std::string> permanent = ListTablespaces(session);
+        if (std::find(permanent.begin(), permanent.end(), tablespace) == permanent.end()) {
+            if (ShowError)
+                ShowError(tablespace + " is not a permanent tablespace: the capture tables need "
+                                       "one that keeps tables, such as USERS.");
+            return false;
+        }
+    }
     dropAll(session);
     try {
         for (const std::string& statement : CreateStatements(StorageClause(tablespace)))

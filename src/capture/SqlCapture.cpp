@@ -378,12 +378,29 @@ void TCaptureSql::CaptureThreadEnded(int param1, int param2, std::uint64_t seria
 }
 
 bool TCaptureSql::CanClose() {
-    if (fetches_.empty())
-        return true;
-    if (ShowWarning)
-        ShowWarning("Please stop capturing sql before exit!\r\n(Utilities->capture sql->disable "
-                    "capture sql)");
-    return false;
+    if (!fetches_.empty()) {
+        if (ShowWarning)
+            ShowWarning(
+                "Please stop capturing sql before exit!\r\n(Utilities->capture sql->disable "
+                "capture sql)");
+        return false;
+    }
+    const std::string question = ExitQuestion();
+    return question.empty() || !Confirm || Confirm(question);
+}
+
+std::string TCaptureSql::ExitQuestion() const {
+    std::string running;
+    if (CaptureEnabled())
+        running += "\n- SQL capture is enabled (" + std::to_string(collectors_.size()) +
+                   (collectors_.size() == 1 ? " collector)" : " collectors)");
+    if (monitor_.Connected() && monitor_.AutoProbe())
+        running += "\n- the automatic memory probe runs every " +
+                   std::to_string(monitor_.ProbeInterval()) + " seconds";
+    if (running.empty())
+        return running;
+    return "Quenby is still at work:" + running +
+           "\n\nExit anyway? What runs stops when Quenby closes.";
 }
 
 void TCaptureSql::Stop() {

@@ -39,6 +39,8 @@ public:
     // Message boxes: a warning with OK, and a plain message box.
     std::function<void(const std::string&)> ShowWarning;
     std::function<void(const std::string&)> ShowMessage;
+    // A question with yes and no (no the default); true for yes.
+    std::function<bool(const std::string&)> Confirm;
 
     // ---- collectors ----
     // Before a login: a fresh, empty list.
@@ -80,8 +82,12 @@ public:
     // Message 1035: (0, 1) the capture block ended; (identifier, 2 or 3) a fetch ended.
     void CaptureThreadEnded(int param1, int param2, std::uint64_t serial);
 
-    // The close guard: false (after the warning) while a collector's fetch runs.
+    // The close guard: false (after the warning) while a collector's fetch runs; while capture
+    // is enabled or the automatic memory probe runs, the answer to ExitQuestion (through Confirm).
     bool CanClose();
+    // What closing the program would end, as a question: the SQL capture and the automatic memory
+    // probe when they run; empty when neither runs.
+    std::string ExitQuestion() const;
     // Before logging off: capture off, the running threads stopped and awaited.
     void Stop();
 

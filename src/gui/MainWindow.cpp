@@ -440,7 +440,8 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
-    // Refused while a collector's captured SQL is still being written.
+    // Refused while a collector's captured SQL is still being written, and when the user keeps
+    // the program open on being told that capture or the automatic probe still runs.
     if (!capture_->CanClose()) {
         event->ignore();
         return;

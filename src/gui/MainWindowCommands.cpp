@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 
 namespace gui {
@@ -43,14 +44,36 @@ void TFrmMain::onOptions() {
 
 void TFrmMain::onKillSession() {
     monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
+    if (monitor_.SelectedSessions.empty())
+        return;
+    // The automatic refresh waits while the question is open, so that the list the user reads
+    // stays as it is; it resumes afterwards whatever the answer or a failure.
+    QTimer& refreshTimer = monitor_.RefreshTimer();
+    const bool refreshing = refreshTimer.isActive();
+    refreshTimer.stop();
+    struct ResumeRefresh {
+        QTimer& timer;
+        bool resume;
+        ~ResumeRefresh() {
+            if (resume)
+                timer.start();
+        }
+    } resumeRefresh{refreshTimer, refreshing};
     const bool killed = monitor::KillSelectedSessions(monitor_, [this] {
-        return QMessageBox::question(this, QApplication::applicationDisplayName(),
-                                     QStringLiteral("Do you really want to kill session!"),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
+                        qs(monitor::KillConfirmationText(monitor_.SelectedSessions)),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("killConfirmation"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     });
-    if (killed)
-        QMessageBox::information(this, QApplication::applicationDisplayName(),
-                                 QStringLiteral("Session has been killed Successfully"));
+    if (!killed)
+        return;
+    // The killed sessions show as such at once.
+    monitor_.Refresh();
+    QMessageBox::information(this, QApplication::applicationDisplayName(),
+                             QStringLiteral("Session has been killed Successfully"));
 }
 
 void TFrmMain::onSendMessage() {

@@ -348,7 +348,31 @@ std::optional<TParameterChange> PlanParameterChange(const TSystemParameterArray&
     change.message = change.sessionScope ? "New Value only apply to this session!"
                      : deferred          ? "New Value only apply to future sessions"
                                          : "New Value apply to all existing and future sessions";
+    const std::string& current = record[spValue];
+    change.unchanged = !change.sessionScope &&
+                       (record[spType] == "1"
+                            ? QString::fromStdString(value).compare(QString::fromStdString(current),
+                                                                    Qt::CaseInsensitive) == 0
+                            : value == current);
+    if (change.unchanged) {
+        change.message = record[spName] + " is already " + current + ": nothing was changed.";
+        return change;
+    }
+    const std::string scope =
+        change.sessionScope ? "this session only (alter session)"
+        : deferred ? "the whole instance, for sessions that start from now on (alter system "
+                     "... deferred)"
+                   : "the whole instance: all existing and future sessions (alter system)";
+    change.question = "Change " + record[spName] + " from " +
+                      (current.empty() ? std::string("(empty)") : current) + " to " + value +
+                      "?\n\nStatement:\n" + change.statement + "\n\nScope: " + scope;
     return change;
+}
+
+void StoreParameterValue(TPvConnection& monitor, int row, const TParameterChange& change) {
+    if (!change.sessionScope && row >= 0 &&
+        static_cast<std::size_t>(row) < monitor.SystemParameters.size())
+        monitor.SystemParameters[static_cast<std::size_t>(row)][spValue] = change.listValue;
 }
 
 void ExecuteParameterChange(TPvConnection& monitor, const std::string& statement) {

@@ -88,15 +88,24 @@ std::string TrimControl(const std::string& text);
 
 struct TParameterChange {
     bool sessionScope = false;
+    // A change of the instance to the value it has (the one the list shows): nothing is to run,
+    // `message` says so. A session's own value may differ from the instance's, so a change for
+    // the session alone is never taken as unchanged.
+    bool unchanged = false;
     std::string statement;
+    std::string question;  // asked before the statement runs: the statement and its scope
     std::string listValue; // the new text of the row's "Value" column
-    std::string message;   // the information box shown after the change
+    std::string message;   // the information box shown after the change (or instead of it)
 };
 // What Modify does with the typed value; nothing when the trimmed value is empty. String values
-// are quoted with embedded single quotes doubled.
+// are quoted with embedded single quotes doubled. Boolean values compare without case when
+// deciding whether the value is unchanged.
 std::optional<TParameterChange> PlanParameterChange(const TSystemParameterArray& record,
                                                     const std::string& typed, bool checkBoxVisible,
                                                     bool checked);
+// After a change of the instance ran: the row's record holds the new value, so that typing it
+// again counts as unchanged. A change for the session alone leaves the record as it is.
+void StoreParameterValue(TPvConnection& monitor, int row, const TParameterChange& change);
 // Runs the statement on a query of its own on the monitor's session; raises the instance's error.
 void ExecuteParameterChange(TPvConnection& monitor, const std::string& statement);
 

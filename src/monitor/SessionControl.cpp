@@ -25,6 +25,13 @@ void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& li
         entry[bfSid] = row.caption;
         entry[bfSerial] = row.subItems.size() > 0 ? row.subItems[0] : std::string();
         entry[bfMachine] = row.subItems.size() > 4 ? row.subItems[4] : std::string();
+        // The record holds what the row does not show (the program, for one).
+        for (const TRSession& s : monitor.Sessions)
+            if (s.basic.fields[bfSid] == entry[bfSid] &&
+                s.basic.fields[bfSerial] == entry[bfSerial]) {
+                entry = s.basic.fields;
+                break;
+            }
         monitor.SelectedSessions.push_back(std::move(entry));
     }
 }
@@ -37,6 +44,19 @@ std::string KillStatement(const std::string& sid, const std::string& serial) {
         throw std::invalid_argument("Cannot kill session: the serial number '" + serial +
                                     "' is not a number");
     return "alter system kill session '" + sid + "," + serial + "'";
+}
+
+std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions) {
+    auto shown = [](const std::string& text) { return text.empty() ? std::string("-") : text; };
+    std::string text = sessions.size() == 1
+                           ? "Kill this session?\n"
+                           : "Kill these " + std::to_string(sessions.size()) + " sessions?\n";
+    for (const TBasicFieldArray& s : sessions)
+        text += "\n- SID " + shown(s[bfSid]) + ", serial# " + shown(s[bfSerial]) + ", user " +
+                shown(s[bfUsername]) + ", machine " + shown(s[bfMachine]) + ", program " +
+                shown(s[bfProgram]);
+    text += "\n\nEach session's current transaction is rolled back.";
+    return text;
 }
 
 bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm) {

@@ -12,14 +12,19 @@
 
 namespace monitor {
 
-// Rebuilds the monitor's selected sessions from the given rows of the list (in list order):
-// SID, serial number and machine of each.
+// Rebuilds the monitor's selected sessions from the given rows of the list (in list order): the
+// whole record of each session the last fetch brought (found by SID and serial number), else the
+// SID, serial number and machine the row shows.
 void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& list,
                              const std::vector<int>& selectedRows);
 
 // The statement that kills one session; raises std::invalid_argument when the SID or the serial
 // number is not a whole number, so that nothing else can reach the statement.
 std::string KillStatement(const std::string& sid, const std::string& serial);
+
+// The question asked before a kill: one line per session with its SID, serial number, user,
+// machine and program, so that the user sees which sessions end.
+std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions);
 
 // Kills the collected sessions after `confirm` said yes, in order, on the general query. Returns
 // false when not confirmed; the first failing statement raises and stops the loop.

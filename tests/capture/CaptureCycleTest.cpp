@@ -340,6 +340,39 @@ TEST_F(Capture, CloseIsRefusedWhileAFetchRunsAndItsCollectorOutlivesADelete) {
     EXPECT_FALSE(r.capture.CaptureEnabled());
 }
 
+TEST_F(Capture, ExitAsksWhileCaptureOrTheAutomaticProbeRunsNamingWhatRuns) {
+    std::vector<std::string> asked;
+    bool answer = false;
+    r.capture.Confirm = [&](const std::string& q) {
+        asked.push_back(q);
+        return answer;
+    };
+    EXPECT_EQ(r.capture.ExitQuestion(), "");
+    EXPECT_TRUE(r.capture.CanClose());
+    EXPECT_TRUE(asked.empty()) << "nothing runs: no question";
+    ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("u", capture::fkUser, "scott")));
+    r.capture.RebuildRows();
+    ASSERT_TRUE(r.capture.ToggleCapture());
+    EXPECT_FALSE(r.capture.CanClose()) << "No keeps the program open";
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], "Quenby is still at work:\n- SQL capture is enabled (1 collector)\n\n"
+                        "Exit anyway? What runs stops when Quenby closes.");
+    EXPECT_TRUE(r.capture.CaptureEnabled());
+    r.rig.monitor.SetAutoProbe(true);
+    answer = true;
+    EXPECT_TRUE(r.capture.CanClose());
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], "Quenby is still at work:\n- SQL capture is enabled (1 collector)\n"
+                        "- the automatic memory probe runs every 30 seconds\n\n"
+                        "Exit anyway? What runs stops when Quenby closes.");
+    ASSERT_TRUE(r.capture.ToggleCapture());
+    EXPECT_EQ(r.capture.ExitQuestion(),
+              "Quenby is still at work:\n- the automatic memory probe runs every 30 seconds\n\n"
+              "Exit anyway? What runs stops when Quenby closes.");
+    r.rig.monitor.SetAutoProbe(false);
+    EXPECT_EQ(r.capture.ExitQuestion(), "");
+}
+
 TEST_F(Capture, FailuresOfTheThreadsGoToTheApplicationLog) {
     ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("u", capture::fkUser, "scott")));
     oradb::sandbox::Fault fetchFault;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeView>
@@ -146,6 +147,42 @@ TEST_F(CapturePage, ClosingIsRefusedWhileAFetchWritesItsLog) {
     capture().Stop();
     instance->clearFaults();
     EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->Monitor().Connected());
+}
+
+TEST_F(CapturePage, ExitWhileTheAutomaticProbeRunsAsksAndNoKeepsTheWindowOpen) {
+    window->Monitor().SetAutoProbe(true);
+    std::vector<QString> questions;
+    auto answer = [&questions](QMessageBox::StandardButton button) {
+        return [&questions, button](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            questions.push_back(box->text());
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No)) << "No is the default";
+            box->button(button)->click();
+        };
+    };
+    ModalDriver driver({answer(QMessageBox::No)});
+    window->exitAction->trigger();
+    ASSERT_TRUE(driver.Done());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Monitor().Connected());
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0],
+              QStringLiteral("Quenby is still at work:\n- the automatic memory probe runs every "
+                             "30 seconds\n\nExit anyway? What runs stops when Quenby closes."));
+    driver.Add(answer(QMessageBox::Yes));
+    window->exitAction->trigger();
+    ASSERT_TRUE(driver.Done());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->Monitor().Connected());
+    EXPECT_EQ(questions.size(), 2u);
+}
+
+TEST_F(CapturePage, ExitWithNothingRunningClosesWithoutAQuestion) {
+    ModalDriver driver({});
+    window->exitAction->trigger();
+    EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->Monitor().Connected());
 }
 

@@ -77,16 +77,37 @@ protected:
     std::string ListValue(const std::string& parameter) {
         return db->SystemParameterModel().Cell(RowOf(db->SystemParameterModel(), parameter), 1);
     }
-    // Clicks Modify; the message box that follows is answered, its text returned.
-    std::string Modify(bool expectBox = true) {
+    // Clicks Modify; a confirmation is answered with `answer` (its text kept in `question`), the
+    // message box that follows is acknowledged and its text returned.
+    std::string Modify(QMessageBox::StandardButton answer = QMessageBox::Yes,
+                       const QString& picture = QString()) {
+        question.clear();
         ModalDriver driver({});
-        driver.Add(driver.Acknowledge());
+        driver.Add([&, answer, picture](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            if (box->objectName() != QStringLiteral("parameterConfirmation")) {
+                driver.messages.push_back(box->text());
+                box->accept();
+                return;
+            }
+            question = box->text();
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No)) << "No is the default";
+            if (!picture.isEmpty())
+                shot(box, picture);
+            if (answer == QMessageBox::Yes)
+                driver.Add(driver.Acknowledge());
+            box->button(answer)->click();
+        });
         db->modifyButton->click();
-        if (!expectBox)
-            return {};
         EXPECT_TRUE(waitFor([&] { return driver.Done(); }));
         return driver.messages.empty() ? std::string() : driver.messages[0].toStdString();
     }
+    std::string SystemValue(const std::string& parameter) {
+        return instance->sqliteRows("select value from \"v$system_parameter\" where name='" +
+                                    parameter + "'")[0][0];
+    }
+    QString question; // the text of the last confirmation
     std::vector<std::string> VisibleItems(QMenu* menu) {
         std::vector<std::string> items;
         for (QAction* a : menu->actions())
@@ -204,13 +225,59 @@ TEST_F(DatabasePages, EnterInTheEditRunsModify) {
     SelectParameter("timed_statistics");
     db->newValueEdit->setText(QStringLiteral("false"));
     db->newValueEdit->setFocus();
-    ModalDriver driver({});
+    ModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    }});
     driver.Add(driver.Acknowledge());
     QTest::keyClick(db->newValueEdit, Qt::Key_Return);
     ASSERT_TRUE(waitFor([&] { return driver.Done(); }));
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(),
               "New Value apply to all existing and future sessions");
+}
+
+TEST_F(DatabasePages, ModifyShowsTheStatementAndItsScopeAndNoRunsNothing) {
+    window->systemParameterAction->trigger();
+    SelectParameter("timed_statistics");
+    const std::string before = SystemValue("timed_statistics");
+    ASSERT_EQ(before, "TRUE");
+    db->newValueEdit->setText(QStringLiteral("false"));
+    EXPECT_EQ(Modify(QMessageBox::No, QStringLiteral("confirm-parameter")), "");
+    EXPECT_EQ(question.toStdString(),
+              "Change timed_statistics from TRUE to false?\n\nStatement:\nalter system set "
+              "timed_statistics=false\n\nScope: the whole instance: all existing and future "
+              "sessions (alter system)");
+    EXPECT_EQ(SystemValue("timed_statistics"), before) << "No ran nothing";
+    EXPECT_EQ(ListValue("timed_statistics"), before);
+
+    db->sessionOnlyCheck->setChecked(true);
+    EXPECT_EQ(Modify(QMessageBox::No), "");
+    EXPECT_TRUE(question.contains(QStringLiteral("alter session set timed_statistics=false")));
+    EXPECT_TRUE(question.contains(QStringLiteral("Scope: this session only")));
+    db->sessionOnlyCheck->setChecked(false);
+    EXPECT_EQ(Modify(QMessageBox::Yes), "New Value apply to all existing and future sessions");
+    EXPECT_EQ(SystemValue("timed_statistics"), "FALSE");
+}
+
+TEST_F(DatabasePages, AnUnchangedValueIsSaidSoAndRunsNothing) {
+    window->systemParameterAction->trigger();
+    SelectParameter("cursor_sharing");
+    EXPECT_EQ(db->newValueEdit->text(), QStringLiteral("EXACT"));
+    // A statement that ran would fail: the instance has been told to refuse it.
+    oradb::sandbox::Fault fault;
+    fault.fragment = "alter system set cursor_sharing";
+    fault.failAfterRows = 0;
+    instance->addFault(fault);
+    EXPECT_EQ(Modify(), "cursor_sharing is already EXACT: nothing was changed.");
+    EXPECT_TRUE(question.isEmpty()) << "nothing to confirm";
+    instance->clearFaults();
+    // After a change, the new value is the current one.
+    SelectParameter("timed_statistics");
+    db->newValueEdit->setText(QStringLiteral("false"));
+    EXPECT_EQ(Modify(), "New Value apply to all existing and future sessions");
+    EXPECT_EQ(Modify(), "timed_statistics is already FALSE: nothing was changed.");
 }
 
 TEST_F(DatabasePages, TheErrorRowOfAFailedLoadKeepsTheEditorDisabled) {

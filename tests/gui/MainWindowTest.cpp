@@ -203,7 +203,7 @@ TEST_F(MainWindow, ColumnClicksSortBySidNumericallyAndFlipTheDirection) {
         EXPECT_LE(monitor::DateTimeTextCompare(times[i - 1], times[i]), 0);
 }
 
-TEST_F(MainWindow, KillThreeSessionsThenTheyShowAsKilled) {
+TEST_F(MainWindow, KillThreeSessionsAfterAQuestionNamingThemThenTheListShowsThemKilled) {
     ShowAndLogin();
     std::vector<int> rows;
     const auto& all = window->SessionListModel().Rows();
@@ -212,29 +212,83 @@ TEST_F(MainWindow, KillThreeSessionsThenTheyShowAsKilled) {
             all[i].subItems[6].rfind("quenby", 0) != 0)
             rows.push_back(static_cast<int>(i));
     ASSERT_EQ(rows.size(), 3u);
+    std::vector<std::string> sids;
+    for (int r : rows)
+        sids.push_back(all[static_cast<std::size_t>(r)].caption);
     SelectRows(rows);
     EXPECT_TRUE(window->killSessionAction->isEnabled());
-    ModalDriver driver({[](QWidget* w) {
+    QString question;
+    ModalDriver driver({[&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        EXPECT_EQ(box->text().toStdString(), "Do you really want to kill session!");
+        ASSERT_NE(box, nullptr);
+        question = box->text();
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No)) << "No is the default";
+        shot(box, QStringLiteral("confirm-kill"));
         box->button(QMessageBox::Yes)->click();
     }});
     driver.Add(driver.Acknowledge());
+    const int fetchesBefore = counter->fetched;
     window->killSessionAction->trigger();
     ASSERT_EQ(driver.messages.size(), 1u);
     EXPECT_EQ(driver.messages[0].toStdString(), "Session has been killed Successfully");
-    std::vector<std::string> killed;
+    EXPECT_TRUE(question.startsWith(QStringLiteral("Kill these 3 sessions?")));
     for (const auto& s : window->Monitor().SelectedSessions)
-        killed.push_back(s[monitor::bfSid]);
-    window->refreshAction->trigger();
-    ASSERT_TRUE(WaitForList());
-    for (const auto& sid : killed) {
+        EXPECT_TRUE(question.contains(QString::fromStdString(
+            "SID " + s[monitor::bfSid] + ", serial# " + s[monitor::bfSerial] + ", user " +
+            s[monitor::bfUsername] + ", machine " + s[monitor::bfMachine] + ", program " +
+            s[monitor::bfProgram])))
+            << question.toStdString();
+    // The list refreshes by itself after the kill.
+    ASSERT_TRUE(waitFor([&] { return counter->fetched > fetchesBefore && ListFetched(*window); }));
+    for (const auto& sid : sids) {
         bool shown = false;
         for (const auto& r : window->SessionListModel().Rows())
             if (r.caption == sid)
                 shown = r.image == 9;
         EXPECT_TRUE(shown) << sid;
     }
+}
+
+TEST_F(MainWindow, NoToTheKillQuestionKillsNothingAndAutoRefreshWaitsWhileItIsOpen) {
+    ShowAndLogin();
+    int row = -1;
+    const auto& all = window->SessionListModel().Rows();
+    for (std::size_t i = 0; i < all.size() && row < 0; ++i)
+        if (!all[i].subItems[1].empty() && all[i].image == -1 &&
+            all[i].subItems[6].rfind("quenby", 0) != 0)
+            row = static_cast<int>(i);
+    ASSERT_GE(row, 0);
+    const std::string sid = all[static_cast<std::size_t>(row)].caption;
+    SelectRows({row});
+    window->refreshModeAction->trigger();
+    ASSERT_TRUE(window->Monitor().AutoRefresh());
+    ASSERT_TRUE(window->Monitor().RefreshTimer().isActive());
+    bool timerWhileOpen = true;
+    int fetchesWhileOpen = -1;
+    ModalDriver driver({[&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().startsWith(QStringLiteral("Kill this session?\n\n- SID ") +
+                                           QString::fromStdString(sid) + QLatin1Char(',')));
+        timerWhileOpen = window->Monitor().RefreshTimer().isActive();
+        fetchesWhileOpen = counter->fetched;
+        box->button(QMessageBox::No)->click();
+    }});
+    const int fetchesBefore = counter->fetched;
+    window->killSessionAction->trigger();
+    ASSERT_TRUE(driver.Done());
+    EXPECT_FALSE(timerWhileOpen) << "the automatic refresh waits while the question is open";
+    EXPECT_EQ(fetchesWhileOpen, fetchesBefore);
+    EXPECT_TRUE(window->Monitor().RefreshTimer().isActive()) << "and resumes afterwards";
+    EXPECT_TRUE(driver.messages.empty());
+    window->refreshModeAction->trigger();
+    window->refreshAction->trigger();
+    ASSERT_TRUE(waitFor([&] { return counter->fetched > fetchesBefore && ListFetched(*window); }));
+    bool alive = false;
+    for (const auto& r : window->SessionListModel().Rows())
+        if (r.caption == sid)
+            alive = r.image != 9 && r.subItems[3] != "KILLED";
+    EXPECT_TRUE(alive) << "No kills nothing: " << sid;
 }
 
 TEST_F(MainWindow, ALockWaiterOffersItsWaitingObject) {

@@ -277,6 +277,48 @@ TEST_F(ParameterEditor, ADeferredSystemParameterAddsDeferred) {
     EXPECT_EQ(SystemValue("backup_tape_io_slaves"), "TRUE");
 }
 
+TEST_F(ParameterEditor, TheQuestionNamesTheStatementAndItsScopeAndAnEqualValueIsUnchanged) {
+    const auto& record = Record("timed_statistics");
+    ASSERT_EQ(record[monitor::spValue], "TRUE");
+    auto change = monitor::PlanParameterChange(record, "false", true, false);
+    ASSERT_TRUE(change);
+    EXPECT_FALSE(change->unchanged);
+    EXPECT_EQ(change->question, "Change timed_statistics from TRUE to false?\n\nStatement:\n"
+                                "alter system set timed_statistics=false\n\nScope: the whole "
+                                "instance: all existing and future sessions (alter system)");
+    change = monitor::PlanParameterChange(record, "false", true, true);
+    EXPECT_NE(change->question.find("Scope: this session only (alter session)"), std::string::npos);
+    change = monitor::PlanParameterChange(Record("backup_tape_io_slaves"), "true", false, false);
+    EXPECT_NE(change->question.find("alter system set backup_tape_io_slaves=true deferred\n\n"
+                                    "Scope: the whole instance, for sessions that start from now "
+                                    "on"),
+              std::string::npos);
+    // Booleans compare without case; other values as typed (after trimming).
+    change = monitor::PlanParameterChange(record, " true ", true, false);
+    EXPECT_TRUE(change->unchanged);
+    EXPECT_TRUE(change->question.empty());
+    EXPECT_EQ(change->message, "timed_statistics is already TRUE: nothing was changed.");
+    EXPECT_TRUE(
+        monitor::PlanParameterChange(Record("cursor_sharing"), "EXACT", true, false)->unchanged);
+    EXPECT_FALSE(
+        monitor::PlanParameterChange(Record("cursor_sharing"), "FORCE", true, false)->unchanged);
+    // Once a change has run, its value is the current one.
+    int row = -1;
+    for (int i = 0; i < list.rowCount(); ++i)
+        if (list.Cell(i, 0) == "timed_statistics")
+            row = i;
+    // A change for the session alone is always asked: the session's value may differ.
+    EXPECT_FALSE(monitor::PlanParameterChange(record, "true", true, true)->unchanged);
+    change = monitor::PlanParameterChange(record, "false", true, true);
+    monitor::StoreParameterValue(rig.monitor, row, *change);
+    EXPECT_EQ(Record("timed_statistics")[monitor::spValue], "TRUE");
+    change = monitor::PlanParameterChange(record, "false", true, false);
+    monitor::StoreParameterValue(rig.monitor, row, *change);
+    EXPECT_EQ(Record("timed_statistics")[monitor::spValue], "FALSE");
+    EXPECT_TRUE(
+        monitor::PlanParameterChange(Record("timed_statistics"), "false", true, false)->unchanged);
+}
+
 TEST_F(ParameterEditor, AParameterModifiableAtNeitherLevelDisablesEverything) {
     const auto state = monitor::ParameterEditorState(&Record("processes"));
     EXPECT_FALSE(state.modifyEnabled);

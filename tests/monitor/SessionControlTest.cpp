@@ -114,6 +114,48 @@ TEST_F(Control, KillingThreeSessionsRunsThreeStatementsInListOrder) {
     EXPECT_THROW(KillSelectedSessions(m, [] { return true; }), oradb::EOraError);
 }
 
+TEST(SessionControl, TheKillQuestionNamesEachSession) {
+    TBasicFieldArray a{}, b{};
+    a[bfSid] = "12";
+    a[bfSerial] = "345";
+    a[bfUsername] = "SCOTT";
+    a[bfMachine] = "WORKGROUP\\PC7";
+    a[bfProgram] = "sqlplus.exe";
+    EXPECT_EQ(KillConfirmationText({a}),
+              "Kill this session?\n\n- SID 12, serial# 345, user SCOTT, machine WORKGROUP\\PC7, "
+              "program sqlplus.exe\n\nEach session's current transaction is rolled back.");
+    b[bfSid] = "13";
+    b[bfSerial] = "9";
+    const std::string two = KillConfirmationText({a, b});
+    EXPECT_EQ(two.rfind("Kill these 2 sessions?\n", 0), 0u);
+    EXPECT_NE(two.find("\n- SID 13, serial# 9, user -, machine -, program -"), std::string::npos)
+        << "a field the record lacks shows as a dash";
+}
+
+TEST_F(Control, TheCollectedSessionsCarryUserAndProgramForTheQuestion) {
+    TPvConnection& m = rig.monitor;
+    const std::vector<int> rows = WorkloadRows(2);
+    ASSERT_EQ(rows.size(), 2u);
+    CollectSelectedSessions(m, rig.list, rows);
+    ASSERT_EQ(m.SelectedSessions.size(), 2u);
+    const std::string text = KillConfirmationText(m.SelectedSessions);
+    for (const auto& s : m.SelectedSessions) {
+        const TRSession* record = nullptr;
+        for (const auto& r : m.Sessions)
+            if (r.basic.fields[bfSid] == s[bfSid])
+                record = &r;
+        ASSERT_NE(record, nullptr);
+        EXPECT_FALSE(s[bfProgram].empty());
+        EXPECT_EQ(s[bfProgram], record->basic.fields[bfProgram]);
+        EXPECT_EQ(s[bfUsername], record->basic.fields[bfUsername]);
+        EXPECT_NE(text.find("SID " + s[bfSid] + ", serial# " + s[bfSerial] + ", user " +
+                            s[bfUsername] + ", machine " + s[bfMachine] + ", program " +
+                            s[bfProgram]),
+                  std::string::npos)
+            << text;
+    }
+}
+
 TEST_F(Control, TheWaitingObjectOfALockWaiterIsItsTable) {
     TPvConnection& m = rig.monitor;
     std::string waiter;

@@ -75,9 +75,22 @@ void TFrmServersidesetup::onInstallClicked() {
 void TFrmServersidesetup::onUninstallClicked() {
     if (!present_)
         return;
+    const TComponentInventory inventory = ComponentInventory(session_);
+    if (!inventory.Installed()) {
+        *present_ = false;
+        QMessageBox::information(this, windowTitle(), QString::fromLatin1(kNothingInstalled));
+        return;
+    }
+    QMessageBox question(QMessageBox::Question, windowTitle(),
+                         QString::fromStdString(UninstallQuestion(inventory)),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("uninstallConfirmation"));
+    question.setDefaultButton(QMessageBox::No);
+    question.setEscapeButton(QMessageBox::No);
+    if (question.exec() != QMessageBox::Yes)
+        return;
     component_.Uninstall(session_, *present_);
-    QMessageBox::information(this, windowTitle(),
-                             QStringLiteral("Successfully Delete Server side component"));
+    QMessageBox::information(this, windowTitle(), QString::fromLatin1(kComponentRemoved));
 }
 
 } // namespace capture

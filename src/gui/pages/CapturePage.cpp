@@ -64,6 +64,14 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
         QMessageBox::warning(&main_, QApplication::applicationDisplayName(),
                              QString::fromStdString(text), QMessageBox::Ok);
     };
+    capture_.Confirm = [this](const std::string& text) {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
+                        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, &main_);
+        box.setObjectName(QStringLiteral("exitConfirmation"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
     capture_.ShowMessage = [this](const std::string& text) {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
                         QString::fromStdString(text), QMessageBox::Ok, &main_);

@@ -235,6 +235,17 @@ void TDatabasePages::onModifyParameter() {
         QMessageBox::warning(window, title, QStringLiteral("Please enter new value!"));
         return;
     }
+    if (change->unchanged) {
+        QMessageBox::information(window, title, qs(change->message));
+        return;
+    }
+    QMessageBox question(QMessageBox::Question, title, qs(change->question),
+                         QMessageBox::Yes | QMessageBox::No, window);
+    question.setObjectName(QStringLiteral("parameterConfirmation"));
+    question.setDefaultButton(QMessageBox::No);
+    question.setEscapeButton(QMessageBox::No);
+    if (question.exec() != QMessageBox::Yes)
+        return;
     try {
         monitor::ExecuteParameterChange(monitor_, change->statement);
     } catch (const std::exception& e) {
@@ -242,6 +253,7 @@ void TDatabasePages::onModifyParameter() {
         return;
     }
     systemParameterModel_.SetCell(row, 1, change->listValue);
+    monitor::StoreParameterValue(monitor_, row, *change);
     QMessageBox::information(window, title, qs(change->message));
 }
 
