@@ -7,6 +7,7 @@
 #include "gui/MainWindow.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/Monitor.h"
+#include "oradb/OraConnectDialog.h"
 #include "sandbox/SandboxInstance.h"
 #include "util/HandOver.h"
 
@@ -58,8 +59,16 @@ inline bool ListFetched(gui::TFrmMain& window) {
            !window.SessionListModel().Rows().empty();
 }
 
-// A test of the main window over a sandbox instance of its own; the window is disconnected and
-// closed after each test.
+// Forgets what earlier windows remembered (options, place, page, folders), so that each test
+// starts as a user who has not run Quenby before; the login is kept.
+inline void ForgetRememberedSettings() {
+    const auto settings = oradb::connectSettings();
+    for (const char* group : {"Display", "Window", "Folders"})
+        settings->remove(QString::fromLatin1(group));
+}
+
+// A test of the main window over a sandbox instance of its own, from a user who has nothing
+// remembered; the window is disconnected and closed after each test.
 class WindowTest : public ::testing::Test {
 protected:
     static std::string TestName() {
@@ -73,12 +82,14 @@ protected:
         if (sessions > 0)
             options.sessions = sessions;
         instance = oradb::sandbox::Instance::open(server, options);
+        ForgetRememberedSettings();
         window = std::make_unique<gui::TFrmMain>();
     }
     void TearDown() override {
         if (window && window->Monitor().Connected())
             window->DisconnectSequence(false);
         window.reset();
+        ForgetRememberedSettings();
     }
 
     std::string name;
