@@ -1,6 +1,7 @@
 #include "detail/SessionWaits.h"
 
 #include "detail/DetailThread.h"
+#include "monitor/WaitFigures.h"
 #include "oradb/OraQuery.h"
 #include "util/AppLog.h"
 #include "util/DateTimeText.h"
@@ -119,7 +120,9 @@ void TWaitsThread::StoreEvents() {
     for (; !query_.Eof() && !Terminated(); query_.Next()) {
         monitor::TWaitsFieldType row;
         for (std::size_t i = 0; i < fields.size(); ++i)
-            row[i] = i == 5 ? FormatThreeDecimals(fields[i]->AsFloat()) : fields[i]->AsString();
+            // Times come in hundredths of a second and are shown with their unit.
+            row[i] = i >= 4 ? monitor::FormatWaitTime(fields[i]->AsFloat() / 100.0)
+                            : fields[i]->AsString();
         s->waits.events.push_back(std::move(row));
     }
 }
@@ -202,8 +205,11 @@ void TSessWaitsObserver::RenderEvents() {
             monitor_.SelectedSession()->waits.events;
         std::vector<TDetailListModel::Row> rows;
         rows.reserve(events.size());
-        for (const auto& e : events)
+        for (const auto& e : events) {
+            if (!monitor_.ShowIdleEvents && monitor::IsIdleEvent(e[1]))
+                continue;
             rows.push_back({e[0], {e[1], e[2], e[3], e[4], e[5], e[6]}});
+        }
         events_.SetRows(std::move(rows));
     } catch (...) {
         util::appendAppLogSafely("Error: Refresh Waits Error");

@@ -68,6 +68,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     };
     monitor_.ConnectDialogFactory = [this] { return ConnectDialogFactory(); };
 
+    // The remembered display options, before the pages show them.
+    monitor::RestoreDisplayOptions(monitor_);
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -87,8 +89,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     connect(idleTimer_, &QTimer::timeout, this, [this] { UpdateActions(); });
     idleTimer_->start();
 
-    // The remembered options, and the remembered place when it still lies on a screen.
-    monitor::RestoreDisplayOptions(monitor_);
+    // The remembered place, when it still lies on a screen.
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens.push_back(screen->availableGeometry());

@@ -13,6 +13,7 @@ const QString kAutoRefresh = QStringLiteral("Display/AutoRefresh");
 const QString kInterval = QStringLiteral("Display/RefreshIntervalSeconds");
 const QString kShowBackground = QStringLiteral("Display/ShowBackgroundSessions");
 const QString kShowKilled = QStringLiteral("Display/ShowKilledSessions");
+const QString kShowIdle = QStringLiteral("Display/ShowIdleEvents");
 const QString kSortStatistic = QStringLiteral("Display/SortStatistic");
 const QString kSortClass = QStringLiteral("Display/SortStatisticClass");
 const QString kWindowRect = QStringLiteral("Window/Rect");
@@ -27,6 +28,7 @@ void SaveDisplayOptions(const TPvConnection& monitor) {
     settings->setValue(kInterval, monitor.RefreshInterval() / 1000);
     settings->setValue(kShowBackground, monitor.ShowBackgroundSessions);
     settings->setValue(kShowKilled, monitor.ShowKilledSessions);
+    settings->setValue(kShowIdle, monitor.ShowIdleEvents);
     if (!monitor.SortStatisticName.empty()) {
         settings->setValue(kSortStatistic, QString::fromStdString(monitor.SortStatisticName));
         settings->setValue(kSortClass, QString::fromStdString(monitor.SortStatisticClass));
@@ -38,6 +40,7 @@ void RestoreDisplayOptions(TPvConnection& monitor) {
     monitor.ShowBackgroundSessions =
         settings->value(kShowBackground, monitor.ShowBackgroundSessions).toBool();
     monitor.ShowKilledSessions = settings->value(kShowKilled, monitor.ShowKilledSessions).toBool();
+    monitor.ShowIdleEvents = settings->value(kShowIdle, monitor.ShowIdleEvents).toBool();
     bool ok = false;
     const int seconds = settings->value(kInterval).toInt(&ok);
     if (ok)

@@ -137,6 +137,15 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
     systemEventList->header()->setSectionsClickable(true);
     connect(systemEventList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { onSystemEventColumnClicked(column); });
+    showIdleSystemEventsCheck = new QCheckBox(QStringLiteral("Show idle events"), systemEventPage);
+    showIdleSystemEventsCheck->setObjectName(QStringLiteral("showIdleSystemEventsCheck"));
+    showIdleSystemEventsCheck->setToolTip(
+        QStringLiteral("List the events of processes waiting for work too"));
+    pageLayout(systemEventPage)->addWidget(showIdleSystemEventsCheck);
+    connect(showIdleSystemEventsCheck, &QCheckBox::toggled, this, [this](bool on) {
+        monitor_.ShowIdleEvents = on;
+        loadSystemEvents();
+    });
     updateModifyAction();
 }
 
@@ -199,6 +208,8 @@ void TDatabasePages::loadSystemParameters() {
 }
 
 void TDatabasePages::loadSystemEvents() {
+    const QSignalBlocker block(showIdleSystemEventsCheck);
+    showIdleSystemEventsCheck->setChecked(monitor_.ShowIdleEvents);
     Load([this] { monitor::LoadSystemEvents(monitor_, systemEventModel_); });
 }
 
