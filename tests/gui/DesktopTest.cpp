@@ -7,6 +7,7 @@
 #include "gui/pages/DetailPages.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
+#include "monitor/WaitFigures.h"
 #include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 
@@ -187,6 +188,61 @@ TEST_F(Desktop, UnderADarkPaletteTheColouredTextsStayReadable) {
     window->DisconnectSequence(false);
     window.reset();
     QApplication::setPalette(saved);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Desktop, IdleEventsAreHiddenUntilTheToggleShowsThemOnBothEventsPages) {
+    ShowAndLogin(*window);
+    gui::TDatabasePages* db = window->DatabasePages();
+    auto idleRows = [&] {
+        int n = 0;
+        for (int i = 0; i < db->SystemEventModel().rowCount(); ++i)
+            n += monitor::IsIdleEvent(db->SystemEventModel().Cell(i, 0));
+        return n;
+    };
+    window->onSystemEvents();
+    ASSERT_GT(db->SystemEventModel().rowCount(), 0);
+    EXPECT_FALSE(db->showIdleSystemEventsCheck->isChecked());
+    EXPECT_TRUE(db->showIdleSystemEventsCheck->isVisible());
+    // The toggle sits under the list, not over it.
+    EXPECT_GT(db->showIdleSystemEventsCheck->geometry().top(),
+              db->systemEventList->geometry().bottom());
+    EXPECT_EQ(idleRows(), 0);
+    EXPECT_TRUE(db->SystemEventModel().Cell(0, 3).ends_with(" s") ||
+                db->SystemEventModel().Cell(0, 3).ends_with(" ms"));
+    const int without = db->SystemEventModel().rowCount();
+    db->showIdleSystemEventsCheck->click();
+    ASSERT_TRUE(waitFor([&] { return idleRows() > 0; }));
+    EXPECT_GT(db->SystemEventModel().rowCount(), without);
+    // The session events page follows, and the choice is remembered.
+    EXPECT_TRUE(window->DetailPages()->showIdleEventsCheck->isChecked());
+    shot(window.get(), "system-events");
+    window->DetailPages()->showIdleEventsCheck->click();
+    EXPECT_FALSE(db->showIdleSystemEventsCheck->isChecked());
+    EXPECT_FALSE(window->Monitor().ShowIdleEvents);
+    db->showIdleSystemEventsCheck->click();
+    CloseAndReopen();
+    EXPECT_TRUE(window->Monitor().ShowIdleEvents);
+    EXPECT_TRUE(window->DetailPages()->showIdleEventsCheck->isChecked());
+}
+
+TEST(WaitFigures, TimesCarryTheirUnitAndReadBackAsSeconds) {
+    EXPECT_EQ(monitor::FormatWaitTime(0.25), "250 ms");
+    EXPECT_EQ(monitor::FormatWaitTime(0), "0 ms");
+    EXPECT_EQ(monitor::FormatWaitTime(1), "1.000 s");
+    EXPECT_EQ(monitor::FormatWaitTime(123.45), "123.450 s");
+    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("250 ms"), 0.25);
+    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("123.450 s"), 123.45);
+    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("7"), 7.0);
+    EXPECT_FALSE(monitor::ParseWaitTime("Loading...").has_value());
+    EXPECT_FALSE(monitor::ParseWaitTime("ms").has_value());
+    EXPECT_TRUE(monitor::IsIdleEvent("SQL*Net message from client"));
+    EXPECT_TRUE(monitor::IsIdleEvent("pmon timer"));
+    EXPECT_FALSE(monitor::IsIdleEvent("db file sequential read"));
+    EXPECT_FALSE(monitor::IsIdleEvent("SQL*Net message to client"));
 }
 
 } // namespace

@@ -131,9 +131,9 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
          std::initializer_list<QWidget*>{systemParameterList, modifyButton, sessionOnlyCheck})
         w->installEventFilter(this);
 
-    pageLayout(systemEventPage)
-        ->addWidget(systemEventList = new TReportListView(QStringLiteral("lvsystemevent"),
-                                                          systemEventModel_, systemEventPage));
+    QVBoxLayout* events = pageLayout(systemEventPage);
+    events->addWidget(systemEventList = new TReportListView(QStringLiteral("lvsystemevent"),
+                                                            systemEventModel_, systemEventPage));
     systemEventList->header()->setSectionsClickable(true);
     connect(systemEventList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { onSystemEventColumnClicked(column); });
@@ -141,7 +141,7 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
     showIdleSystemEventsCheck->setObjectName(QStringLiteral("showIdleSystemEventsCheck"));
     showIdleSystemEventsCheck->setToolTip(
         QStringLiteral("List the events of processes waiting for work too"));
-    pageLayout(systemEventPage)->addWidget(showIdleSystemEventsCheck);
+    events->addWidget(showIdleSystemEventsCheck);
     connect(showIdleSystemEventsCheck, &QCheckBox::toggled, this, [this](bool on) {
         monitor_.ShowIdleEvents = on;
         loadSystemEvents();
