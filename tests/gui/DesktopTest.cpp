@@ -123,23 +123,6 @@ TEST_F(Desktop, ListsAlternateTheirRowColoursAndUseTheFullWidth) {
     EXPECT_GE(header->length(), window->SessionList()->viewport()->width());
 }
 
-// A palette as dark desktops give it.
-QPalette DarkPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    p.setColor(QPalette::Base, QColor(35, 35, 35));
-    p.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
-    p.setColor(QPalette::Text, QColor(230, 230, 230));
-    p.setColor(QPalette::Button, QColor(53, 53, 53));
-    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    p.setColor(QPalette::ToolTipBase, QColor(53, 53, 53));
-    p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
-    return p;
-}
-
 TEST(ReadableColours, FixedColoursAreLightenedOnDarkAndDarkenedOnLight) {
     const QColor blue(0, 0, 255);
     const QColor dark(35, 35, 35);
@@ -155,8 +138,7 @@ TEST(ReadableColours, FixedColoursAreLightenedOnDarkAndDarkenedOnLight) {
 }
 
 TEST_F(Desktop, UnderADarkPaletteTheColouredTextsStayReadable) {
-    const QPalette saved = QApplication::palette();
-    QApplication::setPalette(DarkPalette());
+    const testing_support::PaletteScope dark(testing_support::DarkPalette());
     window = std::make_unique<gui::TFrmMain>();
     ShowAndLogin(*window);
     const QColor base = window->SessionList()->palette().color(QPalette::Base);
@@ -187,7 +169,6 @@ TEST_F(Desktop, UnderADarkPaletteTheColouredTextsStayReadable) {
               gui::kReadableContrast);
     window->DisconnectSequence(false);
     window.reset();
-    QApplication::setPalette(saved);
 }
 
 } // namespace

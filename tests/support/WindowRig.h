@@ -11,9 +11,11 @@
 #include "sandbox/SandboxInstance.h"
 #include "util/HandOver.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -43,6 +45,35 @@ inline void shot(QWidget* w, const QString& name) {
     QDir().mkpath(QString::fromLocal8Bit(dir));
     w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
 }
+
+// A palette as dark desktops give it: light texts on dark grounds.
+inline QPalette DarkPalette() {
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
+    p.setColor(QPalette::Text, QColor(230, 230, 230));
+    p.setColor(QPalette::Button, QColor(53, 53, 53));
+    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    p.setColor(QPalette::ToolTipBase, QColor(53, 53, 53));
+    p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
+    return p;
+}
+
+// The application's palette replaced for the lifetime of the object, also when a test stops early.
+class PaletteScope {
+public:
+    explicit PaletteScope(const QPalette& palette) { QApplication::setPalette(palette); }
+    ~PaletteScope() { QApplication::setPalette(saved_); }
+    PaletteScope(const PaletteScope&) = delete;
+    PaletteScope& operator=(const PaletteScope&) = delete;
+
+private:
+    QPalette saved_ = QApplication::palette();
+};
 
 // Shows `window` and logs in to `server` as system through the login form that the showing
 // opens; true once the monitor is connected.
