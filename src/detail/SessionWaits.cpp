@@ -6,9 +6,6 @@
 #include "util/AppLog.h"
 #include "util/DateTimeText.h"
 
-#include <QLocale>
-#include <cstdio>
-
 namespace detail {
 
 using monitor::wkWaits;
@@ -23,16 +20,6 @@ std::string EventsSqlText(const std::string& sid) {
 
 std::string CurrentWaitSqlText(const std::string& sid) {
     return "select * from v$session_wait where sid=" + sid;
-}
-
-std::string FormatThreeDecimals(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", value);
-    std::string text = buf;
-    const std::string point = QLocale().decimalPoint().toStdString();
-    if (const auto dot = text.find('.'); dot != std::string::npos && point != ".")
-        text.replace(dot, 1, point);
-    return text;
 }
 
 void RegisterWaitsThread(monitor::TPvConnection& monitor) {
