@@ -1,6 +1,7 @@
 #include "detail/DetailListModel.h"
 
 #include "monitor/SessionControl.h"
+#include "monitor/WaitFigures.h"
 #include "util/DateTimeText.h"
 
 #include <QLocale>
@@ -113,7 +114,8 @@ std::vector<int> DetailSortOrder(const TDetailListModel& list, int column, TDeta
         return order;
     // Convert every cell first, so that a cell that does not convert stops the sort unchanged.
     std::vector<long double> keys(static_cast<std::size_t>(n));
-    if (rule == TDetailCompare::Numeric || rule == TDetailCompare::DateTime)
+    if (rule == TDetailCompare::Numeric || rule == TDetailCompare::DateTime ||
+        rule == TDetailCompare::WaitTime)
         for (int r = 0; r < n; ++r) {
             const std::string text = list.Text(r, column);
             long double v = 0;
@@ -121,6 +123,11 @@ std::vector<int> DetailSortOrder(const TDetailListModel& list, int column, TDeta
                 if (!ParseDetailNumber(text, v))
                     throw std::invalid_argument("'" + text +
                                                 "' is not a valid floating point value");
+            } else if (rule == TDetailCompare::WaitTime) {
+                const auto seconds = monitor::ParseWaitTime(text);
+                if (!seconds)
+                    throw std::invalid_argument("'" + text + "' is not a valid wait time");
+                v = *seconds;
             } else {
                 const auto t = util::parseDateTime(text);
                 if (!t)

@@ -37,6 +37,7 @@ enum class TDetailCompare {
     TextReverse, // text compare of the second row with the first: descending while the flag is on
     Numeric,     // numbers in the user's decimal format, ascending while the flag is on
     DateTime,    // date-times in the program's format, ascending while the flag is on
+    WaitTime,    // wait times with their unit ("120 ms", "3.250 s"), ascending while the flag is on
 };
 
 // The order of the rows sorted by `column` under `rule`; `flag` off reverses the rule. Rows that

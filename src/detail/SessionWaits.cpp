@@ -1,12 +1,10 @@
 #include "detail/SessionWaits.h"
 
 #include "detail/DetailThread.h"
+#include "monitor/WaitFigures.h"
 #include "oradb/OraQuery.h"
 #include "util/AppLog.h"
 #include "util/DateTimeText.h"
-
-#include <QLocale>
-#include <cstdio>
 
 namespace detail {
 
@@ -22,16 +20,6 @@ std::string EventsSqlText(const std::string& sid) {
 
 std::string CurrentWaitSqlText(const std::string& sid) {
     return "select * from v$session_wait where sid=" + sid;
-}
-
-std::string FormatThreeDecimals(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", value);
-    std::string text = buf;
-    const std::string point = QLocale().decimalPoint().toStdString();
-    if (const auto dot = text.find('.'); dot != std::string::npos && point != ".")
-        text.replace(dot, 1, point);
-    return text;
 }
 
 void RegisterWaitsThread(monitor::TPvConnection& monitor) {
@@ -119,7 +107,9 @@ void TWaitsThread::StoreEvents() {
     for (; !query_.Eof() && !Terminated(); query_.Next()) {
         monitor::TWaitsFieldType row;
         for (std::size_t i = 0; i < fields.size(); ++i)
-            row[i] = i == 5 ? FormatThreeDecimals(fields[i]->AsFloat()) : fields[i]->AsString();
+            // Times come in hundredths of a second and are shown with their unit.
+            row[i] = i >= 4 ? monitor::FormatWaitTime(fields[i]->AsFloat() / 100.0)
+                            : fields[i]->AsString();
         s->waits.events.push_back(std::move(row));
     }
 }
@@ -202,8 +192,11 @@ void TSessWaitsObserver::RenderEvents() {
             monitor_.SelectedSession()->waits.events;
         std::vector<TDetailListModel::Row> rows;
         rows.reserve(events.size());
-        for (const auto& e : events)
+        for (const auto& e : events) {
+            if (!monitor_.ShowIdleEvents && monitor::IsIdleEvent(e[1]))
+                continue;
             rows.push_back({e[0], {e[1], e[2], e[3], e[4], e[5], e[6]}});
+        }
         events_.SetRows(std::move(rows));
     } catch (...) {
         util::appendAppLogSafely("Error: Refresh Waits Error");

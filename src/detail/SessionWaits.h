@@ -31,9 +31,6 @@ inline constexpr std::array<std::string_view, 8> kSqlNetEvents = {
 std::string EventsSqlText(const std::string& sid);
 std::string CurrentWaitSqlText(const std::string& sid);
 
-// A floating-point number with three decimals, the decimal separator of the user's locale.
-std::string FormatThreeDecimals(double value);
-
 class TWaitsThread final : public TDetailThread {
 public:
     TWaitsThread(monitor::TPvConnection& monitor, oradb::TOraQuery& query);

@@ -1,5 +1,6 @@
 #include "gui/ExportCommands.h"
 
+#include "monitor/RememberedSettings.h"
 #include "util/TextFileWriter.h"
 
 #include <QAbstractItemView>
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -51,6 +53,20 @@ monitor::TExportSource ExportSourceOf(QObject* control) {
         source.model = tree->model();
         for (int c = 0; source.model && c < source.model->columnCount(); ++c)
             source.widths.push_back(tree->isColumnHidden(c) ? 0 : tree->columnWidth(c));
+        // A last column stretched to the view's width is written at its own width, so that the
+        // file does not depend on the size of the window.
+        const QHeaderView* header = tree->header();
+        int last = -1;
+        for (int v = header->count() - 1; v >= 0 && last < 0; --v) {
+            if (!header->isSectionHidden(header->logicalIndex(v)))
+                last = header->logicalIndex(v);
+        }
+        if (header->stretchLastSection() && last >= 0 &&
+            last < static_cast<int>(source.widths.size())) {
+            const int own = source.model->headerData(last, Qt::Horizontal, Qt::UserRole).toInt();
+            if (own > 0)
+                source.widths[static_cast<std::size_t>(last)] = own;
+        }
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
         source.lines = linesOf(rich->toPlainText());
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
@@ -62,7 +78,7 @@ monitor::TExportSource ExportSourceOf(QObject* control) {
 }
 
 QString AskExportFileName(QWidget* parent) {
-    QFileDialog dialog(parent, QString(), QCoreApplication::applicationDirPath(),
+    QFileDialog dialog(parent, QString(), monitor::LastExportFolder(),
                        QStringLiteral("Text files (*.txt)"));
     dialog.setObjectName(QStringLiteral("exportFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -71,7 +87,9 @@ QString AskExportFileName(QWidget* parent) {
     dialog.setDefaultSuffix(QStringLiteral("log"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().first();
+    const QString file = dialog.selectedFiles().first();
+    monitor::SaveExportFolder(QFileInfo(file).absolutePath());
+    return file;
 }
 
 TExportCommands::TExportCommands(monitor::TPvConnection& monitor, QTabWidget* pages,

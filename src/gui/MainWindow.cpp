@@ -7,8 +7,10 @@
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
 #include "gui/views/SessionListView.h"
+#include "monitor/RememberedSettings.h"
 #include "oradb/OraSession.h"
 #include "oradb/oci/OciLibrary.h"
+#include "util/AppLog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -66,6 +68,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     };
     monitor_.ConnectDialogFactory = [this] { return ConnectDialogFactory(); };
 
+    // The remembered display options, before the pages show them.
+    monitor::RestoreDisplayOptions(monitor_);
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -85,9 +89,14 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     connect(idleTimer_, &QTimer::timeout, this, [this] { UpdateActions(); });
     idleTimer_->start();
 
-    resize(QSize(664, 417).expandedTo(QSize(900, 560)));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // The remembered place, when it still lies on a screen.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    setGeometry(monitor::FitWindowRect(monitor::SavedWindowRect(), screens,
+                                       primary ? primary->availableGeometry() : QRect(),
+                                       QSize(900, 560)));
     UpdateActions();
 }
 
@@ -173,6 +182,7 @@ void TFrmMain::CreateActions() {
     on(refreshAction, [this] { onRefresh(); });
     on(refreshModeAction, [this] {
         monitor_.SetAutoRefresh(!monitor_.AutoRefresh());
+        monitor::SaveDisplayOptions(monitor_);
         UpdateActions();
     });
     on(optionsAction, [this] { onOptions(); });
@@ -327,7 +337,7 @@ void TFrmMain::CreatePages() {
 }
 
 void TFrmMain::CreateStatusBar() {
-    static const int widths[3] = {300, 250, 50};
+    static const int widths[3] = {300, 250, 90};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(this);
         label->setMinimumWidth(widths[i]);
@@ -394,6 +404,7 @@ void TFrmMain::ConnectSequence() {
         return;
     }
     monitor_.CacheLoad();
+    monitor::RestoreSortStatistic(monitor_);
     HideAllTabs();
     pageTabs_->show();
     pageTabs_->setCurrentIndex(SessionListPage);
@@ -408,18 +419,47 @@ void TFrmMain::ConnectSequence() {
         monitor_.RefreshTimer().start();
     monitor_.Refresh();
     capture_->AfterLogin();
+    ShowRememberedPage();
     UpdateActions();
+}
+
+void TFrmMain::ShowRememberedPage() {
+    // The database pages load on their own; a detail page needs a selected session, so the
+    // session list stands in for it.
+    try {
+        switch (monitor::SavedPage(SessionListPage)) {
+        case DatabaseInfoPage:
+            onDatabaseInfo();
+            break;
+        case NlsParameterPage:
+            onNlsParameters();
+            break;
+        case SystemParameterPage:
+            onSystemParameters();
+            break;
+        case SystemEventPage:
+            onSystemEvents();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& e) {
+        util::appendAppLogSafely(std::string("Error:remembered page: ") + e.what());
+        pageTabs_->setCurrentIndex(SessionListPage);
+    }
 }
 
 bool TFrmMain::DisconnectSequence(bool confirm) {
     if (!monitor_.Connected())
         return true;
+    const int shownPage = pageTabs_->currentIndex();
     if (confirm && QMessageBox::question(this, QApplication::applicationDisplayName(),
                                          QStringLiteral("Disconnect from ") +
                                              qs(monitor_.ServiceName()) + QStringLiteral("?"),
                                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return false;
     monitor_.RefreshTimer().stop();
+    monitor::SavePage(shownPage);
     pageTabs_->hide();
     HideAllTabs();
     auto finish = [this] {
@@ -447,6 +487,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     capture_->Stop();
+    monitor::SaveWindowRect(normalGeometry());
     // The connection is closed without a question.
     monitor_.RefreshTimer().stop();
     try {

@@ -127,6 +127,8 @@ private:
     void CreateDatabasePages();
     void UpdateDatabaseActions();
     void HideAllTabs();
+    // After a login: the page shown when the last connection ended, when it can be shown again.
+    void ShowRememberedPage();
     void ShowHint(const QString& hint);
 
     // Commands

@@ -5,6 +5,7 @@
 #include "gui/dialogs/SendMessageDialog.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/views/SessionListView.h"
+#include "monitor/RememberedSettings.h"
 #include "monitor/SessionControl.h"
 #include "util/MessengerSend.h"
 
@@ -40,6 +41,7 @@ void TFrmMain::onOptions() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     monitor::ApplyOptions(monitor_, dialog.Values());
+    monitor::SaveDisplayOptions(monitor_);
 }
 
 void TFrmMain::onKillSession() {

@@ -1,6 +1,7 @@
 #include "monitor/DatabaseInfo.h"
 
 #include "monitor/SessionControl.h"
+#include "monitor/WaitFigures.h"
 #include "oradb/OraQuery.h"
 
 #include <QLocale>
@@ -198,10 +199,12 @@ void LoadSystemEvents(TPvConnection& monitor, TTextListModel& list) {
                    [&](oradb::TOraQuery& q) {
                        TTextListModel::Row row;
                        row.caption = q.FieldByName("Event").AsString();
+                       if (!monitor.ShowIdleEvents && IsIdleEvent(row.caption))
+                           return;
                        row.subItems = {FormatFixed(q.FieldByName("total_waits").AsFloat(), 0),
                                        FormatFixed(q.FieldByName("total_timeouts").AsFloat(), 0),
-                                       FormatFixed(q.FieldByName("time_waited").AsFloat(), 3),
-                                       FormatFixed(q.FieldByName("average_wait").AsFloat(), 3)};
+                                       FormatWaitTime(q.FieldByName("time_waited").AsFloat()),
+                                       FormatWaitTime(q.FieldByName("average_wait").AsFloat())};
                        list.AddRow(std::move(row));
                    });
     } catch (...) {
@@ -273,7 +276,7 @@ std::vector<int> SystemEventOrder(const TTextListModel& list, int column, bool f
     std::vector<double> values(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const std::string cell = list.Cell(i, column);
-        const auto value = ParseLocaleNumber(cell);
+        const auto value = ParseWaitTime(cell);
         if (!value)
             throw std::runtime_error("'" + cell + "' is not a valid floating point value");
         values[static_cast<std::size_t>(i)] = *value;

@@ -80,6 +80,8 @@ public:
     void SetStatisticClassMask(int mask) { statisticClassMask_ = mask; }
     bool ShowBackgroundSessions = false;
     bool ShowKilledSessions = true;
+    // The events pages list Oracle's idle events too.
+    bool ShowIdleEvents = false;
 
     // ---- the session list ----
     // Starts a list fetch unless one runs; then lets the shown detail view issue its request.

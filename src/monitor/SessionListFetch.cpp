@@ -167,7 +167,8 @@ void TPvSesslistObserver::RenderRows() {
         list_.SetSelectedRow(selected);
         if (!stoppedEarly)
             if (TMonitorHost* host = monitor_.Host())
-                host->SetStatusPanel(2, std::to_string(count));
+                host->SetStatusPanel(2, std::to_string(count) +
+                                            (count == 1 ? " session" : " sessions"));
     } catch (...) {
         util::appendAppLogSafely("Error:refresh sessionlist error");
     }

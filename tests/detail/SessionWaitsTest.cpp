@@ -31,14 +31,29 @@ TEST_F(SessionWaits, EventsByTimeWaitedThenNameAndTheCurrentWait) {
         if (c >= 15 && c <= 18)
             seen.push_back(c);
     EXPECT_EQ(seen, (std::vector<int>{16, 18, 15, 17}));
+    // The idle wait for the client is left out; times (hundredths of a second) show their unit.
     const auto& events = eventsList.Rows();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].subItems[0], "db file sequential read"); // equal time: by name
+    EXPECT_EQ(events[0].subItems[3], "400 ms");
+    EXPECT_EQ(events[0].subItems[4], "20 ms");
+    EXPECT_EQ(events[0].subItems[5], "10 ms");
+    EXPECT_EQ(events[1].subItems[0], "log file sync");
+    EXPECT_EQ(events[0].caption, sid);
+    // Asked for, the idle events are listed too, in the fetched order.
+    rig->monitor.ShowIdleEvents = true;
+    rig->monitor.Notify(monitor::ncEventsStored);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].subItems[0], "SQL*Net message from client");
-    EXPECT_EQ(events[0].subItems[4], "100.500");
-    EXPECT_EQ(events[1].subItems[0], "db file sequential read"); // equal time: by name
-    EXPECT_EQ(events[1].subItems[4], "2.000");
-    EXPECT_EQ(events[2].subItems[0], "log file sync");
-    EXPECT_EQ(events[0].caption, sid);
+    EXPECT_EQ(events[0].subItems[3], "9.000 s");
+    EXPECT_EQ(events[0].subItems[4], "1.005 s");
+    EXPECT_EQ(events[0].subItems[5], "3.000 s");
+    EXPECT_EQ(events[1].subItems[0], "db file sequential read");
+    // The times sort as numbers whatever their unit.
+    const auto byAverage =
+        detail::DetailSortOrder(eventsList, 5, detail::TDetailCompare::WaitTime, true);
+    EXPECT_EQ(byAverage, (std::vector<int>{1, 2, 0})); // 20 ms, 80 ms, 1.005 s
+    rig->monitor.ShowIdleEvents = false;
     EXPECT_EQ(eventsList.headerData(6, Qt::Horizontal).toString(), "Max_Wait");
     EXPECT_EQ(eventsList.headerData(1, Qt::Horizontal, Qt::UserRole).toInt(), 200);
 

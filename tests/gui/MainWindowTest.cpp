@@ -106,8 +106,8 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
         EXPECT_FALSE(pages->isTabVisible(i));
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0(system@" + server() + ")");
     EXPECT_EQ(window->StatusPanel(1)->text().left(14), "Refreshed at: ");
-    EXPECT_EQ(window->StatusPanel(2)->text().toInt(),
-              static_cast<int>(window->SessionListModel().Rows().size()));
+    EXPECT_EQ(window->StatusPanel(2)->text().toStdString(),
+              std::to_string(window->SessionListModel().Rows().size()) + " sessions");
     EXPECT_FALSE(window->connectAction->isEnabled());
     EXPECT_TRUE(window->disconnectAction->isEnabled());
     EXPECT_TRUE(window->SessionList()->isColumnHidden(1)); // Serial#

@@ -2,6 +2,7 @@
 // the keyword colours in the statement box, switching by a click on a cursor row, the popup's
 // "Export to File", the indented lock chain, and pictures of both pages.
 #include "gui/MainWindow.h"
+#include "gui/ReadableColour.h"
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
 #include "sandbox/SandboxInstance.h"
@@ -101,6 +102,33 @@ TEST_F(SqlLocksPages, StatementBoxColoursKeywordsBlueAndTheRestInWindowText) {
         user->text().toStdString(),
         window->Monitor().SelectedSession()->basic.fields[monitor::bfSchemaName].substr(0, 15));
     shot(window.get(), QStringLiteral("session_sql"));
+}
+
+TEST_F(SqlLocksPages, UnderADarkPaletteTheKeywordsStayABlueThatStandsOut) {
+    const std::string sid =
+        one("select s.sid from \"v$session\" s where s.type = 'USER' and exists (select 1 from"
+            " \"v$sqltext\" st where st.address = s.sql_address and st.piece >= 1) order by s.sid");
+    ASSERT_FALSE(sid.empty());
+    const testing_support::PaletteScope dark(testing_support::DarkPalette());
+    Open(sid, gui::SessionSqlPage);
+    QTextEdit* box = window->SqlPage()->StatementBox();
+    const QColor base = box->palette().color(QPalette::Base);
+    const QColor text = box->palette().color(QPalette::Text);
+    int keywords = 0;
+    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().text().trimmed().isEmpty())
+                continue;
+            const QColor c = it.fragment().charFormat().foreground().color();
+            EXPECT_GE(gui::ContrastRatio(c, base), gui::kReadableContrast)
+                << it.fragment().text().toStdString();
+            if (c != text) {
+                ++keywords;
+                EXPECT_GT(c.blue(), c.red()); // still a blue
+            }
+        }
+    EXPECT_GT(keywords, 0);
+    shot(window.get(), QStringLiteral("session_sql-dark"));
 }
 
 TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {

@@ -3,6 +3,7 @@
 
 #include "MonitorSupport.h"
 #include "monitor/SessionControl.h"
+#include "monitor/WaitFigures.h"
 #include "oradb/OraError.h"
 
 #include <regex>
@@ -155,10 +156,14 @@ TEST_F(DatabaseInfo, AParameterQueryFailingAtOnceKeepsTheRecordsButTheErrorRowHa
     EXPECT_FALSE(monitor::ParameterEditorState(record).modifyEnabled);
 }
 
-TEST_F(DatabaseInfo, SystemEventTimesAreShownInSecondsWithThreeDecimals) {
+TEST_F(DatabaseInfo, SystemEventTimesShowTheirUnitAndIdleEventsOnlyWhenAsked) {
     instance->sqliteRows("update \"v$system_event\" set time_waited=12345, average_wait=250, "
                          "total_waits=987654, total_timeouts=3 where event='db file "
                          "sequential read'");
+    instance->sqliteRows("update \"v$system_event\" set time_waited=9999, average_wait=25 "
+                         "where event='SQL*Net message from client'");
+    instance->sqliteRows("update \"v$system_event\" set time_waited=4, average_wait=0.5 "
+                         "where event='log file sync'");
     monitor::TTextListModel list(monitor::SystemEventColumns());
     monitor::LoadSystemEvents(rig.monitor, list);
     int row = -1;
@@ -168,12 +173,40 @@ TEST_F(DatabaseInfo, SystemEventTimesAreShownInSecondsWithThreeDecimals) {
     ASSERT_GE(row, 0);
     EXPECT_EQ(list.Cell(row, 1), "987654");
     EXPECT_EQ(list.Cell(row, 2), "3");
-    EXPECT_EQ(list.Cell(row, 3), "123.450");
-    EXPECT_EQ(list.Cell(row, 4), "2.500");
-    // Ordered by time waited, longest first.
+    EXPECT_EQ(list.Cell(row, 3), "123.450 s");
+    EXPECT_EQ(list.Cell(row, 4), "2.500 s");
+    auto rowOf = [&](const std::string& event) {
+        for (int i = 0; i < list.rowCount(); ++i)
+            if (list.Cell(i, 0) == event)
+                return i;
+        return -1;
+    };
+    const int sync = rowOf("log file sync");
+    ASSERT_GE(sync, 0);
+    EXPECT_EQ(list.Cell(sync, 3), "40 ms");
+    EXPECT_EQ(list.Cell(sync, 4), "5 ms");
+    // Ordered by time waited, longest first; no idle event among them.
+    for (int i = 0; i < list.rowCount(); ++i) {
+        EXPECT_FALSE(monitor::IsIdleEvent(list.Cell(i, 0))) << list.Cell(i, 0);
+        if (i > 0) {
+            EXPECT_GE(*monitor::ParseWaitTime(list.Cell(i - 1, 3)),
+                      *monitor::ParseWaitTime(list.Cell(i, 3)));
+        }
+    }
+    EXPECT_EQ(rowOf("SQL*Net message from client"), -1);
+    EXPECT_EQ(rowOf("pmon timer"), -1);
+    // Asked for, the idle events are listed too.
+    rig.monitor.ShowIdleEvents = true;
+    monitor::LoadSystemEvents(rig.monitor, list);
+    const int client = rowOf("SQL*Net message from client");
+    ASSERT_GE(client, 0);
+    EXPECT_EQ(list.Cell(client, 4), "250 ms");
+    EXPECT_GE(rowOf("pmon timer"), 0);
+    // Sorting by a time column compares the seconds behind the units.
+    list.Reorder(monitor::SystemEventOrder(list, 4, true));
     for (int i = 1; i < list.rowCount(); ++i)
-        EXPECT_GE(*monitor::ParseLocaleNumber(list.Cell(i - 1, 3)),
-                  *monitor::ParseLocaleNumber(list.Cell(i, 3)));
+        EXPECT_LE(*monitor::ParseWaitTime(list.Cell(i - 1, 4)),
+                  *monitor::ParseWaitTime(list.Cell(i, 4)));
 }
 
 TEST_F(DatabaseInfo, SystemEventsSortNumbersUpAndNamesDownForTheSameFlag) {

@@ -190,7 +190,7 @@ TEST_F(SessionList, FirstRefreshSelectsTheBusiestSessionAndRendersColumnsAndStat
                                                   "Machine:70", "OsUser:100", "program:100",
                                                   "Logon_time:90", "SchemaName:65", "command:90"}));
     EXPECT_EQ(rig.host.panels[1].rfind("Refreshed at: ", 0), 0u);
-    EXPECT_EQ(rig.host.panels[2], std::to_string(m.Sessions.size()));
+    EXPECT_EQ(rig.host.panels[2], std::to_string(m.Sessions.size()) + " sessions");
     // Rows in fetch order, the sort value third, the command shown by its audit action name.
     const auto& row = rig.list.Rows()[0];
     ASSERT_EQ(row.subItems.size(), 10u);

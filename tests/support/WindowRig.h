@@ -7,12 +7,15 @@
 #include "gui/MainWindow.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/Monitor.h"
+#include "oradb/OraConnectDialog.h"
 #include "sandbox/SandboxInstance.h"
 #include "util/HandOver.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -43,6 +46,35 @@ inline void shot(QWidget* w, const QString& name) {
     w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + ".png");
 }
 
+// A palette as dark desktops give it: light texts on dark grounds.
+inline QPalette DarkPalette() {
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
+    p.setColor(QPalette::Text, QColor(230, 230, 230));
+    p.setColor(QPalette::Button, QColor(53, 53, 53));
+    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    p.setColor(QPalette::ToolTipBase, QColor(53, 53, 53));
+    p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
+    return p;
+}
+
+// The application's palette replaced for the lifetime of the object, also when a test stops early.
+class PaletteScope {
+public:
+    explicit PaletteScope(const QPalette& palette) { QApplication::setPalette(palette); }
+    ~PaletteScope() { QApplication::setPalette(saved_); }
+    PaletteScope(const PaletteScope&) = delete;
+    PaletteScope& operator=(const PaletteScope&) = delete;
+
+private:
+    QPalette saved_ = QApplication::palette();
+};
+
 // Shows `window` and logs in to `server` as system through the login form that the showing
 // opens; true once the monitor is connected.
 inline bool ShowAndLogin(gui::TFrmMain& window, const std::string& server) {
@@ -58,8 +90,16 @@ inline bool ListFetched(gui::TFrmMain& window) {
            !window.SessionListModel().Rows().empty();
 }
 
-// A test of the main window over a sandbox instance of its own; the window is disconnected and
-// closed after each test.
+// Forgets what earlier windows remembered (options, place, page, folders), so that each test
+// starts as a user who has not run Quenby before; the login is kept.
+inline void ForgetRememberedSettings() {
+    const auto settings = oradb::connectSettings();
+    for (const char* group : {"Display", "Window", "Folders"})
+        settings->remove(QString::fromLatin1(group));
+}
+
+// A test of the main window over a sandbox instance of its own, from a user who has nothing
+// remembered; the window is disconnected and closed after each test.
 class WindowTest : public ::testing::Test {
 protected:
     static std::string TestName() {
@@ -73,12 +113,14 @@ protected:
         if (sessions > 0)
             options.sessions = sessions;
         instance = oradb::sandbox::Instance::open(server, options);
+        ForgetRememberedSettings();
         window = std::make_unique<gui::TFrmMain>();
     }
     void TearDown() override {
         if (window && window->Monitor().Connected())
             window->DisconnectSequence(false);
         window.reset();
+        ForgetRememberedSettings();
     }
 
     std::string name;

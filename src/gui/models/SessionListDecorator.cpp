@@ -1,9 +1,12 @@
 #include "gui/models/SessionListDecorator.h"
 
 #include "gui/Icons.h"
+#include "gui/ReadableColour.h"
 
 #include <QBrush>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPalette>
 #include <QStyle>
 
 namespace gui {
@@ -24,8 +27,10 @@ QVariant TSessionListDecorator::data(const QModelIndex& index, int role) const {
         }
         return {};
     }
-    if (role == Qt::ForegroundRole)
-        return QBrush(QColor(0, 0, 255));
+    if (role == Qt::ForegroundRole) {
+        const QPalette palette = QGuiApplication::palette();
+        return QBrush(ReadableOn(QColor(0, 0, 255), palette.color(QPalette::Base)));
+    }
     return QIdentityProxyModel::data(index, role);
 }
 

@@ -51,6 +51,7 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
     collectorList = new QTreeView(page);
     collectorList->setObjectName(QStringLiteral("collectorList"));
     collectorList->setRootIsDecorated(false);
+    collectorList->setAlternatingRowColors(true);
     collectorList->setSelectionBehavior(QAbstractItemView::SelectRows);
     collectorList->setSelectionMode(QAbstractItemView::SingleSelection);
     collectorList->setEditTriggers(QAbstractItemView::NoEditTriggers);

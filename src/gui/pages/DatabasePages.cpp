@@ -1,5 +1,6 @@
 #include "gui/pages/DatabasePages.h"
 
+#include "gui/ReadableColour.h"
 #include "gui/views/ListViewSetup.h"
 
 #include <QAction>
@@ -42,7 +43,6 @@ TReportListView::TReportListView(const QString& name, monitor::TTextListModel& m
     SetUpListView(*this, QAbstractItemView::SingleSelection);
     header()->setSortIndicatorShown(false);
     header()->setSectionsClickable(false);
-    header()->setStretchLastSection(false);
     for (int c = 0; c < model.columnCount(); ++c)
         setColumnWidth(c, model.Columns()[static_cast<std::size_t>(c)].width);
 }
@@ -131,12 +131,21 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
          std::initializer_list<QWidget*>{systemParameterList, modifyButton, sessionOnlyCheck})
         w->installEventFilter(this);
 
-    pageLayout(systemEventPage)
-        ->addWidget(systemEventList = new TReportListView(QStringLiteral("lvsystemevent"),
-                                                          systemEventModel_, systemEventPage));
+    QVBoxLayout* events = pageLayout(systemEventPage);
+    events->addWidget(systemEventList = new TReportListView(QStringLiteral("lvsystemevent"),
+                                                            systemEventModel_, systemEventPage));
     systemEventList->header()->setSectionsClickable(true);
     connect(systemEventList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { onSystemEventColumnClicked(column); });
+    showIdleSystemEventsCheck = new QCheckBox(QStringLiteral("Show idle events"), systemEventPage);
+    showIdleSystemEventsCheck->setObjectName(QStringLiteral("showIdleSystemEventsCheck"));
+    showIdleSystemEventsCheck->setToolTip(
+        QStringLiteral("List the events of processes waiting for work too"));
+    events->addWidget(showIdleSystemEventsCheck);
+    connect(showIdleSystemEventsCheck, &QCheckBox::toggled, this, [this](bool on) {
+        monitor_.ShowIdleEvents = on;
+        loadSystemEvents();
+    });
     updateModifyAction();
 }
 
@@ -155,11 +164,13 @@ bool TDatabasePages::eventFilter(QObject* watched, QEvent* event) {
 
 void TDatabasePages::RenderReport(const monitor::TReport& report) {
     databaseInfoText->clear();
-    const QColor normal = databaseInfoText->palette().color(QPalette::WindowText);
+    const QColor normal = databaseInfoText->palette().color(QPalette::Text);
+    const QColor heading =
+        ReadableOn(QColor(Qt::blue), databaseInfoText->palette().color(QPalette::Base));
     QTextCursor cursor(databaseInfoText->document());
     for (const monitor::TReportPiece& piece : report) {
         QTextCharFormat format;
-        format.setForeground(piece.heading ? QColor(Qt::blue) : normal);
+        format.setForeground(piece.heading ? heading : normal);
         QString text = qs(piece.text);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         cursor.movePosition(QTextCursor::End);
@@ -197,6 +208,8 @@ void TDatabasePages::loadSystemParameters() {
 }
 
 void TDatabasePages::loadSystemEvents() {
+    const QSignalBlocker block(showIdleSystemEventsCheck);
+    showIdleSystemEventsCheck->setChecked(monitor_.ShowIdleEvents);
     Load([this] { monitor::LoadSystemEvents(monitor_, systemEventModel_); });
 }
 

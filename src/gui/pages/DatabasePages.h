@@ -66,6 +66,8 @@ public:
     QLabel* newValueLabel = nullptr;
     QLineEdit* newValueEdit = nullptr;
     QCheckBox* sessionOnlyCheck = nullptr;
+    // Lists the idle events too (the list leaves them out by default).
+    QCheckBox* showIdleSystemEventsCheck = nullptr;
 
     monitor::TTextListModel& NlsModel() { return nlsModel_; }
     monitor::TTextListModel& SystemParameterModel() { return systemParameterModel_; }

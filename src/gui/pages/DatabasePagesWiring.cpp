@@ -8,8 +8,10 @@
 #include "gui/pages/SqlPage.h"
 #include "gui/views/DetailListView.h"
 #include "gui/views/SessionListView.h"
+#include "monitor/RememberedSettings.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -28,6 +30,22 @@ void TFrmMain::CreateDatabasePages() {
           static_cast<QWidget*>(db->systemEventList)})
         exports_->AttachPopup(control);
     exports_->AddTextArea(DatabaseInfoPage, [db] { return db->databaseInfoText; });
+
+    detailPages_->showIdleEventsCheck->setChecked(monitor_.ShowIdleEvents);
+    db->showIdleSystemEventsCheck->setChecked(monitor_.ShowIdleEvents);
+    // The two events pages share whether idle events are listed: their toggles move together.
+    QCheckBox* systemIdle = db->showIdleSystemEventsCheck;
+    QCheckBox* sessionIdle = detailPages_->showIdleEventsCheck;
+    connect(systemIdle, &QCheckBox::toggled, this, [this, sessionIdle](bool on) {
+        const QSignalBlocker block(sessionIdle);
+        sessionIdle->setChecked(on);
+        monitor::SaveDisplayOptions(monitor_);
+    });
+    connect(sessionIdle, &QCheckBox::toggled, this, [this, systemIdle](bool on) {
+        const QSignalBlocker block(systemIdle);
+        systemIdle->setChecked(on);
+        monitor::SaveDisplayOptions(monitor_);
+    });
 
     // The session list's own item ends its popup menu.
     sessionListMenu_->addSeparator();

@@ -9,6 +9,7 @@
 #include "gui/views/SessionListView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -121,6 +122,17 @@ void TDetailPages::BuildSessionPages() {
                      {"eventsUsernameValue", "eventsMachineValue", "eventsProgramValue"});
     eventsList = new TDetailListView(EventsModel, "lvEvents", page);
     page->layout()->addWidget(eventsList);
+    showIdleEventsCheck = new QCheckBox(QStringLiteral("Show idle events"), page);
+    showIdleEventsCheck->setObjectName(QStringLiteral("showIdleEventsCheck"));
+    showIdleEventsCheck->setToolTip(
+        QStringLiteral("List the waits for the client or for work too"));
+    page->layout()->addWidget(showIdleEventsCheck);
+    connect(showIdleEventsCheck, &QCheckBox::toggled, this, [this](bool on) {
+        monitor_.ShowIdleEvents = on;
+        // The stored events are shown again through the filter.
+        if (!monitor_.WaitsEventsLoading && monitor_.SelectedSession())
+            monitor_.Notify(monitor::ncEventsStored);
+    });
     page->layout()->addWidget(new QLabel(QStringLiteral("Current Wait:"), page));
     currentWaitsList = new TDetailListView(CurrentWaitsModel, "currentWaitsList", page);
     currentWaitsList->setMaximumHeight(70);
@@ -287,7 +299,10 @@ void TDetailPages::SortColumnClick(TDetailListView* list, int column) {
     else if (list == statisticsList)
         rule = column == 1 ? R::Text : column >= 2 && column <= 4 ? R::Numeric : R::Equal;
     else if (list == eventsList)
-        rule = column == 1 ? R::Text : column >= 2 && column <= 6 ? R::Numeric : R::Equal;
+        rule = column == 1                  ? R::Text
+               : column >= 2 && column <= 3 ? R::Numeric
+               : column >= 4 && column <= 6 ? R::WaitTime
+                                            : R::Equal;
     else if (list == memoryHistory)
         rule = column == 0 ? R::DateTime : column <= 4 ? R::Numeric : R::Equal;
     try {

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QComboBox;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -61,6 +62,8 @@ public:
     TDetailListView* sessionDetailsList = nullptr;
     TDetailListView* statisticsList = nullptr;
     TDetailListView* eventsList = nullptr;
+    // Lists the idle events too (the list leaves them out by default).
+    QCheckBox* showIdleEventsCheck = nullptr;
     TDetailListView* currentWaitsList = nullptr;
     QComboBox* statisticClassCombo = nullptr;
     QMenu* currentWaitMenu = nullptr;

@@ -22,6 +22,7 @@ TLocksPage::TLocksPage(monitor::TPvConnection& monitor, QWidget* parent)
     locksList_ = new QTreeView(this);
     locksList_->setObjectName(QStringLiteral("LVLocks"));
     locksList_->setRootIsDecorated(false);
+    locksList_->setAlternatingRowColors(true);
     locksList_->setUniformRowHeights(true);
     locksList_->setSortingEnabled(false);
     locksList_->setSelectionBehavior(QAbstractItemView::SelectRows);

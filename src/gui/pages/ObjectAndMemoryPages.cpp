@@ -2,6 +2,7 @@
 // schedule, history) of the main window.
 #include "detail/CurrentWaitInformation.h"
 #include "detail/MemoryProbe.h"
+#include "gui/ReadableColour.h"
 #include "gui/dialogs/ProbeOptionsDialog.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/views/DetailListView.h"
@@ -131,7 +132,8 @@ void TDetailPages::UpdateAutoProbeLabels() {
     const bool on = monitor_.AutoProbe();
     autoProbeValue->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     QPalette palette = autoProbeValue->palette();
-    palette.setColor(QPalette::WindowText, on ? QColor(Qt::green) : QColor(Qt::red));
+    palette.setColor(QPalette::WindowText, ReadableOn(on ? QColor(Qt::green) : QColor(Qt::red),
+                                                      palette.color(QPalette::Window)));
     autoProbeValue->setPalette(palette);
     intervalLabel->setVisible(on);
     intervalValue->setVisible(on);

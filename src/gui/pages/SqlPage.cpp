@@ -1,5 +1,6 @@
 #include "gui/pages/SqlPage.h"
 
+#include "gui/ReadableColour.h"
 #include "util/DateTimeText.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     openCursorsList_ = new QTreeView(splitter);
     openCursorsList_->setObjectName(QStringLiteral("lvAllsql"));
     openCursorsList_->setRootIsDecorated(false);
+    openCursorsList_->setAlternatingRowColors(true);
     openCursorsList_->setUniformRowHeights(true);
     openCursorsList_->setSortingEnabled(false);
     openCursorsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -144,10 +146,12 @@ void TSqlPage::ShowText() {
     statementEdit_->clear();
     QTextCursor cursor(statementEdit_->document());
     cursor.movePosition(QTextCursor::End);
-    const QColor windowText = statementEdit_->palette().color(QPalette::WindowText);
+    const QColor windowText = statementEdit_->palette().color(QPalette::Text);
+    const QColor keyword =
+        ReadableOn(QColor(0, 0, 255), statementEdit_->palette().color(QPalette::Base));
     for (const auto& run : textModel_.Runs()) {
         QTextCharFormat format;
-        format.setForeground(run.keyword ? QColor(0, 0, 255) : windowText);
+        format.setForeground(run.keyword ? keyword : windowText);
         QString text = QString::fromStdString(run.text);
         text.remove(QLatin1Char('\r'));
         cursor.insertText(text, format);

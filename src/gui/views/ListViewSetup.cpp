@@ -1,5 +1,7 @@
 #include "gui/views/ListViewSetup.h"
 
+#include <QHeaderView>
+
 namespace gui {
 
 void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode) {
@@ -9,6 +11,9 @@ void SetUpListView(QTreeView& view, QAbstractItemView::SelectionMode mode) {
     view.setSelectionMode(mode);
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Alternate rows shaded by the palette; the last column takes the width left over.
+    view.setAlternatingRowColors(true);
+    view.header()->setStretchLastSection(true);
 }
 
 } // namespace gui

@@ -1,5 +1,5 @@
 // What the report-style list views share: no tree decoration, whole rows selected, read-only
-// cells. User-interface thread.
+// cells, alternating row colours, the full width used. User-interface thread.
 #pragma once
 
 #include <QTreeView>
