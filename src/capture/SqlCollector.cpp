@@ -125,8 +125,8 @@ std::string LogDirProblem(const std::string& dir) {
     // read-only mounts or for kernel file systems such as /proc.
     QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".quenby-probe-XXXXXX")));
     if (!probe.open())
-        return named + " is not writable (" + probe.errorString().toStdString() +
-               "): choose a folder you may write to.";
+        return "No file can be created in the log folder " + path.toStdString() + " (" +
+               probe.errorString().toStdString() + "): choose a folder you may write to.";
     return {};
 }
 

@@ -162,7 +162,7 @@ TEST(CollectorLogDir, AFolderMustExistAndTakeFiles) {
               "The log folder " + path + "/plain is a file, not a folder: choose a folder.");
     // /proc refuses new files even to root, whose permission bits would all pass.
     const std::string proc = capture::LogDirProblem("/proc");
-    EXPECT_EQ(proc.rfind("The log folder /proc is not writable (", 0), 0u) << proc;
+    EXPECT_EQ(proc.rfind("No file can be created in the log folder /proc (", 0), 0u) << proc;
     EXPECT_NE(proc.find("): choose a folder you may write to."), std::string::npos) << proc;
     // The test leaves nothing behind in a folder that passes.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
