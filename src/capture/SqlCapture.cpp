@@ -126,7 +126,27 @@ std::int32_t TCaptureSql::NewIdentifier() {
     return id;
 }
 
+std::vector<std::string> TCaptureSql::OtherNames(int row) const {
+    const TSqlCollector* except =
+        row >= 0 && row < rows_.rowCount() ? rows_.Collector(row).get() : nullptr;
+    std::vector<std::string> names;
+    for (const auto& c : collectors_)
+        if (c.get() != except)
+            names.push_back(c->def.name);
+    return names;
+}
+
+bool TCaptureSql::RefuseTakenName(const TCollectorDefinition& def, int row) {
+    if (!NameClashes(def.name, OtherNames(row)))
+        return false;
+    if (ShowMessage)
+        ShowMessage("A collector named \"" + def.name + "\" exists already: choose another name.");
+    return true;
+}
+
 bool TCaptureSql::AddCollector(const TCollectorDefinition& def) {
+    if (RefuseTakenName(def, -1))
+        return false;
     try {
         const std::int32_t id = NewIdentifier();
         execute("insert into public_qby_sqlcollector(colid,colname,collogfiledir,collogfilename,"
@@ -153,6 +173,8 @@ bool TCaptureSql::AddCollector(const TCollectorDefinition& def) {
 
 bool TCaptureSql::ModifyCollector(int row, const TCollectorDefinition& def) {
     if (row < 0 || row >= rows_.rowCount())
+        return false;
+    if (RefuseTakenName(def, row))
         return false;
     const TSqlCollectorPtr c = rows_.Collector(row);
     try {

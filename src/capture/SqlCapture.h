@@ -50,7 +50,10 @@ public:
     void LoadCollectors();
     // "&Capture Sql": one row per collector, in list order.
     void RebuildRows();
-    // The three commands; false when the statement failed (the message has been shown).
+    // The names of the collectors but the one in the row (-1: all).
+    std::vector<std::string> OtherNames(int row = -1) const;
+    // The three commands; false when the statement failed or, for add and modify, the name is
+    // another collector's (the message has been shown).
     bool AddCollector(const TCollectorDefinition& def);
     bool ModifyCollector(int row, const TCollectorDefinition& def);
     bool DeleteCollector(int row);
@@ -100,6 +103,8 @@ Q_SIGNALS:
 private:
     void execute(const std::string& text);
     bool identifierTaken(std::int32_t id);
+    // Shows why the name may not be stored; true when it is another collector's.
+    bool RefuseTakenName(const TCollectorDefinition& def, int row);
     // Shows the failure of a capture thread as a worker failure, once: the capture goes on
     // failing tick after tick while the cause lasts (a lost connection), so later failures go
     // to the application log only, until capture is enabled again or the user logs in again.

@@ -2,6 +2,12 @@
 
 #include "util/TextHelpers.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
 namespace capture {
 
 std::string KindCaption(int kind) {
@@ -91,6 +97,63 @@ TPeriodDisplay PeriodDisplay(int seconds) {
 int PeriodSeconds(int entry, int unit) {
     static const int factors[3] = {1, 60, 3600};
     return entry * factors[unit >= 0 && unit < 3 ? unit : 0];
+}
+
+namespace {
+
+const QString kLogDirKey = QStringLiteral("Capture/LastLogDir");
+
+// The user's settings, where the login is remembered too.
+std::unique_ptr<QSettings> userSettings() {
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QStringLiteral("Quenby"), QStringLiteral("Quenby"));
+}
+
+} // namespace
+
+std::string LogDirProblem(const std::string& dir) {
+    const QString path = QString::fromStdString(dir).trimmed();
+    if (path.isEmpty())
+        return "No log folder is given: choose the folder the SQL log file goes to.";
+    const QFileInfo info(path);
+    const std::string named = "The log folder " + path.toStdString();
+    if (!info.exists())
+        return named + " does not exist: create it or choose another one.";
+    if (!info.isDir())
+        return named + " is a file, not a folder: choose a folder.";
+    // Creating a file is the only sure test: permission bits say nothing for root, for
+    // read-only mounts or for kernel file systems such as /proc.
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".quenby-probe-XXXXXX")));
+    if (!probe.open())
+        return "No file can be created in the log folder " + path.toStdString() + " (" +
+               probe.errorString().toStdString() + "): choose a folder you may write to.";
+    return {};
+}
+
+std::string DefaultLogDir() {
+    const QString last = userSettings()->value(kLogDirKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last.toStdString();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents.toStdString();
+    // No documents folder: the program's data folder, made when missing.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!data.isEmpty() && QDir().mkpath(data))
+        return data.toStdString();
+    return QDir::homePath().toStdString();
+}
+
+void RememberLogDir(const std::string& dir) {
+    userSettings()->setValue(kLogDirKey, QString::fromStdString(dir));
+}
+
+bool NameClashes(const std::string& name, const std::vector<std::string>& names) {
+    const QString wanted = QString::fromStdString(name).trimmed();
+    for (const std::string& other : names)
+        if (QString::fromStdString(other).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace capture

@@ -88,4 +88,15 @@ TPeriodDisplay PeriodDisplay(int seconds);
 // Seconds of an entry (1 to 59) in a unit (0 Seconds, 1 Minutes, 2 Hours).
 int PeriodSeconds(int entry, int unit);
 
+// Why a folder cannot take the log files, naming the folder and the cause; empty when it can
+// (it exists, is a folder and a file can be created in it).
+std::string LogDirProblem(const std::string& dir);
+// The log folder offered for a new collector: the last one used while it still exists, else the
+// user's documents folder (the data folder when there is none), never the program's folder.
+std::string DefaultLogDir();
+// Remembers the folder as the last one used (the user's settings).
+void RememberLogDir(const std::string& dir);
+// Whether the name clashes with one of the names (compared without case and outer blanks).
+bool NameClashes(const std::string& name, const std::vector<std::string>& names);
+
 } // namespace capture

@@ -57,7 +57,8 @@ void TSqlCollectorListModel::SetDefinitionTexts(int row) {
     r.texts[colName] = def.name;
     r.texts[colByWhat] = KindCaption(def.kind);
     r.texts[colValue] = def.value;
-    r.texts[colSchedule] = def.scheduled == 1 ? "Y" : "N";
+    // Only a scheduled collector is ever due: say so rather than a bare "N".
+    r.texts[colSchedule] = def.scheduled == 1 ? "Y" : kNeverSamples;
     Q_EMIT dataChanged(index(row, colName), index(row, colSchedule));
 }
 

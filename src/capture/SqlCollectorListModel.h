@@ -14,6 +14,8 @@ class TSqlCollectorListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum TColumn : int { colName, colByWhat, colValue, colSchedule, colSamples, colSqls, colCount };
+    // The "Schedule" text of an unscheduled collector.
+    static constexpr const char* kNeverSamples = "N (never samples)";
     // The column widths of the list (-1: the view's default).
     static int ColumnWidth(int column);
 

@@ -6,6 +6,8 @@
 #include "util/DateTimeText.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -295,14 +297,20 @@ void TSessSqlObserver::SwitchStatement(int index) {
 }
 
 bool TSessSqlObserver::SaveStatements(const std::string& fileName,
-                                      const std::vector<int>& selectedRows) {
+                                      const std::vector<int>& selectedRows, std::string* why) {
+    errno = 0;
     std::ofstream out(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!out)
+    auto failed = [why] {
+        if (why)
+            *why = errno != 0 ? std::strerror(errno) : "the file could not be written";
         return false;
+    };
+    if (!out)
+        return failed();
     auto stamp = [] { return util::formatDateTime(util::now()); };
     auto reloading = [&] {
         out << stamp() << ": Reload SQL while saving SQL Statement to file." << kEol;
-        out << stamp() << ": Switch to manaul mode and save SQL Statement again." << kEol;
+        out << stamp() << ": Switch to manual mode and save SQL Statement again." << kEol;
     };
     auto loading = [this] { return monitor_.SqlCursorsLoading || monitor_.SqlCurrentLoading; };
     // Without a selected session there is no header to write and no cursor to take.
@@ -345,7 +353,7 @@ bool TSessSqlObserver::SaveStatements(const std::string& fileName,
             break;
     }
     out.close();
-    return !out.fail();
+    return out.fail() ? failed() : true;
 }
 
 } // namespace detail

@@ -64,8 +64,10 @@ public:
     // Shows the full text of the cursor at `index` of cursorList in the statement box.
     void SwitchStatement(int index);
     // Writes the header of the selected session and the texts of the cursors at the given rows
-    // of cursorList (in list order) to `fileName`. False when the file cannot be created.
-    bool SaveStatements(const std::string& fileName, const std::vector<int>& selectedRows);
+    // of cursorList (in list order) to `fileName`. False when the file cannot be created or
+    // written; `why` then receives the cause (the system's error text).
+    bool SaveStatements(const std::string& fileName, const std::vector<int>& selectedRows,
+                        std::string* why = nullptr);
 
     // When a row of cursorList was last selected (set by the page).
     monitor::TDateTime SelectTime = 0;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace gui {
@@ -49,7 +51,8 @@ void setHint(QAction* action, const QString& hint) {
 
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     setObjectName(QStringLiteral("FrmMain"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quenby"));
+    // No application display name: Linux desktops append it to every caption (" — Quenby"), and
+    // the caption already names the program. Message boxes take the application name instead.
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
 
     // The observers render the monitor's data; the session list's comes first.
@@ -70,6 +73,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
 
     // The remembered display options, before the pages show them.
     monitor::RestoreDisplayOptions(monitor_);
+
+    ManualPath = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm");
+    OpenWithDesktop = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -252,6 +259,12 @@ void TFrmMain::CreatePages() {
     pageTabs_ = new QTabWidget(central);
     pageTabs_->setObjectName(QStringLiteral("pageTabs"));
     layout->addWidget(pageTabs_);
+    // Without a connection the page area is empty: say how to get one.
+    notConnectedHint_ = new QLabel(kNotConnectedHint, central);
+    notConnectedHint_->setObjectName(QStringLiteral("notConnectedHint"));
+    notConnectedHint_->setAlignment(Qt::AlignCenter);
+    notConnectedHint_->setWordWrap(true);
+    layout->addWidget(notConnectedHint_);
     setCentralWidget(central);
 
     static const char* names[PageCount] = {
@@ -397,9 +410,9 @@ void TFrmMain::ConnectSequence() {
     if (!monitor_.Login())
         return;
     if (!monitor_.PrivilegeCheck()) {
+        const QString message = qs(monitor_.PrivilegeMessage());
         monitor_.Disconnect();
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
-                             QStringLiteral("Not enough Privilge"));
+        QMessageBox::warning(this, QApplication::applicationDisplayName(), message);
         UpdateActions();
         return;
     }
@@ -522,6 +535,7 @@ void TFrmMain::onCloseClicked() {
 
 void TFrmMain::UpdateActions() {
     const bool connected = monitor_.Connected();
+    notConnectedHint_->setVisible(!connected);
     const bool selected = connected && !SelectedSessionRows().empty();
     connectAction->setEnabled(!connected);
     disconnectAction->setEnabled(connected);

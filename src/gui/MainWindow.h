@@ -20,6 +20,7 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class QTreeView;
+class QUrl;
 
 namespace oradb {
 class TCustomConnectDialog;
@@ -34,6 +35,7 @@ class TSqlPage;
 class TLocksPage;
 class TDetailPages;
 class TCapturePage;
+class TManualViewer;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -57,6 +59,9 @@ class TFrmMain : public QMainWindow, public monitor::TMonitorHost {
     Q_OBJECT
 public:
     static constexpr const char* kApplicationTitle = "Quenby Ver1.7.0";
+    // What the page area says while there is no connection.
+    static inline const QString kNotConnectedHint =
+        QStringLiteral("Not connected. Use Database \u2192 Connect to log in.");
 
     explicit TFrmMain(QWidget* parent = nullptr);
     ~TFrmMain() override;
@@ -65,6 +70,7 @@ public:
     monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
     TSessionListView* SessionList() const { return sessionList_; }
     QTabWidget* Pages() const { return pageTabs_; }
+    QLabel* NotConnectedHint() const { return notConnectedHint_; }
     QLabel* StatusPanel(int i) const { return statusPanels_[static_cast<std::size_t>(i)]; }
     QPushButton* CloseButton() const { return closeButton_; }
     QMenu* SessionListPopup() const { return sessionListMenu_; }
@@ -112,6 +118,12 @@ public:
         *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
         *aboutAction;
 
+    // "Contents": the manual's file (beside the program) and how the desktop opens a file;
+    // when the desktop cannot, the manual opens in a viewer of our own.
+    QString ManualPath;
+    std::function<bool(const QUrl&)> OpenWithDesktop;
+    TManualViewer* ManualViewer() const { return manualViewer_; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -158,6 +170,8 @@ private:
     bool closing_ = false;
 
     QTabWidget* pageTabs_ = nullptr;
+    QLabel* notConnectedHint_ = nullptr;
+    TManualViewer* manualViewer_ = nullptr;
     std::array<QWidget*, PageCount> pages_{};
     TSessionListView* sessionList_ = nullptr;
     TSqlPage* sqlPage_ = nullptr;

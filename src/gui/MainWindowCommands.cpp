@@ -1,6 +1,7 @@
 // The main window's commands and the session list page.
 #include "gui/MainWindow.h"
 #include "gui/dialogs/ClientLibraryDialog.h"
+#include "gui/dialogs/ManualViewer.h"
 #include "gui/dialogs/OptionsDialog.h"
 #include "gui/dialogs/SendMessageDialog.h"
 #include "gui/pages/DetailPages.h"
@@ -11,8 +12,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -99,20 +100,28 @@ void TFrmMain::onSendMessage() {
         const QString host = machine.mid(machine.lastIndexOf(QLatin1Char('\\')) + 1);
         util::SendMessageTo(host.toStdString(), "QBY", "Oracle Client", text);
     }
-    QMessageBox::information(this, QApplication::applicationDisplayName(),
-                             QStringLiteral("Messages have been Sended out Successfully"));
+    // A datagram is never acknowledged: say what was done, not that it arrived.
+    QMessageBox::information(
+        this, QApplication::applicationDisplayName(),
+        QStringLiteral("The message has been sent to %1. Delivery is not confirmed.")
+            .arg(dialog.Machines().join(QStringLiteral(", "))));
 }
 
 void TFrmMain::onContents() {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm");
-    if (!QFileInfo::exists(path)) {
+    QFile manual(ManualPath);
+    if (!manual.open(QIODevice::ReadOnly)) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(),
-                              path + QStringLiteral(" not found"));
+                              QStringLiteral("The manual file %1 cannot be opened: %2.")
+                                  .arg(QDir::toNativeSeparators(ManualPath), manual.errorString()));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        QMessageBox::critical(this, QApplication::applicationDisplayName(),
-                              QStringLiteral("Can not open manual file"));
+    manual.close();
+    if (OpenWithDesktop && OpenWithDesktop(QUrl::fromLocalFile(ManualPath)))
+        return;
+    // No desktop handler for HTML files: the manual opens in a viewer of our own.
+    if (!manualViewer_)
+        manualViewer_ = new TManualViewer(this);
+    manualViewer_->Show(ManualPath);
 }
 
 void TFrmMain::onOracleClient() {

@@ -152,6 +152,13 @@ bool TPvConnection::PrivilegeCheck() {
     return ok;
 }
 
+std::string TPvConnection::PrivilegeMessage() const {
+    const std::string user = session_ ? session_->Username : std::string();
+    return "Not enough privilege: the user " + util::upperAscii(user) +
+           " lacks SELECT_CATALOG_ROLE. Grant it with: grant select_catalog_role to " +
+           util::lowerAscii(user) + ";";
+}
+
 void TPvConnection::CacheLoad() {
     StatisticClassList.Clear();
     for (const auto& c : kStatisticClasses)

@@ -60,6 +60,8 @@ public:
     bool Login();
     // SYS and SYSTEM pass at once; others need SELECT_CATALOG_ROLE. A failing query raises.
     bool PrivilegeCheck();
+    // What a failed PrivilegeCheck tells the user: the user, the missing role and its grant.
+    std::string PrivilegeMessage() const;
     // Statistic classes, statistic names and numbers, audit actions; the default sort statistic.
     void CacheLoad();
     // Cancels and waits for every worker, then frees the session and its queries.

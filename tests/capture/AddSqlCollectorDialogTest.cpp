@@ -3,11 +3,14 @@
 #include "gui/dialogs/AddSqlCollectorDialog.h"
 
 #include "CaptureSupport.h"
+#include "support/WindowRig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -28,6 +31,25 @@ struct AddDialog : ::testing::Test {
         dialog.setResult(QDialog::Rejected);
         dialog.okButton->click();
         return driver.messages.empty() ? QString() : driver.messages[0];
+    }
+    // Presses "&Ok" and answers the question it shows with `answer`; returns the question's
+    // text and default button, and saves a picture of it as `picture` when one is named.
+    std::pair<QString, QMessageBox::StandardButton>
+    pressOkAnswering(QMessageBox::StandardButton answer, const QString& picture = {}) {
+        std::pair<QString, QMessageBox::StandardButton> seen{{}, QMessageBox::NoButton};
+        ModalDriver driver({ModalDriver::Step([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            seen.first = box->text();
+            seen.second = box->standardButton(box->defaultButton());
+            if (!picture.isEmpty())
+                shot(box, picture);
+            box->button(answer)->click();
+        })});
+        dialog.setResult(QDialog::Rejected);
+        dialog.okButton->click();
+        EXPECT_TRUE(driver.Done());
+        return seen;
     }
     void fillValid() {
         dialog.nameEdit->setText(QStringLiteral("c1"));
@@ -51,7 +73,10 @@ TEST_F(AddDialog, AddModeStartsFromTheServerTimeAndTheDefaults) {
     EXPECT_TRUE(dialog.nameEdit->text().isEmpty());
     EXPECT_TRUE(dialog.logFileNameEdit->text().isEmpty());
     EXPECT_FALSE(dialog.okButton->isEnabled());
-    EXPECT_EQ(dialog.logDirEdit->text(), QCoreApplication::applicationDirPath());
+    // The folder offered lies under the user's home, never in the program's folder.
+    EXPECT_EQ(dialog.logDirEdit->text().toStdString(), capture::DefaultLogDir());
+    EXPECT_TRUE(dialog.logDirEdit->text().startsWith(QDir::homePath()));
+    EXPECT_NE(dialog.logDirEdit->text(), QCoreApplication::applicationDirPath());
     EXPECT_EQ(dialog.filterKindCombo->count(), 9);
     EXPECT_EQ(dialog.filterKindCombo->currentText(), QStringLiteral("Session"));
     EXPECT_FALSE(dialog.filterValueCombo->isEditable());
@@ -100,7 +125,7 @@ TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
     EXPECT_EQ(pressOk(), QStringLiteral("'x' is not a valid integer value"));
     dialog.monthEdit->setText(QStringLiteral(" 2 "));
     dialog.dayEdit->setText(QStringLiteral("30"));
-    dialog.yearEdit->setText(QStringLiteral("2026"));
+    dialog.yearEdit->setText(QStringLiteral("2036"));
     EXPECT_EQ(pressOk(), QStringLiteral("Error Date!"));
     dialog.dayEdit->setText(QStringLiteral("28"));
     period(30, 0, 1, 1); // 30 seconds against 1 minute
@@ -113,7 +138,9 @@ TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
     EXPECT_TRUE(pressOk().isEmpty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString() + "/none"));
-    EXPECT_EQ(pressOk(), QStringLiteral("Logfile directory is not exists!"));
+    EXPECT_EQ(pressOk().toStdString(),
+              "The log folder " + r.dir.path().toStdString() +
+                  "/none does not exist: create it or choose another one.");
     dialog.logDirEdit->setText(QString::fromStdString(r.dir.path().toStdString()) +
                                QStringLiteral("  "));
     dialog.filterValueCombo->setEditText(QStringLiteral("   "));
@@ -129,7 +156,7 @@ TEST_F(AddDialog, OkChecksDateSamplingDirectoryAndValueInOrder) {
     EXPECT_EQ(d.value, " scott "); // kept as typed; only the emptiness test trims
     EXPECT_EQ(d.sessionAddress, "0");
     EXPECT_EQ(d.scheduled, 1);
-    EXPECT_EQ(d.startDate, util::dayNumber(2026, 2, 28));
+    EXPECT_EQ(d.startDate, util::dayNumber(2036, 2, 28));
     EXPECT_EQ(d.runTimePeriod, 300);
     EXPECT_EQ(d.monitorSampling, 300);
 }
@@ -212,6 +239,83 @@ TEST_F(AddDialog, ASessionCollectorWhoseSessionEndedReopensEmpty) {
     c.def.value = sessions[2][0];
     dialog.PrepareModify(r.Session(), c);
     EXPECT_EQ(dialog.filterValueCombo->currentIndex(), 2);
+}
+
+TEST_F(AddDialog, ANameOfAnotherCollectorIsRefusedWithTheClashNamed) {
+    dialog.PrepareAdd(r.Session());
+    dialog.TakenNames = {"night", "day"};
+    fillValid();
+    dialog.nameEdit->setText(QStringLiteral(" Night "));
+    EXPECT_EQ(pressOk(), QStringLiteral("A collector named \"Night\" exists already: choose "
+                                        "another name."));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    dialog.nameEdit->setText(QStringLiteral("evening"));
+    EXPECT_TRUE(pressOk().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(AddDialog, AStartInThePastIsWarnedAndTheUserMayGoOnOrCorrectIt) {
+    r.clock = util::encodeDateTime({2030, 6, 15, 12, 0, 30, 0});
+    dialog.PrepareAdd(r.Session());
+    fillValid();
+    dialog.monthEdit->setText(QStringLiteral("6"));
+    dialog.dayEdit->setText(QStringLiteral("15"));
+    dialog.yearEdit->setText(QStringLiteral("2030"));
+    dialog.hourCombo->setCurrentIndex(11);
+    dialog.minuteCombo->setCurrentIndex(59);
+    // "No" (the default) leaves the dialog open to correct the start.
+    const auto [text, defaultButton] =
+        pressOkAnswering(QMessageBox::No, QStringLiteral("collector-past-start"));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("The start time 6/15/2030 11:59")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("it is now 6/15/2030 12:00"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Keep this start time?"))) << text.toStdString();
+    EXPECT_EQ(defaultButton, QMessageBox::No);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    // "Yes" keeps it.
+    EXPECT_FALSE(pressOkAnswering(QMessageBox::Yes).first.isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Definition().startHour, 11);
+    // The current minute and later pass without a question; an unscheduled collector too.
+    dialog.hourCombo->setCurrentIndex(12);
+    dialog.minuteCombo->setCurrentIndex(0);
+    EXPECT_TRUE(pressOk().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    dialog.yearEdit->setText(QStringLiteral("2029"));
+    dialog.scheduleCheck->setChecked(false);
+    EXPECT_TRUE(pressOk().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(AddDialog, AFolderThatTakesNoFilesIsRefusedWithFolderAndCause) {
+    dialog.PrepareAdd(r.Session());
+    fillValid();
+    dialog.logDirEdit->setText(QStringLiteral("/proc"));
+    ModalDriver driver({ModalDriver::Step([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        driver.messages.push_back(box->text());
+        shot(box, QStringLiteral("collector-logdir-refused"));
+        box->accept();
+    })});
+    dialog.setResult(QDialog::Rejected);
+    dialog.okButton->click();
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_TRUE(driver.messages[0].startsWith(
+        QStringLiteral("No file can be created in the log folder /proc (")))
+        << driver.messages[0].toStdString();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(AddDialog, TheLastFolderUsedIsOfferedNextTime) {
+    dialog.PrepareAdd(r.Session());
+    fillValid();
+    QTemporaryDir used;
+    dialog.logDirEdit->setText(used.path());
+    ASSERT_TRUE(pressOk().isEmpty());
+    capture::TFrmAddSqlcollector next;
+    next.PrepareAdd(r.Session());
+    EXPECT_EQ(next.logDirEdit->text(), used.path());
 }
 
 } // namespace

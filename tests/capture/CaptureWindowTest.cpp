@@ -50,7 +50,7 @@ struct CapturePage : ::testing::Test {
         window->serverComponentAction->trigger();
         ASSERT_TRUE(driver.Done());
     }
-    // Adds a scheduled collector for SCOTT through the dialog.
+    // Adds a scheduled collector for SCOTT through the dialog, started an hour ago.
     void addCollector(const QString& name) {
         ModalDriver driver({[this, name](QWidget* w) {
             auto* d = qobject_cast<capture::TFrmAddSqlcollector*>(w);
@@ -71,6 +71,15 @@ struct CapturePage : ::testing::Test {
             d->runTimeUnitCombo->setCurrentIndex(2);
             d->okButton->click();
         }});
+        // The start an hour ago is asked about; the user keeps it, so that the collector is due.
+        driver.Add(ModalDriver::Step(
+            [](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(box, nullptr);
+                EXPECT_TRUE(box->text().contains(QStringLiteral("is in the past")));
+                box->button(QMessageBox::Yes)->click();
+            },
+            [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }));
         page().addCollectorAction->trigger();
         ASSERT_TRUE(driver.Done());
     }

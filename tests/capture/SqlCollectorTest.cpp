@@ -2,6 +2,11 @@
 // quotes in the texts, the identifier rule, and the texts built from a definition.
 #include "CaptureSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 namespace {
 
 using namespace testing_support;
@@ -111,7 +116,7 @@ TEST_F(Collectors, ModifyRewritesTheRowButKeepsTheCounters) {
     EXPECT_EQ(r.capture.Rows().Text(0, 0), "b");
     EXPECT_EQ(r.capture.Rows().Text(0, 1), "Osuser");
     EXPECT_EQ(r.capture.Rows().Text(0, 2), "oracle");
-    EXPECT_EQ(r.capture.Rows().Text(0, 3), "N");
+    EXPECT_EQ(r.capture.Rows().Text(0, 3), "N (never samples)");
     EXPECT_EQ(r.capture.Rows().Text(0, 4), "7");
     EXPECT_EQ(r.capture.Collectors()[0]->samples, 7);
     const auto s = stored();
@@ -119,6 +124,61 @@ TEST_F(Collectors, ModifyRewritesTheRowButKeepsTheCounters) {
     EXPECT_EQ(s[0][1], "b");
     EXPECT_EQ(s[0][3], "2");
     EXPECT_EQ(s[0][5], "0");
+}
+
+TEST_F(Collectors, ANameOfAnotherCollectorIsRefusedAndNothingIsStored) {
+    ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("night", capture::fkUser, "A")));
+    r.clock += 0.001;
+    ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("day", capture::fkUser, "B")));
+    // The same name, also in other case and with blanks around it, is refused on add ...
+    EXPECT_FALSE(r.capture.AddCollector(r.Scheduled(" NIGHT ", capture::fkUser, "C")));
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0], "A collector named \" NIGHT \" exists already: choose another name.");
+    EXPECT_EQ(stored().size(), 2u);
+    EXPECT_EQ(r.capture.Rows().rowCount(), 2);
+    // ... and on modify, while a collector keeps its own name.
+    EXPECT_FALSE(r.capture.ModifyCollector(1, r.Scheduled("night", capture::fkUser, "B")));
+    EXPECT_EQ(r.messages.size(), 2u);
+    EXPECT_EQ(stored()[1][1], "day");
+    EXPECT_EQ(r.capture.Rows().Text(1, 0), "day");
+    EXPECT_TRUE(r.capture.ModifyCollector(1, r.Scheduled("day", capture::fkUser, "Z")));
+    EXPECT_EQ(stored()[1][4], "Z");
+    EXPECT_EQ(r.capture.OtherNames(0), (std::vector<std::string>{"day"}));
+}
+
+TEST(CollectorLogDir, AFolderMustExistAndTakeFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.path().toStdString();
+    EXPECT_EQ(capture::LogDirProblem(path), "");
+    EXPECT_EQ(capture::LogDirProblem(" "),
+              "No log folder is given: choose the folder the SQL log file goes to.");
+    EXPECT_EQ(capture::LogDirProblem(path + "/none"),
+              "The log folder " + path + "/none does not exist: create it or choose another one.");
+    QFile file(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(capture::LogDirProblem(path + "/plain"),
+              "The log folder " + path + "/plain is a file, not a folder: choose a folder.");
+    // /proc refuses new files even to root, whose permission bits would all pass.
+    const std::string proc = capture::LogDirProblem("/proc");
+    EXPECT_EQ(proc.rfind("No file can be created in the log folder /proc (", 0), 0u) << proc;
+    EXPECT_NE(proc.find("): choose a folder you may write to."), std::string::npos) << proc;
+    // The test leaves nothing behind in a folder that passes.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("plain")});
+}
+
+TEST(CollectorLogDir, TheOfferedFolderIsUnderHomeAndTheLastOneUsedIsRemembered) {
+    const QString offered = QString::fromStdString(capture::DefaultLogDir());
+    EXPECT_TRUE(offered.startsWith(QDir::homePath())) << offered.toStdString();
+    EXPECT_NE(offered, QCoreApplication::applicationDirPath());
+    QTemporaryDir dir;
+    capture::RememberLogDir(dir.path().toStdString());
+    EXPECT_EQ(capture::DefaultLogDir(), dir.path().toStdString());
+    // A remembered folder that is gone is not offered.
+    capture::RememberLogDir(dir.path().toStdString() + "/gone");
+    EXPECT_EQ(QString::fromStdString(capture::DefaultLogDir()), offered);
 }
 
 TEST_F(Collectors, DeleteRemovesRowCollectorAndTableRow) {

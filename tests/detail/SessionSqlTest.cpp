@@ -5,6 +5,8 @@
 #include "util/DateTimeText.h"
 
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -430,6 +432,9 @@ TEST_F(SessionSql, SavingWritesTheHeaderAndTheSelectedCursorsPieceByPiece) {
     EXPECT_EQ(count, 2);
     // A folder that does not exist is refused.
     EXPECT_FALSE(sqlObserver->SaveStatements("/nonexistent-quenby/x.log", {0}));
+    std::string why;
+    EXPECT_FALSE(sqlObserver->SaveStatements("/nonexistent-quenby/x.log", {0}, &why));
+    EXPECT_EQ(why, std::strerror(ENOENT));
 }
 
 TEST_F(SessionSql, SavingWhileTheCursorsReloadStopsWithTheTwoNotes) {
@@ -457,7 +462,7 @@ TEST_F(SessionSql, SavingWhileTheCursorsReloadStopsWithTheTwoNotes) {
     EXPECT_EQ(lines[2], " \r");
     EXPECT_NE(lines[3].find(": Reload SQL while saving SQL Statement to file.\r"),
               std::string::npos);
-    EXPECT_NE(lines[4].find(": Switch to manaul mode and save SQL Statement again.\r"),
+    EXPECT_NE(lines[4].find(": Switch to manual mode and save SQL Statement again.\r"),
               std::string::npos);
 }
 

@@ -1,6 +1,7 @@
 // The main window as a user drives it, offscreen, against the sandbox instance.
 #include "gui/MainWindow.h"
 
+#include "gui/dialogs/ManualViewer.h"
 #include "gui/dialogs/SendMessageDialog.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/SessionControl.h"
@@ -14,9 +15,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -93,7 +98,118 @@ TEST_F(MainWindow, ACancelledLoginLeavesOnlyConnectExitAndHelp) {
                        window->showDetailsAction, window->sendMessageAction})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
+    EXPECT_TRUE(window->NotConnectedHint()->isVisible());
     shot(window.get(), "main-notconnected");
+}
+
+TEST_F(MainWindow, AfterThreeFailedLoginsTheWindowSaysHowToConnectAgain) {
+    ModalDriver driver({});
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        driver.Add(ModalDriver::Login("system", "wrong", server()));
+        driver.Add(driver.Acknowledge());
+    }
+    window->show();
+    ASSERT_TRUE(waitFor([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(driver.messages.size(), 3u);
+    EXPECT_FALSE(window->Monitor().Connected());
+    EXPECT_FALSE(window->Pages()->isVisible());
+    QLabel* hint = window->NotConnectedHint();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(),
+              QString::fromUtf8("Not connected. Use Database \u2192 Connect to log in."));
+    // The menu and command the hint names are there and enabled.
+    EXPECT_EQ(window->menuBar()->actions().at(0)->text(), QStringLiteral("&Database"));
+    EXPECT_TRUE(
+        window->menuBar()->actions().at(0)->menu()->actions().contains(window->connectAction));
+    EXPECT_TRUE(window->connectAction->isEnabled());
+    shot(window.get(), "main-failed-logins-hint");
+    // Once connected the hint gives way to the pages.
+    ModalDriver again({ModalDriver::Login("system", "lantern", server())});
+    window->connectAction->trigger();
+    ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
+    window->UpdateActions();
+    EXPECT_FALSE(hint->isVisible());
+    EXPECT_TRUE(window->Pages()->isVisible());
+}
+
+TEST_F(MainWindow, ALoginWithoutTheCatalogRoleIsToldTheRoleAndItsGrant) {
+    ModalDriver driver({ModalDriver::Login("scott", "tiger", server())});
+    driver.Add(driver.Acknowledge());
+    window->show();
+    ASSERT_TRUE(waitFor([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].toStdString(),
+              "Not enough privilege: the user SCOTT lacks SELECT_CATALOG_ROLE. Grant it with: "
+              "grant select_catalog_role to scott;");
+    EXPECT_FALSE(window->Monitor().Connected());
+    window->UpdateActions();
+    EXPECT_TRUE(window->NotConnectedHint()->isVisible());
+    // A holder of the role gets in.
+    ModalDriver again({ModalDriver::Login("dbsnmp", "dbsnmp", server())});
+    window->connectAction->trigger();
+    ASSERT_TRUE(waitFor([&] { return window->Monitor().Connected(); }));
+    EXPECT_TRUE(again.messages.empty());
+}
+
+TEST_F(MainWindow, TheCaptionIsTheApplicationTitleAlone) {
+    EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0");
+    // Linux desktops append the application display name to every caption ("... — Quenby")
+    // when one is set: none is, so the display name follows the application name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("caption-probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("caption-probe"));
+    QCoreApplication::setApplicationName(name);
+}
+
+TEST_F(MainWindow, ContentsOpensTheManualInTheDesktopOrElseInAViewerOfItsOwn) {
+    QTemporaryDir dir;
+    // A missing file: the message names it and the cause.
+    window->ManualPath = dir.filePath(QStringLiteral("manual.htm"));
+    int desktopCalls = 0;
+    bool desktopOpens = false;
+    QUrl opened;
+    window->OpenWithDesktop = [&](const QUrl& url) {
+        ++desktopCalls;
+        opened = url;
+        return desktopOpens;
+    };
+    {
+        ModalDriver driver({});
+        driver.Add(driver.Acknowledge());
+        window->contentsAction->trigger();
+        ASSERT_TRUE(driver.Done());
+        ASSERT_EQ(driver.messages.size(), 1u);
+        EXPECT_EQ(driver.messages[0], QStringLiteral("The manual file ") + window->ManualPath +
+                                          QStringLiteral(" cannot be opened: No such file or "
+                                                         "directory."));
+        EXPECT_EQ(desktopCalls, 0);
+        EXPECT_EQ(window->ManualViewer(), nullptr);
+    }
+    QFile manual(window->ManualPath);
+    ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+    manual.write("<html><body><h1>Quenby</h1><p>The manual's first page.</p></body></html>");
+    manual.close();
+    // The desktop opens it: nothing of ours opens.
+    desktopOpens = true;
+    window->contentsAction->trigger();
+    EXPECT_EQ(desktopCalls, 1);
+    EXPECT_EQ(opened, QUrl::fromLocalFile(window->ManualPath));
+    EXPECT_EQ(window->ManualViewer(), nullptr);
+    // No handler for HTML: the viewer inside Quenby shows it.
+    desktopOpens = false;
+    window->contentsAction->trigger();
+    EXPECT_EQ(desktopCalls, 2);
+    gui::TManualViewer* viewer = window->ManualViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Quenby Manual"));
+    EXPECT_TRUE(
+        viewer->browser->toPlainText().contains(QStringLiteral("The manual's first page.")));
+    shot(viewer, "manual-viewer");
+    // The program's own manual is the one beside it.
+    EXPECT_EQ(gui::TFrmMain().ManualPath,
+              QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm"));
 }
 
 TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
@@ -365,7 +481,8 @@ TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
     window->sendMessageAction->trigger();
     ASSERT_TRUE(driver.Done());
     EXPECT_EQ(shownMachines, QStringList({"DOM\\localhost"}));
-    EXPECT_EQ(driver.messages.back().toStdString(), "Messages have been Sended out Successfully");
+    EXPECT_EQ(driver.messages.back().toStdString(),
+              "The message has been sent to DOM\\localhost. Delivery is not confirmed.");
     pollfd pfd{sock, POLLIN, 0};
     ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
     char buf[1024];

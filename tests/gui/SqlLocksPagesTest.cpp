@@ -12,9 +12,11 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -166,6 +168,30 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     page->CursorModel().SetRows({});
     page->updateSaveAction();
     EXPECT_FALSE(page->SaveAction()->isVisible());
+}
+
+TEST_F(SqlLocksPages, SavingToAFileThatCannotBeWrittenSaysSo) {
+    const std::string sid =
+        one("select sid from \"v$open_cursor\" group by sid having count(*) >= 2 order by sid");
+    ASSERT_FALSE(sid.empty());
+    Open(sid, gui::SessionSqlPage);
+    gui::TSqlPage* page = window->SqlPage();
+    ASSERT_GE(page->CursorList()->model()->rowCount(), 1);
+    const QString file = QStringLiteral("/nonexistent-quenby/statements.log");
+    ModalDriver driver({});
+    driver.Add(driver.Acknowledge());
+    EXPECT_FALSE(page->SaveSelectedTo(file));
+    ASSERT_TRUE(driver.Done());
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0], QStringLiteral("The SQL statements could not be saved to "
+                                                 "/nonexistent-quenby/statements.log: No such "
+                                                 "file or directory."));
+    // A file that can be written is saved without a word.
+    QTemporaryDir dir;
+    ModalDriver quiet({});
+    EXPECT_TRUE(page->SaveSelectedTo(dir.filePath(QStringLiteral("statements.log"))));
+    EXPECT_TRUE(quiet.messages.empty());
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("statements.log"))).size() > 0);
 }
 
 TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {

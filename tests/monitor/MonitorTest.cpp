@@ -76,6 +76,10 @@ TEST(MonitorLogin, PrivilegeNeedsTheCatalogRoleUnlessSysOrSystem) {
     MonitorRig rig;
     ASSERT_TRUE(rig.LoginAs("scott", "tiger", serverFor("login-roles")));
     EXPECT_FALSE(rig.monitor.PrivilegeCheck());
+    // The message names the user, the missing role and the grant that gives it.
+    EXPECT_EQ(rig.monitor.PrivilegeMessage(),
+              "Not enough privilege: the user SCOTT lacks SELECT_CATALOG_ROLE. Grant it with: "
+              "grant select_catalog_role to scott;");
 }
 
 TEST(MonitorCaches, LoadTheStatisticsAndActionsOfTheLatestLoginOnly) {

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -43,10 +42,6 @@ void numbers(QComboBox* c, int from, int to) {
 
 void units(QComboBox* c) {
     c->addItems({QStringLiteral("Seconds"), QStringLiteral("Minutes"), QStringLiteral("Hours")});
-}
-
-QString programDir() {
-    return QCoreApplication::applicationDirPath();
 }
 
 } // namespace
@@ -134,7 +129,10 @@ TFrmAddSqlcollector::TFrmAddSqlcollector(QWidget* parent)
     connect(okButton, &QPushButton::clicked, this, [this] { onOkClicked(); });
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(browseButton, &QPushButton::clicked, this, [this] {
-        const QString dir = QFileDialog::getExistingDirectory(this, QString(), programDir());
+        const QString shown = logDirEdit->text().trimmed();
+        const QString dir = QFileDialog::getExistingDirectory(
+            this, QString(),
+            QFileInfo(shown).isDir() ? shown : QString::fromStdString(DefaultLogDir()));
         if (!dir.isEmpty())
             logDirEdit->setText(dir);
     });
@@ -229,7 +227,7 @@ void TFrmAddSqlcollector::PrepareAdd(oradb::TOraSession* session) {
     nameEdit->clear();
     logFileNameEdit->clear();
     okButton->setEnabled(false);
-    logDirEdit->setText(programDir());
+    logDirEdit->setText(qs(DefaultLogDir()));
     filterKindCombo->setCurrentIndex(fkSession);
     scheduleCheck->setChecked(false);
     ScheduleChanged();
@@ -279,7 +277,24 @@ void TFrmAddSqlcollector::Refuse(const QString& text) {
     QMessageBox::critical(this, windowTitle(), text, QMessageBox::Ok);
 }
 
+bool TFrmAddSqlcollector::KeepPastStart(TDateTime start) {
+    const QString text =
+        QStringLiteral(
+            "The start time %1 is in the past (it is now %2). The collector samples only "
+            "in what is left of its run time period, and never when that has ended."
+            "\n\nKeep this start time?")
+            .arg(qs(util::formatDateTime(start)), qs(util::formatDateTime(Now())));
+    return QMessageBox::warning(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TFrmAddSqlcollector::onOkClicked() {
+    const QString name = nameEdit->text().trimmed();
+    if (NameClashes(name.toStdString(), TakenNames)) {
+        Refuse(QStringLiteral("A collector named \"%1\" exists already: choose another name.")
+                   .arg(name));
+        return;
+    }
     int parts[3] = {0, 0, 0}; // year, month, day
     const QLineEdit* boxes[3] = {yearEdit, monthEdit, dayEdit};
     for (int i = 0; i < 3; ++i) {
@@ -303,14 +318,25 @@ void TFrmAddSqlcollector::onOkClicked() {
         return;
     }
     const QString dir = logDirEdit->text().trimmed();
-    if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
-        Refuse(QStringLiteral("Logfile directory is not exists!"));
+    if (const std::string problem = LogDirProblem(dir.toStdString()); !problem.empty()) {
+        Refuse(qs(problem));
         return;
     }
     if (filterValueCombo->currentText().trimmed().isEmpty()) {
         Refuse(QStringLiteral("Please specify a value!"));
         return;
     }
+    if (scheduleCheck->isChecked()) {
+        // Compared by the minute, so that the start the dialog proposes (this minute) passes.
+        const TDateTime start = util::fromDayNumber(startDate_) + hourCombo->currentIndex() / 24.0 +
+                                minuteCombo->currentIndex() / 1440.0;
+        const auto minute = [](TDateTime t) {
+            return static_cast<std::int64_t>(t * 1440.0 + 1e-6);
+        };
+        if (minute(start) < minute(Now()) && !KeepPastStart(start))
+            return;
+    }
+    RememberLogDir(dir.toStdString());
     accept();
 }
 

@@ -28,6 +28,8 @@ public:
 
     // The workstation clock (tests inject one).
     std::function<TDateTime()> Now;
+    // The names of the other collectors: a new or renamed collector may not take one of them.
+    std::vector<std::string> TakenNames;
 
     // Fill the lists from the session and set the controls for adding or modifying a collector.
     void PrepareAdd(oradb::TOraSession* session);
@@ -52,6 +54,8 @@ private:
     void ShowDate(TDateTime t);
     void ShowPeriod(int seconds, QComboBox* entry, QComboBox* unit);
     void Refuse(const QString& text);
+    // Asks whether a start in the past is meant; true to go on with it.
+    bool KeepPastStart(TDateTime start);
 
     // The value lists: session ids, addresses and display texts, then one list per kind.
     std::vector<std::string> sessionIds_, sessionAddresses_;

@@ -164,6 +164,7 @@ void TCapturePage::onServerComponent() {
 void TCapturePage::onAddCollector() {
     capture::TFrmAddSqlcollector& dialog = AddDialog();
     dialog.PrepareAdd(main_.Monitor().Session());
+    dialog.TakenNames = capture_.OtherNames();
     if (dialog.exec() != QDialog::Accepted)
         return;
     capture_.AddCollector(dialog.Definition());
@@ -175,6 +176,7 @@ void TCapturePage::onModifyCollector() {
         return;
     capture::TFrmAddSqlcollector& dialog = AddDialog();
     dialog.PrepareModify(main_.Monitor().Session(), *capture_.Rows().Collector(row));
+    dialog.TakenNames = capture_.OtherNames(row);
     if (dialog.exec() != QDialog::Accepted)
         return;
     capture_.ModifyCollector(row, dialog.Definition());

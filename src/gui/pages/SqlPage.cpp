@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -111,7 +113,14 @@ void TSqlPage::CursorsSelected(const QList<int>& rows) {
 }
 
 bool TSqlPage::SaveSelectedTo(const QString& fileName) {
-    return observer_->SaveStatements(fileName.toStdString(), SelectedRows());
+    std::string why;
+    if (observer_->SaveStatements(fileName.toStdString(), SelectedRows(), &why))
+        return true;
+    QMessageBox::critical(
+        this, QApplication::applicationDisplayName(),
+        QStringLiteral("The SQL statements could not be saved to %1: %2.")
+            .arg(QDir::toNativeSeparators(fileName), QString::fromStdString(why)));
+    return false;
 }
 
 void TSqlPage::onSaveSql() {
