@@ -12,8 +12,10 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -192,6 +194,34 @@ TEST_F(SqlLocksPages, SavingToAFileThatCannotBeWrittenSaysSo) {
     EXPECT_TRUE(page->SaveSelectedTo(dir.filePath(QStringLiteral("statements.log"))));
     EXPECT_TRUE(quiet.messages.empty());
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("statements.log"))).size() > 0);
+
+    // The save dialog starts under the user's home, never in the program's folder, and the next
+    // one starts in the folder of the last save.
+    QString startFolder;
+    const QString typed = dir.filePath(QStringLiteral("chosen"));
+    ModalDriver save({[&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("saveSqlDialog"));
+        startFolder = dialog->directory().absolutePath();
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(typed);
+        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+    }});
+    page->SaveAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return save.Done(); }));
+    EXPECT_NE(startFolder, QDir(QCoreApplication::applicationDirPath()).absolutePath());
+    EXPECT_TRUE(startFolder.startsWith(QDir::homePath())) << startFolder.toStdString();
+    EXPECT_TRUE(QFileInfo(typed + QStringLiteral(".log")).size() > 0);
+    QString nextFolder;
+    ModalDriver cancel({[&](QWidget* w) {
+        nextFolder = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+        qobject_cast<QDialog*>(w)->reject();
+    }});
+    page->SaveAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return cancel.Done(); }));
+    EXPECT_EQ(nextFolder, QDir(dir.path()).absolutePath());
 }
 
 TEST_F(SqlLocksPages, LocksPageIndentsTheWaitersOfTheHoldersChain) {

@@ -1,12 +1,14 @@
 #include "gui/pages/SqlPage.h"
 
 #include "gui/ReadableColour.h"
+#include "monitor/RememberedSettings.h"
 #include "util/DateTimeText.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -124,15 +126,19 @@ bool TSqlPage::SaveSelectedTo(const QString& fileName) {
 }
 
 void TSqlPage::onSaveSql() {
-    QFileDialog dialog(this);
+    // Starts where the last export went (under the user's home before the first one), never in
+    // the program's folder.
+    QFileDialog dialog(this, QString(), monitor::LastExportFolder());
+    dialog.setObjectName(QStringLiteral("saveSqlDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDirectory(QApplication::applicationDirPath());
     dialog.setNameFilter(QStringLiteral("Text files (*.txt)"));
     dialog.setDefaultSuffix(QStringLiteral("log"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    SaveSelectedTo(dialog.selectedFiles().constFirst());
+    const QString file = dialog.selectedFiles().constFirst();
+    if (SaveSelectedTo(file))
+        monitor::SaveExportFolder(QFileInfo(file).absolutePath());
 }
 
 bool TSqlPage::CanCopy() const {
