@@ -215,9 +215,9 @@ TEST(WaitFigures, TimesCarryTheirUnitAndReadBackAsSeconds) {
     EXPECT_EQ(monitor::FormatWaitTime(0), "0 ms");
     EXPECT_EQ(monitor::FormatWaitTime(1), "1.000 s");
     EXPECT_EQ(monitor::FormatWaitTime(123.45), "123.450 s");
-    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("250 ms"), 0.25);
-    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("123.450 s"), 123.45);
-    EXPECT_DOUBLE_EQ(*monitor::ParseWaitTime("7"), 7.0);
+    EXPECT_DOUBLE_EQ(monitor::ParseWaitTime("250 ms").value(), 0.25);
+    EXPECT_DOUBLE_EQ(monitor::ParseWaitTime("123.450 s").value(), 123.45);
+    EXPECT_DOUBLE_EQ(monitor::ParseWaitTime("7").value(), 7.0);
     EXPECT_FALSE(monitor::ParseWaitTime("Loading...").has_value());
     EXPECT_FALSE(monitor::ParseWaitTime("ms").has_value());
     EXPECT_TRUE(monitor::IsIdleEvent("SQL*Net message from client"));

@@ -189,8 +189,8 @@ TEST_F(DatabaseInfo, SystemEventTimesShowTheirUnitAndIdleEventsOnlyWhenAsked) {
     for (int i = 0; i < list.rowCount(); ++i) {
         EXPECT_FALSE(monitor::IsIdleEvent(list.Cell(i, 0))) << list.Cell(i, 0);
         if (i > 0) {
-            EXPECT_GE(*monitor::ParseWaitTime(list.Cell(i - 1, 3)),
-                      *monitor::ParseWaitTime(list.Cell(i, 3)));
+            EXPECT_GE(monitor::ParseWaitTime(list.Cell(i - 1, 3)).value(),
+                      monitor::ParseWaitTime(list.Cell(i, 3)).value());
         }
     }
     EXPECT_EQ(rowOf("SQL*Net message from client"), -1);
@@ -205,8 +205,8 @@ TEST_F(DatabaseInfo, SystemEventTimesShowTheirUnitAndIdleEventsOnlyWhenAsked) {
     // Sorting by a time column compares the seconds behind the units.
     list.Reorder(monitor::SystemEventOrder(list, 4, true));
     for (int i = 1; i < list.rowCount(); ++i)
-        EXPECT_LE(*monitor::ParseWaitTime(list.Cell(i - 1, 4)),
-                  *monitor::ParseWaitTime(list.Cell(i, 4)));
+        EXPECT_LE(monitor::ParseWaitTime(list.Cell(i - 1, 4)).value(),
+                  monitor::ParseWaitTime(list.Cell(i, 4)).value());
 }
 
 TEST_F(DatabaseInfo, SystemEventsSortNumbersUpAndNamesDownForTheSameFlag) {
@@ -215,15 +215,15 @@ TEST_F(DatabaseInfo, SystemEventsSortNumbersUpAndNamesDownForTheSameFlag) {
     ASSERT_GT(list.rowCount(), 3);
     list.Reorder(monitor::SystemEventOrder(list, 1, true));
     for (int i = 1; i < list.rowCount(); ++i)
-        EXPECT_LE(*monitor::ParseLocaleNumber(list.Cell(i - 1, 1)),
-                  *monitor::ParseLocaleNumber(list.Cell(i, 1)));
+        EXPECT_LE(monitor::ParseLocaleNumber(list.Cell(i - 1, 1)).value(),
+                  monitor::ParseLocaleNumber(list.Cell(i, 1)).value());
     list.Reorder(monitor::SystemEventOrder(list, 0, true));
     for (int i = 1; i < list.rowCount(); ++i)
         EXPECT_GE(monitor::TextCompare(list.Cell(i - 1, 0), list.Cell(i, 0)), 0);
     list.Reorder(monitor::SystemEventOrder(list, 3, false));
     for (int i = 1; i < list.rowCount(); ++i)
-        EXPECT_GE(*monitor::ParseLocaleNumber(list.Cell(i - 1, 3)),
-                  *monitor::ParseLocaleNumber(list.Cell(i, 3)));
+        EXPECT_GE(monitor::ParseWaitTime(list.Cell(i - 1, 3)).value(),
+                  monitor::ParseWaitTime(list.Cell(i, 3)).value());
     // The error row's empty cells do not convert: the sort stops.
     list.AddRow({"Get v$system_event error", {}});
     EXPECT_THROW(monitor::SystemEventOrder(list, 2, true), std::runtime_error);
