@@ -1,10 +1,10 @@
 #include "capture/SqlCollector.h"
 
+#include "monitor/RememberedSettings.h"
 #include "util/TextHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -103,12 +103,6 @@ namespace {
 
 const QString kLogDirKey = QStringLiteral("Capture/LastLogDir");
 
-// The user's settings, where the login is remembered too.
-std::unique_ptr<QSettings> userSettings() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                       QStringLiteral("Quenby"), QStringLiteral("Quenby"));
-}
-
 } // namespace
 
 std::string LogDirProblem(const std::string& dir) {
@@ -131,21 +125,19 @@ std::string LogDirProblem(const std::string& dir) {
 }
 
 std::string DefaultLogDir() {
-    const QString last = userSettings()->value(kLogDirKey).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir())
-        return last.toStdString();
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty() && QFileInfo(documents).isDir())
-        return documents.toStdString();
-    // No documents folder: the program's data folder, made when missing.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!data.isEmpty() && QDir().mkpath(data))
-        return data.toStdString();
-    return QDir::homePath().toStdString();
+    return monitor::RememberedFolder(
+               kLogDirKey,
+               [] {
+                   // No documents folder: the program's data folder, made when missing.
+                   const QString data =
+                       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+                   return !data.isEmpty() && QDir().mkpath(data) ? data : QDir::homePath();
+               })
+        .toStdString();
 }
 
 void RememberLogDir(const std::string& dir) {
-    userSettings()->setValue(kLogDirKey, QString::fromStdString(dir));
+    monitor::RememberFolder(kLogDirKey, QString::fromStdString(dir));
 }
 
 bool NameClashes(const std::string& name, const std::vector<std::string>& names) {

@@ -3,6 +3,7 @@
 #include "oradb/OraConnectDialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace monitor {
@@ -88,18 +89,26 @@ void SavePage(int page) {
     oradb::connectSettings()->setValue(kPage, page);
 }
 
-QString LastExportFolder() {
-    const QString saved = oradb::connectSettings()->value(kExportFolder).toString();
-    if (!saved.isEmpty() && QDir(saved).exists())
+QString RememberedFolder(const QString& key, const std::function<QString()>& fallback) {
+    const QString saved = oradb::connectSettings()->value(key).toString();
+    if (!saved.isEmpty() && QFileInfo(saved).isDir())
         return saved;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty() && QDir(documents).exists())
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
-    return QDir::homePath();
+    return fallback();
+}
+
+void RememberFolder(const QString& key, const QString& folder) {
+    oradb::connectSettings()->setValue(key, folder);
+}
+
+QString LastExportFolder() {
+    return RememberedFolder(kExportFolder, [] { return QDir::homePath(); });
 }
 
 void SaveExportFolder(const QString& folder) {
-    oradb::connectSettings()->setValue(kExportFolder, folder);
+    RememberFolder(kExportFolder, folder);
 }
 
 QRect FitWindowRect(const std::optional<QRect>& saved, const QList<QRect>& screens,

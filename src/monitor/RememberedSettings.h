@@ -9,6 +9,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace monitor {
@@ -29,6 +30,11 @@ void SaveWindowRect(const QRect& rect);
 // The last page shown (an index of the window's pages), or `fallback`.
 int SavedPage(int fallback);
 void SavePage(int page);
+
+// The folder remembered under the settings key `key` while it still exists, else the user's
+// documents folder, else what `fallback` gives (never the program's folder).
+QString RememberedFolder(const QString& key, const std::function<QString()>& fallback);
+void RememberFolder(const QString& key, const QString& folder);
 
 // The folder of the last export; the user's documents folder (else home) before the first.
 QString LastExportFolder();
