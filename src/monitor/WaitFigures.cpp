@@ -2,6 +2,7 @@
 
 #include "monitor/DatabaseInfo.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -41,11 +42,6 @@ constexpr std::array<std::string_view, 27> kIdleEvents = {
     "Null event",
 };
 
-bool endsWith(const std::string& text, std::string_view tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 } // namespace
 
 std::string FormatWaitTime(double seconds) {
@@ -55,21 +51,17 @@ std::string FormatWaitTime(double seconds) {
 }
 
 std::optional<double> ParseWaitTime(const std::string& text) {
-    if (endsWith(text, " ms")) {
+    if (text.ends_with(" ms")) {
         const auto value = ParseLocaleNumber(text.substr(0, text.size() - 3));
         return value ? std::optional<double>(*value / 1000.0) : std::nullopt;
     }
-    if (endsWith(text, " s"))
+    if (text.ends_with(" s"))
         return ParseLocaleNumber(text.substr(0, text.size() - 2));
     return ParseLocaleNumber(text);
 }
 
 bool IsIdleEvent(std::string_view event) {
-    for (std::string_view idle : kIdleEvents) {
-        if (idle == event)
-            return true;
-    }
-    return false;
+    return std::ranges::find(kIdleEvents, event) != kIdleEvents.end();
 }
 
 } // namespace monitor
