@@ -61,6 +61,9 @@ struct TColumnInfo {
     std::string name; // as the server names it (Oracle: upper case unless quoted)
     TFieldType type = TFieldType::ftString;
     int size = 0; // declared size in bytes or characters where known
+    // The Oracle type where `type` does not tell it ("CLOB", "NCLOB", "LONG", "ROWID", "XMLTYPE",
+    // "BINARY_DOUBLE", "TIMESTAMP WITH TIME ZONE", "INTERVAL DAY TO SECOND"); empty otherwise.
+    std::string oracleType;
 };
 
 // A whole result: the rows fetched, and the error that ended the fetch early if one did

@@ -176,10 +176,13 @@ std::string columnType(Reader& r) {
     }
     if (type == "raw")
         return "RAW_TEXT(" + length(true) + ")";
+    // LONG keeps its name for the describe, with a declaration that gives SQLite text affinity.
     if (type == "long")
-        return r.accept("raw") ? "BLOB" : "CLOB";
-    if (type == "clob" || type == "nclob")
+        return r.accept("raw") ? "BLOB" : "LONG_TEXT";
+    if (type == "clob")
         return "CLOB";
+    if (type == "nclob")
+        return "NCLOB";
     if (type == "blob")
         return "BLOB";
     if (type == "rowid")
@@ -621,6 +624,7 @@ Translation dml(Tokens tokens, StmtKind kind, const SynonymMap& synonyms) {
     tr.sql = translateQuery(std::move(tokens), ctx);
     tr.tables = std::move(ctx.tables);
     tr.bindNames = std::move(ctx.bindNames);
+    tr.selectTypes = std::move(ctx.selectTypes);
     return tr;
 }
 

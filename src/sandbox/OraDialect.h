@@ -61,6 +61,9 @@ struct Translation {
     std::vector<std::string>
         tables; // objects referenced: lower case, schema dropped, synonyms resolved
     std::vector<std::string> bindNames; // named parameters in lower case without ':' ("fetchtime")
+    // Select: the Oracle type of each result column whose values do not show it ("CLOB",
+    // "ROWID", "XMLTYPE", "INTERVAL DAY TO SECOND"), empty for the others.
+    std::vector<std::string> selectTypes;
 
     // DDL and lock: the object named, lower case, schema dropped; its schema ("sys", "system" or
     // "").

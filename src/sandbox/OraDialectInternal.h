@@ -24,6 +24,9 @@ struct SqlContext {
 
     // The result column names of the statement's first select list, lower case ("*" for a star).
     std::vector<std::string> selectColumns;
+    // Their Oracle types where an expression gives one that the values do not show ("CLOB",
+    // "ROWID", "TIMESTAMP WITH TIME ZONE"), else empty; one per item of that list.
+    std::vector<std::string> selectTypes;
 
     void addTable(const std::string& name);
     void addBind(const std::string& name);

@@ -3,6 +3,7 @@
 #include "sandbox/OraDialectInternal.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace oradb::sandbox::dialect {
@@ -28,8 +29,8 @@ const std::set<std::string, std::less<>> kReserved = {
     "end", "except", "fetch", "offset", "model", "returning"};
 
 // Words that end an operand although they are reserved.
-const std::set<std::string, std::less<>> kOperandWords = {"sysdate", "user",   "uid",  "null",
-                                                          "end",     "rownum", "level"};
+const std::set<std::string, std::less<>> kOperandWords = {
+    "sysdate", "systimestamp", "user", "uid", "null", "end", "rownum", "level", "rowid"};
 
 bool endsOperand(const Token& t) {
     switch (t.kind) {
@@ -270,10 +271,59 @@ private:
         for (const auto& [a, b] : items) {
             if (a == b)
                 oraFail(936, "missing expression");
+            const std::string type = oracleTypeOf(a, expressionEnd(a, b));
             std::string column = selectItem(a, b);
-            if (first)
+            if (type == "ROWID")
+                rowidText(a, b);
+            if (first) {
                 ctx_.selectColumns.push_back(std::move(column));
+                ctx_.selectTypes.push_back(type);
+            }
         }
+    }
+
+    // The end of a select-list item's expression: before its alias, if it has one.
+    std::size_t expressionEnd(std::size_t a, std::size_t b) const {
+        if (b - a >= 2 && isName(t_[b - 1])) {
+            if (isWord(t_[b - 2], "as"))
+                return b - 2;
+            if (endsOperand(t_[b - 2]))
+                return b - 1;
+        }
+        return b;
+    }
+
+    // The Oracle type of the expression [a, e) where its values alone do not tell it: a ROWID
+    // pseudo-column, SYSTIMESTAMP, or a call of a function whose result type is a LOB, an
+    // object, a binary floating-point number or an interval.
+    std::string oracleTypeOf(std::size_t a, std::size_t e) const {
+        if (e == a + 1 && at(a, "systimestamp"))
+            return "TIMESTAMP WITH TIME ZONE";
+        if ((e == a + 1 && at(a, "rowid")) ||
+            (e == a + 3 && isName(t_[a]) && sym(a + 1, ".") && at(a + 2, "rowid")))
+            return "ROWID";
+        if (!sym(a + 1, "(") || skip(a + 1) != e || t_[a].kind != Tok::Word)
+            return {};
+        static const std::map<std::string, std::string, std::less<>> kResultTypes = {
+            {"to_clob", "CLOB"},
+            {"to_nclob", "NCLOB"},
+            {"xmltype", "XMLTYPE"},
+            {"to_binary_double", "BINARY_DOUBLE"},
+            {"to_binary_float", "BINARY_FLOAT"},
+            {"numtodsinterval", "INTERVAL DAY TO SECOND"},
+            {"numtoyminterval", "INTERVAL YEAR TO MONTH"},
+        };
+        const auto it = kResultTypes.find(t_[a].lower);
+        return it == kResultTypes.end() ? std::string() : it->second;
+    }
+
+    // A ROWID item shows Oracle's text of the row's address, headed ROWID unless aliased.
+    void rowidText(std::size_t a, std::size_t b) {
+        const std::size_t e = expressionEnd(a, b);
+        t_[a].prefix = "ora_rowid(" + t_[a].prefix;
+        t_[e - 1].suffix += ")";
+        if (e == b)
+            t_[e - 1].suffix += " AS \"ROWID\"";
     }
 
     bool isColumnPath(std::size_t a, std::size_t b) const {
@@ -407,6 +457,8 @@ private:
             if (k.kind == Tok::Word) {
                 if (k.lower == "sysdate" && !afterDot)
                     k.out = "ora_sysdate()";
+                else if (k.lower == "systimestamp" && !afterDot)
+                    k.out = "ora_systimestamp()";
                 else if (k.lower == "user" && !afterDot && !sym(i + 1, "."))
                     k.out = "ora_user()";
                 else if (k.lower == "minus")

@@ -5,10 +5,13 @@
 #include "sandbox/OraDialect.h"
 #include "sandbox/OraDialectInternal.h"
 #include "sandbox/OraFunctionsInternal.h"
+#include "util/TextHelpers.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <sqlite3.h>
@@ -156,6 +159,100 @@ FunctionHost* hostOf(sqlite3_context* c) {
 
 void oraSysdate(sqlite3_context* c, int, sqlite3_value**) {
     resultText(c, hostOf(c)->sysdateText());
+}
+
+// SYSTIMESTAMP: the statement's clock with fractional seconds and the zone of the instance
+// (the sandbox keeps its clock in UTC).
+void oraSystimestamp(sqlite3_context* c, int, sqlite3_value**) {
+    resultText(c, hostOf(c)->sysdateText() + ".000000 +00:00");
+}
+
+// A ROWID's text from SQLite's row number: data object 6, file 3, block 6 and row 3 characters of
+// Oracle's base-64 alphabet. Every table seems to live in file 4, 64 rows to a block.
+void oraRowid(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    static const char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto row = static_cast<std::uint64_t>(std::max<std::int64_t>(integerOf(v[0]), 0));
+    auto digits = [](std::uint64_t value, int count) {
+        std::string out(static_cast<std::size_t>(count), 'A');
+        for (int i = count - 1; i >= 0; --i, value /= 64)
+            out[static_cast<std::size_t>(i)] = alphabet[value % 64];
+        return out;
+    };
+    resultText(c,
+               digits(73580, 6) + digits(4, 3) + digits(128 + row / 64, 6) + digits(row % 64, 3));
+}
+
+// TO_CLOB, TO_NCLOB and XMLTYPE hold their text; the result column carries the Oracle type.
+void sameText(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    resultText(c, textOf(v[0]));
+}
+
+void toBinaryDouble(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    sqlite3_result_double(c, numberOf(v[0]).value());
+}
+
+void toBinaryFloat(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    sqlite3_result_double(c, static_cast<float>(numberOf(v[0]).value()));
+}
+
+// NUMTODSINTERVAL(n, unit) as Oracle writes an INTERVAL DAY(9) TO SECOND(9):
+// "+000000001 02:03:04.500000000".
+void numToDsInterval(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string unit = util::upperAscii(textOf(v[1]));
+    const double n = numberOf(v[0]).value();
+    double seconds = 0;
+    if (unit == "DAY")
+        seconds = n * 86400;
+    else if (unit == "HOUR")
+        seconds = n * 3600;
+    else if (unit == "MINUTE")
+        seconds = n * 60;
+    else if (unit == "SECOND")
+        seconds = n;
+    else
+        fail(1760, "illegal argument for function");
+    const bool negative = seconds < 0;
+    const auto nanos = static_cast<std::int64_t>(std::llround(std::fabs(seconds) * 1e9));
+    const std::int64_t totalSeconds = nanos / 1000000000;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%c%09lld %02lld:%02lld:%02lld.%09lld", negative ? '-' : '+',
+                  static_cast<long long>(totalSeconds / 86400),
+                  static_cast<long long>(totalSeconds / 3600 % 24),
+                  static_cast<long long>(totalSeconds / 60 % 60),
+                  static_cast<long long>(totalSeconds % 60),
+                  static_cast<long long>(nanos % 1000000000));
+    resultText(c, buf);
+}
+
+// NUMTOYMINTERVAL(n, unit) as Oracle writes an INTERVAL YEAR(9) TO MONTH: "+000000001-02".
+void numToYmInterval(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string unit = util::upperAscii(textOf(v[1]));
+    const double n = numberOf(v[0]).value();
+    double months = 0;
+    if (unit == "YEAR")
+        months = n * 12;
+    else if (unit == "MONTH")
+        months = n;
+    else
+        fail(1760, "illegal argument for function");
+    const auto total = static_cast<long long>(std::trunc(std::fabs(months)));
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%c%09lld-%02lld", months < 0 ? '-' : '+', total / 12,
+                  total % 12);
+    resultText(c, buf);
 }
 
 void oraUser(sqlite3_context* c, int, sqlite3_value**) {
@@ -475,6 +572,15 @@ const Registration kFunctions[] = {
     {{"ora_sysdate", 0, 0}, guarded<oraSysdate>, false},
     {{"ora_user", 0, 0}, guarded<oraUser>, false},
     {{"ora_divisor", 1, 1}, guarded<oraDivisor>, true},
+    {{"ora_systimestamp", 0, 0}, guarded<oraSystimestamp>, false},
+    {{"ora_rowid", 1, 1}, guarded<oraRowid>, true},
+    {{"to_clob", 1, 1}, guarded<sameText>, true},
+    {{"to_nclob", 1, 1}, guarded<sameText>, true},
+    {{"xmltype", 1, 1}, guarded<sameText>, true},
+    {{"to_binary_double", 1, 1}, guarded<toBinaryDouble>, true},
+    {{"to_binary_float", 1, 1}, guarded<toBinaryFloat>, true},
+    {{"numtodsinterval", 2, 2}, guarded<numToDsInterval>, true},
+    {{"numtoyminterval", 2, 2}, guarded<numToYmInterval>, true},
     {{"decode", 3, -1}, guarded<decode>, true},
     {{"nvl", 2, 2}, guarded<nvl>, true},
     {{"nvl2", 3, 3}, guarded<nvl2>, true},

@@ -66,6 +66,27 @@ TFieldType typeFromDecl(const char* decl, int& size) {
     return TFieldType::ftString;
 }
 
+// The Oracle type of a table column whose declaration keeps it (LOBs and LONG).
+std::string oracleTypeOfDecl(const char* decl) {
+    if (!decl)
+        return {};
+    const std::string d = util::upperAscii(decl);
+    if (d == "CLOB" || d == "NCLOB")
+        return d;
+    if (d == "LONG_TEXT")
+        return "LONG";
+    return {};
+}
+
+// How the values of a column of that Oracle type are delivered.
+TFieldType fieldTypeOf(const std::string& oracleType) {
+    if (oracleType.rfind("TIMESTAMP", 0) == 0)
+        return TFieldType::ftDateTime;
+    if (oracleType.rfind("BINARY_", 0) == 0)
+        return TFieldType::ftFloat;
+    return TFieldType::ftString;
+}
+
 void bindAll(sqlite3_stmt* st, const oradb::TBindList& binds) {
     for (const auto& b : binds) {
         const int index = sqlite3_bind_parameter_index(st, (":" + b.name).c_str());
@@ -275,7 +296,8 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
     } reset{this};
     const Translation t = prepareCall(s, sql);
     if (t.kind == StmtKind::Select)
-        return select(t.sql, binds, fault && fault->failAfterRows >= 0 ? &*fault : nullptr);
+        return select(t.sql, binds, fault && fault->failAfterRows >= 0 ? &*fault : nullptr,
+                      t.selectTypes);
     if (fault && fault->failAfterRows >= 0)
         throw EOraError(fault->code, fault->text);
     executeTranslated(s, t, binds);
@@ -317,7 +339,8 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
 }
 
 oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TBindList& binds,
-                                   const Fault* fault) {
+                                   const Fault* fault,
+                                   const std::vector<std::string>& oracleTypes) {
     Statement stmt;
     int rc = sqlite3_prepare_v2(db_, sqliteSql.c_str(), -1, &stmt.st, nullptr);
     if (rc != SQLITE_OK)
@@ -330,7 +353,15 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
     for (int i = 0; i < n; ++i) {
         auto& col = result.columns[static_cast<std::size_t>(i)];
         col.name = heading(sqlite3_column_name(stmt.st, i));
-        col.type = typeFromDecl(sqlite3_column_decltype(stmt.st, i), col.size);
+        const char* decl = sqlite3_column_decltype(stmt.st, i);
+        col.type = typeFromDecl(decl, col.size);
+        col.oracleType = static_cast<std::size_t>(i) < oracleTypes.size()
+                             ? oracleTypes[static_cast<std::size_t>(i)]
+                             : std::string();
+        if (col.oracleType.empty())
+            col.oracleType = oracleTypeOfDecl(decl);
+        if (!col.oracleType.empty())
+            col.type = fieldTypeOf(col.oracleType);
         typed[static_cast<std::size_t>(i)] = col.type != TFieldType::ftUnknown;
     }
     while ((rc = sqlite3_step(stmt.st)) == SQLITE_ROW) {
@@ -367,7 +398,7 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
                 const int len = sqlite3_column_bytes(stmt.st, i);
                 if (!typed[static_cast<std::size_t>(i)])
                     col.type = isIsoDate(t, len) ? TFieldType::ftDateTime : TFieldType::ftString;
-                if (col.type == TFieldType::ftDateTime && isIsoDate(t, len))
+                if (col.type == TFieldType::ftDateTime && isIsoDate(t, std::min(len, 19)))
                     cell = TCell::date(*util::fromIsoText(std::string_view(t, 19)));
                 else if (col.type == TFieldType::ftVarBytes)
                     cell = TCell::bytes(hexToBytes(t, len));

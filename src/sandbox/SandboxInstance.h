@@ -119,7 +119,7 @@ private:
     bool isDba(const std::string& user);
     void reloadSynonymsIfChanged();
     oradb::TResultSet select(const std::string& sqliteSql, const oradb::TBindList& binds,
-                             const Fault* fault);
+                             const Fault* fault, const std::vector<std::string>& oracleTypes = {});
     std::int64_t dml(const std::string& sqliteSql, const oradb::TBindList& binds);
     std::int64_t executeTranslated(SessionState& s, const Translation& t,
                                    const oradb::TBindList& binds);

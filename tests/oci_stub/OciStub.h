@@ -36,6 +36,9 @@ struct Env final : Handle {
     ~Env() override;
     ub4 mode;
     ub2 charset;
+    // The decimal character of numbers converted to text: the territory of NLS_LANG when the
+    // environment was created decides it, as in a real client.
+    char decimal = '.';
     std::mutex childrenMutex;
     std::set<Handle*> children; // freed with the environment
     int errorCode = 0;          // for OCIErrorGet on the environment
@@ -51,9 +54,10 @@ struct Error final : Handle {
 struct Server final : Handle {
     explicit Server(Env* e) : Handle(OCI_HTYPE_SERVER, e) {}
     std::shared_ptr<oradb::sandbox::Instance> instance;
-    // A break from OCIBreak: interrupts the call in progress; pending until a call is
-    // interrupted by it or OCIReset clears it.
+    // A break from OCIBreak: interrupts the call in progress. In blocking mode a break with no
+    // call in progress has nothing to interrupt and is dropped.
     std::atomic<bool> breakFlag{false};
+    std::atomic<int> callsRunning{0};
 };
 
 struct Session final : Handle {
@@ -79,6 +83,9 @@ struct Param final : Handle {
     sb2 precision = 0;
     sb1 scale = 0;
     oradb::TFieldType fieldType = oradb::TFieldType::ftString;
+    std::string oracleType; // as the sandbox names it; empty for the usual type of fieldType
+    std::string typeName;   // object types: OCI_ATTR_TYPE_NAME and OCI_ATTR_SCHEMA_NAME
+    std::string schemaName;
 };
 
 struct Define {
@@ -135,6 +142,19 @@ void clear(Error* err);
 oradb::sandbox::InstanceOptions instanceOptions();
 // Counts OCIStmtFetch2 calls for quenby_stub_fetch_calls.
 void countFetch();
+
+// Marks a call at the server for OCIBreak; a break that arrives after the call has ended is
+// dropped when it ends.
+class CallInProgress {
+public:
+    explicit CallInProgress(Server* server);
+    ~CallInProgress();
+    CallInProgress(const CallInProgress&) = delete;
+    CallInProgress& operator=(const CallInProgress&) = delete;
+
+private:
+    Server* server_;
+};
 
 // The statement type OCI reports for a statement text (its first keyword).
 ub2 statementTypeOf(const std::string& sql);

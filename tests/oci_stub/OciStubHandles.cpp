@@ -3,7 +3,10 @@
 #include "OciStub.h"
 #include "oradb/OraError.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace ocistub {
@@ -13,6 +16,32 @@ namespace {
 std::mutex optionsMutex;
 oradb::sandbox::InstanceOptions stubOptions;
 std::atomic<long long> fetchCalls{0};
+
+// OCIBreak can be held, as over a network that does not answer, until a test releases it.
+std::mutex breakHoldMutex;
+std::condition_variable breakHoldReleased;
+bool holdBreaks = false;
+int breaksHeld = 0;
+
+// The decimal character of the territory in NLS_LANG ("GERMAN_GERMANY.AL32UTF8"): a comma in
+// the territories that write one, else a point.
+char decimalOfNlsLang() {
+    const char* nls = std::getenv("NLS_LANG");
+    if (!nls)
+        return '.';
+    std::string territory(nls);
+    territory = territory.substr(0, territory.find('.'));
+    const auto underscore = territory.find('_');
+    territory = underscore == std::string::npos ? "" : territory.substr(underscore + 1);
+    static const char* const kCommaTerritories[] = {
+        "GERMANY", "AUSTRIA",  "FRANCE", "ITALY",   "SPAIN",  "THE NETHERLANDS", "BELGIUM",
+        "DENMARK", "NORWAY",   "SWEDEN", "FINLAND", "POLAND", "CZECH REPUBLIC",  "RUSSIA",
+        "BRAZIL",  "PORTUGAL", "TURKEY", "GREECE",  "HUNGARY"};
+    for (const char* t : kCommaTerritories)
+        if (territory == t)
+            return ',';
+    return '.';
+}
 
 template <typename T>
 void copyOut(void* attributep, ub4* sizep, const T& value) {
@@ -77,6 +106,16 @@ void countFetch() {
     ++fetchCalls;
 }
 
+CallInProgress::CallInProgress(Server* server) : server_(server) {
+    if (server_)
+        ++server_->callsRunning;
+}
+
+CallInProgress::~CallInProgress() {
+    if (server_ && --server_->callsRunning == 0)
+        server_->breakFlag = false;
+}
+
 } // namespace ocistub
 
 using namespace ocistub;
@@ -90,7 +129,9 @@ sword OCIEnvNlsCreate(OCIEnv** envp, ub4 mode, void*, void* (*)(void*, std::size
                       void**, ub2 charset, ub2) {
     if (!envp)
         return OCI_INVALID_HANDLE;
-    *envp = reinterpret_cast<OCIEnv*>(new Env(mode, charset));
+    auto* env = new Env(mode, charset);
+    env->decimal = decimalOfNlsLang();
+    *envp = reinterpret_cast<OCIEnv*>(env);
     return OCI_SUCCESS;
 }
 
@@ -263,12 +304,17 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
         case OCI_ATTR_IS_NULL:
             copyOut(attributep, sizep, static_cast<ub1>(1));
             return OCI_SUCCESS;
-        case OCI_ATTR_NAME: {
-            // The name stays owned by the descriptor, as in OCI.
-            auto* text = reinterpret_cast<OraText*>(param->name.data());
+        case OCI_ATTR_NAME:
+        case OCI_ATTR_TYPE_NAME:
+        case OCI_ATTR_SCHEMA_NAME: {
+            // The text stays owned by the descriptor, as in OCI.
+            std::string& value = attrtype == OCI_ATTR_NAME        ? param->name
+                                 : attrtype == OCI_ATTR_TYPE_NAME ? param->typeName
+                                                                  : param->schemaName;
+            auto* text = reinterpret_cast<OraText*>(value.data());
             std::memcpy(attributep, &text, sizeof text);
             if (sizep)
-                *sizep = static_cast<ub4>(param->name.size());
+                *sizep = static_cast<ub4>(value.size());
             return OCI_SUCCESS;
         }
         default:
@@ -369,7 +415,17 @@ sword OCIBreak(void* hndlp, OCIError* errhp) {
     if (!err || !server)
         return OCI_INVALID_HANDLE;
     clear(err);
-    server->breakFlag = true;
+    // Blocking mode: the call in progress returns ORA-01013; with none, there is nothing to
+    // interrupt.
+    if (server->callsRunning > 0)
+        server->breakFlag = true;
+    std::unique_lock lock(breakHoldMutex);
+    if (holdBreaks) {
+        ++breaksHeld;
+        breakHoldReleased.notify_all();
+        breakHoldReleased.wait_for(lock, std::chrono::seconds(60), [] { return !holdBreaks; });
+        --breaksHeld;
+    }
     return OCI_SUCCESS;
 }
 
@@ -398,6 +454,22 @@ void OCIClientVersion(sword* major_version, sword* minor_version, sword* update_
 }
 
 // ---- controls for tests and benchmarks ----
+
+// hold != 0: OCIBreak calls from now on wait (up to a minute) until hold is 0 again.
+void quenby_stub_hold_breaks(int hold) {
+    std::lock_guard lock(breakHoldMutex);
+    holdBreaks = hold != 0;
+    breakHoldReleased.notify_all();
+}
+
+// Waits up to timeoutMs for an OCIBreak call to be held; returns 1 when one is, else 0.
+int quenby_stub_wait_break_held(int timeoutMs) {
+    std::unique_lock lock(breakHoldMutex);
+    return breakHoldReleased.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                      [] { return breaksHeld > 0; })
+               ? 1
+               : 0;
+}
 
 // OCIStmtFetch2 calls since the library was loaded.
 long long quenby_stub_fetch_calls() {

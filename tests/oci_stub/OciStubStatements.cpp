@@ -7,8 +7,11 @@
 #include "util/DateTimeText.h"
 #include "util/TextHelpers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace ocistub {
@@ -62,6 +65,39 @@ const char* kindName(const TCell& c) {
     }
 }
 
+// Oracle's default text of a TIMESTAMP (NLS_TIMESTAMP_FORMAT 'DD-MON-RR HH.MI.SSXFF AM').
+std::string timestampText(oradb::TDateTime t, bool withZone) {
+    static const char* months[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const auto p = util::decodeDateTime(t);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%02d-%s-%02d %02d.%02d.%02d.000000 %s%s", p.day,
+                  months[p.month - 1], p.year % 100, p.hour % 12 == 0 ? 12 : p.hour % 12, p.minute,
+                  p.second, p.hour < 12 ? "AM" : "PM", withZone ? " +00:00" : "");
+    return buf;
+}
+
+// Oracle's text of a BINARY_DOUBLE: "3.14E+000".
+std::string binaryDoubleText(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15E", v);
+    std::string s(buf);
+    const auto e = s.find('E');
+    std::string mantissa = s.substr(0, e);
+    while (mantissa.size() > 1 && mantissa.back() == '0' && mantissa[mantissa.size() - 2] != '.')
+        mantissa.pop_back();
+    const int exponent = std::atoi(s.c_str() + e + 1);
+    std::snprintf(buf, sizeof buf, "E%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return mantissa + buf;
+}
+
+// Numbers as the server converts them for the client: its decimal character.
+std::string withDecimal(std::string text, char decimal) {
+    if (decimal != '.')
+        std::replace(text.begin(), text.end(), '.', decimal);
+    return text;
+}
+
 std::string textOf(const TCell& c) {
     switch (c.kind) {
     case TCell::Kind::Text:
@@ -102,8 +138,74 @@ oradb::TDateTime fromOracleDate(const unsigned char* b) {
     return util::encodeDateTime(p);
 }
 
+bool isTimestamp(ub2 type) {
+    return type == SQLT_TIMESTAMP || type == SQLT_TIMESTAMP_TZ || type == SQLT_TIMESTAMP_LTZ;
+}
+
+// Oracle's table of the conversions from a column's type to a define's external type, for the
+// types the sandbox produces. Raises ORA-00932 for one that Oracle does not make.
+void checkConversion(const Param& p, ub2 dty) {
+    auto refuse = [&](const std::string& got) {
+        throw ConversionError{932, "inconsistent datatypes: expected - got " + got};
+    };
+    const bool text = dty == SQLT_CHR || dty == SQLT_STR || dty == SQLT_AFC || dty == SQLT_VCS;
+    switch (p.dataType) {
+    case SQLT_CLOB:
+        // LOBs convert to SQLT_CHR and SQLT_LNG, not to SQLT_STR.
+        if (dty != SQLT_CHR && dty != SQLT_LNG)
+            refuse(p.oracleType);
+        break;
+    case SQLT_LNG:
+        if (!text && dty != SQLT_LNG)
+            refuse("LONG");
+        break;
+    case SQLT_NTY:
+        refuse(p.schemaName + "." + p.typeName); // objects need OCIDefineObject
+        break;
+    case SQLT_RDD:
+    case SQLT_INTERVAL_DS:
+    case SQLT_INTERVAL_YM:
+        if (!text)
+            refuse(p.oracleType);
+        break;
+    case SQLT_TIMESTAMP:
+    case SQLT_TIMESTAMP_TZ:
+    case SQLT_TIMESTAMP_LTZ:
+        if (!text && dty != SQLT_DAT)
+            refuse(p.oracleType);
+        break;
+    default:
+        break;
+    }
+}
+
+// The text the server sends for a value converted to characters.
+std::string convertedText(const TCell& cell, const Param& p, char decimal) {
+    if (cell.kind == TCell::Kind::Date && isTimestamp(p.dataType))
+        return timestampText(cell.d, p.dataType != SQLT_TIMESTAMP);
+    if (cell.kind == TCell::Kind::Float &&
+        (p.dataType == SQLT_IBDOUBLE || p.dataType == SQLT_IBFLOAT))
+        return withDecimal(binaryDoubleText(cell.d), decimal);
+    if (cell.kind == TCell::Kind::Integer || cell.kind == TCell::Kind::Float)
+        return withDecimal(textOf(cell), decimal);
+    return textOf(cell);
+}
+
+// A value as a double, or ORA-01722.
+double numberOf(const TCell& cell) {
+    if (cell.kind == TCell::Kind::Integer)
+        return static_cast<double>(cell.i);
+    if (cell.kind == TCell::Kind::Float)
+        return cell.d;
+    if (auto f = cell.kind == TCell::Kind::Text ? oradb::parseFloat(cell.s) : std::nullopt)
+        return *f;
+    throw ConversionError{1722, "invalid number"};
+}
+
 // Writes one value into element `row` of a define; returns true when it was truncated.
-bool writeValue(const Define& d, std::size_t row, const TCell& cell) {
+bool writeValue(const Define& d, std::size_t row, const TCell& cell, const Param& param,
+                char decimal) {
+    checkConversion(param, d.dty);
     char* out = static_cast<char*>(d.value) + row * static_cast<std::size_t>(d.size);
     const auto size = static_cast<std::size_t>(d.size);
     auto setLength = [&](std::size_t n) {
@@ -136,11 +238,33 @@ bool writeValue(const Define& d, std::size_t row, const TCell& cell) {
 
     switch (d.dty) {
     case SQLT_STR:
-        return copyTruncating(textOf(cell), size ? size - 1 : 0, size > 0);
+        return copyTruncating(convertedText(cell, param, decimal), size ? size - 1 : 0, size > 0);
     case SQLT_CHR:
     case SQLT_AFC:
     case SQLT_LNG:
-        return copyTruncating(textOf(cell), size, false);
+        return copyTruncating(convertedText(cell, param, decimal), size, false);
+    case SQLT_VNU: {
+        if (size < 22)
+            throw ConversionError{3115, "unsupported network datatype or representation"};
+        std::string digits = cell.kind == TCell::Kind::Text ? cell.s : textOf(cell);
+        if (cell.kind == TCell::Kind::Date || cell.kind == TCell::Kind::Bytes)
+            throw inconsistent("NUMBER", kindName(cell));
+        const auto bytes = oradb::oracleNumberBytes(digits);
+        if (!bytes)
+            throw ConversionError{1722, "invalid number"};
+        out[0] = static_cast<char>(bytes->size());
+        std::memcpy(out + 1, bytes->data(), bytes->size());
+        setLength(bytes->size() + 1);
+        return false;
+    }
+    case SQLT_BDOUBLE: {
+        if (size != sizeof(double))
+            throw ConversionError{3115, "unsupported network datatype or representation"};
+        const double v = numberOf(cell);
+        std::memcpy(out, &v, sizeof v);
+        setLength(sizeof v);
+        return false;
+    }
     case SQLT_DAT:
         if (size < 7)
             throw ConversionError{3115, "unsupported network datatype or representation"};
@@ -164,15 +288,7 @@ bool writeValue(const Define& d, std::size_t row, const TCell& cell) {
         throw inconsistent("BINARY", kindName(cell));
     case SQLT_INT:
     case SQLT_FLT: {
-        double v = 0;
-        if (cell.kind == TCell::Kind::Integer)
-            v = static_cast<double>(cell.i);
-        else if (cell.kind == TCell::Kind::Float)
-            v = cell.d;
-        else if (auto f = cell.kind == TCell::Kind::Text ? oradb::parseFloat(cell.s) : std::nullopt)
-            v = *f;
-        else
-            throw ConversionError{1722, "invalid number"};
+        const double v = numberOf(cell);
         if (d.dty == SQLT_FLT && size == sizeof(double)) {
             std::memcpy(out, &v, sizeof v);
         } else if (d.dty == SQLT_FLT && size == sizeof(float)) {
@@ -239,6 +355,41 @@ TCell bindValue(const Bind& b) {
     }
 }
 
+// The describe of a column whose Oracle type the sandbox names; false for the others.
+bool describeOracleType(Param& p) {
+    struct Described {
+        const char* oracleType;
+        ub2 dataType;
+        ub2 dataSize;
+    };
+    static const Described kTypes[] = {
+        {"CLOB", SQLT_CLOB, 4000},
+        {"NCLOB", SQLT_CLOB, 4000},
+        {"LONG", SQLT_LNG, 0},
+        {"ROWID", SQLT_RDD, 10},
+        {"XMLTYPE", SQLT_NTY, 0},
+        {"BINARY_DOUBLE", SQLT_IBDOUBLE, 8},
+        {"BINARY_FLOAT", SQLT_IBFLOAT, 4},
+        {"TIMESTAMP", SQLT_TIMESTAMP, 11},
+        {"TIMESTAMP WITH TIME ZONE", SQLT_TIMESTAMP_TZ, 13},
+        {"TIMESTAMP WITH LOCAL TIME ZONE", SQLT_TIMESTAMP_LTZ, 11},
+        {"INTERVAL DAY TO SECOND", SQLT_INTERVAL_DS, 11},
+        {"INTERVAL YEAR TO MONTH", SQLT_INTERVAL_YM, 5},
+    };
+    for (const Described& d : kTypes) {
+        if (p.oracleType != d.oracleType)
+            continue;
+        p.dataType = d.dataType;
+        p.dataSize = d.dataSize;
+        if (d.dataType == SQLT_NTY) {
+            p.typeName = p.oracleType;
+            p.schemaName = "SYS";
+        }
+        return true;
+    }
+    return false;
+}
+
 // Describes the select list as Oracle would: texts as VARCHAR2, numbers as NUMBER with their
 // precision and scale, dates as DATE, raw bytes as RAW.
 void describe(Stmt& stmt) {
@@ -266,34 +417,37 @@ void describe(Stmt& stmt) {
         const auto declared = static_cast<std::size_t>(std::max(info.size, 0));
         const auto width = static_cast<ub2>(
             std::min<std::size_t>(std::max<std::size_t>({declared, longest, 1}), 32767));
-        switch (info.type) {
-        case TFieldType::ftInteger:
-            p.dataType = SQLT_NUM;
-            p.dataSize = 22;
-            p.precision = static_cast<sb2>(info.size > 0 ? info.size : 38);
-            p.scale = 0;
-            break;
-        case TFieldType::ftFloat:
-            // NUMBER without a scale (FLOAT when a precision is given).
-            p.dataType = SQLT_NUM;
-            p.dataSize = 22;
-            p.precision = static_cast<sb2>(info.size);
-            p.scale = -127;
-            break;
-        case TFieldType::ftDateTime:
-            p.dataType = SQLT_DAT;
-            p.dataSize = 7;
-            break;
-        case TFieldType::ftBytes:
-        case TFieldType::ftVarBytes:
-            p.dataType = SQLT_BIN;
-            p.dataSize = width;
-            break;
-        default:
-            p.dataType = SQLT_CHR;
-            p.dataSize = width;
-            p.charSize = width;
-            break;
+        p.oracleType = info.oracleType;
+        if (!describeOracleType(p)) {
+            switch (info.type) {
+            case TFieldType::ftInteger:
+                p.dataType = SQLT_NUM;
+                p.dataSize = 22;
+                p.precision = static_cast<sb2>(info.size > 0 ? info.size : 38);
+                p.scale = 0;
+                break;
+            case TFieldType::ftFloat:
+                // NUMBER without a scale (FLOAT when a precision is given).
+                p.dataType = SQLT_NUM;
+                p.dataSize = 22;
+                p.precision = static_cast<sb2>(info.size);
+                p.scale = -127;
+                break;
+            case TFieldType::ftDateTime:
+                p.dataType = SQLT_DAT;
+                p.dataSize = 7;
+                break;
+            case TFieldType::ftBytes:
+            case TFieldType::ftVarBytes:
+                p.dataType = SQLT_BIN;
+                p.dataSize = width;
+                break;
+            default:
+                p.dataType = SQLT_CHR;
+                p.dataSize = width;
+                p.charSize = width;
+                break;
+            }
         }
         stmt.columns.push_back(std::move(p));
     }
@@ -346,7 +500,8 @@ sword fetchRows(Stmt& stmt, Error* err, ub4 rows) {
                         d.codes[delivered] = 1405;
                     continue;
                 }
-                truncated = writeValue(d, delivered, row[c]) || truncated;
+                truncated = writeValue(d, delivered, row[c], stmt.columns[c], stmt.env->decimal) ||
+                            truncated;
             }
         } catch (const ConversionError& e) {
             stmt.rowsFetched = delivered;
@@ -511,8 +666,7 @@ sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iter
     oradb::IDriverSession* db = dbOf(svc);
     if (!db)
         return fail(err, 3114, "not connected to ORACLE");
-    if (takeBreak(svc->server))
-        return fail(err, 1013, "user requested cancel of current operation");
+    CallInProgress call(svc->server);
     const bool select = stmt->stmtType == OCI_STMT_SELECT;
     if (!select && iters == 0)
         return fail(err, 24333, "zero iteration count");
@@ -614,6 +768,7 @@ sword OCIStmtFetch2(OCIStmt* stmthp, OCIError* errhp, ub4 nrows, ub2 orientation
     countFetch();
     if (orientation != OCI_FETCH_NEXT && orientation != 0)
         return fail(err, 24391, "invalid fetch operation");
+    CallInProgress call(stmt->svc ? stmt->svc->server : nullptr);
     if (stmt->svc && stmt->svc->server && takeBreak(stmt->svc->server)) {
         stmt->rowsFetched = 0;
         stmt->finished = true;

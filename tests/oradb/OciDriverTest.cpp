@@ -25,7 +25,7 @@ Result resultOf(oradb::TOraSession& session, const std::string& sql) {
     q.Open();
     Result r;
     for (int i = 0; i < q.FieldCount(); ++i)
-        r.columns.push_back({q.Fields(i).FieldName(), q.Fields(i).DataType(), 0});
+        r.columns.push_back({q.Fields(i).FieldName(), q.Fields(i).DataType(), 0, {}});
     for (; !q.Eof(); q.Next()) {
         r.texts.emplace_back();
         r.nulls.emplace_back();

@@ -63,15 +63,17 @@ constexpr ub4 OCI_HTYPE_SESSION = 9;
 constexpr ub4 OCI_DTYPE_PARAM = 53;
 
 // ---- attributes ----
-constexpr ub4 OCI_ATTR_DATA_SIZE = 1; // parameter: ub2, maximum size in bytes
-constexpr ub4 OCI_ATTR_DATA_TYPE = 2; // parameter: ub2, internal data type (SQLT_*)
-constexpr ub4 OCI_ATTR_NAME = 4;      // parameter: OraText*, column name
-constexpr ub4 OCI_ATTR_PRECISION = 5; // parameter: sb2 for a select-list item
-constexpr ub4 OCI_ATTR_SCALE = 6;     // parameter: sb1
-constexpr ub4 OCI_ATTR_IS_NULL = 7;   // parameter: ub1, NULLs allowed
-constexpr ub4 OCI_ATTR_SERVER = 6;    // service context: the server handle
-constexpr ub4 OCI_ATTR_SESSION = 7;   // service context: the user session handle
-constexpr ub4 OCI_ATTR_ROW_COUNT = 9; // statement: ub4, rows processed so far
+constexpr ub4 OCI_ATTR_DATA_SIZE = 1;   // parameter: ub2, maximum size in bytes
+constexpr ub4 OCI_ATTR_DATA_TYPE = 2;   // parameter: ub2, internal data type (SQLT_*)
+constexpr ub4 OCI_ATTR_NAME = 4;        // parameter: OraText*, column name
+constexpr ub4 OCI_ATTR_PRECISION = 5;   // parameter: sb2 for a select-list item
+constexpr ub4 OCI_ATTR_SCALE = 6;       // parameter: sb1
+constexpr ub4 OCI_ATTR_IS_NULL = 7;     // parameter: ub1, NULLs allowed
+constexpr ub4 OCI_ATTR_TYPE_NAME = 8;   // parameter: OraText*, name of an object type
+constexpr ub4 OCI_ATTR_SCHEMA_NAME = 9; // parameter: OraText*, schema of that type
+constexpr ub4 OCI_ATTR_SERVER = 6;      // service context: the server handle
+constexpr ub4 OCI_ATTR_SESSION = 7;     // service context: the user session handle
+constexpr ub4 OCI_ATTR_ROW_COUNT = 9;   // statement: ub4, rows processed so far
 constexpr ub4 OCI_ATTR_PREFETCH_ROWS = 11;
 constexpr ub4 OCI_ATTR_PARAM_COUNT = 18; // statement: ub4, select-list items
 constexpr ub4 OCI_ATTR_USERNAME = 22;
@@ -126,6 +128,22 @@ constexpr ub2 SQLT_TIMESTAMP_TZ = 188;
 constexpr ub2 SQLT_INTERVAL_YM = 189;
 constexpr ub2 SQLT_INTERVAL_DS = 190;
 constexpr ub2 SQLT_TIMESTAMP_LTZ = 232;
+// Internal codes that describe may report for datetime and interval columns.
+constexpr ub2 SQLT_TIMESTAMP_INTERNAL = 180;
+constexpr ub2 SQLT_TIMESTAMP_TZ_INTERNAL = 181;
+constexpr ub2 SQLT_INTERVAL_YM_INTERNAL = 182;
+constexpr ub2 SQLT_INTERVAL_DS_INTERNAL = 183;
+constexpr ub2 SQLT_TIMESTAMP_LTZ_INTERNAL = 231;
+constexpr ub2 SQLT_UROWID = 208;
+// Types that have no text form a define can ask for.
+constexpr ub2 SQLT_NTY = 108; // object types (XMLTYPE, SDO_GEOMETRY, collections)
+constexpr ub2 SQLT_REF = 110;
+constexpr ub2 SQLT_BFILE = 114;
+constexpr ub2 SQLT_CFILE = 115;
+constexpr ub2 SQLT_RSET = 116; // cursor expressions
+constexpr ub2 SQLT_JSON = 119;
+constexpr ub2 SQLT_VEC = 127;
+constexpr ub2 SQLT_BOL = 252; // BOOLEAN, defined as a native int
 
 // ---- indicators, character sets ----
 constexpr sb2 OCI_IND_NULL = -1;

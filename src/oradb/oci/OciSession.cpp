@@ -162,30 +162,38 @@ OciSession::CallScope::CallScope(OciSession& session, const std::atomic<bool>& c
     s_.idle_.wait(lock, [&] { return !s_.busy_ || cancel.load(); });
     if (cancel)
         throw EOraCancelled();
+    // A break still on its way belongs to the call before; it must not reach this one. Its
+    // wait is bounded: a break that cannot reach a lost server fails the next call anyway.
+    s_.idle_.wait_for(lock, kBreakDeadline, [&] { return s_.breaksInFlight_ == 0; });
     s_.busy_ = true;
     s_.current_ = &cancel;
+    s_.breakIssued_ = false;
 }
 
 OciSession::CallScope::~CallScope() {
     std::lock_guard lock(s_.stateMutex_);
-    if (s_.breakIssued_) {
-        // A break that reached the server after the call had ended must not hit the next call.
-        s_.fn_.Reset(s_.server_.get(), s_.breakErr_.get());
-        s_.breakIssued_ = false;
-    }
     s_.busy_ = false;
     s_.current_ = nullptr;
     s_.idle_.notify_all();
 }
 
 void OciSession::breakCall() {
-    std::lock_guard lock(stateMutex_);
-    // Only the call whose owner asked to stop is broken; an owner still waiting for the
-    // connection is woken and gives up by itself.
-    if (busy_ && current_ && current_->load() && !breakIssued_) {
-        fn_.Break(svc_.get(), breakErr_.get());
+    {
+        std::lock_guard lock(stateMutex_);
+        // An owner still waiting for the connection is woken and gives up by itself.
+        idle_.notify_all();
+        // Only the call whose owner asked to stop is broken, once.
+        if (!busy_ || !current_ || !current_->load() || breakIssued_)
+            return;
         breakIssued_ = true;
+        ++breaksInFlight_;
     }
+    // The driver uses OCI in blocking mode, where OCIBreak from another thread makes the
+    // running call return ORA-01013 and no OCIReset follows (that is for non-blocking mode).
+    // OCIBreak may wait on the network, so no lock is held across it.
+    fn_.Break(svc_.get(), breakErr_.get());
+    std::lock_guard lock(stateMutex_);
+    --breaksInFlight_;
     idle_.notify_all();
 }
 

@@ -6,6 +6,7 @@
 #include "oradb/oci/OciDriver.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -64,24 +65,31 @@ public:
 
 private:
     void logOff() noexcept;
+    // `wrapped`: the query is already the placeholder form of another.
+    TResultSet query(const std::string& sql, const TBindList& binds,
+                     const std::atomic<bool>& cancel, bool wrapped);
 
     std::shared_ptr<OciLibrary> library_;
     const OciFunctions& fn_;
     OCIEnv* env_;
     std::string user_;
     OciHandle<OCIError> err_;      // log on and log off
-    OciHandle<OCIError> breakErr_; // OCIBreak and OCIReset, from any thread
+    OciHandle<OCIError> breakErr_; // OCIBreak, from any thread
     OciHandle<OCIServer> server_;
     OciHandle<OCISvcCtx> svc_;
     OciHandle<OCISession> session_;
     bool attached_ = false;
     bool loggedOn_ = false;
 
+    // How long a call waits for a break of the call before it to be sent.
+    static constexpr std::chrono::seconds kBreakDeadline{30};
+
     std::mutex stateMutex_;
     std::condition_variable idle_;
     bool busy_ = false;                          // a call is at the server
     const std::atomic<bool>* current_ = nullptr; // that call's cancel flag
-    bool breakIssued_ = false;                   // OCIBreak sent during that call
+    bool breakIssued_ = false;                   // OCIBreak asked for during that call
+    int breaksInFlight_ = 0;                     // OCIBreak calls not yet returned
 };
 
 } // namespace oradb::oci

@@ -1,9 +1,11 @@
 // Running statements through OCI: prepare, bind by name, execute, describe the select list,
 // define every column into arrays and fetch them many rows per call.
+#include "oradb/OraNumber.h"
 #include "oradb/oci/OciSession.h"
 #include "util/DateTimeText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -18,8 +20,12 @@ constexpr std::size_t kMaxFetchRows = 1000;
 constexpr std::size_t kFetchBufferBytes = 1 << 20;
 // LONG and LOB values are read up to this many bytes.
 constexpr std::size_t kLongLimit = 32768;
-// Text of a number: 40 digits, sign, point and exponent fit.
-constexpr std::size_t kNumberTextBytes = 64;
+// A define's returned lengths are ub2: no buffer element is larger than this.
+constexpr std::size_t kMaxDefineBytes = 65535;
+// A NUMBER in its internal form with the length byte in front (SQLT_VNU).
+constexpr std::size_t kVnuBytes = 22;
+// Alias of the inline view that turns unreadable columns into placeholders.
+constexpr const char* kWrapAlias = "quenby_q";
 
 // Releases a prepared statement (OCIStmtPrepare2 allocated it).
 struct Statement {
@@ -54,8 +60,10 @@ struct BindBuffer {
 // One column of the select list with its define arrays.
 struct Column {
     TColumnInfo info;
-    ub2 dty = SQLT_STR; // external type it is defined as
+    ub2 dty = SQLT_CHR; // external type it is defined as
     std::size_t width = 0;
+    bool limited = false;    // LONG or LOB: read up to kLongLimit bytes
+    std::string placeholder; // a type no define can read: the text shown instead, "(XMLTYPE)"
     std::vector<char> data;
     std::vector<sb2> indicators;
     std::vector<ub2> lengths;
@@ -88,7 +96,22 @@ TCell fromOracleDate(const unsigned char* b) {
     return TCell::date(util::encodeDateTime(p));
 }
 
-// The select-list item at `position` (1-based) and how it is defined.
+// The name of an object type as the describe reports it ("XMLTYPE"), or "OBJECT".
+std::string objectTypeName(const OciFunctions& fn, void* param, OCIError* err) {
+    OraText* name = nullptr;
+    ub4 length = 0;
+    if (fn.AttrGet(param, OCI_DTYPE_PARAM, &name, &length, OCI_ATTR_TYPE_NAME, err) !=
+            OCI_SUCCESS ||
+        !name || length == 0)
+        return "OBJECT";
+    return std::string(reinterpret_cast<const char*>(name), length);
+}
+
+// The select-list item at `position` (1-based) and how it is defined. Every Oracle type gets a
+// define that the client converts to without loss of what the program shows: texts, LOBs and
+// LONGs as characters, numbers in their internal form (formatted here, whatever the client's
+// NLS settings say), dates and timestamps as DATE, raw data as bytes; types that no define can
+// read as text (objects, XMLTYPE, REF, BFILE, cursors, JSON, VECTOR) get a placeholder.
 Column describeColumn(const OciFunctions& fn, OCIStmt* stmt, OCIError* err, ub4 position) {
     void* param = nullptr;
     check(fn, fn.ParamGet(stmt, OCI_HTYPE_STMT, err, &param, position), err, "OCIParamGet");
@@ -109,36 +132,41 @@ Column describeColumn(const OciFunctions& fn, OCIStmt* stmt, OCIError* err, ub4 
           "OCIAttrGet");
     check(fn, fn.AttrGet(param, OCI_DTYPE_PARAM, &name, &nameLength, OCI_ATTR_NAME, err), err,
           "OCIAttrGet");
-    check(fn, fn.AttrGet(param, OCI_DTYPE_PARAM, &precision, nullptr, OCI_ATTR_PRECISION, err), err,
-          "OCIAttrGet");
-    check(fn, fn.AttrGet(param, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, err), err,
-          "OCIAttrGet");
+    if (fn.AttrGet(param, OCI_DTYPE_PARAM, &precision, nullptr, OCI_ATTR_PRECISION, err) !=
+        OCI_SUCCESS)
+        precision = 0;
+    if (fn.AttrGet(param, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, err) != OCI_SUCCESS)
+        scale = 0;
     if (fn.AttrGet(param, OCI_DTYPE_PARAM, &charSize, nullptr, OCI_ATTR_CHAR_SIZE, err) !=
         OCI_SUCCESS)
         charSize = 0;
 
     Column c;
     c.info.name = name ? std::string(reinterpret_cast<const char*>(name), nameLength) : "";
+    auto text = [&c](std::size_t width) {
+        c.info.type = TFieldType::ftString;
+        c.dty = SQLT_CHR;
+        c.width = std::clamp<std::size_t>(width, 1, kMaxDefineBytes);
+    };
     switch (type) {
     case SQLT_CHR:
     case SQLT_AFC:
     case SQLT_VCS:
     case SQLT_AVC:
         // Up to four bytes per character in the client's UTF-8.
-        c.info.type = TFieldType::ftString;
+        text(std::max<std::size_t>(size, std::size_t{charSize} * 4));
         c.info.size = charSize ? charSize : size;
-        c.width = std::max<std::size_t>(size, std::size_t{charSize} * 4) + 1;
         break;
     case SQLT_NUM:
     case SQLT_VNU:
-        c.info.type = precision > 0 && scale == 0 ? TFieldType::ftInteger : TFieldType::ftFloat;
-        c.info.size = precision;
-        c.width = kNumberTextBytes;
-        break;
     case SQLT_INT:
     case SQLT_UIN:
-        c.info.type = TFieldType::ftInteger;
-        c.width = kNumberTextBytes;
+        c.info.type = (type == SQLT_INT || type == SQLT_UIN || (precision > 0 && scale == 0))
+                          ? TFieldType::ftInteger
+                          : TFieldType::ftFloat;
+        c.info.size = precision;
+        c.dty = SQLT_VNU;
+        c.width = kVnuBytes;
         break;
     case SQLT_FLT:
     case SQLT_BFLOAT:
@@ -146,13 +174,17 @@ Column describeColumn(const OciFunctions& fn, OCIStmt* stmt, OCIError* err, ub4 
     case SQLT_IBFLOAT:
     case SQLT_IBDOUBLE:
         c.info.type = TFieldType::ftFloat;
-        c.width = kNumberTextBytes;
+        c.dty = SQLT_BDOUBLE;
+        c.width = sizeof(double);
         break;
     case SQLT_DAT:
     case SQLT_DATE:
     case SQLT_TIMESTAMP:
     case SQLT_TIMESTAMP_TZ:
     case SQLT_TIMESTAMP_LTZ:
+    case SQLT_TIMESTAMP_INTERNAL:
+    case SQLT_TIMESTAMP_TZ_INTERNAL:
+    case SQLT_TIMESTAMP_LTZ_INTERNAL:
         // Fractional seconds and zones are dropped: the program's date-times hold seconds.
         c.info.type = TFieldType::ftDateTime;
         c.dty = SQLT_DAT;
@@ -169,24 +201,69 @@ Column describeColumn(const OciFunctions& fn, OCIStmt* stmt, OCIError* err, ub4 
         c.info.type = TFieldType::ftVarBytes;
         c.dty = SQLT_LBI;
         c.width = kLongLimit;
+        c.limited = true;
         break;
     case SQLT_LNG:
+        text(kLongLimit);
+        c.dty = SQLT_LNG;
+        c.limited = true;
+        break;
     case SQLT_CLOB:
-        c.info.type = TFieldType::ftString;
-        c.width = kLongLimit;
+        // Oracle converts LOBs to SQLT_CHR and SQLT_LNG (not to SQLT_STR).
+        text(kLongLimit);
+        c.limited = true;
         break;
     case SQLT_RDD:
+    case SQLT_UROWID:
+        // A ROWID's text is 18 characters; a UROWID's about 4/3 of its bytes.
+        text(std::max<std::size_t>(std::size_t{size} * 2, 64));
+        break;
     case SQLT_INTERVAL_YM:
     case SQLT_INTERVAL_DS:
+    case SQLT_INTERVAL_YM_INTERNAL:
+    case SQLT_INTERVAL_DS_INTERNAL:
+        text(64);
+        break;
+    case SQLT_BOL:
         c.info.type = TFieldType::ftString;
-        c.width = std::max<std::size_t>(size, 64) + 1;
+        c.dty = SQLT_BOL;
+        c.width = sizeof(int);
+        break;
+    case SQLT_NTY:
+        c.placeholder = "(" + objectTypeName(fn, param, err) + ")";
+        break;
+    case SQLT_REF:
+        c.placeholder = "(REF)";
+        break;
+    case SQLT_BFILE:
+        c.placeholder = "(BFILE)";
+        break;
+    case SQLT_CFILE:
+        c.placeholder = "(CFILE)";
+        break;
+    case SQLT_RSET:
+        c.placeholder = "(CURSOR)";
+        break;
+    case SQLT_JSON:
+        c.placeholder = "(JSON)";
+        break;
+    case SQLT_VEC:
+        c.placeholder = "(VECTOR)";
         break;
     default:
-        throw EOciError("Column " + c.info.name + " has an Oracle data type (" +
-                            std::to_string(type) + ") that this program does not read",
-                        "OCIParamGet");
+        c.placeholder = "(TYPE " + std::to_string(type) + ")";
+        break;
     }
+    if (!c.placeholder.empty())
+        text(c.placeholder.size());
     return c;
+}
+
+// The text of a LONG or LOB cut at the read limit: whole UTF-8 characters, and a note.
+std::string truncatedText(const char* p, std::size_t length) {
+    while (length > 0 && (static_cast<unsigned char>(p[length]) & 0xC0) == 0x80)
+        --length; // p[length] continues the character that starts before it
+    return std::string(p, length) + " [truncated at " + std::to_string(kLongLimit) + " bytes]";
 }
 
 TCell cellOf(const Column& c, std::size_t row) {
@@ -194,15 +271,37 @@ TCell cellOf(const Column& c, std::size_t row) {
     if (indicator == OCI_IND_NULL)
         return TCell{};
     const char* p = c.data.data() + row * c.width;
+    const std::size_t length = std::min<std::size_t>(c.lengths[row], c.width);
     switch (c.dty) {
     case SQLT_DAT:
         return fromOracleDate(reinterpret_cast<const unsigned char*>(p));
     case SQLT_BIN:
     case SQLT_LBI:
-        return TCell::bytes(std::string(p, std::min<std::size_t>(c.lengths[row], c.width)));
-    default:
-        // NUL-terminated; a truncated value (indicator > 0 or -2) fills the buffer.
-        return TCell::text(std::string(p, ::strnlen(p, c.width - 1)));
+        return TCell::bytes(std::string(p, length));
+    case SQLT_VNU: {
+        const auto* b = reinterpret_cast<const unsigned char*>(p);
+        if (auto text = oracleNumberText(b + 1, std::min<std::size_t>(b[0], kVnuBytes - 1)))
+            return TCell::text(std::move(*text));
+        return TCell::text("(NUMBER)"); // not a NUMBER's internal form
+    }
+    case SQLT_BDOUBLE: {
+        double v = 0;
+        std::memcpy(&v, p, sizeof v);
+        return TCell::real(v);
+    }
+    case SQLT_BOL: {
+        int v = 0;
+        std::memcpy(&v, p, sizeof v);
+        return TCell::text(v ? "TRUE" : "FALSE");
+    }
+    default: {
+        // SQLT_CHR and SQLT_LNG: the returned length counts the bytes; a truncated value
+        // (indicator > 0 or -2, return code 1406) fills the buffer.
+        const bool truncated = indicator == -2 || indicator > 0 || c.codes[row] == 1406;
+        if (c.limited && truncated)
+            return TCell::text(truncatedText(p, length));
+        return TCell::text(std::string(p, length));
+    }
     }
 }
 
@@ -304,10 +403,46 @@ void run(OciSession& session, Statement& st, ub4 iterations, ub4 mode) {
           st.err, "OCIStmtExecute");
 }
 
+// The query as an inline view with every placeholder column replaced by its text. Raises when
+// the columns cannot be named one by one (a name used twice, or none).
+std::string placeholderQuery(const std::string& sql, const std::vector<Column>& columns) {
+    std::string inner = sql;
+    while (!inner.empty() &&
+           (std::isspace(static_cast<unsigned char>(inner.back())) || inner.back() == ';'))
+        inner.pop_back();
+    std::string list;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        const auto same = [&](const Column& other) { return other.info.name == c.info.name; };
+        if (c.info.name.empty() || c.info.name.find('"') != std::string::npos ||
+            std::count_if(columns.begin(), columns.end(), same) > 1) {
+            const auto unreadable =
+                std::find_if(columns.begin(), columns.end(),
+                             [](const Column& x) { return !x.placeholder.empty(); });
+            throw EOciError("Column " + unreadable->info.name + " is of a type shown only as " +
+                                unreadable->placeholder +
+                                ", which needs every column of the query to have a name of its "
+                                "own: give the columns distinct aliases",
+                            "OCIDefineByPos");
+        }
+        const std::string quoted = "\"" + c.info.name + "\"";
+        list += i ? ", " : "";
+        list += c.placeholder.empty() ? std::string(kWrapAlias) + "." + quoted
+                                      : "'" + c.placeholder + "' " + quoted;
+    }
+    // The newline ends a trailing "--" comment of the original text.
+    return "select " + list + " from (" + inner + "\n) " + kWrapAlias;
+}
+
 } // namespace
 
 TResultSet OciSession::query(const std::string& sql, const TBindList& binds,
                              const std::atomic<bool>& cancel) {
+    return query(sql, binds, cancel, false);
+}
+
+TResultSet OciSession::query(const std::string& sql, const TBindList& binds,
+                             const std::atomic<bool>& cancel, bool wrapped) {
     const auto err = newErrorHandle();
     Statement st{*this, err.get(), cancel};
     std::deque<BindBuffer> bindBuffers;
@@ -326,9 +461,19 @@ TResultSet OciSession::query(const std::string& sql, const TBindList& binds,
     std::vector<Column> columns;
     columns.reserve(count);
     std::size_t rowBytes = 0;
+    bool placeholders = false;
     for (ub4 i = 1; i <= count; ++i) {
         columns.push_back(describeColumn(fn_, st.stmt, err.get(), i));
         rowBytes += columns.back().width + sizeof(sb2) + 2 * sizeof(ub2);
+        placeholders = placeholders || !columns.back().placeholder.empty();
+    }
+    if (placeholders) {
+        // Columns that no define reads are replaced by their placeholder on the server: the
+        // query runs again as an inline view whose other columns are selected by name.
+        if (wrapped)
+            throw EOciError("The query's columns cannot be read even as placeholders",
+                            "OCIDefineByPos");
+        return query(placeholderQuery(sql, columns), binds, cancel, true);
     }
     const std::size_t rows = std::clamp(kFetchBufferBytes / std::max<std::size_t>(rowBytes, 1),
                                         kMinFetchRows, kMaxFetchRows);
