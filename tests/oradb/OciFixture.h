@@ -20,9 +20,12 @@ namespace testing_support {
 
 inline const std::string kTestOracleHome = QUENBY_TEST_ORACLE_HOME;
 inline const std::string kStubLibrary = kTestOracleHome + "/lib/libclntsh.so";
-// The neighbour that the stand-in needs from its own folder.
+// The neighbours that the stand-in needs from its own folder: libclntsh.so needs the core
+// library, which needs libnnz19.so.
 inline const std::string kStubCoreName = "libclntshcore.so.19.1";
 inline const std::string kStubCoreLibrary = kTestOracleHome + "/lib/" + kStubCoreName;
+inline const std::string kStubNnzName = "libnnz19.so";
+inline const std::string kStubNnzLibrary = kTestOracleHome + "/lib/" + kStubNnzName;
 
 // Sets an environment variable for the life of the object and restores it afterwards.
 class EnvVar {

@@ -177,7 +177,12 @@ TEST(StandInHome, NeedsANeighbourFromItsOwnFolderAndNamesNoFolderToFindIt) {
 
     const DynamicSection core = readDynamicSection(kStubCoreLibrary);
     EXPECT_EQ(core.soname, kStubCoreName);
+    EXPECT_EQ(core.needed.front(), kStubNnzName);
     EXPECT_TRUE(core.searchPaths.empty()) << core.searchPaths.front();
+
+    const DynamicSection nnz = readDynamicSection(kStubNnzLibrary);
+    EXPECT_EQ(nnz.soname, kStubNnzName);
+    EXPECT_TRUE(nnz.searchPaths.empty()) << nnz.searchPaths.front();
 
     // The test programs run without the home on the loader path.
     const char* path = std::getenv("LD_LIBRARY_PATH");
@@ -202,12 +207,14 @@ TEST(StandInHome, TheDriverLoadsTheNeighbourFromTheHomeFolder) {
     ASSERT_EQ(::dlinfo(handle, RTLD_DI_LINKMAP, &map), 0);
     while (map->l_prev)
         map = map->l_prev;
-    std::vector<std::string> cores;
+    std::vector<std::string> neighbours;
     for (; map; map = map->l_next)
-        if (fs::path(map->l_name).filename() == kStubCoreName)
-            cores.emplace_back(map->l_name);
+        if (const auto name = fs::path(map->l_name).filename();
+            name == kStubCoreName || name == kStubNnzName)
+            neighbours.emplace_back(map->l_name);
     ::dlclose(handle);
-    EXPECT_EQ(cores, std::vector<std::string>{kStubCoreLibrary});
+    std::sort(neighbours.begin(), neighbours.end());
+    EXPECT_EQ(neighbours, (std::vector<std::string>{kStubCoreLibrary, kStubNnzLibrary}));
 }
 
 TEST(StandInHome, LoadsInAFreshProcessWithoutLdLibraryPath) {
@@ -221,7 +228,7 @@ TEST(StandInHome, LoadsInAFreshProcessWithoutLdLibraryPath) {
     for (auto [it, end] = lines.equal_range("loaded"); it != end; ++it)
         loaded.push_back(it->second);
     std::sort(loaded.begin(), loaded.end());
-    EXPECT_EQ(loaded, (std::vector<std::string>{kStubLibrary, kStubCoreLibrary}));
+    EXPECT_EQ(loaded, (std::vector<std::string>{kStubLibrary, kStubCoreLibrary, kStubNnzLibrary}));
     // The user's ORACLE_HOME stays; TNS_ADMIN points at the home's network/admin folder.
     EXPECT_EQ(probeValue(lines, "ORACLE_HOME"), kTestOracleHome);
     EXPECT_EQ(probeValue(lines, "TNS_ADMIN"), kTestOracleHome + "/network/admin");
@@ -243,13 +250,16 @@ class OtherHomes : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
-    // A folder holding a copy of the stand-in, with or without its neighbour.
-    std::string libraryFolder(const std::string& relative, bool withNeighbour) {
+    // A folder holding a copy of the stand-in and the first `neighbours` of its two neighbours
+    // (the core library, then libnnz19.so).
+    std::string libraryFolder(const std::string& relative, int neighbours = 2) {
         const std::string folder = dir.path().toStdString() + "/" + relative;
         fs::create_directories(folder);
         fs::copy_file(kStubLibrary, folder + "/libclntsh.so");
-        if (withNeighbour)
+        if (neighbours >= 1)
             fs::copy_file(kStubCoreLibrary, folder + "/" + kStubCoreName);
+        if (neighbours >= 2)
+            fs::copy_file(kStubNnzLibrary, folder + "/" + kStubNnzName);
         return folder;
     }
     // The settings value Oracle/OCIDLL naming `library`, in a configuration folder of its own.
@@ -264,7 +274,7 @@ protected:
 };
 
 TEST_F(OtherHomes, AMissingNeighbourIsNamedWithTheFile) {
-    const std::string folder = libraryFolder("lonely/lib", false);
+    const std::string folder = libraryFolder("lonely/lib", 0);
     const std::string expected =
         "Cannot load the Oracle client library " + folder + "/libclntsh.so: it needs " +
         kStubCoreName + ", which is neither in " + folder + " nor on the library search path";
@@ -284,8 +294,33 @@ TEST_F(OtherHomes, AMissingNeighbourIsNamedWithTheFile) {
     EXPECT_EQ(lines.count("loaded"), 0u);
 }
 
+TEST_F(OtherHomes, ANeighbourOfANeighbourIsLoadedOrNamedToo) {
+    // The core library is there, but not the libnnz19.so it needs.
+    const std::string folder = libraryFolder("half/lib", 1);
+    const ProgramRun half = probe({"ORACLE_HOME=" + dir.path().toStdString() + "/half"});
+    EXPECT_EQ(half.status, 1);
+    EXPECT_NE(half.err.find("Cannot load the Oracle client library " + folder +
+                            "/libclntsh.so: it needs " + kStubNnzName + ", which is neither in " +
+                            folder + " nor on the library search path"),
+              std::string::npos)
+        << half.err;
+
+    // With it, all three load from the folder.
+    fs::copy_file(kStubNnzLibrary, folder + "/" + kStubNnzName);
+    const ProgramRun whole = probe({"ORACLE_HOME=" + dir.path().toStdString() + "/half"});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const auto lines = probeLines(whole.out);
+    std::vector<std::string> loaded;
+    for (auto [it, end] = lines.equal_range("loaded"); it != end; ++it)
+        loaded.push_back(it->second);
+    std::sort(loaded.begin(), loaded.end());
+    EXPECT_EQ(loaded,
+              (std::vector<std::string>{folder + "/libclntsh.so", folder + "/" + kStubCoreName,
+                                        folder + "/" + kStubNnzName}));
+}
+
 TEST_F(OtherHomes, AFullClientsHomeIsTheFolderAboveLib) {
-    const std::string folder = libraryFolder("u01/db19/lib", true);
+    const std::string folder = libraryFolder("u01/db19/lib");
     const std::string home = dir.path().toStdString() + "/u01/db19";
     fs::create_directories(home + "/network/admin");
     const ProgramRun run = probe({settingsNaming(folder + "/libclntsh.so")});
@@ -298,7 +333,7 @@ TEST_F(OtherHomes, AFullClientsHomeIsTheFolderAboveLib) {
 
 TEST_F(OtherHomes, AnInstantClientIsItsOwnHome) {
     // The RPM layout keeps the Instant Client in a folder named lib; its data library marks it.
-    const std::string folder = libraryFolder("usr/lib/oracle/19.3/client64/lib", true);
+    const std::string folder = libraryFolder("usr/lib/oracle/19.3/client64/lib");
     std::ofstream(folder + "/libociei.so") << "";
     fs::create_directories(folder + "/network/admin");
     ProgramRun run = probe({settingsNaming(folder + "/libclntsh.so")});
@@ -308,7 +343,7 @@ TEST_F(OtherHomes, AnInstantClientIsItsOwnHome) {
     EXPECT_EQ(probeValue(lines, "TNS_ADMIN"), folder + "/network/admin");
 
     // A zip Instant Client without a network/admin folder gets no TNS_ADMIN.
-    const std::string zip = libraryFolder("opt/oracle/instantclient_19_3", true);
+    const std::string zip = libraryFolder("opt/oracle/instantclient_19_3");
     run = probe({settingsNaming(zip + "/libclntsh.so")});
     ASSERT_EQ(run.status, 0) << run.err;
     lines = probeLines(run.out);
@@ -317,7 +352,7 @@ TEST_F(OtherHomes, AnInstantClientIsItsOwnHome) {
 }
 
 TEST_F(OtherHomes, WhatTheUserSetIsKept) {
-    const std::string folder = libraryFolder("u01/db19/lib", true);
+    const std::string folder = libraryFolder("u01/db19/lib");
     fs::create_directories(dir.path().toStdString() + "/u01/db19/network/admin");
     const ProgramRun run = probe(
         {settingsNaming(folder + "/libclntsh.so"), "ORACLE_HOME=/u01/mine", "TNS_ADMIN=/etc/mine"});

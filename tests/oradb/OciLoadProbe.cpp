@@ -1,8 +1,8 @@
 // A program that loads the Oracle client library as the driver does, in the environment it is
 // started with, and prints what came of it: the library, ORACLE_HOME and TNS_ADMIN afterwards,
-// and the client's files the loader holds. Tests start it so that their own process keeps its
-// environment and its loaded libraries. With "--plain FILE" it opens FILE with a bare dlopen, as
-// any program that does not know about Oracle homes would.
+// and the client's files the loader holds (libclntsh*, libnnz*). Tests start it so that their
+// own process keeps its environment and its loaded libraries. With "--plain FILE" it opens FILE
+// with a bare dlopen, as any program that does not know about Oracle homes would.
 #include "oradb/OraError.h"
 #include "oradb/oci/OciLibrary.h"
 
@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     printVariable("LD_LIBRARY_PATH");
     ::dl_iterate_phdr(
         [](dl_phdr_info* info, std::size_t, void*) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "libclntsh"))
+            if (info->dlpi_name && (std::strstr(info->dlpi_name, "libclntsh") ||
+                                    std::strstr(info->dlpi_name, "libnnz")))
                 std::cout << "loaded=" << info->dlpi_name << "\n";
             return 0;
         },

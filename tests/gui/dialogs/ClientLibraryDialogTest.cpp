@@ -60,7 +60,7 @@ protected:
     TOciSearchPlaces twoHomes() {
         const std::string second = dir.path().toStdString() + "/second";
         fs::create_directories(second + "/lib");
-        for (const char* file : {"libclntsh.so", "libclntshcore.so.19.1"})
+        for (const char* file : {"libclntsh.so", "libclntshcore.so.19.1", "libnnz19.so"})
             if (!fs::exists(second + "/lib/" + file))
                 fs::copy_file(kTestOracleHome + "/lib/" + file, second + "/lib/" + file);
         std::ofstream(dir.path().toStdString() + "/oratab") << "SECOND:" << second << ":N\n";
