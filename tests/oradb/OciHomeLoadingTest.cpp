@@ -177,7 +177,8 @@ TEST(StandInHome, NeedsANeighbourFromItsOwnFolderAndNamesNoFolderToFindIt) {
 
     const DynamicSection core = readDynamicSection(kStubCoreLibrary);
     EXPECT_EQ(core.soname, kStubCoreName);
-    EXPECT_EQ(core.needed.front(), kStubNnzName);
+    EXPECT_NE(std::find(core.needed.begin(), core.needed.end(), kStubNnzName), core.needed.end())
+        << kStubCoreName << " does not need " << kStubNnzName;
     EXPECT_TRUE(core.searchPaths.empty()) << core.searchPaths.front();
 
     const DynamicSection nnz = readDynamicSection(kStubNnzLibrary);
@@ -317,6 +318,30 @@ TEST_F(OtherHomes, ANeighbourOfANeighbourIsLoadedOrNamedToo) {
     EXPECT_EQ(loaded,
               (std::vector<std::string>{folder + "/libclntsh.so", folder + "/" + kStubCoreName,
                                         folder + "/" + kStubNnzName}));
+}
+
+TEST_F(OtherHomes, ABrokenNeighbourOrALibraryThatIsNoClientLeavesTheEnvironmentAlone) {
+    // A neighbour file that is there but is no shared object.
+    const std::string broken = libraryFolder("broken/lib", 0);
+    std::ofstream(broken + "/" + kStubCoreName) << "not a library";
+    ProgramRun run = probe({settingsNaming(broken + "/libclntsh.so")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Cannot load the Oracle client library " + broken +
+                           "/libclntsh.so: its neighbour " + broken + "/" + kStubCoreName +
+                           " cannot be loaded: "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(probeValue(probeLines(run.out), "ORACLE_HOME"), "(not set)");
+
+    // A library that loads but has no OCI entry points.
+    const std::string other = dir.path().toStdString() + "/other/lib";
+    fs::create_directories(other);
+    fs::copy_file(kStubNnzLibrary, other + "/" + kStubNnzName);
+    run = probe({settingsNaming(other + "/" + kStubNnzName)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("it lacks entry points this program needs"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(probeValue(probeLines(run.out), "ORACLE_HOME"), "(not set)");
 }
 
 TEST_F(OtherHomes, AFullClientsHomeIsTheFolderAboveLib) {

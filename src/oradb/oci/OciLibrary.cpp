@@ -204,11 +204,11 @@ void* openWithNeighbours(const std::string& path, std::string& why,
         const std::string local = folder + "/" + missing;
         if (missing.empty() || missing.find('/') != std::string::npos || folder.empty() ||
             std::find(pending.begin(), pending.end(), local) != pending.end()) {
-            // dlerror reads "PATH: reason"; the caller names the path already.
+            // dlerror reads "FILE: reason"; the caller names the library already.
             why = error;
-            if (why.rfind(path + ": ", 0) == 0)
-                why.erase(0, path.size() + 2);
-            else if (file != path)
+            if (why.rfind(file + ": ", 0) == 0)
+                why.erase(0, file.size() + 2);
+            if (file != path)
                 why = "its neighbour " + file + " cannot be loaded: " + why;
             return nullptr;
         }
@@ -318,10 +318,9 @@ std::shared_ptr<OciLibrary> OciLibrary::open(const std::string& path, std::strin
         undoEnvironment(arranged);
         return nullptr;
     }
-    if (fromFolder)
-        environmentArranged = true;
     if (auto it = registry().find(handle); it != registry().end()) {
         ::dlclose(handle); // the registry holds the first reference
+        environmentArranged = environmentArranged || fromFolder;
         return it->second;
     }
     // A plain name was found on the search path: the loader knows where.
@@ -335,9 +334,11 @@ std::shared_ptr<OciLibrary> OciLibrary::open(const std::string& path, std::strin
     if (!why.empty()) {
         ::dlclose(handle);
         closeAll(neighbours);
+        undoEnvironment(arranged);
         return nullptr;
     }
     // The neighbours stay loaded with the library, which is never unloaded.
+    environmentArranged = environmentArranged || fromFolder;
     registry()[handle] = library;
     return library;
 }
