@@ -1,6 +1,7 @@
 // The stand-in client library: environment, handles, attributes, errors, logging on and off,
 // breaks, the client version, and the controls that tests reach through dlsym.
 #include "OciStub.h"
+#include "OciStubCore.h"
 #include "oradb/OraError.h"
 
 #include <chrono>
@@ -445,12 +446,8 @@ sword OCIReset(void* hndlp, OCIError* errhp) {
 
 void OCIClientVersion(sword* major_version, sword* minor_version, sword* update_num,
                       sword* patch_num, sword* port_update_num) {
-    // The release this stand-in imitates.
-    *major_version = 19;
-    *minor_version = 3;
-    *update_num = 0;
-    *patch_num = 0;
-    *port_update_num = 0;
+    // The release comes from the core library, a neighbour in the home's folder.
+    quenby_core_release(major_version, minor_version, update_num, patch_num, port_update_num);
 }
 
 // ---- controls for tests and benchmarks ----

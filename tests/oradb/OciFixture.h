@@ -6,6 +6,7 @@
 #include "oradb/OraError.h"
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
+#include "oradb/oci/OciLibrary.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -19,6 +20,12 @@ namespace testing_support {
 
 inline const std::string kTestOracleHome = QUENBY_TEST_ORACLE_HOME;
 inline const std::string kStubLibrary = kTestOracleHome + "/lib/libclntsh.so";
+// The neighbours that the stand-in needs from its own folder: libclntsh.so needs the core
+// library, which needs libnnz19.so.
+inline const std::string kStubCoreName = "libclntshcore.so.19.1";
+inline const std::string kStubCoreLibrary = kTestOracleHome + "/lib/" + kStubCoreName;
+inline const std::string kStubNnzName = "libnnz19.so";
+inline const std::string kStubNnzLibrary = kTestOracleHome + "/lib/" + kStubNnzName;
 
 // Sets an environment variable for the life of the object and restores it afterwards.
 class EnvVar {
@@ -49,6 +56,9 @@ private:
 class StubControls {
 public:
     StubControls() {
+        // The driver's loader brings the neighbours from the home's folder; then the loader
+        // hands out the same library again.
+        oradb::oci::OciLibrary::loadFile(kStubLibrary);
         handle_ = ::dlopen(kStubLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle_)
             throw std::runtime_error(std::string("cannot load the stand-in: ") + ::dlerror());

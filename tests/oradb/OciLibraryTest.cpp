@@ -42,11 +42,15 @@ protected:
         fs::create_directories(path(relative));
         return path(relative);
     }
-    // An Oracle home holding its own copy of the stand-in library at `library` (relative).
+    // An Oracle home holding its own copy of the stand-in library at `library` (relative), with
+    // the neighbours it needs beside it.
     std::string homeWithLibrary(const std::string& relative, const std::string& library) {
         const std::string home = folder(relative);
-        fs::create_directories(fs::path(home + "/" + library).parent_path());
-        fs::copy_file(kStubLibrary, home + "/" + library);
+        const fs::path file = home + "/" + library;
+        fs::create_directories(file.parent_path());
+        fs::copy_file(kStubLibrary, file);
+        fs::copy_file(kStubCoreLibrary, file.parent_path() / kStubCoreName);
+        fs::copy_file(kStubNnzLibrary, file.parent_path() / kStubNnzName);
         return home;
     }
     void writeOratab(const std::string& text) const { std::ofstream(path("oratab")) << text; }

@@ -109,14 +109,143 @@ std::map<void*, std::shared_ptr<OciLibrary>>& registry() {
     return *libraries;
 }
 
+// ---- the environment of the chosen home ----
+
+// ORACLE_HOME and TNS_ADMIN as this program set them for the first home it loaded (empty while it
+// set none); guarded by registryMutex.
+std::map<std::string, std::string>& arrangedVariables() {
+    static auto* variables = new std::map<std::string, std::string>;
+    return *variables;
+}
+bool environmentArranged = false; // guarded by registryMutex
+
+bool exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+// The Oracle home of a library file: an Instant Client (its folder holds the Instant Client data
+// library libociei.so or libociicus.so) is its own folder; a full client keeps the library in
+// <home>/lib; any other folder counts as its own home.
+std::string homeOfLibrary(const std::string& library) {
+    const fs::path folder = fs::path(library).parent_path();
+    if (exists((folder / "libociei.so").string()) || exists((folder / "libociicus.so").string()))
+        return folder.string();
+    if (folder.filename() == "lib" && folder.has_parent_path())
+        return folder.parent_path().string();
+    return folder.string();
+}
+
+// Sets ORACLE_HOME and TNS_ADMIN for the home of `library`, each only when the user has not set
+// it; returns the names set. Called with registryMutex held, before the library is opened.
+// setenv is not thread-safe against a concurrent getenv; this is safe enough because it happens
+// once, before the client library is loaded and reads these variables, and no other code of
+// this program reads them at the same time (TOciSearchPlaces::system takes the same mutex).
+std::vector<std::string> arrangeEnvironment(const std::string& library) {
+    std::vector<std::string> set;
+    if (environmentArranged)
+        return set;
+    const std::string home = homeOfLibrary(library);
+    auto setUnlessSet = [&](const char* name, const std::string& value) {
+        if (const char* old = std::getenv(name); old && *old)
+            return;
+        ::setenv(name, value.c_str(), 1);
+        arrangedVariables()[name] = value;
+        set.emplace_back(name);
+    };
+    setUnlessSet("ORACLE_HOME", home);
+    if (const std::string admin = home + "/network/admin"; isDirectory(admin))
+        setUnlessSet("TNS_ADMIN", admin);
+    return set;
+}
+
+// Takes back what arrangeEnvironment set, after the library failed to load.
+void undoEnvironment(const std::vector<std::string>& names) {
+    for (const auto& name : names) {
+        ::unsetenv(name.c_str());
+        arrangedVariables().erase(name);
+    }
+}
+
+// ---- loading a library with its neighbours ----
+
+// The library a dlerror text says could not be found ("libnnz19.so: cannot open shared object
+// file: No such file or directory"); empty for any other failure.
+std::string missingLibraryIn(const std::string& error) {
+    const auto at = error.find(": cannot open shared object file");
+    return at == std::string::npos ? std::string() : error.substr(0, at);
+}
+
+// A real libclntsh.so needs its neighbours (libclntshcore.so.NN.1, libnnzNN.so, ...) from its
+// own folder, which is seldom on the loader's search path, and that path cannot change once the
+// program runs. So when the loader reports a needed library missing that the folder holds, that
+// file is opened first by its absolute path (with its own missing neighbours, the same way), and
+// the library is tried again: the loader satisfies a needed library by its SONAME from the
+// objects already loaded. `neighbours` receives the handles opened on the way.
+constexpr int kMaxLoadRounds = 64;
+
+void* openWithNeighbours(const std::string& path, std::string& why,
+                         std::vector<void*>& neighbours) {
+    const std::string folder =
+        path.find('/') == std::string::npos ? std::string() : fs::path(path).parent_path().string();
+    std::vector<std::string> pending = {path}; // the file to open last is the first
+    for (int round = 0; round < kMaxLoadRounds; ++round) {
+        const std::string file = pending.back();
+        ::dlerror();
+        if (void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (pending.size() == 1)
+                return handle;
+            neighbours.push_back(handle);
+            pending.pop_back();
+            continue;
+        }
+        const std::string error = dlerrorText();
+        const std::string missing = missingLibraryIn(error);
+        const std::string local = folder + "/" + missing;
+        if (missing.empty() || missing.find('/') != std::string::npos || folder.empty() ||
+            std::find(pending.begin(), pending.end(), local) != pending.end()) {
+            // dlerror reads "FILE: reason"; the caller names the library already.
+            why = error;
+            if (why.rfind(file + ": ", 0) == 0)
+                why.erase(0, file.size() + 2);
+            if (file != path)
+                why = "its neighbour " + file + " cannot be loaded: " + why;
+            return nullptr;
+        }
+        if (!exists(local)) {
+            why = "it needs " + missing + ", which is neither in " + folder +
+                  " nor on the library search path";
+            return nullptr;
+        }
+        pending.push_back(local);
+    }
+    why = "its neighbours in " + folder + " need each other in more than " +
+          std::to_string(kMaxLoadRounds) + " rounds";
+    return nullptr;
+}
+
+void closeAll(std::vector<void*>& handles) {
+    for (auto it = handles.rbegin(); it != handles.rend(); ++it)
+        ::dlclose(*it);
+    handles.clear();
+}
+
 } // namespace
 
 // ---- the places and the homes ----
 
 TOciSearchPlaces TOciSearchPlaces::system() {
     TOciSearchPlaces places;
-    if (const char* home = std::getenv("ORACLE_HOME"); home && *home)
-        places.oracleHome = home;
+    {
+        // ORACLE_HOME as the user set it: the value this program set for the home it loaded
+        // does not make that home the first of the list.
+        std::lock_guard lock(registryMutex());
+        const auto& arranged = arrangedVariables();
+        const auto ours = arranged.find("ORACLE_HOME");
+        if (const char* home = std::getenv("ORACLE_HOME");
+            home && *home && (ours == arranged.end() || ours->second != home))
+            places.oracleHome = home;
+    }
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quenby"),
                        QStringLiteral("Quenby"));
     const QString dll = settings.value(QStringLiteral("Oracle/OCIDLL")).toString().trimmed();
@@ -178,17 +307,20 @@ OciLibrary::OciLibrary(void* handle, std::string path) : handle_(handle), path_(
 
 std::shared_ptr<OciLibrary> OciLibrary::open(const std::string& path, std::string& why) {
     std::lock_guard lock(registryMutex());
-    ::dlerror();
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The first library loaded from a folder gets its home's environment, before it runs.
+    const bool fromFolder = path.find('/') != std::string::npos;
+    const std::vector<std::string> arranged =
+        fromFolder ? arrangeEnvironment(path) : std::vector<std::string>();
+    std::vector<void*> neighbours;
+    void* handle = openWithNeighbours(path, why, neighbours);
     if (!handle) {
-        // dlerror reads "PATH: reason"; the caller names the path already.
-        why = dlerrorText();
-        if (why.rfind(path + ": ", 0) == 0)
-            why.erase(0, path.size() + 2);
+        closeAll(neighbours);
+        undoEnvironment(arranged);
         return nullptr;
     }
     if (auto it = registry().find(handle); it != registry().end()) {
         ::dlclose(handle); // the registry holds the first reference
+        environmentArranged = environmentArranged || fromFolder;
         return it->second;
     }
     // A plain name was found on the search path: the loader knows where.
@@ -201,8 +333,12 @@ std::shared_ptr<OciLibrary> OciLibrary::open(const std::string& path, std::strin
     why = library->resolve();
     if (!why.empty()) {
         ::dlclose(handle);
+        closeAll(neighbours);
+        undoEnvironment(arranged);
         return nullptr;
     }
+    // The neighbours stay loaded with the library, which is never unloaded.
+    environmentArranged = environmentArranged || fromFolder;
     registry()[handle] = library;
     return library;
 }
@@ -282,12 +418,17 @@ std::shared_ptr<OciLibrary> OciLibrary::load(int homeIndex, const TOciSearchPlac
     }
 
     std::string tried;
+    std::string failed; // files that are there but do not load
     for (const auto& candidate : libraryCandidates(home, places.libraryName)) {
         std::string why;
         if (auto library = open(candidate, why))
             return library;
+        if (exists(candidate))
+            failed += (failed.empty() ? "" : "; ") + candidate + ": " + why;
         tried += (tried.empty() ? "" : ", ") + candidate + " (" + why + ")";
     }
+    if (!failed.empty())
+        throw EOraError("Cannot load the Oracle client library " + failed);
     throw EOraError("No Oracle client library in the Oracle home " + home + ": tried " + tried);
 }
 

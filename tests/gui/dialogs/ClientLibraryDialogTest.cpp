@@ -25,6 +25,8 @@ const std::string kStubLibrary = kTestOracleHome + "/lib/libclntsh.so";
 
 // What the stand-in reports through OCIClientVersion, as the dialog should show it.
 std::string stubVersion() {
+    // The driver's loader brings the stand-in's neighbour from its folder first.
+    oradb::oci::OciLibrary::loadFile(kStubLibrary);
     void* library = ::dlopen(kStubLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
     EXPECT_NE(library, nullptr);
     using Version = void (*)(sword*, sword*, sword*, sword*, sword*);
@@ -58,8 +60,9 @@ protected:
     TOciSearchPlaces twoHomes() {
         const std::string second = dir.path().toStdString() + "/second";
         fs::create_directories(second + "/lib");
-        if (!fs::exists(second + "/lib/libclntsh.so"))
-            fs::copy_file(kStubLibrary, second + "/lib/libclntsh.so");
+        for (const char* file : {"libclntsh.so", "libclntshcore.so.19.1", "libnnz19.so"})
+            if (!fs::exists(second + "/lib/" + file))
+                fs::copy_file(kTestOracleHome + "/lib/" + file, second + "/lib/" + file);
         std::ofstream(dir.path().toStdString() + "/oratab") << "SECOND:" << second << ":N\n";
         TOciSearchPlaces places;
         places.oracleHome = kTestOracleHome;
