@@ -19,7 +19,7 @@ std::string loginErrorHint(int code) {
         return "Change the expired password with a client that can, such as SQL*Plus, then log "
                "on again.";
     case 28009:
-        return "Log on as SYS with Connect as SYSDBA or SYSOPER.";
+        return "Choose SYSDBA or SYSOPER under \"Connect as\" to log on as SYS.";
     default:
         return {};
     }

@@ -277,7 +277,7 @@ TEST_F(ConnectDialog, AccountErrorsShowAHintUnderTheMessage) {
     EXPECT_EQ(locked.hint, "Ask a DBA to unlock the account: alter user NAME account unlock.");
     EXPECT_FALSE(locked.richText); // no help line: the message stays plain text
     EXPECT_EQ(sys.text, "ORA-28009: connection as SYS should be as SYSDBA or SYSOPER");
-    EXPECT_EQ(sys.hint, "Log on as SYS with Connect as SYSDBA or SYSOPER.");
+    EXPECT_EQ(sys.hint, "Choose SYSDBA or SYSOPER under \"Connect as\" to log on as SYS.");
 }
 
 TEST_F(ConnectDialog, ConnectIdentifiersGoToTheClientAndItsErrorsKeepTheirHelpLink) {
