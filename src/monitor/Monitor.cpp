@@ -141,7 +141,9 @@ bool TPvConnection::Login() {
 
 bool TPvConnection::PrivilegeCheck() {
     const std::string user = util::lowerAscii(session_->Username);
-    if (user == "sys" || user == "system")
+    // A SYSDBA login works as SYS, which sees every dictionary view; SYS itself logs on as
+    // SYSDBA or SYSOPER only, and a SYSOPER login works as PUBLIC, which needs the role as anyone.
+    if (user == "system" || session_->Privilege == oradb::TConnectPrivilege::SysDba)
         return true;
     oradb::TOraQuery& q = *generalQuery_;
     q.SQL.Clear();

@@ -4,6 +4,8 @@
 #include "oradb/OraSession.h"
 
 #include <QSettings>
+#include <QUrl>
+#include <strings.h>
 
 namespace oradb {
 
@@ -19,7 +21,34 @@ bool sameIgnoringCase(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The settings key of the privilege a server was connected as. Servers are named without regard
+// to case; the name is percent-encoded because "//host/service" would otherwise make groups.
+QString privilegeKey(const std::string& title, const std::string& server) {
+    return appKey(title) + QStringLiteral("/ConnectAs/") +
+           QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(server).toLower()));
+}
+
 } // namespace
+
+const char* privilegeName(TConnectPrivilege privilege) {
+    switch (privilege) {
+    case TConnectPrivilege::SysDba:
+        return "SYSDBA";
+    case TConnectPrivilege::SysOper:
+        return "SYSOPER";
+    case TConnectPrivilege::Normal:
+        break;
+    }
+    return "Normal";
+}
+
+std::optional<TConnectPrivilege> privilegeFromName(const std::string& name) {
+    for (const auto p :
+         {TConnectPrivilege::Normal, TConnectPrivilege::SysDba, TConnectPrivilege::SysOper})
+        if (strcasecmp(name.c_str(), privilegeName(p)) == 0)
+            return p;
+    return std::nullopt;
+}
 
 std::unique_ptr<QSettings> connectSettings() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
@@ -42,6 +71,7 @@ void TCustomConnectDialog::SetLabelSet(TLabelSet set) {
         usernameLabel_ = "User Name";
         passwordLabel_ = "Password";
         serverLabel_ = "Server";
+        privilegeLabel_ = "Connect as";
         connectButton_ = "Connect";
         cancelButton_ = "Cancel";
     }
@@ -61,6 +91,10 @@ void TCustomConnectDialog::SetPasswordLabel(const std::string& v) {
 }
 void TCustomConnectDialog::SetServerLabel(const std::string& v) {
     serverLabel_ = v;
+    labelSet_ = lsCustom;
+}
+void TCustomConnectDialog::SetPrivilegeLabel(const std::string& v) {
+    privilegeLabel_ = v;
     labelSet_ = lsCustom;
 }
 void TCustomConnectDialog::SetConnectButton(const std::string& v) {
@@ -84,11 +118,21 @@ QStringList TCustomConnectDialog::ServerList() const {
     return list;
 }
 
+std::optional<TConnectPrivilege>
+TCustomConnectDialog::RememberedPrivilege(const std::string& server) const {
+    const auto settings = connectSettings();
+    const QString key = privilegeKey(ApplicationTitle, server);
+    if (!settings->contains(key))
+        return std::nullopt;
+    return privilegeFromName(settings->value(key).toString().toStdString());
+}
+
 bool TCustomConnectDialog::Execute() {
     if (!session_)
         throw EOraError("Connection is not defined.");
     TOraSession& s = *session_;
     const std::string oldUser = s.Username, oldPassword = s.Password, oldServer = s.Server;
+    const TConnectPrivilege oldPrivilege = s.Privilege;
 
     bool serverRemembered = false;
     if (StoreLogInfo) {
@@ -105,6 +149,8 @@ bool TCustomConnectDialog::Execute() {
             s.Server = settings->value(key + QStringLiteral("/Server")).toString().toStdString();
             serverRemembered = true;
         }
+        if (const auto privilege = RememberedPrivilege(s.Server))
+            s.Privilege = *privilege;
     }
     // A newcomer without an Oracle client can log in to the sandbox at once.
     if (!serverRemembered && s.Server.empty() && ServerList().isEmpty() &&
@@ -119,6 +165,8 @@ bool TCustomConnectDialog::Execute() {
             settings->setValue(key + QStringLiteral("/Username"),
                                QString::fromStdString(s.Username));
             settings->setValue(key + QStringLiteral("/Server"), QString::fromStdString(s.Server));
+            settings->setValue(privilegeKey(ApplicationTitle, s.Server),
+                               QString::fromLatin1(privilegeName(s.Privilege)));
         }
         StoreHistory();
     }
@@ -126,6 +174,7 @@ bool TCustomConnectDialog::Execute() {
         s.Username = oldUser;
         s.Password = oldPassword;
         s.Server = oldServer;
+        s.Privilege = oldPrivilege;
     }
     return ok;
 }

@@ -1,13 +1,17 @@
 // TCustomConnectDialog: the login dialog component a TOraSession runs when it connects with its
-// prompt on. It keeps the last user name and server of the application and the history of servers
-// in the user's settings, and shows a login form (the widget part, supplied by a derived class).
+// prompt on. It keeps the last user name and server of the application, the history of servers
+// and the privilege each server was last connected as in the user's settings, and shows a login
+// form (the widget part, supplied by a derived class).
 // User-interface thread only.
 #pragma once
+
+#include "oradb/OraDriver.h"
 
 #include <QSettings>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace oradb {
@@ -27,7 +31,7 @@ public:
     // Attaches the dialog to a session (done by TOraSession::SetConnectDialog).
     void SetSession(TOraSession* session) { session_ = session; }
 
-    // The six texts of the form; assigning any of them switches the label set to custom.
+    // The texts of the form; assigning any of them switches the label set to custom.
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& v);
     const std::string& UsernameLabel() const { return usernameLabel_; }
@@ -36,6 +40,8 @@ public:
     void SetPasswordLabel(const std::string& v);
     const std::string& ServerLabel() const { return serverLabel_; }
     void SetServerLabel(const std::string& v);
+    const std::string& PrivilegeLabel() const { return privilegeLabel_; }
+    void SetPrivilegeLabel(const std::string& v);
     const std::string& ConnectButton() const { return connectButton_; }
     void SetConnectButton(const std::string& v);
     const std::string& CancelButton() const { return cancelButton_; }
@@ -59,6 +65,9 @@ public:
     bool Execute();
     // The servers used before, most recent first (empty when none were stored).
     QStringList ServerList() const;
+    // The privilege the last successful login to `server` asked for (case of the name ignored);
+    // nothing when none was stored.
+    std::optional<TConnectPrivilege> RememberedPrivilege(const std::string& server) const;
 
 protected:
     // Shows the login form modally; true when it closed with OK.
@@ -68,10 +77,15 @@ private:
     void StoreHistory();
 
     TOraSession* session_ = nullptr;
-    std::string caption_, usernameLabel_, passwordLabel_, serverLabel_, connectButton_,
-        cancelButton_;
+    std::string caption_, usernameLabel_, passwordLabel_, serverLabel_, privilegeLabel_,
+        connectButton_, cancelButton_;
     TLabelSet labelSet_ = lsEnglish;
 };
+
+// The names of the privileges as the login form offers them: "Normal", "SYSDBA", "SYSOPER".
+const char* privilegeName(TConnectPrivilege privilege);
+// The privilege of a name (case ignored); nothing for another text.
+std::optional<TConnectPrivilege> privilegeFromName(const std::string& name);
 
 // The settings store of the login dialog ("Quenby" organisation, user scope).
 std::unique_ptr<QSettings> connectSettings();

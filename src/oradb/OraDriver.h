@@ -99,11 +99,15 @@ public:
     virtual std::string user() const = 0;
 };
 
+// The administrative privilege a login asks for ("connect sys as sysdba").
+enum class TConnectPrivilege { Normal, SysDba, SysOper };
+
 struct TConnectParams {
     std::string username;
     std::string password;
     std::string server;
     int home = 0; // TOracleHome index: 0 default, 1 to 5 the homes found
+    TConnectPrivilege privilege = TConnectPrivilege::Normal;
 };
 
 // Connects through the driver that the Server text chooses ("sandbox", "sandbox:PATH",
@@ -111,7 +115,8 @@ struct TConnectParams {
 // the environment variable QUENBY_DRIVER ("sandbox" or "oci") overrides the choice.
 std::unique_ptr<IDriverSession> connectDriver(const TConnectParams& params);
 
-// True when the Server text names the embedded sandbox instance.
+// True when the Server text names the embedded sandbox instance; Easy Connect texts to a host
+// called sandbox ("sandbox:1521/orcl") are not.
 bool isSandboxServer(const std::string& server);
 
 } // namespace oradb

@@ -49,7 +49,7 @@ void TOraSession::Connect() {
 void TOraSession::ConnectDirect() {
     Disconnect();
     std::shared_ptr<IDriverSession> d =
-        connectDriver({Username, Password, Server, static_cast<int>(Home)});
+        connectDriver({Username, Password, Server, static_cast<int>(Home), Privilege});
     std::lock_guard lock(mutex_);
     driver_ = std::move(d);
     connected_ = true;

@@ -45,6 +45,8 @@ public:
     std::string Password;
     std::string Server;
     TOracleHome Home = ohDefault;
+    // SYSDBA or SYSOPER for an administrative login.
+    TConnectPrivilege Privilege = TConnectPrivilege::Normal;
     bool ConnectPrompt = false;
     // Runs before a first connect attempt from the dialog (retries skip it).
     std::function<void()> BeforeConnect;
@@ -55,7 +57,8 @@ public:
     // With ConnectPrompt and a dialog: runs the dialog, which connects and retries by itself
     // (a cancelled dialog leaves the session unconnected). Otherwise connects directly.
     void Connect();
-    // Connects with Username, Password, Server and Home, without any dialog. Raises EOraError.
+    // Connects with Username, Password, Server, Home and Privilege, without any dialog. Raises
+    // EOraError.
     void ConnectDirect();
     void Disconnect();
     bool Connected() const { return connected_.load(); }

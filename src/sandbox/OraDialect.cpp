@@ -515,6 +515,25 @@ Translation alterStatement(Reader& r) {
         r.expectEnd();
         return tr;
     }
+    if (r.accept("user")) {
+        tr.kind = StmtKind::AlterUser;
+        tr.object = r.name(1935, "missing user or role name");
+        if (r.accept("account")) {
+            if (r.accept("lock"))
+                tr.accountChange = "lock";
+            else if (r.accept("unlock"))
+                tr.accountChange = "unlock";
+            else
+                oraFail(922, "missing or invalid option");
+        } else if (r.accept("password")) {
+            r.expect("expire", 922, "missing or invalid option");
+            tr.accountChange = "expire";
+        } else {
+            unimplemented();
+        }
+        r.expectEnd();
+        return tr;
+    }
     if (r.accept("session")) {
         if (!r.accept("set"))
             unimplemented();

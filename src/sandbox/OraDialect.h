@@ -25,6 +25,7 @@ enum class StmtKind {
     KillSession,     // alter system kill session 'sid,serial#'
     AlterSessionSet, // alter session set name=value
     AlterSystemSet,  // alter system set name=value [deferred]
+    AlterUser,       // alter user name account lock|unlock, alter user name password expire
     LockTable,       // lock table name in <mode> mode [nowait]
     Commit,          // commit [work]
     Rollback,        // rollback [work]
@@ -80,6 +81,9 @@ struct Translation {
     std::string value;     // as written, quotes removed
     bool valueQuoted = false;
     bool deferred = false;
+
+    // AlterUser: the user (object, lower case) and what changes: "lock", "unlock" or "expire"
+    std::string accountChange;
 
     // KillSession: the text between the quotes, split at the comma, blanks trimmed
     std::string killSid;

@@ -250,6 +250,31 @@ void Instance::dropConstraint(SessionState& s, const Translation& t) {
     exec("delete from sbx_constraints where constraint_name=" + util::sqlQuoted(t.constraint));
 }
 
+// The account status of dba_users, as the logon checks it: locked, expired, or both.
+void Instance::alterUser(SessionState& s, const Translation& t) {
+    if (!isDba(s.user))
+        insufficientPrivileges();
+    const std::string user = util::upperAscii(t.object);
+    const auto status = sqliteRowsLocked("select account_status from dba_users where username=" +
+                                         util::sqlQuoted(user));
+    if (status.empty())
+        throw EOraError(1918, "user '" + user + "' does not exist");
+    bool locked = status[0][0].find("LOCKED") != std::string::npos;
+    bool expired = status[0][0].starts_with("EXPIRED");
+    if (t.accountChange == "lock")
+        locked = true;
+    else if (t.accountChange == "unlock")
+        locked = false;
+    else
+        expired = true;
+    const std::string next = expired && locked ? "EXPIRED & LOCKED"
+                             : expired         ? "EXPIRED"
+                             : locked          ? "LOCKED"
+                                               : "OPEN";
+    exec("update dba_users set account_status=" + util::sqlQuoted(next) +
+         " where username=" + util::sqlQuoted(user));
+}
+
 void Instance::killSession(SessionState& s, const Translation& t) {
     if (!isDba(s.user))
         insufficientPrivileges();

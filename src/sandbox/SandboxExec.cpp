@@ -467,6 +467,9 @@ std::int64_t Instance::executeTranslated(SessionState& s, const Translation& t,
     case StmtKind::KillSession:
         killSession(s, t);
         return 0;
+    case StmtKind::AlterUser:
+        alterUser(s, t);
+        return 0;
     case StmtKind::AlterSessionSet:
     case StmtKind::AlterSystemSet:
         alterParameter(s, t);

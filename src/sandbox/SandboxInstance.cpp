@@ -211,7 +211,8 @@ void Instance::cleanStaleConnections() {
 // ---- logging on and off ----
 
 std::unique_ptr<oradb::IDriverSession> Instance::connect(const std::string& username,
-                                                         const std::string& password) {
+                                                         const std::string& password,
+                                                         oradb::TConnectPrivilege privilege) {
     SessionState state;
     {
         std::lock_guard lock(mutex_);
@@ -231,10 +232,28 @@ std::unique_ptr<oradb::IDriverSession> Instance::connect(const std::string& user
         sqlite3_finalize(st);
         if (!ok)
             throw EOraError(1017, "invalid username/password; logon denied");
+        const bool administrative = privilege != oradb::TConnectPrivilege::Normal;
+        // The password file of the instance lists SYS alone.
+        if (administrative && user != "SYS")
+            throw EOraError(1031, "insufficient privileges");
+        if (!administrative && user == "SYS")
+            throw EOraError(28009, "connection as SYS should be as SYSDBA or SYSOPER");
+        if (!administrative) {
+            const auto status = sqliteRowsLocked(
+                "select account_status from dba_users where username=" + util::sqlQuoted(user));
+            const std::string accountStatus = status.empty() ? "OPEN" : status[0][0];
+            if (accountStatus.find("LOCKED") != std::string::npos)
+                throw EOraError(28000, "the account is locked");
+            if (accountStatus.starts_with("EXPIRED") && accountStatus != "EXPIRED(GRACE)")
+                throw EOraError(28001, "the password has expired");
+        }
+        const std::string sessionUser = privilege == oradb::TConnectPrivilege::SysDba    ? "SYS"
+                                        : privilege == oradb::TConnectPrivilege::SysOper ? "PUBLIC"
+                                                                                         : user;
 
         const char* login = std::getenv("USER");
         NewSession ns;
-        ns.username = user;
+        ns.username = sessionUser;
         ns.osuser = login && *login ? login : "quenby";
         ns.machine = hostName();
         ns.terminal = "pts/0";
@@ -253,7 +272,7 @@ std::unique_ptr<oradb::IDriverSession> Instance::connect(const std::string& user
             exec("rollback");
             throw;
         }
-        state.user = user;
+        state.user = sessionUser;
         state.generation = ++generation_;
     }
     return std::make_unique<SandboxSession>(shared_from_this(), std::move(state));

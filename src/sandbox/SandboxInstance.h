@@ -54,9 +54,13 @@ public:
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
 
-    // Logs a user on; raises ORA-01017 (wrong user or password) or ORA-01005 (empty password).
-    std::unique_ptr<oradb::IDriverSession> connect(const std::string& username,
-                                                   const std::string& password);
+    // Logs a user on; raises ORA-01017 (wrong user or password), ORA-01005 (empty password),
+    // ORA-28000 (account locked) or ORA-28001 (password expired), as dba_users.account_status
+    // says. SYS must log on as SYSDBA or SYSOPER (ORA-28009); only SYS holds those privileges
+    // (ORA-01031 for anyone else). A SYSDBA login works as SYS, a SYSOPER one as PUBLIC.
+    std::unique_ptr<oradb::IDriverSession>
+    connect(const std::string& username, const std::string& password,
+            oradb::TConnectPrivilege privilege = oradb::TConnectPrivilege::Normal);
 
     // The workload simulator, stepped by hand (deterministic) or once a second.
     void step(int ticks = 1);
@@ -129,6 +133,7 @@ private:
     void dropSynonym(SessionState& s, const Translation& t);
     void dropConstraint(SessionState& s, const Translation& t);
     void killSession(SessionState& s, const Translation& t);
+    void alterUser(SessionState& s, const Translation& t);
     void alterParameter(SessionState& s, const Translation& t);
     bool lockTable(SessionState& s, const Translation& t);
     void releaseLocks(const SessionState& s);

@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
         session.Username = args->username;
         session.Password = args->password;
         session.Server = args->server;
+        session.Privilege = args->privilege;
         session.ConnectDirect();
 
         oradb::TOraQuery query(&session);

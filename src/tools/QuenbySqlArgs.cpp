@@ -1,14 +1,57 @@
 #include "tools/QuenbySqlArgs.h"
 
 #include <cstring>
+#include <strings.h>
 
 namespace quenby_sql {
 
 const char* const kUsage =
-    "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [STATEMENT ...]\n"
+    "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [AS SYSDBA|AS SYSOPER] [STATEMENT ...]\n"
     "  Runs each STATEMENT (or, with none, each line of standard input) and prints its rows.\n"
     "  --csv   print rows as comma-separated values (RFC 4180) instead of aligned columns\n"
-    "  SERVER  a net service name, host:port/service, or 'sandbox' for the embedded sandbox\n";
+    "  SERVER  a net service name, host:port/service, //host/service, or 'sandbox' for the\n"
+    "          embedded sandbox\n"
+    "  AS SYSDBA, AS SYSOPER  log on with that administrative privilege (SYS needs one)\n";
+
+namespace {
+
+std::optional<oradb::TConnectPrivilege> privilegeWord(const std::string& word) {
+    if (strcasecmp(word.c_str(), "sysdba") == 0)
+        return oradb::TConnectPrivilege::SysDba;
+    if (strcasecmp(word.c_str(), "sysoper") == 0)
+        return oradb::TConnectPrivilege::SysOper;
+    return std::nullopt;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Removes a trailing "AS SYSDBA" / "AS SYSOPER" (blanks between, any case) from the logon text.
+std::optional<oradb::TConnectPrivilege> takeTrailingPrivilege(std::string& login) {
+    std::size_t end = login.size();
+    while (end > 0 && isBlank(login[end - 1]))
+        --end;
+    std::size_t wordStart = end;
+    while (wordStart > 0 && !isBlank(login[wordStart - 1]))
+        --wordStart;
+    const auto privilege = privilegeWord(login.substr(wordStart, end - wordStart));
+    if (!privilege)
+        return std::nullopt;
+    std::size_t asEnd = wordStart;
+    while (asEnd > 0 && isBlank(login[asEnd - 1]))
+        --asEnd;
+    if (asEnd == wordStart || asEnd < 3 || strncasecmp(login.c_str() + asEnd - 2, "as", 2) != 0 ||
+        !isBlank(login[asEnd - 3]))
+        return std::nullopt;
+    std::size_t loginEnd = asEnd - 2;
+    while (loginEnd > 0 && isBlank(login[loginEnd - 1]))
+        --loginEnd;
+    login.erase(loginEnd);
+    return privilege;
+}
+
+} // namespace
 
 std::optional<Arguments> parseArguments(int argc, const char* const* argv) {
     Arguments args;
@@ -19,7 +62,13 @@ std::optional<Arguments> parseArguments(int argc, const char* const* argv) {
     }
     if (arg >= argc || argv[arg][0] == '-')
         return std::nullopt;
-    const std::string login = argv[arg++];
+    std::string login = argv[arg++];
+    if (const auto privilege = takeTrailingPrivilege(login)) {
+        args.privilege = *privilege;
+    } else if (arg + 1 < argc && strcasecmp(argv[arg], "as") == 0 && privilegeWord(argv[arg + 1])) {
+        args.privilege = *privilegeWord(argv[arg + 1]);
+        arg += 2;
+    }
     const auto slash = login.find('/');
     const auto at = login.rfind('@');
     if (slash == std::string::npos || at == std::string::npos || at < slash || slash == 0 ||

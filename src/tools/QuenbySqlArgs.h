@@ -2,6 +2,8 @@
 // functions: any thread.
 #pragma once
 
+#include "oradb/OraDriver.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,16 +14,18 @@ namespace quenby_sql {
 extern const char* const kUsage;
 
 struct Arguments {
-    bool csv = false;                    // --csv: rows as comma-separated values
-    std::string username;                // USER of USER/PASSWORD@SERVER, never empty
-    std::string password;                // PASSWORD, may be empty
-    std::string server;                  // SERVER, never empty
+    bool csv = false;     // --csv: rows as comma-separated values
+    std::string username; // USER of USER/PASSWORD@SERVER, never empty
+    std::string password; // PASSWORD, may be empty
+    std::string server;   // SERVER, never empty
+    oradb::TConnectPrivilege privilege = oradb::TConnectPrivilege::Normal; // AS SYSDBA|SYSOPER
     std::vector<std::string> statements; // empty: the statements come from standard input
 };
 
-// Reads argv[1] .. argv[argc - 1] as "[--csv] USER/PASSWORD@SERVER [STATEMENT ...]"; nothing when
-// the command line does not have that form (the caller prints kUsage). The password ends at the
-// last '@', so it may contain '/' and '@'.
+// Reads argv[1] .. argv[argc - 1] as "[--csv] USER/PASSWORD@SERVER [AS SYSDBA|SYSOPER]
+// [STATEMENT ...]"; nothing when the command line does not have that form (the caller prints
+// kUsage). As in SQL*Plus, "AS SYSDBA" (any case) may end the logon argument itself or follow it
+// as arguments of their own. The password ends at the last '@', so it may contain '/' and '@'.
 std::optional<Arguments> parseArguments(int argc, const char* const* argv);
 
 } // namespace quenby_sql

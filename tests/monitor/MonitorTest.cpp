@@ -61,12 +61,27 @@ TEST(MonitorLogin, CancelLeavesTheMonitorUnconnected) {
     EXPECT_FALSE(rig.monitor.Connected());
 }
 
-TEST(MonitorLogin, PrivilegeNeedsTheCatalogRoleUnlessSysOrSystem) {
+TEST(MonitorLogin, PrivilegeNeedsTheCatalogRoleUnlessSysdbaOrSystem) {
     const auto instance = openInstance("login-roles");
     {
         MonitorRig rig;
         ASSERT_TRUE(rig.LoginAs("SyStEm", "lantern", serverFor("login-roles")));
         EXPECT_TRUE(rig.monitor.PrivilegeCheck());
+    }
+    {
+        MonitorRig rig;
+        ModalDriver driver(
+            {ModalDriver::Login("sys", "lantern", serverFor("login-roles"), "SYSDBA")});
+        ASSERT_TRUE(rig.monitor.Login());
+        EXPECT_TRUE(rig.monitor.PrivilegeCheck());
+    }
+    {
+        // SYSOPER works as PUBLIC, which does not see the dictionary.
+        MonitorRig rig;
+        ModalDriver driver(
+            {ModalDriver::Login("sys", "lantern", serverFor("login-roles"), "SYSOPER")});
+        ASSERT_TRUE(rig.monitor.Login());
+        EXPECT_FALSE(rig.monitor.PrivilegeCheck());
     }
     {
         MonitorRig rig;

@@ -4,6 +4,7 @@
 #include "OciStubCore.h"
 #include "oradb/OraError.h"
 
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -337,6 +338,55 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
 
 // ---- attaching and logging on ----
 
+namespace {
+
+// A network error as an Oracle 23 client words it: the message, then its help page.
+oradb::EOraError networkError(int code, const std::string& text) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%05d", code);
+    return oradb::EOraError(code, text + "\nHelp: https://docs.oracle.com/error-help/db/ora-" +
+                                      number + "/");
+}
+
+// The instance a connect identifier reaches. A sandbox Server text names a sandbox instance.
+// The stand-in's network has one listener, on localhost port 1521, offering one service,
+// FREEPDB1, served by the in-memory sandbox instance of that name; Easy Connect texts
+// ("host[:port]/service", "//host[:port]/service") reach it, and fail as a real client fails
+// elsewhere. Any other text is a net service alias, and the stand-in has no tnsnames.ora.
+std::shared_ptr<oradb::sandbox::Instance> resolve(const std::string& connect) {
+    if (oradb::isSandboxServer(connect))
+        return oradb::sandbox::Instance::open(connect, instanceOptions());
+    std::string ez = connect.starts_with("//") ? connect.substr(2) : connect;
+    const auto slash = ez.find('/');
+    if (slash == std::string::npos || connect.starts_with("("))
+        throw networkError(12154, "Cannot connect to database. Cannot find alias " + connect +
+                                      " in tnsnames.ora.");
+    std::string host = ez.substr(0, slash);
+    std::string port = "1521";
+    if (const auto colon = host.find(':'); colon != std::string::npos) {
+        port = host.substr(colon + 1);
+        host.erase(colon);
+    }
+    std::string service = ez.substr(slash + 1);
+    service = service.substr(0, service.find_first_of(":/"));
+    std::string lowerHost = host;
+    for (char& c : lowerHost)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if ((lowerHost != "localhost" && lowerHost != "127.0.0.1") || port != "1521")
+        throw networkError(12541,
+                           "Cannot connect. No listener at host " + host + " port " + port + ".");
+    std::string upperService = service;
+    for (char& c : upperService)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upperService != "FREEPDB1")
+        throw networkError(12514, "Cannot connect to database. Service " + service +
+                                      " is not registered with the listener at host " + host +
+                                      " port " + port + ".");
+    return oradb::sandbox::Instance::open("sandbox::memory:FREEPDB1", instanceOptions());
+}
+
+} // namespace
+
 sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, sb4 dblink_len,
                       ub4) {
     Server* server = as<Server>(srvhp, OCI_HTYPE_SERVER);
@@ -351,8 +401,7 @@ sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, 
                                                   static_cast<std::size_t>(std::max(dblink_len, 0)))
                                     : std::string();
     try {
-        // The connect identifier is a sandbox Server text.
-        server->instance = oradb::sandbox::Instance::open(connect, instanceOptions());
+        server->instance = resolve(connect);
     } catch (const oradb::EOraError& e) {
         return fail(err, e);
     }
@@ -371,7 +420,7 @@ sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
     return OCI_SUCCESS;
 }
 
-sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4) {
+sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4 mode) {
     SvcCtx* svc = as<SvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     Error* err = as<Error>(errhp, OCI_HTYPE_ERROR);
     Session* session = as<Session>(usrhp, OCI_HTYPE_SESSION);
@@ -383,7 +432,12 @@ sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 
     if (credt != OCI_CRED_RDBMS)
         return fail(err, 1017, "invalid username/password; logon denied");
     try {
-        session->db = svc->server->instance->connect(session->username, session->password);
+        // The mode carries the administrative privilege asked for.
+        const auto privilege = (mode & OCI_SYSDBA)    ? oradb::TConnectPrivilege::SysDba
+                               : (mode & OCI_SYSOPER) ? oradb::TConnectPrivilege::SysOper
+                                                      : oradb::TConnectPrivilege::Normal;
+        session->db =
+            svc->server->instance->connect(session->username, session->password, privilege);
     } catch (const oradb::EOraError& e) {
         return fail(err, e);
     }

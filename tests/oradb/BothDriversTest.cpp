@@ -38,12 +38,14 @@ protected:
         session = login("system", "lantern");
     }
 
-    std::unique_ptr<oradb::TOraSession> login(const std::string& user,
-                                              const std::string& password) {
+    std::unique_ptr<oradb::TOraSession>
+    login(const std::string& user, const std::string& password,
+          oradb::TConnectPrivilege privilege = oradb::TConnectPrivilege::Normal) {
         auto s = std::make_unique<oradb::TOraSession>();
         s->Username = user;
         s->Password = password;
         s->Server = server;
+        s->Privilege = privilege;
         s->ConnectDirect();
         return s;
     }
@@ -64,12 +66,14 @@ protected:
     }
 
     int loginError(const std::string& serverText, const std::string& user,
-                   const std::string& password) {
+                   const std::string& password,
+                   oradb::TConnectPrivilege privilege = oradb::TConnectPrivilege::Normal) {
         return errorCodeOf([&] {
             oradb::TOraSession s;
             s.Username = user;
             s.Password = password;
             s.Server = serverText;
+            s.Privilege = privilege;
             s.ConnectDirect();
         });
     }
@@ -114,6 +118,49 @@ TEST_P(BothDrivers, LoginErrorsCarryTheirOracleCodes) {
     EXPECT_EQ(loginError("sandbox:/no/such/folder/x.db", "system", "lantern"), 12154);
     auto scott = login("scott", "tiger");
     EXPECT_EQ(scott->driver()->user(), "SCOTT");
+}
+
+TEST_P(BothDrivers, SysLogsOnAsSysdbaOnlyAndOthersCannotAskForIt) {
+    using P = oradb::TConnectPrivilege;
+    EXPECT_EQ(loginError(server, "sys", "lantern"), 28009);
+    EXPECT_EQ(loginError(server, "sys", "wrong", P::SysDba), 1017);
+    EXPECT_EQ(loginError(server, "scott", "tiger", P::SysDba), 1031);
+    EXPECT_EQ(loginError(server, "system", "lantern", P::SysOper), 1031);
+    try {
+        login("SYS", "lantern");
+        FAIL();
+    } catch (const oradb::EOraError& e) {
+        EXPECT_STREQ(e.what(), "ORA-28009: connection as SYS should be as SYSDBA or SYSOPER");
+    }
+    auto sys = login("Sys", "LANTERN", P::SysDba);
+    EXPECT_EQ(sys->driver()->user(), "SYS");
+    EXPECT_EQ(rowsOf(*sys, "select user from dual"),
+              (std::vector<std::vector<std::string>>{{"SYS"}}));
+    EXPECT_FALSE(rowsOf(*sys, "select sid from v$session where username='SYS'").empty());
+    auto oper = login("sys", "lantern", P::SysOper);
+    EXPECT_EQ(oper->driver()->user(), "PUBLIC");
+}
+
+void execute(oradb::TOraSession& s, const std::string& statement) {
+    oradb::TOraSQL sql(&s);
+    sql.SQL.Add(statement);
+    sql.Execute();
+}
+
+TEST_P(BothDrivers, ALockedAccountOrAnExpiredPasswordRefusesTheLogon) {
+    EXPECT_EQ(errorCodeOf([&] { execute(*session, "alter user scott account lock"); }), -1);
+    EXPECT_EQ(loginError(server, "scott", "tiger"), 28000);
+    EXPECT_EQ(loginError(server, "scott", "wrong"), 1017); // the password is checked first
+    execute(*session, "alter user scott account unlock");
+    EXPECT_EQ(loginError(server, "scott", "tiger"), -1);
+    execute(*session, "alter user scott password expire");
+    EXPECT_EQ(loginError(server, "scott", "tiger"), 28001);
+    EXPECT_EQ(rowsOf(*session, "select account_status from dba_users where username='SCOTT'"),
+              (std::vector<std::vector<std::string>>{{"EXPIRED"}}));
+    // Only a DBA changes accounts, and only existing ones.
+    auto dbsnmp = login("dbsnmp", "dbsnmp");
+    EXPECT_EQ(errorCodeOf([&] { execute(*dbsnmp, "alter user system account lock"); }), 1031);
+    EXPECT_EQ(errorCodeOf([&] { execute(*session, "alter user nobody account lock"); }), 1918);
 }
 
 TEST_P(BothDrivers, StatementErrorsCarryTheirOracleCodesAndTexts) {

@@ -42,10 +42,14 @@ TEST(SandboxLogin, AccountsAndTheirErrors) {
     EXPECT_EQ(loginError(server, "system", ""), 1005);
     EXPECT_EQ(loginError("sandbox:/no/such/folder/x.db", "system", "lantern"), 12154);
 
+    // SYS logs on as SYSDBA only, as from Oracle.
+    EXPECT_EQ(loginError(server, "sys", "lantern"), 28009);
+
     oradb::TOraSession s;
     s.Username = "Sys";
     s.Password = "LANTERN"; // passwords of this Oracle era ignore case
     s.Server = server;
+    s.Privilege = oradb::TConnectPrivilege::SysDba;
     s.ConnectDirect();
     EXPECT_TRUE(s.Connected());
     // The session appears in v$session under its user name while it is logged on.

@@ -3,9 +3,11 @@
 #include "oradb/oci/OciDriver.h"
 
 #include "OciFixture.h"
+#include "oradb/LoginErrorHint.h"
 #include "support/SandboxFixture.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -186,6 +188,50 @@ TEST_F(OciDriver, ErrorsNameTheOciFunctionThatFailed) {
         EXPECT_EQ(e.ErrorCode(), 1017);
         EXPECT_EQ(e.function(), "OCISessionBegin");
     }
+}
+
+TEST_F(OciDriver, ConnectIdentifiersReachTheClientAsTyped) {
+    // No driver is forced: the Server text alone chooses OCI for everything but the sandbox.
+    EnvVar home("ORACLE_HOME", kTestOracleHome);
+    EnvVar driver("QUENBY_DRIVER", std::nullopt);
+    for (const std::string id :
+         {"localhost/FREEPDB1", "//localhost:1521/freepdb1", "127.0.0.1:1521/FREEPDB1"}) {
+        SCOPED_TRACE(id);
+        auto s = login(id);
+        EXPECT_EQ(rowsOf(*s, "select user from dual"),
+                  (std::vector<std::vector<std::string>>{{"SYSTEM"}}));
+    }
+    struct Case {
+        std::string id;
+        int code;
+    };
+    for (const auto& [id, code] :
+         {Case{"orcl", 12154}, Case{"localhost:1521/NOSUCH", 12514},
+          Case{"//dbhost.invalid:1521/FREEPDB1", 12541}, Case{"sandbox:1521/FREEPDB1", 12541}}) {
+        SCOPED_TRACE(id);
+        try {
+            login(id);
+            FAIL();
+        } catch (const oradb::oci::EOciError& e) {
+            EXPECT_EQ(e.ErrorCode(), code);
+            EXPECT_EQ(e.function(), "OCIServerAttach");
+            char url[64];
+            std::snprintf(url, sizeof url, "https://docs.oracle.com/error-help/db/ora-%05d/", code);
+            const oradb::TErrorHelp help = oradb::splitHelpLink(e.what());
+            EXPECT_EQ(help.helpUrl, url);
+            EXPECT_EQ(help.message.find("Help:"), std::string::npos) << help.message;
+        }
+    }
+}
+
+TEST(SandboxServerText, NamesTheSandboxButNotAHostCalledSandbox) {
+    EXPECT_TRUE(oradb::isSandboxServer("sandbox"));
+    EXPECT_TRUE(oradb::isSandboxServer("SANDBOX:/tmp/x.db"));
+    EXPECT_TRUE(oradb::isSandboxServer("sandbox::memory:a/b"));
+    EXPECT_FALSE(oradb::isSandboxServer("sandbox:1521/orcl"));
+    EXPECT_FALSE(oradb::isSandboxServer("sandbox:1521"));
+    EXPECT_FALSE(oradb::isSandboxServer("sandboxes/orcl"));
+    EXPECT_FALSE(oradb::isSandboxServer("//sandbox/orcl"));
 }
 
 TEST(OciPlaceholders, AreFoundOutsideQuotesAndComments) {

@@ -457,6 +457,17 @@ TEST_F(SandboxDialect, KillSessionAndParameterChanges) {
     EXPECT_EQ(errorCode("alter system bogus"), 2065);
 }
 
+TEST_F(SandboxDialect, AlterUserLocksUnlocksAndExpires) {
+    auto t = translate("alter user Scott account lock", {});
+    EXPECT_EQ(t.kind, StmtKind::AlterUser);
+    EXPECT_EQ(t.object + " " + t.accountChange, "scott lock");
+    EXPECT_EQ(translate("ALTER USER scott ACCOUNT UNLOCK", {}).accountChange, "unlock");
+    EXPECT_EQ(translate("alter user scott password expire", {}).accountChange, "expire");
+    EXPECT_EQ(errorCode("alter user scott account"), 922);
+    EXPECT_EQ(errorCode("alter user scott password"), 922);
+    EXPECT_EQ(errorCode("alter user scott account lock now"), 933);
+}
+
 TEST_F(SandboxDialect, LockCommitAndRollback) {
     auto t = translate("lock table public_qby_capturesql in exclusive mode nowait", kSynonyms);
     EXPECT_EQ(t.kind, StmtKind::LockTable);

@@ -50,7 +50,7 @@ public:
 
     // A step typing into the login form and pressing its connect button.
     static Step Login(const std::string& user, const std::string& password,
-                      const std::string& server) {
+                      const std::string& server, const char* connectAs = "Normal") {
         return Step(
             [=](QWidget* w) {
                 auto* form = qobject_cast<oradb::TConnectForm*>(w);
@@ -58,6 +58,7 @@ public:
                 form->usernameEdit->setText(QString::fromStdString(user));
                 form->passwordEdit->setText(QString::fromStdString(password));
                 form->serverCombo->setEditText(QString::fromStdString(server));
+                form->privilegeCombo->setCurrentText(QString::fromLatin1(connectAs));
                 form->connectButton->click();
             },
             isA<oradb::TConnectForm>);

@@ -114,6 +114,26 @@ TEST(QuenbySqlThroughOci, ReportsTheSameErrors) {
     }
 }
 
+TEST(QuenbySqlThroughOci, LogsOnAsSysdbaLikeTheSandboxDriver) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"sys/lantern@sandbox::memory: as sysdba", "select user u from dual"},
+             {"sys/lantern@sandbox::memory:", "AS", "SYSOPER", "select user u from dual"},
+             {"sys/lantern@sandbox::memory:", "select user u from dual"},
+             {"scott/tiger@sandbox::memory:", "as", "sysdba", "select user u from dual"}}) {
+        const CliRun sandbox = quenbySql(args, kSandbox);
+        const CliRun oci = quenbySql(args, kOci);
+        EXPECT_EQ(oci.status, sandbox.status) << args[0];
+        EXPECT_EQ(oci.out, sandbox.out) << args[0];
+        EXPECT_EQ(oci.err, sandbox.err) << args[0];
+    }
+    // An Easy Connect identifier goes to the client as typed, the privilege as the logon mode.
+    const CliRun r = quenbySql(
+        {"sys/lantern@//localhost:1521/FREEPDB1", "as", "sysdba", "select user u from dual"},
+        {"ORACLE_HOME=" + kTestOracleHome});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "U\nSYS\n");
+}
+
 TEST(QuenbySqlThroughOci, WithoutAClientSaysWhatWasSearched) {
     const std::string home = ::testing::TempDir() + "quenby-no-such-home";
     const CliRun r = quenbySql({"system/lantern@orcl", "select * from dual"},

@@ -95,12 +95,41 @@ TEST(QuenbySql, TheFirstErrorStopsWithStatusOne) {
     EXPECT_EQ(r.out, "DUMMY\nX\n--stderr--\nORA-00942: table or view does not exist\n");
 }
 
+TEST(QuenbySql, LogsOnAsSysdbaOrSysoperAsSqlPlusDoes) {
+    const std::string sys = "sys/lantern@sandbox::memory:";
+    // In the logon argument or as arguments of their own, in any case.
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{sys + " as sysdba", "select user u from dual"},
+                                               {sys + "  AS   SYSDBA ", "select user u from dual"},
+                                               {sys, "as", "sysdba", "select user u from dual"},
+                                               {sys, "AS", "SysDba", "select user u from dual"}}) {
+        const CliRun r = quenbySql(args);
+        EXPECT_EQ(r.status, 0) << args[0];
+        EXPECT_EQ(r.out, "U\nSYS\n--stderr--\n") << args[0];
+    }
+    CliRun r = quenbySql({sys + " as sysoper", "select user u from dual"});
+    EXPECT_EQ(r.out, "U\nPUBLIC\n--stderr--\n");
+    r = quenbySql({sys, "select user u from dual"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "--stderr--\nORA-28009: connection as SYS should be as SYSDBA or SYSOPER\n");
+    r = quenbySql({"scott/tiger@sandbox::memory:", "as", "sysdba", "select user u from dual"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "--stderr--\nORA-01031: insufficient privileges\n");
+    // "as" followed by anything else is a statement, as before.
+    r = quenbySql({kLogin, "as", "select user u from dual"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("ORA-00900"), std::string::npos) << r.out;
+}
+
 TEST(QuenbySql, BadUsagePrintsTheUsage) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {"--csv"}, {"nologin", "select 1 from dual"}, {"--bogus", "x"}}) {
         const CliRun r = quenbySql(args);
         EXPECT_EQ(r.status, 2) << args.size();
-        EXPECT_NE(r.out.find("usage: quenby-sql"), std::string::npos) << args.size();
+        EXPECT_NE(
+            r.out.find("usage: quenby-sql [--csv] USER/PASSWORD@SERVER [AS SYSDBA|AS SYSOPER]"),
+            std::string::npos)
+            << args.size();
     }
 }
 

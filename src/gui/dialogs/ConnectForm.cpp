@@ -1,5 +1,6 @@
 #include "gui/dialogs/ConnectForm.h"
 
+#include "oradb/LoginErrorHint.h"
 #include "oradb/OraError.h"
 #include "oradb/OraSession.h"
 
@@ -33,6 +34,7 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
     usernameLabel_ = new QLabel(QString::fromStdString(dialog.UsernameLabel()), panel);
     passwordLabel_ = new QLabel(QString::fromStdString(dialog.PasswordLabel()), panel);
     serverLabel_ = new QLabel(QString::fromStdString(dialog.ServerLabel()), panel);
+    privilegeLabel_ = new QLabel(QString::fromStdString(dialog.PrivilegeLabel()), panel);
     usernameEdit = new QLineEdit(panel);
     usernameEdit->setObjectName(QStringLiteral("usernameEdit"));
     passwordEdit = new QLineEdit(panel);
@@ -43,15 +45,23 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
     serverCombo->setEditable(true);
     serverCombo->setMaxVisibleItems(10);
     serverCombo->setInsertPolicy(QComboBox::NoInsert);
+    privilegeCombo = new QComboBox(panel);
+    privilegeCombo->setObjectName(QStringLiteral("privilegeCombo"));
+    for (const auto p :
+         {TConnectPrivilege::Normal, TConnectPrivilege::SysDba, TConnectPrivilege::SysOper})
+        privilegeCombo->addItem(QString::fromLatin1(privilegeName(p)), static_cast<int>(p));
     usernameLabel_->setBuddy(usernameEdit);
     passwordLabel_->setBuddy(passwordEdit);
     serverLabel_->setBuddy(serverCombo);
+    privilegeLabel_->setBuddy(privilegeCombo);
     grid->addWidget(usernameLabel_, 0, 0);
     grid->addWidget(usernameEdit, 0, 1);
     grid->addWidget(passwordLabel_, 1, 0);
     grid->addWidget(passwordEdit, 1, 1);
     grid->addWidget(serverLabel_, 2, 0);
     grid->addWidget(serverCombo, 2, 1);
+    grid->addWidget(privilegeLabel_, 3, 0);
+    grid->addWidget(privilegeCombo, 3, 1);
     grid->setColumnStretch(1, 1);
 
     connectButton = new QPushButton(QString::fromStdString(dialog.ConnectButton()), this);
@@ -78,7 +88,13 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
         usernameEdit->setText(QString::fromStdString(s->Username));
         passwordEdit->setText(QString::fromStdString(s->Password));
         serverCombo->setEditText(QString::fromStdString(s->Server));
+        privilegeCombo->setCurrentIndex(privilegeCombo->findData(static_cast<int>(s->Privilege)));
     }
+    // Choosing or typing a server brings back the privilege it was last connected as.
+    connect(serverCombo, &QComboBox::currentTextChanged, this, [this](const QString& server) {
+        if (const auto p = dialog_.RememberedPrivilege(server.toStdString()))
+            privilegeCombo->setCurrentIndex(privilegeCombo->findData(static_cast<int>(*p)));
+    });
     if (!usernameEdit->text().isEmpty() && passwordEdit->text().isEmpty())
         passwordEdit->setFocus();
     else
@@ -98,6 +114,7 @@ void TConnectForm::onConnectClicked() {
     s->Password = passwordEdit->text().toStdString();
     s->Server = serverCombo->currentText().toStdString();
     s->Username = usernameEdit->text().toStdString();
+    s->Privilege = static_cast<TConnectPrivilege>(privilegeCombo->currentData().toInt());
     try {
         if (!retry_ && s->BeforeConnect)
             s->BeforeConnect();
@@ -123,8 +140,19 @@ void TConnectForm::onConnectClicked() {
         default:
             break;
         }
-        QMessageBox::critical(this, QApplication::applicationDisplayName(),
-                              QString::fromUtf8(e.what()));
+        // Oracle 23's help page becomes a link under the message; the hint goes below it.
+        const TErrorHelp help = splitHelpLink(e.what());
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                        QString::fromUtf8(help.message), QMessageBox::Ok, this);
+        if (!help.helpUrl.empty()) {
+            const QString url = QString::fromUtf8(help.helpUrl).toHtmlEscaped();
+            box.setTextFormat(Qt::RichText);
+            box.setText(QString::fromUtf8(help.message).toHtmlEscaped().replace('\n', "<br>") +
+                        QStringLiteral("<br><a href=\"%1\">%1</a>").arg(url));
+        }
+        if (const std::string hint = loginErrorHint(e.ErrorCode()); !hint.empty())
+            box.setInformativeText(QString::fromUtf8(hint));
+        box.exec();
     }
 }
 

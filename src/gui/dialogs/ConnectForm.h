@@ -1,5 +1,5 @@
 // TConnectDialog, the login dialog component, and TConnectForm, its modal form with user name,
-// password and server. User-interface thread only.
+// password, server and the privilege to connect as. User-interface thread only.
 #pragma once
 
 #include "oradb/OraConnectDialog.h"
@@ -33,6 +33,8 @@ public:
     QLineEdit* usernameEdit = nullptr;
     QLineEdit* passwordEdit = nullptr;
     QComboBox* serverCombo = nullptr;
+    // "Normal", "SYSDBA", "SYSOPER"; follows what each server was last connected as.
+    QComboBox* privilegeCombo = nullptr;
     QPushButton* connectButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
@@ -40,7 +42,8 @@ public:
     bool Retry() const { return retry_; }
 
     // Tries to connect with what the fields hold; on failure moves the focus by the Oracle error
-    // code and shows the error, closing as cancelled when no attempt is left.
+    // code and shows the error with its hint and help link, closing as cancelled when no attempt
+    // is left.
     void onConnectClicked();
 
 private:
@@ -48,6 +51,7 @@ private:
     QLabel* usernameLabel_ = nullptr;
     QLabel* passwordLabel_ = nullptr;
     QLabel* serverLabel_ = nullptr;
+    QLabel* privilegeLabel_ = nullptr;
     int attemptsLeft_ = 0;
     bool retry_ = false;
 };

@@ -49,6 +49,9 @@ constexpr ub4 OCI_NTV_SYNTAX = 1;
 constexpr ub2 OCI_FETCH_NEXT = 0x02;
 constexpr ub4 OCI_CRED_RDBMS = 1;
 constexpr ub4 OCI_CRED_EXT = 2;
+// Modes of OCISessionBegin: the administrative privileges.
+constexpr ub4 OCI_SYSDBA = 0x00000002;
+constexpr ub4 OCI_SYSOPER = 0x00000004;
 
 // ---- handle and descriptor types ----
 constexpr ub4 OCI_HTYPE_ENV = 1;

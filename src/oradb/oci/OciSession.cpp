@@ -29,6 +29,32 @@ std::string serverUserName(const std::string& username) {
     return upper;
 }
 
+// The user an administrative login works as: SYS for SYSDBA, PUBLIC for SYSOPER.
+std::string sessionUser(const TConnectParams& params) {
+    switch (params.privilege) {
+    case TConnectPrivilege::SysDba:
+        return "SYS";
+    case TConnectPrivilege::SysOper:
+        return "PUBLIC";
+    case TConnectPrivilege::Normal:
+        break;
+    }
+    return serverUserName(params.username);
+}
+
+// The mode of OCISessionBegin for the privilege asked for.
+ub4 sessionMode(TConnectPrivilege privilege) {
+    switch (privilege) {
+    case TConnectPrivilege::SysDba:
+        return OCI_SYSDBA;
+    case TConnectPrivilege::SysOper:
+        return OCI_SYSOPER;
+    case TConnectPrivilege::Normal:
+        break;
+    }
+    return OCI_DEFAULT;
+}
+
 } // namespace
 
 // ---- errors ----
@@ -85,7 +111,7 @@ OciHandle<OCIError> OciSession::newErrorHandle() const {
 
 OciSession::OciSession(std::shared_ptr<OciLibrary> library, const TConnectParams& params)
     : library_(std::move(library)), fn_(library_->fn()), env_(library_->environment()),
-      user_(serverUserName(params.username)), err_(nullptr, HandleFree{&fn_, OCI_HTYPE_ERROR}),
+      user_(sessionUser(params)), err_(nullptr, HandleFree{&fn_, OCI_HTYPE_ERROR}),
       breakErr_(nullptr, HandleFree{&fn_, OCI_HTYPE_ERROR}),
       server_(nullptr, HandleFree{&fn_, OCI_HTYPE_SERVER}),
       svc_(nullptr, HandleFree{&fn_, OCI_HTYPE_SVCCTX}),
@@ -125,7 +151,8 @@ OciSession::OciSession(std::shared_ptr<OciLibrary> library, const TConnectParams
                           static_cast<ub4>(params.password.size()), OCI_ATTR_PASSWORD, err_.get()),
               err_.get(), "OCIAttrSet");
         check(fn_,
-              fn_.SessionBegin(svc_.get(), err_.get(), session_.get(), OCI_CRED_RDBMS, OCI_DEFAULT),
+              fn_.SessionBegin(svc_.get(), err_.get(), session_.get(), OCI_CRED_RDBMS,
+                               sessionMode(params.privilege)),
               err_.get(), "OCISessionBegin");
         loggedOn_ = true;
         check(fn_,
