@@ -36,6 +36,11 @@ bool isIsoDate(const char* t, int n) {
     return util::fromIsoText(std::string_view(t, 19)).has_value();
 }
 
+// The text of SYSTIMESTAMP on this instance: "YYYY-MM-DD HH:MM:SS.000000 +00:00".
+bool isSystimestampText(const char* t, int n) {
+    return n == 33 && isIsoDate(t, 19) && t[19] == '.' && std::memcmp(t + 26, " +00:00", 7) == 0;
+}
+
 std::string hexToBytes(const char* t, int n) {
     std::string out;
     out.reserve(static_cast<std::size_t>(n / 2));
@@ -396,8 +401,14 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
             case SQLITE_TEXT: {
                 const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt.st, i));
                 const int len = sqlite3_column_bytes(stmt.st, i);
-                if (!typed[static_cast<std::size_t>(i)])
+                if (!typed[static_cast<std::size_t>(i)]) {
                     col.type = isIsoDate(t, len) ? TFieldType::ftDateTime : TFieldType::ftString;
+                    if (isSystimestampText(t, len)) {
+                        // SYSTIMESTAMP selected through a view keeps its type, as in Oracle.
+                        col.type = TFieldType::ftDateTime;
+                        col.oracleType = "TIMESTAMP WITH TIME ZONE";
+                    }
+                }
                 if (col.type == TFieldType::ftDateTime && isIsoDate(t, std::min(len, 19)))
                     cell = TCell::date(*util::fromIsoText(std::string_view(t, 19)));
                 else if (col.type == TFieldType::ftVarBytes)

@@ -304,6 +304,34 @@ TEST_P(BothDrivers, ACancelWhileTheCallIsHeldAtItsStartStopsIt) {
               (std::vector<std::vector<std::string>>{{"X"}}));
 }
 
+TEST_P(BothDrivers, ACallEndsOnItsCancelWhileTheBreakStillWaitsOnTheNetwork) {
+    CallGate gate("where 8=8", true);
+    GateInstalled installed(*this, gate);
+    oradb::TOraQuery q(session.get());
+    q.SQL.Add("select * from dual where 8=8");
+    auto call = std::async(std::launch::async, [&] { return errorCodeOf([&] { q.Open(); }); });
+    ASSERT_TRUE(gate.WaitArrived()) << "the call never reached the instance";
+    struct Held {
+        const StubControls& stub;
+        ~Held() { stub.holdBreaks(false); }
+    } held{stub};
+    stub.holdBreaks(true);
+    auto cancel = std::async(std::launch::async, [&] { q.Cancel(); });
+    if (GetParam() == Driver::Oci) {
+        ASSERT_TRUE(stub.waitBreakHeld()) << "the cancel never sent a break";
+    } else {
+        cancel.wait(); // the sandbox driver sends no break
+    }
+    gate.Release();
+    // The call returns ORA-01013 while OCIBreak has not returned: nothing it needs is held.
+    EXPECT_EQ(endedWith(call, q), 1013);
+    stub.holdBreaks(false);
+    EXPECT_EQ(cancel.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    q.ResetCancel();
+    q.Open();
+    EXPECT_EQ(q.FieldByName("dummy").AsString(), "X");
+}
+
 TEST_P(BothDrivers, ACancelAfterTheCallEndedKeepsItsRowsAndRefusesTheNextUntilReset) {
     oradb::TOraQuery q(session.get());
     q.SQL.Add("select dummy from dual");

@@ -5,7 +5,9 @@
 #include "OciFixture.h"
 #include "oradb/LoginErrorHint.h"
 #include "support/SandboxFixture.h"
+#include "util/DateTimeText.h"
 
+#include <QString>
 #include <cmath>
 #include <cstdio>
 
@@ -161,6 +163,62 @@ TEST_F(OciDriver, ALoginWithoutAClientLibraryNamesWhatWasSearched) {
         EXPECT_NE(message.find("libclntsh-quenby-absent.so is not on the library search path"),
                   std::string::npos)
             << message;
+    }
+}
+
+TEST_F(OciDriver, EveryColumnTypeArrivesAsTextBytesOrAPlaceholder) {
+    OciRoute route;
+    auto session = login("sandbox::memory:OciDriver.Types");
+    oradb::TOraQuery q(session.get());
+    q.SQL.Add("select to_clob('abc') c, systimestamp t, rowid r, to_binary_double(3.25) d, "
+              "numtodsinterval(1.5, 'DAY') i, xmltype('<a/>') x, 12.5 n from dual");
+    q.Open();
+    ASSERT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.FieldByName("c").AsString(), "abc");
+    EXPECT_EQ(q.FieldByName("t").DataType(), oradb::TFieldType::ftDateTime);
+    EXPECT_NEAR(q.FieldByName("t").AsDateTime(), util::now(), 60.0 / 86400);
+    EXPECT_EQ(q.FieldByName("r").AsString().size(), 18u);
+    EXPECT_EQ(q.FieldByName("d").DataType(), oradb::TFieldType::ftFloat);
+    EXPECT_EQ(q.FieldByName("d").AsFloat(), 3.25);
+    EXPECT_EQ(q.FieldByName("i").AsString(), "+000000001 12:00:00.000000000");
+    EXPECT_EQ(q.FieldByName("x").AsString(), "(XMLTYPE)");
+    EXPECT_EQ(q.FieldByName("n").AsString(), "12.5");
+    ASSERT_EQ(q.FieldCount(), 7);
+    EXPECT_EQ(q.Fields(0).FieldName(), "C");
+    EXPECT_EQ(q.Fields(6).FieldName(), "N");
+
+    // LOBs and LONGs are read up to 32 KB; what is cut says so, at a whole character.
+    session->driver()->execute("create table system.longs (t long)", {}, std::atomic<bool>{false});
+    session->driver()->execute(
+        "insert into longs values (rpad('é', 20000, 'é') || rpad('é', 20000, 'é'))", {},
+        std::atomic<bool>{false});
+    for (const char* sql :
+         {"select to_clob(rpad('x', 30000, 'x') || rpad('y', 30000, 'y')) c from dual",
+          "select t c from longs"}) {
+        SCOPED_TRACE(sql);
+        const oradb::TResultSet r = session->driver()->query(sql, {}, std::atomic<bool>{false});
+        ASSERT_EQ(r.rows.size(), 1u);
+        const std::string& text = r.rows[0][0].s;
+        const std::string note = " [truncated at 32768 bytes]";
+        ASSERT_GT(text.size(), note.size());
+        EXPECT_EQ(text.substr(text.size() - note.size()), note);
+        const std::string value = text.substr(0, text.size() - note.size());
+        EXPECT_GE(value.size(), 32767u);
+        EXPECT_LE(value.size(), 32768u);
+        EXPECT_TRUE(QString::fromUtf8(value.data(), static_cast<int>(value.size()))
+                        .toUtf8()
+                        .toStdString() == value)
+            << "cut inside a character";
+    }
+
+    // A placeholder needs the columns by name: duplicate names get a message saying what to do.
+    try {
+        session->driver()->query("select 1 a, 2 a, xmltype('<a/>') x from dual", {},
+                                 std::atomic<bool>{false});
+        FAIL() << "duplicate names around an object column were read";
+    } catch (const oradb::oci::EOciError& e) {
+        EXPECT_NE(std::string(e.what()).find("(XMLTYPE)"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("distinct aliases"), std::string::npos) << e.what();
     }
 }
 

@@ -72,6 +72,8 @@ public:
             reinterpret_cast<void (*)(const char*)>(sym("quenby_stub_lose_connections"));
         setCallHook_ = reinterpret_cast<int (*)(const char*, void (*)(const char*, void*), void*)>(
             sym("quenby_stub_set_call_hook"));
+        holdBreaks_ = reinterpret_cast<void (*)(int)>(sym("quenby_stub_hold_breaks"));
+        waitBreakHeld_ = reinterpret_cast<int (*)(int)>(sym("quenby_stub_wait_break_held"));
     }
     // The library stays loaded, as the driver keeps it: unloading it while the process runs on
     // would tear down the sandbox copy it carries.
@@ -102,6 +104,10 @@ public:
             throw std::runtime_error("the stand-in has no instance " + server);
     }
     void* handle() const { return handle_; }
+    // While held, OCIBreak waits (at most a minute) as over a network that does not answer.
+    void holdBreaks(bool hold) const { holdBreaks_(hold ? 1 : 0); }
+    // Waits up to 60 s for an OCIBreak to be held.
+    bool waitBreakHeld() const { return waitBreakHeld_(60000) != 0; }
 
 private:
     void* sym(const char* name) const {
@@ -117,6 +123,8 @@ private:
     void (*clearFaults_)(const char*) = nullptr;
     void (*loseConnections_)(const char*) = nullptr;
     int (*setCallHook_)(const char*, void (*)(const char*, void*), void*) = nullptr;
+    void (*holdBreaks_)(int) = nullptr;
+    int (*waitBreakHeld_)(int) = nullptr;
 };
 
 // While alive, logins go through the OCI driver and the stand-in's home.

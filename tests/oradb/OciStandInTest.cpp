@@ -2,6 +2,7 @@
 // caller's buffers with indicators, lengths and column return codes, truncation, NULLs, binds and
 // the errors OCIErrorGet reports.
 #include "OciFixture.h"
+#include "oradb/OraNumber.h"
 #include "oradb/oci/OciLibrary.h"
 #include "support/SandboxFixture.h"
 
@@ -207,6 +208,109 @@ TEST_F(StandIn, ReportsErrorsAsOracleDoes) {
     EXPECT_EQ(execute(0), OCI_ERROR);
     EXPECT_EQ(error().first, 24333); // zero iteration count
     EXPECT_EQ(execute(1), OCI_SUCCESS);
+}
+
+TEST_F(StandIn, ConvertsAsOraclesTableOfConversionsSays) {
+    // A CLOB converts to SQLT_CHR and SQLT_LNG, not to SQLT_STR.
+    for (const ub2 dty : {SQLT_STR, SQLT_CHR}) {
+        ASSERT_EQ(prepare("select to_clob('abc') c from dual"), OCI_SUCCESS);
+        ASSERT_EQ(execute(0), OCI_SUCCESS);
+        void* param = nullptr;
+        ASSERT_EQ(fn.ParamGet(stmt, OCI_HTYPE_STMT, err, &param, 1), OCI_SUCCESS);
+        ub2 type = 0;
+        fn.AttrGet(param, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, err);
+        fn.DescriptorFree(param, OCI_DTYPE_PARAM);
+        EXPECT_EQ(type, SQLT_CLOB);
+        char value[16] = {};
+        ub2 length = 0;
+        OCIDefine* d = nullptr;
+        fn.DefineByPos(stmt, &d, err, 1, value, sizeof value, dty, nullptr, &length, nullptr,
+                       OCI_DEFAULT);
+        const sword status = fn.StmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT);
+        if (dty == SQLT_STR) {
+            EXPECT_EQ(status, OCI_ERROR);
+            EXPECT_EQ(error().first, 932);
+        } else {
+            EXPECT_EQ(status, OCI_SUCCESS);
+            EXPECT_EQ(std::string(value, length), "abc");
+        }
+        fn.StmtRelease(stmt, err, nullptr, 0, OCI_DEFAULT);
+        stmt = nullptr;
+    }
+    // An object type names itself and refuses every plain define.
+    ASSERT_EQ(prepare("select xmltype('<a/>') x from dual"), OCI_SUCCESS);
+    ASSERT_EQ(execute(0), OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(fn.ParamGet(stmt, OCI_HTYPE_STMT, err, &param, 1), OCI_SUCCESS);
+    ub2 type = 0;
+    OraText* typeName = nullptr;
+    ub4 typeNameLength = 0;
+    fn.AttrGet(param, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, err);
+    fn.AttrGet(param, OCI_DTYPE_PARAM, &typeName, &typeNameLength, OCI_ATTR_TYPE_NAME, err);
+    EXPECT_EQ(type, SQLT_NTY);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(typeName), typeNameLength), "XMLTYPE");
+    fn.DescriptorFree(param, OCI_DTYPE_PARAM);
+    char value[16] = {};
+    OCIDefine* d = nullptr;
+    fn.DefineByPos(stmt, &d, err, 1, value, sizeof value, SQLT_CHR, nullptr, nullptr, nullptr,
+                   OCI_DEFAULT);
+    EXPECT_EQ(fn.StmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(error().first, 932);
+}
+
+TEST_F(StandIn, TheTerritoryOfNlsLangChangesNumbersAsTextButNotTheirInternalForm) {
+    // The territory is read when an environment is created, as a real client reads it.
+    OCIEnv* german = nullptr;
+    {
+        EnvVar nls("NLS_LANG", "GERMAN_GERMANY.AL32UTF8");
+        ASSERT_EQ(fn.EnvNlsCreate(&german, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0,
+                                  nullptr, OCI_CHARSET_AL32UTF8, OCI_CHARSET_AL32UTF8),
+                  OCI_SUCCESS);
+    }
+    std::swap(env, german);
+    err = alloc<OCIError>(OCI_HTYPE_ERROR);
+    OCIServer* germanServer = alloc<OCIServer>(OCI_HTYPE_SERVER);
+    OCISvcCtx* germanSvc = alloc<OCISvcCtx>(OCI_HTYPE_SVCCTX);
+    OCISession* germanUser = alloc<OCISession>(OCI_HTYPE_SESSION);
+    const std::string connect = "sandbox::memory:" + name();
+    ASSERT_EQ(fn.ServerAttach(germanServer, err, reinterpret_cast<const OraText*>(connect.data()),
+                              static_cast<sb4>(connect.size()), OCI_DEFAULT),
+              OCI_SUCCESS);
+    fn.AttrSet(germanSvc, OCI_HTYPE_SVCCTX, germanServer, 0, OCI_ATTR_SERVER, err);
+    char username[] = "system", password[] = "lantern";
+    fn.AttrSet(germanUser, OCI_HTYPE_SESSION, username, 6, OCI_ATTR_USERNAME, err);
+    fn.AttrSet(germanUser, OCI_HTYPE_SESSION, password, 7, OCI_ATTR_PASSWORD, err);
+    ASSERT_EQ(fn.SessionBegin(germanSvc, err, germanUser, OCI_CRED_RDBMS, OCI_DEFAULT),
+              OCI_SUCCESS);
+    fn.AttrSet(germanSvc, OCI_HTYPE_SVCCTX, germanUser, 0, OCI_ATTR_SESSION, err);
+
+    const std::string sql = "select 3.14 x, 3.14 y from dual";
+    OCIStmt* st = nullptr;
+    ASSERT_EQ(fn.StmtPrepare2(germanSvc, &st, err, reinterpret_cast<const OraText*>(sql.data()),
+                              static_cast<ub4>(sql.size()), nullptr, 0, OCI_NTV_SYNTAX,
+                              OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(fn.StmtExecute(germanSvc, st, err, 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+    char text[16] = {};
+    unsigned char internal[22] = {};
+    OCIDefine* d = nullptr;
+    fn.DefineByPos(st, &d, err, 1, text, sizeof text, SQLT_STR, nullptr, nullptr, nullptr,
+                   OCI_DEFAULT);
+    fn.DefineByPos(st, &d, err, 2, internal, sizeof internal, SQLT_VNU, nullptr, nullptr, nullptr,
+                   OCI_DEFAULT);
+    ASSERT_EQ(fn.StmtFetch2(st, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS);
+    EXPECT_STREQ(text, "3,14");
+    EXPECT_EQ(oradb::oracleNumberText(internal + 1, internal[0]), "3.14");
+    fn.StmtRelease(st, err, nullptr, 0, OCI_DEFAULT);
+    fn.SessionEnd(germanSvc, err, germanUser, OCI_DEFAULT);
+    fn.ServerDetach(germanServer, err, OCI_DEFAULT);
+    fn.HandleFree(env, OCI_HTYPE_ENV);
+    // The fixture ends what it began on its own environment.
+    env = german;
+    err = nullptr;
+    void* h = nullptr;
+    fn.HandleAlloc(env, &h, OCI_HTYPE_ERROR, 0, nullptr);
+    err = static_cast<OCIError*>(h);
 }
 
 } // namespace

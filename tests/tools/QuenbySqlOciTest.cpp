@@ -134,6 +134,55 @@ TEST(QuenbySqlThroughOci, LogsOnAsSysdbaLikeTheSandboxDriver) {
     EXPECT_EQ(r.out, "U\nSYS\n");
 }
 
+TEST(QuenbySqlThroughOci, NumbersPrintTheSameWhateverTheTerritoryOfNlsLang) {
+    const std::vector<std::string> args = {
+        "system/lantern@sandbox::memory:",
+        "select 3.14 x, 1234567.5 y, -0.25 z, 1e20 big from dual",
+        "select name, value from v$sysstat where statistic# < 5 order by statistic#"};
+    const CliRun sandbox = quenbySql(args, kSandbox);
+    ASSERT_EQ(sandbox.status, 0) << sandbox.err;
+    EXPECT_NE(sandbox.out.find("3.14"), std::string::npos);
+    EXPECT_NE(sandbox.out.find("1234567.5"), std::string::npos);
+    for (const char* nls :
+         {"GERMAN_GERMANY.AL32UTF8", "FRENCH_FRANCE.AL32UTF8", "AMERICAN_AMERICA.AL32UTF8"}) {
+        std::vector<std::string> env = kOci;
+        env.push_back(std::string("NLS_LANG=") + nls);
+        const CliRun oci = quenbySql(args, env);
+        EXPECT_EQ(oci.status, 0) << nls << ": " << oci.err;
+        EXPECT_EQ(oci.out, sandbox.out) << nls;
+    }
+}
+
+TEST(QuenbySqlThroughOci, ReadsLobsTimestampsRowidsAndShowsObjectsAsPlaceholders) {
+    const std::vector<std::string> lobs = {
+        "system/lantern@sandbox::memory:",
+        "select to_clob('abc') c, rowid r, to_nclob('n') n, to_binary_double(2.5) d, "
+        "numtodsinterval(90, 'MINUTE') i, numtoyminterval(14, 'MONTH') m from dual"};
+    const CliRun sandbox = quenbySql(lobs, kSandbox);
+    const CliRun oci = quenbySql(lobs, kOci);
+    ASSERT_EQ(oci.status, 0) << oci.err;
+    EXPECT_EQ(oci.out, sandbox.out);
+    EXPECT_NE(oci.out.find("abc AAAR9sAAEAAAACAAAB n 2.5 +000000000 01:30:00.000000000 "
+                           "+000000001-02\n"),
+              std::string::npos)
+        << oci.out;
+
+    // An object type has no text a define can ask for: its cell shows the type.
+    const CliRun object = quenbySql(
+        {"system/lantern@sandbox::memory:", "select 1 n, xmltype('<a/>') x, 'y' y from dual"},
+        kOci);
+    ASSERT_EQ(object.status, 0) << object.err;
+    EXPECT_NE(object.out.find("1 (XMLTYPE) y"), std::string::npos) << object.out;
+
+    // The statement of the acceptance check: all three columns arrive.
+    const CliRun t = quenbySql({"--csv", "system/lantern@sandbox::memory:",
+                                "select to_clob('abc') c, systimestamp t, rowid r from dual"},
+                               kOci);
+    ASSERT_EQ(t.status, 0) << t.err;
+    EXPECT_NE(t.out.find("C,T,R\r\nabc,"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find(",AAAR9sAAEAAAACAAAB\r\n"), std::string::npos) << t.out;
+}
+
 TEST(QuenbySqlThroughOci, WithoutAClientSaysWhatWasSearched) {
     const std::string home = ::testing::TempDir() + "quenby-no-such-home";
     const CliRun r = quenbySql({"system/lantern@orcl", "select * from dual"},

@@ -195,7 +195,6 @@ using OCIBindByName_t = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* er
                                   sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep,
                                   ub4 maxarr_len, ub4* curelep, ub4 mode);
 using OCIBreak_t = sword (*)(void* hndlp, OCIError* errhp);
-using OCIReset_t = sword (*)(void* hndlp, OCIError* errhp);
 using OCIClientVersion_t = void (*)(sword* major_version, sword* minor_version, sword* update_num,
                                     sword* patch_num, sword* port_update_num);
 

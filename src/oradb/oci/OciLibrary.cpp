@@ -377,7 +377,6 @@ std::string OciLibrary::resolve() {
     sym(fn_.DefineByPos, "OCIDefineByPos");
     sym(fn_.BindByName, "OCIBindByName");
     sym(fn_.Break, "OCIBreak");
-    sym(fn_.Reset, "OCIReset");
     sym(fn_.ClientVersion, "OCIClientVersion");
     if (missing.empty())
         return {};

@@ -67,7 +67,6 @@ struct OciFunctions {
     OCIDefineByPos_t DefineByPos = nullptr;
     OCIBindByName_t BindByName = nullptr;
     OCIBreak_t Break = nullptr;
-    OCIReset_t Reset = nullptr;
     OCIClientVersion_t ClientVersion = nullptr;
 };
 

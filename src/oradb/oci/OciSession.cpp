@@ -183,7 +183,7 @@ void OciSession::logOff() noexcept {
 
 // ---- one call at a time, and breaking it ----
 
-OciSession::CallScope::CallScope(OciSession& session, const std::atomic<bool>& cancel)
+OciSession::CallScope::CallScope(OciSession& session, const std::atomic<bool>& cancel, bool local)
     : s_(session) {
     std::unique_lock lock(s_.stateMutex_);
     s_.idle_.wait(lock, [&] { return !s_.busy_ || cancel.load(); });
@@ -191,7 +191,8 @@ OciSession::CallScope::CallScope(OciSession& session, const std::atomic<bool>& c
         throw EOraCancelled();
     // A break still on its way belongs to the call before; it must not reach this one. Its
     // wait is bounded: a break that cannot reach a lost server fails the next call anyway.
-    s_.idle_.wait_for(lock, kBreakDeadline, [&] { return s_.breaksInFlight_ == 0; });
+    if (!local)
+        s_.idle_.wait_for(lock, kBreakDeadline, [&] { return s_.breaksInFlight_ == 0; });
     s_.busy_ = true;
     s_.current_ = &cancel;
     s_.breakIssued_ = false;

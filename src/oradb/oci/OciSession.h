@@ -49,7 +49,9 @@ public:
     // ends early, with EOraCancelled, when this call's cancel flag is set.
     class CallScope {
     public:
-        CallScope(OciSession& session, const std::atomic<bool>& cancel);
+        // `local`: a call that does not reach the server (releasing a statement), which need
+        // not wait for a break of the call before it to be sent.
+        CallScope(OciSession& session, const std::atomic<bool>& cancel, bool local = false);
         ~CallScope();
         CallScope(const CallScope&) = delete;
         CallScope& operator=(const CallScope&) = delete;

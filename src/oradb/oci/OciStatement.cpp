@@ -38,7 +38,7 @@ struct Statement {
         if (!stmt)
             return;
         try {
-            OciSession::CallScope call(session, kNoCancel);
+            OciSession::CallScope call(session, kNoCancel, true);
             session.fn().StmtRelease(stmt, err, nullptr, 0, OCI_DEFAULT);
         } catch (...) {
             // Releasing cannot be cancelled; the scope above never raises for it.
