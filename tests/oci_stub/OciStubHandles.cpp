@@ -3,6 +3,7 @@
 #include "OciStub.h"
 #include "OciStubCore.h"
 #include "oradb/OraError.h"
+#include "util/TextHelpers.h"
 
 #include <cctype>
 #include <chrono>
@@ -10,6 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
 namespace ocistub {
 
@@ -348,19 +352,87 @@ oradb::EOraError networkError(int code, const std::string& text) {
                                       number + "/");
 }
 
+// The value of KEY=value inside a connect descriptor ("(HOST=db1)"), or "".
+std::string descriptorValue(const std::string& descriptor, const char* key) {
+    const std::regex pattern(std::string("\\(\\s*") + key + "\\s*=\\s*([^)\\s]+)\\s*\\)",
+                             std::regex::icase);
+    std::smatch m;
+    return std::regex_search(descriptor, m, pattern) ? m[1].str() : std::string();
+}
+
+// A connect descriptor as Easy Connect text, "host:port/service"; "" when it names no service.
+std::string easyConnectOf(const std::string& descriptor) {
+    const std::string host = descriptorValue(descriptor, "HOST");
+    std::string port = descriptorValue(descriptor, "PORT");
+    std::string service = descriptorValue(descriptor, "SERVICE_NAME");
+    if (service.empty())
+        service = descriptorValue(descriptor, "SID");
+    if (host.empty() || service.empty())
+        return {};
+    return host + ":" + (port.empty() ? "1521" : port) + "/" + service;
+}
+
+// The connect descriptor of a net service alias in the tnsnames.ora of TNS_ADMIN (or of
+// ORACLE_HOME/network/admin); "" when there is none. Names compare without case; an entry may
+// give several names separated by commas.
+std::string tnsnamesDescriptor(const std::string& alias) {
+    std::string folder;
+    if (const char* tnsAdmin = std::getenv("TNS_ADMIN"); tnsAdmin && *tnsAdmin)
+        folder = tnsAdmin;
+    else if (const char* home = std::getenv("ORACLE_HOME"); home && *home)
+        folder = std::string(home) + "/network/admin";
+    std::ifstream file(folder + "/tnsnames.ora");
+    if (folder.empty() || !file)
+        return {};
+    std::string text, line;
+    while (std::getline(file, line))
+        text += line.substr(0, line.find('#')) + "\n";
+    const std::string wanted = util::upperAscii(alias);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t equals = text.find('=', i);
+        const std::size_t open = text.find('(', equals);
+        if (equals == std::string::npos || open == std::string::npos)
+            break;
+        std::size_t close = open;
+        for (int depth = 0; close < text.size(); ++close) {
+            depth += text[close] == '(' ? 1 : text[close] == ')' ? -1 : 0;
+            if (depth == 0)
+                break;
+        }
+        std::stringstream names(text.substr(i, equals - i));
+        for (std::string name; std::getline(names, name, ',');)
+            if (util::upperAscii(util::trimmed(name)) == wanted)
+                return text.substr(open, close - open + 1);
+        i = close + 1;
+    }
+    return {};
+}
+
 // The instance a connect identifier reaches. A sandbox Server text names a sandbox instance.
 // The stand-in's network has one listener, on localhost port 1521, offering one service,
 // FREEPDB1, served by the in-memory sandbox instance of that name; Easy Connect texts
-// ("host[:port]/service", "//host[:port]/service") reach it, and fail as a real client fails
-// elsewhere. Any other text is a net service alias, and the stand-in has no tnsnames.ora.
+// ("host[:port]/service", "//host[:port]/service"), connect descriptors and the aliases of
+// tnsnames.ora reach it, and fail as a real client fails elsewhere.
 std::shared_ptr<oradb::sandbox::Instance> resolve(const std::string& connect) {
     if (oradb::isSandboxServer(connect))
         return oradb::sandbox::Instance::open(connect, instanceOptions());
+    if (connect.starts_with("(")) {
+        const std::string ez = easyConnectOf(connect);
+        if (ez.empty())
+            throw networkError(12504, "TNS:listener was not given the SERVICE_NAME in "
+                                      "CONNECT_DATA");
+        return resolve(ez);
+    }
     std::string ez = connect.starts_with("//") ? connect.substr(2) : connect;
     const auto slash = ez.find('/');
-    if (slash == std::string::npos || connect.starts_with("("))
+    if (slash == std::string::npos) {
+        const std::string descriptor = tnsnamesDescriptor(connect);
+        if (!descriptor.empty())
+            return resolve(descriptor);
         throw networkError(12154, "Cannot connect to database. Cannot find alias " + connect +
                                       " in tnsnames.ora.");
+    }
     std::string host = ez.substr(0, slash);
     std::string port = "1521";
     if (const auto colon = host.find(':'); colon != std::string::npos) {

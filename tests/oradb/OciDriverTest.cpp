@@ -10,6 +10,8 @@
 #include <QString>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -252,8 +254,24 @@ TEST_F(OciDriver, ConnectIdentifiersReachTheClientAsTyped) {
     // No driver is forced: the Server text alone chooses OCI for everything but the sandbox.
     EnvVar home("ORACLE_HOME", kTestOracleHome);
     EnvVar driver("QUENBY_DRIVER", std::nullopt);
-    for (const std::string id :
-         {"localhost/FREEPDB1", "//localhost:1521/freepdb1", "127.0.0.1:1521/FREEPDB1"}) {
+    // A tnsnames.ora in TNS_ADMIN: comments, several names for one entry, a descriptor over lines.
+    const std::string admin = ::testing::TempDir() + "quenby-tns-admin";
+    std::filesystem::create_directories(admin);
+    {
+        std::ofstream tnsnames(admin + "/tnsnames.ora");
+        tnsnames << "# the test network\n"
+                    "OTHER = (DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=elsewhere)(PORT=1521))\n"
+                    "  (CONNECT_DATA=(SERVICE_NAME=X)))\n"
+                    "pdb1, pdb1.example.com =\n"
+                    "  (DESCRIPTION =\n"
+                    "    (ADDRESS = (PROTOCOL = TCP)(HOST = localhost)(PORT = 1521)) # listener\n"
+                    "    (CONNECT_DATA = (SERVICE_NAME = FREEPDB1)))\n";
+    }
+    EnvVar tnsAdmin("TNS_ADMIN", admin);
+    for (const std::string id : {"localhost/FREEPDB1", "//localhost:1521/freepdb1",
+                                 "127.0.0.1:1521/FREEPDB1", "pdb1", "PDB1.example.com",
+                                 "(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=localhost)(PORT=1521))"
+                                 "(CONNECT_DATA=(SERVICE_NAME=FREEPDB1)))"}) {
         SCOPED_TRACE(id);
         auto s = login(id);
         EXPECT_EQ(rowsOf(*s, "select user from dual"),
@@ -264,7 +282,7 @@ TEST_F(OciDriver, ConnectIdentifiersReachTheClientAsTyped) {
         int code;
     };
     for (const auto& [id, code] :
-         {Case{"orcl", 12154}, Case{"localhost:1521/NOSUCH", 12514},
+         {Case{"orcl", 12154}, Case{"other", 12541}, Case{"localhost:1521/NOSUCH", 12514},
           Case{"//dbhost.invalid:1521/FREEPDB1", 12541}, Case{"sandbox:1521/FREEPDB1", 12541}}) {
         SCOPED_TRACE(id);
         try {
