@@ -4,6 +4,7 @@
 #include "Bench.h"
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
+#include "oradb/oci/OciLibrary.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -37,12 +38,18 @@ int fetch(const bench::Args& args) {
         throw std::invalid_argument("--rows must be at least 1");
     const std::string home = testOracleHome(args);
     const std::string libraryPath = home + "/lib/libclntsh.so";
-    void* library = ::dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The driver's loader brings the library's neighbours from the home folder; the library is
+    // then opened once more for the stand-in's controls.
+    void* library = nullptr;
+    try {
+        oradb::oci::OciLibrary::loadFile(libraryPath);
+        library = ::dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quenby-bench fetch: %s; build the tests or give --home\n", e.what());
+        return 1;
+    }
     if (!library) {
-        std::fprintf(stderr,
-                     "quenby-bench fetch: no stand-in client library (%s); build the "
-                     "tests or give --home\n",
-                     ::dlerror());
+        std::fprintf(stderr, "quenby-bench fetch: %s\n", ::dlerror());
         return 1;
     }
     auto fetchCalls = stubFunction<long long (*)()>(library, "quenby_stub_fetch_calls");
