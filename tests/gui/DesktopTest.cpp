@@ -8,6 +8,7 @@
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/WaitFigures.h"
+#include "oradb/OciFixture.h"
 #include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 
@@ -246,6 +247,26 @@ TEST_F(Desktop, AboutNamesVersionQtClientLibraryAndLicence) {
         EXPECT_TRUE(box->text().contains(QStringLiteral("embedded sandbox")));
         EXPECT_FALSE(box->iconPixmap().isNull());
         shot(box, "about-box");
+        box->accept();
+    }});
+    window->aboutAction->trigger();
+    EXPECT_TRUE(driver.Done());
+}
+
+TEST_F(Desktop, AboutNamesTheOciLibraryOfALoginThroughTheOracleClient) {
+    testing_support::OciRoute route;
+    ShowAndLogin(*window);
+    const QString text = window->ClientLibraryText();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString(testing_support::kTestOracleHome) +
+                                QStringLiteral("/lib/libclntsh.so, version ")))
+        << text.toStdString();
+    EXPECT_GT(text.size(), text.indexOf(QStringLiteral(", version ")) + 10);
+    EXPECT_TRUE(window->AboutText().contains(text.toHtmlEscaped()));
+    ModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains(QStringLiteral("libclntsh.so, version ")));
+        shot(box, "about-box-oci");
         box->accept();
     }});
     window->aboutAction->trigger();
