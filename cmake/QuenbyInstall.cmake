@@ -19,8 +19,11 @@ foreach(size IN LISTS QUENBY_ICON_SIZES)
     install(FILES ${QUENBY_ICON_DIR}/${size}x${size}/quenby.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/man/quenby.1 ${PROJECT_SOURCE_DIR}/man/quenby-sql.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The man pages carry the project version in their title line.
+foreach(page quenby quenby-sql)
+    configure_file(${PROJECT_SOURCE_DIR}/man/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 
 # The Debian package: its dependencies (the Qt 6 libraries, SQLite, the C++ runtime) come from
 # dpkg-shlibdeps on the installed programs.
