@@ -7,11 +7,12 @@
 #   ./build.sh stress [N] every test program N times (default 20), shuffled, under CPU load, on the
 #                         Release and the ThreadSanitizer builds; prints runs, failures and hangs
 #   ./build.sh fuzz [SECONDS]  build the libFuzzer targets (clang) and run each SECONDS (60)
+#   ./build.sh package    build and make the Debian package build/quenby_VERSION_ARCH.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(build-essential cmake qt6-base-dev libsqlite3-dev libgtest-dev libgl-dev xvfb xauth
-          tango-icon-theme)
+PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev libsqlite3-dev libgtest-dev libgl-dev xvfb
+          xauth tango-icon-theme)
 JOBS=$(nproc)
 
 install_missing() {
@@ -134,8 +135,16 @@ fuzz)
     build build-fuzz -DQUENBY_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ "${SANITIZER_FLAGS[@]}"
     tests/fuzz/run.sh build-fuzz "${2:-60}"
     ;;
+package)
+    # dpkg-shlibdeps (dpkg-dev) computes the package's dependencies; the desktop entry is checked.
+    PACKAGES+=(dpkg-dev desktop-file-utils)
+    install_missing
+    build build
+    desktop-file-validate desktop/quenby.desktop
+    (cd build && cpack -G DEB)
+    ;;
 *)
-    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

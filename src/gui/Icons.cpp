@@ -31,4 +31,11 @@ QIcon ThemedIcon(const char* name, QStyle::StandardPixmap fallback) {
                             QApplication::style()->standardIcon(fallback));
 }
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/quenby/%1x%1/quenby.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace gui

@@ -11,4 +11,8 @@ namespace gui {
 void SelectIconTheme();
 QIcon ThemedIcon(const char* name, QStyle::StandardPixmap fallback);
 
+// Quenby's own icon (the window's and the desktop entry's): the pictures rendered from its SVG at
+// 16 to 256 pixels, so that every size and screen scale has a sharp one.
+QIcon ApplicationIcon();
+
 } // namespace gui

@@ -11,6 +11,7 @@
 #include "oradb/OraSession.h"
 #include "oradb/oci/OciLibrary.h"
 #include "util/AppLog.h"
+#include "util/ManualLocation.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -54,6 +55,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     // No application display name: Linux desktops append it to every caption (" — Quenby"), and
     // the caption already names the program. Message boxes take the application name instead.
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    setWindowIcon(ApplicationIcon());
 
     // The observers render the monitor's data; the session list's comes first.
     sessionListObserver_ =
@@ -74,7 +76,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     // The remembered display options, before the pages show them.
     monitor::RestoreDisplayOptions(monitor_);
 
-    ManualPath = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm");
+    ManualPath = util::FindManual(QCoreApplication::applicationDirPath());
     OpenWithDesktop = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     CreateActions();
@@ -96,14 +98,15 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
     connect(idleTimer_, &QTimer::timeout, this, [this] { UpdateActions(); });
     idleTimer_->start();
 
-    // The remembered place, when it still lies on a screen.
+    // The remembered place, when it still lies on a screen; else 1280 x 860 (at most the primary
+    // screen's free area), centred on the primary screen.
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens.push_back(screen->availableGeometry());
     const QScreen* primary = QGuiApplication::primaryScreen();
     setGeometry(monitor::FitWindowRect(monitor::SavedWindowRect(), screens,
                                        primary ? primary->availableGeometry() : QRect(),
-                                       QSize(900, 560)));
+                                       QSize(1280, 860)));
     UpdateActions();
 }
 

@@ -5,6 +5,7 @@
 
 #include "monitor/Monitor.h"
 #include "monitor/SessionListFetch.h"
+#include "util/Version.h"
 
 #include <QMainWindow>
 #include <array>
@@ -58,7 +59,7 @@ enum TPage : int {
 class TFrmMain : public QMainWindow, public monitor::TMonitorHost {
     Q_OBJECT
 public:
-    static constexpr const char* kApplicationTitle = "Quenby Ver1.7.0";
+    static constexpr const char* kApplicationTitle = "Quenby Ver" QUENBY_VERSION;
     // What the page area says while there is no connection.
     static inline const QString kNotConnectedHint =
         QStringLiteral("Not connected. Use Database \u2192 Connect to log in.");
@@ -118,8 +119,15 @@ public:
         *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
         *aboutAction;
 
-    // "Contents": the manual's file (beside the program) and how the desktop opens a file;
-    // when the desktop cannot, the manual opens in a viewer of our own.
+    // The About box's text: the program's version, the Qt version, the client library in use
+    // and the licence.
+    QString AboutText() const;
+    // The client library of the current connection: the OCI library's path and version, the
+    // embedded sandbox, or none while not connected.
+    QString ClientLibraryText() const;
+
+    // "Contents": the manual's file (util::FindManual: installed, or beside the program) and how
+    // the desktop opens a file; when the desktop cannot, the manual opens in a viewer of our own.
     QString ManualPath;
     std::function<bool(const QUrl&)> OpenWithDesktop;
     TManualViewer* ManualViewer() const { return manualViewer_; }

@@ -8,7 +8,10 @@
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/SessionControl.h"
+#include "oradb/OraSession.h"
+#include "oradb/oci/OciSession.h"
 #include "util/MessengerSend.h"
+#include "util/Version.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -131,12 +134,52 @@ void TFrmMain::onOracleClient() {
         monitor_.OracleHome = dialog.OracleHomeIndex();
 }
 
+QString TFrmMain::ClientLibraryText() const {
+    const oradb::TOraSession* session = monitor_.Session();
+    if (session == nullptr || !session->Connected())
+        return QStringLiteral("none (not connected)");
+    std::shared_ptr<oradb::IDriverSession> driver;
+    try {
+        driver = session->driver();
+    } catch (const std::exception&) {
+        return QStringLiteral("none (not connected)");
+    }
+    if (dynamic_cast<const oradb::oci::OciSession*>(driver.get()) == nullptr)
+        return QStringLiteral("embedded sandbox");
+    try {
+        const oradb::oci::TOciClientInfo info =
+            oradb::oci::detectClient(monitor_.OracleHome, oradb::oci::TOciSearchPlaces::system());
+        return QStringLiteral("%1, version %2")
+            .arg(QDir::toNativeSeparators(QString::fromStdString(info.libraryPath)),
+                 QString::fromStdString(info.version));
+    } catch (const std::exception& e) {
+        return QStringLiteral("Oracle client (%1)").arg(QString::fromStdString(e.what()));
+    }
+}
+
+QString TFrmMain::AboutText() const {
+    return QStringLiteral("<b>%1</b><p>A monitor for one Oracle database instance: its sessions, "
+                          "their statistics, waits, SQL and locks, and the instance's parameters "
+                          "and memory.</p>"
+                          "<table>"
+                          "<tr><td>Version:</td><td>%2</td></tr>"
+                          "<tr><td>Qt:</td><td>%3</td></tr>"
+                          "<tr><td>Client library:</td><td>%4</td></tr>"
+                          "<tr><td>Licence:</td><td>GNU General Public License, version 3 or "
+                          "later (GPL-3.0-or-later)</td></tr>"
+                          "</table>"
+                          "<p>Quenby is free software: you may share and change it under the "
+                          "terms of that licence. It comes with no warranty.</p>")
+        .arg(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(util::kProgramVersion),
+             QString::fromLatin1(qVersion()), ClientLibraryText().toHtmlEscaped());
+}
+
 void TFrmMain::onAbout() {
-    QMessageBox::about(this, QStringLiteral("About Quenby"),
-                       QStringLiteral("<b>%1</b><p>A monitor for one Oracle database instance: its "
-                                      "sessions, their statistics, waits, SQL and locks, and the "
-                                      "instance's parameters and memory.</p>")
-                           .arg(QString::fromLatin1(kApplicationTitle)));
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About Quenby"), AboutText(),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("AboutBox"));
+    box.setIconPixmap(windowIcon().pixmap(64, 64));
+    box.exec();
 }
 
 void TFrmMain::ShowDetailPage(TPage page) {

@@ -4,7 +4,9 @@
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
 #include "tools/QuenbySqlArgs.h"
+#include "util/Version.h"
 
+#include <QtGlobal>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -86,6 +88,14 @@ int main(int argc, char** argv) {
     if (!args) {
         std::cerr << quenby_sql::kUsage;
         return 2;
+    }
+    if (args->help) {
+        std::cout << quenby_sql::kHelp;
+        return 0;
+    }
+    if (args->version) {
+        std::cout << "quenby-sql " << util::kProgramVersion << " (Qt " << qVersion() << ")\n";
+        return 0;
     }
     const bool csv = args->csv;
     const std::vector<std::string>& statements = args->statements;

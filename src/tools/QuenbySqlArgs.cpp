@@ -11,7 +11,27 @@ const char* const kUsage =
     "  --csv   print rows as comma-separated values (RFC 4180) instead of aligned columns\n"
     "  SERVER  a net service name, host:port/service, //host/service, or 'sandbox' for the\n"
     "          embedded sandbox\n"
-    "  AS SYSDBA, AS SYSOPER  log on with that administrative privilege (SYS needs one)\n";
+    "  AS SYSDBA, AS SYSOPER  log on with that administrative privilege (SYS needs one)\n"
+    "  -h, --help     print this help and the exit statuses\n"
+    "  -v, --version  print the version of quenby-sql and of Qt\n";
+
+const char* const kHelp =
+    "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [AS SYSDBA|AS SYSOPER] [STATEMENT ...]\n"
+    "       quenby-sql --help | --version\n"
+    "  Runs each STATEMENT (or, with none, each line of standard input) and prints its rows.\n"
+    "\n"
+    "Options:\n"
+    "  --csv          print rows as comma-separated values (RFC 4180) instead of aligned columns\n"
+    "  -h, --help     print this help and exit\n"
+    "  -v, --version  print the version of quenby-sql and of Qt and exit\n"
+    "  SERVER         a net service name, host:port/service, //host/service, or 'sandbox' for\n"
+    "                 the embedded sandbox\n"
+    "  AS SYSDBA, AS SYSOPER  log on with that administrative privilege (SYS needs one)\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every statement ran (or the help or the version was printed)\n"
+    "  1  the logon or a statement failed; the error is printed on standard error\n"
+    "  2  the command line could not be used; the usage is printed on standard error\n";
 
 namespace {
 
@@ -59,6 +79,16 @@ std::optional<Arguments> parseArguments(int argc, const char* const* argv) {
     if (arg < argc && std::strcmp(argv[arg], "--csv") == 0) {
         args.csv = true;
         ++arg;
+    }
+    if (arg < argc &&
+        (std::strcmp(argv[arg], "--help") == 0 || std::strcmp(argv[arg], "-h") == 0)) {
+        args.help = true;
+        return args;
+    }
+    if (arg < argc &&
+        (std::strcmp(argv[arg], "--version") == 0 || std::strcmp(argv[arg], "-v") == 0)) {
+        args.version = true;
+        return args;
     }
     if (arg >= argc || argv[arg][0] == '-')
         return std::nullopt;

@@ -31,6 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto args = quenby_sql::parseArguments(argc, argv.data());
     if (!args)
         return 0;
+    // --help and --version (or -h, -v) stand alone after an optional --csv and set nothing else.
+    if (args->help || args->version) {
+        const std::size_t at = pieces.size() > 1 && pieces[1] == "--csv" ? 2 : 1;
+        const char* longName = args->help ? "--help" : "--version";
+        const char* shortName = args->help ? "-h" : "-v";
+        if ((args->help && args->version) || at >= pieces.size() ||
+            (pieces[at] != longName && pieces[at] != shortName) || !args->username.empty() ||
+            !args->statements.empty())
+            std::abort();
+        return 0;
+    }
     // The login is USER/PASSWORD@SERVER exactly, or followed by AS SYSDBA|SYSOPER in the same
     // argument or in the next two; the statements are the arguments after it.
     const std::size_t loginIndex = args->csv ? 2 : 1;

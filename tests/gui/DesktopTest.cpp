@@ -8,6 +8,7 @@
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/WaitFigures.h"
+#include "oradb/OciFixture.h"
 #include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -224,6 +226,77 @@ TEST(WaitFigures, TimesCarryTheirUnitAndReadBackAsSeconds) {
     EXPECT_TRUE(monitor::IsIdleEvent("pmon timer"));
     EXPECT_FALSE(monitor::IsIdleEvent("db file sequential read"));
     EXPECT_FALSE(monitor::IsIdleEvent("SQL*Net message to client"));
+}
+
+TEST_F(Desktop, AboutNamesVersionQtClientLibraryAndLicence) {
+    const std::string notConnected = window->AboutText().toStdString();
+    EXPECT_NE(notConnected.find("<b>Quenby Ver" QUENBY_VERSION "</b>"), std::string::npos);
+    EXPECT_NE(notConnected.find("Version:</td><td>" QUENBY_VERSION "<"), std::string::npos);
+    EXPECT_NE(notConnected.find(std::string("Qt:</td><td>") + qVersion() + "<"), std::string::npos);
+    EXPECT_NE(notConnected.find("Client library:</td><td>none (not connected)<"),
+              std::string::npos);
+    EXPECT_NE(notConnected.find("GPL-3.0-or-later"), std::string::npos);
+
+    ShowAndLogin(*window);
+    EXPECT_EQ(window->ClientLibraryText(), QStringLiteral("embedded sandbox"));
+    ModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), QStringLiteral("AboutBox"));
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("About Quenby"));
+        EXPECT_TRUE(box->text().contains(QStringLiteral("embedded sandbox")));
+        EXPECT_FALSE(box->iconPixmap().isNull());
+        shot(box, "about-box");
+        box->accept();
+    }});
+    window->aboutAction->trigger();
+    EXPECT_TRUE(driver.Done());
+}
+
+TEST_F(Desktop, AboutNamesTheOciLibraryOfALoginThroughTheOracleClient) {
+    testing_support::OciRoute route;
+    ShowAndLogin(*window);
+    const QString text = window->ClientLibraryText();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString(testing_support::kTestOracleHome) +
+                                QStringLiteral("/lib/libclntsh.so, version ")))
+        << text.toStdString();
+    EXPECT_GT(text.size(), text.indexOf(QStringLiteral(", version ")) + 10);
+    EXPECT_TRUE(window->AboutText().contains(text.toHtmlEscaped()));
+    ModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains(QStringLiteral("libclntsh.so, version ")));
+        shot(box, "about-box-oci");
+        box->accept();
+    }});
+    window->aboutAction->trigger();
+    EXPECT_TRUE(driver.Done());
+}
+
+TEST_F(Desktop, TheWindowHasQuenbysIconInEverySize) {
+    const QIcon icon = window->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        const QImage picture = icon.pixmap(size, size).toImage();
+        EXPECT_EQ(picture.size(), QSize(size, size));
+        // Drawn, not blank: the middle is opaque, a corner transparent.
+        EXPECT_EQ(qAlpha(picture.pixel(size / 2, size / 2)), 255) << size;
+        EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << size;
+    }
+}
+
+TEST_F(Desktop, TheFirstWindowIsCentredAt1280By860OrTheScreenItFits) {
+    // The fixture's window starts without a remembered place.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window->geometry().size(), QSize(1280, 860).boundedTo(screen.size()));
+    EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 1);
+    // A place that fits a present screen comes back as it was left.
+    const QRect place(screen.left() + 10, screen.top() + 20, 700, 500);
+    monitor::SaveWindowRect(place);
+    window = std::make_unique<gui::TFrmMain>();
+    EXPECT_EQ(window->geometry(), place);
 }
 
 } // namespace

@@ -9,9 +9,11 @@
 #include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 #include "util/HandOver.h"
+#include "util/ManualLocation.h"
 #include "util/MessengerSend.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -207,9 +209,11 @@ TEST_F(MainWindow, ContentsOpensTheManualInTheDesktopOrElseInAViewerOfItsOwn) {
     EXPECT_TRUE(
         viewer->browser->toPlainText().contains(QStringLiteral("The manual's first page.")));
     shot(viewer, "manual-viewer");
-    // The program's own manual is the one beside it.
-    EXPECT_EQ(gui::TFrmMain().ManualPath,
-              QCoreApplication::applicationDirPath() + QStringLiteral("/manual.htm"));
+    // The program's own manual is the one util::FindManual finds from the program's folder, and
+    // it is there.
+    const QString own = gui::TFrmMain().ManualPath;
+    EXPECT_EQ(own, util::FindManual(QCoreApplication::applicationDirPath()));
+    EXPECT_TRUE(QFileInfo(own).isFile()) << own.toStdString();
 }
 
 TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
