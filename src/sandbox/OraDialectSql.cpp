@@ -308,6 +308,8 @@ private:
             {"to_clob", "CLOB"},
             {"to_nclob", "NCLOB"},
             {"xmltype", "XMLTYPE"},
+            {"json", "JSON"},
+            {"bfilename", "BFILE"},
             {"to_binary_double", "BINARY_DOUBLE"},
             {"to_binary_float", "BINARY_FLOAT"},
             {"numtodsinterval", "INTERVAL DAY TO SECOND"},

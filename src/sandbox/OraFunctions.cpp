@@ -192,6 +192,13 @@ void sameText(sqlite3_context* c, int, sqlite3_value** v) {
     resultText(c, textOf(v[0]));
 }
 
+// BFILENAME(directory, file): a BFILE locator, written here as the call that made it.
+void bfilename(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    resultText(c, "bfilename('" + textOf(v[0]) + "', '" + textOf(v[1]) + "')");
+}
+
 void toBinaryDouble(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0]))
         return sqlite3_result_null(c);
@@ -577,6 +584,8 @@ const Registration kFunctions[] = {
     {{"to_clob", 1, 1}, guarded<sameText>, true},
     {{"to_nclob", 1, 1}, guarded<sameText>, true},
     {{"xmltype", 1, 1}, guarded<sameText>, true},
+    {{"json", 1, 1}, guarded<sameText>, true},
+    {{"bfilename", 2, 2}, guarded<bfilename>, true},
     {{"to_binary_double", 1, 1}, guarded<toBinaryDouble>, true},
     {{"to_binary_float", 1, 1}, guarded<toBinaryFloat>, true},
     {{"numtodsinterval", 2, 2}, guarded<numToDsInterval>, true},

@@ -162,6 +162,10 @@ void checkConversion(const Param& p, ub2 dty) {
     case SQLT_NTY:
         refuse(p.schemaName + "." + p.typeName); // objects need OCIDefineObject
         break;
+    case SQLT_JSON:
+    case SQLT_BFILE:
+        refuse(p.oracleType); // read through descriptors only
+        break;
     case SQLT_RDD:
     case SQLT_INTERVAL_DS:
     case SQLT_INTERVAL_YM:
@@ -368,6 +372,8 @@ bool describeOracleType(Param& p) {
         {"LONG", SQLT_LNG, 0},
         {"ROWID", SQLT_RDD, 10},
         {"XMLTYPE", SQLT_NTY, 0},
+        {"JSON", SQLT_JSON, 0},
+        {"BFILE", SQLT_BFILE, 530},
         {"BINARY_DOUBLE", SQLT_IBDOUBLE, 8},
         {"BINARY_FLOAT", SQLT_IBFLOAT, 4},
         {"TIMESTAMP", SQLT_TIMESTAMP, 11},

@@ -169,10 +169,12 @@ TEST(QuenbySqlThroughOci, ReadsLobsTimestampsRowidsAndShowsObjectsAsPlaceholders
 
     // An object type has no text a define can ask for: its cell shows the type.
     const CliRun object = quenbySql(
-        {"system/lantern@sandbox::memory:", "select 1 n, xmltype('<a/>') x, 'y' y from dual"},
+        {"system/lantern@sandbox::memory:",
+         "select 1 n, xmltype('<a/>') x, 'y' y, json('{}') j, bfilename('DIR', 'f.txt') b "
+         "from dual"},
         kOci);
     ASSERT_EQ(object.status, 0) << object.err;
-    EXPECT_NE(object.out.find("1 (XMLTYPE) y"), std::string::npos) << object.out;
+    EXPECT_NE(object.out.find("1 (XMLTYPE) y (JSON) (BFILE)"), std::string::npos) << object.out;
 
     // The statement of the acceptance check: all three columns arrive.
     const CliRun t = quenbySql({"--csv", "system/lantern@sandbox::memory:",
