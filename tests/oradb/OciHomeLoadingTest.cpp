@@ -4,6 +4,7 @@
 // and names the file and the missing library when a home cannot load.
 #include "OciFixture.h"
 #include "oradb/oci/OciLibrary.h"
+#include "support/RunProgram.h"
 
 #include <QTemporaryDir>
 #include <array>
@@ -16,8 +17,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -77,67 +76,17 @@ DynamicSection readDynamicSection(const std::string& file) {
 
 // ---- running a program in an environment of its own ----
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(int fd) {
-    std::string text;
-    std::array<char, 4096> buf{};
-    ssize_t n;
-    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
-        text.append(buf.data(), static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
+using testing_support::ProgramRun;
 
 // Runs `program` with this process's environment without LD_LIBRARY_PATH, ORACLE_HOME,
 // TNS_ADMIN and QUENBY_DRIVER, plus `env` ("NAME=value").
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& env) {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        if (name != "LD_LIBRARY_PATH" && name != "ORACLE_HOME" && name != "TNS_ADMIN" &&
-            name != "QUENBY_DRIVER" && name != "XDG_CONFIG_HOME")
-            environment.push_back(entry);
-    }
-    environment.insert(environment.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argStore{program};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        throw std::runtime_error("pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        for (int fd : {out[0], out[1], err[0], err[1]})
-            ::close(fd);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    ProgramRun run;
-    run.out = readAll(out[0]);
-    run.err = readAll(err[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing_support::RunProgram(
+        program, args,
+        {{"LD_LIBRARY_PATH", "ORACLE_HOME", "TNS_ADMIN", "QUENBY_DRIVER", "XDG_CONFIG_HOME"},
+         env,
+         {}});
 }
 
 // The "name=value" and "name not set" lines the probe prints, by name; "loaded" collects.

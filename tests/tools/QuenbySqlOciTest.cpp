@@ -1,75 +1,21 @@
 // quenby-sql through the OCI driver and the stand-in client library prints what it prints
 // through the sandbox driver.
 #include "oradb/OciFixture.h"
+#include "support/RunProgram.h"
 
-#include <array>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 using testing_support::kTestOracleHome;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = testing_support::ProgramRun;
 
-std::string readAll(int fd) {
-    std::string text;
-    std::array<char, 4096> buf{};
-    ssize_t n;
-    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
-        text.append(buf.data(), static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
-
-// Runs quenby-sql with these arguments and extra environment variables ("NAME=value").
+// Runs quenby-sql with these arguments and extra environment variables ("NAME=value"); the
+// driver and the Oracle home are only what `env` says.
 CliRun quenbySql(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (entry.rfind("ORACLE_HOME=", 0) != 0 && entry.rfind("QUENBY_DRIVER=", 0) != 0)
-            environment.push_back(entry);
-    }
-    environment.insert(environment.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argStore{QUENBY_SQL_PATH};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        throw std::runtime_error("pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        for (int fd : {out[0], out[1], err[0], err[1]})
-            ::close(fd);
-        ::execve(QUENBY_SQL_PATH, argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    CliRun run;
-    run.out = readAll(out[0]);
-    run.err = readAll(err[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing_support::RunProgram(QUENBY_SQL_PATH, args,
+                                       {{"ORACLE_HOME", "QUENBY_DRIVER"}, env, {}});
 }
 
 const std::vector<std::string> kOci = {"ORACLE_HOME=" + kTestOracleHome, "QUENBY_DRIVER=oci"};

@@ -1,10 +1,8 @@
 // quenby-sql as a user runs it: output, CSV, errors and exit status.
-#include <array>
+#include "support/RunProgram.h"
+
 #include <gtest/gtest.h>
-#include <stdexcept>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -14,49 +12,12 @@ struct CliRun {
     std::string out;
 };
 
-std::string readAll(int fd) {
-    std::string text;
-    std::array<char, 4096> buf{};
-    ssize_t n;
-    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
-        text.append(buf.data(), static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
-
 // Runs quenby-sql with these arguments and standard input; the output is standard output, a
 // marker line, then standard error.
 CliRun quenbySql(const std::vector<std::string>& args, const std::string& input = "") {
-    int in[2], out[2], err[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0)
-        throw std::runtime_error("pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(in[0], 0);
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-            ::close(fd);
-        std::vector<char*> argv{const_cast<char*>(QUENBY_SQL_PATH)};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(QUENBY_SQL_PATH, argv.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0)
-        throw std::runtime_error("write");
-    ::close(in[1]);
-    CliRun run;
-    run.out = readAll(out[0]);
-    run.out += "--stderr--\n" + readAll(err[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    const testing_support::ProgramRun run =
+        testing_support::RunProgram(QUENBY_SQL_PATH, args, {{}, {}, input});
+    return {run.status, run.out + "--stderr--\n" + run.err};
 }
 
 const std::string kLogin = "system/lantern@sandbox::memory:";
