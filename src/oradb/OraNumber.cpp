@@ -100,19 +100,28 @@ std::string oracleNumberText(double value) {
         return value > 0 ? "~" : "-~";
     if (value == 0)
         return "0";
-    // 15 significant digits: what a double holds exactly.
+    // 15 significant digits: what a double holds exactly. to_chars, unlike printf, ignores the
+    // process locale (Qt sets it from the environment).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const char* end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
     DecimalDigits d;
     const char* p = buf;
     if (*p == '-') {
         d.negative = true;
         ++p;
     }
-    for (; *p && *p != 'e'; ++p)
+    for (; p < end && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9')
             d.digits += *p;
-    d.point = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+    int exponent = 0;
+    if (p < end) {
+        const char* e = p + 1;
+        if (e < end && *e == '+')
+            ++e;
+        std::from_chars(e, end, exponent);
+    }
+    d.point = exponent + 1;
     d.normalise();
     return d.text();
 }

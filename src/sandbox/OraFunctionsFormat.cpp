@@ -1,5 +1,6 @@
 // Oracle's texts of numbers and dates for the sandbox's SQL functions.
 #include "oradb/OraError.h"
+#include "oradb/OraNumber.h"
 #include "sandbox/OraFunctionsInternal.h"
 
 #include <algorithm>
@@ -112,26 +113,7 @@ std::string numberText(double v) {
         return "NaN";
     if (std::isinf(v))
         return v > 0 ? "Inf" : "-Inf";
-    if (v == 0)
-        return "0";
-    int point = 0;
-    const std::string digits = decimalDigits(v, point);
-    const auto n = static_cast<int>(digits.size());
-    std::string plain;
-    if (point <= 0)
-        plain = "." + std::string(static_cast<std::size_t>(-point), '0') + digits;
-    else if (point >= n)
-        plain = digits + std::string(static_cast<std::size_t>(point - n), '0');
-    else
-        plain = digits.substr(0, static_cast<std::size_t>(point)) + "." +
-                digits.substr(static_cast<std::size_t>(point));
-    if (plain.size() > 40) { // Oracle switches to scientific notation past 40 characters
-        const int exp = point - 1;
-        char e[16];
-        std::snprintf(e, sizeof e, "E%c%02d", exp < 0 ? '-' : '+', std::abs(exp));
-        plain = digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : "") + e;
-    }
-    return (v < 0 ? "-" : "") + plain;
+    return oradb::oracleNumberText(v);
 }
 
 std::optional<Num> parseNumber(std::string_view text) {
