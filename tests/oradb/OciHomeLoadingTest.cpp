@@ -163,8 +163,13 @@ TEST(StandInHome, TheDriverLoadsTheNeighbourFromTheHomeFolder) {
             name == kStubCoreName || name == kStubNnzName)
             neighbours.emplace_back(map->l_name);
     ::dlclose(handle);
-    std::sort(neighbours.begin(), neighbours.end());
-    EXPECT_EQ(neighbours, (std::vector<std::string>{kStubCoreLibrary, kStubNnzLibrary}));
+    // Each neighbour comes from the folder of a client library. Which one depends on the tests
+    // that ran before in this process: the loader satisfies a needed SONAME with the object
+    // already loaded under it, possibly from another test's copy of the home (a fresh process
+    // shows this home's own files, below).
+    ASSERT_EQ(neighbours.size(), 2u);
+    for (const std::string& neighbour : neighbours)
+        EXPECT_TRUE(fs::exists(fs::path(neighbour).parent_path() / "libclntsh.so")) << neighbour;
 }
 
 TEST(StandInHome, LoadsInAFreshProcessWithoutLdLibraryPath) {

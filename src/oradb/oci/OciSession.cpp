@@ -186,13 +186,21 @@ void OciSession::logOff() noexcept {
 OciSession::CallScope::CallScope(OciSession& session, const std::atomic<bool>& cancel, bool local)
     : s_(session) {
     std::unique_lock lock(s_.stateMutex_);
-    s_.idle_.wait(lock, [&] { return !s_.busy_ || cancel.load(); });
-    if (cancel)
-        throw EOraCancelled();
-    // A break still on its way belongs to the call before; it must not reach this one. Its
-    // wait is bounded: a break that cannot reach a lost server fails the next call anyway.
-    if (!local)
-        s_.idle_.wait_for(lock, kBreakDeadline, [&] { return s_.breaksInFlight_ == 0; });
+    // The connection is free once the call before has ended and, unless this call stays local,
+    // once a break sent for that call has gone out: a late break must not reach this call. That
+    // wait is bounded, since a break that cannot reach a lost server fails the next call anyway.
+    const auto breakDeadline = std::chrono::steady_clock::now() + kBreakDeadline;
+    for (;;) {
+        if (cancel)
+            throw EOraCancelled();
+        if (!s_.busy_ &&
+            (local || s_.breaksInFlight_ == 0 || std::chrono::steady_clock::now() >= breakDeadline))
+            break;
+        if (s_.busy_)
+            s_.idle_.wait(lock);
+        else
+            s_.idle_.wait_until(lock, breakDeadline);
+    }
     s_.busy_ = true;
     s_.current_ = &cancel;
     s_.breakIssued_ = false;
