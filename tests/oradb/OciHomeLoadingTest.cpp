@@ -150,7 +150,7 @@ TEST(StandInHome, APlainDlopenFailsOnTheMissingNeighbour) {
 TEST(StandInHome, TheDriverLoadsTheNeighbourFromTheHomeFolder) {
     const auto library = oradb::oci::OciLibrary::loadFile(kStubLibrary);
     EXPECT_EQ(library->versionText(), "19.3.0.0.0");
-    // The loader's list of objects holds the neighbour, from the home's folder.
+    // The loader's list of objects holds the neighbours.
     void* handle = ::dlopen(kStubLibrary.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
     ASSERT_NE(handle, nullptr);
     link_map* map = nullptr;
@@ -163,13 +163,17 @@ TEST(StandInHome, TheDriverLoadsTheNeighbourFromTheHomeFolder) {
             name == kStubCoreName || name == kStubNnzName)
             neighbours.emplace_back(map->l_name);
     ::dlclose(handle);
-    // Each neighbour comes from the folder of a client library. Which one depends on the tests
-    // that ran before in this process: the loader satisfies a needed SONAME with the object
-    // already loaded under it, possibly from another test's copy of the home (a fresh process
-    // shows this home's own files, below).
-    ASSERT_EQ(neighbours.size(), 2u);
-    for (const std::string& neighbour : neighbours)
-        EXPECT_TRUE(fs::exists(fs::path(neighbour).parent_path() / "libclntsh.so")) << neighbour;
+    // Both neighbours are loaded. From which folder depends on the tests that ran before in this
+    // process (the loader satisfies a needed SONAME with the object already loaded under it,
+    // possibly from another test's copy of the home, since removed): a fresh process shows this
+    // home's own files, below.
+    const auto loaded = [&](const std::string& name) {
+        return std::any_of(neighbours.begin(), neighbours.end(), [&](const std::string& path) {
+            return fs::path(path).filename() == name;
+        });
+    };
+    EXPECT_TRUE(loaded(kStubCoreName));
+    EXPECT_TRUE(loaded(kStubNnzName));
 }
 
 TEST(StandInHome, LoadsInAFreshProcessWithoutLdLibraryPath) {
