@@ -5,6 +5,7 @@
 
 #include "sandbox/OraDialectInternal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 
@@ -644,6 +645,9 @@ Translation dml(Tokens tokens, StmtKind kind, const SynonymMap& synonyms) {
     tr.tables = std::move(ctx.tables);
     tr.bindNames = std::move(ctx.bindNames);
     tr.selectTypes = std::move(ctx.selectTypes);
+    if (std::find(ctx.selectColumns.begin(), ctx.selectColumns.end(), "*") ==
+        ctx.selectColumns.end())
+        tr.selectHeadings = std::move(ctx.selectHeadings);
     return tr;
 }
 

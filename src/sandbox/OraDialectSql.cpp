@@ -128,6 +128,8 @@ public:
         compact(t_);
         match_ = matchParens(t_);
         wrapDivisors();
+        concatenations();
+        dateArithmetic();
     }
 
 private:
@@ -278,6 +280,7 @@ private:
             if (first) {
                 ctx_.selectColumns.push_back(std::move(column));
                 ctx_.selectTypes.push_back(type);
+                ctx_.selectHeadings.push_back(quotedHeading(a, b));
             }
         }
     }
@@ -335,6 +338,20 @@ private:
             if ((k - a) % 2 == 0 ? !isName(t_[k]) : !sym(k, "."))
                 return false;
         return true;
+    }
+
+    // The heading of an item [a, b) whose alias is a quoted identifier, as written; else empty.
+    std::string quotedHeading(std::size_t a, std::size_t b) const {
+        if (b - a < 2 || t_[b - 1].kind != Tok::Quoted || expressionEnd(a, b) == b)
+            return {};
+        std::string heading;
+        const std::string& q = t_[b - 1].text;
+        for (std::size_t k = 1; k + 1 < q.size(); ++k) {
+            heading += q[k];
+            if (q[k] == '"')
+                ++k; // "" stands for one quote
+        }
+        return heading;
     }
 
     // An alias may be a word that SQLite reserves (nothing, do, window...): write it quoted.
@@ -531,6 +548,163 @@ private:
             }
             t_[s].prefix = "ora_divisor(" + t_[s].prefix;
             t_[e - 1].suffix += ")";
+        }
+    }
+
+    // The end of the primary expression starting at j (after optional signs when `signs`): a
+    // parenthesised group, a literal, a bind, a case expression, or a name path with an optional
+    // call and its "over (...)" or "within group (...)". 0 when there is none at j.
+    std::size_t primaryEnd(std::size_t j, bool signs) const {
+        if (signs)
+            while (sym(j, "+") || sym(j, "-"))
+                ++j;
+        if (j >= size())
+            return 0;
+        const Token& p = t_[j];
+        if (sym(j, "("))
+            return skip(j);
+        if (p.kind == Tok::Number || p.kind == Tok::String || p.kind == Tok::Bind ||
+            p.kind == Tok::Param)
+            return j + 1;
+        if (at(j, "case")) {
+            for (std::size_t k = j, depth = 0; k < size(); k = skip(k)) {
+                if (at(k, "case"))
+                    ++depth;
+                else if (at(k, "end") && --depth == 0)
+                    return k + 1;
+            }
+            return 0;
+        }
+        if (!isName(p) && !(p.kind == Tok::Word && kOperandWords.count(p.lower) > 0))
+            return 0;
+        std::size_t e = j + 1;
+        while (sym(e, ".") && e + 1 < size() &&
+               (t_[e + 1].kind == Tok::Word || t_[e + 1].kind == Tok::Quoted))
+            e += 2;
+        if (sym(e, "(")) {
+            e = skip(e);
+            if (at(e, "within") && at(e + 1, "group") && sym(e + 2, "("))
+                e = skip(e + 2);
+            if (at(e, "over") && sym(e + 1, "("))
+                e = skip(e + 1);
+        }
+        return e;
+    }
+
+    // The start of the primary expression that ends just before e; npos when there is none.
+    std::size_t primaryStart(std::size_t e) const {
+        constexpr std::size_t none = std::string_view::npos;
+        if (e == 0)
+            return none;
+        std::size_t k = e - 1;
+        const Token& p = t_[k];
+        if (sym(k, ")")) {
+            k = static_cast<std::size_t>(match_[k]);
+            if (k >= 2 && at(k - 1, "over") && sym(k - 2, ")"))
+                k = static_cast<std::size_t>(match_[k - 2]);
+            if (k >= 3 && at(k - 1, "group") && at(k - 2, "within") && sym(k - 3, ")"))
+                k = static_cast<std::size_t>(match_[k - 3]);
+            if (k == 0 || !isName(t_[k - 1]))
+                return k;
+            --k;
+        } else if (p.kind == Tok::Number || p.kind == Tok::String || p.kind == Tok::Bind ||
+                   p.kind == Tok::Param) {
+            return k;
+        } else if (at(k, "end")) {
+            int depth = 0;
+            for (std::size_t m = k + 1; m-- > 0;) {
+                if (sym(m, ")")) {
+                    m = static_cast<std::size_t>(match_[m]);
+                } else if (at(m, "end")) {
+                    ++depth;
+                } else if (at(m, "case") && --depth == 0) {
+                    return m;
+                }
+            }
+            return none;
+        } else if (!isName(p) && !(p.kind == Tok::Word && kOperandWords.count(p.lower) > 0)) {
+            return none;
+        }
+        while (k >= 2 && sym(k - 1, ".") && isName(t_[k - 2]))
+            k -= 2;
+        return k;
+    }
+
+    // Oracle takes NULL for an empty text in ||: 'x' || null is 'x', and only when every operand
+    // is NULL is the result. A chain a || b || c becomes
+    // nullif(coalesce(a, '') || coalesce(b, '') || coalesce(c, ''), '').
+    void concatenations() {
+        std::vector<std::vector<std::pair<std::size_t, std::size_t>>> chains;
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (!sym(i, "||"))
+                continue;
+            const std::size_t ls = primaryStart(i);
+            const std::size_t re = primaryEnd(i + 1, true);
+            if (ls == std::string_view::npos || re == 0)
+                continue;
+            if (!chains.empty() && chains.back().back() == std::make_pair(ls, i)) {
+                chains.back().emplace_back(i + 1, re);
+            } else {
+                chains.push_back({{ls, i}, {i + 1, re}});
+            }
+        }
+        for (const auto& chain : chains) {
+            for (std::size_t n = 0; n < chain.size(); ++n) {
+                const auto [a, b] = chain[n];
+                t_[a].prefix = (n == 0 ? "nullif(coalesce(" : "coalesce(") + t_[a].prefix;
+                t_[b - 1].suffix += n + 1 == chain.size() ? ", ''), '')" : ", '')";
+            }
+        }
+    }
+
+    // One term of a sum: signed primaries joined by * and /. 0 when there is none at j.
+    std::size_t termEnd(std::size_t j) const {
+        std::size_t e = primaryEnd(j, true);
+        while (e != 0 && (sym(e, "*") || sym(e, "/")))
+            e = primaryEnd(e + 1, true);
+        return e;
+    }
+
+    // Oracle's DATE arithmetic: date + n and date - n move by n days, date - date is the days
+    // between. The sandbox's dates are texts, so a sum whose terms may be dates is computed by
+    // ora_add / ora_sub, which fall back to plain arithmetic for numbers:
+    // a - b + c becomes ora_add(ora_sub(a, b), c).
+    void dateArithmetic() {
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (i > 0 &&
+                (endsOperand(t_[i - 1]) || sym(i - 1, "*") || sym(i - 1, "/") || sym(i - 1, "+") ||
+                 sym(i - 1, "-") || sym(i - 1, "||") || sym(i - 1, ".")))
+                continue;
+            std::vector<std::pair<std::size_t, std::size_t>> terms;
+            std::size_t e = termEnd(i);
+            if (e == 0 || !(sym(e, "+") || sym(e, "-")))
+                continue;
+            terms.emplace_back(i, e);
+            bool mayBeDate = false;
+            while (e != 0 && (sym(e, "+") || sym(e, "-"))) {
+                const std::size_t next = termEnd(e + 1);
+                if (next == 0) {
+                    e = 0;
+                    break;
+                }
+                terms.emplace_back(e + 1, next);
+                e = next;
+            }
+            if (e == 0 || sym(e, "||"))
+                continue;
+            for (const auto& [a, b] : terms)
+                mayBeDate = mayBeDate || (primaryEnd(a, false) == b && t_[a].kind != Tok::Number &&
+                                          t_[a].kind != Tok::Bind && t_[a].kind != Tok::Param);
+            if (!mayBeDate)
+                continue;
+            std::string opens;
+            for (std::size_t n = 1; n < terms.size(); ++n) {
+                const std::size_t op = terms[n].first - 1;
+                opens = (sym(op, "+") ? "ora_add(" : "ora_sub(") + opens;
+                t_[op].out = ",";
+                t_[terms[n].second - 1].suffix += ")";
+            }
+            t_[i].prefix = opens + t_[i].prefix;
         }
     }
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <sqlite3.h>
 #include <string>
 #include <vector>
@@ -555,6 +556,274 @@ void least(sqlite3_context* c, int n, sqlite3_value** v) {
     extreme(c, n, v, -1);
 }
 
+// ---- dates and text ---------------------------------------------------------------------------
+
+// A DATE value: the sandbox's date text (a timestamp's fraction and zone are ignored).
+std::optional<fn::DateTime> dateOf(sqlite3_value* v) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT)
+        return std::nullopt;
+    std::string text = textOf(v);
+    if (text.size() > 19 && text[19] == '.')
+        text.resize(19);
+    return fn::parseDate(text);
+}
+
+fn::DateTime requireDate(sqlite3_value* v) {
+    if (const auto d = dateOf(v))
+        return *d;
+    fail(1858, "a non-numeric character was found where a numeric was expected");
+}
+
+fn::DateTime movedDays(const fn::DateTime& d, double days) {
+    return fn::dateOfSeconds(fn::secondsOf(d) + std::llround(days * 86400));
+}
+
+// a + b and a - b as Oracle computes them with DATEs: date ± days is a date, date - date the days
+// between (with the fraction of a day), numbers add as numbers.
+void arithmetic(sqlite3_context* c, sqlite3_value** v, bool subtract) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const auto da = dateOf(v[0]);
+    const auto db = dateOf(v[1]);
+    if (da && db) {
+        if (!subtract)
+            fail(975, "date + date not allowed");
+        Num r;
+        r.d = static_cast<double>(fn::secondsOf(*da) - fn::secondsOf(*db)) / 86400.0;
+        return resultNumber(c, r);
+    }
+    if (da)
+        return resultText(
+            c, fn::dateText(movedDays(*da, (subtract ? -1 : 1) * numberOf(v[1]).value())));
+    if (db) {
+        if (subtract)
+            fail(932, "inconsistent datatypes: expected NUMBER got DATE");
+        return resultText(c, fn::dateText(movedDays(*db, numberOf(v[0]).value())));
+    }
+    const Num a = numberOf(v[0]);
+    const Num b = numberOf(v[1]);
+    Num r;
+    if (a.isInt && b.isInt) {
+        r.isInt = !(subtract ? __builtin_sub_overflow(a.i, b.i, &r.i)
+                             : __builtin_add_overflow(a.i, b.i, &r.i));
+        if (r.isInt)
+            return resultNumber(c, r);
+    }
+    r.isInt = false;
+    r.d = subtract ? a.value() - b.value() : a.value() + b.value();
+    if (!a.isInt || !b.isInt) {
+        // Decimal sums of binary fractions: keep Oracle's 15 significant digits (0.1 + 0.2 = 0.3).
+        const double mag = std::fabs(r.d);
+        if (mag > 0 && std::isfinite(mag))
+            r.d = fn::roundDecimal(r.d, 14 - static_cast<int>(std::floor(std::log10(mag))), false);
+    }
+    resultNumber(c, r);
+}
+
+void oraAdd(sqlite3_context* c, int, sqlite3_value** v) {
+    arithmetic(c, v, false);
+}
+void oraSub(sqlite3_context* c, int, sqlite3_value** v) {
+    arithmetic(c, v, true);
+}
+
+// substr(text, position[, length]): position 0 is 1, a negative position counts from the end,
+// a length below 1 gives NULL.
+void substr(sqlite3_context* c, int n, sqlite3_value** v) {
+    for (int k = 0; k < n; ++k)
+        if (isNull(v[k]))
+            return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const auto s = characters(text);
+    const auto len = static_cast<std::int64_t>(s.size());
+    std::int64_t position = integerOf(v[1]);
+    if (position == 0)
+        position = 1;
+    else if (position < 0)
+        position = len + position + 1;
+    if (position < 1 || position > len)
+        return sqlite3_result_null(c);
+    std::int64_t count = len - position + 1;
+    if (n > 2) {
+        const Num wanted = numberOf(v[2]);
+        if (wanted.value() < 1)
+            return sqlite3_result_null(c);
+        count = std::min(count, integerOf(v[2]));
+    }
+    std::string out;
+    for (std::int64_t k = 0; k < count; ++k)
+        out += s[static_cast<std::size_t>(position - 1 + k)];
+    resultText(c, out);
+}
+
+void toDate(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    if (const auto d = dateOf(v[0]); d && (n < 2 || isNull(v[1])))
+        return resultText(c, fn::dateText(*d));
+    const std::string format = n > 1 && !isNull(v[1]) ? textOf(v[1]) : "DD-MON-RR";
+    const auto now = fn::parseDate(hostOf(c)->sysdateText()).value_or(fn::DateTime{});
+    resultText(c, fn::dateText(fn::parseDateFormat(textOf(v[0]), format, now)));
+}
+
+void addMonths(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    resultText(c, fn::dateText(fn::addMonths(requireDate(v[0]), integerOf(v[1]))));
+}
+
+void monthsBetween(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    Num r;
+    r.d = fn::monthsBetween(requireDate(v[0]), requireDate(v[1]));
+    resultNumber(c, r);
+}
+
+void lastDay(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    fn::DateTime d = requireDate(v[0]);
+    const fn::DateTime next = fn::addMonths(fn::DateTime{d.year, d.month, 1, 0, 0, 0}, 1);
+    const fn::DateTime last = fn::dateOfSeconds(fn::secondsOf(next) - 86400);
+    d.day = last.day;
+    resultText(c, fn::dateText(d));
+}
+
+// chr(n): the character of code n (UTF-8 above 127, as the sandbox's AL32UTF8 would).
+void chr(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::int64_t code = integerOf(v[0]);
+    if (code < 0 || code > 0x10FFFF)
+        fail(1428, "argument '" + std::to_string(code) + "' is out of range");
+    std::string out;
+    const auto u = static_cast<std::uint32_t>(code);
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+    if (code == 0)
+        return sqlite3_result_text(c, "\0", 1, SQLITE_TRANSIENT);
+    resultText(c, out);
+}
+
+// initcap: the first letter of every word upper case, the others lower case; words are runs of
+// letters and digits.
+void initcap(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    std::string s = textOf(v[0]);
+    bool inWord = false;
+    for (char& ch : s) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (std::isalnum(u)) {
+            ch = static_cast<char>(inWord ? std::tolower(u) : std::toupper(u));
+            inWord = true;
+        } else {
+            inWord = u >= 0x80;
+        }
+    }
+    resultText(c, s);
+}
+
+void bitand_(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    sqlite3_result_int64(c, integerOf(v[0]) & integerOf(v[1]));
+}
+
+// One value of the instance or of its own session, read from the catalog views.
+std::string catalogValue(sqlite3* db, const char* sql, std::int64_t sid) {
+    sqlite3_stmt* st = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int64(st, 1, sid);
+        if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
+            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    }
+    sqlite3_finalize(st);
+    return out;
+}
+
+// sys_context('USERENV', parameter) for the parameters a session can ask about itself.
+void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string ns = util::upperAscii(textOf(v[0]));
+    const std::string p = util::upperAscii(textOf(v[1]));
+    if (n > 2)
+        fail(3001, "unimplemented feature: sys_context with a length is not emulated by the "
+                   "sandbox");
+    if (ns != "USERENV")
+        return sqlite3_result_null(c); // an application context nobody set
+    FunctionHost* host = hostOf(c);
+    sqlite3* db = sqlite3_context_db_handle(c);
+    const std::int64_t sid = host->currentSid();
+    const std::string user = host->currentUser();
+    auto session = [&](const char* column) {
+        return catalogValue(
+            db, ("select " + std::string(column) + " from \"v$session\" where sid = ?1").c_str(),
+            sid);
+    };
+    auto instance = [&](const char* column) {
+        return catalogValue(db, ("select " + std::string(column) + " from \"v$instance\"").c_str(),
+                            sid);
+    };
+    if (p == "SESSION_USER" || p == "CURRENT_USER" || p == "AUTHENTICATED_IDENTITY")
+        return resultText(c, user);
+    if (p == "CURRENT_SCHEMA") {
+        const std::string schema = session("schemaname");
+        return resultText(c, schema.empty() ? user : schema);
+    }
+    if (p == "SID" || p == "SESSIONID")
+        return sqlite3_result_text(
+            c, std::to_string(p == "SID" ? sid : std::max<std::int64_t>(sid, 0) * 10007).c_str(),
+            -1, SQLITE_TRANSIENT);
+    if (p == "DB_NAME" || p == "DB_UNIQUE_NAME") {
+        std::string name = catalogValue(db, "select name from \"v$database\"", 0);
+        if (name.empty())
+            name = instance("instance_name");
+        return resultText(c, util::upperAscii(name));
+    }
+    if (p == "INSTANCE_NAME")
+        return resultText(c, instance("instance_name"));
+    if (p == "INSTANCE")
+        return resultText(c, instance("instance_number"));
+    if (p == "SERVER_HOST")
+        return resultText(c, instance("host_name"));
+    if (p == "HOST")
+        return resultText(c, session("machine"));
+    if (p == "OS_USER")
+        return resultText(c, session("osuser"));
+    if (p == "TERMINAL")
+        return resultText(c, session("terminal"));
+    if (p == "MODULE")
+        return resultText(c, session("module"));
+    if (p == "ACTION")
+        return resultText(c, session("action"));
+    if (p == "CLIENT_INFO")
+        return resultText(c, session("client_info"));
+    if (p == "LANGUAGE")
+        return resultText(c, "AMERICAN_AMERICA.AL32UTF8");
+    if (p == "NLS_DATE_FORMAT")
+        return resultText(c, "DD-MON-RR");
+    if (p == "ISDBA")
+        return resultText(c, user == "SYS" ? "TRUE" : "FALSE");
+    fail(2003, "invalid USERENV parameter");
+}
+
 // ---- registration -----------------------------------------------------------------------------
 
 using Impl = void (*)(sqlite3_context*, int, sqlite3_value**);
@@ -606,6 +875,17 @@ const Registration kFunctions[] = {
     {{"lpad", 2, 3}, guarded<lpad>, true},
     {{"rpad", 2, 3}, guarded<rpad>, true},
     {{"greatest", 1, -1}, guarded<greatest>, true},
+    {{"ora_add", 2, 2}, guarded<oraAdd>, true},
+    {{"ora_sub", 2, 2}, guarded<oraSub>, true},
+    {{"substr", 2, 3}, guarded<substr>, true},
+    {{"to_date", 1, 2}, guarded<toDate>, false},
+    {{"add_months", 2, 2}, guarded<addMonths>, true},
+    {{"months_between", 2, 2}, guarded<monthsBetween>, true},
+    {{"last_day", 1, 1}, guarded<lastDay>, true},
+    {{"chr", 1, 1}, guarded<chr>, true},
+    {{"initcap", 1, 1}, guarded<initcap>, true},
+    {{"bitand", 2, 2}, guarded<bitand_>, true},
+    {{"sys_context", 2, 3}, guarded<sysContext>, false},
     {{"least", 1, -1}, guarded<least>, true},
 };
 

@@ -247,6 +247,7 @@ Translation Instance::prepareCall(SessionState& s, const std::string& sql) {
     checkAlive(s);
     reloadSynonymsIfChanged();
     currentUser_ = s.user;
+    currentSid_ = s.sid;
     Translation t = translate(sql, synonyms_);
     checkAccess(s, t.tables);
     if (t.kind == StmtKind::PlsqlBlock) {
@@ -302,7 +303,7 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
     const Translation t = prepareCall(s, sql);
     if (t.kind == StmtKind::Select)
         return select(t.sql, binds, fault && fault->failAfterRows >= 0 ? &*fault : nullptr,
-                      t.selectTypes);
+                      t.selectTypes, t.selectHeadings);
     if (fault && fault->failAfterRows >= 0)
         throw EOraError(fault->code, fault->text);
     executeTranslated(s, t, binds);
@@ -344,8 +345,8 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
 }
 
 oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TBindList& binds,
-                                   const Fault* fault,
-                                   const std::vector<std::string>& oracleTypes) {
+                                   const Fault* fault, const std::vector<std::string>& oracleTypes,
+                                   const std::vector<std::string>& headings) {
     Statement stmt;
     int rc = sqlite3_prepare_v2(db_, sqliteSql.c_str(), -1, &stmt.st, nullptr);
     if (rc != SQLITE_OK)
@@ -357,7 +358,10 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
     std::vector<bool> typed(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         auto& col = result.columns[static_cast<std::size_t>(i)];
-        col.name = heading(sqlite3_column_name(stmt.st, i));
+        col.name = static_cast<std::size_t>(i) < headings.size() &&
+                           !headings[static_cast<std::size_t>(i)].empty()
+                       ? headings[static_cast<std::size_t>(i)]
+                       : heading(sqlite3_column_name(stmt.st, i));
         const char* decl = sqlite3_column_decltype(stmt.st, i);
         col.type = typeFromDecl(decl, col.size);
         col.oracleType = static_cast<std::size_t>(i) < oracleTypes.size()
