@@ -69,14 +69,19 @@ void checkOperands(const Tokens& t) {
             expects = opWords.count(k.lower) > 0;
         if (!expects)
             continue;
+        if (isSymbol(k, "+") && i > 0 && isSymbol(t[i - 1], "(") && i + 1 < t.size() &&
+            isSymbol(t[i + 1], ")"))
+            continue; // the (+) outer join mark
         if (i + 1 >= t.size()) {
             oraFail(936, "missing expression");
         }
         const Token& next = t[i + 1];
         if (isSymbol(k, "(") && isSymbol(next, ")"))
             continue; // an empty argument list, as in sys_guid()
+        if (isSymbol(k, "(") && isWord(next, "order"))
+            continue; // over (order by ...), within group (order by ...)
         if (isSymbol(k, "(") && isSymbol(next, "+") && i + 2 < t.size() && isSymbol(t[i + 2], ")"))
-            oraFail(3001, "unimplemented feature"); // the (+) outer join
+            continue; // the (+) outer join mark
         if ((next.kind == Tok::Symbol && noOperandSymbols.count(next.text) > 0) ||
             (next.kind == Tok::Word && noOperandWords.count(next.lower) > 0))
             oraFail(936, "missing expression");
@@ -124,12 +129,15 @@ public:
             if (at(i, "select"))
                 selectList(i);
         fromClauses();
+        listaggCalls();
         rewriteWords();
         compact(t_);
         match_ = matchParens(t_);
         wrapDivisors();
         concatenations();
         dateArithmetic();
+        ratioToReport();
+        queryBlocks();
     }
 
 private:
@@ -147,7 +155,7 @@ private:
             if (i >= size() || !isName(t_[i]))
                 oraFail(903, "invalid table name");
             cteNames_.insert(nameOf(t_[i]));
-            i = skip(i + 1);
+            i = sym(i + 1, "(") ? skip(i + 1) : i + 1; // the optional column list
             if (!at(i, "as") || !sym(i + 1, "("))
                 oraFail(905, "missing keyword");
             i = skip(i + 1);
@@ -549,6 +557,366 @@ private:
             t_[s].prefix = "ora_divisor(" + t_[s].prefix;
             t_[e - 1].suffix += ")";
         }
+    }
+
+    // listagg(x[, sep]) within group (order by k1 [asc|desc] [nulls first|last], ...) becomes
+    // ora_listagg(x, sep, 'ad...', k1, ...), an aggregate that sorts its values itself.
+    void listaggCalls() {
+        for (std::size_t i = 0; i + 1 < size(); ++i) {
+            if (!at(i, "listagg") || !sym(i + 1, "(") || (i > 0 && sym(i - 1, ".")))
+                continue;
+            const std::size_t p = i + 1;
+            const auto q = static_cast<std::size_t>(match_[p]);
+            const std::size_t n = argumentCount(p);
+            if (n < 1 || n > 2)
+                oraFail(909, "invalid number of arguments");
+            if (at(p + 1, "distinct") || at(p + 1, "all") || (n == 2 && at(q - 1, "overflow")))
+                oraFail(3001, "unimplemented feature: listagg with distinct or overflow is not "
+                              "emulated by the sandbox");
+            if (!at(q + 1, "within") || !at(q + 2, "group") || !sym(q + 3, "(") ||
+                !at(q + 4, "order") || !at(q + 5, "by"))
+                oraFail(2000, "missing WITHIN keyword");
+            const std::size_t r = q + 3;
+            const auto rc = static_cast<std::size_t>(match_[r]);
+            if (at(rc + 1, "over"))
+                oraFail(3001, "unimplemented feature: listagg as an analytic function is not "
+                              "emulated by the sandbox");
+            std::string dirs;
+            std::size_t k = q + 6;
+            while (k < rc) {
+                const std::size_t start = k;
+                while (k < rc && !sym(k, ","))
+                    k = skip(k);
+                std::size_t end = k; // drop the trailing asc/desc/nulls first|last words
+                char dir = 'a';
+                while (end > start + 1) {
+                    if (at(end - 1, "asc") || at(end - 1, "desc")) {
+                        dir = at(end - 1, "desc") ? 'd' : 'a';
+                        t_[--end].dropped = true;
+                    } else if (end > start + 2 && at(end - 2, "nulls") &&
+                               (at(end - 1, "first") || at(end - 1, "last"))) {
+                        t_[end - 1].dropped = true;
+                        t_[end - 2].dropped = true;
+                        end -= 2;
+                    } else {
+                        break;
+                    }
+                }
+                dirs += dir;
+                if (k < rc)
+                    ++k;
+            }
+            t_[i].out = "ora_listagg";
+            t_[q - 1].suffix += std::string(n == 1 ? ", NULL" : "") + ", '" + dirs + "',";
+            for (std::size_t m = q; m <= q + 5; ++m)
+                t_[m].dropped = true;
+            i = rc;
+        }
+    }
+
+    // ratio_to_report(x) over (w) is x / sum(x) over (w); NULL where the sum is 0.
+    void ratioToReport() {
+        for (std::size_t i = 0; i + 1 < size(); ++i) {
+            if (!at(i, "ratio_to_report") || !sym(i + 1, "(") || (i > 0 && sym(i - 1, ".")))
+                continue;
+            const auto q = static_cast<std::size_t>(match_[i + 1]);
+            if (argumentCount(i + 1) != 1)
+                oraFail(909, "invalid number of arguments");
+            if (!at(q + 1, "over") || !sym(q + 2, "("))
+                oraFail(30484, "missing window specification for this function");
+            const auto w = static_cast<std::size_t>(match_[q + 2]);
+            t_[i].out = "(" + render(t_, i + 1, q + 1) + " * 1.0 / nullif(sum";
+            t_[w].suffix += ", 0))";
+        }
+    }
+
+    // One select of the statement: where its clauses start and end (indexes into t_).
+    struct Block {
+        std::size_t select = 0;
+        std::size_t from = 0;    // the "from" keyword
+        std::size_t fromEnd = 0; // after the last table reference
+        std::size_t where = 0;   // the "where" keyword; 0 when there is none
+        std::size_t whereEnd = 0;
+        std::size_t end = 0;   // after the block's last token
+        bool compound = false; // followed by union, minus, intersect or except
+        std::vector<std::pair<std::size_t, std::size_t>> conjuncts; // of the where clause
+        bool whereHasOr = false;
+    };
+
+    bool atClause(std::size_t k) const {
+        static const std::set<std::string, std::less<>> clauses = {
+            "group", "order",     "having", "connect", "start", "union",
+            "minus", "intersect", "except", "for",     "model", "fetch"};
+        return k >= size() || sym(k, ")") ||
+               (t_[k].kind == Tok::Word && clauses.count(t_[k].lower));
+    }
+
+    Block blockAt(std::size_t select) const {
+        Block b;
+        b.select = select;
+        std::size_t k = select + 1;
+        while (k < size() && !at(k, "from") && !sym(k, ")"))
+            k = skip(k);
+        b.from = k;
+        k = k + 1;
+        while (!atClause(k) && !at(k, "where"))
+            k = skip(k);
+        b.fromEnd = k;
+        if (at(k, "where")) {
+            b.where = k;
+            std::size_t start = k + 1;
+            bool between = false;
+            for (k = k + 1; !atClause(k); k = skip(k)) {
+                if (at(k, "between"))
+                    between = true;
+                else if (at(k, "or"))
+                    b.whereHasOr = true;
+                else if (at(k, "and") && between)
+                    between = false;
+                else if (at(k, "and")) {
+                    b.conjuncts.emplace_back(start, k);
+                    start = k + 1;
+                }
+            }
+            b.conjuncts.emplace_back(start, k);
+            b.whereEnd = k;
+        }
+        while (k < size() && !sym(k, ")") && !at(k, "union") && !at(k, "minus") &&
+               !at(k, "intersect") && !at(k, "except"))
+            k = skip(k);
+        b.end = k;
+        b.compound = k < size() && !sym(k, ")");
+        return b;
+    }
+
+    // Replaces the where-clause conjunct [a, e) by a condition that always holds.
+    void removeConjunct(std::size_t a, std::size_t e) {
+        t_[a].out = "1 = 1";
+        t_[a].prefix.clear();
+        t_[a].suffix.clear();
+        for (std::size_t k = a + 1; k < e; ++k)
+            t_[k].dropped = true;
+    }
+
+    // The select-list item, group by and aggregate calls decide whether LIMIT can stand for a
+    // ROWNUM filter: only where no rows are combined after it.
+    bool combinesRows(const Block& b) const {
+        static const std::set<std::string, std::less<>> aggregates = {
+            "count", "sum", "avg", "min", "max", "listagg", "ora_listagg", "stddev", "variance"};
+        if (at(b.select + 1, "distinct") || at(b.select + 1, "unique"))
+            return true;
+        for (std::size_t k = b.select + 1; k < b.from; ++k)
+            if (t_[k].kind == Tok::Word && aggregates.count(t_[k].lower) && sym(k + 1, "(") &&
+                !at(skip(k + 1), "over"))
+                return true;
+        for (std::size_t k = b.fromEnd; k < b.end; k = skip(k))
+            if (at(k, "group") || at(k, "having"))
+                return true;
+        return false;
+    }
+
+    bool outerMark(std::size_t k) const {
+        return sym(k, "(") && sym(k + 1, "+") && sym(k + 2, ")");
+    }
+
+    // Oracle's outer join operator: "a.x = b.y(+)" makes b the optional side of a join with a.
+    // The comma-separated tables stay as they are, each optional table moves to the end as
+    // "left join b on <its (+) conditions>", placed after the tables those conditions name.
+    void outerJoins(const Block& b) {
+        bool any = false;
+        for (std::size_t k = b.where; k < b.whereEnd && b.where != 0; ++k)
+            any = any || outerMark(k);
+        if (!any)
+            return;
+        if (b.whereHasOr)
+            oraFail(1719, "outer join operator (+) not allowed in operand of OR or IN");
+        struct Item {
+            std::size_t start;
+            std::size_t end;
+            std::string name;
+        };
+        std::vector<Item> items;
+        std::size_t start = b.from + 1;
+        for (std::size_t k = start;; k = skip(k)) {
+            if (k >= b.fromEnd || sym(k, ",")) {
+                Item item{start, k, {}};
+                if (k > start && isName(t_[k - 1]))
+                    item.name = nameOf(t_[k - 1]);
+                items.push_back(item);
+                if (k >= b.fromEnd)
+                    break;
+                start = k + 1;
+            } else if (at(k, "join")) {
+                oraFail(25156, "old style outer join (+) cannot be used with ANSI joins");
+            }
+        }
+        auto itemOf = [&items](const std::string& name) -> long {
+            for (std::size_t n = 0; n < items.size(); ++n)
+                if (items[n].name == name)
+                    return static_cast<long>(n);
+            return -1;
+        };
+        struct Condition {
+            std::size_t start;
+            std::size_t end;
+            long optional;
+            std::set<long> others;
+        };
+        std::vector<Condition> conditions;
+        for (const auto& [a, e] : b.conjuncts) {
+            Condition c{a, e, -1, {}};
+            bool marked = false;
+            for (std::size_t k = a; k < e; ++k) {
+                if (outerMark(k)) {
+                    marked = true;
+                    if (k < a + 3 || !sym(k - 2, ".") || !isName(t_[k - 3]))
+                        oraFail(3001, "unimplemented feature: (+) on a column without its table "
+                                      "name is not emulated by the sandbox");
+                    const long item = itemOf(nameOf(t_[k - 3]));
+                    if (item < 0)
+                        oraFail(904,
+                                "\"" + upperAscii(nameOf(t_[k - 3])) + "\": invalid identifier");
+                    if (c.optional >= 0 && c.optional != item)
+                        oraFail(1468, "a predicate may reference only one outer-joined table");
+                    c.optional = item;
+                    k += 2;
+                } else if (isName(t_[k]) && sym(k + 1, ".") && !sym(k - 1, ".")) {
+                    if (const long item = itemOf(nameOf(t_[k])); item >= 0)
+                        c.others.insert(item);
+                } else if (at(k, "select")) {
+                    oraFail(1799, "a column may not be outer-joined to a subquery");
+                }
+            }
+            if (!marked)
+                continue;
+            c.others.erase(c.optional);
+            conditions.push_back(std::move(c));
+        }
+        // Tables that some condition joins to another are optional; (+) conditions that name no
+        // other table filter them in the join, or are plain filters on a table that is not.
+        std::set<long> optional;
+        for (const auto& c : conditions)
+            if (!c.others.empty())
+                optional.insert(c.optional);
+        std::set<long> placed;
+        for (std::size_t n = 0; n < items.size(); ++n)
+            if (!optional.count(static_cast<long>(n)))
+                placed.insert(static_cast<long>(n));
+        if (placed.empty())
+            oraFail(1416, "two tables cannot be outer-joined to each other");
+        for (auto& c : conditions)
+            for (std::size_t k = c.start; k < c.end; ++k)
+                if (outerMark(k))
+                    t_[k].dropped = t_[k + 1].dropped = t_[k + 2].dropped = true;
+        std::string joins;
+        while (placed.size() < items.size()) {
+            long next = -1;
+            for (long o : optional) {
+                if (placed.count(o))
+                    continue;
+                bool ready = true;
+                for (const auto& c : conditions)
+                    if (c.optional == o)
+                        for (long other : c.others)
+                            ready = ready && placed.count(other) > 0;
+                if (ready) {
+                    next = o;
+                    break;
+                }
+            }
+            if (next < 0)
+                oraFail(1416, "two tables cannot be outer-joined to each other");
+            const Item& item = items[static_cast<std::size_t>(next)];
+            std::string on;
+            for (const auto& c : conditions) {
+                if (c.optional != next)
+                    continue;
+                on += (on.empty() ? "" : " AND ") + render(t_, c.start, c.end);
+                removeConjunct(c.start, c.end);
+            }
+            joins += " LEFT JOIN " + render(t_, item.start, item.end) + " ON " + on;
+            placed.insert(next);
+        }
+        // The optional tables leave the comma list; the joins follow its last table.
+        std::size_t last = 0;
+        bool first = true;
+        for (std::size_t n = 0; n < items.size(); ++n) {
+            const Item& item = items[n];
+            if (item.end < b.fromEnd)
+                t_[item.end].dropped = true; // commas are written again below
+            if (optional.count(static_cast<long>(n))) {
+                for (std::size_t k = item.start; k < item.end; ++k)
+                    t_[k].dropped = true;
+                continue;
+            }
+            if (!first)
+                t_[item.start].prefix = ", " + t_[item.start].prefix;
+            first = false;
+            last = item.end - 1;
+        }
+        t_[last].after += joins;
+    }
+
+    // ROWNUM: in a select list it numbers the rows as the where clause passes them
+    // (row_number() over ()); "rownum <= n", "rownum < n" and "rownum = 1" conjuncts of a where
+    // clause become a LIMIT. Other uses are refused.
+    void rownumFilters(const Block& b) {
+        std::string limit;
+        for (const auto& [a, e] : b.conjuncts) {
+            bool mentions = false;
+            for (std::size_t k = a; k < e; ++k)
+                mentions = mentions || at(k, "rownum");
+            if (!mentions)
+                continue;
+            const bool plain = e == a + 3 && at(a, "rownum") &&
+                               (t_[a + 2].kind == Tok::Number || t_[a + 2].kind == Tok::Bind);
+            const std::string op = e == a + 3 ? t_[a + 1].text : std::string();
+            if (!plain || b.whereHasOr || b.compound || combinesRows(b) ||
+                (op != "<=" && op != "<" && op != "="))
+                oraFail(3001, "unimplemented feature: this use of ROWNUM is not emulated by the "
+                              "sandbox (rownum <= n, rownum < n and rownum = 1 are)");
+            const Token& n = t_[a + 2];
+            std::string count = n.kind == Tok::Bind ? n.lower : n.text;
+            if (op == "<")
+                count = "(" + count + ") - 1";
+            else if (op == "=") {
+                if (n.kind != Tok::Number || n.text != "1")
+                    oraFail(3001, "unimplemented feature: rownum = n other than 1 is not "
+                                  "emulated by the sandbox");
+            }
+            // rownum <= 2.5 passes two rows, rownum < 1 none
+            const std::string bound = op == "=" ? "1" : "max(cast(" + count + " as integer), 0)";
+            limit = limit.empty() ? bound : "min(" + limit + ", " + bound + ")";
+            removeConjunct(a, e);
+        }
+        if (!limit.empty()) {
+            std::size_t last = b.end - 1;
+            while (last > b.select && t_[last].dropped)
+                --last;
+            t_[last].after += " LIMIT " + limit;
+        }
+    }
+
+    void queryBlocks() {
+        std::vector<std::size_t> selects;
+        for (std::size_t i = 0; i < size(); ++i)
+            if (at(i, "select"))
+                selects.push_back(i);
+        // Inner blocks first: an outer block may carry their text along.
+        for (auto it = selects.rbegin(); it != selects.rend(); ++it) {
+            const Block b = blockAt(*it);
+            if (b.from >= size())
+                continue;
+            outerJoins(b);
+            rownumFilters(b);
+            for (std::size_t k = b.select + 1; k < b.from; ++k)
+                if (at(k, "rownum") && !sym(k - 1, ".") && t_[k].out.empty() && !t_[k].dropped)
+                    t_[k].out = "row_number() over ()";
+        }
+        for (std::size_t k = 0; k < size(); ++k)
+            if (at(k, "rownum") && !t_[k].dropped && t_[k].out.empty() && !sym(k - 1, "."))
+                oraFail(3001, "unimplemented feature: this use of ROWNUM is not emulated by the "
+                              "sandbox (rownum <= n, rownum < n and rownum = 1 are)");
     }
 
     // The end of the primary expression starting at j (after optional signs when `signs`): a

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
@@ -824,6 +826,97 @@ void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
     fail(2003, "invalid USERENV parameter");
 }
 
+// ---- listagg ---------------------------------------------------------------------------------
+
+// ora_listagg(value, separator, directions, key1, key2, ...): listagg(value, separator) within
+// group (order by key1, key2, ...), directions holding 'a' or 'd' for each key. NULL values are
+// left out; NULL keys sort last ascending and first descending, as Oracle sorts them.
+struct ListaggKey {
+    int type = SQLITE_NULL;
+    double number = 0;
+    std::string text;
+};
+
+struct ListaggEntry {
+    std::string value;
+    std::vector<ListaggKey> keys;
+};
+
+struct ListaggState {
+    std::vector<ListaggEntry>* entries;
+    std::string separator;
+    std::string directions;
+};
+
+void listaggStep(sqlite3_context* c, int n, sqlite3_value** v) {
+    auto* state = static_cast<ListaggState*>(sqlite3_aggregate_context(c, sizeof(ListaggState)));
+    if (!state)
+        return sqlite3_result_error_nomem(c);
+    if (!state->entries) {
+        new (state) ListaggState{new std::vector<ListaggEntry>(),
+                                 n > 1 && !isNull(v[1]) ? textOf(v[1]) : std::string(),
+                                 n > 2 ? textOf(v[2]) : std::string()};
+    }
+    if (isNull(v[0]))
+        return;
+    ListaggEntry e;
+    e.value = textOf(v[0]);
+    for (int k = 3; k < n; ++k) {
+        ListaggKey key;
+        if (!isNull(v[k])) {
+            key.type = isNumeric(v[k]) ? SQLITE_FLOAT : SQLITE_TEXT;
+            if (key.type == SQLITE_FLOAT)
+                key.number = sqlite3_value_double(v[k]);
+            else
+                key.text = textOf(v[k]);
+        }
+        e.keys.push_back(std::move(key));
+    }
+    state->entries->push_back(std::move(e));
+}
+
+int compareKeys(const ListaggKey& a, const ListaggKey& b) {
+    if (a.type != b.type)
+        return a.type == SQLITE_FLOAT ? -1 : (b.type == SQLITE_FLOAT ? 1 : 0);
+    if (a.type == SQLITE_FLOAT)
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    return a.text.compare(b.text) < 0 ? -1 : (a.text == b.text ? 0 : 1);
+}
+
+void listaggFinal(sqlite3_context* c) {
+    auto* state = static_cast<ListaggState*>(sqlite3_aggregate_context(c, 0));
+    if (!state || !state->entries)
+        return sqlite3_result_null(c);
+    std::unique_ptr<std::vector<ListaggEntry>> entries(state->entries);
+    const std::string dirs = state->directions;
+    std::stable_sort(entries->begin(), entries->end(),
+                     [&dirs](const ListaggEntry& x, const ListaggEntry& y) {
+                         for (std::size_t k = 0; k < x.keys.size(); ++k) {
+                             const bool desc = k < dirs.size() && dirs[k] == 'd';
+                             const bool xn = x.keys[k].type == SQLITE_NULL;
+                             const bool yn = y.keys[k].type == SQLITE_NULL;
+                             if (xn != yn)
+                                 return desc ? xn : yn;
+                             if (xn)
+                                 continue;
+                             const int cmp = compareKeys(x.keys[k], y.keys[k]);
+                             if (cmp != 0)
+                                 return desc ? cmp > 0 : cmp < 0;
+                         }
+                         return false;
+                     });
+    std::string out;
+    for (std::size_t k = 0; k < entries->size(); ++k) {
+        if (k > 0)
+            out += state->separator;
+        out += (*entries)[k].value;
+    }
+    state->~ListaggState();
+    if (out.size() > 4000)
+        return sqlite3_result_error(c, "ORA-01489: result of string concatenation is too long", -1);
+    resultText(c, out);
+}
+
 // ---- registration -----------------------------------------------------------------------------
 
 using Impl = void (*)(sqlite3_context*, int, sqlite3_value**);
@@ -903,6 +996,9 @@ const FunctionArity* oracleFunction(std::string_view lowerName) {
 } // namespace dialect
 
 void registerOracleFunctions(sqlite3* db, FunctionHost* host) {
+    if (sqlite3_create_function_v2(db, "ora_listagg", -1, SQLITE_UTF8, nullptr, nullptr,
+                                   listaggStep, listaggFinal, nullptr) != SQLITE_OK)
+        throw oradb::EOraError("sandbox: cannot register function ora_listagg");
     for (const Registration& r : kFunctions) {
         const int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
         const std::string name(r.arity.name);

@@ -1,0 +1,127 @@
+// Oracle query forms that the sandbox translates: ROWNUM, (+) outer joins, listagg and the
+// analytic functions, run on a small in-memory database.
+#include "DialectFixture.h"
+#include "oradb/OraError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using dialect_test::Result;
+using dialect_test::SqliteDb;
+
+using Rows = std::vector<std::vector<std::string>>;
+
+class SandboxQueries : public ::testing::Test {
+protected:
+    SandboxQueries() {
+        db.exec(R"(
+create table dual (dummy VARCHAR2(1));
+insert into dual values ('X');
+create table emp (empno INTEGER, ename VARCHAR2(10), mgr INTEGER, deptno INTEGER, sal NUMBER);
+insert into emp values (7839, 'KING', null, 10, 5000), (7566, 'JONES', 7839, 20, 2975),
+  (7698, 'BLAKE', 7839, 30, 2850), (7782, 'CLARK', 7839, 10, 2450),
+  (7788, 'SCOTT', 7566, 20, 3000), (7902, 'FORD', 7566, 20, 3000),
+  (7369, 'SMITH', 7902, 20, 800), (7499, 'ALLEN', 7698, 30, 1600);
+create table dept (deptno INTEGER, dname VARCHAR2(14));
+insert into dept values (10, 'ACCOUNTING'), (20, 'RESEARCH'), (30, 'SALES'), (40, 'OPERATIONS');
+create table bonus (empno INTEGER, amount NUMBER, kind VARCHAR2(5));
+insert into bonus values (7788, 100, 'CASH'), (7369, 50, 'STOCK');
+)");
+    }
+
+    Rows rows(const std::string& sql) { return db.run(sql).rows; }
+
+    // The Oracle error code a statement fails with; 0 when it runs.
+    int code(const std::string& sql) {
+        try {
+            db.run(sql);
+        } catch (const oradb::EOraError& e) {
+            return e.ErrorCode();
+        }
+        return 0;
+    }
+
+    SqliteDb db;
+};
+
+TEST_F(SandboxQueries, ListaggOrdersWithinTheGroup) {
+    EXPECT_EQ(
+        rows("select deptno, listagg(ename, ',') within group (order by ename) names "
+             "from emp group by deptno order by deptno"),
+        (Rows{{"10", "CLARK,KING"}, {"20", "FORD,JONES,SCOTT,SMITH"}, {"30", "ALLEN,BLAKE"}}));
+    EXPECT_EQ(db.value("select listagg(ename, '; ') within group (order by sal desc, ename) "
+                       "from emp where deptno = 20"),
+              "FORD; SCOTT; JONES; SMITH");
+    EXPECT_EQ(db.value("select listagg(ename) within group (order by empno) from emp "
+                       "where deptno = 30"),
+              "ALLENBLAKE");
+    EXPECT_EQ(db.value("select listagg(ename, ',') within group (order by 1) from emp "
+                       "where deptno = 99"),
+              "(null)");
+    EXPECT_EQ(code("select listagg(ename, ',') from emp"), 2000);
+}
+
+TEST_F(SandboxQueries, AnalyticFunctionsAndRatioToReport) {
+    EXPECT_EQ(rows("select ename, ratio_to_report(sal) over (partition by deptno) r from emp "
+                   "where deptno = 10 order by ename"),
+              (Rows{{"CLARK", "0.328859060402685"}, {"KING", "0.671140939597315"}}));
+    EXPECT_EQ(rows("select ename, rank() over (order by sal desc) rk, "
+                   "dense_rank() over (order by sal desc) drk, "
+                   "lag(ename) over (order by sal desc, ename) prev, "
+                   "sum(sal) over (partition by deptno) total "
+                   "from emp where deptno = 20 order by sal desc, ename"),
+              (Rows{{"FORD", "1", "1", "(null)", "9775"},
+                    {"SCOTT", "1", "1", "FORD", "9775"},
+                    {"JONES", "3", "2", "SCOTT", "9775"},
+                    {"SMITH", "4", "3", "JONES", "9775"}}));
+    EXPECT_EQ(rows("with d as (select deptno, count(*) n from emp group by deptno) "
+                   "select dname, n from dept, d where dept.deptno = d.deptno and n > 2"),
+              (Rows{{"RESEARCH", "4"}}));
+}
+
+TEST_F(SandboxQueries, RownumLimitsAndNumbersRows) {
+    EXPECT_EQ(rows("select ename from (select ename from emp order by sal desc, ename) "
+                   "where rownum <= 3"),
+              (Rows{{"KING"}, {"FORD"}, {"SCOTT"}}));
+    EXPECT_EQ(rows("select * from (select ename from emp order by sal) where rownum < 3"),
+              (Rows{{"SMITH"}, {"ALLEN"}}));
+    EXPECT_EQ(rows("select ename from emp where deptno = 10 and rownum = 1 order by ename").size(),
+              1u);
+    EXPECT_EQ(rows("select ename from emp where rownum <= 0").size(), 0u);
+    EXPECT_EQ(rows("select rownum, ename from (select ename from emp order by ename) "
+                   "where rownum <= 2"),
+              (Rows{{"1", "ALLEN"}, {"2", "BLAKE"}}));
+    EXPECT_EQ(db.run("select rownum from dual").columns, std::vector<std::string>{"ROWNUM"});
+    EXPECT_EQ(rows("select r, ename from (select rownum r, ename from "
+                   "(select ename from emp order by ename)) where r between 3 and 4"),
+              (Rows{{"3", "CLARK"}, {"4", "FORD"}}));
+    EXPECT_EQ(code("select count(*) from emp where rownum <= 3"), 3001);
+    EXPECT_EQ(code("select ename from emp where rownum > 3"), 3001);
+    EXPECT_EQ(code("select ename from emp where sal > 1 or rownum < 3"), 3001);
+}
+
+TEST_F(SandboxQueries, OuterJoinOperatorBecomesLeftJoin) {
+    EXPECT_EQ(rows("select d.dname, e.ename from dept d, emp e where d.deptno = e.deptno(+) "
+                   "and d.deptno in (30, 40) order by d.dname, e.ename"),
+              (Rows{{"OPERATIONS", "(null)"}, {"SALES", "ALLEN"}, {"SALES", "BLAKE"}}));
+    // the optional table first, its filter with (+) inside the join
+    EXPECT_EQ(
+        rows("select e.ename, b.amount from bonus b, emp e where b.empno(+) = e.empno "
+             "and b.kind(+) = 'CASH' and e.deptno = 20 order by e.ename"),
+        (Rows{{"FORD", "(null)"}, {"JONES", "(null)"}, {"SCOTT", "100"}, {"SMITH", "(null)"}}));
+    // a chain: emp -> dept optional -> bonus optional through emp
+    EXPECT_EQ(rows("select e.ename, d.dname, b.amount from emp e, dept d, bonus b "
+                   "where e.deptno = d.deptno(+) and e.empno = b.empno(+) and e.sal < 1000"),
+              (Rows{{"SMITH", "RESEARCH", "50"}}));
+    EXPECT_EQ(rows("select m.ename, w.ename from emp m, emp w where m.empno = w.mgr(+) "
+                   "and m.deptno = 30 order by 1, 2"),
+              (Rows{{"ALLEN", "(null)"}, {"BLAKE", "ALLEN"}}));
+    EXPECT_EQ(code("select * from emp e, dept d where e.deptno = d.deptno(+) or e.sal > 1"), 1719);
+    EXPECT_EQ(code("select * from emp e, dept d where e.deptno(+) = d.deptno(+)"), 1468);
+    EXPECT_EQ(code("select * from emp e, dept d where e.deptno = d.deptno(+) "
+                   "and d.deptno = e.deptno(+)"),
+              1416);
+}
+
+} // namespace
