@@ -857,6 +857,164 @@ private:
         t_[last].after += joins;
     }
 
+    // The last token of [from, to) that is still written.
+    std::size_t lastKept(std::size_t from, std::size_t to) const {
+        std::size_t last = to - 1;
+        while (last > from && t_[last].dropped)
+            --last;
+        return last;
+    }
+
+    [[noreturn]] static void notEmulated(const std::string& what) {
+        oraFail(3001, "unimplemented feature: " + what + " is not emulated by the sandbox");
+    }
+
+    // A hierarchical query on one table:
+    //   select ... from T a [where W] start with S connect by [nocycle] C
+    // walks the tree with a recursive common table expression of the rows' rowids, their level,
+    // their path (which orders the rows depth first, as Oracle returns them) and the values that
+    // "prior x" in C takes from the parent row:
+    //   with recursive ora_hier(ora_rid, ora_level, ora_path, ora_p1...) as (
+    //     select a.rowid, 1, <path>, x... from T a where S
+    //     union all
+    //     select a.rowid, ora_h.ora_level + 1, ora_h.ora_path || ... , x...
+    //       from ora_hier ora_h join T a on C' order by 3)
+    //   select ... from ora_hier ora_h join T a on a.rowid = ora_h.ora_rid [where W]
+    //   order by ora_h.ora_path
+    // where C' has ora_h.ora_pN for "prior x" and the child's level for LEVEL. A row met again
+    // on its own path raises ORA-01436, or ends that branch with NOCYCLE.
+    void hierarchy(const Block& b) {
+        std::size_t k = b.where ? b.whereEnd : b.fromEnd;
+        std::size_t startAt = 0, startEnd = 0, connectAt = 0, connectEnd = 0;
+        bool nocycle = false;
+        while (at(k, "start") || at(k, "connect")) {
+            const bool isStart = at(k, "start");
+            if (!at(k + 1, isStart ? "with" : "by"))
+                oraFail(905, "missing keyword");
+            std::size_t e = k + 2;
+            if (!isStart && at(e, "nocycle")) {
+                nocycle = true;
+                ++e;
+            }
+            const std::size_t from = e;
+            while (e < size() && !sym(e, ")") && !at(e, "start") && !at(e, "connect") &&
+                   !at(e, "group") && !at(e, "order") && !at(e, "having") && !at(e, "union") &&
+                   !at(e, "minus") && !at(e, "intersect") && !at(e, "except"))
+                e = skip(e);
+            if (e == from)
+                oraFail(936, "missing expression");
+            (isStart ? startAt : connectAt) = k;
+            (isStart ? startEnd : connectEnd) = e;
+            k = e;
+        }
+        bool hierarchical = connectAt != 0;
+        for (std::size_t m = b.select; m < b.end && !hierarchical; ++m)
+            hierarchical = (at(m, "level") || at(m, "prior")) && fresh(m);
+        if (!hierarchical)
+            return;
+        if (connectAt == 0)
+            oraFail(1788, "CONNECT BY clause required in this query block");
+        for (std::size_t m = b.select; m < b.end; ++m) {
+            static const std::set<std::string, std::less<>> unsupported = {
+                "sys_connect_by_path", "connect_by_root", "connect_by_isleaf",
+                "connect_by_iscycle"};
+            if (!fresh(m))
+                continue; // rewritten with an inner query block
+            if (t_[m].kind == Tok::Word && unsupported.count(t_[m].lower))
+                notEmulated(upperAscii(t_[m].lower));
+            if (at(m, "siblings"))
+                notEmulated("ORDER SIBLINGS BY");
+            if (at(m, "prior") && (m < connectAt || m >= connectEnd))
+                notEmulated("PRIOR outside CONNECT BY");
+        }
+        // one table reference: name [alias], or a parenthesised query with an alias
+        const std::size_t itemStart = b.from + 1;
+        std::size_t itemEnd = b.fromEnd;
+        for (std::size_t m = itemStart; m < itemEnd; m = skip(m))
+            if (sym(m, ",") || at(m, "join"))
+                notEmulated("a hierarchical query over a join");
+        if (sym(itemStart, "("))
+            notEmulated("a hierarchical query over a subquery");
+        if (at(0, "with") && !insideParens(b.select))
+            notEmulated("a hierarchical query after WITH");
+        const Token& last = t_[itemEnd - 1];
+        const std::string alias =
+            last.out.empty() ? (last.kind == Tok::Quoted ? last.text : last.lower) : last.out;
+        const std::string item = render(t_, itemStart, itemEnd);
+
+        // the connect condition, with the parent's values and the child's level
+        std::vector<std::string> priors;
+        for (std::size_t m = connectAt + 2 + (nocycle ? 1 : 0); m < connectEnd; ++m) {
+            if (at(m, "prior")) {
+                const std::size_t e = primaryEnd(m + 1, false);
+                if (e == 0 || e > connectEnd)
+                    oraFail(936, "missing expression");
+                priors.push_back(render(t_, m + 1, e));
+                t_[m].out = "ora_h.ora_p" + std::to_string(priors.size());
+                for (std::size_t d = m + 1; d < e; ++d)
+                    t_[d].dropped = true;
+                m = e - 1;
+            } else if (at(m, "level")) {
+                t_[m].out = "(ora_h.ora_level + 1)";
+            }
+        }
+        const std::string condition = render(t_, connectAt + 2 + (nocycle ? 1 : 0), connectEnd);
+        std::string start = "1 = 1";
+        if (startAt != 0) {
+            for (std::size_t m = startAt + 2; m < startEnd; ++m)
+                if (at(m, "level"))
+                    t_[m].out = "1";
+            start = render(t_, startAt + 2, startEnd);
+        }
+        std::string columns = "ora_rid, ora_level, ora_path";
+        std::string values;
+        for (std::size_t n = 0; n < priors.size(); ++n) {
+            columns += ", ora_p" + std::to_string(n + 1);
+            values += ", " + priors[n];
+        }
+        const std::string key = "printf('%012d', " + alias + ".rowid)";
+        std::string check;
+        if (!priors.empty())
+            check = " AND ora_connect_by_check(ora_h.ora_path, " + key + ", " +
+                    (nocycle ? "1" : "0") + ")";
+        const std::string cte = "WITH RECURSIVE ora_hier(" + columns + ") AS (SELECT " + alias +
+                                ".rowid, 1, " + key + values + " FROM " + item + " WHERE " + start +
+                                " UNION ALL SELECT " + alias +
+                                ".rowid, ora_h.ora_level + 1, ora_h.ora_path || '/' || " + key +
+                                values + " FROM ora_hier ora_h JOIN " + item + " ON (" + condition +
+                                ")" + check + " ORDER BY 3) ";
+        t_[b.select].prefix = cte + t_[b.select].prefix;
+        for (std::size_t m = itemStart; m < itemEnd; ++m)
+            t_[m].dropped = true;
+        t_[b.from].after +=
+            " ora_hier ora_h JOIN " + item + " ON " + alias + ".rowid = ora_h.ora_rid";
+        for (std::size_t m = connectAt; m < connectEnd; ++m)
+            t_[m].dropped = true;
+        for (std::size_t m = startAt; startAt != 0 && m < startEnd; ++m)
+            t_[m].dropped = true;
+        bool ordered = false;
+        for (std::size_t m = b.select + 1; m < b.end; m = skip(m)) {
+            if (at(m, "level") && !t_[m].dropped && t_[m].out.empty())
+                t_[m].out = "ora_h.ora_level";
+            ordered = ordered || (at(m, "order") && at(m + 1, "by"));
+        }
+        for (std::size_t m = b.select + 1; m < b.end; ++m)
+            if (at(m, "level") && !t_[m].dropped && t_[m].out.empty())
+                t_[m].out = "ora_h.ora_level";
+        if (!ordered)
+            t_[lastKept(b.select, b.end)].after += " ORDER BY ora_h.ora_path";
+    }
+
+    // A token that no inner query block has rewritten.
+    bool fresh(std::size_t k) const { return !t_[k].dropped && t_[k].out.empty(); }
+
+    bool insideParens(std::size_t k) const {
+        int depth = 0;
+        for (std::size_t m = 0; m < k; ++m)
+            depth += sym(m, "(") ? 1 : (sym(m, ")") ? -1 : 0);
+        return depth > 0;
+    }
+
     // ROWNUM: in a select list it numbers the rows as the where clause passes them
     // (row_number() over ()); "rownum <= n", "rownum < n" and "rownum = 1" conjuncts of a where
     // clause become a LIMIT. Other uses are refused.
@@ -889,12 +1047,8 @@ private:
             limit = limit.empty() ? bound : "min(" + limit + ", " + bound + ")";
             removeConjunct(a, e);
         }
-        if (!limit.empty()) {
-            std::size_t last = b.end - 1;
-            while (last > b.select && t_[last].dropped)
-                --last;
-            t_[last].after += " LIMIT " + limit;
-        }
+        if (!limit.empty())
+            t_[lastKept(b.select, b.end)].after += " LIMIT " + limit;
     }
 
     void queryBlocks() {
@@ -908,6 +1062,7 @@ private:
             if (b.from >= size())
                 continue;
             outerJoins(b);
+            hierarchy(b);
             rownumFilters(b);
             for (std::size_t k = b.select + 1; k < b.from; ++k)
                 if (at(k, "rownum") && !sym(k - 1, ".") && t_[k].out.empty() && !t_[k].dropped)

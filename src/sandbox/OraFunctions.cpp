@@ -826,6 +826,23 @@ void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
     fail(2003, "invalid USERENV parameter");
 }
 
+// ora_connect_by_check(path, key, nocycle): 1 when the row `key` is not yet on the path of its
+// parent; a row met again on its own path is a loop: ORA-01436, or 0 (end of the branch) with
+// NOCYCLE.
+void connectByCheck(sqlite3_context* c, int, sqlite3_value** v) {
+    const std::string path = textOf(v[0]);
+    const std::string key = textOf(v[1]);
+    for (std::size_t at = 0; (at = path.find(key, at)) != std::string::npos; at += key.size()) {
+        if ((at == 0 || path[at - 1] == '/') &&
+            (at + key.size() == path.size() || path[at + key.size()] == '/')) {
+            if (integerOf(v[2]) == 0)
+                fail(1436, "CONNECT BY loop in user data");
+            return sqlite3_result_int(c, 0);
+        }
+    }
+    sqlite3_result_int(c, 1);
+}
+
 // ---- listagg ---------------------------------------------------------------------------------
 
 // ora_listagg(value, separator, directions, key1, key2, ...): listagg(value, separator) within
@@ -969,6 +986,7 @@ const Registration kFunctions[] = {
     {{"rpad", 2, 3}, guarded<rpad>, true},
     {{"greatest", 1, -1}, guarded<greatest>, true},
     {{"ora_add", 2, 2}, guarded<oraAdd>, true},
+    {{"ora_connect_by_check", 3, 3}, guarded<connectByCheck>, true},
     {{"ora_sub", 2, 2}, guarded<oraSub>, true},
     {{"substr", 2, 3}, guarded<substr>, true},
     {{"to_date", 1, 2}, guarded<toDate>, false},

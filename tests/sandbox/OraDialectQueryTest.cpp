@@ -124,4 +124,51 @@ TEST_F(SandboxQueries, OuterJoinOperatorBecomesLeftJoin) {
               1416);
 }
 
+TEST_F(SandboxQueries, ConnectByWalksTheTreeDepthFirst) {
+    EXPECT_EQ(rows("select level, lpad(' ', 2 * (level - 1)) || ename tree from emp "
+                   "start with mgr is null connect by prior empno = mgr"),
+              (Rows{{"1", "KING"},
+                    {"2", "  JONES"},
+                    {"3", "    SCOTT"},
+                    {"3", "    FORD"},
+                    {"4", "      SMITH"},
+                    {"2", "  BLAKE"},
+                    {"3", "    ALLEN"},
+                    {"2", "  CLARK"}}));
+    // the where clause filters the walked rows; an alias qualifies the columns
+    EXPECT_EQ(rows("select e.ename, level from emp e where level > 2 and e.deptno = 20 "
+                   "start with e.ename = 'JONES' connect by e.mgr = prior e.empno "
+                   "order by e.ename"),
+              (Rows{{"SMITH", "3"}}));
+    EXPECT_EQ(rows("select level from dual connect by level <= 4"),
+              (Rows{{"1"}, {"2"}, {"3"}, {"4"}}));
+    EXPECT_EQ(db.run("select level from dual connect by level <= 1").columns,
+              std::vector<std::string>{"LEVEL"});
+    EXPECT_EQ(db.value("select count(*) from (select ename from emp start with ename = 'KING' "
+                       "connect by prior empno = mgr and level <= 2)"),
+              "4");
+}
+
+TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
+    db.exec("update emp set mgr = 7369 where ename = 'KING'"); // KING now reports to SMITH
+    EXPECT_EQ(code("select ename from emp start with ename = 'ALLEN' "
+                   "connect by prior empno = mgr"),
+              0);
+    EXPECT_NE(db.error("select ename from emp start with ename = 'KING' "
+                       "connect by prior empno = mgr")
+                  .find("ORA-01436: CONNECT BY loop in user data"),
+              std::string::npos);
+    EXPECT_EQ(rows("select ename from emp start with ename = 'SMITH' "
+                   "connect by nocycle prior empno = mgr and level <= 3"),
+              (Rows{{"SMITH"}, {"KING"}, {"JONES"}, {"BLAKE"}, {"CLARK"}}));
+    EXPECT_EQ(code("select sys_connect_by_path(ename, '/') from emp "
+                   "connect by prior empno = mgr"),
+              3001);
+    EXPECT_EQ(code("select ename from emp e, dept d connect by prior empno = mgr"), 3001);
+    EXPECT_EQ(code("select ename from emp start with mgr is null "
+                   "connect by prior empno = mgr order siblings by ename"),
+              3001);
+    EXPECT_EQ(code("select level from dual"), 1788);
+}
+
 } // namespace
