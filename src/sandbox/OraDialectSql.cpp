@@ -915,9 +915,8 @@ private:
         if (connectAt == 0)
             oraFail(1788, "CONNECT BY clause required in this query block");
         for (std::size_t m = b.select; m < b.end; ++m) {
-            static const std::set<std::string, std::less<>> unsupported = {
-                "sys_connect_by_path", "connect_by_root", "connect_by_isleaf",
-                "connect_by_iscycle"};
+            static const std::set<std::string, std::less<>> unsupported = {"connect_by_isleaf",
+                                                                           "connect_by_iscycle"};
             if (!fresh(m))
                 continue; // rewritten with an inner query block
             if (t_[m].kind == Tok::Word && unsupported.count(t_[m].lower))
@@ -951,8 +950,7 @@ private:
                     oraFail(936, "missing expression");
                 priors.push_back(render(t_, m + 1, e));
                 t_[m].out = "ora_h.ora_p" + std::to_string(priors.size());
-                for (std::size_t d = m + 1; d < e; ++d)
-                    t_[d].dropped = true;
+                collapse(m, e);
                 m = e - 1;
             } else if (at(m, "level")) {
                 t_[m].out = "(ora_h.ora_level + 1)";
@@ -972,17 +970,55 @@ private:
             columns += ", ora_p" + std::to_string(n + 1);
             values += ", " + priors[n];
         }
+        // sys_connect_by_path(x, sep) and connect_by_root x: columns that the walk builds.
+        std::string anchorValues = values;
+        std::string stepValues = values;
+        int built = 0;
+        for (std::size_t m = b.select + 1; m < b.end; ++m) {
+            if (!fresh(m) || (m >= connectAt && m < connectEnd) ||
+                (startAt != 0 && m >= startAt && m < startEnd))
+                continue;
+            const std::string column = "ora_c" + std::to_string(++built);
+            if (at(m, "sys_connect_by_path") && sym(m + 1, "(")) {
+                const auto q = static_cast<std::size_t>(match_[m + 1]);
+                std::size_t comma = m + 2;
+                while (comma < q && !sym(comma, ","))
+                    comma = skip(comma);
+                if (comma >= q || argumentCount(m + 1) != 2)
+                    oraFail(909, "invalid number of arguments");
+                const std::string piece = "coalesce(" + render(t_, comma + 1, q) +
+                                          ", '') || coalesce(" + render(t_, m + 2, comma) + ", '')";
+                anchorValues += ", " + piece;
+                stepValues += ", ora_h." + column + " || " + piece;
+                t_[m].out = "ora_h." + column;
+                collapse(m, q + 1);
+                m = q;
+            } else if (at(m, "connect_by_root")) {
+                const std::size_t e = primaryEnd(m + 1, false);
+                if (e == 0)
+                    oraFail(936, "missing expression");
+                anchorValues += ", " + render(t_, m + 1, e);
+                stepValues += ", ora_h." + column;
+                t_[m].out = "ora_h." + column;
+                collapse(m, e);
+                m = e - 1;
+            } else {
+                --built;
+                continue;
+            }
+            columns += ", " + column;
+        }
         const std::string key = "printf('%012d', " + alias + ".rowid)";
         std::string check;
         if (!priors.empty())
             check = " AND ora_connect_by_check(ora_h.ora_path, " + key + ", " +
                     (nocycle ? "1" : "0") + ")";
         const std::string cte = "WITH RECURSIVE ora_hier(" + columns + ") AS (SELECT " + alias +
-                                ".rowid, 1, " + key + values + " FROM " + item + " WHERE " + start +
-                                " UNION ALL SELECT " + alias +
+                                ".rowid, 1, " + key + anchorValues + " FROM " + item + " WHERE " +
+                                start + " UNION ALL SELECT " + alias +
                                 ".rowid, ora_h.ora_level + 1, ora_h.ora_path || '/' || " + key +
-                                values + " FROM ora_hier ora_h JOIN " + item + " ON (" + condition +
-                                ")" + check + " ORDER BY 3) ";
+                                stepValues + " FROM ora_hier ora_h JOIN " + item + " ON (" +
+                                condition + ")" + check + " ORDER BY 3) ";
         t_[b.select].prefix = cte + t_[b.select].prefix;
         for (std::size_t m = itemStart; m < itemEnd; ++m)
             t_[m].dropped = true;
@@ -1003,6 +1039,16 @@ private:
                 t_[m].out = "ora_h.ora_level";
         if (!ordered)
             t_[lastKept(b.select, b.end)].after += " ORDER BY ora_h.ora_path";
+    }
+
+    // Token m stands for [m, e): the others are dropped, the closing text that rewrites put on
+    // them moves to m.
+    void collapse(std::size_t m, std::size_t e) {
+        for (std::size_t d = m + 1; d < e; ++d) {
+            if (!t_[d].dropped)
+                t_[m].suffix += t_[d].suffix + t_[d].after;
+            t_[d].dropped = true;
+        }
     }
 
     // A token that no inner query block has rewritten.

@@ -149,6 +149,19 @@ TEST_F(SandboxQueries, ConnectByWalksTheTreeDepthFirst) {
               "4");
 }
 
+TEST_F(SandboxQueries, ConnectByPathsAndRoots) {
+    EXPECT_EQ(rows("select sys_connect_by_path(ename, '/') || '!' path, connect_by_root ename "
+                   "top from emp where ename in ('SMITH', 'ALLEN') start with mgr is null "
+                   "connect by prior empno = mgr order by 1"),
+              (Rows{{"/KING/BLAKE/ALLEN!", "KING"}, {"/KING/JONES/FORD/SMITH!", "KING"}}));
+    EXPECT_EQ(rows("select connect_by_root e.ename, sys_connect_by_path(e.empno, ' > ') from emp e "
+                   "where level = 2 start with e.ename in ('JONES', 'BLAKE') "
+                   "connect by prior e.empno = e.mgr order by 2"),
+              (Rows{{"JONES", " > 7566 > 7788"},
+                    {"JONES", " > 7566 > 7902"},
+                    {"BLAKE", " > 7698 > 7499"}}));
+}
+
 TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
     db.exec("update emp set mgr = 7369 where ename = 'KING'"); // KING now reports to SMITH
     EXPECT_EQ(code("select ename from emp start with ename = 'ALLEN' "
@@ -161,9 +174,7 @@ TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
     EXPECT_EQ(rows("select ename from emp start with ename = 'SMITH' "
                    "connect by nocycle prior empno = mgr and level <= 3"),
               (Rows{{"SMITH"}, {"KING"}, {"JONES"}, {"BLAKE"}, {"CLARK"}}));
-    EXPECT_EQ(code("select sys_connect_by_path(ename, '/') from emp "
-                   "connect by prior empno = mgr"),
-              3001);
+    EXPECT_EQ(code("select connect_by_isleaf from emp connect by prior empno = mgr"), 3001);
     EXPECT_EQ(code("select ename from emp e, dept d connect by prior empno = mgr"), 3001);
     EXPECT_EQ(code("select ename from emp start with mgr is null "
                    "connect by prior empno = mgr order siblings by ename"),
