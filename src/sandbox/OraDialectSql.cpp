@@ -130,6 +130,7 @@ public:
                 selectList(i);
         fromClauses();
         listaggCalls();
+        intervalLiterals();
         rewriteWords();
         compact(t_);
         match_ = matchParens(t_);
@@ -611,6 +612,26 @@ private:
             for (std::size_t m = q; m <= q + 5; ++m)
                 t_[m].dropped = true;
             i = rc;
+        }
+    }
+
+    // INTERVAL 'n' DAY|HOUR|MINUTE|SECOND is n in days, which DATE arithmetic adds.
+    void intervalLiterals() {
+        for (std::size_t i = 0; i + 2 < size(); ++i) {
+            if (!at(i, "interval") || t_[i + 1].kind != Tok::String || (i > 0 && sym(i - 1, ".")))
+                continue;
+            const std::string unit = t_[i + 2].kind == Tok::Word ? t_[i + 2].lower : "";
+            static const std::map<std::string, std::string, std::less<>> perDay = {
+                {"day", "1"}, {"hour", "24"}, {"minute", "1440"}, {"second", "86400"}};
+            const auto it = perDay.find(unit);
+            if (it == perDay.end() || at(i + 3, "to") || sym(i + 3, "("))
+                notEmulated("this INTERVAL literal (INTERVAL 'n' DAY, HOUR, MINUTE or SECOND is)");
+            const std::string n = stringValue(t_[i + 1]);
+            if (n.empty() || n.find_first_not_of("0123456789.+-") != std::string::npos)
+                oraFail(1867, "the interval is invalid");
+            t_[i].out = "(" + n + " / " + it->second + ".0)";
+            t_[i + 1].dropped = true;
+            t_[i + 2].dropped = true;
         }
     }
 

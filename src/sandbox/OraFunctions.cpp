@@ -580,6 +580,28 @@ fn::DateTime movedDays(const fn::DateTime& d, double days) {
     return fn::dateOfSeconds(fn::secondsOf(d) + std::llround(days * 86400));
 }
 
+// An interval's text as NUMTODSINTERVAL writes it ("+000000001 02:03:04.500000000") in days, or
+// as NUMTOYMINTERVAL writes it ("+000000001-02") in months (`months` set).
+std::optional<double> intervalOf(sqlite3_value* v, bool& months) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT)
+        return std::nullopt;
+    const std::string t = textOf(v);
+    if (t.size() < 4 || (t[0] != '+' && t[0] != '-'))
+        return std::nullopt;
+    const double sign = t[0] == '-' ? -1 : 1;
+    int a = 0, b = 0, h = 0, m = 0;
+    double sec = 0;
+    if (std::sscanf(t.c_str() + 1, "%d %d:%d:%lf", &a, &h, &m, &sec) == 4) {
+        months = false;
+        return sign * (a + h / 24.0 + m / 1440.0 + sec / 86400.0);
+    }
+    if (std::sscanf(t.c_str() + 1, "%d-%d", &a, &b) == 2 && t.find(' ') == std::string::npos) {
+        months = true;
+        return sign * (a * 12 + b);
+    }
+    return std::nullopt;
+}
+
 // a + b and a - b as Oracle computes them with DATEs: date ± days is a date, date - date the days
 // between (with the fraction of a day), numbers add as numbers.
 void arithmetic(sqlite3_context* c, sqlite3_value** v, bool subtract) {
@@ -594,9 +616,16 @@ void arithmetic(sqlite3_context* c, sqlite3_value** v, bool subtract) {
         r.d = static_cast<double>(fn::secondsOf(*da) - fn::secondsOf(*db)) / 86400.0;
         return resultNumber(c, r);
     }
-    if (da)
+    if (da) {
+        bool months = false;
+        if (const auto interval = intervalOf(v[1], months)) {
+            const double n = (subtract ? -1 : 1) * *interval;
+            return resultText(
+                c, fn::dateText(months ? fn::addMonths(*da, std::llround(n)) : movedDays(*da, n)));
+        }
         return resultText(
             c, fn::dateText(movedDays(*da, (subtract ? -1 : 1) * numberOf(v[1]).value())));
+    }
     if (db) {
         if (subtract)
             fail(932, "inconsistent datatypes: expected NUMBER got DATE");

@@ -197,6 +197,11 @@ TEST_F(SandboxFunctions, DateArithmeticIsInDays) {
     EXPECT_EQ(v("round((sysdate - to_date('2026-03-01', 'YYYY-MM-DD')) * 24)"), "12");
     EXPECT_EQ(v("trunc(sysdate) - 1"), "2026-02-28 00:00:00");
     EXPECT_EQ(v("to_char(sysdate - 7, 'DD-MON-YYYY')"), "22-FEB-2026");
+    EXPECT_EQ(v("sysdate - interval '90' minute"), "2026-03-01 10:30:00");
+    EXPECT_EQ(v("sysdate + interval '2' day - interval '30' second"), "2026-03-03 11:59:30");
+    EXPECT_EQ(v("sysdate - numtodsinterval(1.5, 'HOUR')"), "2026-03-01 10:30:00");
+    EXPECT_EQ(v("sysdate + numtoyminterval(1, 'MONTH')"), "2026-04-01 12:00:00");
+    EXPECT_EQ(db.error("select sysdate - interval '1' year from dual").substr(0, 9), "ORA-03001");
     // numbers keep adding as numbers, decimals as Oracle's decimals
     EXPECT_EQ(v("3 - 1 - 1"), "1");
     EXPECT_EQ(v("2 * 3 - 4 / 2"), "4");
