@@ -395,6 +395,14 @@ DateTime truncDate(const DateTime& d, std::string_view format) {
         r.minute = r.second = 0;
     } else if (ieq(format, "MI")) {
         r.second = 0;
+    } else if (ieq(format, "Q")) {
+        r = DateTime{d.year, (d.month - 1) / 3 * 3 + 1, 1, 0, 0, 0};
+    } else if (ieq(format, "IW") || ieq(format, "D") || ieq(format, "DY") || ieq(format, "DAY")) {
+        // the week's first day: Monday for the ISO week, Sunday (the AMERICA territory) else
+        const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
+        const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
+        const int back = ieq(format, "IW") ? (weekday + 6) % 7 : weekday;
+        r = civilFromDays(days - back);
     } else {
         badDateFormat();
     }

@@ -50,7 +50,8 @@ std::string dateText(const DateTime& d);
 // HH12 HH MI SS AM PM A.M. P.M. FM, quoted text and punctuation. ORA-01821 for others.
 std::string formatDate(const DateTime& d, std::string_view format);
 
-// trunc(date, format) and round(date, format) for the day, month, year, hour and minute units.
+// trunc(date, format) and round(date, format) for the day, month, year, hour and minute units;
+// trunc also by quarter (Q) and week (IW from Monday, D from Sunday).
 DateTime truncDate(const DateTime& d, std::string_view format);
 DateTime roundDate(const DateTime& d, std::string_view format);
 

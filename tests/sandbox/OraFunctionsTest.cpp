@@ -259,6 +259,11 @@ TEST_F(SandboxFunctions, TruncAndRoundOfDatesByUnit) {
     EXPECT_EQ(v("round(" + d + ", 'YYYY')"), "2027-01-01 00:00:00");
     EXPECT_EQ(v("round(" + d + ", 'HH24')"), "2026-08-16 15:00:00");
     EXPECT_EQ(v("round(to_date('2026-08-15', 'YYYY-MM-DD'), 'MM')"), "2026-08-01 00:00:00");
+    // 2026-08-16 is a Sunday
+    EXPECT_EQ(v("trunc(" + d + ", 'Q')"), "2026-07-01 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'IW')"), "2026-08-10 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'D')"), "2026-08-16 00:00:00");
+    EXPECT_EQ(v("trunc(to_date('2026-08-19', 'YYYY-MM-DD'), 'D')"), "2026-08-16 00:00:00");
 }
 
 TEST_F(SandboxFunctions, ToCharOfNumbersWithGroupAndDecimalElements) {
