@@ -1096,8 +1096,7 @@ private:
             const bool plain = e == a + 3 && at(a, "rownum") &&
                                (t_[a + 2].kind == Tok::Number || t_[a + 2].kind == Tok::Bind);
             const std::string op = e == a + 3 ? t_[a + 1].text : std::string();
-            if (!plain || b.whereHasOr || b.compound || combinesRows(b) ||
-                (op != "<=" && op != "<" && op != "="))
+            if (!plain || b.whereHasOr || (op != "<=" && op != "<" && op != "="))
                 oraFail(3001, "unimplemented feature: this use of ROWNUM is not emulated by the "
                               "sandbox (rownum <= n, rownum < n and rownum = 1 are)");
             const Token& n = t_[a + 2];
@@ -1114,8 +1113,30 @@ private:
             limit = limit.empty() ? bound : "min(" + limit + ", " + bound + ")";
             removeConjunct(a, e);
         }
-        if (!limit.empty())
+        if (limit.empty())
+            return;
+        if (!b.compound && !combinesRows(b)) {
             t_[lastKept(b.select, b.end)].after += " LIMIT " + limit;
+            return;
+        }
+        // Rows are grouped or combined after ROWNUM counts them: the table's rows that pass the
+        // where clause are limited in a subquery that takes the table's place.
+        std::size_t itemEnd = b.fromEnd;
+        bool single = t_[b.from].after.empty() && !sym(b.from + 1, "(");
+        for (std::size_t m = b.from + 1; m < itemEnd; m = skip(m))
+            single = single && !sym(m, ",") && !at(m, "join");
+        if (!single)
+            oraFail(3001, "unimplemented feature: ROWNUM with GROUP BY, aggregates or set "
+                          "operators over more than one table is not emulated by the sandbox");
+        const Token& last = t_[itemEnd - 1];
+        const std::string alias =
+            last.out.empty() ? (last.kind == Tok::Quoted ? last.text : last.lower) : last.out;
+        const std::string item = render(t_, b.from + 1, itemEnd);
+        const std::string where = render(t_, b.where + 1, b.whereEnd);
+        for (std::size_t m = b.from + 1; m < b.whereEnd; ++m)
+            t_[m].dropped = true;
+        t_[b.from].after +=
+            " (SELECT * FROM " + item + " WHERE " + where + " LIMIT " + limit + ") " + alias;
     }
 
     void queryBlocks() {

@@ -96,7 +96,14 @@ TEST_F(SandboxQueries, RownumLimitsAndNumbersRows) {
     EXPECT_EQ(rows("select r, ename from (select rownum r, ename from "
                    "(select ename from emp order by ename)) where r between 3 and 4"),
               (Rows{{"3", "CLARK"}, {"4", "FORD"}}));
-    EXPECT_EQ(code("select count(*) from emp where rownum <= 3"), 3001);
+    // rows are counted before they are grouped
+    EXPECT_EQ(db.value("select count(*) from emp where rownum <= 3"), "3");
+    EXPECT_EQ(db.value("select count(*) from emp e where e.deptno = 20 and rownum < 3"), "2");
+    EXPECT_EQ(db.value("select count(distinct deptno) from emp where rownum <= 1"), "1");
+    EXPECT_EQ(rows("select ename from emp where rownum = 1 union select 'X' from dual "
+                   "order by 1"),
+              (Rows{{"KING"}, {"X"}}));
+    EXPECT_EQ(code("select count(*) from emp e, dept d where rownum <= 3"), 3001);
     EXPECT_EQ(code("select ename from emp where rownum > 3"), 3001);
     EXPECT_EQ(code("select ename from emp where sal > 1 or rownum < 3"), 3001);
 }
