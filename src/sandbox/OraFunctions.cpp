@@ -788,6 +788,8 @@ std::string catalogValue(sqlite3* db, const char* sql, std::int64_t sid) {
     return out;
 }
 
+void userenvValue(sqlite3_context* c, const std::string& p);
+
 // sys_context('USERENV', parameter) for the parameters a session can ask about itself.
 void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
     if (isNull(v[0]) || isNull(v[1]))
@@ -799,6 +801,11 @@ void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
                    "sandbox");
     if (ns != "USERENV")
         return sqlite3_result_null(c); // an application context nobody set
+    userenvValue(c, p);
+}
+
+// The USERENV parameter p (upper case) of the session whose statement runs.
+void userenvValue(sqlite3_context* c, const std::string& p) {
     FunctionHost* host = hostOf(c);
     sqlite3* db = sqlite3_context_db_handle(c);
     const std::int64_t sid = host->currentSid();
@@ -818,16 +825,23 @@ void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
         const std::string schema = session("schemaname");
         return resultText(c, schema.empty() ? user : schema);
     }
-    if (p == "SID" || p == "SESSIONID")
-        return sqlite3_result_text(
-            c, std::to_string(p == "SID" ? sid : std::max<std::int64_t>(sid, 0) * 10007).c_str(),
-            -1, SQLITE_TRANSIENT);
-    if (p == "DB_NAME" || p == "DB_UNIQUE_NAME") {
+    if (p == "SID")
+        return sqlite3_result_text(c, std::to_string(sid).c_str(), -1, SQLITE_TRANSIENT);
+    if (p == "SESSIONID")
+        return resultText(c, session("audsid"));
+    auto dbName = [&] {
         std::string name = catalogValue(db, "select name from \"v$database\"", 0);
-        if (name.empty())
-            name = instance("instance_name");
-        return resultText(c, util::upperAscii(name));
+        return util::upperAscii(name.empty() ? instance("instance_name") : name);
+    };
+    if (p == "CON_NAME" || p == "SERVICE_NAME") {
+        // a database without containers answers with its name; sessions use its service
+        const std::string service = p == "SERVICE_NAME" ? session("service_name") : "";
+        return resultText(c, service.empty() ? dbName() : service);
     }
+    if (p == "CON_ID")
+        return sqlite3_result_int(c, 0);
+    if (p == "DB_NAME" || p == "DB_UNIQUE_NAME")
+        return resultText(c, dbName());
     if (p == "INSTANCE_NAME")
         return resultText(c, instance("instance_name"));
     if (p == "INSTANCE")
@@ -870,6 +884,20 @@ void connectByCheck(sqlite3_context* c, int, sqlite3_value** v) {
         }
     }
     sqlite3_result_int(c, 1);
+}
+
+// userenv(parameter): the older form of sys_context('USERENV', parameter).
+void userenv(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string p = util::upperAscii(textOf(v[0]));
+    static const char* const known[] = {"SESSIONID", "SID",      "TERMINAL", "LANGUAGE",
+                                        "ISDBA",     "INSTANCE", "LANG",     "CLIENT_INFO"};
+    if (std::none_of(std::begin(known), std::end(known), [&p](const char* k) { return p == k; }))
+        fail(2003, "invalid USERENV parameter");
+    if (p == "LANG")
+        return resultText(c, "US");
+    userenvValue(c, p);
 }
 
 // ---- listagg ---------------------------------------------------------------------------------
@@ -1026,6 +1054,7 @@ const Registration kFunctions[] = {
     {{"initcap", 1, 1}, guarded<initcap>, true},
     {{"bitand", 2, 2}, guarded<bitand_>, true},
     {{"sys_context", 2, 3}, guarded<sysContext>, false},
+    {{"userenv", 1, 1}, guarded<userenv>, false},
     {{"least", 1, -1}, guarded<least>, true},
 };
 

@@ -92,6 +92,12 @@ TEST_F(SandboxSql, SysContextAnswersFromTheSessionAndTheInstance) {
                   value("select " + col + " from v$session where sid = " + sid))
             << p;
     }
+    EXPECT_EQ(value("select sid from v$session where audsid = userenv('SESSIONID')"), sid);
+    EXPECT_EQ(value("select sys_context('USERENV', 'SESSIONID') from dual"),
+              value("select audsid from v$session where sid = " + sid));
+    EXPECT_EQ(value("select sys_context('USERENV', 'CON_NAME') from dual"),
+              value("select name from v$database"));
+    EXPECT_EQ(value("select sys_context('USERENV', 'CON_ID') from dual"), "0");
     EXPECT_THROW(value("select sys_context('USERENV', 'NO_SUCH_THING') from dual"),
                  oradb::EOraError);
 }
