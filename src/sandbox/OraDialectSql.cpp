@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace oradb::sandbox::dialect {
 
@@ -955,12 +956,27 @@ private:
                 notEmulated("a hierarchical query over a join");
         if (sym(itemStart, "("))
             notEmulated("a hierarchical query over a subquery");
-        if (at(0, "with") && !insideParens(b.select))
-            notEmulated("a hierarchical query after WITH");
+        const bool afterWith = at(0, "with") && !insideParens(b.select);
+        if (afterWith && !sym(b.select - 1, ")"))
+            oraFail(928, "missing SELECT keyword");
         const Token& last = t_[itemEnd - 1];
         const std::string alias =
             last.out.empty() ? (last.kind == Tok::Quoted ? last.text : last.lower) : last.out;
-        const std::string item = render(t_, itemStart, itemEnd);
+        // A table's rows are told apart by their rowid; a common table expression's by their
+        // number in a scan of it.
+        const bool overCte = cteNames_.count(nameOf(t_[itemStart])) > 0;
+        const std::string item = overCte ? "(SELECT row_number() over () AS ora_rowid, * FROM " +
+                                               render(t_, itemStart, itemStart + 1) + ") " + alias
+                                         : render(t_, itemStart, itemEnd);
+        const std::string rowid = alias + (overCte ? ".ora_rowid" : ".rowid");
+        for (std::size_t m = b.select + 1; m < b.from; ++m) {
+            const bool star = sym(m, "*") && (sym(m - 1, ",") || m == b.select + 1) &&
+                              (sym(m + 1, ",") || m + 1 == b.from);
+            if (star && overCte)
+                notEmulated("SELECT * in a hierarchical query over a WITH query");
+            if (star)
+                t_[m].out = alias + ".*";
+        }
 
         // the connect condition, with the parent's values and the child's level
         std::vector<std::string> priors;
@@ -969,7 +985,7 @@ private:
                 const std::size_t e = primaryEnd(m + 1, false);
                 if (e == 0 || e > connectEnd)
                     oraFail(936, "missing expression");
-                priors.push_back(render(t_, m + 1, e));
+                priors.push_back(operandText(m + 1, e));
                 t_[m].out = "ora_h.ora_p" + std::to_string(priors.size());
                 collapse(m, e);
                 m = e - 1;
@@ -1018,7 +1034,7 @@ private:
                 const std::size_t e = primaryEnd(m + 1, false);
                 if (e == 0)
                     oraFail(936, "missing expression");
-                anchorValues += ", " + render(t_, m + 1, e);
+                anchorValues += ", " + operandText(m + 1, e);
                 stepValues += ", ora_h." + column;
                 t_[m].out = "ora_h." + column;
                 collapse(m, e);
@@ -1029,22 +1045,26 @@ private:
             }
             columns += ", " + column;
         }
-        const std::string key = "printf('%012d', " + alias + ".rowid)";
+        const std::string key = "printf('%012d', " + rowid + ")";
         std::string check;
         if (!priors.empty())
             check = " AND ora_connect_by_check(ora_h.ora_path, " + key + ", " +
                     (nocycle ? "1" : "0") + ")";
-        const std::string cte = "WITH RECURSIVE ora_hier(" + columns + ") AS (SELECT " + alias +
-                                ".rowid, 1, " + key + anchorValues + " FROM " + item + " WHERE " +
-                                start + " UNION ALL SELECT " + alias +
-                                ".rowid, ora_h.ora_level + 1, ora_h.ora_path || '/' || " + key +
+        const std::string cte = "ora_hier(" + columns + ") AS (SELECT " + rowid + ", 1, " + key +
+                                anchorValues + " FROM " + item + " WHERE " + start +
+                                " UNION ALL SELECT " + rowid +
+                                ", ora_h.ora_level + 1, ora_h.ora_path || '/' || " + key +
                                 stepValues + " FROM ora_hier ora_h JOIN " + item + " ON (" +
                                 condition + ")" + check + " ORDER BY 3) ";
-        t_[b.select].prefix = cte + t_[b.select].prefix;
+        if (afterWith) { // the statement's own WITH list takes the walk as its last member
+            t_[0].out = "WITH RECURSIVE";
+            t_[b.select - 1].after += ", " + cte;
+        } else {
+            t_[b.select].prefix = "WITH RECURSIVE " + cte + t_[b.select].prefix;
+        }
         for (std::size_t m = itemStart; m < itemEnd; ++m)
             t_[m].dropped = true;
-        t_[b.from].after +=
-            " ora_hier ora_h JOIN " + item + " ON " + alias + ".rowid = ora_h.ora_rid";
+        t_[b.from].after += " ora_hier ora_h JOIN " + item + " ON " + rowid + " = ora_h.ora_rid";
         for (std::size_t m = connectAt; m < connectEnd; ++m)
             t_[m].dropped = true;
         for (std::size_t m = startAt; startAt != 0 && m < startEnd; ++m)
@@ -1060,6 +1080,18 @@ private:
                 t_[m].out = "ora_h.ora_level";
         if (!ordered)
             t_[lastKept(b.select, b.end)].after += " ORDER BY ora_h.ora_path";
+    }
+
+    // The text of the operand [a, e) of PRIOR or CONNECT_BY_ROOT without the closing text of the
+    // expressions around it, which rewrites put on its last token.
+    std::string operandText(std::size_t a, std::size_t e) {
+        Token& last = t_[e - 1];
+        const std::string suffix = std::exchange(last.suffix, {});
+        const std::string after = std::exchange(last.after, {});
+        std::string text = render(t_, a, e);
+        last.suffix = suffix;
+        last.after = after;
+        return text;
     }
 
     // Token m stands for [m, e): the others are dropped, the closing text that rewrites put on
@@ -1169,6 +1201,8 @@ private:
         if (signs)
             while (sym(j, "+") || sym(j, "-"))
                 ++j;
+        if (at(j, "prior") || at(j, "connect_by_root"))
+            ++j; // hierarchical operators bind like a sign
         if (j >= size())
             return 0;
         const Token& p = t_[j];
@@ -1238,6 +1272,8 @@ private:
         }
         while (k >= 2 && sym(k - 1, ".") && isName(t_[k - 2]))
             k -= 2;
+        if (k >= 1 && (at(k - 1, "prior") || at(k - 1, "connect_by_root")))
+            --k;
         return k;
     }
 
@@ -1282,9 +1318,9 @@ private:
     // a - b + c becomes ora_add(ora_sub(a, b), c).
     void dateArithmetic() {
         for (std::size_t i = 0; i < size(); ++i) {
-            if (i > 0 &&
-                (endsOperand(t_[i - 1]) || sym(i - 1, "*") || sym(i - 1, "/") || sym(i - 1, "+") ||
-                 sym(i - 1, "-") || sym(i - 1, "||") || sym(i - 1, ".")))
+            if (i > 0 && (endsOperand(t_[i - 1]) || sym(i - 1, "*") || sym(i - 1, "/") ||
+                          sym(i - 1, "+") || sym(i - 1, "-") || sym(i - 1, "||") ||
+                          sym(i - 1, ".") || at(i - 1, "prior") || at(i - 1, "connect_by_root")))
                 continue;
             std::vector<std::pair<std::size_t, std::size_t>> terms;
             std::size_t e = termEnd(i);

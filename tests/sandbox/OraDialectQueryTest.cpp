@@ -151,6 +151,13 @@ TEST_F(SandboxQueries, ConnectByWalksTheTreeDepthFirst) {
               (Rows{{"1"}, {"2"}, {"3"}, {"4"}}));
     EXPECT_EQ(db.run("select level from dual connect by level <= 1").columns,
               std::vector<std::string>{"LEVEL"});
+    EXPECT_EQ(rows("with staff as (select empno, mgr, ename from emp where deptno = 20) "
+                   "select level, ename from staff start with mgr = 7839 "
+                   "connect by prior empno = mgr"),
+              (Rows{{"1", "JONES"}, {"2", "SCOTT"}, {"2", "FORD"}, {"3", "SMITH"}}));
+    EXPECT_EQ(
+        rows("select * from dept start with deptno = 20 connect by prior deptno + 10 = deptno"),
+        (Rows{{"20", "RESEARCH"}, {"30", "SALES"}, {"40", "OPERATIONS"}}));
     EXPECT_EQ(db.value("select count(*) from (select ename from emp start with ename = 'KING' "
                        "connect by prior empno = mgr and level <= 2)"),
               "4");
@@ -161,6 +168,10 @@ TEST_F(SandboxQueries, ConnectByPathsAndRoots) {
                    "top from emp where ename in ('SMITH', 'ALLEN') start with mgr is null "
                    "connect by prior empno = mgr order by 1"),
               (Rows{{"/KING/BLAKE/ALLEN!", "KING"}, {"/KING/JONES/FORD/SMITH!", "KING"}}));
+    EXPECT_EQ(db.value("select connect_by_root ename || '>' || ename from emp "
+                       "where ename = 'SMITH' start with ename = 'JONES' "
+                       "connect by prior empno = mgr"),
+              "JONES>SMITH");
     EXPECT_EQ(rows("select connect_by_root e.ename, sys_connect_by_path(e.empno, ' > ') from emp e "
                    "where level = 2 start with e.ename in ('JONES', 'BLAKE') "
                    "connect by prior e.empno = e.mgr order by 2"),
