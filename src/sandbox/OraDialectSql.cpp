@@ -943,8 +943,6 @@ private:
                 continue; // rewritten with an inner query block
             if (t_[m].kind == Tok::Word && unsupported.count(t_[m].lower))
                 notEmulated(upperAscii(t_[m].lower));
-            if (at(m, "siblings"))
-                notEmulated("ORDER SIBLINGS BY");
             if (at(m, "prior") && (m < connectAt || m >= connectEnd))
                 notEmulated("PRIOR outside CONNECT BY");
         }
@@ -964,16 +962,31 @@ private:
             last.out.empty() ? (last.kind == Tok::Quoted ? last.text : last.lower) : last.out;
         // A table's rows are told apart by their rowid; a common table expression's by their
         // number in a scan of it.
+        // ORDER SIBLINGS BY k: the rows are numbered in the order of k, and that number orders
+        // the children of each row in the path.
+        std::string siblings;
+        for (std::size_t m = k; m < b.end; m = skip(m)) {
+            if (at(m, "order") && at(m + 1, "siblings") && at(m + 2, "by")) {
+                siblings = render(t_, m + 3, b.end);
+                for (std::size_t d = m; d < b.end; ++d)
+                    t_[d].dropped = true;
+                break;
+            }
+        }
         const bool overCte = cteNames_.count(nameOf(t_[itemStart])) > 0;
-        const std::string item = overCte ? "(SELECT row_number() over () AS ora_rowid, * FROM " +
-                                               render(t_, itemStart, itemStart + 1) + ") " + alias
-                                         : render(t_, itemStart, itemEnd);
-        const std::string rowid = alias + (overCte ? ".ora_rowid" : ".rowid");
+        const bool numbered = overCte || !siblings.empty();
+        const std::string item =
+            numbered ? "(SELECT row_number() over (" +
+                           (siblings.empty() ? std::string() : "ORDER BY " + siblings) +
+                           ") AS ora_rowid, * FROM " + render(t_, itemStart, itemEnd) + ") " + alias
+                     : render(t_, itemStart, itemEnd);
+        const std::string rowid = alias + (numbered ? ".ora_rowid" : ".rowid");
         for (std::size_t m = b.select + 1; m < b.from; ++m) {
             const bool star = sym(m, "*") && (sym(m - 1, ",") || m == b.select + 1) &&
                               (sym(m + 1, ",") || m + 1 == b.from);
-            if (star && overCte)
-                notEmulated("SELECT * in a hierarchical query over a WITH query");
+            if (star && numbered)
+                notEmulated("SELECT * in a hierarchical query over a WITH query or with ORDER "
+                            "SIBLINGS BY");
             if (star)
                 t_[m].out = alias + ".*";
         }

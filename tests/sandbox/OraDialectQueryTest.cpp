@@ -147,6 +147,11 @@ TEST_F(SandboxQueries, ConnectByWalksTheTreeDepthFirst) {
                    "start with e.ename = 'JONES' connect by e.mgr = prior e.empno "
                    "order by e.ename"),
               (Rows{{"SMITH", "3"}}));
+    EXPECT_EQ(
+        rows("select ename from emp e start with e.mgr is null "
+             "connect by prior e.empno = e.mgr order siblings by e.sal, e.ename desc"),
+        (Rows{
+            {"KING"}, {"CLARK"}, {"BLAKE"}, {"ALLEN"}, {"JONES"}, {"SCOTT"}, {"FORD"}, {"SMITH"}}));
     EXPECT_EQ(rows("select level from dual connect by level <= 4"),
               (Rows{{"1"}, {"2"}, {"3"}, {"4"}}));
     EXPECT_EQ(db.run("select level from dual connect by level <= 1").columns,
@@ -194,7 +199,7 @@ TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
               (Rows{{"SMITH"}, {"KING"}, {"JONES"}, {"BLAKE"}, {"CLARK"}}));
     EXPECT_EQ(code("select connect_by_isleaf from emp connect by prior empno = mgr"), 3001);
     EXPECT_EQ(code("select ename from emp e, dept d connect by prior empno = mgr"), 3001);
-    EXPECT_EQ(code("select ename from emp start with mgr is null "
+    EXPECT_EQ(code("select * from emp start with mgr is null "
                    "connect by prior empno = mgr order siblings by ename"),
               3001);
     EXPECT_EQ(code("select level from dual"), 1788);
