@@ -937,8 +937,7 @@ private:
         if (connectAt == 0)
             oraFail(1788, "CONNECT BY clause required in this query block");
         for (std::size_t m = b.select; m < b.end; ++m) {
-            static const std::set<std::string, std::less<>> unsupported = {"connect_by_isleaf",
-                                                                           "connect_by_iscycle"};
+            static const std::set<std::string, std::less<>> unsupported = {"connect_by_iscycle"};
             if (!fresh(m))
                 continue; // rewritten with an inner query block
             if (t_[m].kind == Tok::Word && unsupported.count(t_[m].lower))
@@ -1007,6 +1006,11 @@ private:
             }
         }
         const std::string condition = render(t_, connectAt + 2 + (nocycle ? 1 : 0), connectEnd);
+        // CONNECT_BY_ISLEAF: 1 where no row joins the row as its child.
+        for (std::size_t m = b.select + 1; m < b.end; ++m)
+            if (at(m, "connect_by_isleaf") && fresh(m) && (m < connectAt || m >= connectEnd))
+                t_[m].out = "(CASE WHEN EXISTS (SELECT 1 FROM " + item + " WHERE " + condition +
+                            ") THEN 0 ELSE 1 END)";
         std::string start = "1 = 1";
         if (startAt != 0) {
             for (std::size_t m = startAt + 2; m < startEnd; ++m)

@@ -177,6 +177,9 @@ TEST_F(SandboxQueries, ConnectByPathsAndRoots) {
                        "where ename = 'SMITH' start with ename = 'JONES' "
                        "connect by prior empno = mgr"),
               "JONES>SMITH");
+    EXPECT_EQ(rows("select ename, connect_by_isleaf from emp where deptno = 20 "
+                   "start with mgr is null connect by prior empno = mgr"),
+              (Rows{{"JONES", "0"}, {"SCOTT", "1"}, {"FORD", "0"}, {"SMITH", "1"}}));
     EXPECT_EQ(rows("select connect_by_root e.ename, sys_connect_by_path(e.empno, ' > ') from emp e "
                    "where level = 2 start with e.ename in ('JONES', 'BLAKE') "
                    "connect by prior e.empno = e.mgr order by 2"),
@@ -197,7 +200,8 @@ TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
     EXPECT_EQ(rows("select ename from emp start with ename = 'SMITH' "
                    "connect by nocycle prior empno = mgr and level <= 3"),
               (Rows{{"SMITH"}, {"KING"}, {"JONES"}, {"BLAKE"}, {"CLARK"}}));
-    EXPECT_EQ(code("select connect_by_isleaf from emp connect by prior empno = mgr"), 3001);
+    EXPECT_EQ(code("select connect_by_iscycle from emp connect by nocycle prior empno = mgr"),
+              3001);
     EXPECT_EQ(code("select ename from emp e, dept d connect by prior empno = mgr"), 3001);
     EXPECT_EQ(code("select * from emp start with mgr is null "
                    "connect by prior empno = mgr order siblings by ename"),
