@@ -132,6 +132,7 @@ public:
         fromClauses();
         listaggCalls();
         intervalLiterals();
+        castAndExtract();
         rewriteWords();
         compact(t_);
         match_ = matchParens(t_);
@@ -613,6 +614,30 @@ private:
             for (std::size_t m = q; m <= q + 5; ++m)
                 t_[m].dropped = true;
             i = rc;
+        }
+    }
+
+    // cast(x as date|timestamp) keeps the date text (SQLite would make a number of it);
+    // extract(unit from x) is ora_extract('unit', x).
+    void castAndExtract() {
+        for (std::size_t i = 0; i + 1 < size(); ++i) {
+            if (!sym(i + 1, "(") || (i > 0 && sym(i - 1, ".")))
+                continue;
+            const auto q = static_cast<std::size_t>(match_[i + 1]);
+            if (at(i, "cast")) {
+                std::size_t as = i + 2;
+                while (as < q && !at(as, "as"))
+                    as = skip(as);
+                if (as + 1 < q && (at(as + 1, "date") || at(as + 1, "timestamp"))) {
+                    t_[i].out = "ora_cast_date";
+                    for (std::size_t d = as; d < q; ++d)
+                        t_[d].dropped = true;
+                }
+            } else if (at(i, "extract") && t_[i + 2].kind == Tok::Word && at(i + 3, "from")) {
+                t_[i].out = "ora_extract";
+                t_[i + 2].out = "'" + upperAscii(t_[i + 2].lower) + "'";
+                t_[i + 3].out = ",";
+            }
         }
     }
 

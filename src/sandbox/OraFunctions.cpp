@@ -17,6 +17,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <regex>
 #include <sqlite3.h>
 #include <string>
 #include <vector>
@@ -900,6 +901,210 @@ void userenv(sqlite3_context* c, int, sqlite3_value** v) {
     userenvValue(c, p);
 }
 
+// replace(text, search[, replacement]): without a replacement the searched text is removed; a
+// NULL search leaves the text as it is.
+void replace(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    std::string s = textOf(v[0]);
+    const std::string search = textOf(v[1]);
+    const std::string by = n > 2 ? textOf(v[2]) : std::string();
+    if (search.empty())
+        return resultText(c, s);
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t found = s.find(search, at);
+        out += s.substr(at, found - at);
+        if (found == std::string::npos)
+            break;
+        out += by;
+        at = found + search.size();
+    }
+    resultText(c, out);
+}
+
+// translate(text, from, to): each character of `from` becomes the one at its place in `to`, or
+// is removed where `to` is shorter.
+void translate(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]) || isNull(v[2]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const std::string fromText = textOf(v[1]);
+    const std::string toText = textOf(v[2]);
+    const auto from = characters(fromText);
+    const auto to = characters(toText);
+    std::string out;
+    for (std::string_view ch : characters(text)) {
+        const auto it = std::find(from.begin(), from.end(), ch);
+        if (it == from.end()) {
+            out += ch;
+        } else if (const auto k = static_cast<std::size_t>(it - from.begin()); k < to.size()) {
+            out += to[k];
+        }
+    }
+    resultText(c, out);
+}
+
+// ascii(text): the code of the first character.
+void ascii(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string s = textOf(v[0]);
+    const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]) & 0x3Fu; };
+    const auto lead = static_cast<unsigned char>(s[0]);
+    std::uint32_t code = lead;
+    if (lead >= 0xF0 && s.size() >= 4)
+        code = ((lead & 7u) << 18) | (b(1) << 12) | (b(2) << 6) | b(3);
+    else if (lead >= 0xE0 && s.size() >= 3)
+        code = ((lead & 15u) << 12) | (b(1) << 6) | b(2);
+    else if (lead >= 0xC0 && s.size() >= 2)
+        code = ((lead & 31u) << 6) | b(1);
+    sqlite3_result_int64(c, code);
+}
+
+// lengthb and vsize: the bytes of the value's text.
+void lengthb(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    sqlite3_result_int64(c, static_cast<std::int64_t>(textOf(v[0]).size()));
+}
+
+// A regular expression of Oracle's syntax with the match parameters i, c, n, m, x.
+std::regex oraRegex(const std::string& pattern, const std::string& flags) {
+    auto options = std::regex::ECMAScript; // with \w, \d and [[:alpha:]] as Oracle has them
+    for (char f : flags) {
+        if (f == 'i')
+            options |= std::regex::icase;
+        else if (f == 'c')
+            options &= ~std::regex::icase;
+        else if (f != 'n' && f != 'm' && f != 'x')
+            fail(1760, "illegal argument for function");
+    }
+    try {
+        return std::regex(pattern, options);
+    } catch (const std::regex_error&) {
+        fail(12726, "unmatched bracket in regular expression");
+    }
+}
+
+void regexpLike(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_int(c, 0);
+    const std::string s = textOf(v[0]);
+    sqlite3_result_int(
+        c, std::regex_search(s, oraRegex(textOf(v[1]), n > 2 ? textOf(v[2]) : "")) ? 1 : 0);
+}
+
+// The matches of pattern in text from the 1-based character position on.
+std::vector<std::smatch> regexMatches(const std::string& text, const std::regex& re,
+                                      std::int64_t position, std::size_t* start = nullptr) {
+    std::vector<std::smatch> out;
+    const auto chars = characters(text);
+    std::size_t offset = 0;
+    for (std::int64_t k = 1; k < position && static_cast<std::size_t>(k - 1) < chars.size(); ++k)
+        offset += chars[static_cast<std::size_t>(k - 1)].size();
+    if (start)
+        *start = offset;
+    if (position > static_cast<std::int64_t>(chars.size()) + 1)
+        return out;
+    for (auto it = std::sregex_iterator(text.begin() + static_cast<long>(offset), text.end(), re);
+         it != std::sregex_iterator(); ++it)
+        out.push_back(*it);
+    return out;
+}
+
+// regexp_substr(text, pattern[, position[, occurrence[, flags[, group]]]])
+void regexpSubstr(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const auto matches = regexMatches(text, oraRegex(textOf(v[1]), n > 4 ? textOf(v[4]) : ""),
+                                      n > 2 ? integerOf(v[2]) : 1);
+    const std::int64_t occurrence = n > 3 ? integerOf(v[3]) : 1;
+    const std::int64_t group = n > 5 ? integerOf(v[5]) : 0;
+    if (occurrence < 1 || static_cast<std::size_t>(occurrence) > matches.size())
+        return sqlite3_result_null(c);
+    const std::smatch& m = matches[static_cast<std::size_t>(occurrence - 1)];
+    if (group < 0 || static_cast<std::size_t>(group) >= m.size())
+        return sqlite3_result_null(c);
+    resultText(c, m[static_cast<std::size_t>(group)].str());
+}
+
+// regexp_count(text, pattern[, position[, flags]])
+void regexpCount(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    sqlite3_result_int64(c,
+                         static_cast<std::int64_t>(
+                             regexMatches(text, oraRegex(textOf(v[1]), n > 3 ? textOf(v[3]) : ""),
+                                          n > 2 ? integerOf(v[2]) : 1)
+                                 .size()));
+}
+
+// regexp_replace(text, pattern[, replacement[, position[, occurrence[, flags]]]]): \1..\9 in
+// the replacement stand for the groups; occurrence 0 replaces every match.
+void regexpReplace(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    if (isNull(v[1]))
+        return resultText(c, text);
+    const std::regex re = oraRegex(textOf(v[1]), n > 5 ? textOf(v[5]) : "");
+    const std::string replacement = n > 2 ? textOf(v[2]) : std::string();
+    const std::int64_t occurrence = n > 4 ? integerOf(v[4]) : 0;
+    std::size_t base = 0;
+    const auto matches = regexMatches(text, re, n > 3 ? integerOf(v[3]) : 1, &base);
+    std::string out;
+    std::size_t done = 0;
+    std::int64_t count = 0;
+    for (const std::smatch& m : matches) {
+        ++count;
+        if (occurrence != 0 && count != occurrence)
+            continue;
+        const std::size_t at = base + static_cast<std::size_t>(m.position());
+        out += text.substr(done, at - done);
+        for (std::size_t k = 0; k < replacement.size(); ++k) {
+            if (replacement[k] == '\\' && k + 1 < replacement.size() &&
+                std::isdigit(static_cast<unsigned char>(replacement[k + 1]))) {
+                const auto g = static_cast<std::size_t>(replacement[++k] - '0');
+                if (g < m.size())
+                    out += m[g].str();
+            } else {
+                out += replacement[k];
+            }
+        }
+        done = at + static_cast<std::size_t>(m.length());
+    }
+    out += text.substr(done);
+    resultText(c, out);
+}
+
+// cast(x as date): the value as the sandbox's date text.
+void oraCastDate(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    resultText(c, fn::dateText(requireDate(v[0])));
+}
+
+// extract(unit from date): the year, month, day, hour, minute or second.
+void oraExtract(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string unit = util::upperAscii(textOf(v[0]));
+    const fn::DateTime d = requireDate(v[1]);
+    const int value = unit == "YEAR"     ? d.year
+                      : unit == "MONTH"  ? d.month
+                      : unit == "DAY"    ? d.day
+                      : unit == "HOUR"   ? d.hour
+                      : unit == "MINUTE" ? d.minute
+                      : unit == "SECOND" ? d.second
+                                         : -1;
+    if (value < 0)
+        fail(907, "missing right parenthesis");
+    sqlite3_result_int(c, value);
+}
+
 // ---- listagg ---------------------------------------------------------------------------------
 
 // ora_listagg(value, separator, directions, key1, key2, ...): listagg(value, separator) within
@@ -1054,6 +1259,17 @@ const Registration kFunctions[] = {
     {{"initcap", 1, 1}, guarded<initcap>, true},
     {{"bitand", 2, 2}, guarded<bitand_>, true},
     {{"sys_context", 2, 3}, guarded<sysContext>, false},
+    {{"replace", 2, 3}, guarded<replace>, true},
+    {{"translate", 3, 3}, guarded<translate>, true},
+    {{"ascii", 1, 1}, guarded<ascii>, true},
+    {{"lengthb", 1, 1}, guarded<lengthb>, true},
+    {{"vsize", 1, 1}, guarded<lengthb>, true},
+    {{"regexp_like", 2, 3}, guarded<regexpLike>, true},
+    {{"regexp_substr", 2, 6}, guarded<regexpSubstr>, true},
+    {{"regexp_count", 2, 4}, guarded<regexpCount>, true},
+    {{"regexp_replace", 2, 6}, guarded<regexpReplace>, true},
+    {{"ora_cast_date", 1, 1}, guarded<oraCastDate>, true},
+    {{"ora_extract", 2, 2}, guarded<oraExtract>, true},
     {{"userenv", 1, 1}, guarded<userenv>, false},
     {{"least", 1, -1}, guarded<least>, true},
 };

@@ -298,8 +298,9 @@ std::string dateText(const DateTime& d) {
 
 std::string formatDate(const DateTime& d, std::string_view format) {
     static const std::string_view elements[] = {
-        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY", "RR", "MON", "MM",
-        "DDD",  "DAY",  "DD",   "DY",   "D",    "HH",   "MI",    "SS", "AM", "PM", "Q",   "J"};
+        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY",
+        "RR",   "MON",  "MM",   "DDD",  "DAY",  "DD",   "DY",    "D",  "HH",
+        "MI",   "SS",   "AM",   "PM",   "Q",    "J",    "IW",    "WW", "W"};
     const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
     const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
     const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
@@ -362,6 +363,16 @@ std::string formatDate(const DateTime& d, std::string_view format) {
             out += styled(name, written);
         } else if (element == "DY") {
             out += styled(std::string(kDays[weekday]).substr(0, 3), written);
+        } else if (element == "IW") {
+            // the ISO week: the one that holds the Thursday of the date's Monday-to-Sunday week
+            const std::int64_t thursday = days + 3 - (weekday + 6) % 7;
+            const DateTime t = civilFromDays(thursday);
+            out +=
+                padded(static_cast<long>((thursday - daysFromCivil(t.year, 1, 1)) / 7 + 1), 2, fm);
+        } else if (element == "WW") {
+            out += padded(static_cast<long>((days - daysFromCivil(d.year, 1, 1)) / 7 + 1), 2, fm);
+        } else if (element == "W") {
+            out += std::to_string((d.day - 1) / 7 + 1);
         } else if (element == "J") {
             out += std::to_string(days + 2440588); // Julian day of 1970-01-01
         } else if (element == "HH24") {

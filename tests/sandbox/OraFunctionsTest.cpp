@@ -283,4 +283,44 @@ TEST_F(SandboxFunctions, CharacterAndBitFunctions) {
     EXPECT_EQ(v("coalesce(null, null, 'third')"), "third");
 }
 
+TEST_F(SandboxFunctions, TextFunctionsOracleHasAndSqliteLacks) {
+    EXPECT_EQ(v("replace('a-b-c', '-')"), "abc");
+    EXPECT_EQ(v("replace('a-b-c', '-', '+')"), "a+b+c");
+    EXPECT_EQ(v("replace('abc', null, 'x')"), "abc");
+    EXPECT_EQ(v("translate('2026-03-01', '0123456789-', '9999999999/')"), "9999/99/99");
+    EXPECT_EQ(v("translate('a.b.c', 'a.', 'A')"), "Abc");
+    EXPECT_EQ(v("ascii('A')"), "65");
+    EXPECT_EQ(v("ascii('ä')"), "228");
+    EXPECT_EQ(v("lengthb('ä')"), "2");
+    EXPECT_EQ(v("vsize('abc')"), "3");
+}
+
+TEST_F(SandboxFunctions, RegularExpressions) {
+    EXPECT_EQ(v("case when regexp_like('ORA-00942', '^ORA-[0-9]{5}$') then 'y' else 'n' end"), "y");
+    EXPECT_EQ(v("case when regexp_like('ora', '^ORA$', 'i') then 'y' else 'n' end"), "y");
+    EXPECT_EQ(v("regexp_substr('a1b22c333', '[0-9]+', 1, 2)"), "22");
+    EXPECT_EQ(v("regexp_substr('a1b22c333', '[0-9]+', 5)"), "2");
+    EXPECT_EQ(v("regexp_substr('key=value', '(.*)=(.*)', 1, 1, null, 2)"), "value");
+    EXPECT_EQ(v("regexp_substr('abc', '[0-9]')"), "(null)");
+    EXPECT_EQ(v("regexp_count('a1b22c333', '[0-9]')"), "6");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#')"), "a#b#c#");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#', 1, 2)"), "a1b#c333");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#', 4)"), "a1b#c#");
+    EXPECT_EQ(v("regexp_replace('John Smith', '(\\w+) (\\w+)', '\\2, \\1')"), "Smith, John");
+    EXPECT_EQ(v("regexp_replace('a  b   c', ' +', ' ')"), "a b c");
+}
+
+TEST_F(SandboxFunctions, CastExtractAndWeeks) {
+    db.host.now = "2026-01-01 08:09:10";
+    EXPECT_EQ(v("cast(sysdate as date)"), "2026-01-01 08:09:10");
+    EXPECT_EQ(v("cast(sysdate as timestamp) - 1"), "2025-12-31 08:09:10");
+    EXPECT_EQ(v("cast('12' as number) + 1"), "13");
+    EXPECT_EQ(v("extract(year from sysdate)"), "2026");
+    EXPECT_EQ(v("extract(month from sysdate) + extract(minute from sysdate)"), "10");
+    // 2026-01-01 is a Thursday: ISO week 1; 2027-01-01 a Friday: week 53 of 2026
+    EXPECT_EQ(v("to_char(sysdate, 'IW WW W')"), "01 01 1");
+    EXPECT_EQ(v("to_char(to_date('2027-01-01', 'YYYY-MM-DD'), 'IW')"), "53");
+    EXPECT_EQ(v("to_char(to_date('2026-12-28', 'YYYY-MM-DD'), 'IW WW W')"), "53 52 4");
+}
+
 } // namespace
