@@ -491,6 +491,8 @@ private:
                     k.out = "ora_systimestamp()";
                 else if (k.lower == "user" && !afterDot && !sym(i + 1, "."))
                     k.out = "ora_user()";
+                else if (k.lower == "uid" && !afterDot && !sym(i + 1, "."))
+                    k.out = "ora_uid()";
                 else if (k.lower == "minus")
                     k.out = "except";
                 else if (k.lower.find_first_of("$#") != std::string::npos)

@@ -1105,6 +1105,31 @@ void oraExtract(sqlite3_context* c, int, sqlite3_value** v) {
     sqlite3_result_int(c, value);
 }
 
+// sys_guid(): 16 random bytes as RAW, written as 32 hexadecimal digits.
+void sysGuid(sqlite3_context* c, int, sqlite3_value**) {
+    unsigned char bytes[16];
+    sqlite3_randomness(static_cast<int>(sizeof bytes), bytes);
+    resultText(c, hexOf(bytes, static_cast<int>(sizeof bytes)));
+}
+
+// UID: the user id of the session's user.
+void oraUid(sqlite3_context* c, int, sqlite3_value**) {
+    sqlite3* db = sqlite3_context_db_handle(c);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "select user_id from dba_users where username = ?1", -1, &st,
+                           nullptr) == SQLITE_OK) {
+        const std::string user = hostOf(c)->currentUser();
+        sqlite3_bind_text(st, 1, user.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW) {
+            const std::int64_t id = sqlite3_column_int64(st, 0);
+            sqlite3_finalize(st);
+            return sqlite3_result_int64(c, id);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_result_null(c);
+}
+
 // ---- listagg ---------------------------------------------------------------------------------
 
 // ora_listagg(value, separator, directions, key1, key2, ...): listagg(value, separator) within
@@ -1259,6 +1284,8 @@ const Registration kFunctions[] = {
     {{"initcap", 1, 1}, guarded<initcap>, true},
     {{"bitand", 2, 2}, guarded<bitand_>, true},
     {{"sys_context", 2, 3}, guarded<sysContext>, false},
+    {{"sys_guid", 0, 0}, guarded<sysGuid>, false},
+    {{"ora_uid", 0, 0}, guarded<oraUid>, false},
     {{"replace", 2, 3}, guarded<replace>, true},
     {{"translate", 3, 3}, guarded<translate>, true},
     {{"ascii", 1, 1}, guarded<ascii>, true},

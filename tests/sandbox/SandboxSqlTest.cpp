@@ -98,6 +98,11 @@ TEST_F(SandboxSql, SysContextAnswersFromTheSessionAndTheInstance) {
     EXPECT_EQ(value("select sys_context('USERENV', 'CON_NAME') from dual"),
               value("select name from v$database"));
     EXPECT_EQ(value("select sys_context('USERENV', 'CON_ID') from dual"), "0");
+    EXPECT_NE(value("select uid from dual"), "");
+    EXPECT_EQ(value("select uid from dual"),
+              value("select user_id from dba_users where username = 'SYSTEM'"));
+    EXPECT_EQ(value("select length(sys_guid()) from dual"), "32");
+    EXPECT_NE(value("select sys_guid() from dual"), value("select sys_guid() from dual"));
     EXPECT_THROW(value("select sys_context('USERENV', 'NO_SUCH_THING') from dual"),
                  oradb::EOraError);
 }
