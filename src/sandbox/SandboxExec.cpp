@@ -125,9 +125,15 @@ struct Statement {
     ~Statement() { sqlite3_finalize(st); }
 };
 
-// Oracle's heading of a column: upper case.
+// Oracle's heading of a column: upper case. The translated statement writes the sandbox's own
+// names in lower case and Oracle's headings of expressions in upper case, so a name with an
+// upper-case letter is a quoted alias that keeps its case ("Hit Ratio %"), also when it comes
+// through a '*' of an inner query.
 std::string heading(const char* name) {
-    return util::upperAscii(name ? name : "");
+    const std::string text = name ? name : "";
+    if (std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+        return text;
+    return util::upperAscii(text);
 }
 
 } // namespace

@@ -51,6 +51,8 @@ TEST_F(SandboxSql, QuotedAliasesKeepTheirCaseAndTheOthersAreUpperCase) {
     EXPECT_EQ(headings("select x \"Outer\" from (select sid x from v$session) "
                        "order by \"Outer\""),
               std::vector<std::string>{"Outer"});
+    EXPECT_EQ(headings("select * from (select sid \"Sid No\", username from v$session)"),
+              (std::vector<std::string>{"Sid No", "USERNAME"}));
     EXPECT_EQ(headings("select \"SID\", Status from v$session"),
               (std::vector<std::string>{"SID", "STATUS"}));
 }
