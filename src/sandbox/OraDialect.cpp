@@ -5,6 +5,7 @@
 
 #include "sandbox/OraDialectInternal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 
@@ -93,8 +94,14 @@ private:
     std::size_t i_ = 0;
 };
 
-[[noreturn]] void unimplemented() {
-    oraFail(3001, "unimplemented feature");
+// ORA-03001 naming the statement's words up to the one that is not emulated ("CREATE INDEX",
+// "ALTER TABLE T ADD").
+[[noreturn]] void unimplemented(const Reader& r) {
+    std::string what;
+    const std::size_t end = std::min(r.pos() + 1, r.tokens().size());
+    for (std::size_t i = 0; i < end && i < 4; ++i)
+        what += (what.empty() ? "" : " ") + upperAscii(r.tokens()[i].text);
+    oraFail(3001, "unimplemented feature: " + what + " is not emulated by the sandbox");
 }
 
 // The schema as the translation reports it: sys and system are known, others are kept.
@@ -287,7 +294,7 @@ struct TableBuilder {
             return "NULL";
         if (sign.empty() && isWord(v, "sysdate"))
             return "(ora_sysdate())";
-        unimplemented();
+        oraFail(3001, "unimplemented feature: this DEFAULT value is not emulated by the sandbox");
     }
 
     void element(Reader& r) {
@@ -423,7 +430,7 @@ Translation createStatement(Reader& r, const SynonymMap& synonyms) {
     if (tr.publicSynonym)
         oraFail(901, "invalid CREATE command");
     if (!r.done() && kObjectKinds.count(r.peek().lower))
-        unimplemented();
+        unimplemented(r);
     oraFail(901, "invalid CREATE command");
 }
 
@@ -452,7 +459,7 @@ Translation dropStatement(Reader& r) {
         return tr;
     }
     if (!tr.publicSynonym && !r.done() && kObjectKinds.count(r.peek().lower))
-        unimplemented();
+        unimplemented(r);
     oraFail(950, "invalid DROP option");
 }
 
@@ -503,7 +510,7 @@ Translation alterStatement(Reader& r) {
     if (r.accept("table")) {
         const auto [schema, object] = r.objectName(903, "invalid table name");
         if (!(r.accept("drop") && r.accept("constraint")))
-            unimplemented();
+            unimplemented(r);
         tr.kind = StmtKind::DropConstraint;
         tr.object = droppedSchemaObject(schema, object);
         tr.schema = reportedSchema(schema);
@@ -529,14 +536,14 @@ Translation alterStatement(Reader& r) {
             r.expect("expire", 922, "missing or invalid option");
             tr.accountChange = "expire";
         } else {
-            unimplemented();
+            unimplemented(r);
         }
         r.expectEnd();
         return tr;
     }
     if (r.accept("session")) {
         if (!r.accept("set"))
-            unimplemented();
+            unimplemented(r);
         tr = setParameter(r, StmtKind::AlterSessionSet);
         return tr;
     }
@@ -574,11 +581,11 @@ Translation alterStatement(Reader& r) {
             "flush",    "switch",  "checkpoint", "disconnect", "enable",    "disable", "archive",
             "register", "suspend", "resume",     "quiesce",    "unquiesce", "reset"};
         if (!r.done() && known.count(r.peek().lower))
-            unimplemented();
+            unimplemented(r);
         oraFail(2065, "illegal option for ALTER SYSTEM");
     }
     if (!r.done() && kObjectKinds.count(r.peek().lower))
-        unimplemented();
+        unimplemented(r);
     oraFail(940, "invalid ALTER command");
 }
 
@@ -598,7 +605,7 @@ Translation lockStatement(Reader& r, const SynonymMap& synonyms) {
     tr.schema = reportedSchema(schema);
     tr.tables = {resolved};
     if (r.atSymbol(","))
-        unimplemented();
+        unimplemented(r);
     r.expect("in", 969, "missing ON keyword");
     std::string mode;
     while (!r.done() && !r.at("mode")) {
@@ -629,9 +636,9 @@ Translation transactionEnd(Reader& r, StmtKind kind) {
             oraFail(1780, "string literal required");
     }
     if (kind == StmtKind::Rollback && (r.at("to") || r.at("force")))
-        unimplemented();
+        unimplemented(r);
     if (kind == StmtKind::Commit && (r.at("force") || r.at("write")))
-        unimplemented();
+        unimplemented(r);
     r.expectEnd();
     return tr;
 }
@@ -644,6 +651,9 @@ Translation dml(Tokens tokens, StmtKind kind, const SynonymMap& synonyms) {
     tr.tables = std::move(ctx.tables);
     tr.bindNames = std::move(ctx.bindNames);
     tr.selectTypes = std::move(ctx.selectTypes);
+    if (std::find(ctx.selectColumns.begin(), ctx.selectColumns.end(), "*") ==
+        ctx.selectColumns.end())
+        tr.selectHeadings = std::move(ctx.selectHeadings);
     return tr;
 }
 
@@ -692,7 +702,7 @@ Translation translate(std::string_view oracleSql, const SynonymMap& synonyms) {
         "explain",  "analyze",   "comment", "rename",    "audit",       "noaudit",
         "call",     "flashback", "purge",   "associate", "disassociate"};
     if (otherVerbs.count(first))
-        unimplemented();
+        unimplemented(r);
     oraFail(900, "invalid SQL statement");
 }
 

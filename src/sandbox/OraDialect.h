@@ -3,6 +3,7 @@
 // understood raises an Oracle error; nothing is passed on silently. Pure functions: any thread.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -65,6 +66,10 @@ struct Translation {
     // Select: the Oracle type of each result column whose values do not show it ("CLOB",
     // "ROWID", "XMLTYPE", "INTERVAL DAY TO SECOND"), empty for the others.
     std::vector<std::string> selectTypes;
+    // Select: the heading of each result column whose alias is a quoted identifier, as written
+    // ("Hit Ratio %"); empty for the others, which Oracle shows in upper case. Empty when the
+    // select list holds a '*'.
+    std::vector<std::string> selectHeadings;
 
     // DDL and lock: the object named, lower case, schema dropped; its schema ("sys", "system" or
     // "").
@@ -112,6 +117,8 @@ public:
     virtual std::string sysdateText() = 0;
     // The user of the session whose statement is running, upper case ("SYSTEM"), for ora_user().
     virtual std::string currentUser() = 0;
+    // The SID of that session, for sys_context('USERENV', 'SID') and the session's own values.
+    virtual std::int64_t currentSid() { return 0; }
 };
 
 // Registers on `db` the functions that translated statements call: ora_sysdate(), ora_user(),

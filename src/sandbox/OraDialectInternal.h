@@ -27,6 +27,8 @@ struct SqlContext {
     // Their Oracle types where an expression gives one that the values do not show ("CLOB",
     // "ROWID", "TIMESTAMP WITH TIME ZONE"), else empty; one per item of that list.
     std::vector<std::string> selectTypes;
+    // The headings of quoted aliases as written, else empty; one per item of that list.
+    std::vector<std::string> selectHeadings;
 
     void addTable(const std::string& name);
     void addBind(const std::string& name);

@@ -14,6 +14,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+#include <regex>
 #include <sqlite3.h>
 #include <string>
 #include <vector>
@@ -555,6 +559,668 @@ void least(sqlite3_context* c, int n, sqlite3_value** v) {
     extreme(c, n, v, -1);
 }
 
+// ---- dates and text ---------------------------------------------------------------------------
+
+// A DATE value: the sandbox's date text (a timestamp's fraction and zone are ignored).
+std::optional<fn::DateTime> dateOf(sqlite3_value* v) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT)
+        return std::nullopt;
+    std::string text = textOf(v);
+    if (text.size() > 19 && text[19] == '.')
+        text.resize(19);
+    return fn::parseDate(text);
+}
+
+fn::DateTime requireDate(sqlite3_value* v) {
+    if (const auto d = dateOf(v))
+        return *d;
+    fail(1858, "a non-numeric character was found where a numeric was expected");
+}
+
+fn::DateTime movedDays(const fn::DateTime& d, double days) {
+    return fn::dateOfSeconds(fn::secondsOf(d) + std::llround(days * 86400));
+}
+
+// An interval's text as NUMTODSINTERVAL writes it ("+000000001 02:03:04.500000000") in days, or
+// as NUMTOYMINTERVAL writes it ("+000000001-02") in months (`months` set).
+std::optional<double> intervalOf(sqlite3_value* v, bool& months) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT)
+        return std::nullopt;
+    const std::string t = textOf(v);
+    if (t.size() < 4 || (t[0] != '+' && t[0] != '-'))
+        return std::nullopt;
+    const double sign = t[0] == '-' ? -1 : 1;
+    int a = 0, b = 0, h = 0, m = 0;
+    double sec = 0;
+    if (std::sscanf(t.c_str() + 1, "%d %d:%d:%lf", &a, &h, &m, &sec) == 4) {
+        months = false;
+        return sign * (a + h / 24.0 + m / 1440.0 + sec / 86400.0);
+    }
+    if (std::sscanf(t.c_str() + 1, "%d-%d", &a, &b) == 2 && t.find(' ') == std::string::npos) {
+        months = true;
+        return sign * (a * 12 + b);
+    }
+    return std::nullopt;
+}
+
+// a + b and a - b as Oracle computes them with DATEs: date ± days is a date, date - date the days
+// between (with the fraction of a day), numbers add as numbers.
+void arithmetic(sqlite3_context* c, sqlite3_value** v, bool subtract) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const auto da = dateOf(v[0]);
+    const auto db = dateOf(v[1]);
+    if (da && db) {
+        if (!subtract)
+            fail(975, "date + date not allowed");
+        Num r;
+        r.d = static_cast<double>(fn::secondsOf(*da) - fn::secondsOf(*db)) / 86400.0;
+        return resultNumber(c, r);
+    }
+    if (da) {
+        bool months = false;
+        if (const auto interval = intervalOf(v[1], months)) {
+            const double n = (subtract ? -1 : 1) * *interval;
+            return resultText(
+                c, fn::dateText(months ? fn::addMonths(*da, std::llround(n)) : movedDays(*da, n)));
+        }
+        return resultText(
+            c, fn::dateText(movedDays(*da, (subtract ? -1 : 1) * numberOf(v[1]).value())));
+    }
+    if (db) {
+        if (subtract)
+            fail(932, "inconsistent datatypes: expected NUMBER got DATE");
+        return resultText(c, fn::dateText(movedDays(*db, numberOf(v[0]).value())));
+    }
+    const Num a = numberOf(v[0]);
+    const Num b = numberOf(v[1]);
+    Num r;
+    if (a.isInt && b.isInt) {
+        r.isInt = !(subtract ? __builtin_sub_overflow(a.i, b.i, &r.i)
+                             : __builtin_add_overflow(a.i, b.i, &r.i));
+        if (r.isInt)
+            return resultNumber(c, r);
+    }
+    r.isInt = false;
+    r.d = subtract ? a.value() - b.value() : a.value() + b.value();
+    if (!a.isInt || !b.isInt) {
+        // Decimal sums of binary fractions: keep Oracle's 15 significant digits (0.1 + 0.2 = 0.3).
+        const double mag = std::fabs(r.d);
+        if (mag > 0 && std::isfinite(mag))
+            r.d = fn::roundDecimal(r.d, 14 - static_cast<int>(std::floor(std::log10(mag))), false);
+    }
+    resultNumber(c, r);
+}
+
+void oraAdd(sqlite3_context* c, int, sqlite3_value** v) {
+    arithmetic(c, v, false);
+}
+void oraSub(sqlite3_context* c, int, sqlite3_value** v) {
+    arithmetic(c, v, true);
+}
+
+// substr(text, position[, length]): position 0 is 1, a negative position counts from the end,
+// a length below 1 gives NULL.
+void substr(sqlite3_context* c, int n, sqlite3_value** v) {
+    for (int k = 0; k < n; ++k)
+        if (isNull(v[k]))
+            return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const auto s = characters(text);
+    const auto len = static_cast<std::int64_t>(s.size());
+    std::int64_t position = integerOf(v[1]);
+    if (position == 0)
+        position = 1;
+    else if (position < 0)
+        position = len + position + 1;
+    if (position < 1 || position > len)
+        return sqlite3_result_null(c);
+    std::int64_t count = len - position + 1;
+    if (n > 2) {
+        const Num wanted = numberOf(v[2]);
+        if (wanted.value() < 1)
+            return sqlite3_result_null(c);
+        count = std::min(count, integerOf(v[2]));
+    }
+    std::string out;
+    for (std::int64_t k = 0; k < count; ++k)
+        out += s[static_cast<std::size_t>(position - 1 + k)];
+    resultText(c, out);
+}
+
+void toDate(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    if (const auto d = dateOf(v[0]); d && (n < 2 || isNull(v[1])))
+        return resultText(c, fn::dateText(*d));
+    const std::string format = n > 1 && !isNull(v[1]) ? textOf(v[1]) : "DD-MON-RR";
+    const auto now = fn::parseDate(hostOf(c)->sysdateText()).value_or(fn::DateTime{});
+    resultText(c, fn::dateText(fn::parseDateFormat(textOf(v[0]), format, now)));
+}
+
+void addMonths(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    resultText(c, fn::dateText(fn::addMonths(requireDate(v[0]), integerOf(v[1]))));
+}
+
+void monthsBetween(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    Num r;
+    r.d = fn::monthsBetween(requireDate(v[0]), requireDate(v[1]));
+    resultNumber(c, r);
+}
+
+void lastDay(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    fn::DateTime d = requireDate(v[0]);
+    const fn::DateTime next = fn::addMonths(fn::DateTime{d.year, d.month, 1, 0, 0, 0}, 1);
+    const fn::DateTime last = fn::dateOfSeconds(fn::secondsOf(next) - 86400);
+    d.day = last.day;
+    resultText(c, fn::dateText(d));
+}
+
+// chr(n): the character of code n (UTF-8 above 127, as the sandbox's AL32UTF8 would).
+void chr(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::int64_t code = integerOf(v[0]);
+    if (code < 0 || code > 0x10FFFF)
+        fail(1428, "argument '" + std::to_string(code) + "' is out of range");
+    std::string out;
+    const auto u = static_cast<std::uint32_t>(code);
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+    if (code == 0)
+        return sqlite3_result_text(c, "\0", 1, SQLITE_TRANSIENT);
+    resultText(c, out);
+}
+
+// initcap: the first letter of every word upper case, the others lower case; words are runs of
+// letters and digits.
+void initcap(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    std::string s = textOf(v[0]);
+    bool inWord = false;
+    for (char& ch : s) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (std::isalnum(u)) {
+            ch = static_cast<char>(inWord ? std::tolower(u) : std::toupper(u));
+            inWord = true;
+        } else {
+            inWord = u >= 0x80;
+        }
+    }
+    resultText(c, s);
+}
+
+void bitand_(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    sqlite3_result_int64(c, integerOf(v[0]) & integerOf(v[1]));
+}
+
+// One value of the instance or of its own session, read from the catalog views.
+std::string catalogValue(sqlite3* db, const char* sql, std::int64_t sid) {
+    sqlite3_stmt* st = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int64(st, 1, sid);
+        if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
+            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    }
+    sqlite3_finalize(st);
+    return out;
+}
+
+void userenvValue(sqlite3_context* c, const std::string& p);
+
+// sys_context('USERENV', parameter) for the parameters a session can ask about itself.
+void sysContext(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string ns = util::upperAscii(textOf(v[0]));
+    const std::string p = util::upperAscii(textOf(v[1]));
+    if (n > 2)
+        fail(3001, "unimplemented feature: sys_context with a length is not emulated by the "
+                   "sandbox");
+    if (ns != "USERENV")
+        return sqlite3_result_null(c); // an application context nobody set
+    userenvValue(c, p);
+}
+
+// The USERENV parameter p (upper case) of the session whose statement runs.
+void userenvValue(sqlite3_context* c, const std::string& p) {
+    FunctionHost* host = hostOf(c);
+    sqlite3* db = sqlite3_context_db_handle(c);
+    const std::int64_t sid = host->currentSid();
+    const std::string user = host->currentUser();
+    auto session = [&](const char* column) {
+        return catalogValue(
+            db, ("select " + std::string(column) + " from \"v$session\" where sid = ?1").c_str(),
+            sid);
+    };
+    auto instance = [&](const char* column) {
+        return catalogValue(db, ("select " + std::string(column) + " from \"v$instance\"").c_str(),
+                            sid);
+    };
+    if (p == "SESSION_USER" || p == "CURRENT_USER" || p == "AUTHENTICATED_IDENTITY")
+        return resultText(c, user);
+    if (p == "CURRENT_SCHEMA") {
+        const std::string schema = session("schemaname");
+        return resultText(c, schema.empty() ? user : schema);
+    }
+    if (p == "SID")
+        return sqlite3_result_text(c, std::to_string(sid).c_str(), -1, SQLITE_TRANSIENT);
+    if (p == "SESSIONID")
+        return resultText(c, session("audsid"));
+    auto dbName = [&] {
+        std::string name = catalogValue(db, "select name from \"v$database\"", 0);
+        return util::upperAscii(name.empty() ? instance("instance_name") : name);
+    };
+    if (p == "CON_NAME" || p == "SERVICE_NAME") {
+        // a database without containers answers with its name; sessions use its service
+        const std::string service = p == "SERVICE_NAME" ? session("service_name") : "";
+        return resultText(c, service.empty() ? dbName() : service);
+    }
+    if (p == "CON_ID")
+        return sqlite3_result_int(c, 0);
+    if (p == "DB_NAME" || p == "DB_UNIQUE_NAME")
+        return resultText(c, dbName());
+    if (p == "INSTANCE_NAME")
+        return resultText(c, instance("instance_name"));
+    if (p == "INSTANCE")
+        return resultText(c, instance("instance_number"));
+    if (p == "SERVER_HOST")
+        return resultText(c, instance("host_name"));
+    if (p == "HOST")
+        return resultText(c, session("machine"));
+    if (p == "OS_USER")
+        return resultText(c, session("osuser"));
+    if (p == "TERMINAL")
+        return resultText(c, session("terminal"));
+    if (p == "MODULE")
+        return resultText(c, session("module"));
+    if (p == "ACTION")
+        return resultText(c, session("action"));
+    if (p == "CLIENT_INFO")
+        return resultText(c, session("client_info"));
+    if (p == "LANGUAGE")
+        return resultText(c, "AMERICAN_AMERICA.AL32UTF8");
+    if (p == "NLS_DATE_FORMAT")
+        return resultText(c, "DD-MON-RR");
+    if (p == "ISDBA")
+        return resultText(c, user == "SYS" ? "TRUE" : "FALSE");
+    fail(2003, "invalid USERENV parameter");
+}
+
+// ora_connect_by_check(path, key, nocycle): 1 when the row `key` is not yet on the path of its
+// parent; a row met again on its own path is a loop: ORA-01436, or 0 (end of the branch) with
+// NOCYCLE.
+void connectByCheck(sqlite3_context* c, int, sqlite3_value** v) {
+    const std::string path = textOf(v[0]);
+    const std::string key = textOf(v[1]);
+    for (std::size_t at = 0; (at = path.find(key, at)) != std::string::npos; at += key.size()) {
+        if ((at == 0 || path[at - 1] == '/') &&
+            (at + key.size() == path.size() || path[at + key.size()] == '/')) {
+            if (integerOf(v[2]) == 0)
+                fail(1436, "CONNECT BY loop in user data");
+            return sqlite3_result_int(c, 0);
+        }
+    }
+    sqlite3_result_int(c, 1);
+}
+
+// userenv(parameter): the older form of sys_context('USERENV', parameter).
+void userenv(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string p = util::upperAscii(textOf(v[0]));
+    static const char* const known[] = {"SESSIONID", "SID",      "TERMINAL", "LANGUAGE",
+                                        "ISDBA",     "INSTANCE", "LANG",     "CLIENT_INFO"};
+    if (std::none_of(std::begin(known), std::end(known), [&p](const char* k) { return p == k; }))
+        fail(2003, "invalid USERENV parameter");
+    if (p == "LANG")
+        return resultText(c, "US");
+    userenvValue(c, p);
+}
+
+// replace(text, search[, replacement]): without a replacement the searched text is removed; a
+// NULL search leaves the text as it is.
+void replace(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    std::string s = textOf(v[0]);
+    const std::string search = textOf(v[1]);
+    const std::string by = n > 2 ? textOf(v[2]) : std::string();
+    if (search.empty())
+        return resultText(c, s);
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t found = s.find(search, at);
+        out += s.substr(at, found - at);
+        if (found == std::string::npos)
+            break;
+        out += by;
+        at = found + search.size();
+    }
+    resultText(c, out);
+}
+
+// translate(text, from, to): each character of `from` becomes the one at its place in `to`, or
+// is removed where `to` is shorter.
+void translate(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]) || isNull(v[2]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const std::string fromText = textOf(v[1]);
+    const std::string toText = textOf(v[2]);
+    const auto from = characters(fromText);
+    const auto to = characters(toText);
+    std::string out;
+    for (std::string_view ch : characters(text)) {
+        const auto it = std::find(from.begin(), from.end(), ch);
+        if (it == from.end()) {
+            out += ch;
+        } else if (const auto k = static_cast<std::size_t>(it - from.begin()); k < to.size()) {
+            out += to[k];
+        }
+    }
+    resultText(c, out);
+}
+
+// ascii(text): the code of the first character.
+void ascii(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string s = textOf(v[0]);
+    const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]) & 0x3Fu; };
+    const auto lead = static_cast<unsigned char>(s[0]);
+    std::uint32_t code = lead;
+    if (lead >= 0xF0 && s.size() >= 4)
+        code = ((lead & 7u) << 18) | (b(1) << 12) | (b(2) << 6) | b(3);
+    else if (lead >= 0xE0 && s.size() >= 3)
+        code = ((lead & 15u) << 12) | (b(1) << 6) | b(2);
+    else if (lead >= 0xC0 && s.size() >= 2)
+        code = ((lead & 31u) << 6) | b(1);
+    sqlite3_result_int64(c, code);
+}
+
+// lengthb and vsize: the bytes of the value's text.
+void lengthb(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    sqlite3_result_int64(c, static_cast<std::int64_t>(textOf(v[0]).size()));
+}
+
+// A regular expression of Oracle's syntax with the match parameters i, c, n, m, x.
+std::regex oraRegex(const std::string& pattern, const std::string& flags) {
+    auto options = std::regex::ECMAScript; // with \w, \d and [[:alpha:]] as Oracle has them
+    for (char f : flags) {
+        if (f == 'i')
+            options |= std::regex::icase;
+        else if (f == 'c')
+            options &= ~std::regex::icase;
+        else if (f != 'n' && f != 'm' && f != 'x')
+            fail(1760, "illegal argument for function");
+    }
+    try {
+        return std::regex(pattern, options);
+    } catch (const std::regex_error&) {
+        fail(12726, "unmatched bracket in regular expression");
+    }
+}
+
+void regexpLike(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_int(c, 0);
+    const std::string s = textOf(v[0]);
+    sqlite3_result_int(
+        c, std::regex_search(s, oraRegex(textOf(v[1]), n > 2 ? textOf(v[2]) : "")) ? 1 : 0);
+}
+
+// The matches of pattern in text from the 1-based character position on.
+std::vector<std::smatch> regexMatches(const std::string& text, const std::regex& re,
+                                      std::int64_t position, std::size_t* start = nullptr) {
+    std::vector<std::smatch> out;
+    const auto chars = characters(text);
+    std::size_t offset = 0;
+    for (std::int64_t k = 1; k < position && static_cast<std::size_t>(k - 1) < chars.size(); ++k)
+        offset += chars[static_cast<std::size_t>(k - 1)].size();
+    if (start)
+        *start = offset;
+    if (position > static_cast<std::int64_t>(chars.size()) + 1)
+        return out;
+    for (auto it = std::sregex_iterator(text.begin() + static_cast<long>(offset), text.end(), re);
+         it != std::sregex_iterator(); ++it)
+        out.push_back(*it);
+    return out;
+}
+
+// regexp_substr(text, pattern[, position[, occurrence[, flags[, group]]]])
+void regexpSubstr(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    const auto matches = regexMatches(text, oraRegex(textOf(v[1]), n > 4 ? textOf(v[4]) : ""),
+                                      n > 2 ? integerOf(v[2]) : 1);
+    const std::int64_t occurrence = n > 3 ? integerOf(v[3]) : 1;
+    const std::int64_t group = n > 5 ? integerOf(v[5]) : 0;
+    if (occurrence < 1 || static_cast<std::size_t>(occurrence) > matches.size())
+        return sqlite3_result_null(c);
+    const std::smatch& m = matches[static_cast<std::size_t>(occurrence - 1)];
+    if (group < 0 || static_cast<std::size_t>(group) >= m.size())
+        return sqlite3_result_null(c);
+    resultText(c, m[static_cast<std::size_t>(group)].str());
+}
+
+// regexp_count(text, pattern[, position[, flags]])
+void regexpCount(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    sqlite3_result_int64(c,
+                         static_cast<std::int64_t>(
+                             regexMatches(text, oraRegex(textOf(v[1]), n > 3 ? textOf(v[3]) : ""),
+                                          n > 2 ? integerOf(v[2]) : 1)
+                                 .size()));
+}
+
+// regexp_replace(text, pattern[, replacement[, position[, occurrence[, flags]]]]): \1..\9 in
+// the replacement stand for the groups; occurrence 0 replaces every match.
+void regexpReplace(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    if (isNull(v[1]))
+        return resultText(c, text);
+    const std::regex re = oraRegex(textOf(v[1]), n > 5 ? textOf(v[5]) : "");
+    const std::string replacement = n > 2 ? textOf(v[2]) : std::string();
+    const std::int64_t occurrence = n > 4 ? integerOf(v[4]) : 0;
+    std::size_t base = 0;
+    const auto matches = regexMatches(text, re, n > 3 ? integerOf(v[3]) : 1, &base);
+    std::string out;
+    std::size_t done = 0;
+    std::int64_t count = 0;
+    for (const std::smatch& m : matches) {
+        ++count;
+        if (occurrence != 0 && count != occurrence)
+            continue;
+        const std::size_t at = base + static_cast<std::size_t>(m.position());
+        out += text.substr(done, at - done);
+        for (std::size_t k = 0; k < replacement.size(); ++k) {
+            if (replacement[k] == '\\' && k + 1 < replacement.size() &&
+                std::isdigit(static_cast<unsigned char>(replacement[k + 1]))) {
+                const auto g = static_cast<std::size_t>(replacement[++k] - '0');
+                if (g < m.size())
+                    out += m[g].str();
+            } else {
+                out += replacement[k];
+            }
+        }
+        done = at + static_cast<std::size_t>(m.length());
+    }
+    out += text.substr(done);
+    resultText(c, out);
+}
+
+// cast(x as date): the value as the sandbox's date text.
+void oraCastDate(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    resultText(c, fn::dateText(requireDate(v[0])));
+}
+
+// extract(unit from date): the year, month, day, hour, minute or second.
+void oraExtract(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[1]))
+        return sqlite3_result_null(c);
+    const std::string unit = util::upperAscii(textOf(v[0]));
+    const fn::DateTime d = requireDate(v[1]);
+    const int value = unit == "YEAR"     ? d.year
+                      : unit == "MONTH"  ? d.month
+                      : unit == "DAY"    ? d.day
+                      : unit == "HOUR"   ? d.hour
+                      : unit == "MINUTE" ? d.minute
+                      : unit == "SECOND" ? d.second
+                                         : -1;
+    if (value < 0)
+        fail(907, "missing right parenthesis");
+    sqlite3_result_int(c, value);
+}
+
+// sys_guid(): 16 random bytes as RAW, written as 32 hexadecimal digits.
+void sysGuid(sqlite3_context* c, int, sqlite3_value**) {
+    unsigned char bytes[16];
+    sqlite3_randomness(static_cast<int>(sizeof bytes), bytes);
+    resultText(c, hexOf(bytes, static_cast<int>(sizeof bytes)));
+}
+
+// UID: the user id of the session's user.
+void oraUid(sqlite3_context* c, int, sqlite3_value**) {
+    sqlite3* db = sqlite3_context_db_handle(c);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "select user_id from dba_users where username = ?1", -1, &st,
+                           nullptr) == SQLITE_OK) {
+        const std::string user = hostOf(c)->currentUser();
+        sqlite3_bind_text(st, 1, user.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW) {
+            const std::int64_t id = sqlite3_column_int64(st, 0);
+            sqlite3_finalize(st);
+            return sqlite3_result_int64(c, id);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_result_null(c);
+}
+
+// ---- listagg ---------------------------------------------------------------------------------
+
+// ora_listagg(value, separator, directions, key1, key2, ...): listagg(value, separator) within
+// group (order by key1, key2, ...), directions holding 'a' or 'd' for each key. NULL values are
+// left out; NULL keys sort last ascending and first descending, as Oracle sorts them.
+struct ListaggKey {
+    int type = SQLITE_NULL;
+    double number = 0;
+    std::string text;
+};
+
+struct ListaggEntry {
+    std::string value;
+    std::vector<ListaggKey> keys;
+};
+
+struct ListaggState {
+    std::vector<ListaggEntry>* entries;
+    std::string separator;
+    std::string directions;
+};
+
+void listaggStep(sqlite3_context* c, int n, sqlite3_value** v) {
+    auto* state = static_cast<ListaggState*>(sqlite3_aggregate_context(c, sizeof(ListaggState)));
+    if (!state)
+        return sqlite3_result_error_nomem(c);
+    if (!state->entries) {
+        new (state) ListaggState{new std::vector<ListaggEntry>(),
+                                 n > 1 && !isNull(v[1]) ? textOf(v[1]) : std::string(),
+                                 n > 2 ? textOf(v[2]) : std::string()};
+    }
+    if (isNull(v[0]))
+        return;
+    ListaggEntry e;
+    e.value = textOf(v[0]);
+    for (int k = 3; k < n; ++k) {
+        ListaggKey key;
+        if (!isNull(v[k])) {
+            key.type = isNumeric(v[k]) ? SQLITE_FLOAT : SQLITE_TEXT;
+            if (key.type == SQLITE_FLOAT)
+                key.number = sqlite3_value_double(v[k]);
+            else
+                key.text = textOf(v[k]);
+        }
+        e.keys.push_back(std::move(key));
+    }
+    state->entries->push_back(std::move(e));
+}
+
+int compareKeys(const ListaggKey& a, const ListaggKey& b) {
+    if (a.type != b.type)
+        return a.type == SQLITE_FLOAT ? -1 : (b.type == SQLITE_FLOAT ? 1 : 0);
+    if (a.type == SQLITE_FLOAT)
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    return a.text.compare(b.text) < 0 ? -1 : (a.text == b.text ? 0 : 1);
+}
+
+void listaggFinal(sqlite3_context* c) {
+    auto* state = static_cast<ListaggState*>(sqlite3_aggregate_context(c, 0));
+    if (!state || !state->entries)
+        return sqlite3_result_null(c);
+    std::unique_ptr<std::vector<ListaggEntry>> entries(state->entries);
+    const std::string dirs = state->directions;
+    std::stable_sort(entries->begin(), entries->end(),
+                     [&dirs](const ListaggEntry& x, const ListaggEntry& y) {
+                         for (std::size_t k = 0; k < x.keys.size(); ++k) {
+                             const bool desc = k < dirs.size() && dirs[k] == 'd';
+                             const bool xn = x.keys[k].type == SQLITE_NULL;
+                             const bool yn = y.keys[k].type == SQLITE_NULL;
+                             if (xn != yn)
+                                 return desc ? xn : yn;
+                             if (xn)
+                                 continue;
+                             const int cmp = compareKeys(x.keys[k], y.keys[k]);
+                             if (cmp != 0)
+                                 return desc ? cmp > 0 : cmp < 0;
+                         }
+                         return false;
+                     });
+    std::string out;
+    for (std::size_t k = 0; k < entries->size(); ++k) {
+        if (k > 0)
+            out += state->separator;
+        out += (*entries)[k].value;
+    }
+    state->~ListaggState();
+    if (out.size() > 4000)
+        return sqlite3_result_error(c, "ORA-01489: result of string concatenation is too long", -1);
+    resultText(c, out);
+}
+
 // ---- registration -----------------------------------------------------------------------------
 
 using Impl = void (*)(sqlite3_context*, int, sqlite3_value**);
@@ -606,6 +1272,32 @@ const Registration kFunctions[] = {
     {{"lpad", 2, 3}, guarded<lpad>, true},
     {{"rpad", 2, 3}, guarded<rpad>, true},
     {{"greatest", 1, -1}, guarded<greatest>, true},
+    {{"ora_add", 2, 2}, guarded<oraAdd>, true},
+    {{"ora_connect_by_check", 3, 3}, guarded<connectByCheck>, true},
+    {{"ora_sub", 2, 2}, guarded<oraSub>, true},
+    {{"substr", 2, 3}, guarded<substr>, true},
+    {{"to_date", 1, 2}, guarded<toDate>, false},
+    {{"add_months", 2, 2}, guarded<addMonths>, true},
+    {{"months_between", 2, 2}, guarded<monthsBetween>, true},
+    {{"last_day", 1, 1}, guarded<lastDay>, true},
+    {{"chr", 1, 1}, guarded<chr>, true},
+    {{"initcap", 1, 1}, guarded<initcap>, true},
+    {{"bitand", 2, 2}, guarded<bitand_>, true},
+    {{"sys_context", 2, 3}, guarded<sysContext>, false},
+    {{"sys_guid", 0, 0}, guarded<sysGuid>, false},
+    {{"ora_uid", 0, 0}, guarded<oraUid>, false},
+    {{"replace", 2, 3}, guarded<replace>, true},
+    {{"translate", 3, 3}, guarded<translate>, true},
+    {{"ascii", 1, 1}, guarded<ascii>, true},
+    {{"lengthb", 1, 1}, guarded<lengthb>, true},
+    {{"vsize", 1, 1}, guarded<lengthb>, true},
+    {{"regexp_like", 2, 3}, guarded<regexpLike>, true},
+    {{"regexp_substr", 2, 6}, guarded<regexpSubstr>, true},
+    {{"regexp_count", 2, 4}, guarded<regexpCount>, true},
+    {{"regexp_replace", 2, 6}, guarded<regexpReplace>, true},
+    {{"ora_cast_date", 1, 1}, guarded<oraCastDate>, true},
+    {{"ora_extract", 2, 2}, guarded<oraExtract>, true},
+    {{"userenv", 1, 1}, guarded<userenv>, false},
     {{"least", 1, -1}, guarded<least>, true},
 };
 
@@ -623,6 +1315,9 @@ const FunctionArity* oracleFunction(std::string_view lowerName) {
 } // namespace dialect
 
 void registerOracleFunctions(sqlite3* db, FunctionHost* host) {
+    if (sqlite3_create_function_v2(db, "ora_listagg", -1, SQLITE_UTF8, nullptr, nullptr,
+                                   listaggStep, listaggFinal, nullptr) != SQLITE_OK)
+        throw oradb::EOraError("sandbox: cannot register function ora_listagg");
     for (const Registration& r : kFunctions) {
         const int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
         const std::string name(r.arity.name);

@@ -187,7 +187,16 @@ double roundDecimal(double v, int places, bool truncate) {
     return v < 0 ? -r : r;
 }
 
-std::string formatNumber(double v, std::string_view format) {
+std::string formatNumber(double v, std::string_view formatModel) {
+    // G and D are the group and decimal characters, which the sandbox keeps as ',' and '.'.
+    std::string model(formatModel);
+    for (char& c : model) {
+        if (c == 'G' || c == 'g')
+            c = ',';
+        else if (c == 'D' || c == 'd')
+            c = '.';
+    }
+    std::string_view format = model;
     bool fillMode = false;
     if (format.size() >= 2 && ieq(format.substr(0, 2), "FM")) {
         fillMode = true;
@@ -289,8 +298,9 @@ std::string dateText(const DateTime& d) {
 
 std::string formatDate(const DateTime& d, std::string_view format) {
     static const std::string_view elements[] = {
-        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY", "RR", "MON", "MM",
-        "DDD",  "DAY",  "DD",   "DY",   "D",    "HH",   "MI",    "SS", "AM", "PM", "Q",   "J"};
+        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY",
+        "RR",   "MON",  "MM",   "DDD",  "DAY",  "DD",   "DY",    "D",  "HH",
+        "MI",   "SS",   "AM",   "PM",   "Q",    "J",    "IW",    "WW", "W"};
     const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
     const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
     const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
@@ -353,6 +363,16 @@ std::string formatDate(const DateTime& d, std::string_view format) {
             out += styled(name, written);
         } else if (element == "DY") {
             out += styled(std::string(kDays[weekday]).substr(0, 3), written);
+        } else if (element == "IW") {
+            // the ISO week: the one that holds the Thursday of the date's Monday-to-Sunday week
+            const std::int64_t thursday = days + 3 - (weekday + 6) % 7;
+            const DateTime t = civilFromDays(thursday);
+            out +=
+                padded(static_cast<long>((thursday - daysFromCivil(t.year, 1, 1)) / 7 + 1), 2, fm);
+        } else if (element == "WW") {
+            out += padded(static_cast<long>((days - daysFromCivil(d.year, 1, 1)) / 7 + 1), 2, fm);
+        } else if (element == "W") {
+            out += std::to_string((d.day - 1) / 7 + 1);
         } else if (element == "J") {
             out += std::to_string(days + 2440588); // Julian day of 1970-01-01
         } else if (element == "HH24") {
@@ -386,6 +406,14 @@ DateTime truncDate(const DateTime& d, std::string_view format) {
         r.minute = r.second = 0;
     } else if (ieq(format, "MI")) {
         r.second = 0;
+    } else if (ieq(format, "Q")) {
+        r = DateTime{d.year, (d.month - 1) / 3 * 3 + 1, 1, 0, 0, 0};
+    } else if (ieq(format, "IW") || ieq(format, "D") || ieq(format, "DY") || ieq(format, "DAY")) {
+        // the week's first day: Monday for the ISO week, Sunday (the AMERICA territory) else
+        const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
+        const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
+        const int back = ieq(format, "IW") ? (weekday + 6) % 7 : weekday;
+        r = civilFromDays(days - back);
     } else {
         badDateFormat();
     }
@@ -393,6 +421,16 @@ DateTime truncDate(const DateTime& d, std::string_view format) {
 }
 
 DateTime roundDate(const DateTime& d, std::string_view format) {
+    // Oracle rounds a month up from the 16th day, a year from July, an hour from minute 30.
+    if (ieq(format, "MM") || ieq(format, "MON") || ieq(format, "MONTH"))
+        return truncDate(d.day >= 16 ? addMonths(d, 1) : d, "MM");
+    if (ieq(format, "YYYY") || ieq(format, "YY") || ieq(format, "YEAR") || ieq(format, "RRRR") ||
+        ieq(format, "RR") || ieq(format, "Y"))
+        return truncDate(d.month >= 7 ? addMonths(d, 12 - d.month + 1) : d, "YYYY");
+    if (ieq(format, "HH") || ieq(format, "HH24") || ieq(format, "HH12"))
+        return dateOfSeconds(secondsOf(truncDate(d, "HH")) + (d.minute >= 30 ? 3600 : 0));
+    if (ieq(format, "MI"))
+        return dateOfSeconds(secondsOf(truncDate(d, "MI")) + (d.second >= 30 ? 60 : 0));
     if (!format.empty() && !ieq(format, "DD") && !ieq(format, "DDD") && !ieq(format, "J"))
         badDateFormat();
     const DateTime day = truncDate(d, "DD");
@@ -400,6 +438,184 @@ DateTime roundDate(const DateTime& d, std::string_view format) {
         return day;
     DateTime next = civilFromDays(daysFromCivil(day.year, day.month, day.day) + 1);
     return next;
+}
+
+std::int64_t secondsOf(const DateTime& d) {
+    return daysFromCivil(d.year, d.month, d.day) * 86400 + d.hour * 3600 + d.minute * 60 + d.second;
+}
+
+DateTime dateOfSeconds(std::int64_t seconds) {
+    std::int64_t days = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    DateTime d = civilFromDays(days);
+    d.hour = static_cast<int>(rest / 3600);
+    d.minute = static_cast<int>(rest / 60 % 60);
+    d.second = static_cast<int>(rest % 60);
+    return d;
+}
+
+DateTime addMonths(const DateTime& d, std::int64_t months) {
+    const std::int64_t total = d.year * 12LL + (d.month - 1) + months;
+    DateTime r = d;
+    r.year = static_cast<int>(total / 12);
+    r.month = static_cast<int>(total % 12 + 1);
+    if (r.year < 1 || r.year > 9999)
+        throw oradb::EOraError(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    // The last day of a month goes to the last day of the other month.
+    if (d.day == daysInMonth(d.year, d.month) || r.day > daysInMonth(r.year, r.month))
+        r.day = daysInMonth(r.year, r.month);
+    return r;
+}
+
+double monthsBetween(const DateTime& a, const DateTime& b) {
+    const double months = (a.year - b.year) * 12.0 + (a.month - b.month);
+    const bool aLast = a.day == daysInMonth(a.year, a.month);
+    const bool bLast = b.day == daysInMonth(b.year, b.month);
+    if (a.day == b.day || (aLast && bLast))
+        return months;
+    // Otherwise the fraction counts 31-day months, time of day included.
+    const double aDay = a.day + (a.hour * 3600 + a.minute * 60 + a.second) / 86400.0;
+    const double bDay = b.day + (b.hour * 3600 + b.minute * 60 + b.second) / 86400.0;
+    return months + (aDay - bDay) / 31.0;
+}
+
+DateTime parseDateFormat(std::string_view text, std::string_view format, const DateTime& now) {
+    static const std::string_view elements[] = {
+        "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY", "RR", "MON",  "MM",   "DDD",
+        "DAY",  "DD",   "DY",   "HH",   "MI",    "SS", "AM", "PM", "A.M.", "P.M.", "J"};
+    DateTime d{now.year, now.month, 1, 0, 0, 0}; // Oracle's defaults: this month, first day
+    bool pm = false;
+    bool twelve = false;
+    std::size_t i = 0;
+    std::size_t at = 0;
+    auto fail = [] {
+        throw oradb::EOraError(1858, "a non-numeric character was found where a numeric was "
+                                     "expected");
+    };
+    auto number = [&](std::size_t maxDigits) -> int {
+        while (at < text.size() && text[at] == ' ')
+            ++at;
+        std::size_t n = 0;
+        int v = 0;
+        while (at < text.size() && n < maxDigits &&
+               std::isdigit(static_cast<unsigned char>(text[at]))) {
+            v = v * 10 + (text[at++] - '0');
+            ++n;
+        }
+        if (n == 0)
+            fail();
+        return v;
+    };
+    auto name = [&](const char* const* names, int count, bool abbreviated) -> int {
+        while (at < text.size() && text[at] == ' ')
+            ++at;
+        for (int k = 0; k < count; ++k) {
+            const std::string_view full = names[k];
+            for (std::string_view n : {full, full.substr(0, 3)}) {
+                if ((abbreviated && n.size() != 3) || at + n.size() > text.size())
+                    continue;
+                if (ieq(text.substr(at, n.size()), n)) {
+                    at += n.size();
+                    return k;
+                }
+            }
+        }
+        throw oradb::EOraError(1843, "not a valid month");
+    };
+    while (i < format.size()) {
+        const char c = format[i];
+        if (std::string_view("-/,.;: ").find(c) != std::string_view::npos) {
+            ++i;
+            if (at < text.size() && !std::isalnum(static_cast<unsigned char>(text[at])))
+                ++at;
+            continue;
+        }
+        std::string_view element;
+        for (std::string_view e : elements) {
+            if (i + e.size() <= format.size() && ieq(format.substr(i, e.size()), e)) {
+                element = e;
+                break;
+            }
+        }
+        if (element.empty())
+            badDateFormat();
+        i += element.size();
+        if (element == "FM") {
+        } else if (element == "YYYY" || element == "RRRR") {
+            d.year = number(4);
+        } else if (element == "YY") {
+            d.year = now.year / 100 * 100 + number(2);
+        } else if (element == "RR") {
+            // 00-49 fall in the current century when it is in its first half, 50-99 in the one
+            // before.
+            const int yy = number(2);
+            const int century = now.year / 100 * 100;
+            d.year = (yy < 50) == (now.year % 100 < 50) ? century + yy
+                     : yy < 50                          ? century + 100 + yy
+                                                        : century - 100 + yy;
+        } else if (element == "MM") {
+            d.month = number(2);
+        } else if (element == "MON" || element == "MONTH") {
+            d.month = name(kMonths, 12, false) + 1;
+        } else if (element == "DD") {
+            d.day = number(2);
+        } else if (element == "DAY" || element == "DY") {
+            name(kDays, 7, false);
+        } else if (element == "HH24") {
+            d.hour = number(2);
+        } else if (element == "HH" || element == "HH12") {
+            d.hour = number(2);
+            twelve = true;
+        } else if (element == "MI") {
+            d.minute = number(2);
+        } else if (element == "SS") {
+            d.second = number(2);
+        } else if (element == "J") {
+            const DateTime j = civilFromDays(number(7) - 2440588);
+            d.year = j.year;
+            d.month = j.month;
+            d.day = j.day;
+        } else if (element == "DDD") {
+            const int n = number(3);
+            const DateTime j = civilFromDays(daysFromCivil(d.year, 1, 1) + n - 1);
+            d.month = j.month;
+            d.day = j.day;
+        } else { // AM PM A.M. P.M.
+            while (at < text.size() && text[at] == ' ')
+                ++at;
+            pm = at < text.size() && (text[at] == 'P' || text[at] == 'p');
+            while (at < text.size() &&
+                   std::string_view("AaPpMm.").find(text[at]) != std::string_view::npos)
+                ++at;
+        }
+    }
+    while (at < text.size() && text[at] == ' ')
+        ++at;
+    if (at < text.size())
+        throw oradb::EOraError(1830, "date format picture ends before converting entire input "
+                                     "string");
+    if (twelve) {
+        if (d.hour < 1 || d.hour > 12)
+            throw oradb::EOraError(1849, "hour must be between 1 and 12");
+        d.hour = d.hour % 12 + (pm ? 12 : 0);
+    }
+    if (d.month < 1 || d.month > 12)
+        throw oradb::EOraError(1843, "not a valid month");
+    if (d.day < 1 || d.day > daysInMonth(d.year, d.month))
+        throw oradb::EOraError(1847, "day of month must be between 1 and last day of month");
+    if (d.hour > 23)
+        throw oradb::EOraError(1850, "hour must be between 0 and 23");
+    if (d.minute > 59)
+        throw oradb::EOraError(1851, "minutes must be between 0 and 59");
+    if (d.second > 59)
+        throw oradb::EOraError(1852, "seconds must be between 0 and 59");
+    if (d.year < 1 || d.year > 9999)
+        throw oradb::EOraError(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    return d;
 }
 
 } // namespace oradb::sandbox::fn

@@ -30,7 +30,7 @@ std::optional<Num> parseNumber(std::string_view text);
 // decimal point).
 double roundDecimal(double v, int places, bool truncate);
 
-// to_char(number, format) for the format elements 9 0 , . and FM.
+// to_char(number, format) for the format elements 9 0 , . G D and FM.
 std::string formatNumber(double v, std::string_view format);
 
 struct DateTime {
@@ -50,8 +50,26 @@ std::string dateText(const DateTime& d);
 // HH12 HH MI SS AM PM A.M. P.M. FM, quoted text and punctuation. ORA-01821 for others.
 std::string formatDate(const DateTime& d, std::string_view format);
 
-// trunc(date, format) and round(date, format) for the day, month, year, hour and minute units.
+// trunc(date, format) and round(date, format) for the day, month, year, hour and minute units;
+// trunc also by quarter (Q) and week (IW from Monday, D from Sunday).
 DateTime truncDate(const DateTime& d, std::string_view format);
 DateTime roundDate(const DateTime& d, std::string_view format);
+
+// Seconds since 1970-01-01 00:00:00, and back.
+std::int64_t secondsOf(const DateTime& d);
+DateTime dateOfSeconds(std::int64_t seconds);
+
+// add_months: a month's last day goes to the other month's last day, a day the other month
+// lacks to its last day.
+DateTime addMonths(const DateTime& d, std::int64_t months);
+
+// months_between(a, b): whole months when the days agree or both are last days, else with the
+// fraction of a 31-day month.
+double monthsBetween(const DateTime& a, const DateTime& b);
+
+// to_date(text, format) for the elements YYYY RRRR YY RR MM MON MONTH DD DDD DAY DY J HH24 HH12
+// HH MI SS AM PM FM and punctuation. Missing parts default to the first day of the current month
+// of `now` at midnight. Oracle's ORA-018xx errors for text that does not fit.
+DateTime parseDateFormat(std::string_view text, std::string_view format, const DateTime& now);
 
 } // namespace oradb::sandbox::fn

@@ -125,9 +125,15 @@ struct Statement {
     ~Statement() { sqlite3_finalize(st); }
 };
 
-// Oracle's heading of a column: upper case.
+// Oracle's heading of a column: upper case. The translated statement writes the sandbox's own
+// names in lower case and Oracle's headings of expressions in upper case, so a name with an
+// upper-case letter is a quoted alias that keeps its case ("Hit Ratio %"), also when it comes
+// through a '*' of an inner query.
 std::string heading(const char* name) {
-    return util::upperAscii(name ? name : "");
+    const std::string text = name ? name : "";
+    if (std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+        return text;
+    return util::upperAscii(text);
 }
 
 } // namespace
@@ -247,6 +253,7 @@ Translation Instance::prepareCall(SessionState& s, const std::string& sql) {
     checkAlive(s);
     reloadSynonymsIfChanged();
     currentUser_ = s.user;
+    currentSid_ = s.sid;
     Translation t = translate(sql, synonyms_);
     checkAccess(s, t.tables);
     if (t.kind == StmtKind::PlsqlBlock) {
@@ -302,7 +309,7 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
     const Translation t = prepareCall(s, sql);
     if (t.kind == StmtKind::Select)
         return select(t.sql, binds, fault && fault->failAfterRows >= 0 ? &*fault : nullptr,
-                      t.selectTypes);
+                      t.selectTypes, t.selectHeadings);
     if (fault && fault->failAfterRows >= 0)
         throw EOraError(fault->code, fault->text);
     executeTranslated(s, t, binds);
@@ -344,8 +351,8 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
 }
 
 oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TBindList& binds,
-                                   const Fault* fault,
-                                   const std::vector<std::string>& oracleTypes) {
+                                   const Fault* fault, const std::vector<std::string>& oracleTypes,
+                                   const std::vector<std::string>& headings) {
     Statement stmt;
     int rc = sqlite3_prepare_v2(db_, sqliteSql.c_str(), -1, &stmt.st, nullptr);
     if (rc != SQLITE_OK)
@@ -357,7 +364,10 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
     std::vector<bool> typed(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         auto& col = result.columns[static_cast<std::size_t>(i)];
-        col.name = heading(sqlite3_column_name(stmt.st, i));
+        col.name = static_cast<std::size_t>(i) < headings.size() &&
+                           !headings[static_cast<std::size_t>(i)].empty()
+                       ? headings[static_cast<std::size_t>(i)]
+                       : heading(sqlite3_column_name(stmt.st, i));
         const char* decl = sqlite3_column_decltype(stmt.st, i);
         col.type = typeFromDecl(decl, col.size);
         col.oracleType = static_cast<std::size_t>(i) < oracleTypes.size()

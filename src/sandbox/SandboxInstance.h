@@ -91,6 +91,7 @@ public:
     // FunctionHost
     std::string sysdateText() override;
     std::string currentUser() override { return currentUser_; }
+    std::int64_t currentSid() override { return currentSid_; }
 
     // The key under which the instance is registered ("memory:NAME" or the file's path).
     const std::string& key() const { return key_; }
@@ -123,7 +124,8 @@ private:
     bool isDba(const std::string& user);
     void reloadSynonymsIfChanged();
     oradb::TResultSet select(const std::string& sqliteSql, const oradb::TBindList& binds,
-                             const Fault* fault, const std::vector<std::string>& oracleTypes = {});
+                             const Fault* fault, const std::vector<std::string>& oracleTypes = {},
+                             const std::vector<std::string>& headings = {});
     std::int64_t dml(const std::string& sqliteSql, const oradb::TBindList& binds);
     std::int64_t executeTranslated(SessionState& s, const Translation& t,
                                    const oradb::TBindList& binds);
@@ -163,6 +165,7 @@ private:
     std::atomic<std::uint64_t> delayRelease_{0};
     std::uint64_t generation_ = 0;
     std::string currentUser_;
+    std::int64_t currentSid_ = 0;
     const std::atomic<bool>* currentCancel_ = nullptr;
     std::string callSysdate_; // SYSDATE of the running call, empty between calls
 

@@ -590,12 +590,19 @@ TEST_F(SandboxDialect, WhatIsNotUnderstoodFailsWithOraclesErrors) {
     EXPECT_EQ(errorCode("select (1 from dual"), 907);
     EXPECT_EQ(errorCode("select 1"), 923);
     EXPECT_EQ(errorCode("select decode(1, 2) from dual"), 909);
-    EXPECT_EQ(errorCode("select * from a, b where a.x = b.x(+)"), 3001);
+    EXPECT_EQ(errorCode("select * from a, b where a.x = b.x(+) or a.y = 1"), 1719);
     EXPECT_EQ(errorCode("select 1 from dual; select 2 from dual"), 911);
     EXPECT_EQ(errorCode("select * from t@remote"), 2019);
     EXPECT_EQ(errorCode("insert t values (1)"), 925);
     EXPECT_EQ(errorCode("update t x = 1"), 971);
     EXPECT_EQ(errorCode("truncate table t"), 3001);
+    EXPECT_EQ(errorText("truncate table t"),
+              "ORA-03001: unimplemented feature: TRUNCATE TABLE is not emulated by the sandbox");
+    EXPECT_EQ(errorText("create index i on t (a)"),
+              "ORA-03001: unimplemented feature: CREATE INDEX is not emulated by the sandbox");
+    EXPECT_EQ(errorText("select ename from emp where rownum > 3"),
+              "ORA-03001: unimplemented feature: this use of ROWNUM is not emulated by the "
+              "sandbox (rownum <= n, rownum < n and rownum = 1 are)");
 }
 
 } // namespace

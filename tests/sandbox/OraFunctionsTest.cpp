@@ -164,4 +164,163 @@ TEST_F(SandboxFunctions, DivisorRaisesOraclesErrors) {
     EXPECT_EQ(db.error("select ora_divisor('x') from dual"), "ORA-01722: invalid number");
 }
 
+TEST_F(SandboxFunctions, ConcatenationTakesNullAsEmptyText) {
+    EXPECT_EQ(v("'x' || null"), "x");
+    EXPECT_EQ(v("null || 'x' || null || 'y'"), "xy");
+    EXPECT_EQ(v("null || null"), "(null)");
+    EXPECT_EQ(v("nvl(null || '', 'both null')"), "both null");
+    EXPECT_EQ(v("to_char(5) || ' MB' || nvl(null, '!')"), "5 MB!");
+    EXPECT_EQ(v("'a' || case when 1 = 2 then 'b' end || 'c'"), "ac");
+    EXPECT_EQ(v("upper('a') || -1"), "A-1");
+}
+
+TEST_F(SandboxFunctions, SubstrCountsPositionsAsOracleDoes) {
+    EXPECT_EQ(v("substr('abcdef', 0, 3)"), "abc");
+    EXPECT_EQ(v("substr('abcdef', 1, 3)"), "abc");
+    EXPECT_EQ(v("substr('abcdef', -3, 2)"), "de");
+    EXPECT_EQ(v("substr('abcdef', -3)"), "def");
+    EXPECT_EQ(v("substr('abcdef', 4)"), "def");
+    EXPECT_EQ(v("substr('abcdef', 7)"), "(null)");
+    EXPECT_EQ(v("substr('abcdef', -7, 2)"), "(null)");
+    EXPECT_EQ(v("substr('abcdef', 2, 0)"), "(null)");
+    EXPECT_EQ(v("substr('abcdef', 2, 100)"), "bcdef");
+    EXPECT_EQ(v("substr('äöü', 2, 1)"), "ö");
+}
+
+TEST_F(SandboxFunctions, DateArithmeticIsInDays) {
+    db.host.now = "2026-03-01 12:00:00";
+    EXPECT_EQ(v("sysdate - 1"), "2026-02-28 12:00:00");
+    EXPECT_EQ(v("sysdate + 1/24"), "2026-03-01 13:00:00");
+    EXPECT_EQ(v("1 + sysdate"), "2026-03-02 12:00:00");
+    EXPECT_EQ(v("sysdate - 0.5 + 2"), "2026-03-03 00:00:00");
+    EXPECT_EQ(v("sysdate - to_date('2026-02-28 00:00:00', 'YYYY-MM-DD HH24:MI:SS')"), "1.5");
+    EXPECT_EQ(v("round((sysdate - to_date('2026-03-01', 'YYYY-MM-DD')) * 24)"), "12");
+    EXPECT_EQ(v("trunc(sysdate) - 1"), "2026-02-28 00:00:00");
+    EXPECT_EQ(v("to_char(sysdate - 7, 'DD-MON-YYYY')"), "22-FEB-2026");
+    EXPECT_EQ(v("sysdate - interval '90' minute"), "2026-03-01 10:30:00");
+    EXPECT_EQ(v("sysdate + interval '2' day - interval '30' second"), "2026-03-03 11:59:30");
+    EXPECT_EQ(v("sysdate - numtodsinterval(1.5, 'HOUR')"), "2026-03-01 10:30:00");
+    EXPECT_EQ(v("sysdate + numtoyminterval(1, 'MONTH')"), "2026-04-01 12:00:00");
+    EXPECT_EQ(db.error("select sysdate - interval '1' year from dual").substr(0, 9), "ORA-03001");
+    // numbers keep adding as numbers, decimals as Oracle's decimals
+    EXPECT_EQ(v("3 - 1 - 1"), "1");
+    EXPECT_EQ(v("2 * 3 - 4 / 2"), "4");
+    EXPECT_EQ(v("0.1 + 0.2"), "0.3");
+    EXPECT_EQ(v("'7' - 2"), "5");
+    EXPECT_EQ(v("null - 1"), "(null)");
+    EXPECT_EQ(db.error("select sysdate + sysdate from dual"), "ORA-00975: date + date not allowed");
+    EXPECT_EQ(db.error("select 'abc' - 1 from dual"), "ORA-01722: invalid number");
+}
+
+TEST_F(SandboxFunctions, ToDateReadsTheCommonFormatModels) {
+    db.host.now = "2026-07-15 10:00:00";
+    EXPECT_EQ(v("to_date('2024-02-29 23:59:58', 'YYYY-MM-DD HH24:MI:SS')"), "2024-02-29 23:59:58");
+    EXPECT_EQ(v("to_date('05-MAR-24', 'DD-MON-RR')"), "2024-03-05 00:00:00");
+    EXPECT_EQ(v("to_date('05-mar-99', 'DD-MON-RR')"), "1999-03-05 00:00:00");
+    EXPECT_EQ(v("to_date('05-MAR-99', 'DD-MON-YY')"), "2099-03-05 00:00:00");
+    EXPECT_EQ(v("to_date('05-MAR-24')"), "2024-03-05 00:00:00");
+    EXPECT_EQ(v("to_date('31/12/2025', 'DD/MM/YYYY')"), "2025-12-31 00:00:00");
+    EXPECT_EQ(v("to_date('2025', 'YYYY')"), "2025-07-01 00:00:00");
+    EXPECT_EQ(v("to_date('03:15 PM', 'HH:MI AM')"), "2026-07-01 15:15:00");
+    EXPECT_EQ(v("to_date('January 5, 2020', 'Month DD, YYYY')"), "2020-01-05 00:00:00");
+    EXPECT_EQ(db.error("select to_date('2025-02-30', 'YYYY-MM-DD') from dual"),
+              "ORA-01847: day of month must be between 1 and last day of month");
+    EXPECT_EQ(db.error("select to_date('2025-13-01', 'YYYY-MM-DD') from dual"),
+              "ORA-01843: not a valid month");
+    EXPECT_EQ(db.error("select to_date('2025-12-01 extra', 'YYYY-MM-DD') from dual"),
+              "ORA-01830: date format picture ends before converting entire input string");
+}
+
+TEST_F(SandboxFunctions, MonthsAreCountedAsOracleDocuments) {
+    EXPECT_EQ(v("months_between(to_date('2026-03-31', 'YYYY-MM-DD'), "
+                "to_date('2026-02-28', 'YYYY-MM-DD'))"),
+              "1");
+    EXPECT_EQ(v("months_between(to_date('02-02-1995', 'MM-DD-YYYY'), "
+                "to_date('01-01-1995', 'MM-DD-YYYY'))"),
+              "1.03225806451613");
+    EXPECT_EQ(v("months_between(to_date('2026-01-15', 'YYYY-MM-DD'), "
+                "to_date('2026-03-15', 'YYYY-MM-DD'))"),
+              "-2");
+    EXPECT_EQ(v("add_months(to_date('2026-01-31', 'YYYY-MM-DD'), 1)"), "2026-02-28 00:00:00");
+    EXPECT_EQ(v("add_months(to_date('2024-02-29', 'YYYY-MM-DD'), 1)"), "2024-03-31 00:00:00");
+    EXPECT_EQ(v("add_months(to_date('2026-03-15 10:30:00', 'YYYY-MM-DD HH24:MI:SS'), -14)"),
+              "2025-01-15 10:30:00");
+    EXPECT_EQ(v("last_day(to_date('2024-02-10', 'YYYY-MM-DD'))"), "2024-02-29 00:00:00");
+}
+
+TEST_F(SandboxFunctions, TruncAndRoundOfDatesByUnit) {
+    const std::string d = "to_date('2026-08-16 14:35:20', 'YYYY-MM-DD HH24:MI:SS')";
+    EXPECT_EQ(v("trunc(" + d + ")"), "2026-08-16 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'MM')"), "2026-08-01 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'YYYY')"), "2026-01-01 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'HH24')"), "2026-08-16 14:00:00");
+    EXPECT_EQ(v("round(" + d + ")"), "2026-08-17 00:00:00");
+    EXPECT_EQ(v("round(" + d + ", 'MM')"), "2026-09-01 00:00:00");
+    EXPECT_EQ(v("round(" + d + ", 'YYYY')"), "2027-01-01 00:00:00");
+    EXPECT_EQ(v("round(" + d + ", 'HH24')"), "2026-08-16 15:00:00");
+    EXPECT_EQ(v("round(to_date('2026-08-15', 'YYYY-MM-DD'), 'MM')"), "2026-08-01 00:00:00");
+    // 2026-08-16 is a Sunday
+    EXPECT_EQ(v("trunc(" + d + ", 'Q')"), "2026-07-01 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'IW')"), "2026-08-10 00:00:00");
+    EXPECT_EQ(v("trunc(" + d + ", 'D')"), "2026-08-16 00:00:00");
+    EXPECT_EQ(v("trunc(to_date('2026-08-19', 'YYYY-MM-DD'), 'D')"), "2026-08-16 00:00:00");
+}
+
+TEST_F(SandboxFunctions, ToCharOfNumbersWithGroupAndDecimalElements) {
+    EXPECT_EQ(v("to_char(1234567.891, 'FM999,999,990.00')"), "1,234,567.89");
+    EXPECT_EQ(v("to_char(1234567.891, 'FM999G999G990D00')"), "1,234,567.89");
+    EXPECT_EQ(v("to_char(1234.5, '999G999D99')"), "   1,234.50");
+    EXPECT_EQ(v("to_char(0.5, '0.00')"), " 0.50");
+    EXPECT_EQ(v("to_char(-3, 'FM990')"), "-3");
+}
+
+TEST_F(SandboxFunctions, CharacterAndBitFunctions) {
+    EXPECT_EQ(v("chr(65) || chr(66)"), "AB");
+    EXPECT_EQ(v("chr(228)"), "ä");
+    EXPECT_EQ(v("initcap('the SOUND of music-hall 2day')"), "The Sound Of Music-Hall 2day");
+    EXPECT_EQ(v("bitand(12, 10)"), "8");
+    EXPECT_EQ(v("bitand(null, 1)"), "(null)");
+    EXPECT_EQ(v("coalesce(null, null, 'third')"), "third");
+}
+
+TEST_F(SandboxFunctions, TextFunctionsOracleHasAndSqliteLacks) {
+    EXPECT_EQ(v("replace('a-b-c', '-')"), "abc");
+    EXPECT_EQ(v("replace('a-b-c', '-', '+')"), "a+b+c");
+    EXPECT_EQ(v("replace('abc', null, 'x')"), "abc");
+    EXPECT_EQ(v("translate('2026-03-01', '0123456789-', '9999999999/')"), "9999/99/99");
+    EXPECT_EQ(v("translate('a.b.c', 'a.', 'A')"), "Abc");
+    EXPECT_EQ(v("ascii('A')"), "65");
+    EXPECT_EQ(v("ascii('ä')"), "228");
+    EXPECT_EQ(v("lengthb('ä')"), "2");
+    EXPECT_EQ(v("vsize('abc')"), "3");
+}
+
+TEST_F(SandboxFunctions, RegularExpressions) {
+    EXPECT_EQ(v("case when regexp_like('ORA-00942', '^ORA-[0-9]{5}$') then 'y' else 'n' end"), "y");
+    EXPECT_EQ(v("case when regexp_like('ora', '^ORA$', 'i') then 'y' else 'n' end"), "y");
+    EXPECT_EQ(v("regexp_substr('a1b22c333', '[0-9]+', 1, 2)"), "22");
+    EXPECT_EQ(v("regexp_substr('a1b22c333', '[0-9]+', 5)"), "2");
+    EXPECT_EQ(v("regexp_substr('key=value', '(.*)=(.*)', 1, 1, null, 2)"), "value");
+    EXPECT_EQ(v("regexp_substr('abc', '[0-9]')"), "(null)");
+    EXPECT_EQ(v("regexp_count('a1b22c333', '[0-9]')"), "6");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#')"), "a#b#c#");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#', 1, 2)"), "a1b#c333");
+    EXPECT_EQ(v("regexp_replace('a1b22c333', '[0-9]+', '#', 4)"), "a1b#c#");
+    EXPECT_EQ(v("regexp_replace('John Smith', '(\\w+) (\\w+)', '\\2, \\1')"), "Smith, John");
+    EXPECT_EQ(v("regexp_replace('a  b   c', ' +', ' ')"), "a b c");
+}
+
+TEST_F(SandboxFunctions, CastExtractAndWeeks) {
+    db.host.now = "2026-01-01 08:09:10";
+    EXPECT_EQ(v("cast(sysdate as date)"), "2026-01-01 08:09:10");
+    EXPECT_EQ(v("cast(sysdate as timestamp) - 1"), "2025-12-31 08:09:10");
+    EXPECT_EQ(v("cast('12' as number) + 1"), "13");
+    EXPECT_EQ(v("extract(year from sysdate)"), "2026");
+    EXPECT_EQ(v("extract(month from sysdate) + extract(minute from sysdate)"), "10");
+    // 2026-01-01 is a Thursday: ISO week 1; 2027-01-01 a Friday: week 53 of 2026
+    EXPECT_EQ(v("to_char(sysdate, 'IW WW W')"), "01 01 1");
+    EXPECT_EQ(v("to_char(to_date('2027-01-01', 'YYYY-MM-DD'), 'IW')"), "53");
+    EXPECT_EQ(v("to_char(to_date('2026-12-28', 'YYYY-MM-DD'), 'IW WW W')"), "53 52 4");
+}
+
 } // namespace
