@@ -32,6 +32,7 @@ const char* const kSeededTables[] = {"dual",
                                      "\"v$open_cursor\"",
                                      "\"v$lock\"",
                                      "\"v$version\"",
+                                     "\"v$event_name\"",
                                      "\"v$database\"",
                                      "\"v$instance\"",
                                      "\"v$sga\"",
@@ -69,6 +70,17 @@ void loadSimpleTables(sqlite3* db) {
         params.bind(toInt(row[0])).bind(row[1]).bind(toInt(row[2]));
         row[3].empty() ? params.bindNull() : params.bind(row[3]);
         params.bind(row[4]).bind(row[5]).bind(row[6]).bind(row[7]).run();
+    }
+
+    Stmt events(db, "insert into \"v$event_name\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, 0)");
+    std::int64_t number = 0;
+    for (const EventDef& e : loadEventDefs()) {
+        const WaitClass w = waitClassOf(e.name, e.category);
+        events.bind(number++).bind(unsignedHash(statementHash(e.name))).bind(e.name);
+        e.p1text.empty() ? events.bindNull() : events.bind(e.p1text);
+        e.p2text.empty() ? events.bindNull() : events.bind(e.p2text);
+        e.p3text.empty() ? events.bindNull() : events.bind(e.p3text);
+        events.bind(w.id).bind(w.number).bind(w.name).run();
     }
 }
 
@@ -135,8 +147,21 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
     while (u.step())
         users[u.text(0)] = u.integer(1);
 
-    Stmt area(db, "insert into \"v$sqlarea\" values (?, ?, ?, ?, ?, ?, 1, 1, 0, ?, ?, 0, ?, ?,"
-                  " ?, ?, ?, ?, ?, ?, 'CHOOSE', ?, ?, 0, ?, ?, ?, ?, null, 0, 0, ?, ?, 'N', ?)");
+    Stmt area(db, "insert into \"v$sqlarea\" (sql_text, sharable_mem, persistent_mem,"
+                  " runtime_mem, sorts, version_count, loaded_versions, open_versions,"
+                  " users_opening, fetches, executions, users_executing, loads, first_load_time,"
+                  " invalidations, parse_calls, disk_reads, buffer_gets, rows_processed,"
+                  " command_type, optimizer_mode, parsing_user_id, parsing_schema_id,"
+                  " kept_versions, address, hash_value, module, module_hash, action,"
+                  " action_hash, serializable_aborts, cpu_time, elapsed_time, is_obsolete,"
+                  " child_latch) values (?, ?, ?, ?, ?, ?, 1, 1, 0, ?, ?, 0, ?, ?, ?, ?, ?, ?,"
+                  " ?, ?, 'ALL_ROWS', ?, ?, 0, ?, ?, ?, ?, null, 0, 0, ?, ?, 'N', ?)");
+    // The 10g and later columns, from the figures above.
+    Stmt later(db, "update \"v$sqlarea\" set sql_fulltext = sql_text, sql_id = ?,"
+                   " plan_hash_value = ?, parsing_schema_name = ?, optimizer_cost = ?,"
+                   " end_of_fetch_count = executions, last_load_time = replace(first_load_time,"
+                   " '/', ' '), last_active_time = ?, user_io_wait_time = disk_reads * ?,"
+                   " application_wait_time = 0, concurrency_wait_time = ? where address = ?");
     Stmt text(db, "insert into \"v$sqltext\" values (?, ?, ?, ?, ?)");
     std::set<std::string> addresses;
     for (const CsvRow& row : readCsv("statements.csv", 3)) {
@@ -176,8 +201,16 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
         area.bind(recursive ? 0 : static_cast<std::int64_t>(statementHash(row[0])));
         area.bind(cpu).bind(cpu + cpu * rng.range(10, 200) / 100).bind(rng.range(0, 7)).run();
 
+        // DML statements without a plan of their own have plan hash 0.
+        const std::int64_t plan = command == 2 && sql.find("SELECT") == std::string::npos
+                                      ? 0
+                                      : unsignedHash(statementHash("plan:" + sql.substr(0, 40)));
+        later.bind(sqlId(sql)).bind(plan).bind(row[0]).bind(rng.range(1, 400));
+        later.bind(formatTime(clock - rng.range(0, 3600))).bind(rng.range(300, 9000));
+        later.bind(rng.range(0, 2000)).bind(address).run();
+
         for (std::size_t at = 0, piece = 0; at < sql.size(); at += 64, ++piece) {
-            text.bind(address).bind(signedHash(hash)).bind(command);
+            text.bind(address).bind(unsignedHash(hash)).bind(command);
             text.bind(static_cast<std::int64_t>(piece)).bind(sql.substr(at, 64)).run();
         }
     }
@@ -291,7 +324,44 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
     Workload workload(db, clock);
     loadSessions(db, workload, rng, std::max(0, options.sessions), startup);
     loadTotals(db, workload, rng);
+    refreshBlocking(db);
     savepoint.commit();
+}
+
+void refreshBlocking(sqlite3* db) {
+    std::map<std::int64_t, std::int64_t> holderOf;
+    Stmt pairs(db, "select w.sid, min(h.sid) from \"v$lock\" w join \"v$lock\" h on h.type ="
+                   " w.type and h.id1 = w.id1 and h.id2 = w.id2 and h.lmode > 0 and h.sid <>"
+                   " w.sid where w.request > 0 group by w.sid order by w.sid");
+    while (pairs.step())
+        holderOf[pairs.integer(0)] = pairs.integer(1);
+    std::vector<std::int64_t> before;
+    Stmt old(db, "select sid from \"v$session\" where blocking_session is not null");
+    while (old.step())
+        before.push_back(old.integer(0));
+    Stmt clear(db, "update \"v$session\" set blocking_session = null, blocking_instance = null,"
+                   " final_blocking_session = null, final_blocking_instance = null,"
+                   " blocking_session_status = case when state = 'WAITING' then 'NO HOLDER'"
+                   " else 'NOT IN WAIT' end, final_blocking_session_status = case when state ="
+                   " 'WAITING' then 'NO HOLDER' else 'NOT IN WAIT' end where sid = ?");
+    for (const std::int64_t sid : before) {
+        if (!holderOf.count(sid))
+            clear.bind(sid).run();
+    }
+    Stmt set(db, "update \"v$session\" set blocking_session = ?, blocking_instance = 1,"
+                 " blocking_session_status = 'VALID', final_blocking_session = ?,"
+                 " final_blocking_instance = 1, final_blocking_session_status = 'VALID' where"
+                 " sid = ?");
+    for (const auto& [sid, holder] : holderOf) {
+        std::int64_t final = holder;
+        for (int hops = 0; hops < 64; ++hops) {
+            const auto next = holderOf.find(final);
+            if (next == holderOf.end() || next->second == sid)
+                break;
+            final = next->second;
+        }
+        set.bind(holder).bind(final).bind(sid).run();
+    }
 }
 
 } // namespace detail
@@ -341,6 +411,7 @@ void removeSession(sqlite3* db, std::int64_t sid) {
         Stmt q(db, sql);
         q.bind(sid).run();
     }
+    refreshBlocking(db);
     savepoint.commit();
 }
 

@@ -134,12 +134,29 @@ std::string hex64(std::uint64_t value);
 
 // The hash of a statement text, as v$sqlarea shows it (unsigned 32-bit).
 std::uint32_t statementHash(std::string_view text);
-// The same hash as a signed 32-bit number, as v$sqltext, v$open_cursor and v$session show it.
-std::int64_t signedHash(std::uint32_t hash);
+// The hash as the views store it: an unsigned 32-bit number, 0 to 4294967295.
+std::int64_t unsignedHash(std::uint32_t hash);
+// The SQL_ID of a statement text: 13 characters of Oracle's base-32 alphabet for a 64-bit value
+// whose low 32 bits are statementHash(text), as Oracle's hash_value is the low half of its
+// sql_id.
+std::string sqlId(std::string_view text);
+
+// The 19c wait class of an event of events.csv from its name and category.
+struct WaitClass {
+    std::int64_t id = 0;
+    std::int64_t number = 0;
+    const char* name = "";
+};
+WaitClass waitClassOf(std::string_view event, std::string_view category);
 
 // seedCatalog with the instance clock given ("YYYY-MM-DD HH:MM:SS") instead of the
 // workstation's time, so that two seedings give the same content.
 void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& clock);
+
+// Sets v$session's blocking columns from v$lock: a session that requests a lock is blocked by
+// the session holding it; the final blocker is the end of that chain. Reads only the sessions
+// that wait on a lock or were blocked before, so that it stays cheap with many sessions.
+void refreshBlocking(sqlite3* db);
 
 // Seconds the simulator's clock advances with every tick.
 constexpr std::int64_t kSecondsPerTick = 3;

@@ -53,6 +53,7 @@ struct SqlStatement {
     int commandType = 0;
     std::string schema;
     std::string text;
+    std::string sqlId;
 };
 
 struct Extent {

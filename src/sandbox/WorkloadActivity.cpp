@@ -13,12 +13,24 @@ namespace {
 constexpr std::uint64_t kTransactionBase = 0x000000038F2A0000ULL;
 constexpr std::uint64_t kTransactionSize = 0x1D8;
 
-std::string sessionColumns(std::size_t count) {
-    std::string s = "insert into \"v$session\" values (?";
-    for (std::size_t i = 1; i < count; ++i)
-        s += ", ?";
-    return s + ")";
-}
+// The columns a logon writes, its first wait included; the others keep their defaults. Later
+// changes of the wait reach v$session through the catalog's trigger on v$session_wait.
+const char* const kSessionInsert =
+    "insert into \"v$session\" (saddr, sid, \"serial#\", audsid, paddr, \"user#\", username,"
+    " command, ownerid, taddr, lockwait, status, server, \"schema#\", schemaname, osuser,"
+    " process, machine, terminal, program, type, sql_address, sql_hash_value, sql_id,"
+    " sql_child_number, prev_sql_addr, prev_hash_value, prev_sql_id, prev_child_number, module,"
+    " module_hash, action, action_hash, client_info, fixed_table_sequence, \"row_wait_obj#\","
+    " \"row_wait_file#\", \"row_wait_block#\", \"row_wait_row#\", logon_time, last_call_et,"
+    " pdml_enabled, failover_type, failover_method, failed_over, resource_consumer_group,"
+    " pdml_status, pddl_status, pq_status, current_queue_duration, client_identifier,"
+    " service_name, \"seq#\", \"event#\", event, p1text, p1, p1raw, p2text, p2, p2raw, p3text,"
+    " p3, p3raw, wait_class_id, \"wait_class#\", wait_class, wait_time, seconds_in_wait, state,"
+    " wait_time_micro, time_remaining_micro, time_since_last_wait_micro,"
+    " blocking_session_status, final_blocking_session_status) values ("
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 bool hasLocks(sqlite3* db, std::int64_t sid) {
     Stmt q(db, "select 1 from \"v$lock\" where sid = ? limit 1");
@@ -42,7 +54,7 @@ std::string Workload::Prepared::statisticsInsert(std::size_t statCount) {
 }
 
 Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
-    : statisticsSql(statisticsInsert(statCount)), insertSession(db, sessionColumns(47).c_str()),
+    : statisticsSql(statisticsInsert(statCount)), insertSession(db, kSessionInsert),
       insertWait(db, "insert into \"v$session_wait\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                      " ?, ?, ?)"),
       insertCursor(db, "insert into \"v$open_cursor\" values (?, ?, ?, ?, ?, ?)"),
@@ -104,7 +116,7 @@ bool Workload::ensureCursor(std::int64_t sid, const SqlStatement& statement) {
     Stmt& c = prepared_->insertCursor;
     c.bind(sessionAddress(sid)).bind(sid);
     user.empty() ? c.bindNull() : c.bind(user);
-    c.bind(statement.address).bind(signedHash(statement.hash));
+    c.bind(statement.address).bind(unsignedHash(statement.hash));
     c.bind(statement.text.substr(0, 60)).run();
     return true;
 }
@@ -141,14 +153,19 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
         return;
     }
     Stmt u(db_, "update \"v$session\" set status = ?, command = ?, sql_address = ?,"
-                " sql_hash_value = ?, prev_sql_addr = ?, prev_hash_value = ?, last_call_et = ?,"
+                " sql_hash_value = ?, sql_id = ?, sql_child_number = ?, prev_sql_addr = ?,"
+                " prev_hash_value = ?, prev_sql_id = ?, prev_child_number = ?, last_call_et = ?,"
                 " \"row_wait_obj#\" = ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?,"
                 " \"row_wait_row#\" = 0 where sid = ?");
     u.bind(r.status).bind(r.command);
     u.bind(r.current ? r.current->address : std::string("00"));
-    u.bind(r.current ? signedHash(r.current->hash) : 0);
+    u.bind(r.current ? unsignedHash(r.current->hash) : 0);
+    r.current ? u.bind(r.current->sqlId) : u.bindNull();
+    r.current ? u.bind(0) : u.bindNull();
     u.bind(r.previous ? r.previous->address : std::string("00"));
-    u.bind(r.previous ? signedHash(r.previous->hash) : 0);
+    u.bind(r.previous ? unsignedHash(r.previous->hash) : 0);
+    r.previous ? u.bind(r.previous->sqlId) : u.bindNull();
+    r.previous ? u.bind(0) : u.bindNull();
     u.bind(r.lastCallEt).bind(r.rowWaitObj).bind(r.rowWaitFile).bind(r.rowWaitBlock);
     u.bind(sid).run();
     // The wait the session was in has ended: it counts in its events.
@@ -311,12 +328,14 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
         if (!statement && !updates.empty())
             statement = updates.front();
         Stmt w(db_, "update \"v$session\" set status = 'ACTIVE', lockwait = ?, command = 6,"
-                    " sql_address = ?, sql_hash_value = ?, last_call_et = ?, \"row_wait_obj#\" ="
+                    " sql_address = ?, sql_hash_value = ?, sql_id = ?, sql_child_number = 0,"
+                    " last_call_et = ?, \"row_wait_obj#\" ="
                     " ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?, \"row_wait_row#\" = ?"
                     " where sid = ?");
         w.bind(kaddr);
         w.bind(statement ? statement->address : std::string("00"));
-        w.bind(statement ? signedHash(statement->hash) : 0);
+        w.bind(statement ? unsignedHash(statement->hash) : 0);
+        statement ? w.bind(statement->sqlId) : w.bindNull();
         w.bind(waited).bind(table.objectId).bind(table.fileId);
         w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
         if (statement)

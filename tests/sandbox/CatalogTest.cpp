@@ -318,7 +318,8 @@ TEST_F(SeededCatalog, BlockingChainWaitsOnATable) {
 }
 
 TEST_F(SeededCatalog, DatabasePagesAndProbeQueriesHaveRows) {
-    EXPECT_GE(db.rows("select banner from \"v$version\"").size(), 3u);
+    EXPECT_EQ(db.text("select banner from \"v$version\""),
+              "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production");
     EXPECT_EQ(db.rows("select * from \"v$database\"").size(), 1u);
     EXPECT_EQ(db.rows("select * from \"v$instance\"").size(), 1u);
     EXPECT_EQ(db.rows("select name,value from \"v$SGA\"").size(), 4u);
@@ -458,6 +459,100 @@ TEST_F(SeededCatalog, TicksChangeTheInstanceAndKeepItsSize) {
     EXPECT_EQ(db.number("select count(*) from (select sid from \"v$session\" group by sid having "
                         "count(*) > 1)"),
               0);
+}
+
+// The 19c session columns that other views also show, compared with those views: the
+// current wait of v$session_wait, the statement of v$sqlarea, the blocker of v$lock.
+void expectSessionColumnsAgree(const Db& db, const std::string& when) {
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s join \"v$session_wait\" w on "
+                        "w.sid=s.sid where s.event is not w.event or s.state is not w.state or "
+                        "s.seconds_in_wait is not w.seconds_in_wait or s.\"seq#\" is not "
+                        "w.\"seq#\" or s.p1 is not w.p1 or s.p2 is not w.p2 or s.p3 is not w.p3"),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s left join \"v$event_name\" e on "
+                        "e.name=s.event where e.wait_class is null or s.wait_class is not "
+                        "e.wait_class or s.\"event#\" is not e.\"event#\""),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.sql_hash_value<>0 and "
+                        "s.sql_id is not (select sql_id from \"v$sqlarea\" a where "
+                        "a.address=s.sql_address and a.hash_value=s.sql_hash_value)"),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.prev_hash_value<>0 and "
+                        "s.prev_sql_id is not (select sql_id from \"v$sqlarea\" a where "
+                        "a.address=s.prev_sql_addr)"),
+              0)
+        << when;
+    // Blocked exactly when requesting a lock that another session holds, by that session.
+    const Rows waiters =
+        db.rows("select w.sid, h.sid from \"v$lock\" w join \"v$lock\" h on h.type=w.type and "
+                "h.id1=w.id1 and h.id2=w.id2 and h.lmode>0 and h.sid<>w.sid where w.request>0 "
+                "order by w.sid");
+    const Rows blocked = db.rows("select sid, blocking_session from \"v$session\" where "
+                                 "blocking_session is not null order by sid");
+    EXPECT_EQ(blocked, waiters) << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where (blocking_session is null) <> "
+                        "(blocking_session_status <> 'VALID') or (final_blocking_session is "
+                        "null) <> (blocking_session is null)"),
+              0)
+        << when;
+    for (const char* column : {"sql_hash_value", "prev_hash_value"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"v$session\" where ") + column +
+                            " not between 0 and 4294967295"),
+                  0)
+            << when;
+    }
+    for (const char* view : {"v$sqlarea", "v$sqltext", "v$open_cursor"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" where hash_value not between 0 and 4294967295"),
+                  0)
+            << when;
+    }
+}
+
+TEST_F(SeededCatalog, ReportsItselfAsOracle19c) {
+    EXPECT_EQ(db.text("select version||' '||version_full from \"v$instance\""),
+              "19.0.0.0.0 19.3.0.0.0");
+    EXPECT_EQ(db.text("select banner_full from \"v$version\""),
+              "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production\n"
+              "Version 19.3.0.0.0");
+    EXPECT_EQ(db.number("select count(*) from product_component_version where version_full="
+                        "'19.3.0.0.0'"),
+              4);
+    EXPECT_EQ(db.text("select cdb||' '||platform_name from \"v$database\""), "NO Linux x86 64-bit");
+}
+
+TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
+    EXPECT_GT(db.number("select count(*) from \"v$session\" where sql_hash_value>2147483647"), 0);
+    for (const auto& row : db.rows("select sql_id from \"v$sqlarea\"")) {
+        ASSERT_EQ(row[0].size(), 13u);
+        EXPECT_EQ(row[0].find_first_not_of("0123456789abcdfghjkmnpqrstuvwxyz"), std::string::npos)
+            << row[0];
+    }
+    EXPECT_EQ(db.number("select count(distinct sql_id) from \"v$sqlarea\""),
+              db.number("select count(*) from \"v$sqlarea\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session is not null"),
+              2);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.blocking_session is not null "
+                        "and (s.event<>'enqueue' or s.wait_class<>'Application' or "
+                        "s.final_blocking_session<>s.blocking_session)"),
+              0);
+    EXPECT_EQ(db.text("select distinct service_name from \"v$session\" where type='BACKGROUND'"),
+              "SYS$BACKGROUND");
+    expectSessionColumnsAgree(db, "seeded");
+    for (std::uint64_t tick = 1; tick <= 25; ++tick) {
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+        expectSessionColumnsAgree(db, "tick " + std::to_string(tick));
+    }
+    // A session that goes takes its blocking with it.
+    const std::string holder =
+        db.text("select blocking_session from \"v$session\" where blocking_session is not null");
+    ASSERT_FALSE(holder.empty());
+    oradb::sandbox::removeSession(db.get(), std::stoll(holder));
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session=" + holder), 0);
+    expectSessionColumnsAgree(db, "after the holder went");
 }
 
 TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {

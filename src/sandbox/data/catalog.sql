@@ -1,5 +1,5 @@
 -- The sandbox instance's dictionary and dynamic performance views, as tables named like
--- Oracle's objects, with Oracle's column names, order and types (Oracle9i Release 2).
+-- Oracle's objects, with Oracle's column names, order and types (Oracle Database 19c).
 -- NUMBER columns hold SQLite integers (or reals), VARCHAR2 columns text, DATE columns text
 -- 'YYYY-MM-DD HH:MM:SS' (local time), RAW_TEXT(n) columns upper-case hexadecimal text that the
 -- driver delivers as n bytes.
@@ -13,7 +13,7 @@ create table "v$session" (
     audsid NUMBER,
     paddr RAW_TEXT(8),
     "user#" NUMBER,
-    username VARCHAR2(30),
+    username VARCHAR2(128),
     command NUMBER,
     ownerid NUMBER,
     taddr VARCHAR2(16),
@@ -21,20 +21,33 @@ create table "v$session" (
     status VARCHAR2(8),
     server VARCHAR2(9),
     "schema#" NUMBER,
-    schemaname VARCHAR2(30),
-    osuser VARCHAR2(30),
-    process VARCHAR2(12),
+    schemaname VARCHAR2(128),
+    osuser VARCHAR2(128),
+    process VARCHAR2(24),
     machine VARCHAR2(64),
-    terminal VARCHAR2(16),
+    port NUMBER default 0,
+    terminal VARCHAR2(30),
     program VARCHAR2(48),
     type VARCHAR2(10),
     sql_address RAW_TEXT(8),
     sql_hash_value NUMBER,
+    sql_id VARCHAR2(13),
+    sql_child_number NUMBER,
+    sql_exec_start DATE,
+    sql_exec_id NUMBER,
     prev_sql_addr RAW_TEXT(8),
     prev_hash_value NUMBER,
-    module VARCHAR2(48),
+    prev_sql_id VARCHAR2(13),
+    prev_child_number NUMBER,
+    prev_exec_start DATE,
+    prev_exec_id NUMBER,
+    plsql_entry_object_id NUMBER,
+    plsql_entry_subprogram_id NUMBER,
+    plsql_object_id NUMBER,
+    plsql_subprogram_id NUMBER,
+    module VARCHAR2(64),
     module_hash NUMBER,
-    action VARCHAR2(32),
+    action VARCHAR2(64),
     action_hash NUMBER,
     client_info VARCHAR2(64),
     fixed_table_sequence NUMBER,
@@ -42,6 +55,7 @@ create table "v$session" (
     "row_wait_file#" NUMBER,
     "row_wait_block#" NUMBER,
     "row_wait_row#" NUMBER,
+    "top_level_call#" NUMBER default 0,
     logon_time DATE,
     last_call_et NUMBER,
     pdml_enabled VARCHAR2(3),
@@ -53,7 +67,49 @@ create table "v$session" (
     pddl_status VARCHAR2(8),
     pq_status VARCHAR2(8),
     current_queue_duration NUMBER,
-    client_identifier VARCHAR2(64)
+    client_identifier VARCHAR2(64),
+    blocking_session_status VARCHAR2(11) default 'NO HOLDER',
+    blocking_instance NUMBER,
+    blocking_session NUMBER,
+    final_blocking_session_status VARCHAR2(11) default 'NO HOLDER',
+    final_blocking_instance NUMBER,
+    final_blocking_session NUMBER,
+    "seq#" NUMBER,
+    "event#" NUMBER,
+    event VARCHAR2(64),
+    p1text VARCHAR2(64),
+    p1 NUMBER,
+    p1raw RAW_TEXT(8),
+    p2text VARCHAR2(64),
+    p2 NUMBER,
+    p2raw RAW_TEXT(8),
+    p3text VARCHAR2(64),
+    p3 NUMBER,
+    p3raw RAW_TEXT(8),
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    wait_time NUMBER,
+    seconds_in_wait NUMBER,
+    state VARCHAR2(19),
+    wait_time_micro NUMBER,
+    time_remaining_micro NUMBER,
+    time_since_last_wait_micro NUMBER,
+    service_name VARCHAR2(64),
+    sql_trace VARCHAR2(8) default 'DISABLED',
+    sql_trace_waits VARCHAR2(5) default 'FALSE',
+    sql_trace_binds VARCHAR2(5) default 'FALSE',
+    sql_trace_plan_stats VARCHAR2(10) default 'FIRST EXEC',
+    session_edition_id NUMBER default 134,
+    creator_addr RAW_TEXT(8),
+    "creator_serial#" NUMBER,
+    ecid VARCHAR2(64),
+    sql_translation_profile_id NUMBER,
+    pga_tunable_mem NUMBER default 0,
+    shard_ddl_status VARCHAR2(8),
+    con_id NUMBER default 0,
+    external_name VARCHAR2(1024),
+    plsql_debugger_connected VARCHAR2(5) default 'FALSE'
 );
 create unique index "v$session_sid" on "v$session" (sid);
 create index "v$session_saddr" on "v$session" (saddr);
@@ -121,6 +177,8 @@ create index "v$sqltext_address" on "v$sqltext" (address, hash_value, piece);
 
 create table "v$sqlarea" (
     sql_text VARCHAR2(1000),
+    sql_fulltext CLOB,
+    sql_id VARCHAR2(13),
     sharable_mem NUMBER,
     persistent_mem NUMBER,
     runtime_mem NUMBER,
@@ -154,8 +212,24 @@ create table "v$sqlarea" (
     cpu_time NUMBER,
     elapsed_time NUMBER,
     is_obsolete VARCHAR2(1),
-    child_latch NUMBER
+    child_latch NUMBER,
+    plan_hash_value NUMBER,
+    parsing_schema_name VARCHAR2(128),
+    optimizer_cost NUMBER,
+    end_of_fetch_count NUMBER,
+    direct_writes NUMBER default 0,
+    application_wait_time NUMBER default 0,
+    concurrency_wait_time NUMBER default 0,
+    cluster_wait_time NUMBER default 0,
+    user_io_wait_time NUMBER default 0,
+    plsql_exec_time NUMBER default 0,
+    java_exec_time NUMBER default 0,
+    px_servers_executions NUMBER default 0,
+    last_load_time DATE,
+    last_active_time DATE,
+    con_id NUMBER default 0
 );
+create index "v$sqlarea_sql_id" on "v$sqlarea" (sql_id);
 create index "v$sqlarea_address" on "v$sqlarea" (address, hash_value);
 
 create table "v$open_cursor" (
@@ -184,7 +258,33 @@ create table "v$lock" (
 create index "v$lock_sid" on "v$lock" (sid);
 create index "v$lock_id" on "v$lock" (id1, id2);
 
-create table "v$version" (banner VARCHAR2(64));
+create table "v$version" (
+    banner VARCHAR2(80),
+    banner_full VARCHAR2(160),
+    banner_legacy VARCHAR2(80),
+    con_id NUMBER
+);
+
+create view product_component_version as
+    select 'Oracle Database 19c Enterprise Edition' product, '19.0.0.0.0' version,
+           '19.3.0.0.0' version_full, 'Production' status
+    union all select 'PL/SQL', '19.0.0.0.0', '19.3.0.0.0', 'Production'
+    union all select 'TNS for Linux:', '19.0.0.0.0', '19.3.0.0.0', 'Production'
+    union all select 'NLSRTL', '19.0.0.0.0', '19.3.0.0.0', 'Production';
+
+create table "v$event_name" (
+    "event#" NUMBER,
+    event_id NUMBER,
+    name VARCHAR2(64),
+    parameter1 VARCHAR2(64),
+    parameter2 VARCHAR2(64),
+    parameter3 VARCHAR2(64),
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER
+);
+create unique index "v$event_name_name" on "v$event_name" (name);
 
 create table "v$database" (
     dbid NUMBER,
@@ -217,7 +317,13 @@ create table "v$database" (
     supplemental_log_data_min VARCHAR2(3),
     supplemental_log_data_pk VARCHAR2(3),
     supplemental_log_data_ui VARCHAR2(3),
-    force_logging VARCHAR2(3)
+    force_logging VARCHAR2(3),
+    platform_id NUMBER,
+    platform_name VARCHAR2(101),
+    db_unique_name VARCHAR2(30),
+    flashback_on VARCHAR2(18),
+    cdb VARCHAR2(3),
+    con_id NUMBER
 );
 
 create table "v$instance" (
@@ -225,6 +331,8 @@ create table "v$instance" (
     instance_name VARCHAR2(16),
     host_name VARCHAR2(64),
     version VARCHAR2(17),
+    version_legacy VARCHAR2(17),
+    version_full VARCHAR2(17),
     startup_time DATE,
     status VARCHAR2(12),
     parallel VARCHAR2(3),
@@ -235,7 +343,13 @@ create table "v$instance" (
     shutdown_pending VARCHAR2(3),
     database_status VARCHAR2(17),
     instance_role VARCHAR2(18),
-    active_state VARCHAR2(9)
+    active_state VARCHAR2(9),
+    blocked VARCHAR2(3),
+    con_id NUMBER,
+    instance_mode VARCHAR2(11),
+    edition VARCHAR2(7),
+    family VARCHAR2(80),
+    database_type VARCHAR2(15)
 );
 
 create table "v$sga" (
@@ -415,6 +529,29 @@ create table dba_users (
     external_name VARCHAR2(4000)
 );
 create unique index dba_users_username on dba_users (username);
+
+-- v$session carries the current wait of v$session_wait (as in Oracle 10g and later): a logon
+-- writes both, and every later change of a wait row writes the session's wait columns too.
+create trigger "v$session_wait_update" after update on "v$session_wait" begin
+    update "v$session" set "seq#" = new."seq#", event = new.event, p1text = new.p1text,
+        p1 = new.p1, p1raw = new.p1raw, p2text = new.p2text, p2 = new.p2, p2raw = new.p2raw,
+        p3text = new.p3text, p3 = new.p3, p3raw = new.p3raw, wait_time = new.wait_time,
+        seconds_in_wait = new.seconds_in_wait, state = new.state,
+        wait_time_micro = new.seconds_in_wait * 1000000 + (new."seq#" * 7919) % 1000000,
+        time_remaining_micro = case when new.state = 'WAITING' then -1 end,
+        time_since_last_wait_micro = case when new.state = 'WAITING' then 0
+                                          else (new."seq#" * 104729) % 2000000 end,
+        ("event#", wait_class_id, "wait_class#", wait_class) =
+            (select "event#", wait_class_id, "wait_class#", wait_class from "v$event_name"
+             where name = new.event),
+        blocking_session_status = case when blocking_session is not null then 'VALID'
+                                       when new.state = 'WAITING' then 'NO HOLDER'
+                                       else 'NOT IN WAIT' end,
+        final_blocking_session_status = case when final_blocking_session is not null
+                                             then 'VALID' when new.state = 'WAITING'
+                                             then 'NO HOLDER' else 'NOT IN WAIT' end
+    where sid = new.sid;
+end;
 
 -- The sandbox's own bookkeeping; never listed as Oracle objects.
 create table sbx_meta (key TEXT PRIMARY KEY, value TEXT);

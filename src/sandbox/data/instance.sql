@@ -1,27 +1,28 @@
--- The fixed facts of the sandbox instance "PROD" on host dbprod01 (Oracle9i 9.2.0.4, 64 bit).
+-- The fixed facts of the sandbox instance "PROD" on host dbprod01 (Oracle Database 19c Enterprise Edition, 19.3).
 -- Times relative to the instance clock read sbx_meta 'clock', which the seeding sets first.
 
 insert into dual values ('X');
 
 insert into "v$version" values
-    ('Oracle9i Enterprise Edition Release 9.2.0.4.0 - 64bit Production'),
-    ('PL/SQL Release 9.2.0.4.0 - Production'),
-    ('CORE' || char(9) || '9.2.0.3.0' || char(9) || 'Production'),
-    ('TNS for Linux: Version 9.2.0.4.0 - Production'),
-    ('NLSRTL Version 9.2.0.4.0 - Production');
+    ('Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production',
+     'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production' || char(10) ||
+     'Version 19.3.0.0.0',
+     'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production', 0);
 
 insert into "v$database" values (
     2718403765, 'PROD', '2003-05-14 10:22:41', 1, '2003-05-14 10:22:38', 0, null,
     'ARCHIVELOG', 88392017, 88213405, 'CURRENT', '2003-05-14 10:22:43', 214557, 88393770,
     (select value from sbx_meta where key = 'clock'), 'NOT ALLOWED', '2003-05-14 10:22:41',
     'READ WRITE', 'MAXIMUM PERFORMANCE', 'MAXIMUM PERFORMANCE', 'ENABLED', 2718384565,
-    'PRIMARY', 88213405, 'SESSIONS ACTIVE', 'DISABLED', 'NONE', 'NO', 'NO', 'NO', 'NO');
+    'PRIMARY', 88213405, 'SESSIONS ACTIVE', 'DISABLED', 'NONE', 'NO', 'NO', 'NO', 'NO', 13,
+    'Linux x86 64-bit', 'PROD', 'NO', 'NO', 0);
 
 insert into "v$instance" values (
-    1, 'PROD', 'dbprod01', '9.2.0.4.0',
+    1, 'PROD', 'dbprod01', '19.0.0.0.0', '19.0.0.0.0', '19.3.0.0.0',
     (select datetime(value, '-3 days', '-4 hours', '-17 minutes', '-32 seconds')
        from sbx_meta where key = 'clock'),
-    'OPEN', 'NO', 1, 'STARTED', null, 'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL');
+    'OPEN', 'NO', 1, 'STARTED', null, 'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL',
+    'NO', 0, 'REGULAR', 'EE', null, 'SINGLE');
 
 insert into "v$sga" values
     ('Fixed Size', 731168),
