@@ -47,6 +47,8 @@ const char* const kSeededTables[] = {"dual",
                                      "dba_objects",
                                      "dba_extents",
                                      "dba_data_files",
+                                     "dba_temp_files",
+                                     "\"v$latch\"",
                                      "dba_tablespaces",
                                      "dba_users",
                                      "sbx_meta",
@@ -369,6 +371,22 @@ void refreshBlocking(sqlite3* db) {
 void createCatalog(sqlite3* db) {
     Savepoint savepoint(db);
     exec(db, sandboxDataFile("catalog.sql"));
+    exec(db, sandboxDataFile("views.sql"));
+    // Every dynamic performance view has its global twin (one instance: inst_id 1) and the
+    // names that Oracle's public synonyms stand for: sys.v_$x and sys.gv_$x.
+    std::vector<std::string> names;
+    Stmt q(db, "select name from sqlite_master where type in ('table', 'view') and name like"
+               " 'v$%' order by name");
+    while (q.step())
+        names.push_back(q.text(0));
+    std::string sql;
+    for (const std::string& name : names) {
+        const std::string rest = name.substr(2);
+        sql += "create view \"gv$" + rest + "\" as select 1 inst_id, * from \"" + name + "\";\n";
+        sql += "create view \"v_$" + rest + "\" as select * from \"" + name + "\";\n";
+        sql += "create view \"gv_$" + rest + "\" as select * from \"gv$" + rest + "\";\n";
+    }
+    exec(db, sql);
     savepoint.commit();
 }
 
@@ -423,10 +441,11 @@ bool isCatalogObject(const std::string& lowerCaseName) {
     }
     // v$nls_parameters is granted to every user; the other dynamic performance views and the
     // DBA views need SELECT_CATALOG_ROLE.
-    if (name == "v$nls_parameters")
+    if (name == "v$nls_parameters" || name == "gv$nls_parameters")
         return false;
     return name.rfind("v$", 0) == 0 || name.rfind("gv$", 0) == 0 || name.rfind("v_$", 0) == 0 ||
-           name.rfind("dba_", 0) == 0;
+           name.rfind("gv_$", 0) == 0 || name.rfind("dba_", 0) == 0 || name == "obj$" ||
+           name == "user$" || name == "ts$";
 }
 
 } // namespace oradb::sandbox

@@ -4,6 +4,7 @@
 
 #include "sandbox/CatalogSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -553,6 +554,278 @@ TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
     oradb::sandbox::removeSession(db.get(), std::stoll(holder));
     EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session=" + holder), 0);
     expectSessionColumnsAgree(db, "after the holder went");
+}
+
+// The column names of a table or view, lower case, in order.
+std::vector<std::string> columnsOf(const Db& db, const std::string& name) {
+    std::vector<std::string> columns;
+    for (const auto& row : db.rows("select name from pragma_table_info('" + name + "')"))
+        columns.push_back(row[0]);
+    return columns;
+}
+
+TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+        {"v$process",
+         {"addr", "pid", "spid", "pname", "username", "program", "tracefile", "background",
+          "pga_used_mem", "pga_alloc_mem", "pga_max_mem"}},
+        {"v$parameter",
+         {"num", "name", "type", "value", "display_value", "isdefault", "isses_modifiable",
+          "issys_modifiable", "ismodified", "description"}},
+        {"v$sql",
+         {"sql_text", "sql_fulltext", "sql_id", "executions", "buffer_gets", "disk_reads",
+          "hash_value", "plan_hash_value", "child_number", "child_address", "parsing_schema_name",
+          "cpu_time", "elapsed_time", "last_active_time"}},
+        {"v$transaction",
+         {"addr", "xidusn", "xidslot", "xidsqn", "status", "start_time", "ses_addr", "used_ublk",
+          "used_urec", "start_date", "xid"}},
+        {"v$locked_object",
+         {"xidusn", "xidslot", "xidsqn", "object_id", "session_id", "oracle_username",
+          "os_user_name", "process", "locked_mode"}},
+        {"dba_locks",
+         {"session_id", "lock_type", "mode_held", "mode_requested", "lock_id1", "lock_id2",
+          "last_convert", "blocking_others"}},
+        {"dba_waiters",
+         {"waiting_session", "holding_session", "lock_type", "mode_held", "mode_requested",
+          "lock_id1", "lock_id2"}},
+        {"v$session_longops",
+         {"sid", "serial#", "opname", "target", "sofar", "totalwork", "units", "start_time",
+          "time_remaining", "elapsed_seconds", "message", "sql_id"}},
+        {"v$sess_io",
+         {"sid", "block_gets", "consistent_gets", "physical_reads", "block_changes",
+          "consistent_changes"}},
+        {"v$bgprocess", {"paddr", "pserial#", "name", "description", "error"}},
+        {"v$waitstat", {"class", "count", "time"}},
+        {"v$latch",
+         {"addr", "latch#", "level#", "name", "gets", "misses", "sleeps", "immediate_gets",
+          "immediate_misses", "spin_gets", "wait_time"}},
+        {"v$pgastat", {"name", "value", "unit"}},
+        {"v$sga_dynamic_components",
+         {"component", "current_size", "min_size", "max_size", "user_specified_size",
+          "granule_size"}},
+        {"v$resource_limit",
+         {"resource_name", "current_utilization", "max_utilization", "initial_allocation",
+          "limit_value"}},
+        {"v$rollname", {"usn", "name"}},
+        {"v$rollstat",
+         {"usn", "extents", "rssize", "writes", "xacts", "gets", "waits", "hwmsize", "shrinks",
+          "wraps", "extends", "status"}},
+        {"dba_rollback_segs",
+         {"segment_name", "owner", "tablespace_name", "segment_id", "file_id", "block_id",
+          "status"}},
+        {"v$datafile",
+         {"file#", "creation_change#", "ts#", "rfile#", "status", "enabled", "checkpoint_change#",
+          "bytes", "blocks", "block_size", "name"}},
+        {"v$tempfile", {"file#", "ts#", "status", "bytes", "blocks", "block_size", "name"}},
+        {"v$filestat",
+         {"file#", "phyrds", "phywrts", "phyblkrd", "phyblkwrt", "readtim", "writetim", "avgiotim",
+          "maxiortm", "maxiowtm"}},
+        {"dba_data_files",
+         {"file_name", "file_id", "tablespace_name", "bytes", "blocks", "status", "autoextensible",
+          "maxbytes", "user_bytes"}},
+        {"dba_free_space",
+         {"tablespace_name", "file_id", "block_id", "bytes", "blocks", "relative_fno"}},
+        {"dba_segments",
+         {"owner", "segment_name", "partition_name", "segment_type", "tablespace_name",
+          "header_file", "header_block", "bytes", "blocks", "extents"}},
+        {"dba_tables",
+         {"owner", "table_name", "tablespace_name", "status", "num_rows", "blocks", "avg_row_len",
+          "last_analyzed", "partitioned", "temporary"}},
+        {"dba_temp_files",
+         {"file_name", "file_id", "tablespace_name", "bytes", "blocks", "status", "autoextensible",
+          "maxbytes"}},
+        {"dba_tablespaces",
+         {"tablespace_name", "block_size", "status", "contents", "extent_management",
+          "segment_space_management", "bigfile"}},
+        {"v$sort_usage",
+         {"username", "user", "session_addr", "session_num", "sql_id", "tablespace", "segtype",
+          "extents", "blocks"}},
+        {"v$tempseg_usage", {"username", "session_addr", "tablespace", "blocks"}},
+        {"obj$", {"obj#", "dataobj#", "owner#", "name", "type#", "ctime", "mtime", "status"}},
+        {"user$", {"user#", "name", "type#", "password", "datats#", "tempts#", "ctime", "astatus"}},
+        {"nls_session_parameters", {"parameter", "value"}},
+        {"nls_instance_parameters", {"parameter", "value"}},
+        {"nls_database_parameters", {"parameter", "value"}},
+        {"v$event_name",
+         {"event#", "event_id", "name", "parameter1", "wait_class_id", "wait_class#",
+          "wait_class"}},
+        {"v$session",
+         {"sql_id", "prev_sql_id", "sql_child_number", "event", "wait_class", "state",
+          "wait_time_micro", "seconds_in_wait", "blocking_session", "blocking_session_status",
+          "final_blocking_session", "service_name", "module", "action", "client_identifier",
+          "client_info", "con_id"}},
+    };
+    for (const auto& [view, expected] : views) {
+        const std::vector<std::string> columns = columnsOf(db, view);
+        for (const std::string& column : expected) {
+            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
+                << view << "." << column;
+        }
+        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
+    }
+    EXPECT_EQ(db.text("select value from nls_database_parameters where "
+                      "parameter='NLS_RDBMS_VERSION'"),
+              "19.0.0.0.0");
+    EXPECT_EQ(db.number("select count(*) from \"v$parameter\""),
+              db.number("select count(*) from \"v$system_parameter\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$sql\" group by sql_id having count(*) > 2"), 0);
+    EXPECT_EQ(db.number("select count(distinct sql_id) from \"v$sql\""),
+              db.number("select count(*) from \"v$sqlarea\""));
+}
+
+TEST_F(SeededCatalog, ProcessesTransactionsAndLocksAgreeWithSessions) {
+    db.seed(400);
+    for (std::uint64_t tick = 0; tick <= 21; tick += 7) {
+        if (tick > 0) {
+            for (std::uint64_t t = tick - 6; t <= tick; ++t)
+                oradb::sandbox::simulateTick(db.get(), 20261208, t);
+        }
+        const std::string when = "tick " + std::to_string(tick);
+        EXPECT_EQ(db.number("select count(*) from \"v$session\" s where not exists (select 1 "
+                            "from \"v$process\" p where p.addr=s.paddr)"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$process\""),
+                  db.number("select count(*) from \"v$session\"") + 1)
+            << when;
+        EXPECT_EQ(db.number("select count(distinct addr) from \"v$process\""),
+                  db.number("select count(*) from \"v$process\""))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$process\" p join \"v$session\" s on "
+                            "s.paddr=p.addr where (s.type='BACKGROUND') <> (p.pname is not "
+                            "null) or p.pga_used_mem > p.pga_alloc_mem"),
+                  0)
+            << when;
+        // Every session with a transaction has its v$transaction row, and the other way.
+        EXPECT_EQ(db.rows("select taddr from \"v$session\" where taddr is not null order by 1"),
+                  db.rows("select addr from \"v$transaction\" order by 1"))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$transaction\" t join \"v$session\" s on "
+                            "s.saddr=t.ses_addr where s.taddr is not t.addr"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$locked_object\""),
+                  db.number("select count(*) from \"v$lock\" where type='TM' and lmode>0"))
+            << when;
+        EXPECT_EQ(db.number("select sum(xacts) from \"v$rollstat\""),
+                  db.number("select count(*) from \"v$transaction\""))
+            << when;
+        // Blocking as v$lock, dba_waiters and v$session tell it.
+        const Rows fromLocks =
+            db.rows("select w.sid, h.sid from \"v$lock\" w join \"v$lock\" h on h.type=w.type and "
+                    "h.id1=w.id1 and h.id2=w.id2 and h.lmode>0 and h.sid<>w.sid where w.request>0 "
+                    "order by 1, 2");
+        EXPECT_EQ(db.rows("select waiting_session, holding_session from dba_waiters order by "
+                          "1, 2"),
+                  fromLocks)
+            << when;
+        EXPECT_EQ(db.rows("select sid, blocking_session from \"v$session\" where "
+                          "blocking_session is not null order by 1, 2"),
+                  fromLocks)
+            << when;
+        EXPECT_EQ(db.rows("select distinct holding_session from dba_blockers order by 1"),
+                  db.rows("select distinct session_id from dba_locks where blocking_others="
+                          "'Blocking' order by 1"))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from dba_locks"),
+                  db.number("select count(*) from \"v$lock\""))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$sess_io\" i join \"v$sesstat\" st on "
+                            "st.sid=i.sid join \"v$statname\" n on n.\"statistic#\"="
+                            "st.\"statistic#\" and n.name='consistent gets' where "
+                            "st.value<>i.consistent_gets"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$sess_io\""),
+                  db.number("select count(*) from \"v$session\""))
+            << when;
+    }
+    EXPECT_GT(db.number("select count(*) from \"v$transaction\""), 0);
+    EXPECT_GT(db.number("select count(*) from dba_waiters"), 0);
+}
+
+TEST_F(SeededCatalog, SpaceAddsUpPerTablespaceAndFile) {
+    // Free and used space make up the user bytes of every tablespace's data files.
+    const Rows tablespaces = db.rows(
+        "select t.tablespace_name, (select sum(user_bytes) from dba_data_files f where "
+        "f.tablespace_name=t.tablespace_name), coalesce((select sum(bytes) from dba_free_space "
+        "f where f.tablespace_name=t.tablespace_name), 0), coalesce((select sum(bytes) from "
+        "dba_segments g where g.tablespace_name=t.tablespace_name), 0) from dba_tablespaces t "
+        "where t.contents<>'TEMPORARY'");
+    ASSERT_EQ(tablespaces.size(), 5u);
+    for (const auto& t : tablespaces) {
+        EXPECT_EQ(std::stoll(t[2]) + std::stoll(t[3]), std::stoll(t[1])) << t[0];
+        EXPECT_GT(std::stoll(t[2]), 0) << t[0];
+    }
+    EXPECT_GT(db.number("select sum(bytes) from dba_segments where tablespace_name='SYSTEM'"), 0);
+    // Free chunks lie after the last extent of their file, inside the file.
+    EXPECT_EQ(db.number("select count(*) from dba_free_space s join dba_data_files f on "
+                        "f.file_id=s.file_id where s.block_id + s.blocks > f.blocks + 1 or "
+                        "exists (select 1 from dba_extents e where e.file_id=s.file_id and "
+                        "e.block_id + e.blocks > s.block_id)"),
+              0);
+    EXPECT_EQ(db.number("select sum(blocks) from dba_segments"),
+              db.number("select sum(blocks) from dba_extents"));
+    EXPECT_EQ(db.number("select count(*) from \"v$datafile\""),
+              db.number("select count(*) from dba_data_files"));
+    EXPECT_EQ(db.number("select count(*) from \"v$datafile\" d join dba_data_files f on "
+                        "f.file_id=d.\"file#\" where d.bytes<>f.bytes or d.name<>f.file_name"),
+              0);
+    EXPECT_EQ(db.rows("select \"file#\" from \"v$filestat\" order by 1"),
+              db.rows("select \"file#\" from \"v$datafile\" order by 1"));
+    EXPECT_EQ(db.text("select name from \"v$tempfile\""), "/u02/oradata/PROD/temp01.dbf");
+    EXPECT_EQ(db.rows("select name from \"v$rollname\" order by usn").size(), 11u);
+    EXPECT_EQ(db.number("select count(*) from \"v$sga_dynamic_components\" where current_size % "
+                        "granule_size <> 0"),
+              0);
+    EXPECT_GE(db.number("select current_size from \"v$sga_dynamic_components\" where "
+                        "component='shared pool'"),
+              db.number("select sum(bytes) from \"v$sgastat\" where pool='shared pool'"));
+    EXPECT_EQ(db.number("select sum(count) from \"v$waitstat\""),
+              db.number("select total_waits from \"v$system_event\" where "
+                        "event='buffer busy waits'"));
+    EXPECT_EQ(db.number("select value from \"v$pgastat\" where name='process count'"),
+              db.number("select count(*) from \"v$process\""));
+}
+
+TEST_F(SeededCatalog, GlobalViewsAndSysNamesShowTheSameRows) {
+    const Rows views = db.rows("select name from sqlite_master where type in ('table', 'view') "
+                               "and name like 'v$%' order by name");
+    ASSERT_GE(views.size(), 45u);
+    for (const auto& view : views) {
+        const std::string rest = view[0].substr(2);
+        const std::vector<std::string> columns = columnsOf(db, view[0]);
+        std::vector<std::string> global = columnsOf(db, "gv$" + rest);
+        ASSERT_FALSE(global.empty()) << view[0];
+        EXPECT_EQ(global.front(), "inst_id") << view[0];
+        global.erase(global.begin());
+        EXPECT_EQ(global, columns) << view[0];
+        EXPECT_EQ(columnsOf(db, "v_$" + rest), columns) << view[0];
+        if (view[0] == "v$session" || view[0] == "v$sesstat" || view[0] == "v$sess_io" ||
+            view[0] == "v$process")
+            continue; // the large ones: counted below
+        const std::string list = "\"" + view[0] + "\"";
+        EXPECT_EQ(db.number("select count(*) from (select * from " + list +
+                            " except select * "
+                            "from \"v_$" +
+                            rest + "\")"),
+                  0)
+            << view[0];
+        EXPECT_EQ(db.number("select count(*) from \"gv$" + rest + "\" where inst_id<>1"), 0);
+        EXPECT_EQ(db.number("select count(*) from \"gv_$" + rest + "\""),
+                  db.number("select count(*) from " + list))
+            << view[0];
+    }
+    EXPECT_EQ(db.number("select count(*) from \"gv$session\""),
+              db.number("select count(*) from \"v$session\""));
+    EXPECT_EQ(db.text("select table_owner||'.'||table_name from dba_synonyms where "
+                      "owner='PUBLIC' and synonym_name='V$SESSION'"),
+              "SYS.V_$SESSION");
+    EXPECT_EQ(db.text("select table_name from dba_synonyms where synonym_name='GV$LOCK'"),
+              "GV_$LOCK");
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("sys.obj$"));
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("gv_$session"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("nls_session_parameters"));
 }
 
 TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {

@@ -495,6 +495,42 @@ create table dba_data_files (
     user_blocks NUMBER
 );
 
+create table dba_temp_files (
+    file_name VARCHAR2(513),
+    file_id NUMBER,
+    tablespace_name VARCHAR2(30),
+    bytes NUMBER,
+    blocks NUMBER,
+    status CHAR(9),
+    relative_fno NUMBER,
+    autoextensible VARCHAR2(3),
+    maxbytes NUMBER,
+    maxblocks NUMBER,
+    increment_by NUMBER,
+    user_bytes NUMBER,
+    user_blocks NUMBER,
+    shared VARCHAR2(13),
+    inst_id NUMBER
+);
+
+create table "v$latch" (
+    addr RAW_TEXT(8),
+    "latch#" NUMBER,
+    "level#" NUMBER,
+    name VARCHAR2(64),
+    hash NUMBER,
+    gets NUMBER,
+    misses NUMBER,
+    sleeps NUMBER,
+    immediate_gets NUMBER,
+    immediate_misses NUMBER,
+    waiters_woken NUMBER,
+    waits_holding_latch NUMBER,
+    spin_gets NUMBER,
+    wait_time NUMBER,
+    con_id NUMBER
+);
+
 create table dba_tablespaces (
     tablespace_name VARCHAR2(30),
     block_size NUMBER,
@@ -511,7 +547,17 @@ create table dba_tablespaces (
     extent_management VARCHAR2(10),
     allocation_type VARCHAR2(9),
     plugged_in VARCHAR2(3),
-    segment_space_management VARCHAR2(6)
+    segment_space_management VARCHAR2(6),
+    def_tab_compression VARCHAR2(8) default 'DISABLED',
+    retention VARCHAR2(11) default 'NOT APPLY',
+    bigfile VARCHAR2(3) default 'NO',
+    predicate_evaluation VARCHAR2(7) default 'HOST',
+    encrypted VARCHAR2(3) default 'NO',
+    compress_for VARCHAR2(30),
+    def_inmemory VARCHAR2(8) default 'DISABLED',
+    shared VARCHAR2(13) default 'SHARED',
+    lost_write_protect VARCHAR2(7) default 'OFF',
+    chunk_tablespace VARCHAR2(1) default 'N'
 );
 
 create table dba_users (
