@@ -49,6 +49,7 @@ const char* const kSeededTables[] = {"dual",
                                      "dba_data_files",
                                      "dba_temp_files",
                                      "\"v$latch\"",
+                                     "\"v$active_session_history\"",
                                      "dba_tablespaces",
                                      "dba_users",
                                      "sbx_meta",
@@ -207,9 +208,11 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
         const std::int64_t plan = command == 2 && sql.find("SELECT") == std::string::npos
                                       ? 0
                                       : unsignedHash(statementHash("plan:" + sql.substr(0, 40)));
-        later.bind(sqlId(sql)).bind(plan).bind(row[0]).bind(rng.range(1, 400));
-        later.bind(formatTime(clock - rng.range(0, 3600))).bind(rng.range(300, 9000));
-        later.bind(rng.range(0, 2000)).bind(address).run();
+        // Drawn apart from `rng`, so that the rest of the instance is as before.
+        Rng figures(mix(hash, 0x19C));
+        later.bind(sqlId(sql)).bind(plan).bind(row[0]).bind(figures.range(1, 400));
+        later.bind(formatTime(clock - figures.range(0, 3600))).bind(figures.range(300, 9000));
+        later.bind(figures.range(0, 2000)).bind(address).run();
 
         for (std::size_t at = 0, piece = 0; at < sql.size(); at += 64, ++piece) {
             text.bind(address).bind(unsignedHash(hash)).bind(command);
@@ -327,6 +330,7 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
     loadSessions(db, workload, rng, std::max(0, options.sessions), startup);
     loadTotals(db, workload, rng);
     refreshBlocking(db);
+    sampleActiveSessions(db, clock, kSecondsPerTick);
     savepoint.commit();
 }
 
@@ -364,6 +368,47 @@ void refreshBlocking(sqlite3* db) {
         }
         set.bind(holder).bind(final).bind(sid).run();
     }
+}
+
+void sampleActiveSessions(sqlite3* db, std::int64_t clock, std::int64_t seconds) {
+    // A different, fixed part of the active sessions in every second when there are more
+    // of them than a sample holds.
+    Stmt sample(
+        db, "insert into \"v$active_session_history\" select ?1, ?2, ?2, 1000000, 'N', s.sid,"
+            " s.\"serial#\", case when s.type = 'BACKGROUND' then 'BACKGROUND' else 'FOREGROUND'"
+            " end, 0, s.\"user#\", s.sql_id, case when s.sql_id is null then null else 'Y' end,"
+            " s.sql_child_number, s.command, (select name from audit_actions where action ="
+            " s.command), a.plan_hash_value * 131 % 18446744073, s.sql_id, s.command,"
+            " a.plan_hash_value, a.plan_hash_value, case when a.plan_hash_value > 0 then 1 end,"
+            " case when a.plan_hash_value > 0 then 'TABLE ACCESS' end, case when"
+            " a.plan_hash_value > 0 then 'BY INDEX ROWID' end, case when s.sql_id is null then"
+            " null else 16777216 + s.sid end, s.sql_exec_start, null, null, null, null, null, null,"
+            " null, 0, case when s.state = 'WAITING' then s.event end, case when s.state ="
+            " 'WAITING' then (select event_id from \"v$event_name\" where name = s.event) end,"
+            " case when s.state = 'WAITING' then s.\"event#\" end, s.\"seq#\", case when s.state"
+            " = 'WAITING' then s.p1text end, s.p1, case when s.state = 'WAITING' then s.p2text"
+            " end, s.p2, case when s.state = 'WAITING' then s.p3text end, s.p3, case when"
+            " s.state = 'WAITING' then s.wait_class end, case when s.state = 'WAITING' then"
+            " s.wait_class_id end, case when s.state = 'WAITING' then 0 else s.wait_time_micro"
+            " end, case when s.state = 'WAITING' then 'WAITING' else 'ON CPU' end, case when"
+            " s.state = 'WAITING' then s.wait_time_micro else 0 end, s.blocking_session_status,"
+            " s.blocking_session, (select b.\"serial#\" from \"v$session\" b where b.sid ="
+            " s.blocking_session), s.blocking_instance, s.\"row_wait_obj#\","
+            " s.\"row_wait_file#\", s.\"row_wait_block#\", s.\"row_wait_row#\", 94, 'V8 Bundled"
+            " Exec', 12553, null, null, 1024, 'N', 'N', 'N', case when s.sql_id is null then 'N'"
+            " else 'Y' end, 'N', 'N', 'N', 'N', 'N', 'N', 'N', 3427055676, s.program, s.module,"
+            " s.action, s.client_identifier, s.machine, s.port, null, 1000000, case when s.state"
+            " = 'WAITING' then 0 else 1000000 end, 1000000, 1000000, case when s.wait_class ="
+            " 'User I/O' then s.p3 else 0 end, 0, case when s.wait_class = 'User I/O' then s.p3 *"
+            " 8192 else 0 end, 0, 2097152 + s.sid * 4096 % 8388608, 0, 2718403765, 0 from"
+            " \"v$session\" s left join \"v$sqlarea\" a on a.address = s.sql_address where"
+            " s.sid in (select sid from \"v$session\" where status = 'ACTIVE' and (state <>"
+            " 'WAITING' or wait_class <> 'Idle') order by (sid * 2654435761 + ?1 * 40503) %"
+            " 1000003 limit ?3)");
+    for (std::int64_t second = clock - seconds + 1; second <= clock; ++second)
+        sample.bind(second).bind(formatTime(second)).bind(kSampledSessions).run();
+    Stmt prune(db, "delete from \"v$active_session_history\" where sample_id <= ?");
+    prune.bind(clock - 3600).run();
 }
 
 } // namespace detail

@@ -158,6 +158,13 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
 // that wait on a lock or were blocked before, so that it stays cheap with many sessions.
 void refreshBlocking(sqlite3* db);
 
+// Writes the samples of v$active_session_history for the `seconds` seconds up to `clock`
+// (instance clock), one a second: the sessions that are active then, on CPU or in a wait that
+// is not idle, at most kSampledSessions of them a second; and removes the samples older than
+// an hour.
+void sampleActiveSessions(sqlite3* db, std::int64_t clock, std::int64_t seconds);
+constexpr int kSampledSessions = 64;
+
 // Seconds the simulator's clock advances with every tick.
 constexpr std::int64_t kSecondsPerTick = 3;
 

@@ -303,7 +303,11 @@ void Workload::insertSession(const SessionRow& r) {
     w.bind(def ? def->p1text : std::string()).bind(r.wait.p1).bind(hex64(r.wait.p1));
     w.bind(def ? def->p2text : std::string()).bind(r.wait.p2).bind(hex64(r.wait.p2));
     w.bind(def ? def->p3text : std::string()).bind(r.wait.p3).bind(hex64(r.wait.p3));
-    w.bind(r.wait.waitTime).bind(r.wait.secondsInWait).bind(r.wait.state).run();
+    w.bind(wc.id).bind(wc.number).bind(wc.name);
+    w.bind(r.wait.waitTime).bind(r.wait.secondsInWait).bind(r.wait.state);
+    w.bind(r.wait.secondsInWait * 1000000 + (r.seq * 7919) % 1000000);
+    waiting ? w.bind(-1) : w.bindNull();
+    w.bind(waiting ? 0 : (r.seq * 104729) % 2000000).run();
 
     Stmt& c = prepared_->insertCursor;
     for (const SqlStatement* s : r.cursors) {
@@ -412,7 +416,7 @@ void Workload::logonUser(Rng& rng, std::int64_t sid, std::int64_t ageSeconds) {
     r.clientInfo = choose(p.clientInfos);
     // Web sessions name their end user; the others do not.
     if (p.programs.front() == "JDBC Thin Client")
-        r.clientIdentifier = choose(p.osusers) + "." + std::to_string(n);
+        r.clientIdentifier = "webuser" + std::to_string(n) + "@corp";
     r.consumerGroup = "DEFAULT_CONSUMER_GROUP";
     r.logonTime = formatTime(clock_ - ageSeconds);
     r.fixedSequence = rng.range(200, 90000);

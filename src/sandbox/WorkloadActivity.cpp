@@ -56,7 +56,7 @@ std::string Workload::Prepared::statisticsInsert(std::size_t statCount) {
 Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
     : statisticsSql(statisticsInsert(statCount)), insertSession(db, kSessionInsert),
       insertWait(db, "insert into \"v$session_wait\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                     " ?, ?, ?)"),
+                     " ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
       insertCursor(db, "insert into \"v$open_cursor\" values (?, ?, ?, ?, ?, ?)"),
       insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?)"),
       insertStatistics(db, statisticsSql.c_str()),

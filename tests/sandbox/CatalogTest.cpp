@@ -197,7 +197,7 @@ TEST_F(SeededCatalog, SessionListAndDetailQueriesReturnEverySession) {
     EXPECT_GE(events.size(), 2u);
     const Rows wait = db.rows("select * from \"v$session_wait\" where sid=" + sid);
     ASSERT_EQ(wait.size(), 1u);
-    EXPECT_EQ(wait[0].size(), 15u);
+    EXPECT_EQ(wait[0].size(), 22u); // 19c: with the wait class and times
 }
 
 TEST_F(SeededCatalog, WaitsAreIdleOrOnBlocksOfExtents) {
@@ -468,7 +468,10 @@ void expectSessionColumnsAgree(const Db& db, const std::string& when) {
     EXPECT_EQ(db.number("select count(*) from \"v$session\" s join \"v$session_wait\" w on "
                         "w.sid=s.sid where s.event is not w.event or s.state is not w.state or "
                         "s.seconds_in_wait is not w.seconds_in_wait or s.\"seq#\" is not "
-                        "w.\"seq#\" or s.p1 is not w.p1 or s.p2 is not w.p2 or s.p3 is not w.p3"),
+                        "w.\"seq#\" or s.p1 is not w.p1 or s.p2 is not w.p2 or s.p3 is not w.p3 or "
+                        "s.wait_class is not w.wait_class or s.wait_time_micro is not "
+                        "w.wait_time_micro or s.time_since_last_wait_micro is not "
+                        "w.time_since_last_wait_micro"),
               0)
         << when;
     EXPECT_EQ(db.number("select count(*) from \"v$session\" s left join \"v$event_name\" e on "
@@ -828,6 +831,56 @@ TEST_F(SeededCatalog, GlobalViewsAndSysNamesShowTheSameRows) {
     EXPECT_FALSE(oradb::sandbox::isCatalogObject("nls_session_parameters"));
 }
 
+TEST_F(SeededCatalog, ActiveSessionHistorySamplesEverySecondForAnHour) {
+    const std::string ash = "\"v$active_session_history\"";
+    auto expectLatestSampleAgrees = [&](const std::string& when) {
+        const std::string latest =
+            "(select * from " + ash + " where sample_id=(select max(sample_id) from " + ash + "))";
+        EXPECT_EQ(db.number("select count(*) from " + latest),
+                  std::min<std::int64_t>(
+                      64, db.number("select count(*) from \"v$session\" where status='ACTIVE' "
+                                    "and (state<>'WAITING' or wait_class<>'Idle')")))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from " + latest +
+                            " h join \"v$session\" s on s.sid=h.session_id where s.status<>"
+                            "'ACTIVE' or h.\"session_serial#\"<>s.\"serial#\" or h.sql_id is "
+                            "not s.sql_id or h.blocking_session is not s.blocking_session or "
+                            "(h.session_state='WAITING') <> (s.state='WAITING') or "
+                            "(h.session_state='WAITING' and (h.event is not s.event or "
+                            "h.wait_class is not s.wait_class or s.wait_class='Idle'))"),
+                  0)
+            << when;
+        EXPECT_EQ(db.text("select max(sample_time) from " + ash),
+                  db.text("select value from sbx_meta where key='clock'"))
+            << when;
+        // One sample a second, none missing, at most 64 sessions each.
+        EXPECT_EQ(db.number("select max(sample_id)-min(sample_id)+1-count(distinct sample_id) "
+                            "from " +
+                            ash),
+                  0)
+            << when;
+        EXPECT_LE(
+            db.number("select max(n) from (select count(*) n from " + ash + " group by sample_id)"),
+            64)
+            << when;
+    };
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 3);
+    expectLatestSampleAgrees("seeded");
+    for (std::uint64_t tick = 1; tick <= 24; ++tick)
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 75);
+    EXPECT_GT(db.number("select count(*) from " + ash + " where session_state='ON CPU'"), 0);
+    EXPECT_GT(db.number("select count(*) from " + ash + " where blocking_session is not null"), 0);
+    expectLatestSampleAgrees("after 24 ticks");
+    // Two hours later only the last hour's samples are kept.
+    db.exec("update sbx_meta set value=datetime(value, '+2 hours') where key='clock'");
+    oradb::sandbox::simulateTick(db.get(), 20261208, 25);
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 3);
+    EXPECT_GE(db.text("select min(sample_time) from " + ash),
+              db.text("select datetime(value, '-3600 seconds') from sbx_meta where key='clock'"));
+    expectLatestSampleAgrees("two hours later");
+}
+
 TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {
     Db a, b, c, d;
     a.seed(60, 7);
@@ -976,6 +1029,9 @@ TEST(SandboxScale, TenThousandSessionsSeedAndTickQuickly) {
     }
     EXPECT_EQ(db.number("select count(*) from \"v$session\""), 10000);
     EXPECT_EQ(orphanRows(db), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$active_session_history\" where sample_id="
+                        "(select max(sample_id) from \"v$active_session_history\")"),
+              64);
 }
 
 TEST(SandboxCatalog, KnowsWhichObjectsNeedTheCatalogRole) {
