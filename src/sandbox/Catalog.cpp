@@ -165,7 +165,8 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
                    " end_of_fetch_count = executions, last_load_time = replace(first_load_time,"
                    " '/', ' '), last_active_time = ?, user_io_wait_time = disk_reads * ?,"
                    " application_wait_time = 0, concurrency_wait_time = ? where address = ?");
-    Stmt text(db, "insert into \"v$sqltext\" values (?, ?, ?, ?, ?)");
+    Stmt text(db, "insert into \"v$sqltext\" (address, hash_value, sql_id, command_type, piece,"
+                  " sql_text) values (?, ?, ?, ?, ?, ?)");
     std::set<std::string> addresses;
     for (const CsvRow& row : readCsv("statements.csv", 3)) {
         const std::string& sql = row[2];
@@ -215,7 +216,7 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
         later.bind(figures.range(0, 2000)).bind(address).run();
 
         for (std::size_t at = 0, piece = 0; at < sql.size(); at += 64, ++piece) {
-            text.bind(address).bind(unsignedHash(hash)).bind(command);
+            text.bind(address).bind(unsignedHash(hash)).bind(sqlId(sql)).bind(command);
             text.bind(static_cast<std::int64_t>(piece)).bind(sql.substr(at, 64)).run();
         }
     }

@@ -313,7 +313,8 @@ void Workload::insertSession(const SessionRow& r) {
     for (const SqlStatement* s : r.cursors) {
         c.bind(r.saddr).bind(r.sid);
         r.username.empty() ? c.bindNull() : c.bind(r.username);
-        c.bind(s->address).bind(unsignedHash(s->hash)).bind(s->text.substr(0, 60)).run();
+        c.bind(s->address).bind(unsignedHash(s->hash)).bind(s->sqlId);
+        c.bind(s->text.substr(0, 60)).bind(formatTime(clock_)).bind(s->address).run();
     }
 }
 

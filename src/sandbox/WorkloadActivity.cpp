@@ -57,7 +57,9 @@ Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
     : statisticsSql(statisticsInsert(statCount)), insertSession(db, kSessionInsert),
       insertWait(db, "insert into \"v$session_wait\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                      " ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
-      insertCursor(db, "insert into \"v$open_cursor\" values (?, ?, ?, ?, ?, ?)"),
+      insertCursor(db, "insert into \"v$open_cursor\" (saddr, sid, user_name, address,"
+                       " hash_value, sql_id, sql_text, last_sql_active_time, child_address)"
+                       " values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
       insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?)"),
       insertStatistics(db, statisticsSql.c_str()),
       addStatistic(db, "update \"v$sesstat\" set value = value + ? where sid = ? and"
@@ -116,8 +118,8 @@ bool Workload::ensureCursor(std::int64_t sid, const SqlStatement& statement) {
     Stmt& c = prepared_->insertCursor;
     c.bind(sessionAddress(sid)).bind(sid);
     user.empty() ? c.bindNull() : c.bind(user);
-    c.bind(statement.address).bind(unsignedHash(statement.hash));
-    c.bind(statement.text.substr(0, 60)).run();
+    c.bind(statement.address).bind(unsignedHash(statement.hash)).bind(statement.sqlId);
+    c.bind(statement.text.substr(0, 60)).bind(formatTime(clock_)).bind(statement.address).run();
     return true;
 }
 

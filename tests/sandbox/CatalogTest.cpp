@@ -502,6 +502,13 @@ void expectSessionColumnsAgree(const Db& db, const std::string& when) {
                         "null) <> (blocking_session is null)"),
               0)
         << when;
+    for (const char* view : {"v$sqltext", "v$open_cursor"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" x where x.sql_id is not (select sql_id from \"v$sqlarea\" a "
+                            "where a.address=x.address and a.hash_value=x.hash_value)"),
+                  0)
+            << when << " " << view;
+    }
     for (const char* column : {"sql_hash_value", "prev_hash_value"}) {
         EXPECT_EQ(db.number(std::string("select count(*) from \"v$session\" where ") + column +
                             " not between 0 and 4294967295"),

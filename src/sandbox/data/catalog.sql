@@ -176,9 +176,11 @@ create unique index "v$session_wait_sid" on "v$session_wait" (sid);
 create table "v$sqltext" (
     address RAW_TEXT(8),
     hash_value NUMBER,
+    sql_id VARCHAR2(13),
     command_type NUMBER,
     piece NUMBER,
-    sql_text VARCHAR2(64)
+    sql_text VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create index "v$sqltext_address" on "v$sqltext" (address, hash_value, piece);
 
@@ -242,10 +244,16 @@ create index "v$sqlarea_address" on "v$sqlarea" (address, hash_value);
 create table "v$open_cursor" (
     saddr RAW_TEXT(8),
     sid NUMBER,
-    user_name VARCHAR2(30),
+    user_name VARCHAR2(128),
     address RAW_TEXT(8),
     hash_value NUMBER,
-    sql_text VARCHAR2(60)
+    sql_id VARCHAR2(13),
+    sql_text VARCHAR2(60),
+    last_sql_active_time DATE,
+    sql_exec_id NUMBER,
+    cursor_type VARCHAR2(64) default 'OPEN',
+    child_address RAW_TEXT(8),
+    con_id NUMBER default 0
 );
 create index "v$open_cursor_saddr" on "v$open_cursor" (saddr);
 create index "v$open_cursor_sid" on "v$open_cursor" (sid);

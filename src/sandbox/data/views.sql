@@ -90,6 +90,8 @@ create view "v$sql" as
            child_latch, con_id
     from "v$sqlarea" where version_count > 1;
 
+create view "v$sqltext_with_newlines" as select * from "v$sqltext";
+
 -- A transaction for every exclusive TX lock: its undo segment, slot and sequence are the
 -- lock's id1 (segment * 65536 + slot) and id2.
 create view "v$transaction" as
