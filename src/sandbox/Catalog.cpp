@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <set>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace oradb::sandbox {
@@ -18,6 +19,12 @@ using namespace detail;
 namespace {
 
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
+
+// Changes with every change of the catalog's tables and views.
+constexpr const char* kCatalogVersion = "19c-1";
+
+// The sandbox's own state that an upgrade of the catalog carries over.
+const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};
 
 // Tables that seeding fills, emptied first so that a catalog can be seeded again.
 const char* const kSeededTables[] = {"dual",
@@ -318,6 +325,7 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
     metaSet(db, "seed", std::to_string(options.seed));
     metaSet(db, "sessions", std::to_string(options.sessions));
     metaSet(db, "tick", "0");
+    metaSet(db, "catalog", kCatalogVersion);
     metaSet(db, "clock", formatTime(clock));
     exec(db, sandboxDataFile("instance.sql"));
     loadSimpleTables(db);
@@ -433,6 +441,75 @@ void createCatalog(sqlite3* db) {
         sql += "create view \"gv_$" + rest + "\" as select * from \"gv$" + rest + "\";\n";
     }
     exec(db, sql);
+    savepoint.commit();
+}
+
+bool catalogIsCurrent(sqlite3* db) {
+    return metaGet(db, "catalog", "") == kCatalogVersion;
+}
+
+void upgradeCatalog(sqlite3* db) {
+    Savepoint savepoint(db);
+    SeedOptions options;
+    options.sessions = static_cast<int>(toInt(metaGet(db, "sessions", "40")));
+    options.seed = std::stoull(metaGet(db, "seed", std::to_string(options.seed)));
+
+    // The objects of the current catalog, as a new database gets them.
+    std::set<std::string> names;
+    {
+        sqlite3* scratch = nullptr;
+        if (sqlite3_open(":memory:", &scratch) != SQLITE_OK) {
+            sqlite3_close(scratch);
+            throw std::runtime_error("sandbox catalog: no memory for the upgrade");
+        }
+        try {
+            createCatalog(scratch);
+            Stmt q(scratch, "select name from sqlite_master where type in ('table', 'view')"
+                            " and name not like 'sqlite_%'");
+            while (q.step())
+                names.insert(q.text(0));
+        } catch (...) {
+            sqlite3_close(scratch);
+            throw;
+        }
+        sqlite3_close(scratch);
+    }
+    for (const char* kept : kKeptTables)
+        names.erase(kept);
+    // The database's objects of those names: the views go first, as renaming a table checks
+    // every view.
+    auto dropAll = [db, &names](const char* type) {
+        std::vector<std::string> drops;
+        {
+            Stmt q(db, "select name from sqlite_master where type = ? order by name");
+            q.bind(type);
+            while (q.step()) {
+                if (names.count(q.text(0)))
+                    drops.push_back(q.text(0));
+            }
+        }
+        for (const std::string& name : drops)
+            exec(db, std::string("drop ") + type + " \"" + name + "\"");
+    };
+    dropAll("view");
+    auto exists = [db](const std::string& name) {
+        Stmt q(db, "select 1 from sqlite_master where name = ?");
+        q.bind(name);
+        return q.step();
+    };
+    for (const char* kept : kKeptTables) {
+        if (exists(kept))
+            exec(db, std::string("alter table ") + kept + " rename to sbx_kept_" + kept);
+    }
+    dropAll("table");
+    createCatalog(db);
+    for (const char* kept : kKeptTables) {
+        if (exists(std::string("sbx_kept_") + kept)) {
+            exec(db, std::string("insert into ") + kept + " select * from sbx_kept_" + kept);
+            exec(db, std::string("drop table sbx_kept_") + kept);
+        }
+    }
+    seedCatalog(db, options);
     savepoint.commit();
 }
 

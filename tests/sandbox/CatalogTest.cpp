@@ -798,6 +798,66 @@ TEST_F(SeededCatalog, SpaceAddsUpPerTablespaceAndFile) {
               db.number("select count(*) from \"v$process\""));
 }
 
+TEST_F(SeededCatalog, RedoUndoTimeModelAndAdvisoriesAgreeWithTheInstance) {
+    for (const char* view : {"v$log", "v$logfile", "v$log_history", "v$archived_log",
+                             "v$controlfile", "v$undostat", "dba_undo_extents", "v$sys_time_model",
+                             "v$sess_time_model", "v$osstat", "v$pga_target_advice",
+                             "v$db_cache_advice", "v$shared_pool_advice", "v$sga_target_advice"})
+        EXPECT_GE(db.rows(std::string("select * from \"") + view + "\"").size(), 2u) << view;
+    // Redo: one current log, whose sequence follows the history's last.
+    EXPECT_EQ(db.number("select count(*) from \"v$log\" where status='CURRENT'"), 1);
+    EXPECT_EQ(db.number("select \"sequence#\" from \"v$log\" where status='CURRENT'"),
+              db.number("select max(\"sequence#\") + 1 from \"v$log_history\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" h where h.next_time <> (select "
+                        "first_time from \"v$log_history\" n where n.\"sequence#\"="
+                        "h.\"sequence#\"+1)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$log\" l where l.members <> (select count(*) "
+                        "from \"v$logfile\" f where f.\"group#\"=l.\"group#\")"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" where first_time >= next_time"),
+              0);
+    // Undo: the intervals follow each other up to now; the last one sees today's
+    // transactions; the undo extents are those of the undo segments.
+    EXPECT_EQ(db.text("select max(end_time) from \"v$undostat\""),
+              db.text("select value from sbx_meta where key='clock'"));
+    EXPECT_EQ(db.number("select count(*) from \"v$undostat\" u where u.end_time < (select "
+                        "max(end_time) from \"v$undostat\") and not exists (select 1 from "
+                        "\"v$undostat\" n where n.begin_time=u.end_time)"),
+              0);
+    EXPECT_EQ(db.number("select maxconcurrency from \"v$undostat\" where end_time=(select "
+                        "max(end_time) from \"v$undostat\")"),
+              db.number("select count(*) from \"v$transaction\""));
+    EXPECT_EQ(db.number("select sum(bytes) from dba_undo_extents"),
+              db.number("select sum(bytes) from dba_segments where segment_type='TYPE2 UNDO'"));
+    // Time model: DB CPU is the sessions' CPU statistic, DB time adds the non-idle waits.
+    const std::int64_t cpu = db.number("select value from \"v$sysstat\" where name='CPU used by "
+                                       "this session'");
+    EXPECT_EQ(db.number("select value from \"v$sys_time_model\" where stat_name='DB CPU'"),
+              cpu * 10000);
+    EXPECT_GT(db.number("select value from \"v$sys_time_model\" where stat_name='DB time'"),
+              cpu * 10000);
+    EXPECT_EQ(db.number("select count(*) from \"v$sess_time_model\" where stat_name='DB CPU'"),
+              db.number("select count(*) from \"v$session\""));
+    EXPECT_EQ(db.number("select value from \"v$osstat\" where stat_name='NUM_CPUS'"),
+              db.number("select value from \"v$system_parameter\" where name='cpu_count'"));
+    // Advisories: the estimate for the current size is the size in use.
+    EXPECT_EQ(db.number("select pga_target_for_estimate from \"v$pga_target_advice\" where "
+                        "pga_target_factor=1"),
+              db.number("select value from \"v$system_parameter\" where "
+                        "name='pga_aggregate_target'"));
+    EXPECT_EQ(db.number("select size_for_estimate from \"v$db_cache_advice\" where "
+                        "size_factor=1"),
+              db.number("select value / 1048576 from \"v$sga\" where name='Database Buffers'"));
+    EXPECT_EQ(db.number("select estd_physical_reads from \"v$db_cache_advice\" where "
+                        "size_factor=1"),
+              db.number("select value from \"v$sysstat\" where name='physical reads'"));
+    EXPECT_EQ(db.number("select count(*) from \"v$db_cache_advice\" a join \"v$db_cache_advice\" "
+                        "b on b.size_factor > a.size_factor where b.estd_physical_reads > "
+                        "a.estd_physical_reads"),
+              0);
+}
+
 TEST_F(SeededCatalog, GlobalViewsAndSysNamesShowTheSameRows) {
     const Rows views = db.rows("select name from sqlite_master where type in ('table', 'view') "
                                "and name like 'v$%' order by name");
@@ -886,6 +946,33 @@ TEST_F(SeededCatalog, ActiveSessionHistorySamplesEverySecondForAnHour) {
     EXPECT_GE(db.text("select min(sample_time) from " + ash),
               db.text("select datetime(value, '-3600 seconds') from sbx_meta where key='clock'"));
     expectLatestSampleAgrees("two hours later");
+}
+
+TEST(SandboxCatalog, AnEarlierCatalogIsUpgradedKeepingSynonymsAndUserTables) {
+    Db db;
+    db.seed(60, 7);
+    EXPECT_TRUE(oradb::sandbox::catalogIsCurrent(db.get()));
+    // What an earlier program left: its own catalog version, a narrower v$session_wait, no
+    // v$process; and what the user made.
+    db.exec("update sbx_meta set value='9i' where key='catalog'");
+    db.exec("drop view \"gv_$process\"; drop view \"gv$process\"; drop view \"v_$process\"; "
+            "drop view \"v$process\"");
+    db.exec("drop table \"v$session_wait\"; create table \"v$session_wait\" (sid NUMBER, "
+            "event VARCHAR2(64))");
+    db.exec("create table orders_copy (id NUMBER); insert into orders_copy values (42)");
+    db.exec("insert into sbx_synonyms values ('emp', 'scott_emp')");
+    ASSERT_FALSE(oradb::sandbox::catalogIsCurrent(db.get()));
+
+    oradb::sandbox::upgradeCatalog(db.get());
+    EXPECT_TRUE(oradb::sandbox::catalogIsCurrent(db.get()));
+    EXPECT_EQ(columnsOf(db, "v$session_wait").size(), 22u);
+    EXPECT_EQ(db.number("select count(*) from \"v$process\""), 61);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\""), 60);
+    EXPECT_EQ(db.text("select value from sbx_meta where key='seed'"), "7");
+    EXPECT_EQ(db.number("select id from orders_copy"), 42);
+    EXPECT_EQ(db.text("select target from sbx_synonyms where name='emp'"), "scott_emp");
+    EXPECT_EQ(db.number("select count(*) from sqlite_master where name like 'sbx_kept_%'"), 0);
+    expectSessionColumnsAgree(db, "upgraded");
 }
 
 TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {

@@ -624,3 +624,224 @@ create view dba_synonyms as
     where type in ('table', 'view') and (name like 'v$%' or name like 'gv$%')
     union all
     select 'PUBLIC', upper(name), 'SYS', upper(target), null, 0 from sbx_synonyms;
+
+-- The redo log switches since a little before startup: one every twenty minutes or so, the
+-- last one starting the current log. The sandbox's own helper, not an Oracle view.
+create view sbx_log_switches as
+    with recursive n(i) as (select 1 union all select i + 1 from n where i < 217),
+    clock(value) as (select value from sbx_meta where key = 'clock')
+    select i, 4800 + i "sequence#",
+           datetime(clock.value, '-' || ((217 - i) * 1200 + i * 7919 % 600) || ' seconds')
+               first_time,
+           case when i < 217 then datetime(clock.value, '-' || ((216 - i) * 1200 +
+                (i + 1) * 7919 % 600) || ' seconds') end next_time,
+           88392017 - (217 - i) * 40213 - i * 7 "first_change#",
+           case when i < 217 then 88392017 - (216 - i) * 40213 - (i + 1) * 7 end
+               "next_change#"
+    from n, clock;
+
+create view "v$log" as
+    select (s.i - 1) % 3 + 1 "group#", 1 "thread#", s."sequence#", 209715200 bytes,
+           512 blocksize, 2 members, case when s.i = 217 then 'NO' else 'YES' end archived,
+           case when s.i = 217 then 'CURRENT' when s.i = 216 then 'ACTIVE' else 'INACTIVE' end
+               status,
+           s."first_change#", s.first_time,
+           coalesce(s."next_change#", 18446744073709551615) "next_change#", s.next_time,
+           0 con_id
+    from sbx_log_switches s where s.i > 214;
+
+create view "v$logfile" as
+    select g."group#", null status, 'ONLINE' type,
+           '/u0' || (m.k + 1) || '/oradata/PROD/redo0' || g."group#" || char(97 + m.k) || '.log'
+               member, 'NO' is_recovery_dest_file, 0 con_id
+    from "v$log" g, (select 0 k union all select 1) m;
+
+create view "v$log_history" as
+    select i recid, 1100000000 + i * 1200 stamp, 1 "thread#", "sequence#", "first_change#",
+           first_time, "next_change#", 1 "resetlogs_change#", '2003-05-14 10:22:38'
+           resetlogs_time, 0 con_id
+    from sbx_log_switches where i < 217;
+
+create view "v$archived_log" as
+    select i recid, 1100000000 + i * 1200 + 7 stamp,
+           '/u05/fast_recovery_area/PROD/archivelog/1_' || "sequence#" || '_1052136158.dbf'
+               name, 1 "dest_id", 1 "thread#", "sequence#", 1 "resetlogs_change#",
+           '2003-05-14 10:22:38' resetlogs_time, "first_change#", first_time, "next_change#",
+           next_time, 409600 - i * 37 % 2000 blocks, 512 block_size, 'ARCH' creator,
+           'ARCH' registrar, 'NO' standby_dest, 'YES' archived, 'NO' applied, 'NO' deleted,
+           'A' status, next_time completion_time, 'NO' dictionary_begin,
+           'NO' dictionary_end, 'NO' end_of_redo, 0 con_id
+    from sbx_log_switches where i < 217;
+
+create view "v$controlfile" as
+    select null status, '/u02/oradata/PROD/control01.ctl' name, 'NO' is_recovery_dest_file,
+           16384 block_size, 1158 file_size_blks, 0 con_id
+    union all
+    select null, '/u03/oradata/PROD/control02.ctl', 'NO', 16384, 1158, 0;
+
+-- Undo statistics in ten-minute intervals since startup, the current interval last; its
+-- concurrency is the transactions open now.
+create view "v$undostat" as
+    with recursive clock(now, startup) as (
+        select (select value from sbx_meta where key = 'clock'),
+               (select startup_time from "v$instance")),
+    n(i) as (select 0 union all select i + 1 from n, clock
+             where i < 575 and datetime(now, '-' || ((i + 1) * 600) || ' seconds') > startup)
+    select datetime(now, '-' || (i * 600 + cast(strftime('%s', now) as integer) % 600) ||
+                    ' seconds') begin_time,
+           case when i = 0 then now
+                else datetime(now, '-' || ((i - 1) * 600 +
+                              cast(strftime('%s', now) as integer) % 600) || ' seconds') end
+               end_time,
+           1 undotsn, 120 + (i * 7919) % 900 undoblks, 300 + (i * 104729) % 2400 txncount,
+           30 + (i * 31) % 1200 maxquerylen, null maxqueryid,
+           case when i = 0 then (select count(*) from "v$transaction")
+                else 2 + i % 9 end maxconcurrency,
+           0 unxpstealcnt, 0 unxpblkrelcnt, 0 unxpblkreucnt, 0 expstealcnt, 0 expblkrelcnt,
+           0 expblkreucnt, 0 ssolderrcnt, 0 nospaceerrcnt, 160 + i % 40 activeblks,
+           2400 + (i * 13) % 800 unexpiredblks, 9000 + (i * 17) % 3000 expiredblks,
+           10800 + (i * 7) % 1200 tuned_undoretention, 0 con_id
+    from n, clock;
+
+create view dba_undo_extents as
+    select e.owner, e.segment_name, e.tablespace_name, e.extent_id, e.file_id, e.block_id,
+           e.bytes, e.blocks, e.relative_fno, null commit_jtime, null commit_wtime,
+           case when e.extent_id = 0 and exists (select 1 from "v$transaction" t where
+                    '_SYSSMU' || t.xidusn || '$' = e.segment_name) then 'ACTIVE'
+                when e.extent_id % 3 = 1 then 'EXPIRED' else 'UNEXPIRED' end status
+    from dba_extents e where e.segment_type = 'TYPE2 UNDO';
+
+-- The time model: CPU from the statistics, DB time adding the non-idle waits of the events.
+create view "v$sys_time_model" as
+    with cpu(us) as (select coalesce((select value from "v$sysstat" where name =
+                                          'CPU used by this session'), 0) * 10000),
+    waits(us) as (select coalesce(sum(e.time_waited_micro), 0) from "v$system_event" e
+                  join "v$event_name" n on n.name = e.event where n.wait_class <> 'Idle')
+    select 3649082374 stat_id, 'DB time' stat_name, cpu.us + waits.us value, 0 con_id
+        from cpu, waits
+    union all select 2748282437, 'DB CPU', cpu.us, 0 from cpu
+    union all select 4157170894, 'background elapsed time', waits.us / 9, 0 from waits
+    union all select 2451517896, 'background cpu time', cpu.us / 20, 0 from cpu
+    union all select 2821698184, 'sql execute elapsed time', (cpu.us + waits.us) * 88 / 100, 0
+        from cpu, waits
+    union all select 1431595225, 'parse time elapsed', (cpu.us + waits.us) * 4 / 100, 0
+        from cpu, waits
+    union all select 372226525, 'hard parse elapsed time', (cpu.us + waits.us) * 2 / 100, 0
+        from cpu, waits
+    union all select 2643905994, 'PL/SQL execution elapsed time',
+        (cpu.us + waits.us) * 6 / 100, 0 from cpu, waits
+    union all select 1990024365, 'connection management call elapsed time',
+        (cpu.us + waits.us) / 100, 0 from cpu, waits
+    union all select 4127043053, 'sequence load elapsed time', (cpu.us + waits.us) / 1000, 0
+        from cpu, waits;
+
+create view "v$sess_time_model" as
+    with names(stat_id, stat_name, part) as (values
+        (3649082374, 'DB time', 100), (2748282437, 'DB CPU', 60),
+        (2821698184, 'sql execute elapsed time', 88), (1431595225, 'parse time elapsed', 4),
+        (372226525, 'hard parse elapsed time', 2),
+        (2643905994, 'PL/SQL execution elapsed time', 6),
+        (1990024365, 'connection management call elapsed time', 1))
+    select s.sid, n.stat_id, n.stat_name, st.value * 10000 * n.part / 60 value, 0 con_id
+    from "v$sesstat" st join "v$session" s on s.sid = st.sid, names n
+    where st."statistic#" =
+        (select "statistic#" from "v$statname" where name = 'CPU used by this session');
+
+create view "v$osstat" as
+    with up(cs, cpus) as (
+        select (cast(strftime('%s', (select value from sbx_meta where key = 'clock')) as
+                     integer) - cast(strftime('%s', (select startup_time from "v$instance"))
+                                     as integer)) * 100,
+               coalesce((select cast(value as integer) from "v$system_parameter" where name =
+                             'cpu_count'), 2))
+    select 'NUM_CPUS' stat_name, cpus value, 0 osstat_id, 'Number of active CPUs' comments,
+           'NO' cumulative, 0 con_id from up
+    union all select 'IDLE_TIME', cs * cpus * 65 / 100, 1,
+        'Time (centi-secs) that CPUs have been in the idle state', 'YES', 0 from up
+    union all select 'BUSY_TIME', cs * cpus * 35 / 100, 2,
+        'Time (centi-secs) that CPUs have been in the busy state', 'YES', 0 from up
+    union all select 'USER_TIME', cs * cpus * 28 / 100, 3,
+        'Time (centi-secs) spent in user code', 'YES', 0 from up
+    union all select 'SYS_TIME', cs * cpus * 7 / 100, 4,
+        'Time (centi-secs) spent in the kernel', 'YES', 0 from up
+    union all select 'IOWAIT_TIME', cs * cpus * 4 / 100, 5,
+        'Time (centi-secs) spent waiting for IO', 'YES', 0 from up
+    union all select 'NICE_TIME', 0, 6, 'Time (centi-secs) spend in low-priority user code',
+        'YES', 0
+    union all select 'RSRC_MGR_CPU_WAIT_TIME', 0, 14,
+        'Time (centi-secs) processes spent in the runnable state waiting', 'YES', 0
+    union all select 'LOAD', 0.7, 15, 'Number of processes running or waiting on the run queue',
+        'NO', 0
+    union all select 'NUM_CPU_CORES', cpus, 16, 'Number of CPU cores', 'NO', 0 from up
+    union all select 'NUM_CPU_SOCKETS', 1, 17, 'Number of physical CPU sockets', 'NO', 0
+    union all select 'PHYSICAL_MEMORY_BYTES', 8589934592, 1008,
+        'Physical memory size in bytes', 'NO', 0
+    union all select 'TCP_RECEIVE_SIZE_MAX', 4194304, 2000,
+        'Maximum size (bytes) of TCP receive buffer', 'NO', 0;
+
+-- Advisories: the estimates for sizes around the current ones.
+create view "v$pga_target_advice" as
+    with f(factor) as (values (0.125), (0.25), (0.5), (0.75), (1.0), (1.2), (1.4), (1.6),
+                              (1.8), (2.0), (3.0), (4.0), (6.0), (8.0)),
+    p(target, processed) as (
+        select (select value from "v$pgastat" where name = 'aggregate PGA target parameter'),
+               (select value from "v$pgastat" where name = 'bytes processed'))
+    select cast(p.target * f.factor as integer) pga_target_for_estimate,
+           f.factor pga_target_factor, 'ON' advice_status, p.processed bytes_processed,
+           cast(p.processed / 1000 * (1 + 0.3 / f.factor) as integer) estd_time,
+           cast(p.processed * 0.2 / (f.factor * f.factor) as integer) estd_extra_bytes_rw,
+           round(100.0 / (1 + 0.2 / (f.factor * f.factor))) estd_pga_cache_hit_percentage,
+           case when f.factor < 0.5 then 12 else 0 end estd_overalloc_count, 0 con_id
+    from f, p;
+
+create view "v$db_cache_advice" as
+    with recursive f(i) as (select 1 union all select i + 1 from f where i < 20),
+    c(bytes, reads) as (
+        select (select value from "v$sga" where name = 'Database Buffers'),
+               (select value from "v$sysstat" where name = 'physical reads'))
+    select 3 id, 'DEFAULT' name, 8192 block_size, 'ON' advice_status,
+           c.bytes * f.i / 10 / 1048576 size_for_estimate, round(f.i / 10.0, 4) size_factor,
+           c.bytes * f.i / 10 / 8192 buffers_for_estimate,
+           round(1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10), 4)
+               estd_physical_read_factor,
+           cast(c.reads * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)) as integer)
+               estd_physical_reads,
+           cast(c.reads * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)) / 1000 as integer)
+               estd_physical_read_time,
+           round(20 * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)), 1)
+               estd_pct_of_db_time_for_reads,
+           0 estd_cluster_reads, 0 estd_cluster_read_time, 0 con_id
+    from f, c;
+
+create view "v$shared_pool_advice" as
+    with f(factor) as (values (0.5), (0.6), (0.7), (0.8), (0.9), (1.0), (1.1), (1.2), (1.3),
+                              (1.4), (1.6), (1.8), (2.0)),
+    p(bytes) as (select current_size from "v$sga_dynamic_components" where component =
+                     'shared pool')
+    select cast(p.bytes * f.factor / 1048576 as integer) shared_pool_size_for_estimate,
+           f.factor shared_pool_size_factor,
+           cast(p.bytes * f.factor / 1048576 * 0.4 as integer) estd_lc_size,
+           cast(4000 * f.factor as integer) estd_lc_memory_objects,
+           cast(150000 * (1 - 0.25 / (f.factor * 4)) as integer) estd_lc_time_saved,
+           round((1 - 0.25 / (f.factor * 4)) / 0.9375, 4) estd_lc_time_saved_factor,
+           cast(900 * (0.25 / (f.factor * 4)) * 16 as integer) estd_lc_load_time,
+           round(1 / f.factor, 4) estd_lc_load_time_factor,
+           cast(2500000 * (1 - 0.05 / f.factor) as integer) estd_lc_memory_object_hits,
+           0 con_id
+    from f, p;
+
+create view "v$sga_target_advice" as
+    with f(factor) as (values (0.5), (0.75), (1.0), (1.25), (1.5), (1.75), (2.0)),
+    s(bytes, dbtime, reads) as (
+        select (select sum(value) from "v$sga"),
+               (select value from "v$sys_time_model" where stat_name = 'DB time') / 1000000,
+               (select value from "v$sysstat" where name = 'physical reads'))
+    select cast(s.bytes * f.factor / 1048576 as integer) sga_size, f.factor sga_size_factor,
+           cast(s.dbtime * (1 + 0.3 * (1 - f.factor) * (f.factor < 1)) as integer)
+               estd_db_time,
+           round(1 + 0.3 * (1 - f.factor) * (f.factor < 1), 4) estd_db_time_factor,
+           cast(s.reads * (1 + 0.8 * (1 - f.factor) * (f.factor < 1)) as integer)
+               estd_physical_reads,
+           cast(s.bytes * f.factor * 0.6 / 1048576 as integer) estd_buffer_cache_size,
+           cast(s.bytes * f.factor * 0.3 / 1048576 as integer) estd_shared_pool_size, 0 con_id
+    from f, s;
