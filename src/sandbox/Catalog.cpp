@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
 
 // Changes with every change of the catalog's tables and views.
-constexpr const char* kCatalogVersion = "19c-1";
+constexpr const char* kCatalogVersion = "19c-2";
 
 // The sandbox's own state that an upgrade of the catalog carries over.
 const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};
@@ -286,7 +286,9 @@ void loadTotals(sqlite3* db, Workload& workload, Rng& rng) {
     for (std::size_t i = 0; i < stats.size(); ++i)
         sysstat.bind(stats[i].number).bind(stats[i].name).bind(stats[i].cls).bind(values[i]).run();
 
-    Stmt events(db, "insert into \"v$system_event\" values (?, ?, ?, ?, ?, ?)");
+    Stmt events(db, "insert into \"v$system_event\" (event, total_waits, total_timeouts,"
+                    " time_waited, average_wait, time_waited_micro, event_id, wait_class_id,"
+                    " \"wait_class#\", wait_class) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const EventDef& e : loadEventDefs()) {
         const std::int64_t waits =
             std::max<std::int64_t>(1, e.systemWaits * rng.range(90, 110) / 100);
@@ -298,7 +300,9 @@ void loadTotals(sqlite3* db, Workload& workload, Rng& rng) {
         const double average =
             std::round(static_cast<double>(time) / static_cast<double>(waits) * 100.0) / 100.0;
         events.bind(e.name).bind(waits).bind(timeouts).bind(time).bind(average);
-        events.bind(time * 10000 + rng.below(10000)).run();
+        const WaitClass wc = waitClassOf(e.name, e.category);
+        events.bind(time * 10000 + rng.below(10000)).bind(unsignedHash(statementHash(e.name)));
+        events.bind(wc.id).bind(wc.number).bind(wc.name).run();
     }
 
     exec(db, "update \"v$sqlarea\" set users_opening = c.n from (select address, count(distinct"

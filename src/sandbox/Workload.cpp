@@ -552,7 +552,10 @@ void Workload::insertEvents(Rng& rng, std::int64_t sid, double activity,
             r.time == 0 ? 0
                         : std::min(r.time, static_cast<std::int64_t>(average) + rng.range(1, 40));
         q.bind(sid).bind(r.def->name).bind(r.waits).bind(r.timeouts).bind(r.time).bind(average);
-        q.bind(maxWait).bind(r.time * 10000 + rng.below(10000)).run();
+        const WaitClass wc = waitClassOf(r.def->name, r.def->category);
+        q.bind(maxWait).bind(r.time * 10000 + rng.below(10000));
+        q.bind(unsignedHash(statementHash(r.def->name))).bind(wc.id).bind(wc.number);
+        q.bind(wc.name).run();
     }
 }
 

@@ -60,7 +60,8 @@ Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
       insertCursor(db, "insert into \"v$open_cursor\" (saddr, sid, user_name, address,"
                        " hash_value, sql_id, sql_text, last_sql_active_time, child_address)"
                        " values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-      insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?)"),
+      insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                      " 0)"),
       insertStatistics(db, statisticsSql.c_str()),
       addStatistic(db, "update \"v$sesstat\" set value = value + ? where sid = ? and"
                        " \"statistic#\" = ?"),
@@ -69,7 +70,8 @@ Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
                        " time_waited_micro + ?1 * 10000, average_wait = round((time_waited +"
                        " ?1) * 1.0 / (total_waits + 1), 2), max_wait = max(max_wait, ?1)"
                        " where sid = ?2 and event = ?3"),
-      insertEventWait(db, "insert into \"v$session_event\" values (?, ?, 1, 0, ?, ?, ?, ?)"),
+      insertEventWait(db, "insert into \"v$session_event\" values (?, ?, 1, 0, ?, ?, ?, ?, ?,"
+                          " ?, ?, ?, 0)"),
       updateWait(db, "update \"v$session_wait\" set \"seq#\" = (\"seq#\" + 1) % 65536,"
                      " event = ?, p1text = ?, p1 = ?, p1raw = ?, p2text = ?, p2 = ?, p2raw = ?,"
                      " p3text = ?, p3 = ?, p3raw = ?, wait_time = ?, seconds_in_wait = ?,"
@@ -102,7 +104,11 @@ void Workload::addEventWait(std::int64_t sid, const std::string& event, std::int
     if (sqlite3_changes(db_) == 0) {
         Stmt& insert = prepared_->insertEventWait;
         insert.bind(sid).bind(event).bind(timeCs).bind(static_cast<double>(timeCs));
-        insert.bind(timeCs).bind(timeCs * 10000).run();
+        insert.bind(timeCs).bind(timeCs * 10000);
+        const EventDef* def = eventDef(event);
+        const WaitClass wc = waitClassOf(event, def ? def->category : std::string());
+        insert.bind(unsignedHash(statementHash(event))).bind(wc.id).bind(wc.number);
+        insert.bind(wc.name).run();
     }
     EventTotals& totals = eventDeltas_[event];
     ++totals.waits;

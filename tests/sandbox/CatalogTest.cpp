@@ -502,6 +502,27 @@ void expectSessionColumnsAgree(const Db& db, const std::string& when) {
                         "null) <> (blocking_session is null)"),
               0)
         << when;
+    for (const char* view : {"v$session_event", "v$system_event"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" x left join \"v$event_name\" n on n.name=x.event where "
+                            "n.wait_class is null or x.wait_class is not n.wait_class or "
+                            "x.\"wait_class#\" is not n.\"wait_class#\" or x.event_id is not "
+                            "n.event_id"),
+                  0)
+            << when << " " << view;
+    }
+    EXPECT_EQ(db.number("select sum(total_waits) from \"v$system_wait_class\""),
+              db.number("select sum(total_waits) from \"v$system_event\""))
+        << when;
+    EXPECT_EQ(db.number("select sum(time_waited) from \"v$session_wait_class\""),
+              db.number("select sum(time_waited) from \"v$session_event\""))
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$temp_space_header\" h join dba_temp_files f "
+                        "on f.file_id=h.file_id where h.bytes_used + h.bytes_free <> f.bytes or "
+                        "h.blocks_used <> (select coalesce(sum(blocks), 0) from "
+                        "\"v$tempseg_usage\")"),
+              0)
+        << when;
     for (const char* view : {"v$sqltext", "v$open_cursor"}) {
         EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
                             "\" x where x.sql_id is not (select sql_id from \"v$sqlarea\" a "

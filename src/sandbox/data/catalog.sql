@@ -143,7 +143,12 @@ create table "v$session_event" (
     time_waited NUMBER,
     average_wait NUMBER,
     max_wait NUMBER,
-    time_waited_micro NUMBER
+    time_waited_micro NUMBER,
+    event_id NUMBER,
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create unique index "v$session_event_sid" on "v$session_event" (sid, event);
 
@@ -412,7 +417,12 @@ create table "v$system_event" (
     total_timeouts NUMBER,
     time_waited NUMBER,
     average_wait NUMBER,
-    time_waited_micro NUMBER
+    time_waited_micro NUMBER,
+    event_id NUMBER,
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create unique index "v$system_event_event" on "v$system_event" (event);
 

@@ -845,3 +845,60 @@ create view "v$sga_target_advice" as
            cast(s.bytes * f.factor * 0.6 / 1048576 as integer) estd_buffer_cache_size,
            cast(s.bytes * f.factor * 0.3 / 1048576 as integer) estd_shared_pool_size, 0 con_id
     from f, s;
+
+-- Waits by class, from the events.
+create view "v$system_wait_class" as
+    select wait_class_id, "wait_class#", wait_class, sum(total_waits) total_waits,
+           sum(time_waited) time_waited, sum(total_waits) total_waits_fg,
+           sum(time_waited) time_waited_fg, 0 con_id
+    from "v$system_event" group by wait_class_id, "wait_class#", wait_class;
+
+create view "v$session_wait_class" as
+    select e.sid, s."serial#", e.wait_class_id, e."wait_class#", e.wait_class,
+           sum(e.total_waits) total_waits, sum(e.time_waited) time_waited, 0 con_id
+    from "v$session_event" e join "v$session" s on s.sid = e.sid
+    group by e.sid, s."serial#", e.wait_class_id, e."wait_class#", e.wait_class;
+
+-- Statistics of the statements, as v$sqlarea counts them.
+create view "v$sqlstats" as
+    select sql_text, sql_fulltext, sql_id, last_active_time, 0 last_active_child_address,
+           plan_hash_value, parse_calls, disk_reads, direct_writes, 0 direct_reads,
+           buffer_gets, rows_processed, serializable_aborts, fetches, executions,
+           end_of_fetch_count, loads, version_count, invalidations, px_servers_executions,
+           cpu_time, elapsed_time, 0 avg_hard_parse_time, application_wait_time,
+           concurrency_wait_time, cluster_wait_time, user_io_wait_time, plsql_exec_time,
+           java_exec_time, sorts, sharable_mem, sharable_mem total_sharable_mem, 0 con_id
+    from "v$sqlarea";
+
+-- The temporary tablespace's space: what the sort segments of v$tempseg_usage use, the
+-- rest of its files free.
+create view "v$temp_space_header" as
+    select f.tablespace_name, f.file_id,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192 bytes_used,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) blocks_used,
+           f.bytes - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192 bytes_free,
+           f.blocks - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) blocks_free,
+           f.relative_fno, 0 con_id
+    from dba_temp_files f;
+
+create view "v$sort_segment" as
+    select t.tablespace_name, 0 segment_file, 0 segment_block, 128 extent_size,
+           (select count(*) from "v$tempseg_usage") current_users,
+           (select sum(extents) from "v$tempseg_usage") + 40 total_extents,
+           ((select sum(extents) from "v$tempseg_usage") + 40) * 128 total_blocks,
+           (select sum(extents) from "v$tempseg_usage") used_extents,
+           (select sum(blocks) from "v$tempseg_usage") used_blocks, 40 free_extents,
+           40 * 128 free_blocks, 0 added_extents, 1204 extent_hits, 0 freed_extents,
+           0 free_requests, 2048 max_size, 2048 * 128 max_blocks, 1210 max_used_size,
+           1210 * 128 max_used_blocks, 600 max_sort_size, 600 * 128 max_sort_blocks,
+           0 relative_fno, 0 con_id
+    from dba_tablespaces t where t.contents = 'TEMPORARY';
+
+create view dba_temp_free_space as
+    select f.tablespace_name, sum(f.bytes) tablespace_size,
+           ((select coalesce(sum(extents), 0) from "v$tempseg_usage") + 40) * 1048576
+               allocated_space,
+           sum(f.bytes) - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192
+               free_space,
+           'SHARED' shared, null inst_id
+    from dba_temp_files f group by f.tablespace_name;
