@@ -171,6 +171,8 @@ constexpr std::int64_t kSecondsPerTick = 3;
 // v$session_wait p1 of the SQL*Net events: the driver id of the TCP adapter, 0x54435000
 // ("TCP" in ASCII).
 constexpr std::int64_t kSqlNetDriverId = 1413697536;
+// The wait of a session for a row that another transaction has locked (a TX enqueue).
+constexpr const char* kRowLockEvent = "enq: TX - row lock contention";
 // v$session_wait p1 of an enqueue wait for a TX lock in exclusive mode: 'T' 'X' and mode 6.
 constexpr std::int64_t kEnqueueTxMode6 = 1415053318;
 

@@ -348,8 +348,8 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
         w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
         if (statement)
             ensureCursor(waiter, *statement);
-        writeWait(waiter, {"enqueue", kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
-        addEventWait(waiter, "enqueue", rng.range(10, 300));
+        writeWait(waiter, {kRowLockEvent, kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
+        addEventWait(waiter, kRowLockEvent, rng.range(10, 300));
     }
     return true;
 }

@@ -303,7 +303,7 @@ TEST_F(SeededCatalog, BlockingChainWaitsOnATable) {
         EXPECT_EQ(object.size(), 1u);
         const Rows wait = db.rows("select event, p2, p3 from \"v$session_wait\" where sid=" + w[0]);
         ASSERT_EQ(wait.size(), 1u);
-        EXPECT_EQ(wait[0][0], "enqueue");
+        EXPECT_EQ(wait[0][0], "enq: TX - row lock contention");
         EXPECT_EQ(wait[0][1], blockers[0][1]);
         EXPECT_EQ(wait[0][2], blockers[0][2]);
     }
@@ -567,10 +567,11 @@ TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
               db.number("select count(*) from \"v$sqlarea\""));
     EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session is not null"),
               2);
-    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.blocking_session is not null "
-                        "and (s.event<>'enqueue' or s.wait_class<>'Application' or "
-                        "s.final_blocking_session<>s.blocking_session)"),
-              0);
+    EXPECT_EQ(
+        db.number("select count(*) from \"v$session\" s where s.blocking_session is not null "
+                  "and (s.event<>'enq: TX - row lock contention' or s.wait_class<>'Application' or "
+                  "s.final_blocking_session<>s.blocking_session)"),
+        0);
     EXPECT_EQ(db.text("select distinct service_name from \"v$session\" where type='BACKGROUND'"),
               "SYS$BACKGROUND");
     expectSessionColumnsAgree(db, "seeded");
