@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
 
 // Changes with every change of the catalog's tables and views.
-constexpr const char* kCatalogVersion = "19c-3";
+constexpr const char* kCatalogVersion = "19c-4";
 
 // The sandbox's own state that an upgrade of the catalog carries over.
 const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};
@@ -113,8 +113,10 @@ void loadObjects(sqlite3* db) {
         files[f.text(1)].push_back({f.integer(0), f.integer(2), first});
     }
 
-    Stmt object(db, "insert into dba_objects values (?, ?, null, ?, ?, ?, ?, ?, ?, 'VALID', 'N',"
-                    " 'N', 'N')");
+    Stmt object(db, "insert into dba_objects (owner, object_name, object_id, data_object_id,"
+                    " object_type, created, last_ddl_time, timestamp, status, temporary,"
+                    " generated, secondary, namespace, editionable, oracle_maintained) values"
+                    " (?, ?, ?, ?, ?, ?, ?, ?, 'VALID', 'N', 'N', 'N', ?, ?, ?)");
     Stmt extent(db, "insert into dba_extents values (?, ?, null, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const CsvRow& row : readCsv("objects.csv", 8)) {
         const std::string& owner = row[0];
@@ -129,7 +131,15 @@ void loadObjects(sqlite3* db) {
             stamp[10] = ':';
             object.bind(owner).bind(name).bind(toInt(row[3]));
             extents > 0 ? object.bind(toInt(row[3])) : object.bindNull();
-            object.bind(type).bind(created).bind(created).bind(stamp).run();
+            object.bind(type).bind(created).bind(created).bind(stamp);
+            const bool code = type == "PACKAGE" || type == "PACKAGE BODY" || type == "PROCEDURE" ||
+                              type == "FUNCTION" || type == "TRIGGER" || type == "VIEW" ||
+                              type == "SYNONYM" || type == "TYPE";
+            object.bind(type == "INDEX" ? 4 : (type == "TRIGGER" ? 3 : 1));
+            code ? object.bind("Y") : object.bindNull();
+            const bool oracle = owner == "SYS" || owner == "SYSTEM" || owner == "OUTLN" ||
+                                owner == "DBSNMP" || owner == "WMSYS";
+            object.bind(oracle ? "Y" : "N").run();
         }
         std::vector<File>& pool = files[tablespace];
         for (std::int64_t i = 0; i < extents; ++i) {

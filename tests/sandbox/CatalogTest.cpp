@@ -695,6 +695,18 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
         }
         EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
     }
+    EXPECT_EQ(db.text("select group_concat(username) from (select username from dba_users "
+                      "where oracle_maintained='Y' order by username)"),
+              "DBSNMP,OUTLN,SYS,SYSTEM,WMSYS");
+    EXPECT_EQ(db.number("select count(*) from dba_objects o join dba_users u on "
+                        "u.username=o.owner where o.oracle_maintained<>u.oracle_maintained"),
+              0);
+    EXPECT_EQ(db.text("select group_concat(username) from (select username from dba_users "
+                      "where oracle_maintained='Y' order by username)"),
+              "DBSNMP,OUTLN,SYS,SYSTEM,WMSYS");
+    EXPECT_EQ(db.number("select count(*) from dba_objects o join dba_users u on "
+                        "u.username=o.owner where o.oracle_maintained<>u.oracle_maintained"),
+              0);
     EXPECT_EQ(db.text("select value from nls_database_parameters where "
                       "parameter='NLS_RDBMS_VERSION'"),
               "19.0.0.0.0");

@@ -485,7 +485,20 @@ create table dba_objects (
     status VARCHAR2(7),
     temporary VARCHAR2(1),
     generated VARCHAR2(1),
-    secondary VARCHAR2(1)
+    secondary VARCHAR2(1),
+    namespace NUMBER,
+    edition_name VARCHAR2(128),
+    sharing VARCHAR2(18) default 'NONE',
+    editionable VARCHAR2(1),
+    oracle_maintained VARCHAR2(1) default 'N',
+    application VARCHAR2(1) default 'N',
+    default_collation VARCHAR2(100),
+    duplicated VARCHAR2(1) default 'N',
+    sharded VARCHAR2(1) default 'N',
+    created_appid NUMBER,
+    created_vsnid NUMBER,
+    modified_appid NUMBER,
+    modified_vsnid NUMBER
 );
 create unique index dba_objects_object_id on dba_objects (object_id);
 
@@ -517,7 +530,9 @@ create table dba_data_files (
     maxblocks NUMBER,
     increment_by NUMBER,
     user_bytes NUMBER,
-    user_blocks NUMBER
+    user_blocks NUMBER,
+    online_status VARCHAR2(7) default 'ONLINE',
+    lost_write_protect VARCHAR2(7) default 'OFF'
 );
 
 create table dba_temp_files (
@@ -597,7 +612,19 @@ create table dba_users (
     created DATE,
     profile VARCHAR2(30),
     initial_rsrc_consumer_group VARCHAR2(30),
-    external_name VARCHAR2(4000)
+    external_name VARCHAR2(4000),
+    password_versions VARCHAR2(17) default '11G 12C ',
+    editions_enabled VARCHAR2(1) default 'N',
+    authentication_type VARCHAR2(8) default 'PASSWORD',
+    proxy_only_connect VARCHAR2(1) default 'N',
+    common VARCHAR2(3) default 'NO',
+    last_login DATE,
+    oracle_maintained VARCHAR2(1) default 'N',
+    inherited VARCHAR2(3) default 'NO',
+    default_collation VARCHAR2(100) default 'USING_NLS_COMP',
+    implicit VARCHAR2(3) default 'NO',
+    all_shard VARCHAR2(3) default 'NO',
+    password_change_date DATE
 );
 create unique index dba_users_username on dba_users (username);
 

@@ -176,7 +176,9 @@ insert into "v$latch" values
      0, 2, 0, 0),
     ('0000000060017B00', 80, 0, 'active service list', 2091287624, 1203311, 12, 1, 88044, 0, 0,
      0, 11, 44, 0);
-insert into dba_data_files values
+insert into dba_data_files (file_name, file_id, tablespace_name, bytes, blocks, status,
+    relative_fno, autoextensible, maxbytes, maxblocks, increment_by, user_bytes, user_blocks)
+    values
     ('/u02/oradata/PROD/system01.dbf', 1, 'SYSTEM', 524288000, 64000, 'AVAILABLE', 1, 'YES',
      34359721984, 4194302, 1280, 524279808, 63999),
     ('/u02/oradata/PROD/undotbs01.dbf', 2, 'UNDOTBS1', 209715200, 25600, 'AVAILABLE', 2, 'YES',
@@ -190,7 +192,9 @@ insert into dba_data_files values
     ('/u04/oradata/PROD/users02.dbf', 6, 'USERS', 262144000, 32000, 'AVAILABLE', 6, 'NO', 0, 0,
      0, 262078464, 31992);
 
-insert into dba_users values
+insert into dba_users (username, user_id, password, account_status, lock_date, expiry_date,
+    default_tablespace, temporary_tablespace, created, profile, initial_rsrc_consumer_group,
+    external_name) values
     ('SYS', 0, '5638228DAF52805F', 'OPEN', null, null, 'SYSTEM', 'TEMP', '2003-05-14 10:22:47',
      'DEFAULT', 'SYS_GROUP', null),
     ('SYSTEM', 5, 'D4DF7931AB130E37', 'OPEN', null, null, 'TOOLS', 'TEMP', '2003-05-14 10:22:47',
@@ -214,6 +218,13 @@ insert into dba_users values
      'DEFAULT', 'DEFAULT_CONSUMER_GROUP', null),
     ('REPORTER', 63, 'A83C9E0B2F716D44', 'OPEN', null, null, 'TOOLS', 'TEMP',
      '2003-07-21 15:40:03', 'DEFAULT', 'DEFAULT_CONSUMER_GROUP', null);
+
+-- The accounts Oracle's scripts create; the others are the site's.
+update dba_users set oracle_maintained = 'Y'
+    where username in ('SYS', 'SYSTEM', 'OUTLN', 'DBSNMP', 'WMSYS');
+update dba_users set last_login = (select datetime(value, '-2 hours') from sbx_meta
+    where key = 'clock') where account_status = 'OPEN';
+update dba_users set password_change_date = created;
 
 insert into sbx_accounts values
     ('SYSTEM', 'lantern'),
