@@ -246,6 +246,14 @@ void Workload::fillActivity(Rng& rng, SessionRow& row, Activity activity, std::i
     row.rowWaitBlock = block;
 }
 
+void Workload::bindExecution(Stmt& q, const SessionRow& r) const {
+    // The execution in progress of an active session started with its current call.
+    if (r.status == "ACTIVE" && r.current && r.type == "USER")
+        q.bind(formatTime(clock_ - r.lastCallEt)).bind(16777216 + r.sid);
+    else
+        q.bindNull().bindNull();
+}
+
 void Workload::insertSession(const SessionRow& r) {
     const EventDef* def = nullptr;
     std::int64_t eventNumber = 0;
@@ -272,6 +280,7 @@ void Workload::insertSession(const SessionRow& r) {
     q.bind(r.current ? unsignedHash(r.current->hash) : 0);
     r.current ? q.bind(r.current->sqlId) : q.bindNull();
     r.current ? q.bind(0) : q.bindNull();
+    bindExecution(q, r);
     q.bind(r.previous ? r.previous->address : std::string("00"));
     q.bind(r.previous ? unsignedHash(r.previous->hash) : 0);
     r.previous ? q.bind(r.previous->sqlId) : q.bindNull();

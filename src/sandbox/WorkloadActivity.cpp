@@ -19,7 +19,8 @@ const char* const kSessionInsert =
     "insert into \"v$session\" (saddr, sid, \"serial#\", audsid, paddr, \"user#\", username,"
     " command, ownerid, taddr, lockwait, status, server, \"schema#\", schemaname, osuser,"
     " process, machine, terminal, program, type, sql_address, sql_hash_value, sql_id,"
-    " sql_child_number, prev_sql_addr, prev_hash_value, prev_sql_id, prev_child_number, module,"
+    " sql_child_number, sql_exec_start, sql_exec_id, prev_sql_addr, prev_hash_value, prev_sql_id, "
+    "prev_child_number, module,"
     " module_hash, action, action_hash, client_info, fixed_table_sequence, \"row_wait_obj#\","
     " \"row_wait_file#\", \"row_wait_block#\", \"row_wait_row#\", logon_time, last_call_et,"
     " pdml_enabled, failover_type, failover_method, failed_over, resource_consumer_group,"
@@ -30,7 +31,7 @@ const char* const kSessionInsert =
     " blocking_session_status, final_blocking_session_status) values ("
     " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
     " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 bool hasLocks(sqlite3* db, std::int64_t sid) {
     Stmt q(db, "select 1 from \"v$lock\" where sid = ? limit 1");
@@ -147,6 +148,7 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
     }
 
     SessionRow r;
+    r.sid = sid;
     r.current = old;
     if (activity != Activity::Idle && !cursors.empty())
         r.current = rng.pick(cursors);
@@ -161,7 +163,8 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
         return;
     }
     Stmt u(db_, "update \"v$session\" set status = ?, command = ?, sql_address = ?,"
-                " sql_hash_value = ?, sql_id = ?, sql_child_number = ?, prev_sql_addr = ?,"
+                " sql_hash_value = ?, sql_id = ?, sql_child_number = ?, sql_exec_start = ?,"
+                " sql_exec_id = ?, prev_sql_addr = ?,"
                 " prev_hash_value = ?, prev_sql_id = ?, prev_child_number = ?, last_call_et = ?,"
                 " \"row_wait_obj#\" = ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?,"
                 " \"row_wait_row#\" = 0 where sid = ?");
@@ -170,6 +173,7 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
     u.bind(r.current ? unsignedHash(r.current->hash) : 0);
     r.current ? u.bind(r.current->sqlId) : u.bindNull();
     r.current ? u.bind(0) : u.bindNull();
+    bindExecution(u, r);
     u.bind(r.previous ? r.previous->address : std::string("00"));
     u.bind(r.previous ? unsignedHash(r.previous->hash) : 0);
     r.previous ? u.bind(r.previous->sqlId) : u.bindNull();
@@ -312,6 +316,7 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
     insertLock(holder, "TM", table.objectId, 0, 3, 0, ctime, 0);
     insertLock(holder, "TX", id1, seq, 6, 0, ctime, 1);
     Stmt h(db_, "update \"v$session\" set taddr = ?, status = 'INACTIVE', command = 0,"
+                " sql_exec_start = null, sql_exec_id = null,"
                 " last_call_et = ?, lockwait = null where sid = ?");
     h.bind(hex64(kTransactionBase + static_cast<std::uint64_t>(seq) * kTransactionSize));
     h.bind(ctime).bind(holder).run();
@@ -337,13 +342,15 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
             statement = updates.front();
         Stmt w(db_, "update \"v$session\" set status = 'ACTIVE', lockwait = ?, command = 6,"
                     " sql_address = ?, sql_hash_value = ?, sql_id = ?, sql_child_number = 0,"
-                    " last_call_et = ?, \"row_wait_obj#\" ="
+                    " sql_exec_start = datetime(?, '-' || ? || ' seconds'), sql_exec_id ="
+                    " 16777216 + sid, last_call_et = ?, \"row_wait_obj#\" ="
                     " ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?, \"row_wait_row#\" = ?"
                     " where sid = ?");
         w.bind(kaddr);
         w.bind(statement ? statement->address : std::string("00"));
         w.bind(statement ? unsignedHash(statement->hash) : 0);
         statement ? w.bind(statement->sqlId) : w.bindNull();
+        w.bind(formatTime(clock_)).bind(waited);
         w.bind(waited).bind(table.objectId).bind(table.fileId);
         w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
         if (statement)

@@ -530,6 +530,12 @@ void expectSessionColumnsAgree(const Db& db, const std::string& when) {
                   0)
             << when << " " << view;
     }
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s, sbx_meta m where m.key='clock' "
+                        "and (s.sql_exec_start > m.value or (s.sql_exec_start is null) <> "
+                        "(s.sql_exec_id is null) or (s.sql_exec_start is not null and "
+                        "s.status<>'ACTIVE'))"),
+              0)
+        << when;
     for (const char* column : {"sql_hash_value", "prev_hash_value"}) {
         EXPECT_EQ(db.number(std::string("select count(*) from \"v$session\" where ") + column +
                             " not between 0 and 4294967295"),
@@ -572,6 +578,13 @@ TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
                   "and (s.event<>'enq: TX - row lock contention' or s.wait_class<>'Application' or "
                   "s.final_blocking_session<>s.blocking_session)"),
         0);
+    // A call in progress started last_call_et seconds ago.
+    EXPECT_GT(db.number("select count(*) from \"v$session\" where sql_exec_start is not null"), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s, sbx_meta m where m.key='clock' "
+                        "and s.status='ACTIVE' and s.type='USER' and s.sql_id is not null and "
+                        "s.sql_exec_start is not datetime(m.value, '-' || s.last_call_et || "
+                        "' seconds')"),
+              0);
     EXPECT_EQ(db.text("select distinct service_name from \"v$session\" where type='BACKGROUND'"),
               "SYS$BACKGROUND");
     expectSessionColumnsAgree(db, "seeded");
@@ -973,6 +986,16 @@ TEST_F(SeededCatalog, ActiveSessionHistorySamplesEverySecondForAnHour) {
     EXPECT_GT(db.number("select count(*) from " + ash + " where session_state='ON CPU'"), 0);
     EXPECT_GT(db.number("select count(*) from " + ash + " where blocking_session is not null"), 0);
     expectLatestSampleAgrees("after 24 ticks");
+    // The repository's snapshots follow each other hourly from startup up to now.
+    EXPECT_EQ(db.number("select count(*) from dba_hist_snapshot s where s.snap_id > 1001 and "
+                        "not exists (select 1 from dba_hist_snapshot p where p.snap_id="
+                        "s.snap_id-1 and p.end_interval_time=s.begin_interval_time)"),
+              0);
+    EXPECT_EQ(db.text("select min(begin_interval_time) from dba_hist_snapshot"),
+              db.text("select startup_time from \"v$instance\""));
+    EXPECT_LE(db.text("select max(end_interval_time) from dba_hist_snapshot"),
+              db.text("select value from sbx_meta where key='clock'"));
+    EXPECT_GE(db.number("select count(*) from dba_hist_snapshot"), 70);
     // Two hours later only the last hour's samples are kept.
     db.exec("update sbx_meta set value=datetime(value, '+2 hours') where key='clock'");
     oradb::sandbox::simulateTick(db.get(), 20261208, 25);

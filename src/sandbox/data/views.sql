@@ -902,3 +902,18 @@ create view dba_temp_free_space as
                free_space,
            'SHARED' shared, null inst_id
     from dba_temp_files f group by f.tablespace_name;
+
+-- The workload repository's snapshots: one every hour since startup.
+create view dba_hist_snapshot as
+    with recursive clock(now, startup) as (
+        select (select value from sbx_meta where key = 'clock'),
+               (select startup_time from "v$instance")),
+    n(i) as (select 1 union all select i + 1 from n, clock
+             where datetime(startup, '+' || ((i + 1) * 3600) || ' seconds') <= now)
+    select 1000 + i snap_id, 2718403765 dbid, 1 instance_number, startup startup_time,
+           datetime(startup, '+' || ((i - 1) * 3600) || ' seconds') begin_interval_time,
+           datetime(startup, '+' || (i * 3600) || ' seconds') end_interval_time,
+           '+00000 00:00:01.2' flush_elapsed, 1 snap_level, 0 error_count, 0 snap_flag,
+           '+00 00:00:00.000000' snap_timezone, null begin_interval_time_tz,
+           null end_interval_time_tz, 0 con_id
+    from n, clock where datetime(startup, '+' || (i * 3600) || ' seconds') <= now;
