@@ -79,7 +79,7 @@ Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
                      " state = ? where sid = ?"),
       metaGet(db, "select value from sbx_meta where key = ?"),
       metaSet(db, "insert or replace into sbx_meta (key, value) values (?, ?)"),
-      insertLock(db, "insert into \"v$lock\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)") {}
+      insertLock(db, "insert into \"v$lock\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)") {}
 
 const EventDef* Workload::eventDef(const std::string& name) const {
     for (const EventDef& e : events_) {

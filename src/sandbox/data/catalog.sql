@@ -273,7 +273,8 @@ create table "v$lock" (
     lmode NUMBER,
     request NUMBER,
     ctime NUMBER,
-    block NUMBER
+    block NUMBER,
+    con_id NUMBER default 0
 );
 create index "v$lock_sid" on "v$lock" (sid);
 create index "v$lock_id" on "v$lock" (id1, id2);
