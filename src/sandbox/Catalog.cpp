@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <set>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace oradb::sandbox {
@@ -18,6 +19,12 @@ using namespace detail;
 namespace {
 
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
+
+// Changes with every change of the catalog's tables and views.
+constexpr const char* kCatalogVersion = "19c-6";
+
+// The sandbox's own state that an upgrade of the catalog carries over.
+const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};
 
 // Tables that seeding fills, emptied first so that a catalog can be seeded again.
 const char* const kSeededTables[] = {"dual",
@@ -32,6 +39,7 @@ const char* const kSeededTables[] = {"dual",
                                      "\"v$open_cursor\"",
                                      "\"v$lock\"",
                                      "\"v$version\"",
+                                     "\"v$event_name\"",
                                      "\"v$database\"",
                                      "\"v$instance\"",
                                      "\"v$sga\"",
@@ -46,6 +54,9 @@ const char* const kSeededTables[] = {"dual",
                                      "dba_objects",
                                      "dba_extents",
                                      "dba_data_files",
+                                     "dba_temp_files",
+                                     "\"v$latch\"",
+                                     "\"v$active_session_history\"",
                                      "dba_tablespaces",
                                      "dba_users",
                                      "sbx_meta",
@@ -70,6 +81,17 @@ void loadSimpleTables(sqlite3* db) {
         row[3].empty() ? params.bindNull() : params.bind(row[3]);
         params.bind(row[4]).bind(row[5]).bind(row[6]).bind(row[7]).run();
     }
+
+    Stmt events(db, "insert into \"v$event_name\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, 0)");
+    std::int64_t number = 0;
+    for (const EventDef& e : loadEventDefs()) {
+        const WaitClass w = waitClassOf(e.name, e.category);
+        events.bind(number++).bind(unsignedHash(statementHash(e.name))).bind(e.name);
+        e.p1text.empty() ? events.bindNull() : events.bind(e.p1text);
+        e.p2text.empty() ? events.bindNull() : events.bind(e.p2text);
+        e.p3text.empty() ? events.bindNull() : events.bind(e.p3text);
+        events.bind(w.id).bind(w.number).bind(w.name).run();
+    }
 }
 
 // dba_objects from objects.csv, and the extents of the objects with segments laid out one after
@@ -91,8 +113,10 @@ void loadObjects(sqlite3* db) {
         files[f.text(1)].push_back({f.integer(0), f.integer(2), first});
     }
 
-    Stmt object(db, "insert into dba_objects values (?, ?, null, ?, ?, ?, ?, ?, ?, 'VALID', 'N',"
-                    " 'N', 'N')");
+    Stmt object(db, "insert into dba_objects (owner, object_name, object_id, data_object_id,"
+                    " object_type, created, last_ddl_time, timestamp, status, temporary,"
+                    " generated, secondary, namespace, editionable, oracle_maintained) values"
+                    " (?, ?, ?, ?, ?, ?, ?, ?, 'VALID', 'N', 'N', 'N', ?, ?, ?)");
     Stmt extent(db, "insert into dba_extents values (?, ?, null, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const CsvRow& row : readCsv("objects.csv", 8)) {
         const std::string& owner = row[0];
@@ -107,7 +131,15 @@ void loadObjects(sqlite3* db) {
             stamp[10] = ':';
             object.bind(owner).bind(name).bind(toInt(row[3]));
             extents > 0 ? object.bind(toInt(row[3])) : object.bindNull();
-            object.bind(type).bind(created).bind(created).bind(stamp).run();
+            object.bind(type).bind(created).bind(created).bind(stamp);
+            const bool code = type == "PACKAGE" || type == "PACKAGE BODY" || type == "PROCEDURE" ||
+                              type == "FUNCTION" || type == "TRIGGER" || type == "VIEW" ||
+                              type == "SYNONYM" || type == "TYPE";
+            object.bind(type == "INDEX" ? 4 : (type == "TRIGGER" ? 3 : 1));
+            code ? object.bind("Y") : object.bindNull();
+            const bool oracle = owner == "SYS" || owner == "SYSTEM" || owner == "OUTLN" ||
+                                owner == "DBSNMP" || owner == "WMSYS";
+            object.bind(oracle ? "Y" : "N").run();
         }
         std::vector<File>& pool = files[tablespace];
         for (std::int64_t i = 0; i < extents; ++i) {
@@ -135,9 +167,23 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
     while (u.step())
         users[u.text(0)] = u.integer(1);
 
-    Stmt area(db, "insert into \"v$sqlarea\" values (?, ?, ?, ?, ?, ?, 1, 1, 0, ?, ?, 0, ?, ?,"
-                  " ?, ?, ?, ?, ?, ?, 'CHOOSE', ?, ?, 0, ?, ?, ?, ?, null, 0, 0, ?, ?, 'N', ?)");
-    Stmt text(db, "insert into \"v$sqltext\" values (?, ?, ?, ?, ?)");
+    Stmt area(db, "insert into \"v$sqlarea\" (sql_text, sharable_mem, persistent_mem,"
+                  " runtime_mem, sorts, version_count, loaded_versions, open_versions,"
+                  " users_opening, fetches, executions, users_executing, loads, first_load_time,"
+                  " invalidations, parse_calls, disk_reads, buffer_gets, rows_processed,"
+                  " command_type, optimizer_mode, parsing_user_id, parsing_schema_id,"
+                  " kept_versions, address, hash_value, module, module_hash, action,"
+                  " action_hash, serializable_aborts, cpu_time, elapsed_time, is_obsolete,"
+                  " child_latch) values (?, ?, ?, ?, ?, ?, 1, 1, 0, ?, ?, 0, ?, ?, ?, ?, ?, ?,"
+                  " ?, ?, 'ALL_ROWS', ?, ?, 0, ?, ?, ?, ?, null, 0, 0, ?, ?, 'N', ?)");
+    // The 10g and later columns, from the figures above.
+    Stmt later(db, "update \"v$sqlarea\" set sql_fulltext = sql_text, sql_id = ?,"
+                   " plan_hash_value = ?, parsing_schema_name = ?, optimizer_cost = ?,"
+                   " end_of_fetch_count = executions, last_load_time = replace(first_load_time,"
+                   " '/', ' '), last_active_time = ?, user_io_wait_time = disk_reads * ?,"
+                   " application_wait_time = 0, concurrency_wait_time = ? where address = ?");
+    Stmt text(db, "insert into \"v$sqltext\" (address, hash_value, sql_id, command_type, piece,"
+                  " sql_text) values (?, ?, ?, ?, ?, ?)");
     std::set<std::string> addresses;
     for (const CsvRow& row : readCsv("statements.csv", 3)) {
         const std::string& sql = row[2];
@@ -176,8 +222,18 @@ void loadStatements(sqlite3* db, Rng& rng, std::int64_t startup, std::int64_t cl
         area.bind(recursive ? 0 : static_cast<std::int64_t>(statementHash(row[0])));
         area.bind(cpu).bind(cpu + cpu * rng.range(10, 200) / 100).bind(rng.range(0, 7)).run();
 
+        // DML statements without a plan of their own have plan hash 0.
+        const std::int64_t plan = command == 2 && sql.find("SELECT") == std::string::npos
+                                      ? 0
+                                      : unsignedHash(statementHash("plan:" + sql.substr(0, 40)));
+        // Drawn apart from `rng`, so that the rest of the instance is as before.
+        Rng figures(mix(hash, 0x19C));
+        later.bind(sqlId(sql)).bind(plan).bind(row[0]).bind(figures.range(1, 400));
+        later.bind(formatTime(clock - figures.range(0, 3600))).bind(figures.range(300, 9000));
+        later.bind(figures.range(0, 2000)).bind(address).run();
+
         for (std::size_t at = 0, piece = 0; at < sql.size(); at += 64, ++piece) {
-            text.bind(address).bind(signedHash(hash)).bind(command);
+            text.bind(address).bind(unsignedHash(hash)).bind(sqlId(sql)).bind(command);
             text.bind(static_cast<std::int64_t>(piece)).bind(sql.substr(at, 64)).run();
         }
     }
@@ -240,7 +296,9 @@ void loadTotals(sqlite3* db, Workload& workload, Rng& rng) {
     for (std::size_t i = 0; i < stats.size(); ++i)
         sysstat.bind(stats[i].number).bind(stats[i].name).bind(stats[i].cls).bind(values[i]).run();
 
-    Stmt events(db, "insert into \"v$system_event\" values (?, ?, ?, ?, ?, ?)");
+    Stmt events(db, "insert into \"v$system_event\" (event, total_waits, total_timeouts,"
+                    " time_waited, average_wait, time_waited_micro, event_id, wait_class_id,"
+                    " \"wait_class#\", wait_class) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const EventDef& e : loadEventDefs()) {
         const std::int64_t waits =
             std::max<std::int64_t>(1, e.systemWaits * rng.range(90, 110) / 100);
@@ -252,7 +310,9 @@ void loadTotals(sqlite3* db, Workload& workload, Rng& rng) {
         const double average =
             std::round(static_cast<double>(time) / static_cast<double>(waits) * 100.0) / 100.0;
         events.bind(e.name).bind(waits).bind(timeouts).bind(time).bind(average);
-        events.bind(time * 10000 + rng.below(10000)).run();
+        const WaitClass wc = waitClassOf(e.name, e.category);
+        events.bind(time * 10000 + rng.below(10000)).bind(unsignedHash(statementHash(e.name)));
+        events.bind(wc.id).bind(wc.number).bind(wc.name).run();
     }
 
     exec(db, "update \"v$sqlarea\" set users_opening = c.n from (select address, count(distinct"
@@ -279,6 +339,7 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
     metaSet(db, "seed", std::to_string(options.seed));
     metaSet(db, "sessions", std::to_string(options.sessions));
     metaSet(db, "tick", "0");
+    metaSet(db, "catalog", kCatalogVersion);
     metaSet(db, "clock", formatTime(clock));
     exec(db, sandboxDataFile("instance.sql"));
     loadSimpleTables(db);
@@ -291,7 +352,86 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
     Workload workload(db, clock);
     loadSessions(db, workload, rng, std::max(0, options.sessions), startup);
     loadTotals(db, workload, rng);
+    refreshBlocking(db);
+    sampleActiveSessions(db, clock, kSecondsPerTick);
     savepoint.commit();
+}
+
+void refreshBlocking(sqlite3* db) {
+    std::map<std::int64_t, std::int64_t> holderOf;
+    Stmt pairs(db, "select w.sid, min(h.sid) from \"v$lock\" w join \"v$lock\" h on h.type ="
+                   " w.type and h.id1 = w.id1 and h.id2 = w.id2 and h.lmode > 0 and h.sid <>"
+                   " w.sid where w.request > 0 group by w.sid order by w.sid");
+    while (pairs.step())
+        holderOf[pairs.integer(0)] = pairs.integer(1);
+    std::vector<std::int64_t> before;
+    Stmt old(db, "select sid from \"v$session\" where blocking_session is not null");
+    while (old.step())
+        before.push_back(old.integer(0));
+    Stmt clear(db, "update \"v$session\" set blocking_session = null, blocking_instance = null,"
+                   " final_blocking_session = null, final_blocking_instance = null,"
+                   " blocking_session_status = case when state = 'WAITING' then 'NO HOLDER'"
+                   " else 'NOT IN WAIT' end, final_blocking_session_status = case when state ="
+                   " 'WAITING' then 'NO HOLDER' else 'NOT IN WAIT' end where sid = ?");
+    for (const std::int64_t sid : before) {
+        if (!holderOf.count(sid))
+            clear.bind(sid).run();
+    }
+    Stmt set(db, "update \"v$session\" set blocking_session = ?, blocking_instance = 1,"
+                 " blocking_session_status = 'VALID', final_blocking_session = ?,"
+                 " final_blocking_instance = 1, final_blocking_session_status = 'VALID' where"
+                 " sid = ?");
+    for (const auto& [sid, holder] : holderOf) {
+        std::int64_t final = holder;
+        for (int hops = 0; hops < 64; ++hops) {
+            const auto next = holderOf.find(final);
+            if (next == holderOf.end() || next->second == sid)
+                break;
+            final = next->second;
+        }
+        set.bind(holder).bind(final).bind(sid).run();
+    }
+}
+
+void sampleActiveSessions(sqlite3* db, std::int64_t clock, std::int64_t seconds) {
+    // A different, fixed part of the active sessions in every second when there are more
+    // of them than a sample holds.
+    Stmt sample(
+        db, "insert into \"v$active_session_history\" select ?1, ?2, ?2, 1000000, 'N', s.sid,"
+            " s.\"serial#\", case when s.type = 'BACKGROUND' then 'BACKGROUND' else 'FOREGROUND'"
+            " end, 0, s.\"user#\", s.sql_id, case when s.sql_id is null then null else 'Y' end,"
+            " s.sql_child_number, s.command, (select name from audit_actions where action ="
+            " s.command), a.plan_hash_value * 131 % 18446744073, s.sql_id, s.command,"
+            " a.plan_hash_value, a.plan_hash_value, case when a.plan_hash_value > 0 then 1 end,"
+            " case when a.plan_hash_value > 0 then 'TABLE ACCESS' end, case when"
+            " a.plan_hash_value > 0 then 'BY INDEX ROWID' end, case when s.sql_id is null then"
+            " null else 16777216 + s.sid end, s.sql_exec_start, null, null, null, null, null, null,"
+            " null, 0, case when s.state = 'WAITING' then s.event end, case when s.state ="
+            " 'WAITING' then (select event_id from \"v$event_name\" where name = s.event) end,"
+            " case when s.state = 'WAITING' then s.\"event#\" end, s.\"seq#\", case when s.state"
+            " = 'WAITING' then s.p1text end, s.p1, case when s.state = 'WAITING' then s.p2text"
+            " end, s.p2, case when s.state = 'WAITING' then s.p3text end, s.p3, case when"
+            " s.state = 'WAITING' then s.wait_class end, case when s.state = 'WAITING' then"
+            " s.wait_class_id end, case when s.state = 'WAITING' then 0 else s.wait_time_micro"
+            " end, case when s.state = 'WAITING' then 'WAITING' else 'ON CPU' end, case when"
+            " s.state = 'WAITING' then s.wait_time_micro else 0 end, s.blocking_session_status,"
+            " s.blocking_session, (select b.\"serial#\" from \"v$session\" b where b.sid ="
+            " s.blocking_session), s.blocking_instance, s.\"row_wait_obj#\","
+            " s.\"row_wait_file#\", s.\"row_wait_block#\", s.\"row_wait_row#\", 94, 'V8 Bundled"
+            " Exec', 12553, null, null, 1024, 'N', 'N', 'N', case when s.sql_id is null then 'N'"
+            " else 'Y' end, 'N', 'N', 'N', 'N', 'N', 'N', 'N', 3427055676, s.program, s.module,"
+            " s.action, s.client_identifier, s.machine, s.port, null, 1000000, case when s.state"
+            " = 'WAITING' then 0 else 1000000 end, 1000000, 1000000, case when s.wait_class ="
+            " 'User I/O' then s.p3 else 0 end, 0, case when s.wait_class = 'User I/O' then s.p3 *"
+            " 8192 else 0 end, 0, 2097152 + s.sid * 4096 % 8388608, 0, 2718403765, 0 from"
+            " \"v$session\" s left join \"v$sqlarea\" a on a.address = s.sql_address where"
+            " s.sid in (select sid from \"v$session\" where status = 'ACTIVE' and (state <>"
+            " 'WAITING' or wait_class <> 'Idle') order by (sid * 2654435761 + ?1 * 40503) %"
+            " 1000003 limit ?3)");
+    for (std::int64_t second = clock - seconds + 1; second <= clock; ++second)
+        sample.bind(second).bind(formatTime(second)).bind(kSampledSessions).run();
+    Stmt prune(db, "delete from \"v$active_session_history\" where sample_id <= ?");
+    prune.bind(clock - 3600).run();
 }
 
 } // namespace detail
@@ -299,6 +439,91 @@ void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& c
 void createCatalog(sqlite3* db) {
     Savepoint savepoint(db);
     exec(db, sandboxDataFile("catalog.sql"));
+    exec(db, sandboxDataFile("views.sql"));
+    // Every dynamic performance view has its global twin (one instance: inst_id 1) and the
+    // names that Oracle's public synonyms stand for: sys.v_$x and sys.gv_$x.
+    std::vector<std::string> names;
+    Stmt q(db, "select name from sqlite_master where type in ('table', 'view') and name like"
+               " 'v$%' order by name");
+    while (q.step())
+        names.push_back(q.text(0));
+    std::string sql;
+    for (const std::string& name : names) {
+        const std::string rest = name.substr(2);
+        sql += "create view \"gv$" + rest + "\" as select 1 inst_id, * from \"" + name + "\";\n";
+        sql += "create view \"v_$" + rest + "\" as select * from \"" + name + "\";\n";
+        sql += "create view \"gv_$" + rest + "\" as select * from \"gv$" + rest + "\";\n";
+    }
+    exec(db, sql);
+    savepoint.commit();
+}
+
+bool catalogIsCurrent(sqlite3* db) {
+    return metaGet(db, "catalog", "") == kCatalogVersion;
+}
+
+void upgradeCatalog(sqlite3* db) {
+    Savepoint savepoint(db);
+    SeedOptions options;
+    options.sessions = static_cast<int>(toInt(metaGet(db, "sessions", "40")));
+    options.seed = std::stoull(metaGet(db, "seed", std::to_string(options.seed)));
+
+    // The objects of the current catalog, as a new database gets them.
+    std::set<std::string> names;
+    {
+        sqlite3* scratch = nullptr;
+        if (sqlite3_open(":memory:", &scratch) != SQLITE_OK) {
+            sqlite3_close(scratch);
+            throw std::runtime_error("sandbox catalog: no memory for the upgrade");
+        }
+        try {
+            createCatalog(scratch);
+            Stmt q(scratch, "select name from sqlite_master where type in ('table', 'view')"
+                            " and name not like 'sqlite_%'");
+            while (q.step())
+                names.insert(q.text(0));
+        } catch (...) {
+            sqlite3_close(scratch);
+            throw;
+        }
+        sqlite3_close(scratch);
+    }
+    for (const char* kept : kKeptTables)
+        names.erase(kept);
+    // The database's objects of those names: the views go first, as renaming a table checks
+    // every view.
+    auto dropAll = [db, &names](const char* type) {
+        std::vector<std::string> drops;
+        {
+            Stmt q(db, "select name from sqlite_master where type = ? order by name");
+            q.bind(type);
+            while (q.step()) {
+                if (names.count(q.text(0)))
+                    drops.push_back(q.text(0));
+            }
+        }
+        for (const std::string& name : drops)
+            exec(db, std::string("drop ") + type + " \"" + name + "\"");
+    };
+    dropAll("view");
+    auto exists = [db](const std::string& name) {
+        Stmt q(db, "select 1 from sqlite_master where name = ?");
+        q.bind(name);
+        return q.step();
+    };
+    for (const char* kept : kKeptTables) {
+        if (exists(kept))
+            exec(db, std::string("alter table ") + kept + " rename to sbx_kept_" + kept);
+    }
+    dropAll("table");
+    createCatalog(db);
+    for (const char* kept : kKeptTables) {
+        if (exists(std::string("sbx_kept_") + kept)) {
+            exec(db, std::string("insert into ") + kept + " select * from sbx_kept_" + kept);
+            exec(db, std::string("drop table sbx_kept_") + kept);
+        }
+    }
+    seedCatalog(db, options);
     savepoint.commit();
 }
 
@@ -341,6 +566,7 @@ void removeSession(sqlite3* db, std::int64_t sid) {
         Stmt q(db, sql);
         q.bind(sid).run();
     }
+    refreshBlocking(db);
     savepoint.commit();
 }
 
@@ -352,10 +578,11 @@ bool isCatalogObject(const std::string& lowerCaseName) {
     }
     // v$nls_parameters is granted to every user; the other dynamic performance views and the
     // DBA views need SELECT_CATALOG_ROLE.
-    if (name == "v$nls_parameters")
+    if (name == "v$nls_parameters" || name == "gv$nls_parameters")
         return false;
     return name.rfind("v$", 0) == 0 || name.rfind("gv$", 0) == 0 || name.rfind("v_$", 0) == 0 ||
-           name.rfind("dba_", 0) == 0;
+           name.rfind("gv_$", 0) == 0 || name.rfind("dba_", 0) == 0 || name == "obj$" ||
+           name == "user$" || name == "ts$";
 }
 
 } // namespace oradb::sandbox

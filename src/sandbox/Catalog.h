@@ -25,6 +25,14 @@ struct SeedOptions {
 // simulated sessions with their statistics, events, waits, cursors, SQL and locks.
 void seedCatalog(sqlite3* db, const SeedOptions& options);
 
+// True when the database's catalog is the one this program builds (sbx_meta "catalog").
+bool catalogIsCurrent(sqlite3* db);
+
+// Brings a database built by an earlier catalog to the current one: drops the catalog's
+// tables and views, builds them anew and seeds them again with the instance's seed and size.
+// The synonyms and constraints created in the sandbox and the users' own tables are kept.
+void upgradeCatalog(sqlite3* db);
+
 // A session that a real connection to the sandbox adds for itself.
 struct NewSession {
     std::string username; // upper case, e.g. "SYSTEM"

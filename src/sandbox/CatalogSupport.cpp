@@ -366,8 +366,58 @@ std::uint32_t statementHash(std::string_view text) {
     return h;
 }
 
-std::int64_t signedHash(std::uint32_t hash) {
-    return static_cast<std::int64_t>(static_cast<std::int32_t>(hash));
+std::int64_t unsignedHash(std::uint32_t hash) {
+    return static_cast<std::int64_t>(hash);
+}
+
+std::string sqlId(std::string_view text) {
+    // The high half: FNV-1a over the text from its end, independent of statementHash.
+    std::uint32_t high = 2166136261u;
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        high ^= static_cast<unsigned char>(*it);
+        high *= 16777619u;
+    }
+    std::uint64_t value = (static_cast<std::uint64_t>(high) << 32) | statementHash(text);
+    static constexpr char kAlphabet[] = "0123456789abcdfghjkmnpqrstuvwxyz";
+    std::string id(13, '0');
+    for (int i = 12; i >= 0; --i) {
+        id[static_cast<std::size_t>(i)] = kAlphabet[value & 31u];
+        value >>= 5;
+    }
+    return id;
+}
+
+WaitClass waitClassOf(std::string_view event, std::string_view category) {
+    static constexpr WaitClass kOther{1893977003, 0, "Other"};
+    static constexpr WaitClass kApplication{4217450380, 1, "Application"};
+    static constexpr WaitClass kConfiguration{3290255840, 2, "Configuration"};
+    static constexpr WaitClass kConcurrency{3875070507, 4, "Concurrency"};
+    static constexpr WaitClass kCommit{3386400367, 5, "Commit"};
+    static constexpr WaitClass kIdle{2723168908, 6, "Idle"};
+    static constexpr WaitClass kNetwork{2000153315, 7, "Network"};
+    static constexpr WaitClass kUserIo{1740759767, 8, "User I/O"};
+    static constexpr WaitClass kSystemIo{4108307767, 9, "System I/O"};
+    auto starts = [&](std::string_view prefix) { return event.substr(0, prefix.size()) == prefix; };
+    if (category == "idle" || category == "timer")
+        return kIdle;
+    if (category == "net")
+        return kNetwork;
+    if (category == "lock")
+        return kApplication;
+    if (event == "log file sync")
+        return kCommit;
+    if (starts("log file switch") || event == "log buffer space" || event == "free buffer waits" ||
+        event == "write complete waits" || event == "undo segment extension")
+        return kConfiguration;
+    if (starts("latch") || starts("library cache") || event == "row cache lock" ||
+        event == "buffer busy waits")
+        return kConcurrency;
+    if (category == "io") {
+        const bool system =
+            starts("log file") || starts("control file") || event == "db file parallel write";
+        return system ? kSystemIo : kUserIo;
+    }
+    return kOther;
 }
 
 } // namespace oradb::sandbox::detail

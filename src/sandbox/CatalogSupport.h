@@ -134,12 +134,36 @@ std::string hex64(std::uint64_t value);
 
 // The hash of a statement text, as v$sqlarea shows it (unsigned 32-bit).
 std::uint32_t statementHash(std::string_view text);
-// The same hash as a signed 32-bit number, as v$sqltext, v$open_cursor and v$session show it.
-std::int64_t signedHash(std::uint32_t hash);
+// The hash as the views store it: an unsigned 32-bit number, 0 to 4294967295.
+std::int64_t unsignedHash(std::uint32_t hash);
+// The SQL_ID of a statement text: 13 characters of Oracle's base-32 alphabet for a 64-bit value
+// whose low 32 bits are statementHash(text), as Oracle's hash_value is the low half of its
+// sql_id.
+std::string sqlId(std::string_view text);
+
+// The 19c wait class of an event of events.csv from its name and category.
+struct WaitClass {
+    std::int64_t id = 0;
+    std::int64_t number = 0;
+    const char* name = "";
+};
+WaitClass waitClassOf(std::string_view event, std::string_view category);
 
 // seedCatalog with the instance clock given ("YYYY-MM-DD HH:MM:SS") instead of the
 // workstation's time, so that two seedings give the same content.
 void seedCatalogAt(sqlite3* db, const SeedOptions& options, const std::string& clock);
+
+// Sets v$session's blocking columns from v$lock: a session that requests a lock is blocked by
+// the session holding it; the final blocker is the end of that chain. Reads only the sessions
+// that wait on a lock or were blocked before, so that it stays cheap with many sessions.
+void refreshBlocking(sqlite3* db);
+
+// Writes the samples of v$active_session_history for the `seconds` seconds up to `clock`
+// (instance clock), one a second: the sessions that are active then, on CPU or in a wait that
+// is not idle, at most kSampledSessions of them a second; and removes the samples older than
+// an hour.
+void sampleActiveSessions(sqlite3* db, std::int64_t clock, std::int64_t seconds);
+constexpr int kSampledSessions = 64;
 
 // Seconds the simulator's clock advances with every tick.
 constexpr std::int64_t kSecondsPerTick = 3;
@@ -147,6 +171,8 @@ constexpr std::int64_t kSecondsPerTick = 3;
 // v$session_wait p1 of the SQL*Net events: the driver id of the TCP adapter, 0x54435000
 // ("TCP" in ASCII).
 constexpr std::int64_t kSqlNetDriverId = 1413697536;
+// The wait of a session for a row that another transaction has locked (a TX enqueue).
+constexpr const char* kRowLockEvent = "enq: TX - row lock contention";
 // v$session_wait p1 of an enqueue wait for a TX lock in exclusive mode: 'T' 'X' and mode 6.
 constexpr std::int64_t kEnqueueTxMode6 = 1415053318;
 

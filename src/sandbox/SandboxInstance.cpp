@@ -168,6 +168,12 @@ Instance::Instance(std::string key, sqlite3* db, const InstanceOptions& options)
             createCatalog(db_);
             seedCatalog(db_, {options_.sessions, options_.seed});
             exec("commit");
+        } else if (!catalogIsCurrent(db_)) {
+            // Built by an earlier version of the program.
+            exec("begin immediate");
+            if (!catalogIsCurrent(db_))
+                upgradeCatalog(db_);
+            exec("commit");
         }
         const auto seed = sqliteRowsLocked("select value from sbx_meta where key='seed'");
         if (!seed.empty())

@@ -261,6 +261,8 @@ void simulateTick(sqlite3* db, std::uint64_t seed, std::uint64_t tick) {
         workload.growStatistics(rng, sid, true, statDeltas);
 
     updateSystemTotals(db, rng, workload, statDeltas, logons);
+    refreshBlocking(db);
+    sampleActiveSessions(db, clock, kSecondsPerTick);
     metaSet(db, "tick", std::to_string(tick));
     savepoint.commit();
 }

@@ -142,11 +142,12 @@ Workload::Workload(sqlite3* db, std::int64_t clock)
         users_[users.text(0)] = users.integer(1);
 
     Stmt sql(db_, "select sa.address, sa.hash_value, sa.command_type, u.username, sa.sql_text"
-                  " from \"v$sqlarea\" sa left join dba_users u on u.user_id ="
+                  ", sa.sql_id from \"v$sqlarea\" sa left join dba_users u on u.user_id ="
                   " sa.parsing_schema_id order by sa.rowid");
     while (sql.step()) {
         statements_.push_back({sql.text(0), static_cast<std::uint32_t>(sql.integer(1)),
-                               static_cast<int>(sql.integer(2)), sql.text(3), sql.text(4)});
+                               static_cast<int>(sql.integer(2)), sql.text(3), sql.text(4),
+                               sql.text(5)});
     }
 
     Stmt ext(db_, "select coalesce(o.object_id, -1), e.owner, e.segment_name, e.segment_type,"
@@ -245,7 +246,23 @@ void Workload::fillActivity(Rng& rng, SessionRow& row, Activity activity, std::i
     row.rowWaitBlock = block;
 }
 
+void Workload::bindExecution(Stmt& q, const SessionRow& r) const {
+    // The execution in progress of an active session started with its current call.
+    if (r.status == "ACTIVE" && r.current && r.type == "USER")
+        q.bind(formatTime(clock_ - r.lastCallEt)).bind(16777216 + r.sid);
+    else
+        q.bindNull().bindNull();
+}
+
 void Workload::insertSession(const SessionRow& r) {
+    const EventDef* def = nullptr;
+    std::int64_t eventNumber = 0;
+    for (std::size_t i = 0; i < events_.size() && !def; ++i) {
+        if (events_[i].name == r.wait.event) {
+            def = &events_[i];
+            eventNumber = static_cast<std::int64_t>(i);
+        }
+    }
     Stmt& q = prepared_->insertSession;
     auto text = [&q](const std::string& s) -> Stmt& {
         return s.empty() ? q.bindNull() : q.bind(s);
@@ -260,34 +277,53 @@ void Workload::insertSession(const SessionRow& r) {
     text(r.terminal);
     text(r.program).bind(r.type);
     q.bind(r.current ? r.current->address : std::string("00"));
-    q.bind(r.current ? signedHash(r.current->hash) : 0);
+    q.bind(r.current ? unsignedHash(r.current->hash) : 0);
+    r.current ? q.bind(r.current->sqlId) : q.bindNull();
+    r.current ? q.bind(0) : q.bindNull();
+    bindExecution(q, r);
     q.bind(r.previous ? r.previous->address : std::string("00"));
-    q.bind(r.previous ? signedHash(r.previous->hash) : 0);
+    q.bind(r.previous ? unsignedHash(r.previous->hash) : 0);
+    r.previous ? q.bind(r.previous->sqlId) : q.bindNull();
+    r.previous ? q.bind(0) : q.bindNull();
     text(r.module).bind(textHash(r.module));
     text(r.action).bind(textHash(r.action));
     text(r.clientInfo).bind(r.fixedSequence);
     q.bind(r.rowWaitObj).bind(r.rowWaitFile).bind(r.rowWaitBlock).bind(r.rowWaitRow);
     q.bind(r.logonTime).bind(r.lastCallEt).bind("NO").bind("NONE").bind("NONE").bind("NO");
-    text(r.consumerGroup).bind("DISABLED").bind("ENABLED").bind("ENABLED").bind(0).bindNull();
+    text(r.consumerGroup).bind("DISABLED").bind("ENABLED").bind("ENABLED").bind(0);
+    text(r.clientIdentifier);
+    q.bind(r.type == "BACKGROUND" ? "SYS$BACKGROUND" : r.serviceName.c_str());
+    // The current wait, as v$session_wait shows it (see the catalog's wait triggers).
+    const WaitClass wc = waitClassOf(r.wait.event, def ? def->category : std::string());
+    const bool waiting = r.wait.state == "WAITING";
+    q.bind(r.seq).bind(eventNumber).bind(r.wait.event);
+    q.bind(def ? def->p1text : std::string()).bind(r.wait.p1).bind(hex64(r.wait.p1));
+    q.bind(def ? def->p2text : std::string()).bind(r.wait.p2).bind(hex64(r.wait.p2));
+    q.bind(def ? def->p3text : std::string()).bind(r.wait.p3).bind(hex64(r.wait.p3));
+    q.bind(wc.id).bind(wc.number).bind(wc.name).bind(r.wait.waitTime).bind(r.wait.secondsInWait);
+    q.bind(r.wait.state).bind(r.wait.secondsInWait * 1000000 + (r.seq * 7919) % 1000000);
+    waiting ? q.bind(-1) : q.bindNull();
+    q.bind(waiting ? 0 : (r.seq * 104729) % 2000000);
+    q.bind(waiting ? "NO HOLDER" : "NOT IN WAIT").bind(waiting ? "NO HOLDER" : "NOT IN WAIT");
     q.run();
 
-    const EventDef* def = nullptr;
-    for (const EventDef& e : events_) {
-        if (e.name == r.wait.event)
-            def = &e;
-    }
     Stmt& w = prepared_->insertWait;
     w.bind(r.sid).bind(r.seq).bind(r.wait.event);
     w.bind(def ? def->p1text : std::string()).bind(r.wait.p1).bind(hex64(r.wait.p1));
     w.bind(def ? def->p2text : std::string()).bind(r.wait.p2).bind(hex64(r.wait.p2));
     w.bind(def ? def->p3text : std::string()).bind(r.wait.p3).bind(hex64(r.wait.p3));
-    w.bind(r.wait.waitTime).bind(r.wait.secondsInWait).bind(r.wait.state).run();
+    w.bind(wc.id).bind(wc.number).bind(wc.name);
+    w.bind(r.wait.waitTime).bind(r.wait.secondsInWait).bind(r.wait.state);
+    w.bind(r.wait.secondsInWait * 1000000 + (r.seq * 7919) % 1000000);
+    waiting ? w.bind(-1) : w.bindNull();
+    w.bind(waiting ? 0 : (r.seq * 104729) % 2000000).run();
 
     Stmt& c = prepared_->insertCursor;
     for (const SqlStatement* s : r.cursors) {
         c.bind(r.saddr).bind(r.sid);
         r.username.empty() ? c.bindNull() : c.bind(r.username);
-        c.bind(s->address).bind(signedHash(s->hash)).bind(s->text.substr(0, 60)).run();
+        c.bind(s->address).bind(unsignedHash(s->hash)).bind(s->sqlId);
+        c.bind(s->text.substr(0, 60)).bind(formatTime(clock_)).bind(s->address).run();
     }
 }
 
@@ -323,6 +359,7 @@ SessionId Workload::logonConnection(std::int64_t sid, const NewSession& session)
     r.program = session.program;
     r.process = session.process;
     r.module = session.module;
+    r.serviceName = "SYS$USERS";
     r.consumerGroup = "DEFAULT_CONSUMER_GROUP";
     r.logonTime = formatTime(clock_);
     fillActivity(rng, r, Activity::Idle, 0);
@@ -387,6 +424,9 @@ void Workload::logonUser(Rng& rng, std::int64_t sid, std::int64_t ageSeconds) {
     r.module = choose(p.modules);
     r.action = choose(p.actions);
     r.clientInfo = choose(p.clientInfos);
+    // Web sessions name their end user; the others do not.
+    if (p.programs.front() == "JDBC Thin Client")
+        r.clientIdentifier = "webuser" + std::to_string(n) + "@corp";
     r.consumerGroup = "DEFAULT_CONSUMER_GROUP";
     r.logonTime = formatTime(clock_ - ageSeconds);
     r.fixedSequence = rng.range(200, 90000);
@@ -521,7 +561,10 @@ void Workload::insertEvents(Rng& rng, std::int64_t sid, double activity,
             r.time == 0 ? 0
                         : std::min(r.time, static_cast<std::int64_t>(average) + rng.range(1, 40));
         q.bind(sid).bind(r.def->name).bind(r.waits).bind(r.timeouts).bind(r.time).bind(average);
-        q.bind(maxWait).bind(r.time * 10000 + rng.below(10000)).run();
+        const WaitClass wc = waitClassOf(r.def->name, r.def->category);
+        q.bind(maxWait).bind(r.time * 10000 + rng.below(10000));
+        q.bind(unsignedHash(statementHash(r.def->name))).bind(wc.id).bind(wc.number);
+        q.bind(wc.name).run();
     }
 }
 

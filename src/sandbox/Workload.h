@@ -53,6 +53,7 @@ struct SqlStatement {
     int commandType = 0;
     std::string schema;
     std::string text;
+    std::string sqlId;
 };
 
 struct Extent {
@@ -160,6 +161,8 @@ private:
     const Extent& pickExtent(Rng& rng) const;
     void fillActivity(Rng& rng, SessionRow& row, Activity activity, std::int64_t ageSeconds);
     void insertSession(const SessionRow& row);
+    // Binds v$session's sql_exec_start and sql_exec_id for the session's row.
+    void bindExecution(Stmt& q, const SessionRow& row) const;
     void insertStatistics(Rng& rng, std::int64_t sid, double activity, bool background,
                           std::int64_t openCursors);
     void insertEvents(Rng& rng, std::int64_t sid, double activity,

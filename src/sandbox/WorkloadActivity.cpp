@@ -13,12 +13,25 @@ namespace {
 constexpr std::uint64_t kTransactionBase = 0x000000038F2A0000ULL;
 constexpr std::uint64_t kTransactionSize = 0x1D8;
 
-std::string sessionColumns(std::size_t count) {
-    std::string s = "insert into \"v$session\" values (?";
-    for (std::size_t i = 1; i < count; ++i)
-        s += ", ?";
-    return s + ")";
-}
+// The columns a logon writes, its first wait included; the others keep their defaults. Later
+// changes of the wait reach v$session through the catalog's trigger on v$session_wait.
+const char* const kSessionInsert =
+    "insert into \"v$session\" (saddr, sid, \"serial#\", audsid, paddr, \"user#\", username,"
+    " command, ownerid, taddr, lockwait, status, server, \"schema#\", schemaname, osuser,"
+    " process, machine, terminal, program, type, sql_address, sql_hash_value, sql_id,"
+    " sql_child_number, sql_exec_start, sql_exec_id, prev_sql_addr, prev_hash_value, prev_sql_id, "
+    "prev_child_number, module,"
+    " module_hash, action, action_hash, client_info, fixed_table_sequence, \"row_wait_obj#\","
+    " \"row_wait_file#\", \"row_wait_block#\", \"row_wait_row#\", logon_time, last_call_et,"
+    " pdml_enabled, failover_type, failover_method, failed_over, resource_consumer_group,"
+    " pdml_status, pddl_status, pq_status, current_queue_duration, client_identifier,"
+    " service_name, \"seq#\", \"event#\", event, p1text, p1, p1raw, p2text, p2, p2raw, p3text,"
+    " p3, p3raw, wait_class_id, \"wait_class#\", wait_class, wait_time, seconds_in_wait, state,"
+    " wait_time_micro, time_remaining_micro, time_since_last_wait_micro,"
+    " blocking_session_status, final_blocking_session_status) values ("
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+    " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 bool hasLocks(sqlite3* db, std::int64_t sid) {
     Stmt q(db, "select 1 from \"v$lock\" where sid = ? limit 1");
@@ -42,11 +55,14 @@ std::string Workload::Prepared::statisticsInsert(std::size_t statCount) {
 }
 
 Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
-    : statisticsSql(statisticsInsert(statCount)), insertSession(db, sessionColumns(47).c_str()),
+    : statisticsSql(statisticsInsert(statCount)), insertSession(db, kSessionInsert),
       insertWait(db, "insert into \"v$session_wait\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                     " ?, ?, ?)"),
-      insertCursor(db, "insert into \"v$open_cursor\" values (?, ?, ?, ?, ?, ?)"),
-      insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                     " ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
+      insertCursor(db, "insert into \"v$open_cursor\" (saddr, sid, user_name, address,"
+                       " hash_value, sql_id, sql_text, last_sql_active_time, child_address)"
+                       " values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+      insertEvent(db, "insert into \"v$session_event\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                      " 0)"),
       insertStatistics(db, statisticsSql.c_str()),
       addStatistic(db, "update \"v$sesstat\" set value = value + ? where sid = ? and"
                        " \"statistic#\" = ?"),
@@ -55,14 +71,15 @@ Workload::Prepared::Prepared(sqlite3* db, std::size_t statCount)
                        " time_waited_micro + ?1 * 10000, average_wait = round((time_waited +"
                        " ?1) * 1.0 / (total_waits + 1), 2), max_wait = max(max_wait, ?1)"
                        " where sid = ?2 and event = ?3"),
-      insertEventWait(db, "insert into \"v$session_event\" values (?, ?, 1, 0, ?, ?, ?, ?)"),
+      insertEventWait(db, "insert into \"v$session_event\" values (?, ?, 1, 0, ?, ?, ?, ?, ?,"
+                          " ?, ?, ?, 0)"),
       updateWait(db, "update \"v$session_wait\" set \"seq#\" = (\"seq#\" + 1) % 65536,"
                      " event = ?, p1text = ?, p1 = ?, p1raw = ?, p2text = ?, p2 = ?, p2raw = ?,"
                      " p3text = ?, p3 = ?, p3raw = ?, wait_time = ?, seconds_in_wait = ?,"
                      " state = ? where sid = ?"),
       metaGet(db, "select value from sbx_meta where key = ?"),
       metaSet(db, "insert or replace into sbx_meta (key, value) values (?, ?)"),
-      insertLock(db, "insert into \"v$lock\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)") {}
+      insertLock(db, "insert into \"v$lock\" values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)") {}
 
 const EventDef* Workload::eventDef(const std::string& name) const {
     for (const EventDef& e : events_) {
@@ -88,7 +105,11 @@ void Workload::addEventWait(std::int64_t sid, const std::string& event, std::int
     if (sqlite3_changes(db_) == 0) {
         Stmt& insert = prepared_->insertEventWait;
         insert.bind(sid).bind(event).bind(timeCs).bind(static_cast<double>(timeCs));
-        insert.bind(timeCs).bind(timeCs * 10000).run();
+        insert.bind(timeCs).bind(timeCs * 10000);
+        const EventDef* def = eventDef(event);
+        const WaitClass wc = waitClassOf(event, def ? def->category : std::string());
+        insert.bind(unsignedHash(statementHash(event))).bind(wc.id).bind(wc.number);
+        insert.bind(wc.name).run();
     }
     EventTotals& totals = eventDeltas_[event];
     ++totals.waits;
@@ -104,8 +125,8 @@ bool Workload::ensureCursor(std::int64_t sid, const SqlStatement& statement) {
     Stmt& c = prepared_->insertCursor;
     c.bind(sessionAddress(sid)).bind(sid);
     user.empty() ? c.bindNull() : c.bind(user);
-    c.bind(statement.address).bind(signedHash(statement.hash));
-    c.bind(statement.text.substr(0, 60)).run();
+    c.bind(statement.address).bind(unsignedHash(statement.hash)).bind(statement.sqlId);
+    c.bind(statement.text.substr(0, 60)).bind(formatTime(clock_)).bind(statement.address).run();
     return true;
 }
 
@@ -127,6 +148,7 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
     }
 
     SessionRow r;
+    r.sid = sid;
     r.current = old;
     if (activity != Activity::Idle && !cursors.empty())
         r.current = rng.pick(cursors);
@@ -141,14 +163,21 @@ void Workload::setActivity(Rng& rng, std::int64_t sid, Activity activity) {
         return;
     }
     Stmt u(db_, "update \"v$session\" set status = ?, command = ?, sql_address = ?,"
-                " sql_hash_value = ?, prev_sql_addr = ?, prev_hash_value = ?, last_call_et = ?,"
+                " sql_hash_value = ?, sql_id = ?, sql_child_number = ?, sql_exec_start = ?,"
+                " sql_exec_id = ?, prev_sql_addr = ?,"
+                " prev_hash_value = ?, prev_sql_id = ?, prev_child_number = ?, last_call_et = ?,"
                 " \"row_wait_obj#\" = ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?,"
                 " \"row_wait_row#\" = 0 where sid = ?");
     u.bind(r.status).bind(r.command);
     u.bind(r.current ? r.current->address : std::string("00"));
-    u.bind(r.current ? signedHash(r.current->hash) : 0);
+    u.bind(r.current ? unsignedHash(r.current->hash) : 0);
+    r.current ? u.bind(r.current->sqlId) : u.bindNull();
+    r.current ? u.bind(0) : u.bindNull();
+    bindExecution(u, r);
     u.bind(r.previous ? r.previous->address : std::string("00"));
-    u.bind(r.previous ? signedHash(r.previous->hash) : 0);
+    u.bind(r.previous ? unsignedHash(r.previous->hash) : 0);
+    r.previous ? u.bind(r.previous->sqlId) : u.bindNull();
+    r.previous ? u.bind(0) : u.bindNull();
     u.bind(r.lastCallEt).bind(r.rowWaitObj).bind(r.rowWaitFile).bind(r.rowWaitBlock);
     u.bind(sid).run();
     // The wait the session was in has ended: it counts in its events.
@@ -287,6 +316,7 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
     insertLock(holder, "TM", table.objectId, 0, 3, 0, ctime, 0);
     insertLock(holder, "TX", id1, seq, 6, 0, ctime, 1);
     Stmt h(db_, "update \"v$session\" set taddr = ?, status = 'INACTIVE', command = 0,"
+                " sql_exec_start = null, sql_exec_id = null,"
                 " last_call_et = ?, lockwait = null where sid = ?");
     h.bind(hex64(kTransactionBase + static_cast<std::uint64_t>(seq) * kTransactionSize));
     h.bind(ctime).bind(holder).run();
@@ -311,18 +341,22 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
         if (!statement && !updates.empty())
             statement = updates.front();
         Stmt w(db_, "update \"v$session\" set status = 'ACTIVE', lockwait = ?, command = 6,"
-                    " sql_address = ?, sql_hash_value = ?, last_call_et = ?, \"row_wait_obj#\" ="
+                    " sql_address = ?, sql_hash_value = ?, sql_id = ?, sql_child_number = 0,"
+                    " sql_exec_start = datetime(?, '-' || ? || ' seconds'), sql_exec_id ="
+                    " 16777216 + sid, last_call_et = ?, \"row_wait_obj#\" ="
                     " ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?, \"row_wait_row#\" = ?"
                     " where sid = ?");
         w.bind(kaddr);
         w.bind(statement ? statement->address : std::string("00"));
-        w.bind(statement ? signedHash(statement->hash) : 0);
+        w.bind(statement ? unsignedHash(statement->hash) : 0);
+        statement ? w.bind(statement->sqlId) : w.bindNull();
+        w.bind(formatTime(clock_)).bind(waited);
         w.bind(waited).bind(table.objectId).bind(table.fileId);
         w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
         if (statement)
             ensureCursor(waiter, *statement);
-        writeWait(waiter, {"enqueue", kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
-        addEventWait(waiter, "enqueue", rng.range(10, 300));
+        writeWait(waiter, {kRowLockEvent, kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
+        addEventWait(waiter, kRowLockEvent, rng.range(10, 300));
     }
     return true;
 }

@@ -22,7 +22,8 @@ struct Workload::SessionRow {
     std::string type = "USER";
     const SqlStatement* current = nullptr;
     const SqlStatement* previous = nullptr;
-    std::string module, action, clientInfo;
+    std::string module, action, clientInfo, clientIdentifier;
+    std::string serviceName = "PROD";
     std::int64_t fixedSequence = 0;
     std::int64_t rowWaitObj = -1, rowWaitFile = 0, rowWaitBlock = 0, rowWaitRow = 0;
     std::string logonTime;

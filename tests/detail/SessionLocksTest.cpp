@@ -143,9 +143,10 @@ TEST_F(SessionLocks, ModeSevenStaysANumberAndOtherModesAreDecoded) {
     int mode = 0;
     for (const char* type : {"UL", "UL", "UL", "UL", "UL", "UL", "UL", "UL"}) {
         // Raw addresses as bytes: 00 af 3c and a running byte.
-        rows("insert into \"v$lock\" values (x'00af3c" + std::to_string(10 + mode) +
-             "', x'00af3d00', " + sid + ", '" + type + "', " + std::to_string(900 + mode) +
-             ", 0, " + std::to_string(mode) + ", 0, 5, 0)");
+        rows("insert into \"v$lock\" (addr, kaddr, sid, type, id1, id2, lmode, request, ctime, "
+             "block) values (x'00af3c" +
+             std::to_string(10 + mode) + "', x'00af3d00', " + sid + ", '" + type + "', " +
+             std::to_string(900 + mode) + ", 0, " + std::to_string(mode) + ", 0, 5, 0)");
         ++mode;
     }
     Select(sid);
@@ -172,10 +173,12 @@ TEST_F(SessionLocks, RequestOfAnotherModeIsNoWaiterAndALoneBlockerShowsOnlyForIt
     ASSERT_EQ(free.size(), 2u);
     const std::string holder = free[0][0], asker = free[1][0];
     // A row-exclusive TM lock that blocks, and a share request behind it.
-    rows("insert into \"v$lock\" values ('00000000000B0001', '00000000000B0002', " + holder +
-         ", 'TM', 77001, 0, 3, 0, 40, 1)");
-    rows("insert into \"v$lock\" values ('00000000000B0003', '00000000000B0004', " + asker +
-         ", 'TM', 77001, 0, 0, 4, 12, 0)");
+    rows("insert into \"v$lock\" (addr, kaddr, sid, type, id1, id2, lmode, request, ctime, "
+         "block) values ('00000000000B0001', '00000000000B0002', " +
+         holder + ", 'TM', 77001, 0, 3, 0, 40, 1)");
+    rows("insert into \"v$lock\" (addr, kaddr, sid, type, id1, id2, lmode, request, ctime, "
+         "block) values ('00000000000B0003', '00000000000B0004', " +
+         asker + ", 'TM', 77001, 0, 0, 4, 12, 0)");
     Select(asker);
     ShowLocks();
     auto shown = Shown();

@@ -162,10 +162,12 @@ TEST_F(SessionSql, HashValuesBeyondThirtyTwoBitsKeepCursorsApart) {
          {std::tuple<std::string, std::string, std::string>{"00000000DEAD0000", "7",
                                                             "select 1 from dual"},
           {"00000000DEAD0040", "4294967303", "select 2 from dual"}}) {
-        rows("insert into \"v$sqltext\" values ('" + address + "', " + hash + ", 3, 0, '" + text +
-             "')");
-        rows("insert into \"v$open_cursor\" values ('" + saddr + "', " + sid + ", 'X', '" +
-             address + "', " + hash + ", '" + text + "')");
+        rows("insert into \"v$sqltext\" (address, hash_value, command_type, piece, sql_text) "
+             "values ('" +
+             address + "', " + hash + ", 3, 0, '" + text + "')");
+        rows("insert into \"v$open_cursor\" (saddr, sid, user_name, address, hash_value, "
+             "sql_text) values ('" +
+             saddr + "', " + sid + ", 'X', '" + address + "', " + hash + ", '" + text + "')");
     }
     RefreshList();
     Select(sid);

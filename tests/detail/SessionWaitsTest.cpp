@@ -11,8 +11,10 @@ TEST_F(SessionWaits, EventsByTimeWaitedThenNameAndTheCurrentWait) {
     const std::string sid = UserSid();
     Select(sid);
     instance->sqliteRows("delete from \"v$session_event\" where sid = " + sid);
-    instance->sqliteRows("insert into \"v$session_event\" values (" + sid +
-                         ", 'log file sync', 5, 0, 40, 8, 3, 400000), (" + sid +
+    instance->sqliteRows("insert into \"v$session_event\" (sid, event, total_waits, "
+                         "total_timeouts, time_waited, average_wait, max_wait, "
+                         "time_waited_micro) values (" +
+                         sid + ", 'log file sync', 5, 0, 40, 8, 3, 400000), (" + sid +
                          ", 'db file sequential read', 20, 0, 40, 2, 1, 400000), (" + sid +
                          ", 'SQL*Net message from client', 9, 0, 900, 100.5, 300, 9000000)");
     instance->sqliteRows("update \"v$session_wait\" set event = 'SQL*Net message from client',"

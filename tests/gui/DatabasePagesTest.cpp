@@ -370,7 +370,7 @@ TEST_F(DatabasePages, TheReportIsExportedAsItsLinesWithoutHeading) {
         expected += line.toStdString() + "\r\n";
     const std::string text = readFile(path);
     EXPECT_EQ(text, expected);
-    EXPECT_EQ(text.rfind("VERSION\r\n           Oracle9i", 0), 0u);
+    EXPECT_EQ(text.rfind("VERSION\r\n           Oracle Database 19c Enterprise Edition", 0), 0u);
 }
 
 TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMachines) {

@@ -4,6 +4,7 @@
 
 #include "sandbox/CatalogSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -196,7 +197,7 @@ TEST_F(SeededCatalog, SessionListAndDetailQueriesReturnEverySession) {
     EXPECT_GE(events.size(), 2u);
     const Rows wait = db.rows("select * from \"v$session_wait\" where sid=" + sid);
     ASSERT_EQ(wait.size(), 1u);
-    EXPECT_EQ(wait[0].size(), 15u);
+    EXPECT_EQ(wait[0].size(), 22u); // 19c: with the wait class and times
 }
 
 TEST_F(SeededCatalog, WaitsAreIdleOrOnBlocksOfExtents) {
@@ -302,7 +303,7 @@ TEST_F(SeededCatalog, BlockingChainWaitsOnATable) {
         EXPECT_EQ(object.size(), 1u);
         const Rows wait = db.rows("select event, p2, p3 from \"v$session_wait\" where sid=" + w[0]);
         ASSERT_EQ(wait.size(), 1u);
-        EXPECT_EQ(wait[0][0], "enqueue");
+        EXPECT_EQ(wait[0][0], "enq: TX - row lock contention");
         EXPECT_EQ(wait[0][1], blockers[0][1]);
         EXPECT_EQ(wait[0][2], blockers[0][2]);
     }
@@ -318,7 +319,8 @@ TEST_F(SeededCatalog, BlockingChainWaitsOnATable) {
 }
 
 TEST_F(SeededCatalog, DatabasePagesAndProbeQueriesHaveRows) {
-    EXPECT_GE(db.rows("select banner from \"v$version\"").size(), 3u);
+    EXPECT_EQ(db.text("select banner from \"v$version\""),
+              "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production");
     EXPECT_EQ(db.rows("select * from \"v$database\"").size(), 1u);
     EXPECT_EQ(db.rows("select * from \"v$instance\"").size(), 1u);
     EXPECT_EQ(db.rows("select name,value from \"v$SGA\"").size(), 4u);
@@ -458,6 +460,576 @@ TEST_F(SeededCatalog, TicksChangeTheInstanceAndKeepItsSize) {
     EXPECT_EQ(db.number("select count(*) from (select sid from \"v$session\" group by sid having "
                         "count(*) > 1)"),
               0);
+}
+
+// The 19c session columns that other views also show, compared with those views: the
+// current wait of v$session_wait, the statement of v$sqlarea, the blocker of v$lock.
+void expectSessionColumnsAgree(const Db& db, const std::string& when) {
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s join \"v$session_wait\" w on "
+                        "w.sid=s.sid where s.event is not w.event or s.state is not w.state or "
+                        "s.seconds_in_wait is not w.seconds_in_wait or s.\"seq#\" is not "
+                        "w.\"seq#\" or s.p1 is not w.p1 or s.p2 is not w.p2 or s.p3 is not w.p3 or "
+                        "s.wait_class is not w.wait_class or s.wait_time_micro is not "
+                        "w.wait_time_micro or s.time_since_last_wait_micro is not "
+                        "w.time_since_last_wait_micro"),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s left join \"v$event_name\" e on "
+                        "e.name=s.event where e.wait_class is null or s.wait_class is not "
+                        "e.wait_class or s.\"event#\" is not e.\"event#\""),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.sql_hash_value<>0 and "
+                        "s.sql_id is not (select sql_id from \"v$sqlarea\" a where "
+                        "a.address=s.sql_address and a.hash_value=s.sql_hash_value)"),
+              0)
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s where s.prev_hash_value<>0 and "
+                        "s.prev_sql_id is not (select sql_id from \"v$sqlarea\" a where "
+                        "a.address=s.prev_sql_addr)"),
+              0)
+        << when;
+    // Blocked exactly when requesting a lock that another session holds, by that session.
+    const Rows waiters =
+        db.rows("select w.sid, h.sid from \"v$lock\" w join \"v$lock\" h on h.type=w.type and "
+                "h.id1=w.id1 and h.id2=w.id2 and h.lmode>0 and h.sid<>w.sid where w.request>0 "
+                "order by w.sid");
+    const Rows blocked = db.rows("select sid, blocking_session from \"v$session\" where "
+                                 "blocking_session is not null order by sid");
+    EXPECT_EQ(blocked, waiters) << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where (blocking_session is null) <> "
+                        "(blocking_session_status <> 'VALID') or (final_blocking_session is "
+                        "null) <> (blocking_session is null)"),
+              0)
+        << when;
+    for (const char* view : {"v$session_event", "v$system_event"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" x left join \"v$event_name\" n on n.name=x.event where "
+                            "n.wait_class is null or x.wait_class is not n.wait_class or "
+                            "x.\"wait_class#\" is not n.\"wait_class#\" or x.event_id is not "
+                            "n.event_id"),
+                  0)
+            << when << " " << view;
+    }
+    EXPECT_EQ(db.number("select sum(total_waits) from \"v$system_wait_class\""),
+              db.number("select sum(total_waits) from \"v$system_event\""))
+        << when;
+    EXPECT_EQ(db.number("select sum(time_waited) from \"v$session_wait_class\""),
+              db.number("select sum(time_waited) from \"v$session_event\""))
+        << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$temp_space_header\" h join dba_temp_files f "
+                        "on f.file_id=h.file_id where h.bytes_used + h.bytes_free <> f.bytes or "
+                        "h.blocks_used <> (select coalesce(sum(blocks), 0) from "
+                        "\"v$tempseg_usage\")"),
+              0)
+        << when;
+    for (const char* view : {"v$sqltext", "v$open_cursor"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" x where x.sql_id is not (select sql_id from \"v$sqlarea\" a "
+                            "where a.address=x.address and a.hash_value=x.hash_value)"),
+                  0)
+            << when << " " << view;
+    }
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s, sbx_meta m where m.key='clock' "
+                        "and (s.sql_exec_start > m.value or (s.sql_exec_start is null) <> "
+                        "(s.sql_exec_id is null) or (s.sql_exec_start is not null and "
+                        "s.status<>'ACTIVE'))"),
+              0)
+        << when;
+    for (const char* column : {"sql_hash_value", "prev_hash_value"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"v$session\" where ") + column +
+                            " not between 0 and 4294967295"),
+                  0)
+            << when;
+    }
+    for (const char* view : {"v$sqlarea", "v$sqltext", "v$open_cursor"}) {
+        EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
+                            "\" where hash_value not between 0 and 4294967295"),
+                  0)
+            << when;
+    }
+}
+
+TEST_F(SeededCatalog, ReportsItselfAsOracle19c) {
+    EXPECT_EQ(db.text("select version||' '||version_full from \"v$instance\""),
+              "19.0.0.0.0 19.3.0.0.0");
+    EXPECT_EQ(db.text("select banner_full from \"v$version\""),
+              "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production\n"
+              "Version 19.3.0.0.0");
+    EXPECT_EQ(db.number("select count(*) from product_component_version where version_full="
+                        "'19.3.0.0.0'"),
+              4);
+    EXPECT_EQ(db.text("select cdb||' '||platform_name from \"v$database\""), "NO Linux x86 64-bit");
+}
+
+TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
+    EXPECT_GT(db.number("select count(*) from \"v$session\" where sql_hash_value>2147483647"), 0);
+    for (const auto& row : db.rows("select sql_id from \"v$sqlarea\"")) {
+        ASSERT_EQ(row[0].size(), 13u);
+        EXPECT_EQ(row[0].find_first_not_of("0123456789abcdfghjkmnpqrstuvwxyz"), std::string::npos)
+            << row[0];
+    }
+    EXPECT_EQ(db.number("select count(distinct sql_id) from \"v$sqlarea\""),
+              db.number("select count(*) from \"v$sqlarea\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session is not null"),
+              2);
+    EXPECT_EQ(
+        db.number("select count(*) from \"v$session\" s where s.blocking_session is not null "
+                  "and (s.event<>'enq: TX - row lock contention' or s.wait_class<>'Application' or "
+                  "s.final_blocking_session<>s.blocking_session)"),
+        0);
+    // A call in progress started last_call_et seconds ago.
+    EXPECT_GT(db.number("select count(*) from \"v$session\" where sql_exec_start is not null"), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" s, sbx_meta m where m.key='clock' "
+                        "and s.status='ACTIVE' and s.type='USER' and s.sql_id is not null and "
+                        "s.sql_exec_start is not datetime(m.value, '-' || s.last_call_et || "
+                        "' seconds')"),
+              0);
+    EXPECT_EQ(db.text("select distinct service_name from \"v$session\" where type='BACKGROUND'"),
+              "SYS$BACKGROUND");
+    expectSessionColumnsAgree(db, "seeded");
+    for (std::uint64_t tick = 1; tick <= 25; ++tick) {
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+        expectSessionColumnsAgree(db, "tick " + std::to_string(tick));
+    }
+    // A session that goes takes its blocking with it.
+    const std::string holder =
+        db.text("select blocking_session from \"v$session\" where blocking_session is not null");
+    ASSERT_FALSE(holder.empty());
+    oradb::sandbox::removeSession(db.get(), std::stoll(holder));
+    EXPECT_EQ(db.number("select count(*) from \"v$session\" where blocking_session=" + holder), 0);
+    expectSessionColumnsAgree(db, "after the holder went");
+}
+
+// The column names of a table or view, lower case, in order.
+std::vector<std::string> columnsOf(const Db& db, const std::string& name) {
+    std::vector<std::string> columns;
+    for (const auto& row : db.rows("select name from pragma_table_info('" + name + "')"))
+        columns.push_back(row[0]);
+    return columns;
+}
+
+TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+        {"v$process",
+         {"addr", "pid", "spid", "pname", "username", "program", "tracefile", "background",
+          "pga_used_mem", "pga_alloc_mem", "pga_max_mem"}},
+        {"v$parameter",
+         {"num", "name", "type", "value", "display_value", "isdefault", "isses_modifiable",
+          "issys_modifiable", "ismodified", "description"}},
+        {"v$sql",
+         {"sql_text", "sql_fulltext", "sql_id", "executions", "buffer_gets", "disk_reads",
+          "hash_value", "plan_hash_value", "child_number", "child_address", "parsing_schema_name",
+          "cpu_time", "elapsed_time", "last_active_time"}},
+        {"v$transaction",
+         {"addr", "xidusn", "xidslot", "xidsqn", "status", "start_time", "ses_addr", "used_ublk",
+          "used_urec", "start_date", "xid"}},
+        {"v$locked_object",
+         {"xidusn", "xidslot", "xidsqn", "object_id", "session_id", "oracle_username",
+          "os_user_name", "process", "locked_mode"}},
+        {"dba_locks",
+         {"session_id", "lock_type", "mode_held", "mode_requested", "lock_id1", "lock_id2",
+          "last_convert", "blocking_others"}},
+        {"dba_waiters",
+         {"waiting_session", "holding_session", "lock_type", "mode_held", "mode_requested",
+          "lock_id1", "lock_id2"}},
+        {"v$session_longops",
+         {"sid", "serial#", "opname", "target", "sofar", "totalwork", "units", "start_time",
+          "time_remaining", "elapsed_seconds", "message", "sql_id"}},
+        {"v$sess_io",
+         {"sid", "block_gets", "consistent_gets", "physical_reads", "block_changes",
+          "consistent_changes"}},
+        {"v$bgprocess", {"paddr", "pserial#", "name", "description", "error"}},
+        {"v$waitstat", {"class", "count", "time"}},
+        {"v$latch",
+         {"addr", "latch#", "level#", "name", "gets", "misses", "sleeps", "immediate_gets",
+          "immediate_misses", "spin_gets", "wait_time"}},
+        {"v$pgastat", {"name", "value", "unit"}},
+        {"v$sga_dynamic_components",
+         {"component", "current_size", "min_size", "max_size", "user_specified_size",
+          "granule_size"}},
+        {"v$resource_limit",
+         {"resource_name", "current_utilization", "max_utilization", "initial_allocation",
+          "limit_value"}},
+        {"v$rollname", {"usn", "name"}},
+        {"v$rollstat",
+         {"usn", "extents", "rssize", "writes", "xacts", "gets", "waits", "hwmsize", "shrinks",
+          "wraps", "extends", "status"}},
+        {"dba_rollback_segs",
+         {"segment_name", "owner", "tablespace_name", "segment_id", "file_id", "block_id",
+          "status"}},
+        {"v$datafile",
+         {"file#", "creation_change#", "ts#", "rfile#", "status", "enabled", "checkpoint_change#",
+          "bytes", "blocks", "block_size", "name"}},
+        {"v$tempfile", {"file#", "ts#", "status", "bytes", "blocks", "block_size", "name"}},
+        {"v$filestat",
+         {"file#", "phyrds", "phywrts", "phyblkrd", "phyblkwrt", "readtim", "writetim", "avgiotim",
+          "maxiortm", "maxiowtm"}},
+        {"dba_data_files",
+         {"file_name", "file_id", "tablespace_name", "bytes", "blocks", "status", "autoextensible",
+          "maxbytes", "user_bytes"}},
+        {"dba_free_space",
+         {"tablespace_name", "file_id", "block_id", "bytes", "blocks", "relative_fno"}},
+        {"dba_segments",
+         {"owner", "segment_name", "partition_name", "segment_type", "tablespace_name",
+          "header_file", "header_block", "bytes", "blocks", "extents"}},
+        {"dba_tables",
+         {"owner", "table_name", "tablespace_name", "status", "num_rows", "blocks", "avg_row_len",
+          "last_analyzed", "partitioned", "temporary"}},
+        {"dba_temp_files",
+         {"file_name", "file_id", "tablespace_name", "bytes", "blocks", "status", "autoextensible",
+          "maxbytes"}},
+        {"dba_tablespaces",
+         {"tablespace_name", "block_size", "status", "contents", "extent_management",
+          "segment_space_management", "bigfile"}},
+        {"v$sort_usage",
+         {"username", "user", "session_addr", "session_num", "sql_id", "tablespace", "segtype",
+          "extents", "blocks"}},
+        {"v$tempseg_usage", {"username", "session_addr", "tablespace", "blocks"}},
+        {"obj$", {"obj#", "dataobj#", "owner#", "name", "type#", "ctime", "mtime", "status"}},
+        {"user$", {"user#", "name", "type#", "password", "datats#", "tempts#", "ctime", "astatus"}},
+        {"nls_session_parameters", {"parameter", "value"}},
+        {"nls_instance_parameters", {"parameter", "value"}},
+        {"nls_database_parameters", {"parameter", "value"}},
+        {"v$event_name",
+         {"event#", "event_id", "name", "parameter1", "wait_class_id", "wait_class#",
+          "wait_class"}},
+        {"v$session",
+         {"sql_id", "prev_sql_id", "sql_child_number", "event", "wait_class", "state",
+          "wait_time_micro", "seconds_in_wait", "blocking_session", "blocking_session_status",
+          "final_blocking_session", "service_name", "module", "action", "client_identifier",
+          "client_info", "con_id"}},
+    };
+    for (const auto& [view, expected] : views) {
+        const std::vector<std::string> columns = columnsOf(db, view);
+        for (const std::string& column : expected) {
+            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
+                << view << "." << column;
+        }
+        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
+    }
+    EXPECT_EQ(db.text("select group_concat(username) from (select username from dba_users "
+                      "where oracle_maintained='Y' order by username)"),
+              "DBSNMP,OUTLN,SYS,SYSTEM,WMSYS");
+    EXPECT_EQ(db.number("select count(*) from dba_objects o join dba_users u on "
+                        "u.username=o.owner where o.oracle_maintained<>u.oracle_maintained"),
+              0);
+    EXPECT_EQ(db.text("select group_concat(username) from (select username from dba_users "
+                      "where oracle_maintained='Y' order by username)"),
+              "DBSNMP,OUTLN,SYS,SYSTEM,WMSYS");
+    EXPECT_EQ(db.number("select count(*) from dba_objects o join dba_users u on "
+                        "u.username=o.owner where o.oracle_maintained<>u.oracle_maintained"),
+              0);
+    EXPECT_EQ(db.text("select value from nls_database_parameters where "
+                      "parameter='NLS_RDBMS_VERSION'"),
+              "19.0.0.0.0");
+    EXPECT_EQ(db.number("select count(*) from \"v$parameter\""),
+              db.number("select count(*) from \"v$system_parameter\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$sql\" group by sql_id having count(*) > 2"), 0);
+    EXPECT_EQ(db.number("select count(distinct sql_id) from \"v$sql\""),
+              db.number("select count(*) from \"v$sqlarea\""));
+}
+
+TEST_F(SeededCatalog, ProcessesTransactionsAndLocksAgreeWithSessions) {
+    db.seed(400);
+    for (std::uint64_t tick = 0; tick <= 21; tick += 7) {
+        if (tick > 0) {
+            for (std::uint64_t t = tick - 6; t <= tick; ++t)
+                oradb::sandbox::simulateTick(db.get(), 20261208, t);
+        }
+        const std::string when = "tick " + std::to_string(tick);
+        EXPECT_EQ(db.number("select count(*) from \"v$session\" s where not exists (select 1 "
+                            "from \"v$process\" p where p.addr=s.paddr)"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$process\""),
+                  db.number("select count(*) from \"v$session\"") + 1)
+            << when;
+        EXPECT_EQ(db.number("select count(distinct addr) from \"v$process\""),
+                  db.number("select count(*) from \"v$process\""))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$process\" p join \"v$session\" s on "
+                            "s.paddr=p.addr where (s.type='BACKGROUND') <> (p.pname is not "
+                            "null) or p.pga_used_mem > p.pga_alloc_mem"),
+                  0)
+            << when;
+        // Every session with a transaction has its v$transaction row, and the other way.
+        EXPECT_EQ(db.rows("select taddr from \"v$session\" where taddr is not null order by 1"),
+                  db.rows("select addr from \"v$transaction\" order by 1"))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$transaction\" t join \"v$session\" s on "
+                            "s.saddr=t.ses_addr where s.taddr is not t.addr"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$locked_object\""),
+                  db.number("select count(*) from \"v$lock\" where type='TM' and lmode>0"))
+            << when;
+        EXPECT_EQ(db.number("select sum(xacts) from \"v$rollstat\""),
+                  db.number("select count(*) from \"v$transaction\""))
+            << when;
+        // Blocking as v$lock, dba_waiters and v$session tell it.
+        const Rows fromLocks =
+            db.rows("select w.sid, h.sid from \"v$lock\" w join \"v$lock\" h on h.type=w.type and "
+                    "h.id1=w.id1 and h.id2=w.id2 and h.lmode>0 and h.sid<>w.sid where w.request>0 "
+                    "order by 1, 2");
+        EXPECT_EQ(db.rows("select waiting_session, holding_session from dba_waiters order by "
+                          "1, 2"),
+                  fromLocks)
+            << when;
+        EXPECT_EQ(db.rows("select sid, blocking_session from \"v$session\" where "
+                          "blocking_session is not null order by 1, 2"),
+                  fromLocks)
+            << when;
+        EXPECT_EQ(db.rows("select distinct holding_session from dba_blockers order by 1"),
+                  db.rows("select distinct session_id from dba_locks where blocking_others="
+                          "'Blocking' order by 1"))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from dba_locks"),
+                  db.number("select count(*) from \"v$lock\""))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$sess_io\" i join \"v$sesstat\" st on "
+                            "st.sid=i.sid join \"v$statname\" n on n.\"statistic#\"="
+                            "st.\"statistic#\" and n.name='consistent gets' where "
+                            "st.value<>i.consistent_gets"),
+                  0)
+            << when;
+        EXPECT_EQ(db.number("select count(*) from \"v$sess_io\""),
+                  db.number("select count(*) from \"v$session\""))
+            << when;
+    }
+    EXPECT_GT(db.number("select count(*) from \"v$transaction\""), 0);
+    EXPECT_GT(db.number("select count(*) from dba_waiters"), 0);
+}
+
+TEST_F(SeededCatalog, SpaceAddsUpPerTablespaceAndFile) {
+    // Free and used space make up the user bytes of every tablespace's data files.
+    const Rows tablespaces = db.rows(
+        "select t.tablespace_name, (select sum(user_bytes) from dba_data_files f where "
+        "f.tablespace_name=t.tablespace_name), coalesce((select sum(bytes) from dba_free_space "
+        "f where f.tablespace_name=t.tablespace_name), 0), coalesce((select sum(bytes) from "
+        "dba_segments g where g.tablespace_name=t.tablespace_name), 0) from dba_tablespaces t "
+        "where t.contents<>'TEMPORARY'");
+    ASSERT_EQ(tablespaces.size(), 5u);
+    for (const auto& t : tablespaces) {
+        EXPECT_EQ(std::stoll(t[2]) + std::stoll(t[3]), std::stoll(t[1])) << t[0];
+        EXPECT_GT(std::stoll(t[2]), 0) << t[0];
+    }
+    EXPECT_GT(db.number("select sum(bytes) from dba_segments where tablespace_name='SYSTEM'"), 0);
+    // Free chunks lie after the last extent of their file, inside the file.
+    EXPECT_EQ(db.number("select count(*) from dba_free_space s join dba_data_files f on "
+                        "f.file_id=s.file_id where s.block_id + s.blocks > f.blocks + 1 or "
+                        "exists (select 1 from dba_extents e where e.file_id=s.file_id and "
+                        "e.block_id + e.blocks > s.block_id)"),
+              0);
+    EXPECT_EQ(db.number("select sum(blocks) from dba_segments"),
+              db.number("select sum(blocks) from dba_extents"));
+    EXPECT_EQ(db.number("select count(*) from \"v$datafile\""),
+              db.number("select count(*) from dba_data_files"));
+    EXPECT_EQ(db.number("select count(*) from \"v$datafile\" d join dba_data_files f on "
+                        "f.file_id=d.\"file#\" where d.bytes<>f.bytes or d.name<>f.file_name"),
+              0);
+    EXPECT_EQ(db.rows("select \"file#\" from \"v$filestat\" order by 1"),
+              db.rows("select \"file#\" from \"v$datafile\" order by 1"));
+    EXPECT_EQ(db.text("select name from \"v$tempfile\""), "/u02/oradata/PROD/temp01.dbf");
+    EXPECT_EQ(db.rows("select name from \"v$rollname\" order by usn").size(), 11u);
+    EXPECT_EQ(db.number("select count(*) from \"v$sga_dynamic_components\" where current_size % "
+                        "granule_size <> 0"),
+              0);
+    EXPECT_GE(db.number("select current_size from \"v$sga_dynamic_components\" where "
+                        "component='shared pool'"),
+              db.number("select sum(bytes) from \"v$sgastat\" where pool='shared pool'"));
+    EXPECT_EQ(db.number("select sum(count) from \"v$waitstat\""),
+              db.number("select total_waits from \"v$system_event\" where "
+                        "event='buffer busy waits'"));
+    EXPECT_EQ(db.number("select value from \"v$pgastat\" where name='process count'"),
+              db.number("select count(*) from \"v$process\""));
+}
+
+TEST_F(SeededCatalog, RedoUndoTimeModelAndAdvisoriesAgreeWithTheInstance) {
+    for (const char* view : {"v$log", "v$logfile", "v$log_history", "v$archived_log",
+                             "v$controlfile", "v$undostat", "dba_undo_extents", "v$sys_time_model",
+                             "v$sess_time_model", "v$osstat", "v$pga_target_advice",
+                             "v$db_cache_advice", "v$shared_pool_advice", "v$sga_target_advice"})
+        EXPECT_GE(db.rows(std::string("select * from \"") + view + "\"").size(), 2u) << view;
+    // Redo: one current log, whose sequence follows the history's last.
+    EXPECT_EQ(db.number("select count(*) from \"v$log\" where status='CURRENT'"), 1);
+    EXPECT_EQ(db.number("select \"sequence#\" from \"v$log\" where status='CURRENT'"),
+              db.number("select max(\"sequence#\") + 1 from \"v$log_history\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" h where h.next_time <> (select "
+                        "first_time from \"v$log_history\" n where n.\"sequence#\"="
+                        "h.\"sequence#\"+1)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$log\" l where l.members <> (select count(*) "
+                        "from \"v$logfile\" f where f.\"group#\"=l.\"group#\")"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" where first_time >= next_time"),
+              0);
+    // Undo: the intervals follow each other up to now; the last one sees today's
+    // transactions; the undo extents are those of the undo segments.
+    EXPECT_EQ(db.text("select max(end_time) from \"v$undostat\""),
+              db.text("select value from sbx_meta where key='clock'"));
+    EXPECT_EQ(db.number("select count(*) from \"v$undostat\" u where u.end_time < (select "
+                        "max(end_time) from \"v$undostat\") and not exists (select 1 from "
+                        "\"v$undostat\" n where n.begin_time=u.end_time)"),
+              0);
+    EXPECT_EQ(db.number("select maxconcurrency from \"v$undostat\" where end_time=(select "
+                        "max(end_time) from \"v$undostat\")"),
+              db.number("select count(*) from \"v$transaction\""));
+    EXPECT_EQ(db.number("select sum(bytes) from dba_undo_extents"),
+              db.number("select sum(bytes) from dba_segments where segment_type='TYPE2 UNDO'"));
+    // Time model: DB CPU is the sessions' CPU statistic, DB time adds the non-idle waits.
+    const std::int64_t cpu = db.number("select value from \"v$sysstat\" where name='CPU used by "
+                                       "this session'");
+    EXPECT_EQ(db.number("select value from \"v$sys_time_model\" where stat_name='DB CPU'"),
+              cpu * 10000);
+    EXPECT_GT(db.number("select value from \"v$sys_time_model\" where stat_name='DB time'"),
+              cpu * 10000);
+    EXPECT_EQ(db.number("select count(*) from \"v$sess_time_model\" where stat_name='DB CPU'"),
+              db.number("select count(*) from \"v$session\""));
+    EXPECT_EQ(db.number("select value from \"v$osstat\" where stat_name='NUM_CPUS'"),
+              db.number("select value from \"v$system_parameter\" where name='cpu_count'"));
+    // Advisories: the estimate for the current size is the size in use.
+    EXPECT_EQ(db.number("select pga_target_for_estimate from \"v$pga_target_advice\" where "
+                        "pga_target_factor=1"),
+              db.number("select value from \"v$system_parameter\" where "
+                        "name='pga_aggregate_target'"));
+    EXPECT_EQ(db.number("select size_for_estimate from \"v$db_cache_advice\" where "
+                        "size_factor=1"),
+              db.number("select value / 1048576 from \"v$sga\" where name='Database Buffers'"));
+    EXPECT_EQ(db.number("select estd_physical_reads from \"v$db_cache_advice\" where "
+                        "size_factor=1"),
+              db.number("select value from \"v$sysstat\" where name='physical reads'"));
+    EXPECT_EQ(db.number("select count(*) from \"v$db_cache_advice\" a join \"v$db_cache_advice\" "
+                        "b on b.size_factor > a.size_factor where b.estd_physical_reads > "
+                        "a.estd_physical_reads"),
+              0);
+}
+
+TEST_F(SeededCatalog, GlobalViewsAndSysNamesShowTheSameRows) {
+    const Rows views = db.rows("select name from sqlite_master where type in ('table', 'view') "
+                               "and name like 'v$%' order by name");
+    ASSERT_GE(views.size(), 45u);
+    for (const auto& view : views) {
+        const std::string rest = view[0].substr(2);
+        const std::vector<std::string> columns = columnsOf(db, view[0]);
+        std::vector<std::string> global = columnsOf(db, "gv$" + rest);
+        ASSERT_FALSE(global.empty()) << view[0];
+        EXPECT_EQ(global.front(), "inst_id") << view[0];
+        global.erase(global.begin());
+        EXPECT_EQ(global, columns) << view[0];
+        EXPECT_EQ(columnsOf(db, "v_$" + rest), columns) << view[0];
+        if (view[0] == "v$session" || view[0] == "v$sesstat" || view[0] == "v$sess_io" ||
+            view[0] == "v$process")
+            continue; // the large ones: counted below
+        const std::string list = "\"" + view[0] + "\"";
+        EXPECT_EQ(db.number("select count(*) from (select * from " + list +
+                            " except select * "
+                            "from \"v_$" +
+                            rest + "\")"),
+                  0)
+            << view[0];
+        EXPECT_EQ(db.number("select count(*) from \"gv$" + rest + "\" where inst_id<>1"), 0);
+        EXPECT_EQ(db.number("select count(*) from \"gv_$" + rest + "\""),
+                  db.number("select count(*) from " + list))
+            << view[0];
+    }
+    EXPECT_EQ(db.number("select count(*) from \"gv$session\""),
+              db.number("select count(*) from \"v$session\""));
+    EXPECT_EQ(db.text("select table_owner||'.'||table_name from dba_synonyms where "
+                      "owner='PUBLIC' and synonym_name='V$SESSION'"),
+              "SYS.V_$SESSION");
+    EXPECT_EQ(db.text("select table_name from dba_synonyms where synonym_name='GV$LOCK'"),
+              "GV_$LOCK");
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("sys.obj$"));
+    EXPECT_TRUE(oradb::sandbox::isCatalogObject("gv_$session"));
+    EXPECT_FALSE(oradb::sandbox::isCatalogObject("nls_session_parameters"));
+}
+
+TEST_F(SeededCatalog, ActiveSessionHistorySamplesEverySecondForAnHour) {
+    const std::string ash = "\"v$active_session_history\"";
+    auto expectLatestSampleAgrees = [&](const std::string& when) {
+        const std::string latest =
+            "(select * from " + ash + " where sample_id=(select max(sample_id) from " + ash + "))";
+        EXPECT_EQ(db.number("select count(*) from " + latest),
+                  std::min<std::int64_t>(
+                      64, db.number("select count(*) from \"v$session\" where status='ACTIVE' "
+                                    "and (state<>'WAITING' or wait_class<>'Idle')")))
+            << when;
+        EXPECT_EQ(db.number("select count(*) from " + latest +
+                            " h join \"v$session\" s on s.sid=h.session_id where s.status<>"
+                            "'ACTIVE' or h.\"session_serial#\"<>s.\"serial#\" or h.sql_id is "
+                            "not s.sql_id or h.blocking_session is not s.blocking_session or "
+                            "(h.session_state='WAITING') <> (s.state='WAITING') or "
+                            "(h.session_state='WAITING' and (h.event is not s.event or "
+                            "h.wait_class is not s.wait_class or s.wait_class='Idle'))"),
+                  0)
+            << when;
+        EXPECT_EQ(db.text("select max(sample_time) from " + ash),
+                  db.text("select value from sbx_meta where key='clock'"))
+            << when;
+        // One sample a second, none missing, at most 64 sessions each.
+        EXPECT_EQ(db.number("select max(sample_id)-min(sample_id)+1-count(distinct sample_id) "
+                            "from " +
+                            ash),
+                  0)
+            << when;
+        EXPECT_LE(
+            db.number("select max(n) from (select count(*) n from " + ash + " group by sample_id)"),
+            64)
+            << when;
+    };
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 3);
+    expectLatestSampleAgrees("seeded");
+    for (std::uint64_t tick = 1; tick <= 24; ++tick)
+        oradb::sandbox::simulateTick(db.get(), 20261208, tick);
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 75);
+    EXPECT_GT(db.number("select count(*) from " + ash + " where session_state='ON CPU'"), 0);
+    EXPECT_GT(db.number("select count(*) from " + ash + " where blocking_session is not null"), 0);
+    expectLatestSampleAgrees("after 24 ticks");
+    // The repository's snapshots follow each other hourly from startup up to now.
+    EXPECT_EQ(db.number("select count(*) from dba_hist_snapshot s where s.snap_id > 1001 and "
+                        "not exists (select 1 from dba_hist_snapshot p where p.snap_id="
+                        "s.snap_id-1 and p.end_interval_time=s.begin_interval_time)"),
+              0);
+    EXPECT_EQ(db.text("select min(begin_interval_time) from dba_hist_snapshot"),
+              db.text("select startup_time from \"v$instance\""));
+    EXPECT_LE(db.text("select max(end_interval_time) from dba_hist_snapshot"),
+              db.text("select value from sbx_meta where key='clock'"));
+    EXPECT_GE(db.number("select count(*) from dba_hist_snapshot"), 70);
+    // Two hours later only the last hour's samples are kept.
+    db.exec("update sbx_meta set value=datetime(value, '+2 hours') where key='clock'");
+    oradb::sandbox::simulateTick(db.get(), 20261208, 25);
+    EXPECT_EQ(db.number("select count(distinct sample_id) from " + ash), 3);
+    EXPECT_GE(db.text("select min(sample_time) from " + ash),
+              db.text("select datetime(value, '-3600 seconds') from sbx_meta where key='clock'"));
+    expectLatestSampleAgrees("two hours later");
+}
+
+TEST(SandboxCatalog, AnEarlierCatalogIsUpgradedKeepingSynonymsAndUserTables) {
+    Db db;
+    db.seed(60, 7);
+    EXPECT_TRUE(oradb::sandbox::catalogIsCurrent(db.get()));
+    // What an earlier program left: its own catalog version, a narrower v$session_wait, no
+    // v$process; and what the user made.
+    db.exec("update sbx_meta set value='9i' where key='catalog'");
+    db.exec("drop view \"gv_$process\"; drop view \"gv$process\"; drop view \"v_$process\"; "
+            "drop view \"v$process\"");
+    db.exec("drop table \"v$session_wait\"; create table \"v$session_wait\" (sid NUMBER, "
+            "event VARCHAR2(64))");
+    db.exec("create table orders_copy (id NUMBER); insert into orders_copy values (42)");
+    db.exec("insert into sbx_synonyms values ('emp', 'scott_emp')");
+    ASSERT_FALSE(oradb::sandbox::catalogIsCurrent(db.get()));
+
+    oradb::sandbox::upgradeCatalog(db.get());
+    EXPECT_TRUE(oradb::sandbox::catalogIsCurrent(db.get()));
+    EXPECT_EQ(columnsOf(db, "v$session_wait").size(), 22u);
+    EXPECT_EQ(db.number("select count(*) from \"v$process\""), 61);
+    EXPECT_EQ(db.number("select count(*) from \"v$session\""), 60);
+    EXPECT_EQ(db.text("select value from sbx_meta where key='seed'"), "7");
+    EXPECT_EQ(db.number("select id from orders_copy"), 42);
+    EXPECT_EQ(db.text("select target from sbx_synonyms where name='emp'"), "scott_emp");
+    EXPECT_EQ(db.number("select count(*) from sqlite_master where name like 'sbx_kept_%'"), 0);
+    expectSessionColumnsAgree(db, "upgraded");
 }
 
 TEST(SandboxSimulator, OutcomeDependsOnlyOnSeedTickAndContent) {
@@ -608,6 +1180,9 @@ TEST(SandboxScale, TenThousandSessionsSeedAndTickQuickly) {
     }
     EXPECT_EQ(db.number("select count(*) from \"v$session\""), 10000);
     EXPECT_EQ(orphanRows(db), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$active_session_history\" where sample_id="
+                        "(select max(sample_id) from \"v$active_session_history\")"),
+              64);
 }
 
 TEST(SandboxCatalog, KnowsWhichObjectsNeedTheCatalogRole) {

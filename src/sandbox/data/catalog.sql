@@ -1,5 +1,5 @@
 -- The sandbox instance's dictionary and dynamic performance views, as tables named like
--- Oracle's objects, with Oracle's column names, order and types (Oracle9i Release 2).
+-- Oracle's objects, with Oracle's column names, order and types (Oracle Database 19c).
 -- NUMBER columns hold SQLite integers (or reals), VARCHAR2 columns text, DATE columns text
 -- 'YYYY-MM-DD HH:MM:SS' (local time), RAW_TEXT(n) columns upper-case hexadecimal text that the
 -- driver delivers as n bytes.
@@ -13,7 +13,7 @@ create table "v$session" (
     audsid NUMBER,
     paddr RAW_TEXT(8),
     "user#" NUMBER,
-    username VARCHAR2(30),
+    username VARCHAR2(128),
     command NUMBER,
     ownerid NUMBER,
     taddr VARCHAR2(16),
@@ -21,20 +21,33 @@ create table "v$session" (
     status VARCHAR2(8),
     server VARCHAR2(9),
     "schema#" NUMBER,
-    schemaname VARCHAR2(30),
-    osuser VARCHAR2(30),
-    process VARCHAR2(12),
+    schemaname VARCHAR2(128),
+    osuser VARCHAR2(128),
+    process VARCHAR2(24),
     machine VARCHAR2(64),
-    terminal VARCHAR2(16),
+    port NUMBER default 0,
+    terminal VARCHAR2(30),
     program VARCHAR2(48),
     type VARCHAR2(10),
     sql_address RAW_TEXT(8),
     sql_hash_value NUMBER,
+    sql_id VARCHAR2(13),
+    sql_child_number NUMBER,
+    sql_exec_start DATE,
+    sql_exec_id NUMBER,
     prev_sql_addr RAW_TEXT(8),
     prev_hash_value NUMBER,
-    module VARCHAR2(48),
+    prev_sql_id VARCHAR2(13),
+    prev_child_number NUMBER,
+    prev_exec_start DATE,
+    prev_exec_id NUMBER,
+    plsql_entry_object_id NUMBER,
+    plsql_entry_subprogram_id NUMBER,
+    plsql_object_id NUMBER,
+    plsql_subprogram_id NUMBER,
+    module VARCHAR2(64),
     module_hash NUMBER,
-    action VARCHAR2(32),
+    action VARCHAR2(64),
     action_hash NUMBER,
     client_info VARCHAR2(64),
     fixed_table_sequence NUMBER,
@@ -42,6 +55,7 @@ create table "v$session" (
     "row_wait_file#" NUMBER,
     "row_wait_block#" NUMBER,
     "row_wait_row#" NUMBER,
+    "top_level_call#" NUMBER default 0,
     logon_time DATE,
     last_call_et NUMBER,
     pdml_enabled VARCHAR2(3),
@@ -53,7 +67,49 @@ create table "v$session" (
     pddl_status VARCHAR2(8),
     pq_status VARCHAR2(8),
     current_queue_duration NUMBER,
-    client_identifier VARCHAR2(64)
+    client_identifier VARCHAR2(64),
+    blocking_session_status VARCHAR2(11) default 'NO HOLDER',
+    blocking_instance NUMBER,
+    blocking_session NUMBER,
+    final_blocking_session_status VARCHAR2(11) default 'NO HOLDER',
+    final_blocking_instance NUMBER,
+    final_blocking_session NUMBER,
+    "seq#" NUMBER,
+    "event#" NUMBER,
+    event VARCHAR2(64),
+    p1text VARCHAR2(64),
+    p1 NUMBER,
+    p1raw RAW_TEXT(8),
+    p2text VARCHAR2(64),
+    p2 NUMBER,
+    p2raw RAW_TEXT(8),
+    p3text VARCHAR2(64),
+    p3 NUMBER,
+    p3raw RAW_TEXT(8),
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    wait_time NUMBER,
+    seconds_in_wait NUMBER,
+    state VARCHAR2(19),
+    wait_time_micro NUMBER,
+    time_remaining_micro NUMBER,
+    time_since_last_wait_micro NUMBER,
+    service_name VARCHAR2(64),
+    sql_trace VARCHAR2(8) default 'DISABLED',
+    sql_trace_waits VARCHAR2(5) default 'FALSE',
+    sql_trace_binds VARCHAR2(5) default 'FALSE',
+    sql_trace_plan_stats VARCHAR2(10) default 'FIRST EXEC',
+    session_edition_id NUMBER default 134,
+    creator_addr RAW_TEXT(8),
+    "creator_serial#" NUMBER,
+    ecid VARCHAR2(64),
+    sql_translation_profile_id NUMBER,
+    pga_tunable_mem NUMBER default 0,
+    shard_ddl_status VARCHAR2(8),
+    con_id NUMBER default 0,
+    external_name VARCHAR2(1024),
+    plsql_debugger_connected VARCHAR2(5) default 'FALSE'
 );
 create unique index "v$session_sid" on "v$session" (sid);
 create index "v$session_saddr" on "v$session" (saddr);
@@ -87,7 +143,12 @@ create table "v$session_event" (
     time_waited NUMBER,
     average_wait NUMBER,
     max_wait NUMBER,
-    time_waited_micro NUMBER
+    time_waited_micro NUMBER,
+    event_id NUMBER,
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create unique index "v$session_event_sid" on "v$session_event" (sid, event);
 
@@ -104,23 +165,34 @@ create table "v$session_wait" (
     p3text VARCHAR2(64),
     p3 NUMBER,
     p3raw RAW_TEXT(8),
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
     wait_time NUMBER,
     seconds_in_wait NUMBER,
-    state VARCHAR2(19)
+    state VARCHAR2(19),
+    wait_time_micro NUMBER,
+    time_remaining_micro NUMBER,
+    time_since_last_wait_micro NUMBER,
+    con_id NUMBER default 0
 );
 create unique index "v$session_wait_sid" on "v$session_wait" (sid);
 
 create table "v$sqltext" (
     address RAW_TEXT(8),
     hash_value NUMBER,
+    sql_id VARCHAR2(13),
     command_type NUMBER,
     piece NUMBER,
-    sql_text VARCHAR2(64)
+    sql_text VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create index "v$sqltext_address" on "v$sqltext" (address, hash_value, piece);
 
 create table "v$sqlarea" (
     sql_text VARCHAR2(1000),
+    sql_fulltext CLOB,
+    sql_id VARCHAR2(13),
     sharable_mem NUMBER,
     persistent_mem NUMBER,
     runtime_mem NUMBER,
@@ -154,17 +226,39 @@ create table "v$sqlarea" (
     cpu_time NUMBER,
     elapsed_time NUMBER,
     is_obsolete VARCHAR2(1),
-    child_latch NUMBER
+    child_latch NUMBER,
+    plan_hash_value NUMBER,
+    parsing_schema_name VARCHAR2(128),
+    optimizer_cost NUMBER,
+    end_of_fetch_count NUMBER,
+    direct_writes NUMBER default 0,
+    application_wait_time NUMBER default 0,
+    concurrency_wait_time NUMBER default 0,
+    cluster_wait_time NUMBER default 0,
+    user_io_wait_time NUMBER default 0,
+    plsql_exec_time NUMBER default 0,
+    java_exec_time NUMBER default 0,
+    px_servers_executions NUMBER default 0,
+    last_load_time DATE,
+    last_active_time DATE,
+    con_id NUMBER default 0
 );
+create index "v$sqlarea_sql_id" on "v$sqlarea" (sql_id);
 create index "v$sqlarea_address" on "v$sqlarea" (address, hash_value);
 
 create table "v$open_cursor" (
     saddr RAW_TEXT(8),
     sid NUMBER,
-    user_name VARCHAR2(30),
+    user_name VARCHAR2(128),
     address RAW_TEXT(8),
     hash_value NUMBER,
-    sql_text VARCHAR2(60)
+    sql_id VARCHAR2(13),
+    sql_text VARCHAR2(60),
+    last_sql_active_time DATE,
+    sql_exec_id NUMBER,
+    cursor_type VARCHAR2(64) default 'OPEN',
+    child_address RAW_TEXT(8),
+    con_id NUMBER default 0
 );
 create index "v$open_cursor_saddr" on "v$open_cursor" (saddr);
 create index "v$open_cursor_sid" on "v$open_cursor" (sid);
@@ -179,12 +273,39 @@ create table "v$lock" (
     lmode NUMBER,
     request NUMBER,
     ctime NUMBER,
-    block NUMBER
+    block NUMBER,
+    con_id NUMBER default 0
 );
 create index "v$lock_sid" on "v$lock" (sid);
 create index "v$lock_id" on "v$lock" (id1, id2);
 
-create table "v$version" (banner VARCHAR2(64));
+create table "v$version" (
+    banner VARCHAR2(80),
+    banner_full VARCHAR2(160),
+    banner_legacy VARCHAR2(80),
+    con_id NUMBER
+);
+
+create view product_component_version as
+    select 'Oracle Database 19c Enterprise Edition' product, '19.0.0.0.0' version,
+           '19.3.0.0.0' version_full, 'Production' status
+    union all select 'PL/SQL', '19.0.0.0.0', '19.3.0.0.0', 'Production'
+    union all select 'TNS for Linux:', '19.0.0.0.0', '19.3.0.0.0', 'Production'
+    union all select 'NLSRTL', '19.0.0.0.0', '19.3.0.0.0', 'Production';
+
+create table "v$event_name" (
+    "event#" NUMBER,
+    event_id NUMBER,
+    name VARCHAR2(64),
+    parameter1 VARCHAR2(64),
+    parameter2 VARCHAR2(64),
+    parameter3 VARCHAR2(64),
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER
+);
+create unique index "v$event_name_name" on "v$event_name" (name);
 
 create table "v$database" (
     dbid NUMBER,
@@ -217,7 +338,13 @@ create table "v$database" (
     supplemental_log_data_min VARCHAR2(3),
     supplemental_log_data_pk VARCHAR2(3),
     supplemental_log_data_ui VARCHAR2(3),
-    force_logging VARCHAR2(3)
+    force_logging VARCHAR2(3),
+    platform_id NUMBER,
+    platform_name VARCHAR2(101),
+    db_unique_name VARCHAR2(30),
+    flashback_on VARCHAR2(18),
+    cdb VARCHAR2(3),
+    con_id NUMBER
 );
 
 create table "v$instance" (
@@ -225,6 +352,8 @@ create table "v$instance" (
     instance_name VARCHAR2(16),
     host_name VARCHAR2(64),
     version VARCHAR2(17),
+    version_legacy VARCHAR2(17),
+    version_full VARCHAR2(17),
     startup_time DATE,
     status VARCHAR2(12),
     parallel VARCHAR2(3),
@@ -235,7 +364,13 @@ create table "v$instance" (
     shutdown_pending VARCHAR2(3),
     database_status VARCHAR2(17),
     instance_role VARCHAR2(18),
-    active_state VARCHAR2(9)
+    active_state VARCHAR2(9),
+    blocked VARCHAR2(3),
+    con_id NUMBER,
+    instance_mode VARCHAR2(11),
+    edition VARCHAR2(7),
+    family VARCHAR2(80),
+    database_type VARCHAR2(15)
 );
 
 create table "v$sga" (
@@ -283,7 +418,12 @@ create table "v$system_event" (
     total_timeouts NUMBER,
     time_waited NUMBER,
     average_wait NUMBER,
-    time_waited_micro NUMBER
+    time_waited_micro NUMBER,
+    event_id NUMBER,
+    wait_class_id NUMBER,
+    "wait_class#" NUMBER,
+    wait_class VARCHAR2(64),
+    con_id NUMBER default 0
 );
 create unique index "v$system_event_event" on "v$system_event" (event);
 
@@ -346,7 +486,20 @@ create table dba_objects (
     status VARCHAR2(7),
     temporary VARCHAR2(1),
     generated VARCHAR2(1),
-    secondary VARCHAR2(1)
+    secondary VARCHAR2(1),
+    namespace NUMBER,
+    edition_name VARCHAR2(128),
+    sharing VARCHAR2(18) default 'NONE',
+    editionable VARCHAR2(1),
+    oracle_maintained VARCHAR2(1) default 'N',
+    application VARCHAR2(1) default 'N',
+    default_collation VARCHAR2(100),
+    duplicated VARCHAR2(1) default 'N',
+    sharded VARCHAR2(1) default 'N',
+    created_appid NUMBER,
+    created_vsnid NUMBER,
+    modified_appid NUMBER,
+    modified_vsnid NUMBER
 );
 create unique index dba_objects_object_id on dba_objects (object_id);
 
@@ -378,7 +531,45 @@ create table dba_data_files (
     maxblocks NUMBER,
     increment_by NUMBER,
     user_bytes NUMBER,
-    user_blocks NUMBER
+    user_blocks NUMBER,
+    online_status VARCHAR2(7) default 'ONLINE',
+    lost_write_protect VARCHAR2(7) default 'OFF'
+);
+
+create table dba_temp_files (
+    file_name VARCHAR2(513),
+    file_id NUMBER,
+    tablespace_name VARCHAR2(30),
+    bytes NUMBER,
+    blocks NUMBER,
+    status CHAR(9),
+    relative_fno NUMBER,
+    autoextensible VARCHAR2(3),
+    maxbytes NUMBER,
+    maxblocks NUMBER,
+    increment_by NUMBER,
+    user_bytes NUMBER,
+    user_blocks NUMBER,
+    shared VARCHAR2(13),
+    inst_id NUMBER
+);
+
+create table "v$latch" (
+    addr RAW_TEXT(8),
+    "latch#" NUMBER,
+    "level#" NUMBER,
+    name VARCHAR2(64),
+    hash NUMBER,
+    gets NUMBER,
+    misses NUMBER,
+    sleeps NUMBER,
+    immediate_gets NUMBER,
+    immediate_misses NUMBER,
+    waiters_woken NUMBER,
+    waits_holding_latch NUMBER,
+    spin_gets NUMBER,
+    wait_time NUMBER,
+    con_id NUMBER
 );
 
 create table dba_tablespaces (
@@ -397,7 +588,17 @@ create table dba_tablespaces (
     extent_management VARCHAR2(10),
     allocation_type VARCHAR2(9),
     plugged_in VARCHAR2(3),
-    segment_space_management VARCHAR2(6)
+    segment_space_management VARCHAR2(6),
+    def_tab_compression VARCHAR2(8) default 'DISABLED',
+    retention VARCHAR2(11) default 'NOT APPLY',
+    bigfile VARCHAR2(3) default 'NO',
+    predicate_evaluation VARCHAR2(7) default 'HOST',
+    encrypted VARCHAR2(3) default 'NO',
+    compress_for VARCHAR2(30),
+    def_inmemory VARCHAR2(8) default 'DISABLED',
+    shared VARCHAR2(13) default 'SHARED',
+    lost_write_protect VARCHAR2(7) default 'OFF',
+    chunk_tablespace VARCHAR2(1) default 'N'
 );
 
 create table dba_users (
@@ -412,9 +613,152 @@ create table dba_users (
     created DATE,
     profile VARCHAR2(30),
     initial_rsrc_consumer_group VARCHAR2(30),
-    external_name VARCHAR2(4000)
+    external_name VARCHAR2(4000),
+    password_versions VARCHAR2(17) default '11G 12C ',
+    editions_enabled VARCHAR2(1) default 'N',
+    authentication_type VARCHAR2(8) default 'PASSWORD',
+    proxy_only_connect VARCHAR2(1) default 'N',
+    common VARCHAR2(3) default 'NO',
+    last_login DATE,
+    oracle_maintained VARCHAR2(1) default 'N',
+    inherited VARCHAR2(3) default 'NO',
+    default_collation VARCHAR2(100) default 'USING_NLS_COMP',
+    implicit VARCHAR2(3) default 'NO',
+    all_shard VARCHAR2(3) default 'NO',
+    password_change_date DATE
 );
 create unique index dba_users_username on dba_users (username);
+
+-- Samples of the active sessions, one a second, kept for an hour (the simulator writes them).
+create table "v$active_session_history" (
+    sample_id NUMBER,
+    sample_time TIMESTAMP,
+    sample_time_utc TIMESTAMP,
+    usecs_per_row NUMBER,
+    is_awr_sample VARCHAR2(1),
+    session_id NUMBER,
+    "session_serial#" NUMBER,
+    session_type VARCHAR2(10),
+    flags NUMBER,
+    user_id NUMBER,
+    sql_id VARCHAR2(13),
+    is_sqlid_current VARCHAR2(1),
+    sql_child_number NUMBER,
+    sql_opcode NUMBER,
+    sql_opname VARCHAR2(64),
+    force_matching_signature NUMBER,
+    top_level_sql_id VARCHAR2(13),
+    top_level_sql_opcode NUMBER,
+    sql_plan_hash_value NUMBER,
+    sql_full_plan_hash_value NUMBER,
+    sql_plan_line_id NUMBER,
+    sql_plan_operation VARCHAR2(64),
+    sql_plan_options VARCHAR2(64),
+    sql_exec_id NUMBER,
+    sql_exec_start DATE,
+    plsql_entry_object_id NUMBER,
+    plsql_entry_subprogram_id NUMBER,
+    plsql_object_id NUMBER,
+    plsql_subprogram_id NUMBER,
+    qc_instance_id NUMBER,
+    qc_session_id NUMBER,
+    "qc_session_serial#" NUMBER,
+    px_flags NUMBER,
+    event VARCHAR2(64),
+    event_id NUMBER,
+    "event#" NUMBER,
+    "seq#" NUMBER,
+    p1text VARCHAR2(64),
+    p1 NUMBER,
+    p2text VARCHAR2(64),
+    p2 NUMBER,
+    p3text VARCHAR2(64),
+    p3 NUMBER,
+    wait_class VARCHAR2(64),
+    wait_class_id NUMBER,
+    wait_time NUMBER,
+    session_state VARCHAR2(7),
+    time_waited NUMBER,
+    blocking_session_status VARCHAR2(11),
+    blocking_session NUMBER,
+    "blocking_session_serial#" NUMBER,
+    blocking_inst_id NUMBER,
+    "current_obj#" NUMBER,
+    "current_file#" NUMBER,
+    "current_block#" NUMBER,
+    "current_row#" NUMBER,
+    "top_level_call#" NUMBER,
+    top_level_call_name VARCHAR2(64),
+    consumer_group_id NUMBER,
+    xid RAW_TEXT(8),
+    "remote_instance#" NUMBER,
+    time_model NUMBER,
+    in_connection_mgmt VARCHAR2(1),
+    in_parse VARCHAR2(1),
+    in_hard_parse VARCHAR2(1),
+    in_sql_execution VARCHAR2(1),
+    in_plsql_execution VARCHAR2(1),
+    in_plsql_rpc VARCHAR2(1),
+    in_plsql_compilation VARCHAR2(1),
+    in_java_execution VARCHAR2(1),
+    in_bind VARCHAR2(1),
+    in_cursor_close VARCHAR2(1),
+    in_sequence_load VARCHAR2(1),
+    service_hash NUMBER,
+    program VARCHAR2(64),
+    module VARCHAR2(64),
+    action VARCHAR2(64),
+    client_id VARCHAR2(64),
+    machine VARCHAR2(64),
+    port NUMBER,
+    ecid VARCHAR2(64),
+    tm_delta_time NUMBER,
+    tm_delta_cpu_time NUMBER,
+    tm_delta_db_time NUMBER,
+    delta_time NUMBER,
+    delta_read_io_requests NUMBER,
+    delta_write_io_requests NUMBER,
+    delta_read_io_bytes NUMBER,
+    delta_write_io_bytes NUMBER,
+    pga_allocated NUMBER,
+    temp_space_allocated NUMBER,
+    con_dbid NUMBER,
+    con_id NUMBER
+);
+create index "v$active_session_history_sample" on "v$active_session_history" (sample_id);
+
+-- v$session carries the current wait of v$session_wait (as in Oracle 10g and later): a logon
+-- writes both, and every later change of a wait row sets its wait class and times and writes
+-- the session's wait columns too (the trigger does not fire again for its own update).
+create trigger "v$session_wait_update" after update on "v$session_wait" begin
+    update "v$session_wait" set
+        (wait_class_id, "wait_class#", wait_class) =
+            (select wait_class_id, "wait_class#", wait_class from "v$event_name"
+             where name = new.event),
+        wait_time_micro = new.seconds_in_wait * 1000000 + (new."seq#" * 7919) % 1000000,
+        time_remaining_micro = case when new.state = 'WAITING' then -1 end,
+        time_since_last_wait_micro = case when new.state = 'WAITING' then 0
+                                          else (new."seq#" * 104729) % 2000000 end
+    where sid = new.sid;
+    update "v$session" set "seq#" = new."seq#", event = new.event, p1text = new.p1text,
+        p1 = new.p1, p1raw = new.p1raw, p2text = new.p2text, p2 = new.p2, p2raw = new.p2raw,
+        p3text = new.p3text, p3 = new.p3, p3raw = new.p3raw, wait_time = new.wait_time,
+        seconds_in_wait = new.seconds_in_wait, state = new.state,
+        wait_time_micro = new.seconds_in_wait * 1000000 + (new."seq#" * 7919) % 1000000,
+        time_remaining_micro = case when new.state = 'WAITING' then -1 end,
+        time_since_last_wait_micro = case when new.state = 'WAITING' then 0
+                                          else (new."seq#" * 104729) % 2000000 end,
+        ("event#", wait_class_id, "wait_class#", wait_class) =
+            (select "event#", wait_class_id, "wait_class#", wait_class from "v$event_name"
+             where name = new.event),
+        blocking_session_status = case when blocking_session is not null then 'VALID'
+                                       when new.state = 'WAITING' then 'NO HOLDER'
+                                       else 'NOT IN WAIT' end,
+        final_blocking_session_status = case when final_blocking_session is not null
+                                             then 'VALID' when new.state = 'WAITING'
+                                             then 'NO HOLDER' else 'NOT IN WAIT' end
+    where sid = new.sid;
+end;
 
 -- The sandbox's own bookkeeping; never listed as Oracle objects.
 create table sbx_meta (key TEXT PRIMARY KEY, value TEXT);
@@ -451,6 +795,7 @@ insert into sqlite_stat1 (tbl, idx, stat) values
     ('v$lock', 'v$lock_id', '2500 2 2'),
     ('v$sqltext', 'v$sqltext_address', '100 3 3 1'),
     ('v$sqlarea', 'v$sqlarea_address', '40 1 1'),
+    ('v$active_session_history', 'v$active_session_history_sample', '200000 60'),
     ('v$statname', 'v$statname_statistic#', '273 1'),
     ('v$sysstat', 'v$sysstat_statistic#', '273 1'),
     ('v$sysstat', 'v$sysstat_name', '273 1'),

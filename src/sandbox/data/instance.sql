@@ -1,27 +1,28 @@
--- The fixed facts of the sandbox instance "PROD" on host dbprod01 (Oracle9i 9.2.0.4, 64 bit).
+-- The fixed facts of the sandbox instance "PROD" on host dbprod01 (Oracle Database 19c Enterprise Edition, 19.3).
 -- Times relative to the instance clock read sbx_meta 'clock', which the seeding sets first.
 
 insert into dual values ('X');
 
 insert into "v$version" values
-    ('Oracle9i Enterprise Edition Release 9.2.0.4.0 - 64bit Production'),
-    ('PL/SQL Release 9.2.0.4.0 - Production'),
-    ('CORE' || char(9) || '9.2.0.3.0' || char(9) || 'Production'),
-    ('TNS for Linux: Version 9.2.0.4.0 - Production'),
-    ('NLSRTL Version 9.2.0.4.0 - Production');
+    ('Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production',
+     'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production' || char(10) ||
+     'Version 19.3.0.0.0',
+     'Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production', 0);
 
 insert into "v$database" values (
     2718403765, 'PROD', '2003-05-14 10:22:41', 1, '2003-05-14 10:22:38', 0, null,
     'ARCHIVELOG', 88392017, 88213405, 'CURRENT', '2003-05-14 10:22:43', 214557, 88393770,
     (select value from sbx_meta where key = 'clock'), 'NOT ALLOWED', '2003-05-14 10:22:41',
     'READ WRITE', 'MAXIMUM PERFORMANCE', 'MAXIMUM PERFORMANCE', 'ENABLED', 2718384565,
-    'PRIMARY', 88213405, 'SESSIONS ACTIVE', 'DISABLED', 'NONE', 'NO', 'NO', 'NO', 'NO');
+    'PRIMARY', 88213405, 'SESSIONS ACTIVE', 'DISABLED', 'NONE', 'NO', 'NO', 'NO', 'NO', 13,
+    'Linux x86 64-bit', 'PROD', 'NO', 'NO', 0);
 
 insert into "v$instance" values (
-    1, 'PROD', 'dbprod01', '9.2.0.4.0',
+    1, 'PROD', 'dbprod01', '19.0.0.0.0', '19.0.0.0.0', '19.3.0.0.0',
     (select datetime(value, '-3 days', '-4 hours', '-17 minutes', '-32 seconds')
        from sbx_meta where key = 'clock'),
-    'OPEN', 'NO', 1, 'STARTED', null, 'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL');
+    'OPEN', 'NO', 1, 'STARTED', null, 'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL',
+    'NO', 0, 'REGULAR', 'EE', null, 'SINGLE');
 
 insert into "v$sga" values
     ('Fixed Size', 731168),
@@ -120,7 +121,9 @@ insert into "v$rowcache" values
     (22, 'SUBORDINATE', 2, 'dc_user_grants', 61, 49, 0, 401233, 52, 0, 0, 0, 0, 0, 0, 0, 0),
     (23, 'SUBORDINATE', 3, 'dc_partition_scns', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 
-insert into dba_tablespaces values
+insert into dba_tablespaces (tablespace_name, block_size, initial_extent, next_extent,
+    min_extents, max_extents, pct_increase, min_extlen, status, contents, logging, force_logging,
+    extent_management, allocation_type, plugged_in, segment_space_management) values
     ('SYSTEM', 8192, 65536, 65536, 1, 2147483645, 50, 0, 'ONLINE', 'PERMANENT', 'LOGGING',
      'NO', 'DICTIONARY', 'USER', 'NO', 'MANUAL'),
     ('UNDOTBS1', 8192, 65536, null, 1, 2147483645, null, 65536, 'ONLINE', 'UNDO', 'LOGGING',
@@ -134,8 +137,48 @@ insert into dba_tablespaces values
     ('USERS', 8192, 65536, null, 1, 2147483645, null, 65536, 'ONLINE', 'PERMANENT', 'LOGGING',
      'NO', 'LOCAL', 'SYSTEM', 'NO', 'AUTO');
 
+update dba_tablespaces set retention = 'NOGUARANTEE' where contents = 'UNDO';
+
 -- The temporary tablespace has temp files, not data files.
-insert into dba_data_files values
+insert into dba_temp_files values
+    ('/u02/oradata/PROD/temp01.dbf', 1, 'TEMP', 4294967296, 524288, 'ONLINE', 1, 'YES',
+     34359721984, 4194302, 1280, 4293918720, 524160, 'SHARED', 1);
+
+-- The busiest latches, with their figures since startup.
+insert into "v$latch" values
+    ('0000000060010C98', 228, 1, 'cache buffers chains', 3563305585, 912843310, 184022, 2210,
+     8120344, 1907, 0, 1490, 181817, 1822310, 0),
+    ('0000000060011A40', 230, 2, 'cache buffers lru chain', 3559635355, 8203128, 4121, 301,
+     20314221, 2210, 0, 220, 3824, 210932, 0),
+    ('00000000600124D8', 153, 5, 'shared pool', 2276811941, 21044210, 3018, 612, 0, 0, 0, 401,
+     2411, 511208, 0),
+    ('0000000060012C10', 162, 4, 'row cache objects', 1117386924, 40122881, 1720, 95, 1220, 0,
+     0, 60, 1631, 40128, 0),
+    ('0000000060013300', 246, 5, 'redo allocation', 1975671813, 6302110, 2210, 40, 12044380,
+     31, 0, 19, 2170, 8120, 0),
+    ('0000000060013A28', 247, 5, 'redo copy', 1508950822, 4411, 120, 0, 6210332, 2011, 0, 0,
+     120, 0, 0),
+    ('0000000060014118', 37, 5, 'session allocation', 3425859563, 9021145, 421, 22, 120331,
+     4, 0, 10, 399, 3120, 0),
+    ('0000000060014880', 29, 6, 'enqueues', 3524441221, 12302229, 210, 8, 0, 0, 0, 2, 202,
+     611, 0),
+    ('0000000060014F98', 30, 7, 'enqueue hash chains', 2520201018, 12440881, 330, 12, 21, 0, 0,
+     4, 318, 1240, 0),
+    ('0000000060015710', 215, 2, 'checkpoint queue latch', 3946340236, 4411210, 44, 1, 2210331,
+     12, 0, 0, 43, 90, 0),
+    ('0000000060015E40', 18, 8, 'messages', 3076713566, 2210443, 102, 3, 0, 0, 0, 0, 99, 330,
+     0),
+    ('0000000060016570', 40, 0, 'undo global data', 1711961210, 3302213, 88, 2, 0, 0, 0, 1, 86,
+     240, 0),
+    ('0000000060016CA0', 212, 0, 'In memory undo latch', 1789498920, 1120332, 210, 4, 430221,
+     8, 0, 2, 206, 520, 0),
+    ('00000000600173D0', 301, 5, 'library cache load lock', 2952162927, 32041, 2, 0, 0, 0, 0,
+     0, 2, 0, 0),
+    ('0000000060017B00', 80, 0, 'active service list', 2091287624, 1203311, 12, 1, 88044, 0, 0,
+     0, 11, 44, 0);
+insert into dba_data_files (file_name, file_id, tablespace_name, bytes, blocks, status,
+    relative_fno, autoextensible, maxbytes, maxblocks, increment_by, user_bytes, user_blocks)
+    values
     ('/u02/oradata/PROD/system01.dbf', 1, 'SYSTEM', 524288000, 64000, 'AVAILABLE', 1, 'YES',
      34359721984, 4194302, 1280, 524279808, 63999),
     ('/u02/oradata/PROD/undotbs01.dbf', 2, 'UNDOTBS1', 209715200, 25600, 'AVAILABLE', 2, 'YES',
@@ -149,7 +192,9 @@ insert into dba_data_files values
     ('/u04/oradata/PROD/users02.dbf', 6, 'USERS', 262144000, 32000, 'AVAILABLE', 6, 'NO', 0, 0,
      0, 262078464, 31992);
 
-insert into dba_users values
+insert into dba_users (username, user_id, password, account_status, lock_date, expiry_date,
+    default_tablespace, temporary_tablespace, created, profile, initial_rsrc_consumer_group,
+    external_name) values
     ('SYS', 0, '5638228DAF52805F', 'OPEN', null, null, 'SYSTEM', 'TEMP', '2003-05-14 10:22:47',
      'DEFAULT', 'SYS_GROUP', null),
     ('SYSTEM', 5, 'D4DF7931AB130E37', 'OPEN', null, null, 'TOOLS', 'TEMP', '2003-05-14 10:22:47',
@@ -173,6 +218,13 @@ insert into dba_users values
      'DEFAULT', 'DEFAULT_CONSUMER_GROUP', null),
     ('REPORTER', 63, 'A83C9E0B2F716D44', 'OPEN', null, null, 'TOOLS', 'TEMP',
      '2003-07-21 15:40:03', 'DEFAULT', 'DEFAULT_CONSUMER_GROUP', null);
+
+-- The accounts Oracle's scripts create; the others are the site's.
+update dba_users set oracle_maintained = 'Y'
+    where username in ('SYS', 'SYSTEM', 'OUTLN', 'DBSNMP', 'WMSYS');
+update dba_users set last_login = (select datetime(value, '-2 hours') from sbx_meta
+    where key = 'clock') where account_status = 'OPEN';
+update dba_users set password_change_date = created;
 
 insert into sbx_accounts values
     ('SYSTEM', 'lantern'),

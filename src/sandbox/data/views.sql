@@ -1,0 +1,919 @@
+-- The dictionary and dynamic performance views that the sandbox derives from its tables
+-- (catalog.sql), so that they always agree with them: Oracle Database 19c's names and columns.
+-- The gv$ views, the sys.v_$ names and the public synonyms of the v$ views are made for every
+-- v$ object after this file has run.
+
+-- One process per session (dedicated servers and background processes), and the PSEUDO
+-- process of slot 1.
+create view "v$process" as
+    select '000000038D0C02F8' addr, 1 pid, '1' sosid, null spid, null stid, 'NONE' execution_type,
+           null pname, null username, 0 "serial#", null terminal, 'PSEUDO' program,
+           null traceid, null tracefile, null background, '00' latchwait, '00' latchspin,
+           0 pga_used_mem, 0 pga_alloc_mem, 0 pga_freeable_mem, 0 pga_max_mem,
+           0 numa_default, 0 numa_curr, 0 cpu_used, 0 con_id
+    union all
+    select s.paddr, s.sid + 1,
+           cast(case when s.type = 'BACKGROUND' then s.process
+                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
+           cast(case when s.type = 'BACKGROUND' then s.process
+                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
+           cast(case when s.type = 'BACKGROUND' then s.process
+                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
+           'PROCESS',
+           case when s.type = 'BACKGROUND'
+                then substr(s.program, instr(s.program, '(') + 1, 4) end,
+           'oracle', 1, 'UNKNOWN',
+           case when s.type = 'BACKGROUND' then s.program else 'oracle@dbprod01' end,
+           null,
+           '/u01/app/oracle/diag/rdbms/prod/PROD/trace/PROD_' ||
+           case when s.type = 'BACKGROUND'
+                then lower(substr(s.program, instr(s.program, '(') + 1, 4)) || '_' || s.process
+                else 'ora_' || (3000 + (s.sid * 7919 + s."serial#" * 31) % 60000) end || '.trc',
+           case when s.type = 'BACKGROUND' then '1' end, '00', '00',
+           coalesce(pga.value, 0) * 7 / 10, coalesce(pga.value, 0),
+           coalesce(pga.value, 0) / 10, coalesce(pgamax.value, pga.value, 0),
+           0, 0, coalesce(cpu.value, 0) * 10, 0
+    from "v$session" s
+    left join "v$sesstat" pga on pga.sid = s.sid and pga."statistic#" =
+        (select "statistic#" from "v$statname" where name = 'session pga memory')
+    left join "v$sesstat" pgamax on pgamax.sid = s.sid and pgamax."statistic#" =
+        (select "statistic#" from "v$statname" where name = 'session pga memory max')
+    left join "v$sesstat" cpu on cpu.sid = s.sid and cpu."statistic#" =
+        (select "statistic#" from "v$statname" where name = 'CPU used by this session');
+
+-- The instance's parameters as the session sees them: the same rows as v$system_parameter.
+create view "v$parameter" as
+    select num, name, type, value, value display_value,
+           case when isdefault = 'TRUE' then value end default_value, isdefault,
+           isses_modifiable, issys_modifiable,
+           case when issys_modifiable = 'FALSE' then 'FALSE' else 'TRUE' end ispdb_modifiable,
+           case when issys_modifiable = 'FALSE' then 'FALSE' else 'TRUE' end
+               isinstance_modifiable,
+           ismodified, isadjusted, 'FALSE' isdeprecated, 'FALSE' isbasic, description,
+           update_comment, num * 2654435761 % 4294967296 hash, 0 con_id
+    from "v$system_parameter";
+
+create view "v$parameter2" as
+    select num, name, type, value, value display_value, isdefault, isses_modifiable,
+           issys_modifiable, ismodified, isadjusted, 'FALSE' isdeprecated, 'FALSE' isbasic,
+           description, 1 ordinal, update_comment, 0 con_id
+    from "v$system_parameter";
+
+-- The child cursors: one per statement of v$sqlarea, and an idle second child where the
+-- statement has two versions.
+create view "v$sql" as
+    select sql_text, sql_fulltext, sql_id, sharable_mem, persistent_mem, runtime_mem, sorts,
+           loaded_versions, open_versions, users_opening, fetches, executions,
+           px_servers_executions, end_of_fetch_count, users_executing, loads, first_load_time,
+           invalidations, parse_calls, disk_reads, direct_writes, buffer_gets,
+           application_wait_time, concurrency_wait_time, cluster_wait_time, user_io_wait_time,
+           plsql_exec_time, java_exec_time, rows_processed, command_type, optimizer_mode,
+           optimizer_cost, 3017022045 optimizer_env_hash_value, parsing_user_id,
+           parsing_schema_id, parsing_schema_name, kept_versions, address, '00' type_chk_heap,
+           hash_value, hash_value old_hash_value, plan_hash_value,
+           plan_hash_value full_plan_hash_value, 0 child_number,
+           case when parsing_schema_name = 'SYS' then 'SYS$USERS' else 'PROD' end service,
+           module, module_hash, action, action_hash, serializable_aborts, cpu_time,
+           elapsed_time, address child_address, 'N' is_obsolete, 'N' is_bind_sensitive,
+           'N' is_bind_aware, 'Y' is_shareable, last_load_time, last_active_time,
+           child_latch, con_id
+    from "v$sqlarea"
+    union all
+    select sql_text, sql_fulltext, sql_id, sharable_mem / 2, persistent_mem, runtime_mem, 0, 1,
+           0, 0, 0, 0, 0, 0, 0, 1, first_load_time, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+           command_type, optimizer_mode, optimizer_cost, 3017022045, parsing_user_id,
+           parsing_schema_id, parsing_schema_name, 0, address, '00', hash_value, hash_value,
+           plan_hash_value, plan_hash_value, 1,
+           case when parsing_schema_name = 'SYS' then 'SYS$USERS' else 'PROD' end, module,
+           module_hash, action, action_hash, 0, 0, 0,
+           substr(address, 1, 12) || 'FF80', 'N', 'N', 'N', 'Y', last_load_time, first_load_time,
+           child_latch, con_id
+    from "v$sqlarea" where version_count > 1;
+
+create view "v$sqltext_with_newlines" as select * from "v$sqltext";
+
+-- A transaction for every exclusive TX lock: its undo segment, slot and sequence are the
+-- lock's id1 (segment * 65536 + slot) and id2.
+create view "v$transaction" as
+    select s.taddr addr, l.id1 / 65536 xidusn, l.id1 % 65536 xidslot, l.id2 xidsqn,
+           (select min(file_id) from dba_extents where segment_name =
+               '_SYSSMU' || (l.id1 / 65536) || '$') ubafil,
+           (select min(block_id) from dba_extents where segment_name =
+               '_SYSSMU' || (l.id1 / 65536) || '$') + l.id2 % 100 ubablk,
+           l.id2 % 5000 ubasqn, l.id2 % 60 + 1 ubarec, 'ACTIVE' status,
+           strftime('%m/%d/%y %H:%M:%S', datetime(m.value, '-' || l.ctime || ' seconds'))
+               start_time,
+           88392017 - l.ctime * 40 start_scnb, 0 start_scnw, 0 start_uext, 0 start_ubafil,
+           0 start_ubablk, 0 start_ubasqn, 0 start_ubarec, s.saddr ses_addr, 3587 flag,
+           'NO' space, 'NO' recursive, 'NO' noundo, 'NO' ptx, null name, 0 prv_xidusn,
+           0 prv_xidslt, 0 prv_xidsqn, 0 ptx_xidusn, 0 ptx_xidslt, 0 ptx_xidsqn,
+           0 "dscn-b", 0 "dscn-w", l.id2 % 7 + 1 used_ublk, l.id2 % 60 + 1 used_urec,
+           l.id2 % 90 + 4 log_io, l.id2 % 3 phy_io, l.id2 % 11 cr_get, 0 cr_change,
+           datetime(m.value, '-' || l.ctime || ' seconds') start_date, 0 dscn_base,
+           0 dscn_wrap, 88392017 - l.ctime * 40 start_scn, 0 dependent_scn,
+           printf('%04X%04X%08X', l.id1 / 65536, l.id1 % 65536, l.id2) xid,
+           '0000000000000000' prv_xid, '0000000000000000' ptx_xid, 0 con_id
+    from "v$lock" l join "v$session" s on s.sid = l.sid
+    join sbx_meta m on m.key = 'clock'
+    where l.type = 'TX' and l.lmode = 6;
+
+-- The objects with a DML lock (TM held), with the transaction of their session.
+create view "v$locked_object" as
+    select coalesce(t.id1 / 65536, 0) xidusn, coalesce(t.id1 % 65536, 0) xidslot,
+           coalesce(t.id2, 0) xidsqn, l.id1 object_id, l.sid session_id,
+           s.username oracle_username, s.osuser os_user_name, s.process process,
+           l.lmode locked_mode, 0 con_id
+    from "v$lock" l join "v$session" s on s.sid = l.sid
+    left join "v$lock" t on t.sid = l.sid and t.type = 'TX' and t.lmode = 6
+    where l.type = 'TM' and l.lmode > 0;
+
+create view dba_lock as
+    select l.sid session_id,
+           case l.type when 'TX' then 'Transaction' when 'TM' then 'DML'
+                       when 'MR' then 'Media Recovery' when 'RT' then 'Redo Thread'
+                       when 'UL' then 'PL/SQL User Lock' when 'TS' then 'Temp Segment'
+                       else l.type end lock_type,
+           case l.lmode when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                        when 3 then 'Row-X (SX)' when 4 then 'Share'
+                        when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                        else cast(l.lmode as text) end mode_held,
+           case l.request when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                          when 3 then 'Row-X (SX)' when 4 then 'Share'
+                          when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                          else cast(l.request as text) end mode_requested,
+           cast(l.id1 as text) lock_id1, cast(l.id2 as text) lock_id2, l.ctime last_convert,
+           case when l.block = 1 then 'Blocking' when l.block = 2 then 'Global'
+                else 'Not Blocking' end blocking_others
+    from "v$lock" l;
+
+create view dba_locks as select * from dba_lock;
+
+-- Sessions that wait for a lock another session holds, with that session.
+create view dba_waiters as
+    select w.session_id waiting_session, 0 waiting_con_id, h.session_id holding_session,
+           0 holding_con_id, w.lock_type, h.mode_held, w.mode_requested, w.lock_id1,
+           w.lock_id2
+    from dba_lock w join dba_lock h on h.lock_type = w.lock_type and h.lock_id1 = w.lock_id1
+        and h.lock_id2 = w.lock_id2 and h.mode_held <> 'None' and h.session_id <> w.session_id
+    where w.mode_requested <> 'None';
+
+create view dba_blockers as
+    select distinct holding_session, 0 con_id from dba_waiters;
+
+-- Full scans in progress: the sessions in multi-block reads of a segment.
+create view "v$session_longops" as
+    select s.sid, s."serial#", 'Table Scan' opname, o.owner || '.' || o.object_name target,
+           null target_desc,
+           g.blocks * ((s.sid * 37 + s."serial#") % 90 + 5) / 100 sofar, g.blocks totalwork,
+           'Blocks' units, datetime(m.value, '-' || (s.last_call_et + 2) || ' seconds')
+               start_time,
+           m.value last_update_time, null timestamp,
+           (s.last_call_et + 2) * (100 - ((s.sid * 37 + s."serial#") % 90 + 5))
+               / ((s.sid * 37 + s."serial#") % 90 + 5) time_remaining,
+           s.last_call_et + 2 elapsed_seconds, 0 context,
+           'Table Scan:  ' || o.owner || '.' || o.object_name || ': ' ||
+           (g.blocks * ((s.sid * 37 + s."serial#") % 90 + 5) / 100) || ' out of ' || g.blocks ||
+           ' Blocks done' message,
+           s.username, s.sql_address, s.sql_hash_value, s.sql_id,
+           (select plan_hash_value from "v$sqlarea" a where a.address = s.sql_address)
+               sql_plan_hash_value,
+           s.sql_exec_start, s.sql_exec_id, 2 sql_plan_line_id,
+           'TABLE ACCESS' sql_plan_operation, 'FULL' sql_plan_options, null qcsid, 0 con_id
+    from "v$session" s
+    join dba_objects o on o.object_id = s."row_wait_obj#"
+    join (select owner, segment_name, segment_type, sum(blocks) blocks from dba_extents
+          group by owner, segment_name, segment_type) g
+        on g.owner = o.owner and g.segment_name = o.object_name
+        and g.segment_type = o.object_type
+    join sbx_meta m on m.key = 'clock'
+    where s.event = 'db file scattered read';
+
+-- A session's I/O, from its statistics.
+create view "v$sess_io" as
+    select s.sid,
+           (select value from "v$sesstat" v where v.sid = s.sid and v."statistic#" =
+               (select "statistic#" from "v$statname" where name = 'db block gets'))
+               block_gets,
+           (select value from "v$sesstat" v where v.sid = s.sid and v."statistic#" =
+               (select "statistic#" from "v$statname" where name = 'consistent gets'))
+               consistent_gets,
+           (select value from "v$sesstat" v where v.sid = s.sid and v."statistic#" =
+               (select "statistic#" from "v$statname" where name = 'physical reads'))
+               physical_reads,
+           coalesce((select value from "v$sesstat" v where v.sid = s.sid and v."statistic#" =
+               (select "statistic#" from "v$statname" where name = 'db block changes')), 0)
+               block_changes,
+           coalesce((select value from "v$sesstat" v where v.sid = s.sid and v."statistic#" =
+               (select "statistic#" from "v$statname" where name = 'consistent changes')), 0)
+               consistent_changes,
+           0 optimized_physical_reads, 0 con_id
+    from "v$session" s;
+
+-- The background processes the instance knows, with the address of those running.
+create view "v$bgprocess" as
+    with known (name, description) as (values
+        ('PMON', 'process cleanup'), ('CLMN', 'process cleanup'),
+        ('PSP0', 'process spawner 0'), ('VKTM', 'Virtual Keeper of TiMe process'),
+        ('GEN0', 'generic0'), ('MMAN', 'Memory Manager'), ('DBW0', 'db writer process 0'),
+        ('DBW1', 'db writer process 1'), ('LGWR', 'Redo etc.'), ('CKPT', 'checkpoint'),
+        ('SMON', 'System Monitor Process'), ('RECO', 'distributed recovery'),
+        ('SNP0', 'Job Queue Process 0'), ('CJQ0', 'Job Queue Coordinator'),
+        ('QMN0', 'AQ Coordinator'), ('MMON', 'Manageability Monitor Process'),
+        ('MMNL', 'Manageability Monitor Process 2'), ('ARC0', 'Archival Process 0'),
+        ('ARC1', 'Archival Process 1'), ('ARC2', 'Archival Process 2'),
+        ('DBRM', 'DataBase Resource Manager'), ('DIA0', 'diagnosibility process 0'))
+    select coalesce((select s.paddr from "v$session" s where s.type = 'BACKGROUND'
+                     and s.program like '%(' || k.name || ')'), '00') paddr,
+           case when exists (select 1 from "v$session" s where s.type = 'BACKGROUND'
+                             and s.program like '%(' || k.name || ')') then 1 else 0 end
+               "pserial#",
+           k.name, k.description, 0 error, 0 con_id
+    from known k;
+
+-- Buffer busy waits by class of block; they add up to the event's figures.
+create view "v$waitstat" as
+    with share (class, part, n) as (values
+        ('data block', 62, 1), ('sort block', 0, 2), ('save undo block', 0, 3),
+        ('segment header', 9, 4), ('save undo header', 0, 5), ('free list', 0, 6),
+        ('extent map', 0, 7), ('1st level bmb', 4, 8), ('2nd level bmb', 1, 9),
+        ('3rd level bmb', 0, 10), ('bitmap block', 0, 11), ('bitmap index block', 0, 12),
+        ('file header block', 2, 13), ('unused', 0, 14), ('system undo header', 1, 15),
+        ('system undo block', 0, 16), ('undo header', 14, 17), ('undo block', 7, 18))
+    select class,
+           case when n = 1 then e.total_waits - (select sum(e.total_waits * o.part / 100)
+                                                  from share o where o.n <> 1)
+                else e.total_waits * part / 100 end count,
+           case when n = 1 then e.time_waited - (select sum(e.time_waited * o.part / 100)
+                                                  from share o where o.n <> 1)
+                else e.time_waited * part / 100 end time,
+           0 con_id
+    from share join "v$system_event" e on e.event = 'buffer busy waits'
+    order by n;
+
+-- PGA figures of the instance, from the sessions' statistics and parameters.
+create view "v$pgastat" as
+    with pga (used, allocated, maxalloc) as (
+        select coalesce(sum(value), 0) * 7 / 10, coalesce(sum(value), 0),
+               coalesce(sum(value), 0) * 13 / 10
+        from "v$sesstat" where "statistic#" =
+            (select "statistic#" from "v$statname" where name = 'session pga memory')),
+    target (bytes) as (
+        select coalesce((select cast(value as integer) from "v$system_parameter"
+                         where name = 'pga_aggregate_target'), 0))
+    select 'aggregate PGA target parameter' name, target.bytes value, 'bytes' unit, 0 con_id
+        from target
+    union all select 'aggregate PGA auto target', max(target.bytes - pga.used, target.bytes / 10),
+        'bytes', 0 from target, pga
+    union all select 'global memory bound', 104857600, 'bytes', 0
+    union all select 'total PGA inuse', used, 'bytes', 0 from pga
+    union all select 'total PGA allocated', allocated, 'bytes', 0 from pga
+    union all select 'maximum PGA allocated', maxalloc, 'bytes', 0 from pga
+    union all select 'total freeable PGA memory', allocated / 10, 'bytes', 0 from pga
+    union all select 'process count', (select count(*) from "v$process"), null, 0
+    union all select 'max processes count', (select count(*) + 12 from "v$process"), null, 0
+    union all select 'PGA memory freed back to OS', allocated * 40, 'bytes', 0 from pga
+    union all select 'total PGA used for auto workareas', used / 20, 'bytes', 0 from pga
+    union all select 'maximum PGA used for auto workareas', used / 8, 'bytes', 0 from pga
+    union all select 'total PGA used for manual workareas', 0, 'bytes', 0
+    union all select 'over allocation count', 0, null, 0
+    union all select 'bytes processed', allocated * 220, 'bytes', 0 from pga
+    union all select 'extra bytes read/written', allocated * 3, 'bytes', 0 from pga
+    union all select 'cache hit percentage', 98.62, 'percent', 0
+    union all select 'recompute count (total)', 41873, null, 0;
+
+-- The SGA's components in granules of 16 MiB, from v$sgastat and v$sga.
+create view "v$sga_dynamic_components" as
+    with part (component, bytes, n) as (
+        select 'shared pool', (select sum(bytes) from "v$sgastat" where pool = 'shared pool'), 1
+        union all select 'large pool',
+            (select sum(bytes) from "v$sgastat" where pool = 'large pool'), 2
+        union all select 'java pool',
+            (select sum(bytes) from "v$sgastat" where pool = 'java pool'), 3
+        union all select 'streams pool', 0, 4
+        union all select 'DEFAULT buffer cache',
+            (select value from "v$sga" where name = 'Database Buffers'), 5
+        union all select 'KEEP buffer cache', 0, 6
+        union all select 'RECYCLE buffer cache', 0, 7
+        union all select 'DEFAULT 2K buffer cache', 0, 8
+        union all select 'DEFAULT 4K buffer cache', 0, 9
+        union all select 'DEFAULT 8K buffer cache', 0, 10
+        union all select 'DEFAULT 16K buffer cache', 0, 11
+        union all select 'DEFAULT 32K buffer cache', 0, 12
+        union all select 'Shared IO Pool', 0, 13
+        union all select 'Data Transfer Cache', 0, 14
+        union all select 'In-Memory Area', 0, 15
+        union all select 'In Memory RO Extension Area', 0, 16
+        union all select 'In Memory RW Extension Area', 0, 17
+        union all select 'ASM Buffer Cache', 0, 18)
+    select component, (coalesce(bytes, 0) + 16777215) / 16777216 * 16777216 current_size,
+           (coalesce(bytes, 0) + 16777215) / 16777216 * 16777216 min_size,
+           (coalesce(bytes, 0) + 16777215) / 16777216 * 16777216 max_size,
+           0 user_specified_size, 0 oper_count, 'STATIC' last_oper_type, null last_oper_mode,
+           null last_oper_time, 16777216 granule_size, 0 con_id
+    from part order by n;
+
+create view "v$sgainfo" as
+    select name, value bytes, 'No' resizeable, 0 con_id from "v$sga"
+    union all select 'Granule Size', 16777216, 'No', 0
+    union all select 'Maximum SGA Size', sum(value), 'No', 0 from "v$sga"
+    union all select 'Free SGA Memory Available', 0, null, 0;
+
+-- Resources against their limits: what is in use now, the most used since startup, the
+-- parameter's value.
+create view "v$resource_limit" as
+    with p (name, value) as (select name, value from "v$system_parameter")
+    select 'processes' resource_name, (select count(*) from "v$process") current_utilization,
+           (select count(*) + 9 from "v$process") max_utilization,
+           printf('%10s', max(cast((select value from p where name = 'processes') as integer),
+                              (select count(*) + 9 from "v$process"))) initial_allocation,
+           printf('%10s', max(cast((select value from p where name = 'processes') as integer),
+                              (select count(*) + 9 from "v$process"))) limit_value, 0 con_id
+    union all
+    select 'sessions', (select count(*) from "v$session"),
+           (select count(*) + 9 from "v$session"),
+           printf('%10s', max(cast((select value from p where name = 'sessions') as integer),
+                              (select count(*) + 9 from "v$session"))),
+           printf('%10s', max(cast((select value from p where name = 'sessions') as integer),
+                              (select count(*) + 9 from "v$session"))), 0
+    union all
+    select 'enqueue_locks', (select count(*) from "v$lock"), (select count(*) + 40 from "v$lock"),
+           printf('%10s', (select count(*) * 4 + 2000 from "v$session")),
+           printf('%10s', (select count(*) * 4 + 2000 from "v$session")), 0
+    union all
+    select 'dml_locks', (select count(*) from "v$lock" where type = 'TM'),
+           (select count(*) + 8 from "v$lock" where type = 'TM'),
+           printf('%10s', (select count(*) * 4 + 748 from "v$session")),
+           printf('%10s', '  UNLIMITED'), 0
+    union all
+    select 'transactions', (select count(*) from "v$transaction"),
+           (select count(*) + 6 from "v$transaction"),
+           printf('%10s', (select count(*) * 11 / 10 + 187 from "v$session")),
+           printf('%10s', '  UNLIMITED'), 0
+    union all
+    select 'max_rollback_segments', (select count(*) from dba_rollback_segs where status =
+           'ONLINE'), (select count(*) from dba_rollback_segs), printf('%10s', 187),
+           printf('%10s', 65535), 0
+    union all
+    select 'parallel_max_servers', 0, 4, printf('%10s', 40), printf('%10s', 32767), 0;
+
+-- Rollback (undo) segments: the SYSTEM segment and the automatic undo segments of dba_extents.
+create view dba_rollback_segs as
+    select g.segment_name,
+           case when g.segment_type = 'ROLLBACK' then 'SYS' else 'PUBLIC' end owner,
+           g.tablespace_name,
+           case when g.segment_name = 'SYSTEM' then 0
+                else cast(substr(g.segment_name, 8, length(g.segment_name) - 8) as integer)
+           end segment_id,
+           g.header_file file_id, g.header_block block_id, 65536 initial_extent,
+           65536 next_extent, 2 min_extents, 32765 max_extents, null pct_increase,
+           'ONLINE' status, null instance_num, g.header_file relative_fno
+    from dba_segments g where g.segment_type in ('ROLLBACK', 'TYPE2 UNDO');
+
+create view "v$rollname" as
+    select segment_id usn, segment_name name, 0 con_id from dba_rollback_segs
+    where status = 'ONLINE';
+
+create view "v$rollstat" as
+    select r.segment_id usn, r.segment_id % 11 latch, g.extents, g.bytes rssize,
+           g.bytes * 37 + r.segment_id * 8192 writes,
+           (select count(*) from "v$lock" l where l.type = 'TX' and l.lmode = 6 and
+               l.id1 / 65536 = r.segment_id) xacts,
+           g.blocks * 410 + r.segment_id gets, r.segment_id % 3 waits, null optsize,
+           g.bytes hwmsize, 0 shrinks, g.extents * 7 + r.segment_id wraps, g.extents - 1 extends,
+           0 aveshrink, g.bytes / 4 aveactive, 'ONLINE' status, r.segment_id % g.extents curext,
+           r.segment_id * 3 % 8 curblk, 0 con_id
+    from dba_rollback_segs r
+    join dba_segments g on g.segment_name = r.segment_name and g.owner = 'SYS';
+
+-- Segments: the extents of dba_extents by segment.
+create view dba_segments as
+    select e.owner, e.segment_name, e.partition_name, e.segment_type,
+           case when t.extent_management = 'LOCAL' and t.segment_space_management = 'AUTO'
+                     and e.segment_type in ('TABLE', 'INDEX') then 'ASSM'
+                else 'MSSM' end segment_subtype,
+           e.tablespace_name,
+           (select x.file_id from dba_extents x where x.owner = e.owner
+               and x.segment_name = e.segment_name and x.segment_type = e.segment_type
+               and x.extent_id = 0) header_file,
+           (select x.block_id from dba_extents x where x.owner = e.owner
+               and x.segment_name = e.segment_name and x.segment_type = e.segment_type
+               and x.extent_id = 0) header_block,
+           sum(e.bytes) bytes, sum(e.blocks) blocks, count(*) extents,
+           min(e.bytes) initial_extent, t.next_extent next_extent, 1 min_extents,
+           2147483645 max_extents, 2147483645 max_size, null retention, null minretention,
+           t.pct_increase pct_increase, 1 freelists, 1 freelist_groups,
+           (select x.relative_fno from dba_extents x where x.owner = e.owner
+               and x.segment_name = e.segment_name and x.segment_type = e.segment_type
+               and x.extent_id = 0) relative_fno,
+           'DEFAULT' buffer_pool, 'DEFAULT' flash_cache, 'DEFAULT' cell_flash_cache,
+           'DISABLED' inmemory, null inmemory_priority, null inmemory_distribute,
+           null inmemory_duplicate, null inmemory_compression, null cellmemory
+    from dba_extents e join dba_tablespaces t on t.tablespace_name = e.tablespace_name
+    group by e.owner, e.segment_name, e.partition_name, e.segment_type, e.tablespace_name;
+
+-- Free space: every data file's blocks after its last extent, in one chunk per file. With the
+-- extents of dba_extents it makes up the file's user blocks.
+create view dba_free_space as
+    select f.tablespace_name, f.file_id,
+           coalesce((select max(block_id + blocks) from dba_extents x where x.file_id =
+                         f.file_id),
+                    f.blocks - f.user_blocks + 1) block_id,
+           (f.user_blocks - coalesce((select sum(blocks) from dba_extents x where x.file_id =
+                                          f.file_id), 0)) * t.block_size bytes,
+           f.user_blocks - coalesce((select sum(blocks) from dba_extents x where x.file_id =
+                                         f.file_id), 0) blocks,
+           f.relative_fno
+    from dba_data_files f join dba_tablespaces t on t.tablespace_name = f.tablespace_name
+    where f.user_blocks > coalesce((select sum(blocks) from dba_extents x where x.file_id =
+                                        f.file_id), 0);
+
+create view dba_tablespace_usage_metrics as
+    select t.tablespace_name,
+           case when t.contents = 'TEMPORARY'
+                then coalesce((select sum(blocks) from "v$tempseg_usage"), 0)
+                else coalesce((select sum(blocks) from dba_extents e where e.tablespace_name =
+                                   t.tablespace_name), 0) end used_space,
+           case when t.contents = 'TEMPORARY'
+                then (select sum(case when autoextensible = 'YES' then maxblocks else blocks end)
+                      from dba_temp_files f where f.tablespace_name = t.tablespace_name)
+                else (select sum(case when autoextensible = 'YES' then maxblocks else blocks end)
+                      from dba_data_files f where f.tablespace_name = t.tablespace_name)
+           end tablespace_size,
+           round(100.0 * case when t.contents = 'TEMPORARY'
+                then coalesce((select sum(blocks) from "v$tempseg_usage"), 0)
+                else coalesce((select sum(blocks) from dba_extents e where e.tablespace_name =
+                                   t.tablespace_name), 0) end /
+           case when t.contents = 'TEMPORARY'
+                then (select sum(case when autoextensible = 'YES' then maxblocks else blocks end)
+                      from dba_temp_files f where f.tablespace_name = t.tablespace_name)
+                else (select sum(case when autoextensible = 'YES' then maxblocks else blocks end)
+                      from dba_data_files f where f.tablespace_name = t.tablespace_name)
+           end, 10) used_percent
+    from dba_tablespaces t;
+
+create view "v$tablespace" as
+    select t.rowid - 1 "ts#", t.tablespace_name name, 'YES' included_in_database_backup,
+           'NO' bigfile, 'YES' flashback_on, null encrypt_in_backup, 0 con_id
+    from dba_tablespaces t;
+
+create view "v$datafile" as
+    select f.file_id "file#", 4 + f.file_id * 1031 "creation_change#",
+           d.created creation_time, ts."ts#", f.relative_fno "rfile#",
+           case when f.tablespace_name = 'SYSTEM' then 'SYSTEM' else 'ONLINE' end status,
+           'READ WRITE' enabled, d."checkpoint_change#", d.controlfile_time checkpoint_time,
+           0 "unrecoverable_change#", null unrecoverable_time, null "last_change#",
+           null last_time, 0 "offline_change#", 0 "online_change#", null online_time,
+           f.bytes, f.blocks, 0 create_bytes, t.block_size, f.file_name name, 0 plugged_in,
+           t.block_size block1_offset, 'NONE' aux_name, 0 first_nonlogged_scn,
+           null first_nonlogged_time, 0 foreign_dbid, 0 "foreign_creation_change#",
+           null foreign_creation_time, 'NO' plugged_readonly, 0 "plugin_change#",
+           0 "plugin_resetlogs_change#", null plugin_resetlogs_time, 0 con_id
+    from dba_data_files f join dba_tablespaces t on t.tablespace_name = f.tablespace_name
+    join "v$tablespace" ts on ts.name = f.tablespace_name
+    join "v$database" d;
+
+create view "v$tempfile" as
+    select f.file_id "file#", 4 + f.file_id * 1019 "creation_change#",
+           d.created creation_time, ts."ts#", f.relative_fno "rfile#", 'ONLINE' status,
+           'READ WRITE' enabled, f.bytes, f.blocks, f.bytes create_bytes, t.block_size,
+           f.file_name name, 0 con_id
+    from dba_temp_files f join dba_tablespaces t on t.tablespace_name = f.tablespace_name
+    join "v$tablespace" ts on ts.name = f.tablespace_name
+    join "v$database" d;
+
+-- Reads and writes by data file: the instance's physical I/O shared by the files' sizes.
+create view "v$filestat" as
+    with io (reads, writes, total) as (
+        select (select value from "v$sysstat" where name = 'physical reads'),
+               (select value from "v$sysstat" where name = 'physical writes'),
+               (select sum(blocks) from dba_data_files))
+    select f.file_id "file#", io.reads * f.blocks / io.total * 8 / 10 phyrds,
+           io.writes * f.blocks / io.total * 9 / 10 phywrts,
+           io.reads * f.blocks / io.total phyblkrd, 0 optimized_phyblkrd,
+           io.writes * f.blocks / io.total phyblkwrt,
+           io.reads * f.blocks / io.total * 7 / 10 singleblkrds,
+           io.reads * f.blocks / io.total / 25 readtim,
+           io.writes * f.blocks / io.total / 40 writetim,
+           io.reads * f.blocks / io.total / 30 singleblkrdtim,
+           f.file_id % 3 avgiotim, 0 lstiotim, 0 miniotim, 40 + f.file_id maxiortm,
+           60 + f.file_id maxiowtm, 0 con_id
+    from dba_data_files f, io;
+
+create view "v$tempstat" as
+    select f.file_id "file#", 120 + f.file_id phyrds, 340 + f.file_id phywrts,
+           1900 phyblkrd, 5400 phyblkwrt, 60 singleblkrds, 3 readtim, 9 writetim,
+           1 singleblkrdtim, 0 avgiotim, 0 lstiotim, 0 miniotim, 12 maxiortm, 21 maxiowtm,
+           0 con_id
+    from dba_temp_files f;
+
+-- Sort segments in the temporary tablespace: the active sessions of every other slot that run
+-- a statement that sorts.
+create view "v$tempseg_usage" as
+    select s.username, s.username "user", s.saddr session_addr, s."serial#" session_num,
+           s.sql_address sqladdr, s.sql_hash_value sqlhash, s.sql_id,
+           'TEMP' tablespace, 'TEMPORARY' contents, 'SORT' segtype,
+           (select min(file_id) from dba_temp_files) + 200 "segfile#",
+           128 + (s.sid % 4000) * 512 "segblk#", 1 + s.sid % 4 extents,
+           (1 + s.sid % 4) * 128 blocks,
+           (select min(relative_fno) from dba_temp_files) "segrfno#",
+           (select "ts#" from "v$tablespace" where name = 'TEMP') "ts#", 0 con_id,
+           s.sql_id sql_id_tempseg
+    from "v$session" s join "v$sqlarea" a on a.address = s.sql_address
+    where s.status = 'ACTIVE' and s.type = 'USER' and s.sid % 2 = 0
+        and (a.sql_text like '%ORDER BY%' or a.sql_text like '%GROUP BY%');
+
+create view "v$sort_usage" as select * from "v$tempseg_usage";
+
+create view dba_tables as
+    select o.owner, o.object_name table_name, g.tablespace_name, null cluster_name,
+           null iot_name, 'VALID' status, 10 pct_free, null pct_used, 1 ini_trans,
+           255 max_trans, g.initial_extent, g.next_extent, 1 min_extents,
+           2147483645 max_extents, null pct_increase, null freelists, null freelist_groups,
+           'YES' logging, 'N' backed_up, coalesce(g.blocks, 0) * 61 num_rows,
+           coalesce(g.blocks, 0) blocks, 0 empty_blocks, 0 avg_space, 0 chain_cnt,
+           90 + o.object_id % 60 avg_row_len, 0 avg_space_freelist_blocks,
+           0 num_freelist_blocks, '         1' degree, '         1' instances,
+           '    N' cache, 'ENABLED' table_lock, coalesce(g.blocks, 0) * 61 sample_size,
+           o.last_ddl_time last_analyzed, 'NO' partitioned, null iot_type, o.temporary,
+           o.secondary, 'NO' nested, 'DEFAULT' buffer_pool, 'DEFAULT' flash_cache,
+           'DEFAULT' cell_flash_cache, 'DISABLED' row_movement, 'YES' global_stats,
+           'NO' user_stats, null duration, 'DISABLED' skip_corrupt, 'YES' monitoring,
+           null cluster_owner, 'DISABLED' dependencies, 'DISABLED' compression,
+           null compress_for, 'NO' dropped, 'NO' read_only,
+           case when g.segment_name is null then 'NO' else 'YES' end segment_created,
+           'DEFAULT' result_cache, 'NO' clustering, null activity_tracking,
+           null dml_timestamp, 'NO' has_identity, 'NO' container_data,
+           'DISABLED' inmemory, 'NO' default_collation_unused, 'USING_NLS_COMP'
+           default_collation, 'NO' duplicated, 'NO' sharded, 'NO' external,
+           'NO' hybrid, 'NO' cellmemory, 'NO' containers_default, 'NO' container_map,
+           'NO' extended_data_link, 'NO' extended_data_link_map, 'DISABLED' inmemory_service,
+           null inmemory_service_name, 'NO' container_map_object, 'DISABLED' memoptimize_read,
+           'DISABLED' memoptimize_write, 'NO' has_sensitive_column, 'NO' admit_null,
+           'NO' data_link_dml_enabled, 'DISABLED' logical_replication
+    from dba_objects o
+    left join dba_segments g on g.owner = o.owner and g.segment_name = o.object_name
+        and g.segment_type = 'TABLE'
+    where o.object_type = 'TABLE';
+
+create view dba_indexes as
+    select o.owner, o.object_name index_name, 'NORMAL' index_type, null table_owner,
+           null table_name, 'TABLE' table_type, 'NONUNIQUE' uniqueness, 'DISABLED' compression,
+           g.tablespace_name, coalesce(g.blocks, 0) leaf_blocks, 'VALID' status,
+           o.last_ddl_time last_analyzed, 'NO' partitioned
+    from dba_objects o
+    left join dba_segments g on g.owner = o.owner and g.segment_name = o.object_name
+        and g.segment_type = 'INDEX'
+    where o.object_type = 'INDEX';
+
+-- Oracle's own dictionary tables under the views, as far as monitoring scripts read them.
+create view "obj$" as
+    select o.object_id "obj#", o.data_object_id "dataobj#", u.user_id "owner#",
+           o.object_name name, case when o.object_type in ('INDEX', 'TRIGGER') then 4 else 1
+           end namespace, o.subobject_name subname,
+           case o.object_type when 'INDEX' then 1 when 'TABLE' then 2 when 'CLUSTER' then 3
+                when 'VIEW' then 4 when 'SYNONYM' then 5 when 'SEQUENCE' then 6
+                when 'PROCEDURE' then 7 when 'FUNCTION' then 8 when 'PACKAGE' then 9
+                when 'PACKAGE BODY' then 11 when 'TRIGGER' then 12 when 'TYPE' then 13
+                else 0 end "type#",
+           o.created ctime, o.last_ddl_time mtime, o.last_ddl_time stime,
+           case when o.status = 'VALID' then 1 else 5 end status, null remoteowner,
+           null linkname, 0 flags, null oid$, 0 spare1, 6 spare2, 0 spare3
+    from dba_objects o left join dba_users u on u.username = o.owner;
+
+create view "user$" as
+    select u.user_id "user#", u.username name, 1 "type#", u.password,
+           (select "ts#" from "v$tablespace" where name = u.default_tablespace) "datats#",
+           (select "ts#" from "v$tablespace" where name = u.temporary_tablespace) "tempts#",
+           u.created ctime, u.created ptime, u.expiry_date exptime, u.lock_date ltime,
+           0 "resource$", null "audit$", 1 defrole, null "defgrp#", null "defgrp_seq#",
+           case u.account_status when 'OPEN' then 0 when 'EXPIRED' then 1
+                when 'EXPIRED(GRACE)' then 2 when 'LOCKED(TIMED)' then 4 when 'LOCKED' then 8
+                when 'EXPIRED & LOCKED' then 9 else 0 end astatus,
+           0 lcount, null defschclass, u.external_name ext_username, 0 spare1
+    from dba_users u;
+
+create view "ts$" as
+    select "ts#", name, 0 "owner#", 1 online$, 0 contents$ from "v$tablespace";
+
+-- NLS: the session's settings, the instance's parameters and the database's.
+create view nls_session_parameters as
+    select parameter, value from "v$nls_parameters"
+    where parameter not in ('NLS_CHARACTERSET', 'NLS_NCHAR_CHARACTERSET');
+
+create view nls_instance_parameters as
+    select upper(p.name) parameter, p.value value from "v$system_parameter" p
+    where p.name like 'nls\_%' escape '\'
+    union all
+    select n.parameter, case when n.parameter in ('NLS_LANGUAGE', 'NLS_TERRITORY')
+                             then n.value end
+    from "v$nls_parameters" n
+    where n.parameter not in ('NLS_CHARACTERSET', 'NLS_NCHAR_CHARACTERSET')
+        and not exists (select 1 from "v$system_parameter" p where upper(p.name) = n.parameter);
+
+create view nls_database_parameters as
+    select parameter, value from "v$nls_parameters"
+    union all select 'NLS_RDBMS_VERSION', '19.0.0.0.0';
+
+-- The public synonyms of the dynamic performance views (v$x for sys.v_$x), and the synonyms
+-- created in the sandbox.
+create view dba_synonyms as
+    select 'PUBLIC' owner, upper(name) synonym_name, 'SYS' table_owner,
+           upper(substr(name, 1, instr(name, '$') - 1) || '_' || substr(name, instr(name, '$')))
+               table_name, null db_link, 1 origin_con_id
+    from sqlite_master
+    where type in ('table', 'view') and (name like 'v$%' or name like 'gv$%')
+    union all
+    select 'PUBLIC', upper(name), 'SYS', upper(target), null, 0 from sbx_synonyms;
+
+-- The redo log switches since a little before startup: one every twenty minutes or so, the
+-- last one starting the current log. The sandbox's own helper, not an Oracle view.
+create view sbx_log_switches as
+    with recursive n(i) as (select 1 union all select i + 1 from n where i < 217),
+    clock(value) as (select value from sbx_meta where key = 'clock')
+    select i, 4800 + i "sequence#",
+           datetime(clock.value, '-' || ((217 - i) * 1200 + i * 7919 % 600) || ' seconds')
+               first_time,
+           case when i < 217 then datetime(clock.value, '-' || ((216 - i) * 1200 +
+                (i + 1) * 7919 % 600) || ' seconds') end next_time,
+           88392017 - (217 - i) * 40213 - i * 7 "first_change#",
+           case when i < 217 then 88392017 - (216 - i) * 40213 - (i + 1) * 7 end
+               "next_change#"
+    from n, clock;
+
+create view "v$log" as
+    select (s.i - 1) % 3 + 1 "group#", 1 "thread#", s."sequence#", 209715200 bytes,
+           512 blocksize, 2 members, case when s.i = 217 then 'NO' else 'YES' end archived,
+           case when s.i = 217 then 'CURRENT' when s.i = 216 then 'ACTIVE' else 'INACTIVE' end
+               status,
+           s."first_change#", s.first_time,
+           coalesce(s."next_change#", 18446744073709551615) "next_change#", s.next_time,
+           0 con_id
+    from sbx_log_switches s where s.i > 214;
+
+create view "v$logfile" as
+    select g."group#", null status, 'ONLINE' type,
+           '/u0' || (m.k + 1) || '/oradata/PROD/redo0' || g."group#" || char(97 + m.k) || '.log'
+               member, 'NO' is_recovery_dest_file, 0 con_id
+    from "v$log" g, (select 0 k union all select 1) m;
+
+create view "v$log_history" as
+    select i recid, 1100000000 + i * 1200 stamp, 1 "thread#", "sequence#", "first_change#",
+           first_time, "next_change#", 1 "resetlogs_change#", '2003-05-14 10:22:38'
+           resetlogs_time, 0 con_id
+    from sbx_log_switches where i < 217;
+
+create view "v$archived_log" as
+    select i recid, 1100000000 + i * 1200 + 7 stamp,
+           '/u05/fast_recovery_area/PROD/archivelog/1_' || "sequence#" || '_1052136158.dbf'
+               name, 1 "dest_id", 1 "thread#", "sequence#", 1 "resetlogs_change#",
+           '2003-05-14 10:22:38' resetlogs_time, "first_change#", first_time, "next_change#",
+           next_time, 409600 - i * 37 % 2000 blocks, 512 block_size, 'ARCH' creator,
+           'ARCH' registrar, 'NO' standby_dest, 'YES' archived, 'NO' applied, 'NO' deleted,
+           'A' status, next_time completion_time, 'NO' dictionary_begin,
+           'NO' dictionary_end, 'NO' end_of_redo, 0 con_id
+    from sbx_log_switches where i < 217;
+
+create view "v$controlfile" as
+    select null status, '/u02/oradata/PROD/control01.ctl' name, 'NO' is_recovery_dest_file,
+           16384 block_size, 1158 file_size_blks, 0 con_id
+    union all
+    select null, '/u03/oradata/PROD/control02.ctl', 'NO', 16384, 1158, 0;
+
+-- Undo statistics in ten-minute intervals since startup, the current interval last; its
+-- concurrency is the transactions open now.
+create view "v$undostat" as
+    with recursive clock(now, startup) as (
+        select (select value from sbx_meta where key = 'clock'),
+               (select startup_time from "v$instance")),
+    n(i) as (select 0 union all select i + 1 from n, clock
+             where i < 575 and datetime(now, '-' || ((i + 1) * 600) || ' seconds') > startup)
+    select datetime(now, '-' || (i * 600 + cast(strftime('%s', now) as integer) % 600) ||
+                    ' seconds') begin_time,
+           case when i = 0 then now
+                else datetime(now, '-' || ((i - 1) * 600 +
+                              cast(strftime('%s', now) as integer) % 600) || ' seconds') end
+               end_time,
+           1 undotsn, 120 + (i * 7919) % 900 undoblks, 300 + (i * 104729) % 2400 txncount,
+           30 + (i * 31) % 1200 maxquerylen, null maxqueryid,
+           case when i = 0 then (select count(*) from "v$transaction")
+                else 2 + i % 9 end maxconcurrency,
+           0 unxpstealcnt, 0 unxpblkrelcnt, 0 unxpblkreucnt, 0 expstealcnt, 0 expblkrelcnt,
+           0 expblkreucnt, 0 ssolderrcnt, 0 nospaceerrcnt, 160 + i % 40 activeblks,
+           2400 + (i * 13) % 800 unexpiredblks, 9000 + (i * 17) % 3000 expiredblks,
+           10800 + (i * 7) % 1200 tuned_undoretention, 0 con_id
+    from n, clock;
+
+create view dba_undo_extents as
+    select e.owner, e.segment_name, e.tablespace_name, e.extent_id, e.file_id, e.block_id,
+           e.bytes, e.blocks, e.relative_fno, null commit_jtime, null commit_wtime,
+           case when e.extent_id = 0 and exists (select 1 from "v$transaction" t where
+                    '_SYSSMU' || t.xidusn || '$' = e.segment_name) then 'ACTIVE'
+                when e.extent_id % 3 = 1 then 'EXPIRED' else 'UNEXPIRED' end status
+    from dba_extents e where e.segment_type = 'TYPE2 UNDO';
+
+-- The time model: CPU from the statistics, DB time adding the non-idle waits of the events.
+create view "v$sys_time_model" as
+    with cpu(us) as (select coalesce((select value from "v$sysstat" where name =
+                                          'CPU used by this session'), 0) * 10000),
+    waits(us) as (select coalesce(sum(e.time_waited_micro), 0) from "v$system_event" e
+                  join "v$event_name" n on n.name = e.event where n.wait_class <> 'Idle')
+    select 3649082374 stat_id, 'DB time' stat_name, cpu.us + waits.us value, 0 con_id
+        from cpu, waits
+    union all select 2748282437, 'DB CPU', cpu.us, 0 from cpu
+    union all select 4157170894, 'background elapsed time', waits.us / 9, 0 from waits
+    union all select 2451517896, 'background cpu time', cpu.us / 20, 0 from cpu
+    union all select 2821698184, 'sql execute elapsed time', (cpu.us + waits.us) * 88 / 100, 0
+        from cpu, waits
+    union all select 1431595225, 'parse time elapsed', (cpu.us + waits.us) * 4 / 100, 0
+        from cpu, waits
+    union all select 372226525, 'hard parse elapsed time', (cpu.us + waits.us) * 2 / 100, 0
+        from cpu, waits
+    union all select 2643905994, 'PL/SQL execution elapsed time',
+        (cpu.us + waits.us) * 6 / 100, 0 from cpu, waits
+    union all select 1990024365, 'connection management call elapsed time',
+        (cpu.us + waits.us) / 100, 0 from cpu, waits
+    union all select 4127043053, 'sequence load elapsed time', (cpu.us + waits.us) / 1000, 0
+        from cpu, waits;
+
+create view "v$sess_time_model" as
+    with names(stat_id, stat_name, part) as (values
+        (3649082374, 'DB time', 100), (2748282437, 'DB CPU', 60),
+        (2821698184, 'sql execute elapsed time', 88), (1431595225, 'parse time elapsed', 4),
+        (372226525, 'hard parse elapsed time', 2),
+        (2643905994, 'PL/SQL execution elapsed time', 6),
+        (1990024365, 'connection management call elapsed time', 1))
+    select s.sid, n.stat_id, n.stat_name, st.value * 10000 * n.part / 60 value, 0 con_id
+    from "v$sesstat" st join "v$session" s on s.sid = st.sid, names n
+    where st."statistic#" =
+        (select "statistic#" from "v$statname" where name = 'CPU used by this session');
+
+create view "v$osstat" as
+    with up(cs, cpus) as (
+        select (cast(strftime('%s', (select value from sbx_meta where key = 'clock')) as
+                     integer) - cast(strftime('%s', (select startup_time from "v$instance"))
+                                     as integer)) * 100,
+               coalesce((select cast(value as integer) from "v$system_parameter" where name =
+                             'cpu_count'), 2))
+    select 'NUM_CPUS' stat_name, cpus value, 0 osstat_id, 'Number of active CPUs' comments,
+           'NO' cumulative, 0 con_id from up
+    union all select 'IDLE_TIME', cs * cpus * 65 / 100, 1,
+        'Time (centi-secs) that CPUs have been in the idle state', 'YES', 0 from up
+    union all select 'BUSY_TIME', cs * cpus * 35 / 100, 2,
+        'Time (centi-secs) that CPUs have been in the busy state', 'YES', 0 from up
+    union all select 'USER_TIME', cs * cpus * 28 / 100, 3,
+        'Time (centi-secs) spent in user code', 'YES', 0 from up
+    union all select 'SYS_TIME', cs * cpus * 7 / 100, 4,
+        'Time (centi-secs) spent in the kernel', 'YES', 0 from up
+    union all select 'IOWAIT_TIME', cs * cpus * 4 / 100, 5,
+        'Time (centi-secs) spent waiting for IO', 'YES', 0 from up
+    union all select 'NICE_TIME', 0, 6, 'Time (centi-secs) spend in low-priority user code',
+        'YES', 0
+    union all select 'RSRC_MGR_CPU_WAIT_TIME', 0, 14,
+        'Time (centi-secs) processes spent in the runnable state waiting', 'YES', 0
+    union all select 'LOAD', 0.7, 15, 'Number of processes running or waiting on the run queue',
+        'NO', 0
+    union all select 'NUM_CPU_CORES', cpus, 16, 'Number of CPU cores', 'NO', 0 from up
+    union all select 'NUM_CPU_SOCKETS', 1, 17, 'Number of physical CPU sockets', 'NO', 0
+    union all select 'PHYSICAL_MEMORY_BYTES', 8589934592, 1008,
+        'Physical memory size in bytes', 'NO', 0
+    union all select 'TCP_RECEIVE_SIZE_MAX', 4194304, 2000,
+        'Maximum size (bytes) of TCP receive buffer', 'NO', 0;
+
+-- Advisories: the estimates for sizes around the current ones.
+create view "v$pga_target_advice" as
+    with f(factor) as (values (0.125), (0.25), (0.5), (0.75), (1.0), (1.2), (1.4), (1.6),
+                              (1.8), (2.0), (3.0), (4.0), (6.0), (8.0)),
+    p(target, processed) as (
+        select (select value from "v$pgastat" where name = 'aggregate PGA target parameter'),
+               (select value from "v$pgastat" where name = 'bytes processed'))
+    select cast(p.target * f.factor as integer) pga_target_for_estimate,
+           f.factor pga_target_factor, 'ON' advice_status, p.processed bytes_processed,
+           cast(p.processed / 1000 * (1 + 0.3 / f.factor) as integer) estd_time,
+           cast(p.processed * 0.2 / (f.factor * f.factor) as integer) estd_extra_bytes_rw,
+           round(100.0 / (1 + 0.2 / (f.factor * f.factor))) estd_pga_cache_hit_percentage,
+           case when f.factor < 0.5 then 12 else 0 end estd_overalloc_count, 0 con_id
+    from f, p;
+
+create view "v$db_cache_advice" as
+    with recursive f(i) as (select 1 union all select i + 1 from f where i < 20),
+    c(bytes, reads) as (
+        select (select value from "v$sga" where name = 'Database Buffers'),
+               (select value from "v$sysstat" where name = 'physical reads'))
+    select 3 id, 'DEFAULT' name, 8192 block_size, 'ON' advice_status,
+           c.bytes * f.i / 10 / 1048576 size_for_estimate, round(f.i / 10.0, 4) size_factor,
+           c.bytes * f.i / 10 / 8192 buffers_for_estimate,
+           round(1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10), 4)
+               estd_physical_read_factor,
+           cast(c.reads * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)) as integer)
+               estd_physical_reads,
+           cast(c.reads * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)) / 1000 as integer)
+               estd_physical_read_time,
+           round(20 * (1 + 0.9 * (10 - f.i) / (f.i + 2.0) * (f.i < 10)), 1)
+               estd_pct_of_db_time_for_reads,
+           0 estd_cluster_reads, 0 estd_cluster_read_time, 0 con_id
+    from f, c;
+
+create view "v$shared_pool_advice" as
+    with f(factor) as (values (0.5), (0.6), (0.7), (0.8), (0.9), (1.0), (1.1), (1.2), (1.3),
+                              (1.4), (1.6), (1.8), (2.0)),
+    p(bytes) as (select current_size from "v$sga_dynamic_components" where component =
+                     'shared pool')
+    select cast(p.bytes * f.factor / 1048576 as integer) shared_pool_size_for_estimate,
+           f.factor shared_pool_size_factor,
+           cast(p.bytes * f.factor / 1048576 * 0.4 as integer) estd_lc_size,
+           cast(4000 * f.factor as integer) estd_lc_memory_objects,
+           cast(150000 * (1 - 0.25 / (f.factor * 4)) as integer) estd_lc_time_saved,
+           round((1 - 0.25 / (f.factor * 4)) / 0.9375, 4) estd_lc_time_saved_factor,
+           cast(900 * (0.25 / (f.factor * 4)) * 16 as integer) estd_lc_load_time,
+           round(1 / f.factor, 4) estd_lc_load_time_factor,
+           cast(2500000 * (1 - 0.05 / f.factor) as integer) estd_lc_memory_object_hits,
+           0 con_id
+    from f, p;
+
+create view "v$sga_target_advice" as
+    with f(factor) as (values (0.5), (0.75), (1.0), (1.25), (1.5), (1.75), (2.0)),
+    s(bytes, dbtime, reads) as (
+        select (select sum(value) from "v$sga"),
+               (select value from "v$sys_time_model" where stat_name = 'DB time') / 1000000,
+               (select value from "v$sysstat" where name = 'physical reads'))
+    select cast(s.bytes * f.factor / 1048576 as integer) sga_size, f.factor sga_size_factor,
+           cast(s.dbtime * (1 + 0.3 * (1 - f.factor) * (f.factor < 1)) as integer)
+               estd_db_time,
+           round(1 + 0.3 * (1 - f.factor) * (f.factor < 1), 4) estd_db_time_factor,
+           cast(s.reads * (1 + 0.8 * (1 - f.factor) * (f.factor < 1)) as integer)
+               estd_physical_reads,
+           cast(s.bytes * f.factor * 0.6 / 1048576 as integer) estd_buffer_cache_size,
+           cast(s.bytes * f.factor * 0.3 / 1048576 as integer) estd_shared_pool_size, 0 con_id
+    from f, s;
+
+-- Waits by class, from the events.
+create view "v$system_wait_class" as
+    select wait_class_id, "wait_class#", wait_class, sum(total_waits) total_waits,
+           sum(time_waited) time_waited, sum(total_waits) total_waits_fg,
+           sum(time_waited) time_waited_fg, 0 con_id
+    from "v$system_event" group by wait_class_id, "wait_class#", wait_class;
+
+create view "v$session_wait_class" as
+    select e.sid, s."serial#", e.wait_class_id, e."wait_class#", e.wait_class,
+           sum(e.total_waits) total_waits, sum(e.time_waited) time_waited, 0 con_id
+    from "v$session_event" e join "v$session" s on s.sid = e.sid
+    group by e.sid, s."serial#", e.wait_class_id, e."wait_class#", e.wait_class;
+
+-- Statistics of the statements, as v$sqlarea counts them.
+create view "v$sqlstats" as
+    select sql_text, sql_fulltext, sql_id, last_active_time, 0 last_active_child_address,
+           plan_hash_value, parse_calls, disk_reads, direct_writes, 0 direct_reads,
+           buffer_gets, rows_processed, serializable_aborts, fetches, executions,
+           end_of_fetch_count, loads, version_count, invalidations, px_servers_executions,
+           cpu_time, elapsed_time, 0 avg_hard_parse_time, application_wait_time,
+           concurrency_wait_time, cluster_wait_time, user_io_wait_time, plsql_exec_time,
+           java_exec_time, sorts, sharable_mem, sharable_mem total_sharable_mem, 0 con_id
+    from "v$sqlarea";
+
+-- The temporary tablespace's space: what the sort segments of v$tempseg_usage use, the
+-- rest of its files free.
+create view "v$temp_space_header" as
+    select f.tablespace_name, f.file_id,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192 bytes_used,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) blocks_used,
+           f.bytes - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192 bytes_free,
+           f.blocks - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) blocks_free,
+           f.relative_fno, 0 con_id
+    from dba_temp_files f;
+
+create view "v$sort_segment" as
+    select t.tablespace_name, 0 segment_file, 0 segment_block, 128 extent_size,
+           (select count(*) from "v$tempseg_usage") current_users,
+           (select sum(extents) from "v$tempseg_usage") + 40 total_extents,
+           ((select sum(extents) from "v$tempseg_usage") + 40) * 128 total_blocks,
+           (select sum(extents) from "v$tempseg_usage") used_extents,
+           (select sum(blocks) from "v$tempseg_usage") used_blocks, 40 free_extents,
+           40 * 128 free_blocks, 0 added_extents, 1204 extent_hits, 0 freed_extents,
+           0 free_requests, 2048 max_size, 2048 * 128 max_blocks, 1210 max_used_size,
+           1210 * 128 max_used_blocks, 600 max_sort_size, 600 * 128 max_sort_blocks,
+           0 relative_fno, 0 con_id
+    from dba_tablespaces t where t.contents = 'TEMPORARY';
+
+create view dba_temp_free_space as
+    select f.tablespace_name, sum(f.bytes) tablespace_size,
+           ((select coalesce(sum(extents), 0) from "v$tempseg_usage") + 40) * 1048576
+               allocated_space,
+           sum(f.bytes) - coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192
+               free_space,
+           'SHARED' shared, null inst_id
+    from dba_temp_files f group by f.tablespace_name;
+
+-- The workload repository's snapshots: one every hour since startup.
+create view dba_hist_snapshot as
+    with recursive clock(now, startup) as (
+        select (select value from sbx_meta where key = 'clock'),
+               (select startup_time from "v$instance")),
+    n(i) as (select 1 union all select i + 1 from n, clock
+             where datetime(startup, '+' || ((i + 1) * 3600) || ' seconds') <= now)
+    select 1000 + i snap_id, 2718403765 dbid, 1 instance_number, startup startup_time,
+           datetime(startup, '+' || ((i - 1) * 3600) || ' seconds') begin_interval_time,
+           datetime(startup, '+' || (i * 3600) || ' seconds') end_interval_time,
+           '+00000 00:00:01.2' flush_elapsed, 1 snap_level, 0 error_count, 0 snap_flag,
+           '+00 00:00:00.000000' snap_timezone, null begin_interval_time_tz,
+           null end_interval_time_tz, 0 con_id
+    from n, clock where datetime(startup, '+' || (i * 3600) || ' seconds') <= now;
