@@ -100,6 +100,14 @@ TEST_F(SandboxSql, SysContextAnswersFromTheSessionAndTheInstance) {
     EXPECT_EQ(value("select sys_context('USERENV', 'CON_NAME') from dual"),
               value("select name from v$database"));
     EXPECT_EQ(value("select sys_context('USERENV', 'CON_ID') from dual"), "0");
+    // v$mystat is the asking session's own rows of v$sesstat, as the classic scripts join it
+    EXPECT_EQ(value("select count(distinct sid) from v$mystat"), "1");
+    EXPECT_EQ(value("select max(sid) from v$mystat"), sid);
+    EXPECT_EQ(value("select count(*) from v$mystat"),
+              value("select count(*) from v$sesstat where sid = " + sid));
+    EXPECT_NE(value("select count(*) from v$mystat m, v$statname n where "
+                    "m.statistic# = n.statistic# and n.name = 'session logical reads'"),
+              "0");
     EXPECT_NE(value("select uid from dual"), "");
     EXPECT_EQ(value("select uid from dual"),
               value("select user_id from dba_users where username = 'SYSTEM'"));

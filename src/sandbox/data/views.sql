@@ -917,3 +917,8 @@ create view dba_hist_snapshot as
            '+00 00:00:00.000000' snap_timezone, null begin_interval_time_tz,
            null end_interval_time_tz, 0 con_id
     from n, clock where datetime(startup, '+' || (i * 3600) || ' seconds') <= now;
+
+-- The statistics of the session that asks.
+create view "v$mystat" as
+    select sid, "statistic#", value, 0 con_id from "v$sesstat"
+    where sid = cast(sys_context('USERENV', 'SID') as integer);
