@@ -141,6 +141,7 @@ public:
         dateArithmetic();
         ratioToReport();
         queryBlocks();
+        rowLimits();
     }
 
 private:
@@ -1213,6 +1214,51 @@ private:
             t_[m].dropped = true;
         t_[b.from].after +=
             " (SELECT * FROM " + item + " WHERE " + where + " LIMIT " + limit + ") " + alias;
+    }
+
+    // The row limiting clause, "[offset n row[s]] [fetch first|next [n] row[s] only]", as LIMIT
+    // and OFFSET; PERCENT and WITH TIES are refused.
+    void rowLimits() {
+        auto count = [&](std::size_t k) {
+            const Token& n = t_[k];
+            return "max(cast(" + (n.kind == Tok::Bind ? n.lower : n.text) + " as integer), 0)";
+        };
+        auto isCount = [&](std::size_t k) {
+            return k < size() && (t_[k].kind == Tok::Number || t_[k].kind == Tok::Bind);
+        };
+        for (std::size_t k = 0; k < size(); ++k) {
+            if (!fresh(k))
+                continue;
+            std::string offset;
+            std::size_t start = k, m = k;
+            if (at(k, "offset") && isCount(k + 1) && (at(k + 2, "row") || at(k + 2, "rows"))) {
+                offset = count(k + 1);
+                m = k + 3;
+            }
+            std::string limit = "-1";
+            if (at(m, "fetch") && (at(m + 1, "first") || at(m + 1, "next"))) {
+                std::size_t r = m + 2;
+                limit = "1";
+                if (isCount(r))
+                    limit = count(r++);
+                if (at(r, "percent"))
+                    oraFail(3001, "unimplemented feature: FETCH ... PERCENT is not emulated by the "
+                                  "sandbox");
+                if (!at(r, "row") && !at(r, "rows"))
+                    continue;
+                if (at(r + 1, "with") && at(r + 2, "ties"))
+                    oraFail(3001, "unimplemented feature: FETCH ... WITH TIES is not emulated by "
+                                  "the sandbox");
+                if (!at(r + 1, "only"))
+                    continue;
+                m = r + 2;
+            } else if (offset.empty()) {
+                continue;
+            }
+            t_[start].out = "LIMIT " + limit + (offset.empty() ? "" : " OFFSET " + offset);
+            collapse(start, m);
+            k = m - 1;
+        }
     }
 
     void queryBlocks() {

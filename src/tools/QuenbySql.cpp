@@ -4,12 +4,15 @@
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
 #include "tools/QuenbySqlArgs.h"
+#include "tools/SqlScript.h"
 #include "util/Version.h"
 
 #include <QtGlobal>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -110,23 +113,20 @@ int main(int argc, char** argv) {
         session.ConnectDirect();
 
         oradb::TOraQuery query(&session);
-        std::size_t next = 0;
-        std::string line;
-        for (;;) {
-            std::string statement;
-            if (fromStdin) {
-                if (!std::getline(std::cin, line))
-                    break;
-                statement = line;
-            } else {
-                if (next >= statements.size())
-                    break;
-                statement = statements[next++];
+        // Runs one item; false when nothing after it is to run.
+        auto run = [&](const quenby_sql::ScriptItem& item) {
+            using Kind = quenby_sql::ScriptItem::Kind;
+            if (item.kind == Kind::Exit)
+                return false;
+            if (item.kind == Kind::Prompt) {
+                std::cout << item.text << '\n';
+                return true;
             }
-            if (statement.find_first_not_of(" \t\r") == std::string::npos)
-                continue;
+            if (item.kind == Kind::Unsupported)
+                throw std::runtime_error("quenby-sql does not carry out the SQL*Plus command \"" +
+                                         item.text + "\"");
             query.SQL.Clear();
-            query.SQL.Add(statement);
+            query.SQL.Add(item.text);
             query.Open();
             if (query.FieldCount() == 0)
                 std::cout << "Statement processed.\n";
@@ -136,6 +136,34 @@ int main(int argc, char** argv) {
                 printAligned(query);
             query.Close();
             std::cout.flush();
+            return true;
+        };
+        auto runAll = [&](const std::vector<quenby_sql::ScriptItem>& items) {
+            for (const quenby_sql::ScriptItem& item : items)
+                if (!run(item))
+                    return false;
+            return true;
+        };
+
+        if (!fromStdin) {
+            for (const std::string& statement : statements)
+                if (!runAll(quenby_sql::splitScript(statement)))
+                    break;
+        } else if (isatty(STDIN_FILENO)) {
+            // Typed at a terminal: statements end as in SQL*Plus and run as soon as they end.
+            quenby_sql::ScriptReader reader(false);
+            std::string line;
+            bool more = true;
+            while (more && std::getline(std::cin, line))
+                more = runAll(reader.addLine(line));
+            if (more)
+                runAll(reader.finish());
+        } else {
+            // A script: read whole, so that its form (one statement per line, or statements
+            // ended by ';' and '/') is known before the first statement runs.
+            const std::string text{std::istreambuf_iterator<char>(std::cin),
+                                   std::istreambuf_iterator<char>()};
+            runAll(quenby_sql::splitScript(text));
         }
     } catch (const std::exception& e) {
         std::cout.flush();

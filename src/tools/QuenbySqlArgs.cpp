@@ -7,7 +7,9 @@ namespace quenby_sql {
 
 const char* const kUsage =
     "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [AS SYSDBA|AS SYSOPER] [STATEMENT ...]\n"
-    "  Runs each STATEMENT (or, with none, each line of standard input) and prints its rows.\n"
+    "  Runs each STATEMENT (or, with none, the script on standard input) and prints its rows.\n"
+    "  Statements end with ';' or a line holding '/', as in SQL*Plus (without either, each\n"
+    "  line is one); SQL*Plus formatting commands are skipped, PROMPT prints, EXIT stops.\n"
     "  --csv   print rows as comma-separated values (RFC 4180) instead of aligned columns\n"
     "  SERVER  a net service name, host:port/service, //host/service, or 'sandbox' for the\n"
     "          embedded sandbox\n"
@@ -18,7 +20,9 @@ const char* const kUsage =
 const char* const kHelp =
     "usage: quenby-sql [--csv] USER/PASSWORD@SERVER [AS SYSDBA|AS SYSOPER] [STATEMENT ...]\n"
     "       quenby-sql --help | --version\n"
-    "  Runs each STATEMENT (or, with none, each line of standard input) and prints its rows.\n"
+    "  Runs each STATEMENT (or, with none, the script on standard input) and prints its rows.\n"
+    "  Statements end with ';' or a line holding '/', as in SQL*Plus (without either, each\n"
+    "  line is one); SQL*Plus formatting commands are skipped, PROMPT prints, EXIT stops.\n"
     "\n"
     "Options:\n"
     "  --csv          print rows as comma-separated values (RFC 4180) instead of aligned columns\n"

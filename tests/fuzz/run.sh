@@ -9,10 +9,10 @@ build=$(realpath "$1")
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-targets=(sandbox_tokenizer sandbox_translate sql_highlight datetime_text quenby_sql_args)
+targets=(sandbox_tokenizer sandbox_translate sql_highlight datetime_text quenby_sql_args sql_script)
 dictionary() {
     case $1 in
-    sandbox_* | sql_highlight) echo "$here/sql.dict" ;;
+    sandbox_* | sql_highlight | sql_script) echo "$here/sql.dict" ;;
     datetime_text) echo "$here/datetime.dict" ;;
     quenby_sql_args) echo "$here/args.dict" ;;
     esac

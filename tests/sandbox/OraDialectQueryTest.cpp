@@ -108,6 +108,28 @@ TEST_F(SandboxQueries, RownumLimitsAndNumbersRows) {
     EXPECT_EQ(code("select ename from emp where sal > 1 or rownum < 3"), 3001);
 }
 
+TEST_F(SandboxQueries, RowLimitingClauseTakesFirstRowsAfterAnOffset) {
+    EXPECT_EQ(rows("select ename from emp order by sal desc, ename fetch first 3 rows only"),
+              (Rows{{"KING"}, {"FORD"}, {"SCOTT"}}));
+    EXPECT_EQ(rows("select ename from emp order by sal desc, ename offset 1 row "
+                   "fetch next 2 rows only"),
+              (Rows{{"FORD"}, {"SCOTT"}}));
+    EXPECT_EQ(rows("select ename from emp order by sal, ename offset 6 rows"),
+              (Rows{{"SCOTT"}, {"KING"}}));
+    EXPECT_EQ(rows("select ename from emp order by ename fetch first row only"), (Rows{{"ALLEN"}}));
+    EXPECT_EQ(rows("select ename from emp order by ename fetch first 0 rows only").size(), 0u);
+    // inside a subquery, and after a compound query
+    EXPECT_EQ(rows("select d.dname, (select e.ename from emp e where e.deptno = d.deptno "
+                   "order by e.sal desc, e.ename fetch first 1 row only) top from dept d "
+                   "where d.deptno <= 20 order by d.deptno"),
+              (Rows{{"ACCOUNTING", "KING"}, {"RESEARCH", "FORD"}}));
+    EXPECT_EQ(rows("select dname from dept union all select ename from emp order by 1 "
+                   "fetch first 2 rows only"),
+              (Rows{{"ACCOUNTING"}, {"ALLEN"}}));
+    EXPECT_EQ(code("select ename from emp order by sal fetch first 10 percent rows only"), 3001);
+    EXPECT_EQ(code("select ename from emp order by sal fetch first 2 rows with ties"), 3001);
+}
+
 TEST_F(SandboxQueries, OuterJoinOperatorBecomesLeftJoin) {
     EXPECT_EQ(rows("select d.dname, e.ename from dept d, emp e where d.deptno = e.deptno(+) "
                    "and d.deptno in (30, 40) order by d.dname, e.ename"),

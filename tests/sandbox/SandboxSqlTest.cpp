@@ -102,6 +102,8 @@ TEST_F(SandboxSql, SysContextAnswersFromTheSessionAndTheInstance) {
     EXPECT_EQ(value("select sys_context('USERENV', 'CON_ID') from dual"), "0");
     // v$mystat is the asking session's own rows of v$sesstat, as the classic scripts join it
     EXPECT_EQ(value("select count(distinct sid) from v$mystat"), "1");
+    EXPECT_EQ(value("select count(*) from gv$mystat where inst_id = 1"),
+              value("select count(*) from sys.v_$mystat"));
     EXPECT_EQ(value("select max(sid) from v$mystat"), sid);
     EXPECT_EQ(value("select count(*) from v$mystat"),
               value("select count(*) from v$sesstat where sid = " + sid));

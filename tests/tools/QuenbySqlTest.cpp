@@ -47,6 +47,34 @@ TEST(QuenbySql, ReadsStatementsFromStandardInput) {
     EXPECT_EQ(r.out, "DUMMY\nX\nN\n1\n--stderr--\n");
 }
 
+TEST(QuenbySql, RunsSqlPlusScripts) {
+    const std::string script = "set lines 200 pages 100\n"
+                               "col username format a20\n"
+                               "prompt Blockers:\n"
+                               "select count(*) n\n"
+                               "  from v$session  -- the waiters\n"
+                               " where blocking_session is not null;\n"
+                               "begin\n"
+                               "  null;\n"
+                               "end;\n"
+                               "/\n"
+                               "select 'a;b' x from dual\n"
+                               "/\n"
+                               "exit\n"
+                               "select 'not run' from dual;\n";
+    CliRun r = quenbySql({kLogin}, script);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.substr(0, r.out.find("N\n")), "Blockers:\n");
+    EXPECT_NE(r.out.find("Statement processed.\nX\na;b\n--stderr--\n"), std::string::npos) << r.out;
+    // A script as one argument, and a SQL*Plus command that would need another file.
+    r = quenbySql({kLogin, "select 1 a from dual;\nselect 2 b from dual;"});
+    EXPECT_EQ(r.out, "A\n1\nB\n2\n--stderr--\n");
+    r = quenbySql({kLogin}, "select 1 a from dual;\n@more.sql\nselect 2 b from dual;\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "A\n1\n--stderr--\nquenby-sql does not carry out the SQL*Plus command "
+                     "\"@more.sql\"\n");
+}
+
 TEST(QuenbySql, TheFirstErrorStopsWithStatusOne) {
     CliRun r = quenbySql({"system/wrong@sandbox::memory:", "select * from dual"});
     EXPECT_EQ(r.status, 1);

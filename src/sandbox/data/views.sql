@@ -101,8 +101,10 @@ create view "v$transaction" as
            (select min(block_id) from dba_extents where segment_name =
                '_SYSSMU' || (l.id1 / 65536) || '$') + l.id2 % 100 ubablk,
            l.id2 % 5000 ubasqn, l.id2 % 60 + 1 ubarec, 'ACTIVE' status,
-           strftime('%m/%d/%y %H:%M:%S', datetime(m.value, '-' || l.ctime || ' seconds'))
-               start_time,
+           -- MM/DD/YY HH24:MI:SS (SQLite's strftime has no two-digit year)
+           strftime('%m/%d/', m.value, '-' || l.ctime || ' seconds') ||
+               substr(strftime('%Y', m.value, '-' || l.ctime || ' seconds'), 3) ||
+               strftime(' %H:%M:%S', m.value, '-' || l.ctime || ' seconds') start_time,
            88392017 - l.ctime * 40 start_scnb, 0 start_scnw, 0 start_uext, 0 start_ubafil,
            0 start_ubablk, 0 start_ubasqn, 0 start_ubarec, s.saddr ses_addr, 3587 flag,
            'NO' space, 'NO' recursive, 'NO' noundo, 'NO' ptx, null name, 0 prv_xidusn,

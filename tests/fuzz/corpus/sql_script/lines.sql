@@ -1,0 +1,2 @@
+select 1 from dual
+select 2 from dual
