@@ -815,7 +815,7 @@ private:
         std::vector<Condition> conditions;
         for (const auto& [a, e] : b.conjuncts) {
             Condition c{a, e, -1, {}};
-            bool marked = false;
+            bool marked = false, subquery = false;
             for (std::size_t k = a; k < e; ++k) {
                 if (outerMark(k)) {
                     marked = true;
@@ -834,11 +834,13 @@ private:
                     if (const long item = itemOf(nameOf(t_[k])); item >= 0)
                         c.others.insert(item);
                 } else if (at(k, "select")) {
-                    oraFail(1799, "a column may not be outer-joined to a subquery");
+                    subquery = true;
                 }
             }
             if (!marked)
-                continue;
+                continue; // a plain filter, subqueries and all
+            if (subquery)
+                oraFail(1799, "a column may not be outer-joined to a subquery");
             c.others.erase(c.optional);
             conditions.push_back(std::move(c));
         }
@@ -1474,9 +1476,42 @@ void SqlContext::addBind(const std::string& name) {
         bindNames.push_back(name);
 }
 
+namespace {
+
+// DATE 'YYYY-MM-DD' literals as the to_date calls they equal.
+void dateLiterals(Tokens& tokens) {
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (!isWord(tokens[i], "date") || tokens[i + 1].kind != Tok::String ||
+            (i > 0 && isSymbol(tokens[i - 1], ".")))
+            continue;
+        Token call = tokens[i];
+        call.text = call.lower = "to_date";
+        auto symbol = [&](const char* text) {
+            Token t = tokens[i + 1];
+            t.kind = Tok::Symbol;
+            t.text = t.lower = text;
+            t.spaceBefore = false;
+            return t;
+        };
+        Token format = tokens[i + 1];
+        format.text = "'YYYY-MM-DD'";
+        format.lower = "'yyyy-mm-dd'";
+        format.spaceBefore = true;
+        tokens[i] = call;
+        tokens[i + 1].spaceBefore = false;
+        tokens.insert(tokens.begin() + static_cast<long>(i) + 2,
+                      {symbol(","), format, symbol(")")});
+        tokens.insert(tokens.begin() + static_cast<long>(i) + 1, symbol("("));
+        i += 5;
+    }
+}
+
+} // namespace
+
 std::string translateQuery(Tokens tokens, SqlContext& context) {
     if (tokens.empty())
         oraFail(900, "invalid SQL statement");
+    dateLiterals(tokens);
     if (!context.recordName.empty())
         replaceRecordFields(tokens, context);
     checkOperands(tokens);

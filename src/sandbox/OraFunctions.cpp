@@ -722,6 +722,28 @@ void lastDay(sqlite3_context* c, int, sqlite3_value** v) {
     resultText(c, fn::dateText(d));
 }
 
+// next_day(date, day): the first date after `date` that falls on the named day of the week (an
+// English name or its first three letters), at the same time of day.
+void nextDay(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]) || isNull(v[1]))
+        return sqlite3_result_null(c);
+    const fn::DateTime d = requireDate(v[0]);
+    const std::string name = util::upperAscii(std::string(textOf(v[1])));
+    static const char* const days[] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
+                                       "THURSDAY", "FRIDAY", "SATURDAY"};
+    int wanted = -1;
+    for (int i = 0; i < 7 && wanted < 0; ++i)
+        if (name.size() >= 3 && std::string_view(days[i]).substr(0, name.size()) == name)
+            wanted = i;
+    if (wanted < 0)
+        fail(1846, "not a valid day of the week");
+    const std::int64_t seconds = fn::secondsOf(d);
+    const std::int64_t days1970 = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    const int weekday = static_cast<int>(((days1970 % 7) + 7 + 4) % 7); // 1970-01-01: Thursday
+    const int ahead = (wanted - weekday + 7) % 7;
+    resultText(c, fn::dateText(fn::dateOfSeconds(seconds + (ahead == 0 ? 7 : ahead) * 86400)));
+}
+
 // chr(n): the character of code n (UTF-8 above 127, as the sandbox's AL32UTF8 would).
 void chr(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0]))
@@ -1280,6 +1302,7 @@ const Registration kFunctions[] = {
     {{"add_months", 2, 2}, guarded<addMonths>, true},
     {{"months_between", 2, 2}, guarded<monthsBetween>, true},
     {{"last_day", 1, 1}, guarded<lastDay>, true},
+    {{"next_day", 2, 2}, guarded<nextDay>, true},
     {{"chr", 1, 1}, guarded<chr>, true},
     {{"initcap", 1, 1}, guarded<initcap>, true},
     {{"bitand", 2, 2}, guarded<bitand_>, true},

@@ -603,7 +603,7 @@ TEST_F(SeededCatalog, SessionColumnsOf19cAgreeWithWaitsStatementsAndLocks) {
 // The column names of a table or view, lower case, in order.
 std::vector<std::string> columnsOf(const Db& db, const std::string& name) {
     std::vector<std::string> columns;
-    for (const auto& row : db.rows("select name from pragma_table_info('" + name + "')"))
+    for (const auto& row : db.rows("select name from pragma_table_xinfo('" + name + "')"))
         columns.push_back(row[0]);
     return columns;
 }
@@ -616,6 +616,11 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
         {"v$parameter",
          {"num", "name", "type", "value", "display_value", "isdefault", "isses_modifiable",
           "issys_modifiable", "ismodified", "description"}},
+        {"v$system_parameter",
+         {"num", "name", "type", "value", "display_value", "default_value", "isdefault",
+          "isses_modifiable", "issys_modifiable", "ispdb_modifiable", "isinstance_modifiable",
+          "ismodified", "isadjusted", "isdeprecated", "isbasic", "description", "update_comment",
+          "hash", "con_id"}},
         {"v$sql",
          {"sql_text", "sql_fulltext", "sql_id", "executions", "buffer_gets", "disk_reads",
           "hash_value", "plan_hash_value", "child_number", "child_address", "parsing_schema_name",

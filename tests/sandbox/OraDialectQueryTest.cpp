@@ -146,6 +146,14 @@ TEST_F(SandboxQueries, OuterJoinOperatorBecomesLeftJoin) {
     EXPECT_EQ(rows("select m.ename, w.ename from emp m, emp w where m.empno = w.mgr(+) "
                    "and m.deptno = 30 order by 1, 2"),
               (Rows{{"ALLEN", "(null)"}, {"BLAKE", "ALLEN"}}));
+    // a plain filter with a subquery beside the outer join
+    EXPECT_EQ(rows("select d.dname, e.ename from dept d, emp e where d.deptno = e.deptno (+) "
+                   "and d.deptno not in (select deptno from emp where sal < 2000) "
+                   "order by 1, 2"),
+              (Rows{{"ACCOUNTING", "CLARK"}, {"ACCOUNTING", "KING"}, {"OPERATIONS", "(null)"}}));
+    EXPECT_EQ(code("select * from dept d, emp e where d.deptno = e.deptno(+) "
+                   "and e.sal(+) > (select avg(sal) from emp)"),
+              1799);
     EXPECT_EQ(code("select * from emp e, dept d where e.deptno = d.deptno(+) or e.sal > 1"), 1719);
     EXPECT_EQ(code("select * from emp e, dept d where e.deptno(+) = d.deptno(+)"), 1468);
     EXPECT_EQ(code("select * from emp e, dept d where e.deptno = d.deptno(+) "

@@ -246,6 +246,16 @@ TEST_F(SandboxFunctions, MonthsAreCountedAsOracleDocuments) {
     EXPECT_EQ(v("add_months(to_date('2026-03-15 10:30:00', 'YYYY-MM-DD HH24:MI:SS'), -14)"),
               "2025-01-15 10:30:00");
     EXPECT_EQ(v("last_day(to_date('2024-02-10', 'YYYY-MM-DD'))"), "2024-02-29 00:00:00");
+    // DATE literals; next_day moves to the next such weekday, never staying on the same day
+    // (2026-08-16 is a Sunday)
+    EXPECT_EQ(v("date '2024-02-29'"), "2024-02-29 00:00:00");
+    EXPECT_EQ(v("date '2024-03-01' - date '2024-02-28'"), "2");
+    EXPECT_EQ(v("next_day(date '2026-08-16', 'MONDAY')"), "2026-08-17 00:00:00");
+    EXPECT_EQ(v("next_day(to_date('2026-08-16 09:30', 'YYYY-MM-DD HH24:MI'), 'sun')"),
+              "2026-08-23 09:30:00");
+    EXPECT_EQ(v("next_day(date '2026-08-16', 'Saturday')"), "2026-08-22 00:00:00");
+    EXPECT_EQ(db.error("select next_day(sysdate, 'Funday') from dual"),
+              "ORA-01846: not a valid day of the week");
 }
 
 TEST_F(SandboxFunctions, TruncAndRoundOfDatesByUnit) {

@@ -397,18 +397,30 @@ create table "v$nls_parameters" (
     value VARCHAR2(64)
 );
 
+-- The columns that follow from the others are generated, so that setting a value keeps them.
 create table "v$system_parameter" (
     num NUMBER,
     name VARCHAR2(64),
     type NUMBER,
     value VARCHAR2(512),
+    display_value VARCHAR2(512) generated always as (value) virtual,
+    default_value VARCHAR2(255) generated always as
+        (case when isdefault = 'TRUE' then value end) virtual,
     isdefault VARCHAR2(9),
     isses_modifiable VARCHAR2(5),
     issys_modifiable VARCHAR2(9),
+    ispdb_modifiable VARCHAR2(5) generated always as
+        (case when issys_modifiable = 'FALSE' then 'FALSE' else 'TRUE' end) virtual,
+    isinstance_modifiable VARCHAR2(5) generated always as
+        (case when issys_modifiable = 'FALSE' then 'FALSE' else 'TRUE' end) virtual,
     ismodified VARCHAR2(10),
     isadjusted VARCHAR2(5),
+    isdeprecated VARCHAR2(5) generated always as ('FALSE') virtual,
+    isbasic VARCHAR2(5) generated always as ('FALSE') virtual,
     description VARCHAR2(255),
-    update_comment VARCHAR2(255)
+    update_comment VARCHAR2(255),
+    hash NUMBER generated always as (num * 2654435761 % 4294967296) virtual,
+    con_id NUMBER generated always as (0) virtual
 );
 create unique index "v$system_parameter_name" on "v$system_parameter" (name);
 
