@@ -30,8 +30,18 @@ const std::set<std::string, std::less<>> kReserved = {
     "end", "except", "fetch", "offset", "model", "returning"};
 
 // Words that end an operand although they are reserved.
-const std::set<std::string, std::less<>> kOperandWords = {
-    "sysdate", "systimestamp", "user", "uid", "null", "end", "rownum", "level", "rowid"};
+const std::set<std::string, std::less<>> kOperandWords = {"sysdate",
+                                                          "systimestamp",
+                                                          "user",
+                                                          "uid",
+                                                          "null",
+                                                          "end",
+                                                          "rownum",
+                                                          "level",
+                                                          "rowid",
+                                                          "current_date",
+                                                          "current_timestamp",
+                                                          "localtimestamp"};
 
 bool endsOperand(const Token& t) {
     switch (t.kind) {
@@ -312,8 +322,10 @@ private:
     // pseudo-column, SYSTIMESTAMP, or a call of a function whose result type is a LOB, an
     // object, a binary floating-point number or an interval.
     std::string oracleTypeOf(std::size_t a, std::size_t e) const {
-        if (e == a + 1 && at(a, "systimestamp"))
+        if (e == a + 1 && (at(a, "systimestamp") || at(a, "current_timestamp")))
             return "TIMESTAMP WITH TIME ZONE";
+        if (e == a + 1 && at(a, "localtimestamp"))
+            return "TIMESTAMP";
         if ((e == a + 1 && at(a, "rowid")) ||
             (e == a + 3 && isName(t_[a]) && sym(a + 1, ".") && at(a + 2, "rowid")))
             return "ROWID";
@@ -344,8 +356,8 @@ private:
     }
 
     bool isColumnPath(std::size_t a, std::size_t b) const {
-        if ((b - a) % 2 == 0)
-            return false;
+        if ((b - a) % 2 == 0 || (b - a == 1 && kOperandWords.count(t_[a].lower)))
+            return false; // SYSTIMESTAMP, USER ... are values, headed by their own name
         for (std::size_t k = a; k < b; ++k)
             if ((k - a) % 2 == 0 ? !isName(t_[k]) : !sym(k, "."))
                 return false;
@@ -486,10 +498,20 @@ private:
                 continue;
             const bool afterDot = i > 0 && sym(i - 1, ".");
             if (k.kind == Tok::Word) {
-                if (k.lower == "sysdate" && !afterDot)
+                // the session's time zone is the instance's: the current date and time
+                // are the system's
+                if ((k.lower == "sysdate" || k.lower == "current_date") && !afterDot)
                     k.out = "ora_sysdate()";
-                else if (k.lower == "systimestamp" && !afterDot)
+                else if ((k.lower == "systimestamp" || k.lower == "current_timestamp" ||
+                          k.lower == "localtimestamp") &&
+                         !afterDot && !sym(i + 1, "("))
                     k.out = "ora_systimestamp()";
+                else if ((k.lower == "rollup" || k.lower == "cube") && sym(i + 1, "(") && i > 0 &&
+                         (at(i - 1, "by") || sym(i - 1, ",")))
+                    notEmulated("GROUP BY " + upperAscii(k.lower));
+                else if (k.lower == "grouping" && (at(i + 1, "sets") || sym(i + 1, "(")))
+                    notEmulated(at(i + 1, "sets") ? "GROUPING SETS" : "GROUPING()");
+
                 else if (k.lower == "user" && !afterDot && !sym(i + 1, "."))
                     k.out = "ora_user()";
                 else if (k.lower == "uid" && !afterDot && !sym(i + 1, "."))
@@ -557,6 +579,9 @@ private:
                     e += 2;
                 if (sym(e, "("))
                     e = skip(e);
+                // an analytic call's window belongs to the divisor
+                if (at(e, "over") && sym(e + 1, "("))
+                    e = skip(e + 1);
             } else {
                 oraFail(936, "missing expression");
             }
@@ -1478,9 +1503,14 @@ void SqlContext::addBind(const std::string& name) {
 
 namespace {
 
-// DATE 'YYYY-MM-DD' literals as the to_date calls they equal.
+// DATE 'YYYY-MM-DD' literals as the to_date calls they equal; PIVOT and UNPIVOT refused before
+// their parentheses confuse the query's clauses.
 void dateLiterals(Tokens& tokens) {
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if ((isWord(tokens[i], "pivot") || isWord(tokens[i], "unpivot")) && i > 0 &&
+            isSymbol(tokens[i - 1], ")") && isSymbol(tokens[i + 1], "("))
+            oraFail(3001, "unimplemented feature: " + upperAscii(tokens[i].lower) +
+                              " is not emulated by the sandbox");
         if (!isWord(tokens[i], "date") || tokens[i + 1].kind != Tok::String ||
             (i > 0 && isSymbol(tokens[i - 1], ".")))
             continue;

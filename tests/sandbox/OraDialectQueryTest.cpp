@@ -62,7 +62,23 @@ TEST_F(SandboxQueries, ListaggOrdersWithinTheGroup) {
     EXPECT_EQ(code("select listagg(ename, ',') from emp"), 2000);
 }
 
+TEST_F(SandboxQueries, WhatIsNotEmulatedSaysSo) {
+    for (const char* sql :
+         {"select deptno, sum(sal) from emp group by rollup(deptno)",
+          "select deptno, sum(sal) from emp group by ename, cube(deptno)",
+          "select deptno, sum(sal) from emp group by grouping sets ((deptno), ())",
+          "select grouping(deptno) from emp group by deptno",
+          "select * from (select deptno, sal from emp) pivot (sum(sal) for deptno in (10, 20))"})
+        EXPECT_EQ(code(sql), 3001) << sql;
+    // words that are only keywords in those places stay names
+    EXPECT_EQ(rows("select e.ename rollup from emp e where e.empno = 7839"), (Rows{{"KING"}}));
+}
+
 TEST_F(SandboxQueries, AnalyticFunctionsAndRatioToReport) {
+    // an analytic sum over the grouped sums as a divisor
+    EXPECT_EQ(rows("select deptno, round(100 * sum(sal) / sum(sum(sal)) over (), 1) pct "
+                   "from emp group by deptno order by deptno"),
+              (Rows{{"10", "34.4"}, {"20", "45.1"}, {"30", "20.5"}}));
     EXPECT_EQ(rows("select ename, ratio_to_report(sal) over (partition by deptno) r from emp "
                    "where deptno = 10 order by ename"),
               (Rows{{"CLARK", "0.328859060402685"}, {"KING", "0.671140939597315"}}));

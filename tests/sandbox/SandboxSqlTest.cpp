@@ -55,6 +55,9 @@ TEST_F(SandboxSql, QuotedAliasesKeepTheirCaseAndTheOthersAreUpperCase) {
               (std::vector<std::string>{"Sid No", "USERNAME"}));
     EXPECT_EQ(headings("select \"SID\", Status from v$session"),
               (std::vector<std::string>{"SID", "STATUS"}));
+    EXPECT_EQ(headings("select sysdate, systimestamp, localtimestamp, user, uid from dual"),
+              (std::vector<std::string>{"SYSDATE", "SYSTIMESTAMP", "LOCALTIMESTAMP", "USER",
+                                        "UID"}));
 }
 
 TEST_F(SandboxSql, DateArithmeticOnCatalogDates) {
