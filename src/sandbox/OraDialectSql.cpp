@@ -150,6 +150,7 @@ public:
         concatenations();
         dateArithmetic();
         ratioToReport();
+        nullsOrder();
         queryBlocks();
         rowLimits();
     }
@@ -509,8 +510,10 @@ private:
                 else if ((k.lower == "rollup" || k.lower == "cube") && sym(i + 1, "(") && i > 0 &&
                          (at(i - 1, "by") || sym(i - 1, ",")))
                     notEmulated("GROUP BY " + upperAscii(k.lower));
-                else if (k.lower == "grouping" && (at(i + 1, "sets") || sym(i + 1, "(")))
-                    notEmulated(at(i + 1, "sets") ? "GROUPING SETS" : "GROUPING()");
+                else if (k.lower == "grouping" && at(i + 1, "sets"))
+                    notEmulated("GROUPING SETS");
+                else if (k.lower == "grouping" && sym(i + 1, "("))
+                    oraFail(30481, "GROUPING function only supported with GROUP BY CUBE or ROLLUP");
 
                 else if (k.lower == "user" && !afterDot && !sym(i + 1, "."))
                     k.out = "ora_user()";
@@ -1243,6 +1246,40 @@ private:
             " (SELECT * FROM " + item + " WHERE " + where + " LIMIT " + limit + ") " + alias;
     }
 
+    // Oracle sorts NULL as the largest value: last in ascending order, first in descending, in
+    // ORDER BY clauses and windows alike; SQLite takes it for the smallest. Each sort key without
+    // NULLS FIRST or LAST gets Oracle's.
+    void nullsOrder() {
+        for (std::size_t i = 0; i + 1 < size(); ++i) {
+            if (!at(i, "order") || !at(i + 1, "by") || !fresh(i))
+                continue;
+            std::size_t k = i + 2, start = k;
+            auto endItem = [&](std::size_t e) {
+                if (e <= start)
+                    return;
+                std::size_t last = lastKept(start, e);
+                if (t_[last].dropped || (last >= start + 1 && at(last - 1, "nulls")))
+                    return;
+                const bool desc = at(last, "desc");
+                t_[last].after += desc ? " NULLS FIRST" : " NULLS LAST";
+            };
+            while (
+                k < size() && !sym(k, ")") && !sym(k, ";") &&
+                !(t_[k].kind == Tok::Word &&
+                  (t_[k].lower == "fetch" || t_[k].lower == "offset" || t_[k].lower == "for" ||
+                   t_[k].lower == "union" || t_[k].lower == "minus" || t_[k].lower == "intersect" ||
+                   t_[k].lower == "except" || t_[k].lower == "rows" || t_[k].lower == "range"))) {
+                if (sym(k, ",")) {
+                    endItem(k);
+                    start = k + 1;
+                }
+                k = skip(k);
+            }
+            endItem(k);
+            i = k - 1;
+        }
+    }
+
     // The row limiting clause, "[offset n row[s]] [fetch first|next [n] row[s] only]", as LIMIT
     // and OFFSET; PERCENT and WITH TIES are refused.
     void rowLimits() {
@@ -1536,12 +1573,179 @@ void dateLiterals(Tokens& tokens) {
     }
 }
 
+using Range = std::pair<std::size_t, std::size_t>;
+
+// The comma-separated items of [a, e) at the outermost depth.
+std::vector<Range> listItems(const Tokens& t, std::size_t a, std::size_t e) {
+    std::vector<Range> items;
+    int depth = 0;
+    std::size_t from = a;
+    for (std::size_t k = a; k < e; ++k) {
+        depth += isSymbol(t[k], "(") ? 1 : isSymbol(t[k], ")") ? -1 : 0;
+        if (depth == 0 && isSymbol(t[k], ",")) {
+            items.emplace_back(from, k);
+            from = k + 1;
+        }
+    }
+    if (from < e)
+        items.emplace_back(from, e);
+    return items;
+}
+
+bool sameTokens(const Tokens& t, std::size_t a, const Range& r) {
+    if (a + (r.second - r.first) > t.size())
+        return false;
+    for (std::size_t k = 0; k < r.second - r.first; ++k)
+        if (t[a + k].kind != t[r.first + k].kind || t[a + k].lower != t[r.first + k].lower ||
+            (t[a + k].kind != Tok::Word && t[a + k].text != t[r.first + k].text))
+            return false;
+    return true;
+}
+
+// GROUP BY [columns,] ROLLUP(r1, ..., rn) as the UNION ALL of the groupings by r1..rn, r1..rn-1,
+// ..., none: in each, the rolled-up expressions of the select list and the having clause are
+// NULL and GROUPING(x) is 1 for them, 0 for the others. The detail rows come first, then each
+// level of subtotals, then the grand total; an ORDER BY applies to them all.
+void rollups(Tokens& t) {
+    for (std::size_t i = 2; i + 1 < t.size(); ++i) {
+        if (!isWord(t[i], "rollup") || !isSymbol(t[i + 1], "("))
+            continue;
+        const std::vector<long> match = matchParens(t);
+        std::vector<int> depth(t.size() + 1, 0);
+        for (std::size_t k = 0; k < t.size(); ++k)
+            depth[k + 1] = depth[k] + (isSymbol(t[k], "(") ? 1 : isSymbol(t[k], ")") ? -1 : 0);
+        auto at = [&](std::size_t k, std::string_view w) {
+            return k < t.size() && depth[k] == depth[i] && isWord(t[k], w);
+        };
+        std::size_t group = i;
+        while (group > 0 && !(at(group - 1, "group") && at(group, "by")))
+            --group;
+        if (group == 0)
+            continue; // not in a GROUP BY: a name
+        --group;
+        std::size_t select = group, from = group;
+        while (select > 0 && !at(select, "select"))
+            --select;
+        while (from > select && !at(from, "from"))
+            --from;
+        std::size_t end = static_cast<std::size_t>(match[i + 1]) + 1;
+        while (end < t.size() && depth[end] >= depth[i] &&
+               !(depth[end] == depth[i] && isSymbol(t[end], ")")))
+            ++end;
+        std::size_t groupEnd = group + 2, having = end, order = end;
+        while (groupEnd < end && !at(groupEnd, "having") && !at(groupEnd, "order"))
+            ++groupEnd;
+        for (std::size_t k = groupEnd; k < end; ++k) {
+            if (at(k, "having") && having == end)
+                having = k;
+            if (at(k, "order"))
+                order = k;
+            if (at(k, "union") || at(k, "minus") || at(k, "intersect") || at(k, "except") ||
+                at(k, "fetch") || at(k, "offset"))
+                oraFail(3001, "unimplemented feature: ROLLUP in a compound or limited query is "
+                              "not emulated by the sandbox");
+        }
+        if (!at(select, "select") || from <= select)
+            continue;
+        std::vector<Range> fixed;
+        for (const Range& item : listItems(t, group + 2, groupEnd))
+            if (item.first != i)
+                fixed.push_back(item);
+        const std::vector<Range> rolled =
+            listItems(t, i + 2, static_cast<std::size_t>(match[i + 1]));
+        for (const Range& item : fixed)
+            if (isWord(t[item.first], "rollup") || isWord(t[item.first], "cube") ||
+                isWord(t[item.first], "grouping"))
+                oraFail(3001, "unimplemented feature: GROUP BY with more than one ROLLUP, CUBE "
+                              "or GROUPING SETS is not emulated by the sandbox");
+
+        auto word = [&](const std::string& text, Tok kind = Tok::Word) {
+            Token w = t[i];
+            w.kind = kind;
+            w.text = w.lower = text;
+            w.spaceBefore = true;
+            w.out.clear();
+            return w;
+        };
+        // [a, e) with rolled-up expressions beyond the first `kept` as NULL and GROUPING calls
+        // as their flags.
+        auto copy = [&](std::size_t a, std::size_t e, std::size_t kept, Tokens& out) {
+            for (std::size_t k = a; k < e; ++k) {
+                if (isWord(t[k], "grouping") && k + 1 < e && isSymbol(t[k + 1], "(")) {
+                    const auto close = static_cast<std::size_t>(match[k + 1]);
+                    std::string flag;
+                    for (std::size_t r = 0; r < rolled.size(); ++r)
+                        if (rolled[r].second - rolled[r].first == close - k - 2 &&
+                            sameTokens(t, k + 2, rolled[r]))
+                            flag = r < kept ? "0" : "1";
+                    for (const Range& f : fixed)
+                        if (f.second - f.first == close - k - 2 && sameTokens(t, k + 2, f))
+                            flag = "0";
+                    if (flag.empty())
+                        oraFail(30481, "GROUPING function only supported with GROUP BY CUBE "
+                                       "or ROLLUP");
+                    out.push_back(word(flag, Tok::Number));
+                    out.back().spaceBefore = t[k].spaceBefore;
+                    k = close;
+                    continue;
+                }
+                bool replaced = false;
+                const bool qualified = k > a && isSymbol(t[k - 1], ".");
+                for (std::size_t r = kept; r < rolled.size() && !replaced && !qualified; ++r) {
+                    const std::size_t n = rolled[r].second - rolled[r].first;
+                    if (k + n > e || !sameTokens(t, k, rolled[r]) ||
+                        (k + n < e && (isSymbol(t[k + n], ".") || isSymbol(t[k + n], "("))))
+                        continue;
+                    out.push_back(word("null"));
+                    out.back().spaceBefore = t[k].spaceBefore;
+                    k += n - 1;
+                    replaced = true;
+                }
+                if (!replaced)
+                    out.push_back(t[k]);
+                if (k == a)
+                    out.back().spaceBefore = true;
+            }
+        };
+        Tokens out(t.begin(), t.begin() + static_cast<long>(select));
+        for (std::size_t kept = rolled.size() + 1; kept-- > 0;) {
+            copy(select, from, kept, out);
+            out.insert(out.end(), t.begin() + static_cast<long>(from),
+                       t.begin() + static_cast<long>(group)); // rows are filtered before
+            std::vector<Range> by = fixed;
+            by.insert(by.end(), rolled.begin(), rolled.begin() + static_cast<long>(kept));
+            if (!by.empty()) {
+                out.push_back(word("group"));
+                out.push_back(word("by"));
+                for (std::size_t b = 0; b < by.size(); ++b) {
+                    if (b > 0)
+                        out.push_back(word(",", Tok::Symbol));
+                    const std::size_t first = out.size();
+                    out.insert(out.end(), t.begin() + static_cast<long>(by[b].first),
+                               t.begin() + static_cast<long>(by[b].second));
+                    out[first].spaceBefore = true;
+                }
+            }
+            copy(having, order, kept, out);
+            if (kept > 0) {
+                out.push_back(word("union"));
+                out.push_back(word("all"));
+            }
+        }
+        out.insert(out.end(), t.begin() + static_cast<long>(order), t.end());
+        const std::size_t resume = out.size() - (t.size() - end);
+        t = std::move(out);
+        i = resume;
+    }
+}
+
 } // namespace
 
 std::string translateQuery(Tokens tokens, SqlContext& context) {
     if (tokens.empty())
         oraFail(900, "invalid SQL statement");
     dateLiterals(tokens);
+    rollups(tokens);
     if (!context.recordName.empty())
         replaceRecordFields(tokens, context);
     checkOperands(tokens);

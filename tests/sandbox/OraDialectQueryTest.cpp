@@ -62,12 +62,53 @@ TEST_F(SandboxQueries, ListaggOrdersWithinTheGroup) {
     EXPECT_EQ(code("select listagg(ename, ',') from emp"), 2000);
 }
 
+TEST_F(SandboxQueries, NullsSortAsTheLargestValue) {
+    EXPECT_EQ(rows("select ename from emp order by mgr, ename").back(),
+              std::vector<std::string>{"KING"});
+    EXPECT_EQ(rows("select ename from emp order by mgr desc, ename").front(),
+              std::vector<std::string>{"KING"});
+    EXPECT_EQ(rows("select ename from emp order by mgr nulls first, ename").front(),
+              std::vector<std::string>{"KING"});
+    EXPECT_EQ(rows("select ename from emp order by mgr desc nulls last, ename").back(),
+              std::vector<std::string>{"KING"});
+    EXPECT_EQ(rows("select ename, row_number() over (order by mgr, ename) rn from emp "
+                   "where deptno = 10 order by 2"),
+              (Rows{{"CLARK", "1"}, {"KING", "2"}}));
+}
+
+TEST_F(SandboxQueries, RollupAddsSubtotalsAndAGrandTotal) {
+    EXPECT_EQ(rows("select deptno, sum(sal) total from emp group by rollup(deptno) "
+                   "order by deptno"),
+              (Rows{{"10", "7450"}, {"20", "9775"}, {"30", "4450"}, {"(null)", "21675"}}));
+    // without ORDER BY: the details, then the total
+    EXPECT_EQ(rows("select nvl(d.dname, 'TOTAL') dept, count(*) n from emp e, dept d "
+                   "where e.deptno = d.deptno and e.sal > 1000 group by rollup(d.dname)")
+                  .back(),
+              (std::vector<std::string>{"TOTAL", "7"}));
+    // two levels, GROUPING flags, a kept column and HAVING
+    EXPECT_EQ(rows("select deptno, mgr, sum(sal) s, grouping(mgr) g from emp where deptno = 20 "
+                   "group by deptno, rollup(mgr) having sum(sal) > 3000 "
+                   "order by deptno, g, mgr"),
+              (Rows{{"20", "7566", "6000", "0"}, {"20", "(null)", "9775", "1"}}));
+    EXPECT_EQ(rows("select decode(grouping(deptno), 1, 'ALL', deptno) d, "
+                   "decode(grouping(ename), 1, 'sub', ename) e, sum(sal) s from emp "
+                   "where deptno = 10 group by rollup(deptno, ename) order by 1, 2"),
+              (Rows{{"10", "CLARK", "2450"},
+                    {"10", "KING", "5000"},
+                    {"10", "sub", "7450"},
+                    {"ALL", "sub", "7450"}}));
+    // in a subquery
+    EXPECT_EQ(db.value("select count(*) from (select deptno, sum(sal) from emp "
+                       "group by rollup(deptno))"),
+              "4");
+    EXPECT_EQ(code("select grouping(deptno) from emp group by deptno"), 30481);
+}
+
 TEST_F(SandboxQueries, WhatIsNotEmulatedSaysSo) {
     for (const char* sql :
-         {"select deptno, sum(sal) from emp group by rollup(deptno)",
-          "select deptno, sum(sal) from emp group by ename, cube(deptno)",
+         {"select deptno, sum(sal) from emp group by ename, cube(deptno)",
+          "select deptno, sum(sal) from emp group by rollup(deptno), rollup(ename)",
           "select deptno, sum(sal) from emp group by grouping sets ((deptno), ())",
-          "select grouping(deptno) from emp group by deptno",
           "select * from (select deptno, sal from emp) pivot (sum(sal) for deptno in (10, 20))"})
         EXPECT_EQ(code(sql), 3001) << sql;
     // words that are only keywords in those places stay names
