@@ -297,7 +297,9 @@ private:
             if (a == b)
                 oraFail(936, "missing expression");
             const std::string type = oracleTypeOf(a, expressionEnd(a, b));
-            std::string column = selectItem(a, b);
+            // an unaliased ROWID is headed by rowidText
+            std::string column = type == "ROWID" && expressionEnd(a, b) == b ? std::string("rowid")
+                                                                             : selectItem(a, b);
             if (type == "ROWID")
                 rowidText(a, b);
             if (first) {
@@ -507,8 +509,16 @@ private:
                           k.lower == "localtimestamp") &&
                          !afterDot && !sym(i + 1, "("))
                     k.out = "ora_systimestamp()";
-                else if ((k.lower == "rollup" || k.lower == "cube") && sym(i + 1, "(") && i > 0 &&
-                         (at(i - 1, "by") || sym(i - 1, ",")))
+                else if ((k.lower == "dbms_rowid" || k.lower == "dbms_utility") &&
+                         sym(i + 1, ".") && i + 2 < size() && t_[i + 2].kind == Tok::Word &&
+                         (!afterDot || (i >= 2 && at(i - 2, "sys")))) {
+                    // package functions are registered as package__function
+                    if (afterDot)
+                        t_[i - 2].dropped = t_[i - 1].dropped = true;
+                    k.out = k.lower + "__" + t_[i + 2].lower + (sym(i + 3, "(") ? "" : "()");
+                    t_[i + 1].dropped = t_[i + 2].dropped = true;
+                } else if ((k.lower == "rollup" || k.lower == "cube") && sym(i + 1, "(") && i > 0 &&
+                           (at(i - 1, "by") || sym(i - 1, ",")))
                     notEmulated("GROUP BY " + upperAscii(k.lower));
                 else if (k.lower == "grouping" && at(i + 1, "sets"))
                     notEmulated("GROUPING SETS");

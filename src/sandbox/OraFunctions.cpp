@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -171,22 +172,69 @@ void oraSystimestamp(sqlite3_context* c, int, sqlite3_value**) {
     resultText(c, hostOf(c)->sysdateText() + ".000000 +00:00");
 }
 
-// A ROWID's text from SQLite's row number: data object 6, file 3, block 6 and row 3 characters of
-// Oracle's base-64 alphabet. Every table seems to live in file 4, 64 rows to a block.
+// Oracle's base-64 alphabet of ROWIDs.
+const char kRowidAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// An extended ROWID's text: data object 6, file 3, block 6 and row 3 base-64 digits.
+std::string rowidText(std::int64_t object, std::int64_t file, std::int64_t block,
+                      std::int64_t row) {
+    auto digits = [](std::int64_t value, int count) {
+        std::string out(static_cast<std::size_t>(count), 'A');
+        auto u = static_cast<std::uint64_t>(std::max<std::int64_t>(value, 0));
+        for (int i = count - 1; i >= 0; --i, u /= 64)
+            out[static_cast<std::size_t>(i)] = kRowidAlphabet[u % 64];
+        return out;
+    };
+    return digits(object, 6) + digits(file, 3) + digits(block, 6) + digits(row, 3);
+}
+
+// The ROWID of SQLite's row number: every table seems to live in file 4, 64 rows to a block.
+std::string rowidOfRow(std::int64_t row) {
+    row = std::max<std::int64_t>(row, 0);
+    return rowidText(73580, 4, 128 + row / 64, row % 64);
+}
+
 void oraRowid(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0]))
         return sqlite3_result_null(c);
-    static const char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    const auto row = static_cast<std::uint64_t>(std::max<std::int64_t>(integerOf(v[0]), 0));
-    auto digits = [](std::uint64_t value, int count) {
-        std::string out(static_cast<std::size_t>(count), 'A');
-        for (int i = count - 1; i >= 0; --i, value /= 64)
-            out[static_cast<std::size_t>(i)] = alphabet[value % 64];
-        return out;
-    };
-    resultText(c,
-               digits(73580, 6) + digits(4, 3) + digits(128 + row / 64, 6) + digits(row % 64, 3));
+    resultText(c, rowidOfRow(integerOf(v[0])));
+}
+
+// dbms_rowid.rowid_create(type, object, file, block, row).
+void dbmsRowidCreate(sqlite3_context* c, int, sqlite3_value** v) {
+    for (int i = 0; i < 5; ++i)
+        if (isNull(v[i]))
+            return sqlite3_result_null(c);
+    resultText(c, rowidText(integerOf(v[1]), integerOf(v[2]), integerOf(v[3]), integerOf(v[4])));
+}
+
+// dbms_rowid.rowid_object, rowid_relative_fno, rowid_block_number and rowid_row_number: the
+// parts of a ROWID's text, or of the ROWID pseudo-column's row number.
+template <std::size_t Offset, std::size_t Count>
+void dbmsRowidPart(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string rowid = sqlite3_value_type(v[0]) == SQLITE_INTEGER
+                                  ? rowidOfRow(sqlite3_value_int64(v[0]))
+                                  : textOf(v[0]);
+    if (rowid.size() != 18)
+        fail(1410, "invalid ROWID");
+    std::int64_t value = 0;
+    for (std::size_t i = Offset; i < Offset + Count; ++i) {
+        const char* at = std::strchr(kRowidAlphabet, rowid[i]);
+        if (!at || !*at)
+            fail(1410, "invalid ROWID");
+        value = value * 64 + (at - kRowidAlphabet);
+    }
+    sqlite3_result_int64(c, value);
+}
+
+// dbms_utility.get_time: hundredths of a second from an arbitrary point, as a signed 32-bit
+// count that wraps.
+void dbmsUtilityGetTime(sqlite3_context* c, int, sqlite3_value**) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const auto centis = std::chrono::duration_cast<std::chrono::milliseconds>(now).count() / 10;
+    sqlite3_result_int64(c, static_cast<std::int32_t>(static_cast<std::uint32_t>(centis)));
 }
 
 // TO_CLOB, TO_NCLOB and XMLTYPE hold their text; the result column carries the Oracle type.
@@ -1269,6 +1317,13 @@ const Registration kFunctions[] = {
     {{"ora_divisor", 1, 1}, guarded<oraDivisor>, true},
     {{"ora_systimestamp", 0, 0}, guarded<oraSystimestamp>, false},
     {{"ora_rowid", 1, 1}, guarded<oraRowid>, true},
+    // package functions, called as package__function (see the dialect)
+    {{"dbms_rowid__rowid_create", 5, 5}, guarded<dbmsRowidCreate>, true},
+    {{"dbms_rowid__rowid_object", 1, 1}, guarded<dbmsRowidPart<0, 6>>, true},
+    {{"dbms_rowid__rowid_relative_fno", 1, 1}, guarded<dbmsRowidPart<6, 3>>, true},
+    {{"dbms_rowid__rowid_block_number", 1, 1}, guarded<dbmsRowidPart<9, 6>>, true},
+    {{"dbms_rowid__rowid_row_number", 1, 1}, guarded<dbmsRowidPart<15, 3>>, true},
+    {{"dbms_utility__get_time", 0, 0}, guarded<dbmsUtilityGetTime>, false},
     {{"to_clob", 1, 1}, guarded<sameText>, true},
     {{"to_nclob", 1, 1}, guarded<sameText>, true},
     {{"xmltype", 1, 1}, guarded<sameText>, true},

@@ -522,6 +522,11 @@ void expectSessionColumnsAgree(const Db& db, const std::string& when) {
                         "\"v$tempseg_usage\")"),
               0)
         << when;
+    EXPECT_EQ(db.number("select count(*) from \"v$temp_extent_pool\" p join "
+                        "\"v$temp_space_header\" h on h.file_id = p.file_id where "
+                        "p.bytes_used <> h.bytes_used or p.bytes_cached < p.bytes_used"),
+              0)
+        << when;
     for (const char* view : {"v$sqltext", "v$open_cursor"}) {
         EXPECT_EQ(db.number(std::string("select count(*) from \"") + view +
                             "\" x where x.sql_id is not (select sql_id from \"v$sqlarea\" a "

@@ -55,9 +55,34 @@ TEST_F(SandboxSql, QuotedAliasesKeepTheirCaseAndTheOthersAreUpperCase) {
               (std::vector<std::string>{"Sid No", "USERNAME"}));
     EXPECT_EQ(headings("select \"SID\", Status from v$session"),
               (std::vector<std::string>{"SID", "STATUS"}));
-    EXPECT_EQ(headings("select sysdate, systimestamp, localtimestamp, user, uid from dual"),
-              (std::vector<std::string>{"SYSDATE", "SYSTIMESTAMP", "LOCALTIMESTAMP", "USER",
-                                        "UID"}));
+    EXPECT_EQ(
+        headings("select sysdate, systimestamp, localtimestamp, user, uid from dual"),
+        (std::vector<std::string>{"SYSDATE", "SYSTIMESTAMP", "LOCALTIMESTAMP", "USER", "UID"}));
+}
+
+TEST_F(SandboxSql, RowidsAndTheirPartsThroughDbmsRowid) {
+    EXPECT_EQ(headings("select rowid, dummy from dual"),
+              (std::vector<std::string>{"ROWID", "DUMMY"}));
+    const std::string rowid = value("select rowid from dual");
+    ASSERT_EQ(rowid.size(), 18u);
+    const std::string parts = "dbms_rowid.rowid_object(r) || ',' || "
+                              "dbms_rowid.rowid_relative_fno(r) || ',' || "
+                              "sys.dbms_rowid.rowid_block_number(r) || ',' || "
+                              "dbms_rowid.rowid_row_number(r)";
+    const std::string split = value("select " + parts + " from (select rowid r from dual)");
+    EXPECT_EQ(value("select " + parts + " from (select '" + rowid + "' r from dual)"), split);
+    // rowid_create puts the parts back together
+    EXPECT_EQ(value("select dbms_rowid.rowid_create(1, " + split.substr(0, split.find(',')) + ", " +
+                    split.substr(split.find(',') + 1) + ") from dual")
+                  .size(),
+              18u);
+    EXPECT_EQ(value("select dbms_rowid.rowid_create(1, 73580, 4, 130, 5) from dual"),
+              "AAAR9sAAEAAAACCAAF");
+    EXPECT_EQ(value("select dbms_rowid.rowid_block_number('AAAR9sAAEAAAACCAAF') from dual"), "130");
+    EXPECT_THROW(value("select dbms_rowid.rowid_object('nonsense') from dual"), oradb::EOraError);
+    const long long t1 = std::stoll(value("select dbms_utility.get_time from dual"));
+    const long long t2 = std::stoll(value("select dbms_utility.get_time() from dual"));
+    EXPECT_GE(t2 - t1, 0);
 }
 
 TEST_F(SandboxSql, DateArithmeticOnCatalogDates) {

@@ -883,6 +883,20 @@ create view "v$temp_space_header" as
            f.relative_fno, 0 con_id
     from dba_temp_files f;
 
+-- The temporary extents each temp file has cached: those in use are the sort segments' extents,
+-- the cache the 40 extents of v$sort_segment beyond them.
+create view "v$temp_extent_pool" as
+    select f.tablespace_name, f.file_id,
+           coalesce((select sum(extents) from "v$tempseg_usage"), 0) + 40 extents_cached,
+           coalesce((select sum(extents) from "v$tempseg_usage"), 0) extents_used,
+           (coalesce((select sum(extents) from "v$tempseg_usage"), 0) + 40) * 128 blocks_cached,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) blocks_used,
+           (coalesce((select sum(extents) from "v$tempseg_usage"), 0) + 40) * 128 * 8192
+               bytes_cached,
+           coalesce((select sum(blocks) from "v$tempseg_usage"), 0) * 8192 bytes_used,
+           f.relative_fno, 0 con_id
+    from dba_temp_files f;
+
 create view "v$sort_segment" as
     select t.tablespace_name, 0 segment_file, 0 segment_block, 128 extent_size,
            (select count(*) from "v$tempseg_usage") current_users,
