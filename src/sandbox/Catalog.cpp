@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
 
 // Changes with every change of the catalog's tables and views.
-constexpr const char* kCatalogVersion = "19c-6";
+constexpr const char* kCatalogVersion = "19c-7";
 
 // The sandbox's own state that an upgrade of the catalog carries over.
 const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};
@@ -450,7 +450,11 @@ void createCatalog(sqlite3* db) {
     std::string sql;
     for (const std::string& name : names) {
         const std::string rest = name.substr(2);
-        sql += "create view \"gv$" + rest + "\" as select 1 inst_id, * from \"" + name + "\";\n";
+        // A view that names its instance already is its own global twin.
+        const char* instance =
+            name == "v$enqueue_stat" || name == "v$diag_info" ? "" : "1 inst_id, ";
+        sql +=
+            "create view \"gv$" + rest + "\" as select " + instance + "* from \"" + name + "\";\n";
         sql += "create view \"v_$" + rest + "\" as select * from \"" + name + "\";\n";
         sql += "create view \"gv_$" + rest + "\" as select * from \"gv$" + rest + "\";\n";
     }

@@ -922,3 +922,532 @@ create view dba_hist_snapshot as
 create view "v$mystat" as
     select sid, "statistic#", value, 0 con_id from "v$sesstat"
     where sid = cast(sys_context('USERENV', 'SID') as integer);
+
+-- Execution plans of the child cursors of v$sql: the statement, the sort, aggregation or DML
+-- step its text asks for, the access to the table its text names (by an index of the table
+-- when the statement filters on a bind variable and the table has one) and that index.
+create view "v$sql_plan" as
+    with c as (
+        select q.*, upper(q.sql_text) u,
+               case q.command_type when 3 then 'SEL$1' when 2 then 'INS$1' when 6 then 'UPD$1'
+                                   else 'DEL$1' end qb
+        from "v$sql" q
+        where q.plan_hash_value > 0 and q.command_type in (2, 3, 6, 7)),
+    n as (
+        select c.*,
+               case when c.command_type = 6
+                    then substr(c.u, instr(c.u, 'UPDATE ') + 7)
+                    else substr(c.u, instr(c.u, ' FROM ') + 6) end rest,
+               case when c.command_type = 2
+                    then substr(c.u, instr(c.u, 'INTO ') + 5) end target_rest,
+               case when instr(c.u, ' WHERE ') > 0
+                    then substr(c.u, instr(c.u, ' WHERE ') + 7) end cond
+        from c where c.command_type = 6 or instr(c.u, ' FROM ') > 0
+            or c.command_type = 2),
+    t as (
+        select n.*,
+               rtrim(substr(n.rest, 1, instr(n.rest || ' ', ' ') - 1), ',') full_name,
+               rtrim(substr(n.target_rest, 1, instr(n.target_rest || ' ', ' ') - 1), ',(')
+                   target_full,
+               case when n.cond is not null
+                    then substr(n.cond, 1, instr(n.cond || ' ', ' ') - 1) end cond_column
+        from n),
+    o as (
+        select t.*,
+               case when instr(t.full_name, '.') > 0
+                    then substr(t.full_name, 1, instr(t.full_name, '.') - 1)
+                    when t.full_name like 'V$%' then 'SYS'
+                    else t.parsing_schema_name end tab_owner,
+               case when instr(t.full_name, '.') > 0
+                    then substr(t.full_name, instr(t.full_name, '.') + 1)
+                    else t.full_name end tab_name,
+               case when instr(t.target_full, '.') > 0
+                    then substr(t.target_full, instr(t.target_full, '.') + 1)
+                    else t.target_full end target_name,
+               case when instr(t.cond_column, '.') > 0
+                    then substr(t.cond_column, instr(t.cond_column, '.') + 1)
+                    else t.cond_column end cond_name
+        from t),
+    s as (
+        select o.*,
+               (select x.object_id from dba_objects x where x.owner = o.tab_owner
+                   and x.object_name = o.tab_name and x.object_type = 'TABLE') tab_id,
+               (select min(x.object_id) from dba_objects x where x.owner = o.tab_owner
+                   and x.object_type = 'INDEX' and (x.object_name like o.tab_name || '\_%'
+                   escape '\' or x.object_name = 'PK_' || o.tab_name)
+                   and o.cond like '%= :%' and o.tab_name <> '') ix_id,
+               case when o.command_type = 3 and o.u like '% FOR UPDATE%' then 'FOR UPDATE'
+                    when o.command_type = 3 and o.u like '%GROUP BY%'
+                         and o.u like '%ORDER BY%' then 'SORT'
+                    when o.command_type = 3 and o.u like '%GROUP BY%' then 'HASH'
+                    when o.command_type = 3 and o.u like '%ORDER BY%' then 'SORT'
+                    when o.command_type = 3 and o.u like '%COUNT(%' then 'SORT'
+                    when o.command_type = 2 and o.u like '%APPEND%' then 'LOAD AS SELECT'
+                    when o.command_type = 2 then 'LOAD TABLE CONVENTIONAL'
+                    when o.command_type = 6 then 'UPDATE'
+                    when o.command_type = 7 then 'DELETE' end top_operation,
+               case when o.command_type = 3 and o.u like '% FOR UPDATE%' then null
+                    when o.command_type = 3 and o.u like '%GROUP BY%' then 'GROUP BY'
+                    when o.command_type = 3 and o.u like '%ORDER BY%' then 'ORDER BY'
+                    when o.command_type = 3 and o.u like '%COUNT(%' then 'AGGREGATE'
+                    when o.command_type = 2 and o.u like '%APPEND%' then null end top_options,
+               max(1, o.rows_processed / max(o.executions, 1)) card
+        from o),
+    p as (
+        select s.*, case when s.top_operation is null then 0 else 1 end top,
+               (select x.object_name from dba_objects x where x.object_id = s.ix_id) ix_name,
+               case when s.command_type = 2 then
+                   (select x.object_id from dba_objects x where x.owner = s.parsing_schema_name
+                       and x.object_name = s.target_name and x.object_type = 'TABLE')
+                    else s.tab_id end top_id,
+               case when s.command_type = 2 then s.target_name else s.tab_name end top_name
+        from s),
+    line as (
+        select p.*, 0 id, null parent_id, 0 depth, p.optimizer_cost position,
+               case p.command_type when 3 then 'SELECT STATEMENT'
+                    when 2 then 'INSERT STATEMENT' when 6 then 'UPDATE STATEMENT'
+                    else 'DELETE STATEMENT' end operation,
+               null options, null "object#", null object_owner, null object_name,
+               null object_alias, null object_type, p.optimizer_mode optimizer,
+               p.optimizer_cost cost, null cardinality, null bytes, null access_predicates,
+               null filter_predicates, null qblock_name
+        from p
+        union all
+        select p.*, 1, 0, 1, 1, p.top_operation, p.top_options,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then p.top_id end,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then
+                   case when p.command_type = 2 then p.parsing_schema_name
+                        else p.tab_owner end end,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then p.top_name end,
+               null, null, null, p.optimizer_cost, p.card, p.card * 48, null, null, p.qb
+        from p where p.top = 1
+        union all
+        select p.*, p.top + 1, p.top, p.top + 1, 1,
+               case when p.tab_name like 'V$%' then 'FIXED TABLE' else 'TABLE ACCESS' end,
+               case when p.ix_id is not null then 'BY INDEX ROWID BATCHED' else 'FULL' end,
+               p.tab_id, p.tab_owner, p.tab_name, p.tab_name || '@' || p.qb,
+               case when p.tab_name like 'V$%' then 'VIEW' else 'TABLE' end, 'ANALYZED',
+               max(1, p.optimizer_cost - case when p.top = 1 then 1 else 0 end),
+               p.card,
+               p.card * (90 + coalesce(p.tab_id, 0) % 60), null,
+               case when p.ix_id is null and (p.cond like '%= :%' or p.cond like '%= ''%'
+                                              or substr(p.cond, instr(p.cond, '= ') + 2, 1)
+                                                 between '0' and '9')
+                    then '"' || p.cond_name || '"=' ||
+                         substr(p.cond, instr(p.cond, '= ') + 2,
+                                instr(substr(p.cond, instr(p.cond, '= ') + 2) || ' ', ' ') - 1)
+               end, p.qb
+        from p where p.tab_name <> '' and (p.command_type <> 2 or p.u like '%SELECT%')
+        union all
+        select p.*, p.top + 2, p.top + 1, p.top + 2, 1, 'INDEX',
+               case when p.ix_name like '%\_PK' escape '\' or p.ix_name like 'PK\_%' escape '\'
+                    then 'UNIQUE SCAN' else 'RANGE SCAN' end,
+               p.ix_id, p.tab_owner, p.ix_name, p.tab_name || '@' || p.qb, 'INDEX', 'ANALYZED',
+               max(1, p.optimizer_cost / 3), p.card, null,
+               '"' || p.cond_name || '"=' ||
+               substr(p.cond, instr(p.cond, '= :') + 2,
+                      instr(substr(p.cond, instr(p.cond, '= :') + 2) || ' ', ' ') - 1),
+               null, p.qb
+        from p where p.ix_id is not null)
+    select address, hash_value, sql_id, plan_hash_value, plan_hash_value full_plan_hash_value,
+           child_address, child_number, last_load_time timestamp, operation, options,
+           null object_node, "object#", object_owner, object_name, object_alias, object_type,
+           optimizer, id, parent_id, depth, position,
+           case when options in ('UNIQUE SCAN', 'RANGE SCAN') then 1 else 0 end search_columns,
+           cost, cardinality, bytes, null other_tag, null partition_start,
+           null partition_stop, null partition_id, null other, null distribution,
+           cost * 7219 + id * 113 cpu_cost, cost io_cost, null temp_space, access_predicates,
+           filter_predicates, null projection, case when cost is null then null else 1 end time,
+           qblock_name, null remarks, null other_xml, con_id
+    from line order by sql_id, child_number, id;
+
+-- Statistics by segment: the segments of the objects in dba_extents, their figures grown from
+-- their size; row lock waits count the sessions waiting on a row of the object now.
+create view "v$segstat_name" as
+    with n("statistic#", name, sampled) as (values
+        (0, 'logical reads', 'YES'), (1, 'buffer busy waits', 'NO'),
+        (2, 'gc buffer busy', 'NO'), (3, 'db block changes', 'YES'),
+        (4, 'physical reads', 'NO'), (5, 'physical writes', 'NO'),
+        (6, 'physical read requests', 'NO'), (7, 'physical write requests', 'NO'),
+        (8, 'physical reads direct', 'NO'), (9, 'physical writes direct', 'NO'),
+        (11, 'optimized physical reads', 'NO'), (13, 'gc cr blocks received', 'NO'),
+        (14, 'gc current blocks received', 'NO'), (15, 'ITL waits', 'NO'),
+        (16, 'row lock waits', 'NO'), (17, 'space used', 'NO'),
+        (18, 'space allocated', 'NO'), (20, 'segment scans', 'NO'))
+    select "statistic#", name, sampled, 0 con_id from n;
+
+create view "v$segment_statistics" as
+    with g as (
+        select e.owner, e.segment_name, e.segment_type, e.tablespace_name,
+               sum(e.blocks) blocks, sum(e.bytes) bytes
+        from dba_extents e group by e.owner, e.segment_name, e.segment_type,
+            e.tablespace_name),
+    o as (
+        select x.owner, x.object_name, x.subobject_name, g.tablespace_name,
+               (select "ts#" from "v$tablespace" where name = g.tablespace_name) "ts#",
+               x.object_id "obj#", x.data_object_id "dataobj#", x.object_type, g.blocks,
+               g.bytes, g.blocks * (1 + x.object_id * 2654435761 % 97) heat
+        from g join dba_objects x on x.owner = g.owner and x.object_name = g.segment_name
+            and x.object_type = g.segment_type)
+    select o.owner, o.object_name, o.subobject_name, o.tablespace_name, o."ts#", o."obj#",
+           o."dataobj#", o.object_type, n.name statistic_name, n."statistic#",
+           case n.name
+               when 'logical reads' then o.heat * 1613
+               when 'buffer busy waits' then o.heat / 40
+               when 'db block changes' then o.heat * 37
+               when 'physical reads' then o.heat * 23
+               when 'physical writes' then o.heat * 5
+               when 'physical read requests' then o.heat * 19
+               when 'physical write requests' then o.heat * 4
+               when 'physical reads direct' then
+                   case when o.object_type = 'TABLE' then o.heat * 2 else 0 end
+               when 'physical writes direct' then 0
+               when 'ITL waits' then o.heat / 400
+               when 'row lock waits' then
+                   (select count(*) from "v$session" s where s."row_wait_obj#" = o."obj#"
+                        and s.event = 'enq: TX - row lock contention') + o.heat / 200
+               when 'space used' then o.bytes * 7 / 10
+               when 'space allocated' then o.bytes
+               when 'segment scans' then
+                   case when o.object_type = 'TABLE' then o.heat / 8 else o.heat / 30 end
+               else 0 end value,
+           0 con_id
+    from o, "v$segstat_name" n;
+
+create view "v$segstat" as
+    select "ts#", "obj#", "dataobj#", statistic_name, "statistic#", value, con_id
+    from "v$segment_statistics";
+
+-- The objects in the library cache: the cursors of v$sqlarea and the tables, views and
+-- PL/SQL units of the applications' schemas and the dictionary's most used.
+create view "v$db_object_cache" as
+    select a.parsing_schema_name owner, a.sql_text name, null db_link, 'SQL AREA' namespace,
+           'CURSOR' type, a.sharable_mem, a.loads, a.executions, a.users_opening locks,
+           a.users_executing pins, 'NO' kept, a.child_latch, a.invalidations, a.hash_value,
+           case when a.users_opening > 0 then 'NULL' else 'NONE' end lock_mode,
+           case when a.users_executing > 0 then 'SHARED' else 'NONE' end pin_mode,
+           'VALID' status, null timestamp, null previous_timestamp,
+           a.parse_calls + a.users_opening locked_total, a.executions pinned_total,
+           null property, lower(printf('%08x%08x%08x%08x', a.hash_value % 4096,
+                                       a.hash_value / 3, a.hash_value * 7 % 4294967296,
+                                       a.hash_value)) full_hash_value,
+           0 con_id, 'PROD' con_name, a.address addr, null edition
+    from "v$sqlarea" a
+    union all
+    select o.owner, o.object_name, null,
+           case o.object_type when 'PACKAGE BODY' then 'BODY' when 'TRIGGER' then 'TRIGGER'
+                              when 'INDEX' then 'INDEX' else 'TABLE/PROCEDURE' end,
+           o.object_type, 2000 + o.object_id * 37 % 30000, 1 + o.object_id % 3, 0,
+           (select count(*) from "v$lock" l where l.type = 'TM' and l.id1 = o.object_id),
+           0, case when o.owner = 'SYS' and o.object_type like 'PACKAGE%' then 'YES' else 'NO'
+           end, o.object_id % 1024, 0, o.object_id * 2654435761 % 4294967296, 'NONE', 'NONE',
+           'VALID', o.timestamp, o.timestamp,
+           (select count(*) from "v$lock" l where l.type = 'TM' and l.id1 = o.object_id)
+               + o.object_id % 500,
+           o.object_id % 800, null,
+           lower(printf('%032x', o.object_id * 2654435761 % 4294967296)), 0, 'PROD',
+           printf('%016X', 60000000000 + o.object_id * 4096), null
+    from dba_objects o
+    where o.object_type in ('TABLE', 'VIEW', 'SYNONYM', 'SEQUENCE', 'PACKAGE',
+                            'PACKAGE BODY', 'PROCEDURE', 'FUNCTION', 'TRIGGER', 'INDEX');
+
+-- The objects the sessions use now: the tables and indexes in the plan of their current
+-- statement, and the tables they hold a DML lock on.
+create view "v$access" as
+    select distinct s.sid, p.object_owner owner, p.object_name object,
+           case when p.object_type = 'INDEX' then 'INDEX' else 'TABLE' end type, 0 con_id
+    from "v$session" s join "v$sql_plan" p on p.address = s.sql_address
+        and p.child_number = coalesce(s.sql_child_number, 0)
+    where p."object#" is not null
+    union
+    select l.session_id, o.owner, o.object_name, 'TABLE', 0
+    from "v$locked_object" l join dba_objects o on o.object_id = l.object_id;
+
+-- Dictionary locks: a null lock on every object a session uses.
+create view dba_ddl_locks as
+    select a.sid session_id, a.owner, a.object name,
+           case when a.type = 'INDEX' then 'Index' else 'Table/Procedure/Type' end type,
+           'Null' mode_held, 'None' mode_requested
+    from "v$access" a;
+
+-- DML locks: the TM locks of v$lock with their tables.
+create view dba_dml_locks as
+    select l.sid session_id, o.owner, o.object_name name,
+           case l.lmode when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                        when 3 then 'Row-X (SX)' when 4 then 'Share'
+                        when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                        else cast(l.lmode as text) end mode_held,
+           case l.request when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                          when 3 then 'Row-X (SX)' when 4 then 'Share'
+                          when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                          else cast(l.request as text) end mode_requested,
+           l.ctime last_convert,
+           case when l.block = 1 then 'Blocking' else 'Not Blocking' end blocking_others
+    from "v$lock" l join dba_objects o on o.object_id = l.id1
+    where l.type = 'TM';
+
+-- The types of enqueue locks, with Oracle's names and the meaning of their ids.
+create view "v$lock_type" as
+    with t(type, name, id1_tag, id2_tag, is_user, description) as (values
+        ('AE', 'Edition Lock', 'edition obj#', '0', 'NO', 'Prevent Dropping an edition in use'),
+        ('BL', 'Buffer Cache Management', 'pdb id', 'block class', 'NO',
+         'Synchronizes buffer cache management'),
+        ('CF', 'Controlfile Transaction', '0', 'operation', 'NO',
+         'Synchronizes accesses to the controlfile'),
+        ('CI', 'Cross-Instance Call Invocation', 'opcode', 'type', 'NO',
+         'Coordinates cross-instance function invocations'),
+        ('CU', 'Cursor', 'handle', 'handle', 'NO', 'Recovers cursors in case of death while compiling'),
+        ('DL', 'Direct Loader Index Creation', 'object #', '0', 'NO',
+         'Lock to prevent index DDL during direct load'),
+        ('DX', 'Distributed Transaction', 'transaction entry #', '0', 'NO',
+         'Serializes tightly coupled distributed transaction branches'),
+        ('HW', 'Segment High Water Mark', 'table space #', 'block', 'NO',
+         'Lock used to broker the high water mark during parallel inserts'),
+        ('JQ', 'Job Queue', '0', 'job #', 'NO', 'Lock to prevent multiple instances from running a single job'),
+        ('KO', 'Multiple Object Checkpoint', '2', '0', 'NO',
+         'Coordinates checkpointing of multiple objects'),
+        ('MR', 'Media Recovery', 'file #', 'type', 'NO',
+         'Lock used to coordinate media recovery with other uses of datafiles'),
+        ('PS', 'PX Process Reservation', 'instance', 'server #', 'NO',
+         'Parallel Execution Server Process reservation and synchronization'),
+        ('RO', 'Multiple Object Reuse', '2', '0', 'NO',
+         'Coordinates flushing of multiple objects'),
+        ('RT', 'Redo Thread', 'thread id', '0', 'NO',
+         'Thread locks held by LGWR, DBW0, and RVWR to indicate mounted or open status'),
+        ('SQ', 'Sequence Cache', 'object #', '0', 'NO', 'Lock to ensure that only one process can replenish the sequence cache'),
+        ('ST', 'Space Transaction', '0', '0', 'NO',
+         'Synchronizes space management activities in dictionary-managed tablespaces'),
+        ('TM', 'DML', 'object #', 'table/partition', 'YES',
+         'Synchronizes accesses to an object'),
+        ('TO', 'Temp Object', 'object #', '1', 'NO',
+         'Synchronizes DDL and DML operations on a temp object'),
+        ('TS', 'Temporary Segment', 'segment file #', 'segment block #', 'NO',
+         'Serializes accesses to temp segments'),
+        ('TT', 'Tablespace', 'tablespace ID', 'operation', 'NO',
+         'Serializes DDL operations on tablespaces'),
+        ('TX', 'Transaction', 'usn<<16 | slot', 'sequence', 'YES',
+         'Lock held by a transaction to allow other transactions to wait for it'),
+        ('UL', 'User-defined', 'id', '0', 'YES',
+         'Lock used by user applications'),
+        ('US', 'Undo Segment', 'segment #', '0', 'NO', 'Lock held to perform DDL on the undo segment'),
+        ('XR', 'Quiesce / Force Logging', 'operation', '0', 'NO',
+         'Lock held during database quiesce'))
+    select type, name, id1_tag, id2_tag, is_user, 'NO' is_recycle, description, 0 con_id
+    from t;
+
+-- Enqueue requests and waits by type since startup: the types held now, TX waits as the
+-- row lock contention event counts them.
+create view "v$enqueue_stat" as
+    with held(type, n) as (select type, count(*) from "v$lock" group by type),
+    tx(waits, cs) as (
+        select coalesce(sum(total_waits), 0), coalesce(sum(time_waited), 0)
+        from "v$system_event" where event like 'enq: TX%')
+    select 1 inst_id, t.type eq_type,
+           coalesce(h.n, 0) * 1000 + 40 * (unicode(t.type) - 60)
+               + case when t.type = 'TX' then tx.waits else 0 end "total_req#",
+           case when t.type = 'TX' then tx.waits else (unicode(t.type) % 7) end "total_wait#",
+           coalesce(h.n, 0) * 1000 + 40 * (unicode(t.type) - 60)
+               + case when t.type = 'TX' then tx.waits else 0 end "succ_req#",
+           0 "failed_req#",
+           case when t.type = 'TX' then tx.cs * 10 else (unicode(t.type) % 7) * 3 end
+               cum_wait_time,
+           0 con_id
+    from "v$lock_type" t left join held h on h.type = t.type, tx;
+
+create view "v$enqueue_statistics" as
+    select t.name eq_name, e.eq_type, t.description req_reason, e."total_req#",
+           e."total_wait#", e."succ_req#", e."failed_req#", e.cum_wait_time,
+           t.description req_description, 0 "event#", 0 con_id
+    from "v$enqueue_stat" e join "v$lock_type" t on t.type = e.eq_type;
+
+-- How every session connected: the network services of a session that came over the network,
+-- one row for a session of the instance itself.
+create view "v$session_connect_info" as
+    with banner(n, text) as (values
+        (1, 'TCP/IP NT Protocol Adapter for Linux: Version 19.0.0.0.0 - Production'),
+        (2, 'Encryption service for Linux: Version 19.0.0.0.0 - Production'),
+        (3, 'Crypto-checksumming service for Linux: Version 19.0.0.0.0 - Production'))
+    select s.sid, s."serial#",
+           case when s.type = 'BACKGROUND' then 'OS' else 'DATABASE' end authentication_type,
+           s.osuser, case when s.type <> 'BACKGROUND' then b.text end network_service_banner,
+           case when s.type = 'BACKGROUND' then null else 'AL32UTF8' end client_charset,
+           case when s.type = 'BACKGROUND' then null else 'Homogeneous' end client_connection,
+           case when s.type = 'BACKGROUND' then null
+                when s.program like 'JDBC%' then null else 'Full Instant Client' end
+               client_oci_library,
+           case when s.type = 'BACKGROUND' then null else '19.0.0.0.0' end client_version,
+           case when s.type = 'BACKGROUND' then null
+                when s.program like 'sqlplus%' then 'SQL*PLUS'
+                when s.program like 'JDBC%' then 'jdbcthin : 19.3.0.0.0'
+                else null end client_driver,
+           case when s.type = 'BACKGROUND' then null else 'Unknown' end client_lobattr,
+           0 client_regid, 0 con_id
+    from "v$session" s join banner b on s.type <> 'BACKGROUND' or b.n = 1;
+
+-- The services of the instance: the database's own, its XML DB service and the internal two.
+create view "v$services" as
+    with svc(service_id, name, network_name, goal, n) as (values
+        (1, 'SYS$BACKGROUND', null, 'NONE', 1), (2, 'SYS$USERS', null, 'NONE', 2),
+        (5, 'PRODXDB', 'PRODXDB', 'NONE', 3), (6, 'PROD', 'PROD', 'NONE', 4))
+    select v.service_id, v.name, v.name_hash, v.network_name, d.created creation_date,
+           v.name_hash % 2147483647 creation_date_hash, v.goal, 'N' dtp, 'NO' aq_ha_notification,
+           'LONG' clb_goal, 'NO' commit_outcome, 86400 retention_timeout,
+           300 replay_initiation_timeout, null session_state_consistency, 'NO' global,
+           'PROD' pdb, null sql_translation_profile, null max_lag_time, 'NONE' stop_option,
+           'NONE' failover_restore, 0 drain_timeout, 0 con_id
+    from (select svc.*, case name when 'SYS$BACKGROUND' then 165959219
+                                  when 'SYS$USERS' then 3427055676
+                                  when 'PRODXDB' then 2983012488 else 1852446163 end name_hash
+          from svc) v, "v$database" d
+    order by v.n;
+
+create view "v$active_services" as
+    select service_id, name, name_hash, network_name, creation_date, creation_date_hash, goal,
+           dtp, 'NO' blocked, aq_ha_notification, clb_goal, commit_outcome, drain_timeout,
+           retention_timeout, replay_initiation_timeout, session_state_consistency, global,
+           pdb, sql_translation_profile, max_lag_time, stop_option, failover_restore,
+           0 table_family_id, 1 con_id_, 'PROD' con_name, con_id
+    from "v$services";
+
+create view "v$latchname" as
+    select "latch#", name, name display_name, hash, 'LATCH' type, 0 con_id from "v$latch";
+
+-- The work areas of the statements running now that sort or group, as their plan's line 1
+-- does it; the ones that spilled are the sort segments of v$tempseg_usage.
+create view "v$sql_workarea_active" as
+    select s.sql_hash_value, s.sql_id, s.sql_exec_start, s.sql_exec_id,
+           printf('%016X', 70000000000 + s.sid * 65536) workarea_address,
+           case when a.sql_text like '%GROUP BY%' and a.sql_text not like '%ORDER BY%'
+                then 'GROUP BY (HASH)'
+                when a.sql_text like '%GROUP BY%' then 'GROUP BY (SORT)'
+                else 'SORT (v2)' end operation_type,
+           1 operation_id, 'AUTO' policy, s.sid, null qcinst_id, null qcsid,
+           (s.last_call_et + 1) * 1000000 active_time,
+           1048576 + (s.sid % 16) * 65536 work_area_size,
+           1048576 + (s.sid % 16) * 65536 expected_size,
+           524288 + (s.sid % 16) * 32768 actual_mem_used,
+           786432 + (s.sid % 16) * 49152 max_mem_used,
+           case when t.blocks is null then 0 else 1 end number_passes,
+           t.blocks * 8192 tempseg_size, t.tablespace, t."segrfno#", t."segblk#", 0 con_id
+    from "v$session" s join "v$sqlarea" a on a.address = s.sql_address
+    left join "v$tempseg_usage" t on t.session_addr = s.saddr
+    where s.status = 'ACTIVE' and s.type = 'USER'
+        and (a.sql_text like '%ORDER BY%' or a.sql_text like '%GROUP BY%');
+
+-- Hundredths of a second since the epoch, wrapped at 2^32 as the counter does.
+create view "v$timer" as
+    select cast(strftime('%s', value) as integer) * 100 % 4294967296 hsecs, 0 con_id
+    from sbx_meta where key = 'clock';
+
+create view "v$option" as
+    with o(parameter, value) as (values
+        ('Partitioning', 'TRUE'), ('Objects', 'TRUE'), ('Real Application Clusters', 'FALSE'),
+        ('Advanced replication', 'TRUE'), ('Bit-mapped indexes', 'TRUE'),
+        ('Connection multiplexing', 'TRUE'), ('Connection pooling', 'TRUE'),
+        ('Database queuing', 'TRUE'), ('Incremental backup and recovery', 'TRUE'),
+        ('Instead-of triggers', 'TRUE'), ('Parallel backup and recovery', 'TRUE'),
+        ('Parallel execution', 'TRUE'), ('Parallel load', 'TRUE'),
+        ('Point-in-time tablespace recovery', 'TRUE'), ('Fine-grained access control', 'TRUE'),
+        ('Proxy authentication/authorization', 'TRUE'), ('Change Data Capture', 'TRUE'),
+        ('Plan Stability', 'TRUE'), ('Online Index Build', 'TRUE'),
+        ('Coalesce Index', 'TRUE'), ('Managed Standby', 'TRUE'),
+        ('Materialized view rewrite', 'TRUE'), ('Database resource manager', 'TRUE'),
+        ('Spatial', 'TRUE'), ('Automatic Storage Management', 'FALSE'),
+        ('Export transportable tablespaces', 'TRUE'), ('Transparent Application Failover', 'TRUE'),
+        ('Fast-Start Fault Recovery', 'TRUE'), ('Sample Scan', 'TRUE'),
+        ('Duplexed backups', 'TRUE'), ('Java', 'TRUE'), ('OLAP Window Functions', 'TRUE'),
+        ('Block Media Recovery', 'TRUE'), ('Fine-grained Auditing', 'TRUE'),
+        ('Application Role', 'TRUE'), ('Enterprise User Security', 'TRUE'),
+        ('Oracle Data Guard', 'TRUE'), ('Oracle Label Security', 'FALSE'), ('OLAP', 'FALSE'),
+        ('Basic Compression', 'TRUE'), ('Join index', 'TRUE'),
+        ('Trial Recovery', 'TRUE'), ('Advanced Analytics', 'FALSE'),
+        ('XStream', 'TRUE'), ('Flashback Table', 'TRUE'), ('Flashback Database', 'TRUE'),
+        ('Transparent Data Encryption', 'TRUE'), ('Backup Encryption', 'TRUE'),
+        ('Unused Block Compression', 'TRUE'), ('Oracle Database Vault', 'FALSE'),
+        ('Result Cache', 'TRUE'), ('SQL Plan Management', 'TRUE'),
+        ('SecureFiles Encryption', 'TRUE'), ('Real Application Testing', 'TRUE'),
+        ('Flashback Data Archive', 'TRUE'), ('DICOM', 'TRUE'),
+        ('Active Data Guard', 'TRUE'), ('Server Flash Cache', 'TRUE'),
+        ('Advanced Compression', 'TRUE'), ('XMLIndex', 'TRUE'),
+        ('Zone Maps', 'FALSE'), ('Management Database', 'FALSE'),
+        ('I/O Server', 'FALSE'), ('ASM Proxy Instance', 'FALSE'),
+        ('Exadata Discovery', 'FALSE'), ('Data Mining', 'FALSE'),
+        ('Global Data Services', 'FALSE'), ('Adaptive Execution Plans', 'TRUE'),
+        ('Table Clustering', 'TRUE'), ('In-Memory Column Store', 'TRUE'),
+        ('Advanced Index Compression', 'TRUE'), ('In-Memory Aggregation', 'TRUE'))
+    select parameter, value, 0 con_id from o;
+
+-- The server parameter file: the parameters set in it for every instance ('*').
+create view "v$spparameter" as
+    select 'oracle' family, '*' sid, name,
+           case type when 1 then 'boolean' when 2 then 'string' when 3 then 'integer'
+                     when 4 then 'file' when 6 then 'big integer' else 'string' end type,
+           case when isdefault = 'FALSE' then value end value,
+           case when isdefault = 'FALSE' then value end display_value,
+           case when isdefault = 'FALSE' then 'TRUE' else 'FALSE' end isspecified,
+           case when isdefault = 'FALSE' then 1 else 0 end ordinal,
+           update_comment, 0 con_id
+    from "v$system_parameter" where name <> 'spfile';
+
+-- The automatic diagnostic repository of the instance, with the asking session's trace file.
+create view "v$diag_info" as
+    with home(base, adr) as (
+        select coalesce((select value from "v$system_parameter" where name = 'diagnostic_dest'),
+                        '/u01/app/oracle'),
+               coalesce((select value from "v$system_parameter" where name = 'diagnostic_dest'),
+                        '/u01/app/oracle') || '/diag/rdbms/prod/PROD')
+    select 1 inst_id, 'Diag Enabled' name, 'TRUE' value, 0 con_id
+    union all select 1, 'ADR Base', base, 0 from home
+    union all select 1, 'ADR Home', adr, 0 from home
+    union all select 1, 'Diag Trace', adr || '/trace', 0 from home
+    union all select 1, 'Diag Alert', adr || '/alert', 0 from home
+    union all select 1, 'Diag Incident', adr || '/incident', 0 from home
+    union all select 1, 'Diag Cdump', adr || '/cdump', 0 from home
+    union all select 1, 'Health Monitor', adr || '/hm', 0 from home
+    union all select 1, 'Default Trace File',
+        coalesce((select p.tracefile from "v$process" p join "v$session" s on s.paddr = p.addr
+                  where s.sid = cast(sys_context('USERENV', 'SID') as integer)),
+                 adr || '/trace/PROD_ora_0.trc'), 0 from home
+    union all select 1, 'Active Problem Count', '0', 0
+    union all select 1, 'Active Incident Count', '0', 0
+    union all select 1, 'ORACLE_HOME', '/u01/app/oracle/product/19.0.0/dbhome_1', 0;
+
+-- The fast recovery area: the last eighty archived logs of v$archived_log are its files, the
+-- older ones having made room for them; those backed up (all but the last two days') can go.
+create view "v$recovery_file_dest" as
+    with kept("sequence#", bytes) as (
+        select "sequence#", blocks * block_size from "v$archived_log"
+        where "sequence#" > (select max("sequence#") - 80 from "v$archived_log"))
+    select (select value from "v$system_parameter" where name = 'db_recovery_file_dest') name,
+           cast((select value from "v$system_parameter" where name =
+                 'db_recovery_file_dest_size') as integer) space_limit,
+           (select sum(bytes) from kept) space_used,
+           (select coalesce(sum(bytes), 0) from kept where "sequence#" <=
+                (select max("sequence#") - 48 from kept)) space_reclaimable,
+           (select count(*) from kept) number_of_files, 0 con_id;
+
+-- Containers: the database is not a container database, so it has no pluggable databases and
+-- is its own container, number 0.
+create view "v$containers" as
+    select 0 con_id, d.dbid, d.dbid con_uid, '8F0C2A4B7D6E4F1AB2C3D4E5F6A7B8C9' guid,
+           d.name, d.open_mode, 'NO' restricted, i.startup_time open_time, 1 create_scn,
+           (select sum(bytes) from dba_data_files) total_size, 8192 block_size,
+           'ENABLED' recovery_status, null snapshot_parent_con_id, 'NO' application_root,
+           'NO' application_pdb, 'NO' application_seed, null application_root_con_id,
+           'NO' application_root_clone, 'NO' proxy_pdb, 'NO' local_undo, 0 undo_scn,
+           null undo_timestamp, d.created creation_time, 0 diagnostics_size, 0 pdb_count,
+           0 audit_files_size, 0 max_size, 0 max_diagnostics_size, 0 max_audit_size,
+           'NO' member_cdb, null tenant_id, 1 upgrade_level, null guid_base64
+    from "v$database" d, "v$instance" i;
+
+create view "v$pdbs" as
+    select con_id, dbid, con_uid, guid, name, open_mode, restricted, open_time, create_scn,
+           total_size, block_size, recovery_status, snapshot_parent_con_id, application_root,
+           application_pdb, application_seed, application_root_con_id, application_root_clone,
+           proxy_pdb, local_undo, undo_scn, undo_timestamp, creation_time, diagnostics_size,
+           pdb_count, audit_files_size, max_size, max_diagnostics_size, max_audit_size,
+           member_cdb, tenant_id, upgrade_level, guid_base64
+    from "v$containers" where con_id > 2;
