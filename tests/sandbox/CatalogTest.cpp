@@ -1036,6 +1036,116 @@ TEST_F(SeededCatalog, ConnectionsServicesAndInstanceViewsAgreeWithTheInstance) {
               1);
 }
 
+TEST_F(SeededCatalog, DictionaryOfColumnsPrivilegesAndJobsAgreesWithTheObjects) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+        {"dba_tab_columns",
+         {"owner", "table_name", "column_name", "data_type", "data_length", "data_precision",
+          "data_scale", "nullable", "column_id", "num_distinct", "density", "num_nulls",
+          "last_analyzed", "avg_col_len", "char_length", "histogram"}},
+        {"dba_ind_columns",
+         {"index_owner", "index_name", "table_owner", "table_name", "column_name",
+          "column_position", "column_length", "char_length", "descend"}},
+        {"dba_views",
+         {"owner", "view_name", "text_length", "text", "text_vc", "read_only", "bequeath"}},
+        {"dba_roles",
+         {"role", "role_id", "password_required", "authentication_type", "common",
+          "oracle_maintained"}},
+        {"dba_role_privs",
+         {"grantee", "granted_role", "admin_option", "delegate_option", "default_role", "common"}},
+        {"dba_sys_privs", {"grantee", "privilege", "admin_option", "common", "inherited"}},
+        {"dba_profiles", {"profile", "resource_name", "resource_type", "limit", "common"}},
+        {"dba_registry",
+         {"comp_id", "comp_name", "version", "version_full", "status", "modified", "namespace",
+          "control", "schema", "procedure", "startup", "parent_id", "other_schemas"}},
+        {"dba_jobs",
+         {"job", "log_user", "priv_user", "schema_user", "last_date", "last_sec", "this_date",
+          "next_date", "next_sec", "total_time", "broken", "interval", "failures", "what",
+          "nls_env", "instance"}},
+        {"dba_scheduler_jobs",
+         {"owner", "job_name", "job_type", "job_action", "schedule_type", "start_date",
+          "repeat_interval", "job_class", "enabled", "state", "run_count", "failure_count",
+          "last_start_date", "last_run_duration", "next_run_date", "comments"}},
+        {"user_tables", {"table_name", "tablespace_name", "num_rows", "blocks", "last_analyzed"}},
+        {"all_tables", {"owner", "table_name", "tablespace_name", "num_rows"}},
+        {"user_segments", {"segment_name", "segment_type", "tablespace_name", "bytes", "blocks"}},
+        {"user_objects", {"object_name", "object_id", "object_type", "created", "status"}},
+        {"all_objects", {"owner", "object_name", "object_id", "object_type", "status"}},
+        {"user_tab_columns", {"table_name", "column_name", "data_type", "column_id"}},
+        {"user_indexes", {"index_name", "table_owner", "table_name", "uniqueness"}},
+        {"user_ind_columns", {"index_name", "table_name", "column_name", "column_position"}},
+        {"user_role_privs", {"username", "granted_role", "admin_option", "default_role"}},
+        {"user_sys_privs", {"username", "privilege", "admin_option"}},
+        {"all_users", {"username", "user_id", "created", "oracle_maintained"}},
+    };
+    g_currentUser = "SCOTT";
+    for (const auto& [view, expected] : views) {
+        const std::vector<std::string> columns = columnsOf(db, view);
+        for (const std::string& column : expected) {
+            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
+                << view << "." << column;
+        }
+        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
+    }
+    // The user_ forms lack the owner; they show the current schema's rows.
+    const std::vector<std::string> userTables = columnsOf(db, "user_tables");
+    EXPECT_EQ(std::count(userTables.begin(), userTables.end(), "owner"), 0);
+    EXPECT_EQ(userTables.size() + 1, columnsOf(db, "dba_tables").size());
+    EXPECT_EQ(db.rows("select table_name, num_rows from user_tables order by 1"),
+              db.rows("select table_name, num_rows from dba_tables where owner='SCOTT' order "
+                      "by 1"));
+    EXPECT_EQ(db.number("select count(*) from all_objects"),
+              db.number("select count(*) from dba_objects"));
+    EXPECT_EQ(db.rows("select granted_role from user_role_privs order by 1"),
+              db.rows("select role from session_roles order by 1"));
+
+    // Every application table has its columns, numbered from one without gaps, and every
+    // index's columns are columns of its table.
+    EXPECT_EQ(db.number("select count(*) from dba_tables t where t.owner in ('APPUSER', 'HR', "
+                        "'SCOTT') and not exists (select 1 from dba_tab_columns c where "
+                        "c.owner=t.owner and c.table_name=t.table_name)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from (select owner, table_name from dba_tab_columns "
+                        "group by owner, table_name having max(column_id)<>count(*) or "
+                        "min(column_id)<>1)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_ind_columns i where not exists (select 1 "
+                        "from dba_tab_columns c where c.owner=i.table_owner and "
+                        "c.table_name=i.table_name and c.column_name=i.column_name)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_indexes x where x.table_name is null or not "
+                        "exists (select 1 from dba_ind_columns i where i.index_owner=x.owner and "
+                        "i.index_name=x.index_name and i.table_name=x.table_name)"),
+              db.number("select count(*) from dba_indexes where owner in ('SYS', 'SYSTEM', "
+                        "'OUTLN')"));
+    EXPECT_EQ(db.number("select count(*) from dba_views"),
+              db.number("select count(*) from dba_objects where object_type='VIEW'"));
+    EXPECT_EQ(db.number("select count(*) from dba_views where text_length<>length(text)"), 0);
+
+    // Grants name users and roles that exist; every user's profile has its limits.
+    EXPECT_EQ(db.number("select count(*) from dba_role_privs p where not exists (select 1 from "
+                        "dba_roles r where r.role=p.granted_role)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_sys_privs p where p.grantee not in (select "
+                        "role from dba_roles) and p.grantee not in (select username from "
+                        "dba_users)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_users u where (select count(*) from "
+                        "dba_profiles p where p.profile=u.profile)<>17"),
+              0);
+    EXPECT_EQ(db.text("select status from dba_registry where comp_id='CATALOG'"), "VALID");
+    // Jobs ran before the instance's clock and run next after it, unless broken or disabled.
+    const std::string clock = db.text("select value from sbx_meta where key='clock'");
+    EXPECT_EQ(db.number("select count(*) from dba_jobs where last_date>'" + clock +
+                        "' or (broken='N' and next_date<='" + clock + "')"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_scheduler_jobs where last_start_date>'" + clock +
+                        "' or (enabled='TRUE' and next_run_date<='" + clock + "')"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from dba_jobs j where not exists (select 1 from "
+                        "dba_users u where u.username=j.log_user)"),
+              0);
+}
+
 TEST_F(SeededCatalog, ProcessesTransactionsAndLocksAgreeWithSessions) {
     db.seed(400);
     for (std::uint64_t tick = 0; tick <= 21; tick += 7) {

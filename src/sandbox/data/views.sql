@@ -556,13 +556,19 @@ create view dba_tables as
     where o.object_type = 'TABLE';
 
 create view dba_indexes as
-    select o.owner, o.object_name index_name, 'NORMAL' index_type, null table_owner,
-           null table_name, 'TABLE' table_type, 'NONUNIQUE' uniqueness, 'DISABLED' compression,
+    select o.owner, o.object_name index_name, 'NORMAL' index_type,
+           case when c.table_name is not null then o.owner end table_owner,
+           c.table_name, 'TABLE' table_type,
+           case when o.object_name like '%\_PK' escape '\' or o.object_name like 'PK\_%' escape '\'
+                     or o.object_name like '%\_UK' escape '\' then 'UNIQUE'
+                else 'NONUNIQUE' end uniqueness, 'DISABLED' compression,
            g.tablespace_name, coalesce(g.blocks, 0) leaf_blocks, 'VALID' status,
            o.last_ddl_time last_analyzed, 'NO' partitioned
     from dba_objects o
     left join dba_segments g on g.owner = o.owner and g.segment_name = o.object_name
         and g.segment_type = 'INDEX'
+    left join (select distinct index_owner, index_name, table_name from sbx_index_columns) c
+        on c.index_owner = o.owner and c.index_name = o.object_name
     where o.object_type = 'INDEX';
 
 -- Oracle's own dictionary tables under the views, as far as monitoring scripts read them.
@@ -1451,3 +1457,432 @@ create view "v$pdbs" as
            pdb_count, audit_files_size, max_size, max_diagnostics_size, max_audit_size,
            member_cdb, tenant_id, upgrade_level, guid_base64
     from "v$containers" where con_id > 2;
+
+-- The columns of the applications' tables and of their indexes. The sandbox's own helpers,
+-- not Oracle views.
+create view sbx_columns as
+    with c(owner, table_name, column_id, column_name, data_type, data_length, data_precision,
+           data_scale, nullable) as (values
+        ('SCOTT', 'DEPT', 1, 'DEPTNO', 'NUMBER', 22, 2, 0, 'N'),
+        ('SCOTT', 'DEPT', 2, 'DNAME', 'VARCHAR2', 14, null, null, 'Y'),
+        ('SCOTT', 'DEPT', 3, 'LOC', 'VARCHAR2', 13, null, null, 'Y'),
+        ('SCOTT', 'EMP', 1, 'EMPNO', 'NUMBER', 22, 4, 0, 'N'),
+        ('SCOTT', 'EMP', 2, 'ENAME', 'VARCHAR2', 10, null, null, 'Y'),
+        ('SCOTT', 'EMP', 3, 'JOB', 'VARCHAR2', 9, null, null, 'Y'),
+        ('SCOTT', 'EMP', 4, 'MGR', 'NUMBER', 22, 4, 0, 'Y'),
+        ('SCOTT', 'EMP', 5, 'HIREDATE', 'DATE', 7, null, null, 'Y'),
+        ('SCOTT', 'EMP', 6, 'SAL', 'NUMBER', 22, 7, 2, 'Y'),
+        ('SCOTT', 'EMP', 7, 'COMM', 'NUMBER', 22, 7, 2, 'Y'),
+        ('SCOTT', 'EMP', 8, 'DEPTNO', 'NUMBER', 22, 2, 0, 'Y'),
+        ('SCOTT', 'BONUS', 1, 'ENAME', 'VARCHAR2', 10, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 2, 'JOB', 'VARCHAR2', 9, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 3, 'SAL', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 4, 'COMM', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 1, 'GRADE', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 2, 'LOSAL', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 3, 'HISAL', 'NUMBER', 22, null, null, 'Y'),
+        ('HR', 'REGIONS', 1, 'REGION_ID', 'NUMBER', 22, null, null, 'N'),
+        ('HR', 'REGIONS', 2, 'REGION_NAME', 'VARCHAR2', 25, null, null, 'Y'),
+        ('HR', 'COUNTRIES', 1, 'COUNTRY_ID', 'CHAR', 2, null, null, 'N'),
+        ('HR', 'COUNTRIES', 2, 'COUNTRY_NAME', 'VARCHAR2', 40, null, null, 'Y'),
+        ('HR', 'COUNTRIES', 3, 'REGION_ID', 'NUMBER', 22, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 1, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('HR', 'LOCATIONS', 2, 'STREET_ADDRESS', 'VARCHAR2', 40, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 3, 'POSTAL_CODE', 'VARCHAR2', 12, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 4, 'CITY', 'VARCHAR2', 30, null, null, 'N'),
+        ('HR', 'LOCATIONS', 5, 'STATE_PROVINCE', 'VARCHAR2', 25, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 6, 'COUNTRY_ID', 'CHAR', 2, null, null, 'Y'),
+        ('HR', 'DEPARTMENTS', 1, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('HR', 'DEPARTMENTS', 2, 'DEPARTMENT_NAME', 'VARCHAR2', 30, null, null, 'N'),
+        ('HR', 'DEPARTMENTS', 3, 'MANAGER_ID', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'DEPARTMENTS', 4, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('HR', 'JOBS', 1, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'JOBS', 2, 'JOB_TITLE', 'VARCHAR2', 35, null, null, 'N'),
+        ('HR', 'JOBS', 3, 'MIN_SALARY', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'JOBS', 4, 'MAX_SALARY', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'EMPLOYEES', 1, 'EMPLOYEE_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('HR', 'EMPLOYEES', 2, 'FIRST_NAME', 'VARCHAR2', 20, null, null, 'Y'),
+        ('HR', 'EMPLOYEES', 3, 'LAST_NAME', 'VARCHAR2', 25, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 4, 'EMAIL', 'VARCHAR2', 25, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 5, 'PHONE_NUMBER', 'VARCHAR2', 20, null, null, 'Y'),
+        ('HR', 'EMPLOYEES', 6, 'HIRE_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 7, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 8, 'SALARY', 'NUMBER', 22, 8, 2, 'Y'),
+        ('HR', 'EMPLOYEES', 9, 'COMMISSION_PCT', 'NUMBER', 22, 2, 2, 'Y'),
+        ('HR', 'EMPLOYEES', 10, 'MANAGER_ID', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'EMPLOYEES', 11, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('HR', 'JOB_HISTORY', 1, 'EMPLOYEE_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('HR', 'JOB_HISTORY', 2, 'START_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 3, 'END_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 4, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 5, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('OE', 'WAREHOUSES', 1, 'WAREHOUSE_ID', 'NUMBER', 22, 3, 0, 'N'),
+        ('OE', 'WAREHOUSES', 2, 'WAREHOUSE_NAME', 'VARCHAR2', 35, null, null, 'Y'),
+        ('OE', 'WAREHOUSES', 3, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('OE', 'INVENTORIES', 1, 'PRODUCT_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('OE', 'INVENTORIES', 2, 'WAREHOUSE_ID', 'NUMBER', 22, 3, 0, 'N'),
+        ('OE', 'INVENTORIES', 3, 'QUANTITY_ON_HAND', 'NUMBER', 22, 8, 0, 'N'),
+        ('APPUSER', 'CUSTOMERS', 1, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'CUSTOMERS', 2, 'NAME', 'VARCHAR2', 100, null, null, 'N'),
+        ('APPUSER', 'CUSTOMERS', 3, 'CITY', 'VARCHAR2', 60, null, null, 'Y'),
+        ('APPUSER', 'CUSTOMERS', 4, 'REGION', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'CUSTOMERS', 5, 'CREDIT_LIMIT', 'NUMBER', 22, 12, 2, 'Y'),
+        ('APPUSER', 'PRODUCTS', 1, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'PRODUCTS', 2, 'DESCRIPTION', 'VARCHAR2', 200, null, null, 'Y'),
+        ('APPUSER', 'PRODUCTS', 3, 'LIST_PRICE', 'NUMBER', 22, 10, 2, 'Y'),
+        ('APPUSER', 'ORDERS', 1, 'ORDER_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'ORDERS', 2, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'ORDERS', 3, 'ORDER_DATE', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'ORDERS', 4, 'STATUS', 'VARCHAR2', 10, null, null, 'N'),
+        ('APPUSER', 'ORDERS', 5, 'TOTAL_AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'ORDERS', 6, 'CREATED_BY', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'ORDERS', 7, 'CHANGED_AT', 'DATE', 7, null, null, 'Y'),
+        ('APPUSER', 'ORDER_LINES', 1, 'ORDER_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 2, 'LINE_NO', 'NUMBER', 22, 4, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 3, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 4, 'QUANTITY', 'NUMBER', 22, 8, 0, 'Y'),
+        ('APPUSER', 'ORDER_LINES', 5, 'UNIT_PRICE', 'NUMBER', 22, 10, 2, 'Y'),
+        ('APPUSER', 'STOCK', 1, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'STOCK', 2, 'WAREHOUSE_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('APPUSER', 'STOCK', 3, 'QUANTITY_ON_HAND', 'NUMBER', 22, 10, 0, 'Y'),
+        ('APPUSER', 'INVOICES', 1, 'INVOICE_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'INVOICES', 2, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'INVOICES', 3, 'INVOICE_DATE', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'INVOICES', 4, 'AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'PAYMENTS', 1, 'PAYMENT_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'PAYMENTS', 2, 'INVOICE_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'PAYMENTS', 3, 'AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'PAYMENTS', 4, 'PAID_AT', 'DATE', 7, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 1, 'LOG_TIME', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'AUDIT_LOG', 2, 'USERNAME', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 3, 'TABLE_NAME', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 4, 'ACTION', 'VARCHAR2', 10, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 5, 'KEY_VALUE', 'VARCHAR2', 100, null, null, 'Y'),
+        ('BATCH', 'LOAD_STAGING', 1, 'BATCH_ID', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_STAGING', 2, 'RECORD_NO', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_STAGING', 3, 'PAYLOAD', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('BATCH', 'LOAD_STAGING', 4, 'LOADED_AT', 'DATE', 7, null, null, 'Y'),
+        ('BATCH', 'LOAD_ERRORS', 1, 'BATCH_ID', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_ERRORS', 2, 'RECORD_NO', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_ERRORS', 3, 'ERROR_TEXT', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('BATCH', 'LOAD_ERRORS', 4, 'LOGGED_AT', 'DATE', 7, null, null, 'Y'),
+        ('REPORTER', 'REPORT_CACHE', 1, 'REPORT_ID', 'NUMBER', 22, null, null, 'N'),
+        ('REPORTER', 'REPORT_CACHE', 2, 'REPORT_NAME', 'VARCHAR2', 100, null, null, 'N'),
+        ('REPORTER', 'REPORT_CACHE', 3, 'PARAMETERS', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('REPORTER', 'REPORT_CACHE', 4, 'CREATED_AT', 'DATE', 7, null, null, 'Y'))
+    select * from c;
+
+create view sbx_index_columns as
+    with c(index_owner, index_name, table_name, column_name, column_position) as (values
+        ('SCOTT', 'PK_DEPT', 'DEPT', 'DEPTNO', 1), ('SCOTT', 'PK_EMP', 'EMP', 'EMPNO', 1),
+        ('HR', 'REG_ID_PK', 'REGIONS', 'REGION_ID', 1),
+        ('HR', 'COUNTRY_C_ID_PK', 'COUNTRIES', 'COUNTRY_ID', 1),
+        ('HR', 'LOC_ID_PK', 'LOCATIONS', 'LOCATION_ID', 1),
+        ('HR', 'DEPT_ID_PK', 'DEPARTMENTS', 'DEPARTMENT_ID', 1),
+        ('HR', 'JOB_ID_PK', 'JOBS', 'JOB_ID', 1),
+        ('HR', 'EMP_EMAIL_UK', 'EMPLOYEES', 'EMAIL', 1),
+        ('HR', 'EMP_EMP_ID_PK', 'EMPLOYEES', 'EMPLOYEE_ID', 1),
+        ('HR', 'EMP_DEPARTMENT_IX', 'EMPLOYEES', 'DEPARTMENT_ID', 1),
+        ('HR', 'EMP_NAME_IX', 'EMPLOYEES', 'LAST_NAME', 1),
+        ('HR', 'EMP_NAME_IX', 'EMPLOYEES', 'FIRST_NAME', 2),
+        ('HR', 'JHIST_EMP_ID_ST_DATE_PK', 'JOB_HISTORY', 'EMPLOYEE_ID', 1),
+        ('HR', 'JHIST_EMP_ID_ST_DATE_PK', 'JOB_HISTORY', 'START_DATE', 2),
+        ('OE', 'WAREHOUSES_PK', 'WAREHOUSES', 'WAREHOUSE_ID', 1),
+        ('OE', 'INVENTORY_PK', 'INVENTORIES', 'PRODUCT_ID', 1),
+        ('OE', 'INVENTORY_PK', 'INVENTORIES', 'WAREHOUSE_ID', 2),
+        ('APPUSER', 'CUSTOMERS_PK', 'CUSTOMERS', 'CUSTOMER_ID', 1),
+        ('APPUSER', 'CUSTOMERS_NAME_IX', 'CUSTOMERS', 'NAME', 1),
+        ('APPUSER', 'PRODUCTS_PK', 'PRODUCTS', 'PRODUCT_ID', 1),
+        ('APPUSER', 'ORDERS_PK', 'ORDERS', 'ORDER_ID', 1),
+        ('APPUSER', 'ORDERS_CUSTOMER_IX', 'ORDERS', 'CUSTOMER_ID', 1),
+        ('APPUSER', 'ORDERS_STATUS_IX', 'ORDERS', 'STATUS', 1),
+        ('APPUSER', 'ORDER_LINES_PK', 'ORDER_LINES', 'ORDER_ID', 1),
+        ('APPUSER', 'ORDER_LINES_PK', 'ORDER_LINES', 'LINE_NO', 2),
+        ('APPUSER', 'STOCK_PK', 'STOCK', 'PRODUCT_ID', 1),
+        ('APPUSER', 'STOCK_PK', 'STOCK', 'WAREHOUSE_ID', 2),
+        ('APPUSER', 'INVOICES_PK', 'INVOICES', 'INVOICE_ID', 1),
+        ('APPUSER', 'PAYMENTS_PK', 'PAYMENTS', 'PAYMENT_ID', 1),
+        ('APPUSER', 'AUDIT_LOG_TIME_IX', 'AUDIT_LOG', 'LOG_TIME', 1),
+        ('REPORTER', 'REPORT_CACHE_PK', 'REPORT_CACHE', 'REPORT_ID', 1))
+    select * from c;
+
+create view dba_tab_columns as
+    select c.owner, c.table_name, c.column_name, c.data_type, null data_type_mod,
+           null data_type_owner, c.data_length, c.data_precision, c.data_scale, c.nullable,
+           c.column_id, null default_length, null data_default,
+           case when c.nullable = 'N' then t.num_rows else t.num_rows / (2 + c.column_id) end
+               num_distinct,
+           null low_value, null high_value,
+           case when t.num_rows > 0 then 1.0 / t.num_rows end density,
+           case when c.nullable = 'N' then 0 else t.num_rows / (5 + c.column_id) end num_nulls,
+           1 num_buckets, t.last_analyzed, t.num_rows sample_size,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'CHAR_CS' end character_set_name,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length end
+               char_col_decl_length,
+           'YES' global_stats, 'NO' user_stats,
+           case c.data_type when 'DATE' then 8 when 'NUMBER' then 5
+                            else min(c.data_length, 12 + c.column_id) end avg_col_len,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length else 0 end
+               char_length,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'B' end char_used,
+           'NO' v80_fmt_image, 'NO' data_upgraded, 'NONE' histogram, 'NO' default_on_null,
+           'NO' identity_column, null evaluation_edition, null unusable_before,
+           null unusable_beginning,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'USING_NLS_COMP' end collation
+    from sbx_columns c
+    left join dba_tables t on t.owner = c.owner and t.table_name = c.table_name;
+
+create view dba_tab_cols as
+    select t.*, 'NO' hidden_column, 'NO' virtual_column, t.column_id segment_column_id,
+           t.column_id internal_column_id, 'NO' user_generated, t.column_name qualified_col_name
+    from dba_tab_columns t;
+
+create view dba_ind_columns as
+    select i.index_owner, i.index_name, i.index_owner table_owner, i.table_name, i.column_name,
+           i.column_position, c.data_length column_length,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length else 0 end
+               char_length,
+           'ASC' descend, null collated_column_id
+    from sbx_index_columns i
+    join sbx_columns c on c.owner = i.index_owner and c.table_name = i.table_name
+        and c.column_name = i.column_name;
+
+-- Views with their text: the applications' own, and the dictionary's as a query of its base
+-- tables.
+create view dba_views as
+    with t(owner, view_name, text) as (values
+        ('HR', 'EMP_DETAILS_VIEW',
+         'SELECT e.employee_id, e.job_id, e.manager_id, e.department_id, d.location_id, ' ||
+         'l.country_id, e.first_name, e.last_name, e.salary, e.commission_pct, ' ||
+         'd.department_name, j.job_title, l.city, l.state_province, c.country_name, ' ||
+         'r.region_name FROM employees e, departments d, jobs j, locations l, countries c, ' ||
+         'regions r WHERE e.department_id = d.department_id AND d.location_id = l.location_id ' ||
+         'AND l.country_id = c.country_id AND c.region_id = r.region_id AND j.job_id = e.job_id ' ||
+         'WITH READ ONLY'),
+        ('APPUSER', 'OPEN_ORDERS_V',
+         'SELECT ORDER_ID, CUSTOMER_ID, ORDER_DATE, STATUS, TOTAL_AMOUNT FROM ORDERS WHERE ' ||
+         'STATUS <> ''CLOSED'''),
+        ('SYSTEM', 'PRODUCT_PRIVS',
+         'SELECT PRODUCT, USERID, ATTRIBUTE, SCOPE, NUMERIC_VALUE, CHAR_VALUE, DATE_VALUE, ' ||
+         'LONG_VALUE FROM SQLPLUS_PRODUCT_PROFILE WHERE USERID = ''PUBLIC'' OR USER LIKE USERID')),
+    v(owner, view_name, text) as (
+        select o.owner, o.object_name,
+               coalesce(t.text, 'select * from ' ||
+                        case when o.object_name like 'V\_$%' escape '\'
+                             then 'v$' || lower(substr(o.object_name, 4))
+                             else 'sys.' || lower(substr(o.object_name, 5)) || '$' end)
+        from dba_objects o left join t on t.owner = o.owner and t.view_name = o.object_name
+        where o.object_type = 'VIEW')
+    select owner, view_name, length(text) text_length, text, text text_vc,
+           null type_text_length, null type_text, null oid_text_length, null oid_text,
+           null view_type_owner, null view_type, null superview_name, 'N' editioning_view,
+           case when text like '%WITH READ ONLY' then 'Y' else 'N' end read_only,
+           'N' container_data, 'DEFINER' bequeath, 0 origin_con_id,
+           'USING_NLS_COMP' default_collation, 'NO' containers_default, 'NO' container_map,
+           'NO' extended_data_link, 'NO' extended_data_link_map, 'NO' has_sensitive_column,
+           'NO' admit_null, 'NO' pdb_local_only
+    from v;
+
+-- Roles, and the roles and system privileges granted to users and roles.
+create view sbx_oracle_roles as
+    with r(role, role_id) as (values
+        ('CONNECT', 2), ('RESOURCE', 3), ('DBA', 4), ('SELECT_CATALOG_ROLE', 5),
+        ('EXECUTE_CATALOG_ROLE', 6), ('DELETE_CATALOG_ROLE', 7), ('EXP_FULL_DATABASE', 8),
+        ('IMP_FULL_DATABASE', 9), ('AQ_ADMINISTRATOR_ROLE', 10), ('AQ_USER_ROLE', 11),
+        ('SCHEDULER_ADMIN', 12), ('RECOVERY_CATALOG_OWNER', 13), ('AUDIT_ADMIN', 14),
+        ('AUDIT_VIEWER', 15), ('GATHER_SYSTEM_STATISTICS', 16))
+    select role, role_id from r;
+
+create view dba_roles as
+    select role, role_id, 'NO' password_required, 'NONE' authentication_type, 'NO' common,
+           'Y' oracle_maintained, 'NO' inherited, 'NO' implicit, null external_name
+    from sbx_oracle_roles
+    union all
+    select distinct u.role, 100 + length(u.role), 'NO', 'NONE', 'NO', 'N', 'NO', 'NO', null
+    from sbx_user_roles u where u.role not in (select role from sbx_oracle_roles)
+        and u.role not in (select username from dba_users);
+
+create view dba_role_privs as
+    select u.username grantee, u.role granted_role,
+           case when u.username in ('SYS', 'SYSTEM') then 'YES' else 'NO' end admin_option,
+           'NO' delegate_option, 'YES' default_role, 'NO' common, 'NO' inherited
+    from sbx_user_roles u
+    union all
+    select g.grantee, g.role, 'NO', 'NO', 'YES', 'NO', 'NO'
+    from (select 'DBA' grantee, 'SELECT_CATALOG_ROLE' role
+          union all select 'DBA', 'EXECUTE_CATALOG_ROLE'
+          union all select 'DBA', 'DELETE_CATALOG_ROLE'
+          union all select 'DBA', 'EXP_FULL_DATABASE'
+          union all select 'DBA', 'IMP_FULL_DATABASE'
+          union all select 'DBA', 'SCHEDULER_ADMIN'
+          union all select 'EXP_FULL_DATABASE', 'EXECUTE_CATALOG_ROLE'
+          union all select 'EXP_FULL_DATABASE', 'SELECT_CATALOG_ROLE'
+          union all select 'IMP_FULL_DATABASE', 'EXECUTE_CATALOG_ROLE'
+          union all select 'IMP_FULL_DATABASE', 'SELECT_CATALOG_ROLE') g;
+
+create view dba_sys_privs as
+    with p(grantee, privilege, admin_option) as (values
+        ('CONNECT', 'CREATE SESSION', 'NO'), ('CONNECT', 'SET CONTAINER', 'NO'),
+        ('RESOURCE', 'CREATE TABLE', 'NO'), ('RESOURCE', 'CREATE SEQUENCE', 'NO'),
+        ('RESOURCE', 'CREATE PROCEDURE', 'NO'), ('RESOURCE', 'CREATE TRIGGER', 'NO'),
+        ('RESOURCE', 'CREATE TYPE', 'NO'), ('RESOURCE', 'CREATE CLUSTER', 'NO'),
+        ('RESOURCE', 'CREATE INDEXTYPE', 'NO'), ('RESOURCE', 'CREATE OPERATOR', 'NO'),
+        ('DBA', 'ALTER SYSTEM', 'YES'), ('DBA', 'ALTER DATABASE', 'YES'),
+        ('DBA', 'CREATE SESSION', 'YES'), ('DBA', 'ALTER SESSION', 'YES'),
+        ('DBA', 'CREATE USER', 'YES'), ('DBA', 'ALTER USER', 'YES'), ('DBA', 'DROP USER', 'YES'),
+        ('DBA', 'CREATE TABLESPACE', 'YES'), ('DBA', 'ALTER TABLESPACE', 'YES'),
+        ('DBA', 'DROP TABLESPACE', 'YES'), ('DBA', 'SELECT ANY TABLE', 'YES'),
+        ('DBA', 'SELECT ANY DICTIONARY', 'YES'), ('DBA', 'GRANT ANY PRIVILEGE', 'YES'),
+        ('DBA', 'GRANT ANY ROLE', 'YES'), ('DBA', 'CREATE ANY TABLE', 'YES'),
+        ('DBA', 'DROP ANY TABLE', 'YES'), ('DBA', 'ANALYZE ANY', 'YES'),
+        ('DBA', 'ADMINISTER DATABASE TRIGGER', 'YES'), ('DBA', 'CREATE ANY JOB', 'YES'),
+        ('SCHEDULER_ADMIN', 'CREATE JOB', 'YES'), ('SCHEDULER_ADMIN', 'CREATE ANY JOB', 'YES'),
+        ('SCHEDULER_ADMIN', 'MANAGE SCHEDULER', 'YES'),
+        ('SELECT_CATALOG_ROLE', 'SELECT ANY DICTIONARY', 'NO'),
+        ('SYS', 'UNLIMITED TABLESPACE', 'YES'), ('SYSTEM', 'UNLIMITED TABLESPACE', 'YES'),
+        ('DBSNMP', 'CREATE TABLE', 'NO'), ('DBSNMP', 'SELECT ANY DICTIONARY', 'NO'),
+        ('OUTLN', 'UNLIMITED TABLESPACE', 'NO'), ('OUTLN', 'EXECUTE ANY PROCEDURE', 'NO'),
+        ('HR', 'CREATE SESSION', 'NO'), ('HR', 'CREATE VIEW', 'NO'),
+        ('HR', 'UNLIMITED TABLESPACE', 'NO'), ('OE', 'CREATE SESSION', 'NO'),
+        ('OE', 'UNLIMITED TABLESPACE', 'NO'), ('SCOTT', 'UNLIMITED TABLESPACE', 'NO'),
+        ('APPUSER', 'CREATE SESSION', 'NO'), ('APPUSER', 'CREATE TABLE', 'NO'),
+        ('APPUSER', 'CREATE PROCEDURE', 'NO'), ('APPUSER', 'UNLIMITED TABLESPACE', 'NO'),
+        ('BATCH', 'CREATE SESSION', 'NO'), ('BATCH', 'CREATE TABLE', 'NO'),
+        ('BATCH', 'CREATE JOB', 'NO'), ('BATCH', 'UNLIMITED TABLESPACE', 'NO'),
+        ('REPORTER', 'CREATE SESSION', 'NO'), ('REPORTER', 'SELECT ANY TABLE', 'NO'))
+    select grantee, privilege, admin_option, 'NO' common, 'NO' inherited from p;
+
+-- Resource and password limits of the profiles the users have.
+create view dba_profiles as
+    with l(resource_name, resource_type, value, n) as (values
+        ('COMPOSITE_LIMIT', 'KERNEL', 'UNLIMITED', 1),
+        ('SESSIONS_PER_USER', 'KERNEL', 'UNLIMITED', 2),
+        ('CPU_PER_SESSION', 'KERNEL', 'UNLIMITED', 3),
+        ('CPU_PER_CALL', 'KERNEL', 'UNLIMITED', 4),
+        ('LOGICAL_READS_PER_SESSION', 'KERNEL', 'UNLIMITED', 5),
+        ('LOGICAL_READS_PER_CALL', 'KERNEL', 'UNLIMITED', 6),
+        ('IDLE_TIME', 'KERNEL', 'UNLIMITED', 7), ('CONNECT_TIME', 'KERNEL', 'UNLIMITED', 8),
+        ('PRIVATE_SGA', 'KERNEL', 'UNLIMITED', 9),
+        ('FAILED_LOGIN_ATTEMPTS', 'PASSWORD', '10', 10),
+        ('PASSWORD_LIFE_TIME', 'PASSWORD', '180', 11),
+        ('PASSWORD_REUSE_TIME', 'PASSWORD', 'UNLIMITED', 12),
+        ('PASSWORD_REUSE_MAX', 'PASSWORD', 'UNLIMITED', 13),
+        ('PASSWORD_VERIFY_FUNCTION', 'PASSWORD', 'NULL', 14),
+        ('PASSWORD_LOCK_TIME', 'PASSWORD', '1', 15),
+        ('PASSWORD_GRACE_TIME', 'PASSWORD', '7', 16),
+        ('INACTIVE_ACCOUNT_TIME', 'PASSWORD', 'UNLIMITED', 17))
+    select p.profile, l.resource_name, l.resource_type,
+           case when p.profile = 'DEFAULT' then l.value else 'DEFAULT' end "limit", 'NO' common,
+           'NO' inherited, 'NO' implicit
+    from (select distinct profile from dba_users) p, l
+    order by p.profile, l.n;
+
+-- The components installed in the database.
+create view dba_registry as
+    with c(comp_id, comp_name, schema, procedure, other_schemas, n) as (values
+        ('CATALOG', 'Oracle Database Catalog Views', 'SYS', 'DBMS_REGISTRY_SYS.VALIDATE_CATALOG',
+         null, 1),
+        ('CATPROC', 'Oracle Database Packages and Types', 'SYS',
+         'DBMS_REGISTRY_SYS.VALIDATE_CATPROC', 'SYSTEM', 2),
+        ('RAC', 'Oracle Real Application Clusters', 'SYS', 'DBMS_CLUSTDB.VALIDATE', null, 3),
+        ('OWM', 'Oracle Workspace Manager', 'WMSYS', 'VALIDATE_OWM', null, 4),
+        ('XDB', 'Oracle XML Database', 'XDB', 'DBMS_REGXDB.VALIDATEXDB', null, 5))
+    select comp_id, comp_name, '19.0.0.0.0' version, '19.3.0.0.0' version_full,
+           case when comp_id = 'RAC' then 'OPTION OFF' else 'VALID' end status,
+           '17-APR-19 10:14:02' modified, 'SERVER' namespace, 'SYS' control, schema, procedure,
+           'NORMAL' startup, null parent_id, other_schemas
+    from c order by n;
+
+-- Jobs of the job queue and of the scheduler; their last and next runs follow the clock.
+create view dba_jobs as
+    with j(job, owner, what, interval, minutes, failures, broken) as (values
+        (21, 'BATCH', 'LOAD_PKG.PURGE_ERRORS(30);', 'TRUNC(SYSDATE) + 1 + 2/24', 1440, 0, 'N'),
+        (22, 'APPUSER', 'ORDER_PKG.CLOSE_STALE_ORDERS;', 'SYSDATE + 1/24', 60, 0, 'N'),
+        (23, 'REPORTER', 'DBMS_MVIEW.REFRESH(''SALES_SUMMARY_MV'');', 'SYSDATE + 15/1440', 15,
+         3, 'N'),
+        (24, 'SCOTT', 'BONUS_CALC;', 'ADD_MONTHS(TRUNC(SYSDATE, ''MM''), 1)', 43200, 16,
+         'Y')),
+    clock(now) as (select value from sbx_meta where key = 'clock')
+    select j.job, j.owner log_user, j.owner priv_user, j.owner schema_user,
+           datetime(now, '-' || (j.job * 7 % j.minutes + 1) || ' minutes') last_date,
+           strftime('%H:%M:%S', datetime(now, '-' || (j.job * 7 % j.minutes + 1) || ' minutes'))
+               last_sec,
+           null this_date, null this_sec,
+           case when j.broken = 'Y' then '4000-01-01 00:00:00'
+                else datetime(now, '+' || (j.minutes - j.job * 7 % j.minutes - 1) || ' minutes')
+           end next_date,
+           case when j.broken = 'Y' then '00:00:00'
+                else strftime('%H:%M:%S', datetime(now, '+' || (j.minutes - j.job * 7 %
+                              j.minutes - 1) || ' minutes')) end next_sec,
+           j.job * 37 total_time, j.broken, j.interval, j.failures, j.what,
+           'NLS_LANGUAGE=''AMERICAN'' NLS_TERRITORY=''AMERICA'' NLS_CURRENCY=''$''' nls_env,
+           '0102000200000000' misc_env, 0 instance
+    from j, clock;
+
+create view dba_scheduler_jobs as
+    with j(owner, job_name, job_type, job_action, repeat_interval, minutes, job_class, state,
+           comments, system) as (values
+        ('SYS', 'PURGE_LOG', 'PLSQL_BLOCK', 'dbms_scheduler.auto_purge;',
+         'FREQ=DAILY;BYHOUR=3;BYMINUTE=0;BYSECOND=0', 1440, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'purge log job', 'TRUE'),
+        ('SYS', 'FILE_SIZE_UPD', 'PLSQL_BLOCK', 'prvt_ilm.file_size_upd;',
+         'FREQ=HOURLY;INTERVAL=1', 60, 'SCHED$_LOG_ON_ERRORS_CLASS', 'SCHEDULED',
+         'File size update job', 'TRUE'),
+        ('SYS', 'CLEANUP_ONLINE_IND_BUILD', 'PLSQL_BLOCK',
+         'declare myinterval number; begin myinterval := dbms_pdb.cleanup_task(1); end;',
+         'FREQ=HOURLY;INTERVAL=1', 60, 'SCHED$_LOG_ON_ERRORS_CLASS', 'SCHEDULED',
+         'Cleanup Online Index Build', 'TRUE'),
+        ('SYS', 'BSLN_MAINTAIN_STATS_JOB', 'PLSQL_BLOCK', 'dbsnmp.bsln_internal.maintain_statistics;',
+         'FREQ=WEEKLY;BYDAY=SUN;BYHOUR=0;BYMINUTE=0', 10080, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'Oracle defined automatic moving window baseline statistics computation job', 'TRUE'),
+        ('BATCH', 'NIGHTLY_LOAD', 'STORED_PROCEDURE', 'LOAD_PKG.RUN_NIGHTLY',
+         'FREQ=DAILY;BYHOUR=1;BYMINUTE=30', 1440, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'Loads the day''s files into LOAD_STAGING', 'FALSE'),
+        ('REPORTER', 'REFRESH_REPORT_CACHE', 'PLSQL_BLOCK', 'BEGIN REPORT_CACHE_REFRESH; END;',
+         'FREQ=MINUTELY;INTERVAL=30', 30, 'DEFAULT_JOB_CLASS', 'DISABLED',
+         'Refreshes REPORT_CACHE', 'FALSE')),
+    clock(now) as (select value from sbx_meta where key = 'clock')
+    select j.owner, j.job_name, null job_subname, 'REGULAR' job_style, j.owner job_creator,
+           null client_id, null global_uid, null program_owner, null program_name, j.job_type,
+           j.job_action, 0 number_of_arguments, null schedule_owner, null schedule_name,
+           'CALENDAR' schedule_type, '2019-04-17 10:14:02' start_date, j.repeat_interval,
+           null event_queue_owner, null event_queue_name, null event_queue_agent,
+           null event_condition, null event_rule, null file_watcher_owner,
+           null file_watcher_name, null end_date, j.job_class,
+           case when j.state = 'DISABLED' then 'FALSE' else 'TRUE' end enabled,
+           'FALSE' auto_drop, 'TRUE' restart_on_recovery, 'FALSE' restart_on_failure, j.state,
+           3 job_priority, 2000 + length(j.job_name) * 37 run_count, 40 uptime_run_count,
+           null max_runs, case when j.state = 'DISABLED' then 2 else 0 end failure_count,
+           0 uptime_failure_count, null max_failures, 0 retry_count,
+           datetime(now, '-' || (length(j.job_name) * 7 % j.minutes + 1) || ' minutes')
+               last_start_date,
+           '+000000000 00:00:0' || (length(j.job_name) % 9 + 1) || '.412000' last_run_duration,
+           case when j.state = 'DISABLED' then null
+                else datetime(now, '+' || (j.minutes - length(j.job_name) * 7 % j.minutes - 1) ||
+                              ' minutes') end next_run_date,
+           null schedule_limit, null max_run_duration, 'OFF' logging_level, 'TRUE' store_output,
+           'FALSE' stop_on_window_close, 'TRUE' instance_stickiness, null raise_events,
+           j.system, 1 job_weight,
+           'NLS_LANGUAGE=''AMERICAN'' NLS_TERRITORY=''AMERICA''' nls_env, null source,
+           1 number_of_destinations, null destination_owner, null destination,
+           null credential_owner, null credential_name, null instance_id, 'FALSE' deferred_drop,
+           'FALSE' allow_runs_in_restricted_mode, j.comments, 0 flags, 'FALSE' restartable,
+           'FALSE' has_constraints, null connect_credential_owner, null connect_credential_name,
+           'FALSE' fail_on_script_error
+    from j, clock;
+
+-- The current user's grants and the users everyone may see; the other user_ and all_ views are
+-- made from their dba_ views after this file has run.
+create view user_role_privs as
+    select grantee username, granted_role, admin_option, delegate_option, default_role,
+           'NO' os_granted, common, inherited
+    from dba_role_privs where grantee = sys_context('USERENV', 'SESSION_USER');
+
+create view user_sys_privs as
+    select grantee username, privilege, admin_option, common, inherited
+    from dba_sys_privs where grantee = sys_context('USERENV', 'SESSION_USER');
+
+create view all_users as
+    select username, user_id, created, 'NO' common, oracle_maintained, 'NO' inherited,
+           'USING_NLS_COMP' default_collation, 'NO' implicit, 'NO' all_shard
+    from dba_users;
