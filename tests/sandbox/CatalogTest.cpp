@@ -779,6 +779,37 @@ TEST_F(SeededCatalog, PlansSegmentStatisticsAndLibraryCacheAgreeWithTheirSources
           "time",
           "qblock_name",
           "con_id"}},
+        {"v$sql_plan_statistics_all",
+         {"sql_id",
+          "plan_hash_value",
+          "child_number",
+          "id",
+          "operation",
+          "options",
+          "object_name",
+          "cost",
+          "cardinality",
+          "executions",
+          "last_starts",
+          "starts",
+          "last_output_rows",
+          "output_rows",
+          "last_cr_buffer_gets",
+          "cr_buffer_gets",
+          "last_cu_buffer_gets",
+          "cu_buffer_gets",
+          "last_disk_reads",
+          "disk_reads",
+          "last_elapsed_time",
+          "elapsed_time",
+          "policy",
+          "last_memory_used",
+          "last_execution",
+          "active_time",
+          "con_id"}},
+        {"v$sql_plan_statistics",
+         {"sql_id", "plan_hash_value", "child_number", "operation_id", "executions", "starts",
+          "output_rows", "cr_buffer_gets", "disk_reads", "elapsed_time"}},
         {"v$segment_statistics",
          {"owner", "object_name", "subobject_name", "tablespace_name", "ts#", "obj#", "dataobj#",
           "object_type", "statistic_name", "statistic#", "value", "con_id"}},
@@ -859,6 +890,25 @@ TEST_F(SeededCatalog, PlansSegmentStatisticsAndLibraryCacheAgreeWithTheirSources
     EXPECT_GT(db.number("select count(*) from \"v$sql_plan\" where operation='TABLE ACCESS' "
                         "and options='FULL'"),
               0);
+
+    // Row source statistics: a line for every plan line; the statement's line counts its
+    // cursor's work, and no line counts more than the line above it.
+    EXPECT_EQ(db.number("select count(*) from \"v$sql_plan_statistics_all\""),
+              db.number("select count(*) from \"v$sql_plan\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$sql_plan_statistics_all\" p join \"v$sql\" q "
+                        "on q.sql_id=p.sql_id and q.child_number=p.child_number where p.id=0 and "
+                        "(p.cr_buffer_gets<>q.buffer_gets or p.executions<>q.executions or "
+                        "p.elapsed_time<>q.elapsed_time)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$sql_plan_statistics_all\" c join "
+                        "\"v$sql_plan_statistics_all\" p on p.sql_id=c.sql_id and "
+                        "p.child_number=c.child_number and p.id=c.parent_id where "
+                        "c.cr_buffer_gets>p.cr_buffer_gets or c.elapsed_time>p.elapsed_time"),
+              0);
+    EXPECT_EQ(db.rows("select sql_id, child_number, operation_id, starts from "
+                      "\"v$sql_plan_statistics\" order by 1, 2, 3"),
+              db.rows("select sql_id, child_number, id, starts from "
+                      "\"v$sql_plan_statistics_all\" order by 1, 2, 3"));
 
     // Segment statistics: one row per statistic of every object's segment, the space
     // allocated being the segment's bytes.
@@ -1592,9 +1642,9 @@ TEST(SandboxScale, TenThousandSessionsSeedAndTickQuickly) {
               db.number("select count(*) from \"v$session\" where type='USER'"));
 
     // The first rows of the views that join the sessions or the statements' plans.
-    for (const char* view : {"v$sql_plan", "v$access", "dba_ddl_locks", "dba_dml_locks",
-                             "v$segment_statistics", "v$db_object_cache", "v$enqueue_stat",
-                             "v$session_connect_info", "v$sql_workarea_active"}) {
+    for (const char* view : {"v$sql_plan", "v$sql_plan_statistics_all", "v$access", "dba_ddl_locks",
+                             "dba_dml_locks", "v$segment_statistics", "v$db_object_cache",
+                             "v$enqueue_stat", "v$session_connect_info", "v$sql_workarea_active"}) {
         start = Clock::now();
         const Rows first = db.rows(std::string("select * from \"") + view + "\" limit 20");
         std::cout << view << " at 10000 sessions: " << ms(start) << " ms\n";

@@ -1463,6 +1463,14 @@ create view "v$pdbs" as
 create view sbx_columns as
     with c(owner, table_name, column_id, column_name, data_type, data_length, data_precision,
            data_scale, nullable) as (values
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 1, 'PRODUCT', 'VARCHAR2', 30, null, null, 'N'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 2, 'USERID', 'VARCHAR2', 128, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 3, 'ATTRIBUTE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 4, 'SCOPE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 5, 'NUMERIC_VALUE', 'NUMBER', 22, 15, 2, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 6, 'CHAR_VALUE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 7, 'DATE_VALUE', 'DATE', 7, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 8, 'LONG_VALUE', 'LONG', 0, null, null, 'Y'),
         ('SCOTT', 'DEPT', 1, 'DEPTNO', 'NUMBER', 22, 2, 0, 'N'),
         ('SCOTT', 'DEPT', 2, 'DNAME', 'VARCHAR2', 14, null, null, 'Y'),
         ('SCOTT', 'DEPT', 3, 'LOC', 'VARCHAR2', 13, null, null, 'Y'),
@@ -1886,3 +1894,56 @@ create view all_users as
     select username, user_id, created, 'NO' common, oracle_maintained, 'NO' inherited,
            'USING_NLS_COMP' default_collation, 'NO' implicit, 'NO' all_shard
     from dba_users;
+
+-- Execution statistics of the plan lines: every line counts the work of the lines under it,
+-- the statement's line all of its child cursor's.
+create view "v$sql_plan_statistics_all" as
+    select p.address, p.hash_value, p.sql_id, p.plan_hash_value, p.full_plan_hash_value,
+           p.child_address, p.child_number, p.timestamp, p.operation, p.options, p.object_node,
+           p."object#", p.object_owner, p.object_name, p.object_alias, p.object_type,
+           p.optimizer, p.id, p.parent_id, p.depth, p.position, p.search_columns, p.cost,
+           p.cardinality, p.bytes, p.other_tag, p.partition_start, p.partition_stop,
+           p.partition_id, p.other, p.distribution, p.cpu_cost, p.io_cost, p.temp_space,
+           p.access_predicates, p.filter_predicates, p.projection, p.time, p.qblock_name,
+           p.remarks, p.other_xml, q.executions,
+           case when q.executions > 0 then 1 else 0 end last_starts, q.executions starts,
+           case when q.executions > 0 then q.rows_processed / q.executions else 0 end
+               last_output_rows,
+           q.rows_processed output_rows,
+           case when q.executions > 0 then q.buffer_gets * (5 - p.depth) / 5 / q.executions
+                else 0 end last_cr_buffer_gets,
+           q.buffer_gets * (5 - p.depth) / 5 cr_buffer_gets,
+           0 last_cu_buffer_gets,
+           case when p.operation in ('UPDATE', 'DELETE', 'LOAD TABLE CONVENTIONAL')
+                     or p.depth = 0 and q.command_type <> 3
+                then q.executions * 2 else 0 end cu_buffer_gets,
+           case when q.executions > 0 then q.disk_reads * (5 - p.depth) / 5 / q.executions
+                else 0 end last_disk_reads,
+           q.disk_reads * (5 - p.depth) / 5 disk_reads, 0 last_disk_writes, 0 disk_writes,
+           case when q.executions > 0 then q.elapsed_time * (5 - p.depth) / 5 / q.executions
+                else 0 end last_elapsed_time,
+           q.elapsed_time * (5 - p.depth) / 5 elapsed_time,
+           case when p.operation in ('SORT', 'HASH') then 'AUTO' end policy,
+           case when p.operation in ('SORT', 'HASH') then 1048576 end estimated_optimal_size,
+           case when p.operation in ('SORT', 'HASH') then 524288 end estimated_onepass_size,
+           case when p.operation in ('SORT', 'HASH') then 786432 end last_memory_used,
+           case when p.operation in ('SORT', 'HASH') then 'OPTIMAL' end last_execution,
+           case when p.operation in ('SORT', 'HASH') then 1 end last_degree,
+           case when p.operation in ('SORT', 'HASH') then q.executions end total_executions,
+           case when p.operation in ('SORT', 'HASH') then q.executions end optimal_executions,
+           case when p.operation in ('SORT', 'HASH') then 0 end onepass_executions,
+           case when p.operation in ('SORT', 'HASH') then 0 end multipasses_executions,
+           case when p.operation in ('SORT', 'HASH') then q.elapsed_time / 10000 end
+               active_time,
+           null max_tempseg_size, null last_tempseg_size, p.con_id
+    from "v$sql_plan" p join "v$sql" q on q.sql_id = p.sql_id
+        and q.child_number = p.child_number
+    order by p.sql_id, p.child_number, p.id;
+
+create view "v$sql_plan_statistics" as
+    select address, hash_value, sql_id, plan_hash_value, child_address, child_number,
+           id operation_id, executions, last_starts, starts, last_output_rows, output_rows,
+           last_cr_buffer_gets, cr_buffer_gets, last_cu_buffer_gets, cu_buffer_gets,
+           last_disk_reads, disk_reads, last_disk_writes, disk_writes, last_elapsed_time,
+           elapsed_time, con_id
+    from "v$sql_plan_statistics_all";
