@@ -11,6 +11,7 @@
 #include <set>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <utility>
 
 namespace oradb::sandbox {
 
@@ -440,6 +441,30 @@ void createCatalog(sqlite3* db) {
     Savepoint savepoint(db);
     exec(db, sandboxDataFile("catalog.sql"));
     exec(db, sandboxDataFile("views.sql"));
+    // The user_ and all_ forms of the dba_ views scripts read: all_x shows what dba_x shows,
+    // user_x the current schema's rows without their owner column.
+    std::string forms;
+    for (const auto& [rest, owner] : {std::pair<const char*, const char*>{"tables", "owner"},
+                                      {"segments", "owner"},
+                                      {"objects", "owner"},
+                                      {"tab_columns", "owner"},
+                                      {"tab_cols", "owner"},
+                                      {"indexes", "owner"},
+                                      {"ind_columns", "index_owner"},
+                                      {"views", "owner"},
+                                      {"extents", "owner"}}) {
+        std::string columns;
+        Stmt q(db, "select name from pragma_table_info(?) order by cid");
+        q.bind(std::string("dba_") + rest);
+        while (q.step()) {
+            if (q.text(0) != owner)
+                columns += (columns.empty() ? "\"" : ", \"") + q.text(0) + "\"";
+        }
+        forms += std::string("create view all_") + rest + " as select * from dba_" + rest + ";\n";
+        forms += std::string("create view user_") + rest + " as select " + columns + " from dba_" +
+                 rest + " where " + owner + " = sys_context('USERENV', 'CURRENT_SCHEMA');\n";
+    }
+    exec(db, forms);
     // Every dynamic performance view has its global twin (one instance: inst_id 1) and the
     // names that Oracle's public synonyms stand for: sys.v_$x and sys.gv_$x.
     std::vector<std::string> names;
@@ -450,7 +475,11 @@ void createCatalog(sqlite3* db) {
     std::string sql;
     for (const std::string& name : names) {
         const std::string rest = name.substr(2);
-        sql += "create view \"gv$" + rest + "\" as select 1 inst_id, * from \"" + name + "\";\n";
+        // A view that names its instance already is its own global twin.
+        const char* instance =
+            name == "v$enqueue_stat" || name == "v$diag_info" ? "" : "1 inst_id, ";
+        sql +=
+            "create view \"gv$" + rest + "\" as select " + instance + "* from \"" + name + "\";\n";
         sql += "create view \"v_$" + rest + "\" as select * from \"" + name + "\";\n";
         sql += "create view \"gv_$" + rest + "\" as select * from \"gv$" + rest + "\";\n";
     }

@@ -531,6 +531,9 @@ private:
                     k.out = "ora_uid()";
                 else if (k.lower == "minus")
                     k.out = "except";
+                // Oracle has no LIMIT clause: the word names a column (dba_profiles.limit).
+                else if (k.lower == "limit")
+                    k.out = "\"limit\"";
                 else if (k.lower.find_first_of("$#") != std::string::npos)
                     k.out = sqliteName(k.lower);
                 if (sym(i + 1, "(") && !afterDot) {

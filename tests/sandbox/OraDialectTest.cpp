@@ -318,6 +318,11 @@ TEST_F(SandboxDialect, OracleOperatorsAndKeywordsAreRewritten) {
     EXPECT_EQ(db.query(t.sql, {{"sid", "1"}}).rows, (std::vector<std::vector<std::string>>{{"9"}}));
     EXPECT_EQ(db.value("select 'it''s' || q'[a'b]' from dual"), "it'sa'b");
     EXPECT_EQ(db.value("select user from dual;"), "SYSTEM");
+    // LIMIT is no Oracle word: it names a column (dba_profiles.limit).
+    const std::string limit =
+        translate("select p.limit from dba_profiles p where limit <> 'UNLIMITED'", {}).sql;
+    EXPECT_NE(limit.find("p.\"limit\""), std::string::npos) << limit;
+    EXPECT_NE(limit.find("where \"limit\""), std::string::npos) << limit;
 }
 
 TEST_F(SandboxDialect, EveryProgramQueryTranslatesAndRuns) {

@@ -558,13 +558,19 @@ create view dba_tables as
     where o.object_type = 'TABLE';
 
 create view dba_indexes as
-    select o.owner, o.object_name index_name, 'NORMAL' index_type, null table_owner,
-           null table_name, 'TABLE' table_type, 'NONUNIQUE' uniqueness, 'DISABLED' compression,
+    select o.owner, o.object_name index_name, 'NORMAL' index_type,
+           case when c.table_name is not null then o.owner end table_owner,
+           c.table_name, 'TABLE' table_type,
+           case when o.object_name like '%\_PK' escape '\' or o.object_name like 'PK\_%' escape '\'
+                     or o.object_name like '%\_UK' escape '\' then 'UNIQUE'
+                else 'NONUNIQUE' end uniqueness, 'DISABLED' compression,
            g.tablespace_name, coalesce(g.blocks, 0) leaf_blocks, 'VALID' status,
            o.last_ddl_time last_analyzed, 'NO' partitioned
     from dba_objects o
     left join dba_segments g on g.owner = o.owner and g.segment_name = o.object_name
         and g.segment_type = 'INDEX'
+    left join (select distinct index_owner, index_name, table_name from sbx_index_columns) c
+        on c.index_owner = o.owner and c.index_name = o.object_name
     where o.object_type = 'INDEX';
 
 -- Oracle's own dictionary tables under the views, as far as monitoring scripts read them.
@@ -938,3 +944,1022 @@ create view dba_hist_snapshot as
 create view "v$mystat" as
     select sid, "statistic#", value, 0 con_id from "v$sesstat"
     where sid = cast(sys_context('USERENV', 'SID') as integer);
+
+-- Execution plans of the child cursors of v$sql: the statement, the sort, aggregation or DML
+-- step its text asks for, the access to the table its text names (by an index of the table
+-- when the statement filters on a bind variable and the table has one) and that index.
+create view "v$sql_plan" as
+    with c as (
+        select q.*, upper(q.sql_text) u,
+               case q.command_type when 3 then 'SEL$1' when 2 then 'INS$1' when 6 then 'UPD$1'
+                                   else 'DEL$1' end qb
+        from "v$sql" q
+        where q.plan_hash_value > 0 and q.command_type in (2, 3, 6, 7)),
+    n as (
+        select c.*,
+               case when c.command_type = 6
+                    then substr(c.u, instr(c.u, 'UPDATE ') + 7)
+                    else substr(c.u, instr(c.u, ' FROM ') + 6) end rest,
+               case when c.command_type = 2
+                    then substr(c.u, instr(c.u, 'INTO ') + 5) end target_rest,
+               case when instr(c.u, ' WHERE ') > 0
+                    then substr(c.u, instr(c.u, ' WHERE ') + 7) end cond
+        from c where c.command_type = 6 or instr(c.u, ' FROM ') > 0
+            or c.command_type = 2),
+    t as (
+        select n.*,
+               rtrim(substr(n.rest, 1, instr(n.rest || ' ', ' ') - 1), ',') full_name,
+               rtrim(substr(n.target_rest, 1, instr(n.target_rest || ' ', ' ') - 1), ',(')
+                   target_full,
+               case when n.cond is not null
+                    then substr(n.cond, 1, instr(n.cond || ' ', ' ') - 1) end cond_column
+        from n),
+    o as (
+        select t.*,
+               case when instr(t.full_name, '.') > 0
+                    then substr(t.full_name, 1, instr(t.full_name, '.') - 1)
+                    when t.full_name like 'V$%' then 'SYS'
+                    else t.parsing_schema_name end tab_owner,
+               case when instr(t.full_name, '.') > 0
+                    then substr(t.full_name, instr(t.full_name, '.') + 1)
+                    else t.full_name end tab_name,
+               case when instr(t.target_full, '.') > 0
+                    then substr(t.target_full, instr(t.target_full, '.') + 1)
+                    else t.target_full end target_name,
+               case when instr(t.cond_column, '.') > 0
+                    then substr(t.cond_column, instr(t.cond_column, '.') + 1)
+                    else t.cond_column end cond_name
+        from t),
+    s as (
+        select o.*,
+               (select x.object_id from dba_objects x where x.owner = o.tab_owner
+                   and x.object_name = o.tab_name and x.object_type = 'TABLE') tab_id,
+               (select min(x.object_id) from dba_objects x where x.owner = o.tab_owner
+                   and x.object_type = 'INDEX' and (x.object_name like o.tab_name || '\_%'
+                   escape '\' or x.object_name = 'PK_' || o.tab_name)
+                   and o.cond like '%= :%' and o.tab_name <> '') ix_id,
+               case when o.command_type = 3 and o.u like '% FOR UPDATE%' then 'FOR UPDATE'
+                    when o.command_type = 3 and o.u like '%GROUP BY%'
+                         and o.u like '%ORDER BY%' then 'SORT'
+                    when o.command_type = 3 and o.u like '%GROUP BY%' then 'HASH'
+                    when o.command_type = 3 and o.u like '%ORDER BY%' then 'SORT'
+                    when o.command_type = 3 and o.u like '%COUNT(%' then 'SORT'
+                    when o.command_type = 2 and o.u like '%APPEND%' then 'LOAD AS SELECT'
+                    when o.command_type = 2 then 'LOAD TABLE CONVENTIONAL'
+                    when o.command_type = 6 then 'UPDATE'
+                    when o.command_type = 7 then 'DELETE' end top_operation,
+               case when o.command_type = 3 and o.u like '% FOR UPDATE%' then null
+                    when o.command_type = 3 and o.u like '%GROUP BY%' then 'GROUP BY'
+                    when o.command_type = 3 and o.u like '%ORDER BY%' then 'ORDER BY'
+                    when o.command_type = 3 and o.u like '%COUNT(%' then 'AGGREGATE'
+                    when o.command_type = 2 and o.u like '%APPEND%' then null end top_options,
+               max(1, o.rows_processed / max(o.executions, 1)) card
+        from o),
+    p as (
+        select s.*, case when s.top_operation is null then 0 else 1 end top,
+               (select x.object_name from dba_objects x where x.object_id = s.ix_id) ix_name,
+               case when s.command_type = 2 then
+                   (select x.object_id from dba_objects x where x.owner = s.parsing_schema_name
+                       and x.object_name = s.target_name and x.object_type = 'TABLE')
+                    else s.tab_id end top_id,
+               case when s.command_type = 2 then s.target_name else s.tab_name end top_name
+        from s),
+    line as (
+        select p.*, 0 id, null parent_id, 0 depth, p.optimizer_cost position,
+               case p.command_type when 3 then 'SELECT STATEMENT'
+                    when 2 then 'INSERT STATEMENT' when 6 then 'UPDATE STATEMENT'
+                    else 'DELETE STATEMENT' end operation,
+               null options, null "object#", null object_owner, null object_name,
+               null object_alias, null object_type, p.optimizer_mode optimizer,
+               p.optimizer_cost cost, null cardinality, null bytes, null access_predicates,
+               null filter_predicates, null qblock_name
+        from p
+        union all
+        select p.*, 1, 0, 1, 1, p.top_operation, p.top_options,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then p.top_id end,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then
+                   case when p.command_type = 2 then p.parsing_schema_name
+                        else p.tab_owner end end,
+               case when p.top_operation in ('UPDATE', 'DELETE', 'LOAD AS SELECT',
+                                             'LOAD TABLE CONVENTIONAL') then p.top_name end,
+               null, null, null, p.optimizer_cost, p.card, p.card * 48, null, null, p.qb
+        from p where p.top = 1
+        union all
+        select p.*, p.top + 1, p.top, p.top + 1, 1,
+               case when p.tab_name like 'V$%' then 'FIXED TABLE' else 'TABLE ACCESS' end,
+               case when p.ix_id is not null then 'BY INDEX ROWID BATCHED' else 'FULL' end,
+               p.tab_id, p.tab_owner, p.tab_name, p.tab_name || '@' || p.qb,
+               case when p.tab_name like 'V$%' then 'VIEW' else 'TABLE' end, 'ANALYZED',
+               max(1, p.optimizer_cost - case when p.top = 1 then 1 else 0 end),
+               p.card,
+               p.card * (90 + coalesce(p.tab_id, 0) % 60), null,
+               case when p.ix_id is null and (p.cond like '%= :%' or p.cond like '%= ''%'
+                                              or substr(p.cond, instr(p.cond, '= ') + 2, 1)
+                                                 between '0' and '9')
+                    then '"' || p.cond_name || '"=' ||
+                         substr(p.cond, instr(p.cond, '= ') + 2,
+                                instr(substr(p.cond, instr(p.cond, '= ') + 2) || ' ', ' ') - 1)
+               end, p.qb
+        from p where p.tab_name <> '' and (p.command_type <> 2 or p.u like '%SELECT%')
+        union all
+        select p.*, p.top + 2, p.top + 1, p.top + 2, 1, 'INDEX',
+               case when p.ix_name like '%\_PK' escape '\' or p.ix_name like 'PK\_%' escape '\'
+                    then 'UNIQUE SCAN' else 'RANGE SCAN' end,
+               p.ix_id, p.tab_owner, p.ix_name, p.tab_name || '@' || p.qb, 'INDEX', 'ANALYZED',
+               max(1, p.optimizer_cost / 3), p.card, null,
+               '"' || p.cond_name || '"=' ||
+               substr(p.cond, instr(p.cond, '= :') + 2,
+                      instr(substr(p.cond, instr(p.cond, '= :') + 2) || ' ', ' ') - 1),
+               null, p.qb
+        from p where p.ix_id is not null)
+    select address, hash_value, sql_id, plan_hash_value, plan_hash_value full_plan_hash_value,
+           child_address, child_number, last_load_time timestamp, operation, options,
+           null object_node, "object#", object_owner, object_name, object_alias, object_type,
+           optimizer, id, parent_id, depth, position,
+           case when options in ('UNIQUE SCAN', 'RANGE SCAN') then 1 else 0 end search_columns,
+           cost, cardinality, bytes, null other_tag, null partition_start,
+           null partition_stop, null partition_id, null other, null distribution,
+           cost * 7219 + id * 113 cpu_cost, cost io_cost, null temp_space, access_predicates,
+           filter_predicates, null projection, case when cost is null then null else 1 end time,
+           qblock_name, null remarks, null other_xml, con_id
+    from line order by sql_id, child_number, id;
+
+-- Statistics by segment: the segments of the objects in dba_extents, their figures grown from
+-- their size; row lock waits count the sessions waiting on a row of the object now.
+create view "v$segstat_name" as
+    with n("statistic#", name, sampled) as (values
+        (0, 'logical reads', 'YES'), (1, 'buffer busy waits', 'NO'),
+        (2, 'gc buffer busy', 'NO'), (3, 'db block changes', 'YES'),
+        (4, 'physical reads', 'NO'), (5, 'physical writes', 'NO'),
+        (6, 'physical read requests', 'NO'), (7, 'physical write requests', 'NO'),
+        (8, 'physical reads direct', 'NO'), (9, 'physical writes direct', 'NO'),
+        (11, 'optimized physical reads', 'NO'), (13, 'gc cr blocks received', 'NO'),
+        (14, 'gc current blocks received', 'NO'), (15, 'ITL waits', 'NO'),
+        (16, 'row lock waits', 'NO'), (17, 'space used', 'NO'),
+        (18, 'space allocated', 'NO'), (20, 'segment scans', 'NO'))
+    select "statistic#", name, sampled, 0 con_id from n;
+
+create view "v$segment_statistics" as
+    with g as (
+        select e.owner, e.segment_name, e.segment_type, e.tablespace_name,
+               sum(e.blocks) blocks, sum(e.bytes) bytes
+        from dba_extents e group by e.owner, e.segment_name, e.segment_type,
+            e.tablespace_name),
+    o as (
+        select x.owner, x.object_name, x.subobject_name, g.tablespace_name,
+               (select "ts#" from "v$tablespace" where name = g.tablespace_name) "ts#",
+               x.object_id "obj#", x.data_object_id "dataobj#", x.object_type, g.blocks,
+               g.bytes, g.blocks * (1 + x.object_id * 2654435761 % 97) heat
+        from g join dba_objects x on x.owner = g.owner and x.object_name = g.segment_name
+            and x.object_type = g.segment_type)
+    select o.owner, o.object_name, o.subobject_name, o.tablespace_name, o."ts#", o."obj#",
+           o."dataobj#", o.object_type, n.name statistic_name, n."statistic#",
+           case n.name
+               when 'logical reads' then o.heat * 1613
+               when 'buffer busy waits' then o.heat / 40
+               when 'db block changes' then o.heat * 37
+               when 'physical reads' then o.heat * 23
+               when 'physical writes' then o.heat * 5
+               when 'physical read requests' then o.heat * 19
+               when 'physical write requests' then o.heat * 4
+               when 'physical reads direct' then
+                   case when o.object_type = 'TABLE' then o.heat * 2 else 0 end
+               when 'physical writes direct' then 0
+               when 'ITL waits' then o.heat / 400
+               when 'row lock waits' then
+                   (select count(*) from "v$session" s where s."row_wait_obj#" = o."obj#"
+                        and s.event = 'enq: TX - row lock contention') + o.heat / 200
+               when 'space used' then o.bytes * 7 / 10
+               when 'space allocated' then o.bytes
+               when 'segment scans' then
+                   case when o.object_type = 'TABLE' then o.heat / 8 else o.heat / 30 end
+               else 0 end value,
+           0 con_id
+    from o, "v$segstat_name" n;
+
+create view "v$segstat" as
+    select "ts#", "obj#", "dataobj#", statistic_name, "statistic#", value, con_id
+    from "v$segment_statistics";
+
+-- The objects in the library cache: the cursors of v$sqlarea and the tables, views and
+-- PL/SQL units of the applications' schemas and the dictionary's most used.
+create view "v$db_object_cache" as
+    select a.parsing_schema_name owner, a.sql_text name, null db_link, 'SQL AREA' namespace,
+           'CURSOR' type, a.sharable_mem, a.loads, a.executions, a.users_opening locks,
+           a.users_executing pins, 'NO' kept, a.child_latch, a.invalidations, a.hash_value,
+           case when a.users_opening > 0 then 'NULL' else 'NONE' end lock_mode,
+           case when a.users_executing > 0 then 'SHARED' else 'NONE' end pin_mode,
+           'VALID' status, null timestamp, null previous_timestamp,
+           a.parse_calls + a.users_opening locked_total, a.executions pinned_total,
+           null property, lower(printf('%08x%08x%08x%08x', a.hash_value % 4096,
+                                       a.hash_value / 3, a.hash_value * 7 % 4294967296,
+                                       a.hash_value)) full_hash_value,
+           0 con_id, 'PROD' con_name, a.address addr, null edition
+    from "v$sqlarea" a
+    union all
+    select o.owner, o.object_name, null,
+           case o.object_type when 'PACKAGE BODY' then 'BODY' when 'TRIGGER' then 'TRIGGER'
+                              when 'INDEX' then 'INDEX' else 'TABLE/PROCEDURE' end,
+           o.object_type, 2000 + o.object_id * 37 % 30000, 1 + o.object_id % 3, 0,
+           (select count(*) from "v$lock" l where l.type = 'TM' and l.id1 = o.object_id),
+           0, case when o.owner = 'SYS' and o.object_type like 'PACKAGE%' then 'YES' else 'NO'
+           end, o.object_id % 1024, 0, o.object_id * 2654435761 % 4294967296, 'NONE', 'NONE',
+           'VALID', o.timestamp, o.timestamp,
+           (select count(*) from "v$lock" l where l.type = 'TM' and l.id1 = o.object_id)
+               + o.object_id % 500,
+           o.object_id % 800, null,
+           lower(printf('%032x', o.object_id * 2654435761 % 4294967296)), 0, 'PROD',
+           printf('%016X', 60000000000 + o.object_id * 4096), null
+    from dba_objects o
+    where o.object_type in ('TABLE', 'VIEW', 'SYNONYM', 'SEQUENCE', 'PACKAGE',
+                            'PACKAGE BODY', 'PROCEDURE', 'FUNCTION', 'TRIGGER', 'INDEX');
+
+-- The objects the sessions use now: the tables and indexes in the plan of their current
+-- statement, and the tables they hold a DML lock on.
+create view "v$access" as
+    select distinct s.sid, p.object_owner owner, p.object_name object,
+           case when p.object_type = 'INDEX' then 'INDEX' else 'TABLE' end type, 0 con_id
+    from "v$session" s join "v$sql_plan" p on p.address = s.sql_address
+        and p.child_number = coalesce(s.sql_child_number, 0)
+    where p."object#" is not null
+    union
+    select l.session_id, o.owner, o.object_name, 'TABLE', 0
+    from "v$locked_object" l join dba_objects o on o.object_id = l.object_id;
+
+-- Dictionary locks: a null lock on every object a session uses.
+create view dba_ddl_locks as
+    select a.sid session_id, a.owner, a.object name,
+           case when a.type = 'INDEX' then 'Index' else 'Table/Procedure/Type' end type,
+           'Null' mode_held, 'None' mode_requested
+    from "v$access" a;
+
+-- DML locks: the TM locks of v$lock with their tables.
+create view dba_dml_locks as
+    select l.sid session_id, o.owner, o.object_name name,
+           case l.lmode when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                        when 3 then 'Row-X (SX)' when 4 then 'Share'
+                        when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                        else cast(l.lmode as text) end mode_held,
+           case l.request when 0 then 'None' when 1 then 'Null' when 2 then 'Row-S (SS)'
+                          when 3 then 'Row-X (SX)' when 4 then 'Share'
+                          when 5 then 'S/Row-X (SSX)' when 6 then 'Exclusive'
+                          else cast(l.request as text) end mode_requested,
+           l.ctime last_convert,
+           case when l.block = 1 then 'Blocking' else 'Not Blocking' end blocking_others
+    from "v$lock" l join dba_objects o on o.object_id = l.id1
+    where l.type = 'TM';
+
+-- The types of enqueue locks, with Oracle's names and the meaning of their ids.
+create view "v$lock_type" as
+    with t(type, name, id1_tag, id2_tag, is_user, description) as (values
+        ('AE', 'Edition Lock', 'edition obj#', '0', 'NO', 'Prevent Dropping an edition in use'),
+        ('BL', 'Buffer Cache Management', 'pdb id', 'block class', 'NO',
+         'Synchronizes buffer cache management'),
+        ('CF', 'Controlfile Transaction', '0', 'operation', 'NO',
+         'Synchronizes accesses to the controlfile'),
+        ('CI', 'Cross-Instance Call Invocation', 'opcode', 'type', 'NO',
+         'Coordinates cross-instance function invocations'),
+        ('CU', 'Cursor', 'handle', 'handle', 'NO', 'Recovers cursors in case of death while compiling'),
+        ('DL', 'Direct Loader Index Creation', 'object #', '0', 'NO',
+         'Lock to prevent index DDL during direct load'),
+        ('DX', 'Distributed Transaction', 'transaction entry #', '0', 'NO',
+         'Serializes tightly coupled distributed transaction branches'),
+        ('HW', 'Segment High Water Mark', 'table space #', 'block', 'NO',
+         'Lock used to broker the high water mark during parallel inserts'),
+        ('JQ', 'Job Queue', '0', 'job #', 'NO', 'Lock to prevent multiple instances from running a single job'),
+        ('KO', 'Multiple Object Checkpoint', '2', '0', 'NO',
+         'Coordinates checkpointing of multiple objects'),
+        ('MR', 'Media Recovery', 'file #', 'type', 'NO',
+         'Lock used to coordinate media recovery with other uses of datafiles'),
+        ('PS', 'PX Process Reservation', 'instance', 'server #', 'NO',
+         'Parallel Execution Server Process reservation and synchronization'),
+        ('RO', 'Multiple Object Reuse', '2', '0', 'NO',
+         'Coordinates flushing of multiple objects'),
+        ('RT', 'Redo Thread', 'thread id', '0', 'NO',
+         'Thread locks held by LGWR, DBW0, and RVWR to indicate mounted or open status'),
+        ('SQ', 'Sequence Cache', 'object #', '0', 'NO', 'Lock to ensure that only one process can replenish the sequence cache'),
+        ('ST', 'Space Transaction', '0', '0', 'NO',
+         'Synchronizes space management activities in dictionary-managed tablespaces'),
+        ('TM', 'DML', 'object #', 'table/partition', 'YES',
+         'Synchronizes accesses to an object'),
+        ('TO', 'Temp Object', 'object #', '1', 'NO',
+         'Synchronizes DDL and DML operations on a temp object'),
+        ('TS', 'Temporary Segment', 'segment file #', 'segment block #', 'NO',
+         'Serializes accesses to temp segments'),
+        ('TT', 'Tablespace', 'tablespace ID', 'operation', 'NO',
+         'Serializes DDL operations on tablespaces'),
+        ('TX', 'Transaction', 'usn<<16 | slot', 'sequence', 'YES',
+         'Lock held by a transaction to allow other transactions to wait for it'),
+        ('UL', 'User-defined', 'id', '0', 'YES',
+         'Lock used by user applications'),
+        ('US', 'Undo Segment', 'segment #', '0', 'NO', 'Lock held to perform DDL on the undo segment'),
+        ('XR', 'Quiesce / Force Logging', 'operation', '0', 'NO',
+         'Lock held during database quiesce'))
+    select type, name, id1_tag, id2_tag, is_user, 'NO' is_recycle, description, 0 con_id
+    from t;
+
+-- Enqueue requests and waits by type since startup: the types held now, TX waits as the
+-- row lock contention event counts them.
+create view "v$enqueue_stat" as
+    with held(type, n) as (select type, count(*) from "v$lock" group by type),
+    tx(waits, cs) as (
+        select coalesce(sum(total_waits), 0), coalesce(sum(time_waited), 0)
+        from "v$system_event" where event like 'enq: TX%')
+    select 1 inst_id, t.type eq_type,
+           coalesce(h.n, 0) * 1000 + 40 * (unicode(t.type) - 60)
+               + case when t.type = 'TX' then tx.waits else 0 end "total_req#",
+           case when t.type = 'TX' then tx.waits else (unicode(t.type) % 7) end "total_wait#",
+           coalesce(h.n, 0) * 1000 + 40 * (unicode(t.type) - 60)
+               + case when t.type = 'TX' then tx.waits else 0 end "succ_req#",
+           0 "failed_req#",
+           case when t.type = 'TX' then tx.cs * 10 else (unicode(t.type) % 7) * 3 end
+               cum_wait_time,
+           0 con_id
+    from "v$lock_type" t left join held h on h.type = t.type, tx;
+
+create view "v$enqueue_statistics" as
+    select t.name eq_name, e.eq_type, t.description req_reason, e."total_req#",
+           e."total_wait#", e."succ_req#", e."failed_req#", e.cum_wait_time,
+           t.description req_description, 0 "event#", 0 con_id
+    from "v$enqueue_stat" e join "v$lock_type" t on t.type = e.eq_type;
+
+-- How every session connected: the network services of a session that came over the network,
+-- one row for a session of the instance itself.
+create view "v$session_connect_info" as
+    with banner(n, text) as (values
+        (1, 'TCP/IP NT Protocol Adapter for Linux: Version 19.0.0.0.0 - Production'),
+        (2, 'Encryption service for Linux: Version 19.0.0.0.0 - Production'),
+        (3, 'Crypto-checksumming service for Linux: Version 19.0.0.0.0 - Production'))
+    select s.sid, s."serial#",
+           case when s.type = 'BACKGROUND' then 'OS' else 'DATABASE' end authentication_type,
+           s.osuser, case when s.type <> 'BACKGROUND' then b.text end network_service_banner,
+           case when s.type = 'BACKGROUND' then null else 'AL32UTF8' end client_charset,
+           case when s.type = 'BACKGROUND' then null else 'Homogeneous' end client_connection,
+           case when s.type = 'BACKGROUND' then null
+                when s.program like 'JDBC%' then null else 'Full Instant Client' end
+               client_oci_library,
+           case when s.type = 'BACKGROUND' then null else '19.0.0.0.0' end client_version,
+           case when s.type = 'BACKGROUND' then null
+                when s.program like 'sqlplus%' then 'SQL*PLUS'
+                when s.program like 'JDBC%' then 'jdbcthin : 19.3.0.0.0'
+                else null end client_driver,
+           case when s.type = 'BACKGROUND' then null else 'Unknown' end client_lobattr,
+           0 client_regid, 0 con_id
+    from "v$session" s join banner b on s.type <> 'BACKGROUND' or b.n = 1;
+
+-- The services of the instance: the database's own, its XML DB service and the internal two.
+create view "v$services" as
+    with svc(service_id, name, network_name, goal, n) as (values
+        (1, 'SYS$BACKGROUND', null, 'NONE', 1), (2, 'SYS$USERS', null, 'NONE', 2),
+        (5, 'PRODXDB', 'PRODXDB', 'NONE', 3), (6, 'PROD', 'PROD', 'NONE', 4))
+    select v.service_id, v.name, v.name_hash, v.network_name, d.created creation_date,
+           v.name_hash % 2147483647 creation_date_hash, v.goal, 'N' dtp, 'NO' aq_ha_notification,
+           'LONG' clb_goal, 'NO' commit_outcome, 86400 retention_timeout,
+           300 replay_initiation_timeout, null session_state_consistency, 'NO' global,
+           'PROD' pdb, null sql_translation_profile, null max_lag_time, 'NONE' stop_option,
+           'NONE' failover_restore, 0 drain_timeout, 0 con_id
+    from (select svc.*, case name when 'SYS$BACKGROUND' then 165959219
+                                  when 'SYS$USERS' then 3427055676
+                                  when 'PRODXDB' then 2983012488 else 1852446163 end name_hash
+          from svc) v, "v$database" d
+    order by v.n;
+
+create view "v$active_services" as
+    select service_id, name, name_hash, network_name, creation_date, creation_date_hash, goal,
+           dtp, 'NO' blocked, aq_ha_notification, clb_goal, commit_outcome, drain_timeout,
+           retention_timeout, replay_initiation_timeout, session_state_consistency, global,
+           pdb, sql_translation_profile, max_lag_time, stop_option, failover_restore,
+           0 table_family_id, 1 con_id_, 'PROD' con_name, con_id
+    from "v$services";
+
+create view "v$latchname" as
+    select "latch#", name, name display_name, hash, 'LATCH' type, 0 con_id from "v$latch";
+
+-- The work areas of the statements running now that sort or group, as their plan's line 1
+-- does it; the ones that spilled are the sort segments of v$tempseg_usage.
+create view "v$sql_workarea_active" as
+    select s.sql_hash_value, s.sql_id, s.sql_exec_start, s.sql_exec_id,
+           printf('%016X', 70000000000 + s.sid * 65536) workarea_address,
+           case when a.sql_text like '%GROUP BY%' and a.sql_text not like '%ORDER BY%'
+                then 'GROUP BY (HASH)'
+                when a.sql_text like '%GROUP BY%' then 'GROUP BY (SORT)'
+                else 'SORT (v2)' end operation_type,
+           1 operation_id, 'AUTO' policy, s.sid, null qcinst_id, null qcsid,
+           (s.last_call_et + 1) * 1000000 active_time,
+           1048576 + (s.sid % 16) * 65536 work_area_size,
+           1048576 + (s.sid % 16) * 65536 expected_size,
+           524288 + (s.sid % 16) * 32768 actual_mem_used,
+           786432 + (s.sid % 16) * 49152 max_mem_used,
+           case when t.blocks is null then 0 else 1 end number_passes,
+           t.blocks * 8192 tempseg_size, t.tablespace, t."segrfno#", t."segblk#", 0 con_id
+    from "v$session" s join "v$sqlarea" a on a.address = s.sql_address
+    left join "v$tempseg_usage" t on t.session_addr = s.saddr
+    where s.status = 'ACTIVE' and s.type = 'USER'
+        and (a.sql_text like '%ORDER BY%' or a.sql_text like '%GROUP BY%');
+
+-- Hundredths of a second since the epoch, wrapped at 2^32 as the counter does.
+create view "v$timer" as
+    select cast(strftime('%s', value) as integer) * 100 % 4294967296 hsecs, 0 con_id
+    from sbx_meta where key = 'clock';
+
+create view "v$option" as
+    with o(parameter, value) as (values
+        ('Partitioning', 'TRUE'), ('Objects', 'TRUE'), ('Real Application Clusters', 'FALSE'),
+        ('Advanced replication', 'TRUE'), ('Bit-mapped indexes', 'TRUE'),
+        ('Connection multiplexing', 'TRUE'), ('Connection pooling', 'TRUE'),
+        ('Database queuing', 'TRUE'), ('Incremental backup and recovery', 'TRUE'),
+        ('Instead-of triggers', 'TRUE'), ('Parallel backup and recovery', 'TRUE'),
+        ('Parallel execution', 'TRUE'), ('Parallel load', 'TRUE'),
+        ('Point-in-time tablespace recovery', 'TRUE'), ('Fine-grained access control', 'TRUE'),
+        ('Proxy authentication/authorization', 'TRUE'), ('Change Data Capture', 'TRUE'),
+        ('Plan Stability', 'TRUE'), ('Online Index Build', 'TRUE'),
+        ('Coalesce Index', 'TRUE'), ('Managed Standby', 'TRUE'),
+        ('Materialized view rewrite', 'TRUE'), ('Database resource manager', 'TRUE'),
+        ('Spatial', 'TRUE'), ('Automatic Storage Management', 'FALSE'),
+        ('Export transportable tablespaces', 'TRUE'), ('Transparent Application Failover', 'TRUE'),
+        ('Fast-Start Fault Recovery', 'TRUE'), ('Sample Scan', 'TRUE'),
+        ('Duplexed backups', 'TRUE'), ('Java', 'TRUE'), ('OLAP Window Functions', 'TRUE'),
+        ('Block Media Recovery', 'TRUE'), ('Fine-grained Auditing', 'TRUE'),
+        ('Application Role', 'TRUE'), ('Enterprise User Security', 'TRUE'),
+        ('Oracle Data Guard', 'TRUE'), ('Oracle Label Security', 'FALSE'), ('OLAP', 'FALSE'),
+        ('Basic Compression', 'TRUE'), ('Join index', 'TRUE'),
+        ('Trial Recovery', 'TRUE'), ('Advanced Analytics', 'FALSE'),
+        ('XStream', 'TRUE'), ('Flashback Table', 'TRUE'), ('Flashback Database', 'TRUE'),
+        ('Transparent Data Encryption', 'TRUE'), ('Backup Encryption', 'TRUE'),
+        ('Unused Block Compression', 'TRUE'), ('Oracle Database Vault', 'FALSE'),
+        ('Result Cache', 'TRUE'), ('SQL Plan Management', 'TRUE'),
+        ('SecureFiles Encryption', 'TRUE'), ('Real Application Testing', 'TRUE'),
+        ('Flashback Data Archive', 'TRUE'), ('DICOM', 'TRUE'),
+        ('Active Data Guard', 'TRUE'), ('Server Flash Cache', 'TRUE'),
+        ('Advanced Compression', 'TRUE'), ('XMLIndex', 'TRUE'),
+        ('Zone Maps', 'FALSE'), ('Management Database', 'FALSE'),
+        ('I/O Server', 'FALSE'), ('ASM Proxy Instance', 'FALSE'),
+        ('Exadata Discovery', 'FALSE'), ('Data Mining', 'FALSE'),
+        ('Global Data Services', 'FALSE'), ('Adaptive Execution Plans', 'TRUE'),
+        ('Table Clustering', 'TRUE'), ('In-Memory Column Store', 'TRUE'),
+        ('Advanced Index Compression', 'TRUE'), ('In-Memory Aggregation', 'TRUE'))
+    select parameter, value, 0 con_id from o;
+
+-- The server parameter file: the parameters set in it for every instance ('*').
+create view "v$spparameter" as
+    select 'oracle' family, '*' sid, name,
+           case type when 1 then 'boolean' when 2 then 'string' when 3 then 'integer'
+                     when 4 then 'file' when 6 then 'big integer' else 'string' end type,
+           case when isdefault = 'FALSE' then value end value,
+           case when isdefault = 'FALSE' then value end display_value,
+           case when isdefault = 'FALSE' then 'TRUE' else 'FALSE' end isspecified,
+           case when isdefault = 'FALSE' then 1 else 0 end ordinal,
+           update_comment, 0 con_id
+    from "v$system_parameter" where name <> 'spfile';
+
+-- The automatic diagnostic repository of the instance, with the asking session's trace file.
+create view "v$diag_info" as
+    with home(base, adr) as (
+        select coalesce((select value from "v$system_parameter" where name = 'diagnostic_dest'),
+                        '/u01/app/oracle'),
+               coalesce((select value from "v$system_parameter" where name = 'diagnostic_dest'),
+                        '/u01/app/oracle') || '/diag/rdbms/prod/PROD')
+    select 1 inst_id, 'Diag Enabled' name, 'TRUE' value, 0 con_id
+    union all select 1, 'ADR Base', base, 0 from home
+    union all select 1, 'ADR Home', adr, 0 from home
+    union all select 1, 'Diag Trace', adr || '/trace', 0 from home
+    union all select 1, 'Diag Alert', adr || '/alert', 0 from home
+    union all select 1, 'Diag Incident', adr || '/incident', 0 from home
+    union all select 1, 'Diag Cdump', adr || '/cdump', 0 from home
+    union all select 1, 'Health Monitor', adr || '/hm', 0 from home
+    union all select 1, 'Default Trace File',
+        coalesce((select p.tracefile from "v$process" p join "v$session" s on s.paddr = p.addr
+                  where s.sid = cast(sys_context('USERENV', 'SID') as integer)),
+                 adr || '/trace/PROD_ora_0.trc'), 0 from home
+    union all select 1, 'Active Problem Count', '0', 0
+    union all select 1, 'Active Incident Count', '0', 0
+    union all select 1, 'ORACLE_HOME', '/u01/app/oracle/product/19.0.0/dbhome_1', 0;
+
+-- The fast recovery area: the last eighty archived logs of v$archived_log are its files, the
+-- older ones having made room for them; those backed up (all but the last two days') can go.
+create view "v$recovery_file_dest" as
+    with kept("sequence#", bytes) as (
+        select "sequence#", blocks * block_size from "v$archived_log"
+        where "sequence#" > (select max("sequence#") - 80 from "v$archived_log"))
+    select (select value from "v$system_parameter" where name = 'db_recovery_file_dest') name,
+           cast((select value from "v$system_parameter" where name =
+                 'db_recovery_file_dest_size') as integer) space_limit,
+           (select sum(bytes) from kept) space_used,
+           (select coalesce(sum(bytes), 0) from kept where "sequence#" <=
+                (select max("sequence#") - 48 from kept)) space_reclaimable,
+           (select count(*) from kept) number_of_files, 0 con_id;
+
+-- Containers: the database is not a container database, so it has no pluggable databases and
+-- is its own container, number 0.
+create view "v$containers" as
+    select 0 con_id, d.dbid, d.dbid con_uid, '8F0C2A4B7D6E4F1AB2C3D4E5F6A7B8C9' guid,
+           d.name, d.open_mode, 'NO' restricted, i.startup_time open_time, 1 create_scn,
+           (select sum(bytes) from dba_data_files) total_size, 8192 block_size,
+           'ENABLED' recovery_status, null snapshot_parent_con_id, 'NO' application_root,
+           'NO' application_pdb, 'NO' application_seed, null application_root_con_id,
+           'NO' application_root_clone, 'NO' proxy_pdb, 'NO' local_undo, 0 undo_scn,
+           null undo_timestamp, d.created creation_time, 0 diagnostics_size, 0 pdb_count,
+           0 audit_files_size, 0 max_size, 0 max_diagnostics_size, 0 max_audit_size,
+           'NO' member_cdb, null tenant_id, 1 upgrade_level, null guid_base64
+    from "v$database" d, "v$instance" i;
+
+create view "v$pdbs" as
+    select con_id, dbid, con_uid, guid, name, open_mode, restricted, open_time, create_scn,
+           total_size, block_size, recovery_status, snapshot_parent_con_id, application_root,
+           application_pdb, application_seed, application_root_con_id, application_root_clone,
+           proxy_pdb, local_undo, undo_scn, undo_timestamp, creation_time, diagnostics_size,
+           pdb_count, audit_files_size, max_size, max_diagnostics_size, max_audit_size,
+           member_cdb, tenant_id, upgrade_level, guid_base64
+    from "v$containers" where con_id > 2;
+
+-- The columns of the applications' tables and of their indexes. The sandbox's own helpers,
+-- not Oracle views.
+create view sbx_columns as
+    with c(owner, table_name, column_id, column_name, data_type, data_length, data_precision,
+           data_scale, nullable) as (values
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 1, 'PRODUCT', 'VARCHAR2', 30, null, null, 'N'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 2, 'USERID', 'VARCHAR2', 128, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 3, 'ATTRIBUTE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 4, 'SCOPE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 5, 'NUMERIC_VALUE', 'NUMBER', 22, 15, 2, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 6, 'CHAR_VALUE', 'VARCHAR2', 240, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 7, 'DATE_VALUE', 'DATE', 7, null, null, 'Y'),
+        ('SYSTEM', 'SQLPLUS_PRODUCT_PROFILE', 8, 'LONG_VALUE', 'LONG', 0, null, null, 'Y'),
+        ('SCOTT', 'DEPT', 1, 'DEPTNO', 'NUMBER', 22, 2, 0, 'N'),
+        ('SCOTT', 'DEPT', 2, 'DNAME', 'VARCHAR2', 14, null, null, 'Y'),
+        ('SCOTT', 'DEPT', 3, 'LOC', 'VARCHAR2', 13, null, null, 'Y'),
+        ('SCOTT', 'EMP', 1, 'EMPNO', 'NUMBER', 22, 4, 0, 'N'),
+        ('SCOTT', 'EMP', 2, 'ENAME', 'VARCHAR2', 10, null, null, 'Y'),
+        ('SCOTT', 'EMP', 3, 'JOB', 'VARCHAR2', 9, null, null, 'Y'),
+        ('SCOTT', 'EMP', 4, 'MGR', 'NUMBER', 22, 4, 0, 'Y'),
+        ('SCOTT', 'EMP', 5, 'HIREDATE', 'DATE', 7, null, null, 'Y'),
+        ('SCOTT', 'EMP', 6, 'SAL', 'NUMBER', 22, 7, 2, 'Y'),
+        ('SCOTT', 'EMP', 7, 'COMM', 'NUMBER', 22, 7, 2, 'Y'),
+        ('SCOTT', 'EMP', 8, 'DEPTNO', 'NUMBER', 22, 2, 0, 'Y'),
+        ('SCOTT', 'BONUS', 1, 'ENAME', 'VARCHAR2', 10, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 2, 'JOB', 'VARCHAR2', 9, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 3, 'SAL', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'BONUS', 4, 'COMM', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 1, 'GRADE', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 2, 'LOSAL', 'NUMBER', 22, null, null, 'Y'),
+        ('SCOTT', 'SALGRADE', 3, 'HISAL', 'NUMBER', 22, null, null, 'Y'),
+        ('HR', 'REGIONS', 1, 'REGION_ID', 'NUMBER', 22, null, null, 'N'),
+        ('HR', 'REGIONS', 2, 'REGION_NAME', 'VARCHAR2', 25, null, null, 'Y'),
+        ('HR', 'COUNTRIES', 1, 'COUNTRY_ID', 'CHAR', 2, null, null, 'N'),
+        ('HR', 'COUNTRIES', 2, 'COUNTRY_NAME', 'VARCHAR2', 40, null, null, 'Y'),
+        ('HR', 'COUNTRIES', 3, 'REGION_ID', 'NUMBER', 22, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 1, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('HR', 'LOCATIONS', 2, 'STREET_ADDRESS', 'VARCHAR2', 40, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 3, 'POSTAL_CODE', 'VARCHAR2', 12, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 4, 'CITY', 'VARCHAR2', 30, null, null, 'N'),
+        ('HR', 'LOCATIONS', 5, 'STATE_PROVINCE', 'VARCHAR2', 25, null, null, 'Y'),
+        ('HR', 'LOCATIONS', 6, 'COUNTRY_ID', 'CHAR', 2, null, null, 'Y'),
+        ('HR', 'DEPARTMENTS', 1, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('HR', 'DEPARTMENTS', 2, 'DEPARTMENT_NAME', 'VARCHAR2', 30, null, null, 'N'),
+        ('HR', 'DEPARTMENTS', 3, 'MANAGER_ID', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'DEPARTMENTS', 4, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('HR', 'JOBS', 1, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'JOBS', 2, 'JOB_TITLE', 'VARCHAR2', 35, null, null, 'N'),
+        ('HR', 'JOBS', 3, 'MIN_SALARY', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'JOBS', 4, 'MAX_SALARY', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'EMPLOYEES', 1, 'EMPLOYEE_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('HR', 'EMPLOYEES', 2, 'FIRST_NAME', 'VARCHAR2', 20, null, null, 'Y'),
+        ('HR', 'EMPLOYEES', 3, 'LAST_NAME', 'VARCHAR2', 25, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 4, 'EMAIL', 'VARCHAR2', 25, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 5, 'PHONE_NUMBER', 'VARCHAR2', 20, null, null, 'Y'),
+        ('HR', 'EMPLOYEES', 6, 'HIRE_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 7, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'EMPLOYEES', 8, 'SALARY', 'NUMBER', 22, 8, 2, 'Y'),
+        ('HR', 'EMPLOYEES', 9, 'COMMISSION_PCT', 'NUMBER', 22, 2, 2, 'Y'),
+        ('HR', 'EMPLOYEES', 10, 'MANAGER_ID', 'NUMBER', 22, 6, 0, 'Y'),
+        ('HR', 'EMPLOYEES', 11, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('HR', 'JOB_HISTORY', 1, 'EMPLOYEE_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('HR', 'JOB_HISTORY', 2, 'START_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 3, 'END_DATE', 'DATE', 7, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 4, 'JOB_ID', 'VARCHAR2', 10, null, null, 'N'),
+        ('HR', 'JOB_HISTORY', 5, 'DEPARTMENT_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('OE', 'WAREHOUSES', 1, 'WAREHOUSE_ID', 'NUMBER', 22, 3, 0, 'N'),
+        ('OE', 'WAREHOUSES', 2, 'WAREHOUSE_NAME', 'VARCHAR2', 35, null, null, 'Y'),
+        ('OE', 'WAREHOUSES', 3, 'LOCATION_ID', 'NUMBER', 22, 4, 0, 'Y'),
+        ('OE', 'INVENTORIES', 1, 'PRODUCT_ID', 'NUMBER', 22, 6, 0, 'N'),
+        ('OE', 'INVENTORIES', 2, 'WAREHOUSE_ID', 'NUMBER', 22, 3, 0, 'N'),
+        ('OE', 'INVENTORIES', 3, 'QUANTITY_ON_HAND', 'NUMBER', 22, 8, 0, 'N'),
+        ('APPUSER', 'CUSTOMERS', 1, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'CUSTOMERS', 2, 'NAME', 'VARCHAR2', 100, null, null, 'N'),
+        ('APPUSER', 'CUSTOMERS', 3, 'CITY', 'VARCHAR2', 60, null, null, 'Y'),
+        ('APPUSER', 'CUSTOMERS', 4, 'REGION', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'CUSTOMERS', 5, 'CREDIT_LIMIT', 'NUMBER', 22, 12, 2, 'Y'),
+        ('APPUSER', 'PRODUCTS', 1, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'PRODUCTS', 2, 'DESCRIPTION', 'VARCHAR2', 200, null, null, 'Y'),
+        ('APPUSER', 'PRODUCTS', 3, 'LIST_PRICE', 'NUMBER', 22, 10, 2, 'Y'),
+        ('APPUSER', 'ORDERS', 1, 'ORDER_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'ORDERS', 2, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'ORDERS', 3, 'ORDER_DATE', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'ORDERS', 4, 'STATUS', 'VARCHAR2', 10, null, null, 'N'),
+        ('APPUSER', 'ORDERS', 5, 'TOTAL_AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'ORDERS', 6, 'CREATED_BY', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'ORDERS', 7, 'CHANGED_AT', 'DATE', 7, null, null, 'Y'),
+        ('APPUSER', 'ORDER_LINES', 1, 'ORDER_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 2, 'LINE_NO', 'NUMBER', 22, 4, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 3, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'ORDER_LINES', 4, 'QUANTITY', 'NUMBER', 22, 8, 0, 'Y'),
+        ('APPUSER', 'ORDER_LINES', 5, 'UNIT_PRICE', 'NUMBER', 22, 10, 2, 'Y'),
+        ('APPUSER', 'STOCK', 1, 'PRODUCT_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'STOCK', 2, 'WAREHOUSE_ID', 'NUMBER', 22, 4, 0, 'N'),
+        ('APPUSER', 'STOCK', 3, 'QUANTITY_ON_HAND', 'NUMBER', 22, 10, 0, 'Y'),
+        ('APPUSER', 'INVOICES', 1, 'INVOICE_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'INVOICES', 2, 'CUSTOMER_ID', 'NUMBER', 22, 10, 0, 'N'),
+        ('APPUSER', 'INVOICES', 3, 'INVOICE_DATE', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'INVOICES', 4, 'AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'PAYMENTS', 1, 'PAYMENT_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'PAYMENTS', 2, 'INVOICE_ID', 'NUMBER', 22, 12, 0, 'N'),
+        ('APPUSER', 'PAYMENTS', 3, 'AMOUNT', 'NUMBER', 22, 14, 2, 'Y'),
+        ('APPUSER', 'PAYMENTS', 4, 'PAID_AT', 'DATE', 7, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 1, 'LOG_TIME', 'DATE', 7, null, null, 'N'),
+        ('APPUSER', 'AUDIT_LOG', 2, 'USERNAME', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 3, 'TABLE_NAME', 'VARCHAR2', 30, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 4, 'ACTION', 'VARCHAR2', 10, null, null, 'Y'),
+        ('APPUSER', 'AUDIT_LOG', 5, 'KEY_VALUE', 'VARCHAR2', 100, null, null, 'Y'),
+        ('BATCH', 'LOAD_STAGING', 1, 'BATCH_ID', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_STAGING', 2, 'RECORD_NO', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_STAGING', 3, 'PAYLOAD', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('BATCH', 'LOAD_STAGING', 4, 'LOADED_AT', 'DATE', 7, null, null, 'Y'),
+        ('BATCH', 'LOAD_ERRORS', 1, 'BATCH_ID', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_ERRORS', 2, 'RECORD_NO', 'NUMBER', 22, null, null, 'N'),
+        ('BATCH', 'LOAD_ERRORS', 3, 'ERROR_TEXT', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('BATCH', 'LOAD_ERRORS', 4, 'LOGGED_AT', 'DATE', 7, null, null, 'Y'),
+        ('REPORTER', 'REPORT_CACHE', 1, 'REPORT_ID', 'NUMBER', 22, null, null, 'N'),
+        ('REPORTER', 'REPORT_CACHE', 2, 'REPORT_NAME', 'VARCHAR2', 100, null, null, 'N'),
+        ('REPORTER', 'REPORT_CACHE', 3, 'PARAMETERS', 'VARCHAR2', 4000, null, null, 'Y'),
+        ('REPORTER', 'REPORT_CACHE', 4, 'CREATED_AT', 'DATE', 7, null, null, 'Y'))
+    select * from c;
+
+create view sbx_index_columns as
+    with c(index_owner, index_name, table_name, column_name, column_position) as (values
+        ('SCOTT', 'PK_DEPT', 'DEPT', 'DEPTNO', 1), ('SCOTT', 'PK_EMP', 'EMP', 'EMPNO', 1),
+        ('HR', 'REG_ID_PK', 'REGIONS', 'REGION_ID', 1),
+        ('HR', 'COUNTRY_C_ID_PK', 'COUNTRIES', 'COUNTRY_ID', 1),
+        ('HR', 'LOC_ID_PK', 'LOCATIONS', 'LOCATION_ID', 1),
+        ('HR', 'DEPT_ID_PK', 'DEPARTMENTS', 'DEPARTMENT_ID', 1),
+        ('HR', 'JOB_ID_PK', 'JOBS', 'JOB_ID', 1),
+        ('HR', 'EMP_EMAIL_UK', 'EMPLOYEES', 'EMAIL', 1),
+        ('HR', 'EMP_EMP_ID_PK', 'EMPLOYEES', 'EMPLOYEE_ID', 1),
+        ('HR', 'EMP_DEPARTMENT_IX', 'EMPLOYEES', 'DEPARTMENT_ID', 1),
+        ('HR', 'EMP_NAME_IX', 'EMPLOYEES', 'LAST_NAME', 1),
+        ('HR', 'EMP_NAME_IX', 'EMPLOYEES', 'FIRST_NAME', 2),
+        ('HR', 'JHIST_EMP_ID_ST_DATE_PK', 'JOB_HISTORY', 'EMPLOYEE_ID', 1),
+        ('HR', 'JHIST_EMP_ID_ST_DATE_PK', 'JOB_HISTORY', 'START_DATE', 2),
+        ('OE', 'WAREHOUSES_PK', 'WAREHOUSES', 'WAREHOUSE_ID', 1),
+        ('OE', 'INVENTORY_PK', 'INVENTORIES', 'PRODUCT_ID', 1),
+        ('OE', 'INVENTORY_PK', 'INVENTORIES', 'WAREHOUSE_ID', 2),
+        ('APPUSER', 'CUSTOMERS_PK', 'CUSTOMERS', 'CUSTOMER_ID', 1),
+        ('APPUSER', 'CUSTOMERS_NAME_IX', 'CUSTOMERS', 'NAME', 1),
+        ('APPUSER', 'PRODUCTS_PK', 'PRODUCTS', 'PRODUCT_ID', 1),
+        ('APPUSER', 'ORDERS_PK', 'ORDERS', 'ORDER_ID', 1),
+        ('APPUSER', 'ORDERS_CUSTOMER_IX', 'ORDERS', 'CUSTOMER_ID', 1),
+        ('APPUSER', 'ORDERS_STATUS_IX', 'ORDERS', 'STATUS', 1),
+        ('APPUSER', 'ORDER_LINES_PK', 'ORDER_LINES', 'ORDER_ID', 1),
+        ('APPUSER', 'ORDER_LINES_PK', 'ORDER_LINES', 'LINE_NO', 2),
+        ('APPUSER', 'STOCK_PK', 'STOCK', 'PRODUCT_ID', 1),
+        ('APPUSER', 'STOCK_PK', 'STOCK', 'WAREHOUSE_ID', 2),
+        ('APPUSER', 'INVOICES_PK', 'INVOICES', 'INVOICE_ID', 1),
+        ('APPUSER', 'PAYMENTS_PK', 'PAYMENTS', 'PAYMENT_ID', 1),
+        ('APPUSER', 'AUDIT_LOG_TIME_IX', 'AUDIT_LOG', 'LOG_TIME', 1),
+        ('REPORTER', 'REPORT_CACHE_PK', 'REPORT_CACHE', 'REPORT_ID', 1))
+    select * from c;
+
+create view dba_tab_columns as
+    select c.owner, c.table_name, c.column_name, c.data_type, null data_type_mod,
+           null data_type_owner, c.data_length, c.data_precision, c.data_scale, c.nullable,
+           c.column_id, null default_length, null data_default,
+           case when c.nullable = 'N' then t.num_rows else t.num_rows / (2 + c.column_id) end
+               num_distinct,
+           null low_value, null high_value,
+           case when t.num_rows > 0 then 1.0 / t.num_rows end density,
+           case when c.nullable = 'N' then 0 else t.num_rows / (5 + c.column_id) end num_nulls,
+           1 num_buckets, t.last_analyzed, t.num_rows sample_size,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'CHAR_CS' end character_set_name,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length end
+               char_col_decl_length,
+           'YES' global_stats, 'NO' user_stats,
+           case c.data_type when 'DATE' then 8 when 'NUMBER' then 5
+                            else min(c.data_length, 12 + c.column_id) end avg_col_len,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length else 0 end
+               char_length,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'B' end char_used,
+           'NO' v80_fmt_image, 'NO' data_upgraded, 'NONE' histogram, 'NO' default_on_null,
+           'NO' identity_column, null evaluation_edition, null unusable_before,
+           null unusable_beginning,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then 'USING_NLS_COMP' end collation
+    from sbx_columns c
+    left join dba_tables t on t.owner = c.owner and t.table_name = c.table_name;
+
+create view dba_tab_cols as
+    select t.*, 'NO' hidden_column, 'NO' virtual_column, t.column_id segment_column_id,
+           t.column_id internal_column_id, 'NO' user_generated, t.column_name qualified_col_name
+    from dba_tab_columns t;
+
+create view dba_ind_columns as
+    select i.index_owner, i.index_name, i.index_owner table_owner, i.table_name, i.column_name,
+           i.column_position, c.data_length column_length,
+           case when c.data_type in ('VARCHAR2', 'CHAR') then c.data_length else 0 end
+               char_length,
+           'ASC' descend, null collated_column_id
+    from sbx_index_columns i
+    join sbx_columns c on c.owner = i.index_owner and c.table_name = i.table_name
+        and c.column_name = i.column_name;
+
+-- Views with their text: the applications' own, and the dictionary's as a query of its base
+-- tables.
+create view dba_views as
+    with t(owner, view_name, text) as (values
+        ('HR', 'EMP_DETAILS_VIEW',
+         'SELECT e.employee_id, e.job_id, e.manager_id, e.department_id, d.location_id, ' ||
+         'l.country_id, e.first_name, e.last_name, e.salary, e.commission_pct, ' ||
+         'd.department_name, j.job_title, l.city, l.state_province, c.country_name, ' ||
+         'r.region_name FROM employees e, departments d, jobs j, locations l, countries c, ' ||
+         'regions r WHERE e.department_id = d.department_id AND d.location_id = l.location_id ' ||
+         'AND l.country_id = c.country_id AND c.region_id = r.region_id AND j.job_id = e.job_id ' ||
+         'WITH READ ONLY'),
+        ('APPUSER', 'OPEN_ORDERS_V',
+         'SELECT ORDER_ID, CUSTOMER_ID, ORDER_DATE, STATUS, TOTAL_AMOUNT FROM ORDERS WHERE ' ||
+         'STATUS <> ''CLOSED'''),
+        ('SYSTEM', 'PRODUCT_PRIVS',
+         'SELECT PRODUCT, USERID, ATTRIBUTE, SCOPE, NUMERIC_VALUE, CHAR_VALUE, DATE_VALUE, ' ||
+         'LONG_VALUE FROM SQLPLUS_PRODUCT_PROFILE WHERE USERID = ''PUBLIC'' OR USER LIKE USERID')),
+    v(owner, view_name, text) as (
+        select o.owner, o.object_name,
+               coalesce(t.text, 'select * from ' ||
+                        case when o.object_name like 'V\_$%' escape '\'
+                             then 'v$' || lower(substr(o.object_name, 4))
+                             else 'sys.' || lower(substr(o.object_name, 5)) || '$' end)
+        from dba_objects o left join t on t.owner = o.owner and t.view_name = o.object_name
+        where o.object_type = 'VIEW')
+    select owner, view_name, length(text) text_length, text, text text_vc,
+           null type_text_length, null type_text, null oid_text_length, null oid_text,
+           null view_type_owner, null view_type, null superview_name, 'N' editioning_view,
+           case when text like '%WITH READ ONLY' then 'Y' else 'N' end read_only,
+           'N' container_data, 'DEFINER' bequeath, 0 origin_con_id,
+           'USING_NLS_COMP' default_collation, 'NO' containers_default, 'NO' container_map,
+           'NO' extended_data_link, 'NO' extended_data_link_map, 'NO' has_sensitive_column,
+           'NO' admit_null, 'NO' pdb_local_only
+    from v;
+
+-- Roles, and the roles and system privileges granted to users and roles.
+create view sbx_oracle_roles as
+    with r(role, role_id) as (values
+        ('CONNECT', 2), ('RESOURCE', 3), ('DBA', 4), ('SELECT_CATALOG_ROLE', 5),
+        ('EXECUTE_CATALOG_ROLE', 6), ('DELETE_CATALOG_ROLE', 7), ('EXP_FULL_DATABASE', 8),
+        ('IMP_FULL_DATABASE', 9), ('AQ_ADMINISTRATOR_ROLE', 10), ('AQ_USER_ROLE', 11),
+        ('SCHEDULER_ADMIN', 12), ('RECOVERY_CATALOG_OWNER', 13), ('AUDIT_ADMIN', 14),
+        ('AUDIT_VIEWER', 15), ('GATHER_SYSTEM_STATISTICS', 16))
+    select role, role_id from r;
+
+create view dba_roles as
+    select role, role_id, 'NO' password_required, 'NONE' authentication_type, 'NO' common,
+           'Y' oracle_maintained, 'NO' inherited, 'NO' implicit, null external_name
+    from sbx_oracle_roles
+    union all
+    select distinct u.role, 100 + length(u.role), 'NO', 'NONE', 'NO', 'N', 'NO', 'NO', null
+    from sbx_user_roles u where u.role not in (select role from sbx_oracle_roles)
+        and u.role not in (select username from dba_users);
+
+create view dba_role_privs as
+    select u.username grantee, u.role granted_role,
+           case when u.username in ('SYS', 'SYSTEM') then 'YES' else 'NO' end admin_option,
+           'NO' delegate_option, 'YES' default_role, 'NO' common, 'NO' inherited
+    from sbx_user_roles u
+    union all
+    select g.grantee, g.role, 'NO', 'NO', 'YES', 'NO', 'NO'
+    from (select 'DBA' grantee, 'SELECT_CATALOG_ROLE' role
+          union all select 'DBA', 'EXECUTE_CATALOG_ROLE'
+          union all select 'DBA', 'DELETE_CATALOG_ROLE'
+          union all select 'DBA', 'EXP_FULL_DATABASE'
+          union all select 'DBA', 'IMP_FULL_DATABASE'
+          union all select 'DBA', 'SCHEDULER_ADMIN'
+          union all select 'EXP_FULL_DATABASE', 'EXECUTE_CATALOG_ROLE'
+          union all select 'EXP_FULL_DATABASE', 'SELECT_CATALOG_ROLE'
+          union all select 'IMP_FULL_DATABASE', 'EXECUTE_CATALOG_ROLE'
+          union all select 'IMP_FULL_DATABASE', 'SELECT_CATALOG_ROLE') g;
+
+create view dba_sys_privs as
+    with p(grantee, privilege, admin_option) as (values
+        ('CONNECT', 'CREATE SESSION', 'NO'), ('CONNECT', 'SET CONTAINER', 'NO'),
+        ('RESOURCE', 'CREATE TABLE', 'NO'), ('RESOURCE', 'CREATE SEQUENCE', 'NO'),
+        ('RESOURCE', 'CREATE PROCEDURE', 'NO'), ('RESOURCE', 'CREATE TRIGGER', 'NO'),
+        ('RESOURCE', 'CREATE TYPE', 'NO'), ('RESOURCE', 'CREATE CLUSTER', 'NO'),
+        ('RESOURCE', 'CREATE INDEXTYPE', 'NO'), ('RESOURCE', 'CREATE OPERATOR', 'NO'),
+        ('DBA', 'ALTER SYSTEM', 'YES'), ('DBA', 'ALTER DATABASE', 'YES'),
+        ('DBA', 'CREATE SESSION', 'YES'), ('DBA', 'ALTER SESSION', 'YES'),
+        ('DBA', 'CREATE USER', 'YES'), ('DBA', 'ALTER USER', 'YES'), ('DBA', 'DROP USER', 'YES'),
+        ('DBA', 'CREATE TABLESPACE', 'YES'), ('DBA', 'ALTER TABLESPACE', 'YES'),
+        ('DBA', 'DROP TABLESPACE', 'YES'), ('DBA', 'SELECT ANY TABLE', 'YES'),
+        ('DBA', 'SELECT ANY DICTIONARY', 'YES'), ('DBA', 'GRANT ANY PRIVILEGE', 'YES'),
+        ('DBA', 'GRANT ANY ROLE', 'YES'), ('DBA', 'CREATE ANY TABLE', 'YES'),
+        ('DBA', 'DROP ANY TABLE', 'YES'), ('DBA', 'ANALYZE ANY', 'YES'),
+        ('DBA', 'ADMINISTER DATABASE TRIGGER', 'YES'), ('DBA', 'CREATE ANY JOB', 'YES'),
+        ('SCHEDULER_ADMIN', 'CREATE JOB', 'YES'), ('SCHEDULER_ADMIN', 'CREATE ANY JOB', 'YES'),
+        ('SCHEDULER_ADMIN', 'MANAGE SCHEDULER', 'YES'),
+        ('SELECT_CATALOG_ROLE', 'SELECT ANY DICTIONARY', 'NO'),
+        ('SYS', 'UNLIMITED TABLESPACE', 'YES'), ('SYSTEM', 'UNLIMITED TABLESPACE', 'YES'),
+        ('DBSNMP', 'CREATE TABLE', 'NO'), ('DBSNMP', 'SELECT ANY DICTIONARY', 'NO'),
+        ('OUTLN', 'UNLIMITED TABLESPACE', 'NO'), ('OUTLN', 'EXECUTE ANY PROCEDURE', 'NO'),
+        ('HR', 'CREATE SESSION', 'NO'), ('HR', 'CREATE VIEW', 'NO'),
+        ('HR', 'UNLIMITED TABLESPACE', 'NO'), ('OE', 'CREATE SESSION', 'NO'),
+        ('OE', 'UNLIMITED TABLESPACE', 'NO'), ('SCOTT', 'UNLIMITED TABLESPACE', 'NO'),
+        ('APPUSER', 'CREATE SESSION', 'NO'), ('APPUSER', 'CREATE TABLE', 'NO'),
+        ('APPUSER', 'CREATE PROCEDURE', 'NO'), ('APPUSER', 'UNLIMITED TABLESPACE', 'NO'),
+        ('BATCH', 'CREATE SESSION', 'NO'), ('BATCH', 'CREATE TABLE', 'NO'),
+        ('BATCH', 'CREATE JOB', 'NO'), ('BATCH', 'UNLIMITED TABLESPACE', 'NO'),
+        ('REPORTER', 'CREATE SESSION', 'NO'), ('REPORTER', 'SELECT ANY TABLE', 'NO'))
+    select grantee, privilege, admin_option, 'NO' common, 'NO' inherited from p;
+
+-- Resource and password limits of the profiles the users have.
+create view dba_profiles as
+    with l(resource_name, resource_type, value, n) as (values
+        ('COMPOSITE_LIMIT', 'KERNEL', 'UNLIMITED', 1),
+        ('SESSIONS_PER_USER', 'KERNEL', 'UNLIMITED', 2),
+        ('CPU_PER_SESSION', 'KERNEL', 'UNLIMITED', 3),
+        ('CPU_PER_CALL', 'KERNEL', 'UNLIMITED', 4),
+        ('LOGICAL_READS_PER_SESSION', 'KERNEL', 'UNLIMITED', 5),
+        ('LOGICAL_READS_PER_CALL', 'KERNEL', 'UNLIMITED', 6),
+        ('IDLE_TIME', 'KERNEL', 'UNLIMITED', 7), ('CONNECT_TIME', 'KERNEL', 'UNLIMITED', 8),
+        ('PRIVATE_SGA', 'KERNEL', 'UNLIMITED', 9),
+        ('FAILED_LOGIN_ATTEMPTS', 'PASSWORD', '10', 10),
+        ('PASSWORD_LIFE_TIME', 'PASSWORD', '180', 11),
+        ('PASSWORD_REUSE_TIME', 'PASSWORD', 'UNLIMITED', 12),
+        ('PASSWORD_REUSE_MAX', 'PASSWORD', 'UNLIMITED', 13),
+        ('PASSWORD_VERIFY_FUNCTION', 'PASSWORD', 'NULL', 14),
+        ('PASSWORD_LOCK_TIME', 'PASSWORD', '1', 15),
+        ('PASSWORD_GRACE_TIME', 'PASSWORD', '7', 16),
+        ('INACTIVE_ACCOUNT_TIME', 'PASSWORD', 'UNLIMITED', 17))
+    select p.profile, l.resource_name, l.resource_type,
+           case when p.profile = 'DEFAULT' then l.value else 'DEFAULT' end "limit", 'NO' common,
+           'NO' inherited, 'NO' implicit
+    from (select distinct profile from dba_users) p, l
+    order by p.profile, l.n;
+
+-- The components installed in the database.
+create view dba_registry as
+    with c(comp_id, comp_name, schema, procedure, other_schemas, n) as (values
+        ('CATALOG', 'Oracle Database Catalog Views', 'SYS', 'DBMS_REGISTRY_SYS.VALIDATE_CATALOG',
+         null, 1),
+        ('CATPROC', 'Oracle Database Packages and Types', 'SYS',
+         'DBMS_REGISTRY_SYS.VALIDATE_CATPROC', 'SYSTEM', 2),
+        ('RAC', 'Oracle Real Application Clusters', 'SYS', 'DBMS_CLUSTDB.VALIDATE', null, 3),
+        ('OWM', 'Oracle Workspace Manager', 'WMSYS', 'VALIDATE_OWM', null, 4),
+        ('XDB', 'Oracle XML Database', 'XDB', 'DBMS_REGXDB.VALIDATEXDB', null, 5))
+    select comp_id, comp_name, '19.0.0.0.0' version, '19.3.0.0.0' version_full,
+           case when comp_id = 'RAC' then 'OPTION OFF' else 'VALID' end status,
+           '17-APR-19 10:14:02' modified, 'SERVER' namespace, 'SYS' control, schema, procedure,
+           'NORMAL' startup, null parent_id, other_schemas
+    from c order by n;
+
+-- Jobs of the job queue and of the scheduler; their last and next runs follow the clock.
+create view dba_jobs as
+    with j(job, owner, what, interval, minutes, failures, broken) as (values
+        (21, 'BATCH', 'LOAD_PKG.PURGE_ERRORS(30);', 'TRUNC(SYSDATE) + 1 + 2/24', 1440, 0, 'N'),
+        (22, 'APPUSER', 'ORDER_PKG.CLOSE_STALE_ORDERS;', 'SYSDATE + 1/24', 60, 0, 'N'),
+        (23, 'REPORTER', 'DBMS_MVIEW.REFRESH(''SALES_SUMMARY_MV'');', 'SYSDATE + 15/1440', 15,
+         3, 'N'),
+        (24, 'SCOTT', 'BONUS_CALC;', 'ADD_MONTHS(TRUNC(SYSDATE, ''MM''), 1)', 43200, 16,
+         'Y')),
+    clock(now) as (select value from sbx_meta where key = 'clock')
+    select j.job, j.owner log_user, j.owner priv_user, j.owner schema_user,
+           datetime(now, '-' || (j.job * 7 % j.minutes + 1) || ' minutes') last_date,
+           strftime('%H:%M:%S', datetime(now, '-' || (j.job * 7 % j.minutes + 1) || ' minutes'))
+               last_sec,
+           null this_date, null this_sec,
+           case when j.broken = 'Y' then '4000-01-01 00:00:00'
+                else datetime(now, '+' || (j.minutes - j.job * 7 % j.minutes - 1) || ' minutes')
+           end next_date,
+           case when j.broken = 'Y' then '00:00:00'
+                else strftime('%H:%M:%S', datetime(now, '+' || (j.minutes - j.job * 7 %
+                              j.minutes - 1) || ' minutes')) end next_sec,
+           j.job * 37 total_time, j.broken, j.interval, j.failures, j.what,
+           'NLS_LANGUAGE=''AMERICAN'' NLS_TERRITORY=''AMERICA'' NLS_CURRENCY=''$''' nls_env,
+           '0102000200000000' misc_env, 0 instance
+    from j, clock;
+
+create view dba_scheduler_jobs as
+    with j(owner, job_name, job_type, job_action, repeat_interval, minutes, job_class, state,
+           comments, system) as (values
+        ('SYS', 'PURGE_LOG', 'PLSQL_BLOCK', 'dbms_scheduler.auto_purge;',
+         'FREQ=DAILY;BYHOUR=3;BYMINUTE=0;BYSECOND=0', 1440, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'purge log job', 'TRUE'),
+        ('SYS', 'FILE_SIZE_UPD', 'PLSQL_BLOCK', 'prvt_ilm.file_size_upd;',
+         'FREQ=HOURLY;INTERVAL=1', 60, 'SCHED$_LOG_ON_ERRORS_CLASS', 'SCHEDULED',
+         'File size update job', 'TRUE'),
+        ('SYS', 'CLEANUP_ONLINE_IND_BUILD', 'PLSQL_BLOCK',
+         'declare myinterval number; begin myinterval := dbms_pdb.cleanup_task(1); end;',
+         'FREQ=HOURLY;INTERVAL=1', 60, 'SCHED$_LOG_ON_ERRORS_CLASS', 'SCHEDULED',
+         'Cleanup Online Index Build', 'TRUE'),
+        ('SYS', 'BSLN_MAINTAIN_STATS_JOB', 'PLSQL_BLOCK', 'dbsnmp.bsln_internal.maintain_statistics;',
+         'FREQ=WEEKLY;BYDAY=SUN;BYHOUR=0;BYMINUTE=0', 10080, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'Oracle defined automatic moving window baseline statistics computation job', 'TRUE'),
+        ('BATCH', 'NIGHTLY_LOAD', 'STORED_PROCEDURE', 'LOAD_PKG.RUN_NIGHTLY',
+         'FREQ=DAILY;BYHOUR=1;BYMINUTE=30', 1440, 'DEFAULT_JOB_CLASS', 'SCHEDULED',
+         'Loads the day''s files into LOAD_STAGING', 'FALSE'),
+        ('REPORTER', 'REFRESH_REPORT_CACHE', 'PLSQL_BLOCK', 'BEGIN REPORT_CACHE_REFRESH; END;',
+         'FREQ=MINUTELY;INTERVAL=30', 30, 'DEFAULT_JOB_CLASS', 'DISABLED',
+         'Refreshes REPORT_CACHE', 'FALSE')),
+    clock(now) as (select value from sbx_meta where key = 'clock')
+    select j.owner, j.job_name, null job_subname, 'REGULAR' job_style, j.owner job_creator,
+           null client_id, null global_uid, null program_owner, null program_name, j.job_type,
+           j.job_action, 0 number_of_arguments, null schedule_owner, null schedule_name,
+           'CALENDAR' schedule_type, '2019-04-17 10:14:02' start_date, j.repeat_interval,
+           null event_queue_owner, null event_queue_name, null event_queue_agent,
+           null event_condition, null event_rule, null file_watcher_owner,
+           null file_watcher_name, null end_date, j.job_class,
+           case when j.state = 'DISABLED' then 'FALSE' else 'TRUE' end enabled,
+           'FALSE' auto_drop, 'TRUE' restart_on_recovery, 'FALSE' restart_on_failure, j.state,
+           3 job_priority, 2000 + length(j.job_name) * 37 run_count, 40 uptime_run_count,
+           null max_runs, case when j.state = 'DISABLED' then 2 else 0 end failure_count,
+           0 uptime_failure_count, null max_failures, 0 retry_count,
+           datetime(now, '-' || (length(j.job_name) * 7 % j.minutes + 1) || ' minutes')
+               last_start_date,
+           '+000000000 00:00:0' || (length(j.job_name) % 9 + 1) || '.412000' last_run_duration,
+           case when j.state = 'DISABLED' then null
+                else datetime(now, '+' || (j.minutes - length(j.job_name) * 7 % j.minutes - 1) ||
+                              ' minutes') end next_run_date,
+           null schedule_limit, null max_run_duration, 'OFF' logging_level, 'TRUE' store_output,
+           'FALSE' stop_on_window_close, 'TRUE' instance_stickiness, null raise_events,
+           j.system, 1 job_weight,
+           'NLS_LANGUAGE=''AMERICAN'' NLS_TERRITORY=''AMERICA''' nls_env, null source,
+           1 number_of_destinations, null destination_owner, null destination,
+           null credential_owner, null credential_name, null instance_id, 'FALSE' deferred_drop,
+           'FALSE' allow_runs_in_restricted_mode, j.comments, 0 flags, 'FALSE' restartable,
+           'FALSE' has_constraints, null connect_credential_owner, null connect_credential_name,
+           'FALSE' fail_on_script_error
+    from j, clock;
+
+-- The current user's grants and the users everyone may see; the other user_ and all_ views are
+-- made from their dba_ views after this file has run.
+create view user_role_privs as
+    select grantee username, granted_role, admin_option, delegate_option, default_role,
+           'NO' os_granted, common, inherited
+    from dba_role_privs where grantee = sys_context('USERENV', 'SESSION_USER');
+
+create view user_sys_privs as
+    select grantee username, privilege, admin_option, common, inherited
+    from dba_sys_privs where grantee = sys_context('USERENV', 'SESSION_USER');
+
+create view all_users as
+    select username, user_id, created, 'NO' common, oracle_maintained, 'NO' inherited,
+           'USING_NLS_COMP' default_collation, 'NO' implicit, 'NO' all_shard
+    from dba_users;
+
+-- Execution statistics of the plan lines: every line counts the work of the lines under it,
+-- the statement's line all of its child cursor's.
+create view "v$sql_plan_statistics_all" as
+    select p.address, p.hash_value, p.sql_id, p.plan_hash_value, p.full_plan_hash_value,
+           p.child_address, p.child_number, p.timestamp, p.operation, p.options, p.object_node,
+           p."object#", p.object_owner, p.object_name, p.object_alias, p.object_type,
+           p.optimizer, p.id, p.parent_id, p.depth, p.position, p.search_columns, p.cost,
+           p.cardinality, p.bytes, p.other_tag, p.partition_start, p.partition_stop,
+           p.partition_id, p.other, p.distribution, p.cpu_cost, p.io_cost, p.temp_space,
+           p.access_predicates, p.filter_predicates, p.projection, p.time, p.qblock_name,
+           p.remarks, p.other_xml, q.executions,
+           case when q.executions > 0 then 1 else 0 end last_starts, q.executions starts,
+           case when q.executions > 0 then q.rows_processed / q.executions else 0 end
+               last_output_rows,
+           q.rows_processed output_rows,
+           case when q.executions > 0 then q.buffer_gets * (5 - p.depth) / 5 / q.executions
+                else 0 end last_cr_buffer_gets,
+           q.buffer_gets * (5 - p.depth) / 5 cr_buffer_gets,
+           0 last_cu_buffer_gets,
+           case when p.operation in ('UPDATE', 'DELETE', 'LOAD TABLE CONVENTIONAL')
+                     or p.depth = 0 and q.command_type <> 3
+                then q.executions * 2 else 0 end cu_buffer_gets,
+           case when q.executions > 0 then q.disk_reads * (5 - p.depth) / 5 / q.executions
+                else 0 end last_disk_reads,
+           q.disk_reads * (5 - p.depth) / 5 disk_reads, 0 last_disk_writes, 0 disk_writes,
+           case when q.executions > 0 then q.elapsed_time * (5 - p.depth) / 5 / q.executions
+                else 0 end last_elapsed_time,
+           q.elapsed_time * (5 - p.depth) / 5 elapsed_time,
+           case when p.operation in ('SORT', 'HASH') then 'AUTO' end policy,
+           case when p.operation in ('SORT', 'HASH') then 1048576 end estimated_optimal_size,
+           case when p.operation in ('SORT', 'HASH') then 524288 end estimated_onepass_size,
+           case when p.operation in ('SORT', 'HASH') then 786432 end last_memory_used,
+           case when p.operation in ('SORT', 'HASH') then 'OPTIMAL' end last_execution,
+           case when p.operation in ('SORT', 'HASH') then 1 end last_degree,
+           case when p.operation in ('SORT', 'HASH') then q.executions end total_executions,
+           case when p.operation in ('SORT', 'HASH') then q.executions end optimal_executions,
+           case when p.operation in ('SORT', 'HASH') then 0 end onepass_executions,
+           case when p.operation in ('SORT', 'HASH') then 0 end multipasses_executions,
+           case when p.operation in ('SORT', 'HASH') then q.elapsed_time / 10000 end
+               active_time,
+           null max_tempseg_size, null last_tempseg_size, p.con_id
+    from "v$sql_plan" p join "v$sql" q on q.sql_id = p.sql_id
+        and q.child_number = p.child_number
+    order by p.sql_id, p.child_number, p.id;
+
+create view "v$sql_plan_statistics" as
+    select address, hash_value, sql_id, plan_hash_value, child_address, child_number,
+           id operation_id, executions, last_starts, starts, last_output_rows, output_rows,
+           last_cr_buffer_gets, cr_buffer_gets, last_cu_buffer_gets, cu_buffer_gets,
+           last_disk_reads, disk_reads, last_disk_writes, disk_writes, last_elapsed_time,
+           elapsed_time, con_id
+    from "v$sql_plan_statistics_all";
