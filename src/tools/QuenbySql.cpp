@@ -122,6 +122,8 @@ int main(int argc, char** argv) {
                 std::cout << item.text << '\n';
                 return true;
             }
+            if (item.kind == Kind::Error)
+                throw std::runtime_error("quenby-sql: " + item.text);
             if (item.kind == Kind::Unsupported)
                 throw std::runtime_error("quenby-sql does not carry out the SQL*Plus command \"" +
                                          item.text + "\"");

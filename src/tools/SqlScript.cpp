@@ -202,6 +202,29 @@ bool ScriptReader::command(std::string_view line, std::vector<ScriptItem>& out) 
         blankLinesEnd_ = words[2] != "on";
         return true;
     }
+    if (words.size() > 2 && words[0] == "set" && words[1] == "define") {
+        substituting_ = words[2] != "off";
+        return true;
+    }
+    if (word == "def" || word == "define") {
+        // DEFINE name = text, the text quoted or not; DEFINE alone or with a name only lists
+        std::string_view rest = trimmed(trimmed(line).substr(word.size()));
+        const std::size_t eq = rest.find('=');
+        if (eq == std::string_view::npos)
+            return true;
+        const std::string name = lower(trimmed(rest.substr(0, eq)));
+        std::string_view value = trimmed(rest.substr(eq + 1));
+        if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        defines_[name] = std::string(value);
+        return true;
+    }
+    if (word == "undef" || word == "undefine") {
+        for (const std::string& name : leadingWords(line, 64))
+            defines_.erase(name);
+        return true;
+    }
     if (oneOf(word, kUnsupported))
         out.push_back({ScriptItem::Kind::Unsupported, std::string(trimmed(line))});
     return true;
@@ -251,7 +274,70 @@ void ScriptReader::scanSql(std::string_view line, std::vector<ScriptItem>& out) 
         buffer_.clear();
 }
 
+// Replaces the substitution variables of statements and prompts by their DEFINEd values; an
+// undefined one stops the script, since quenby-sql does not ask for values as SQL*Plus would.
+void ScriptReader::substitute(std::vector<ScriptItem>& items) const {
+    if (lineMode_ || !substituting_)
+        return;
+    auto nameChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#';
+    };
+    for (ScriptItem& item : items) {
+        if ((item.kind != ScriptItem::Kind::Statement && item.kind != ScriptItem::Kind::Prompt) ||
+            item.text.find('&') == std::string::npos)
+            continue;
+        const std::string& text = item.text;
+        std::string out;
+        bool quote = false, comment = false, lineComment = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            const bool sql = item.kind == ScriptItem::Kind::Statement;
+            if (sql && lineComment) {
+                lineComment = c != '\n';
+            } else if (sql && comment) {
+                comment = !(c == '*' && i + 1 < text.size() && text[i + 1] == '/');
+            } else if (sql && c == '\'') {
+                quote = !quote;
+            } else if (sql && !quote && text.compare(i, 2, "--") == 0) {
+                lineComment = true;
+            } else if (sql && !quote && text.compare(i, 2, "/*") == 0) {
+                comment = true;
+            } else if (c == '&') {
+                std::size_t start = i + 1;
+                if (start < text.size() && text[start] == '&')
+                    ++start;
+                std::size_t end = start;
+                while (end < text.size() && nameChar(text[end]))
+                    ++end;
+                if (end > start) {
+                    const std::string name =
+                        lower(std::string_view(text).substr(start, end - start));
+                    const auto it = defines_.find(name);
+                    if (it == defines_.end()) {
+                        item = {ScriptItem::Kind::Error,
+                                "substitution variable &" + name +
+                                    " has no value: DEFINE it before it is used"};
+                        break;
+                    }
+                    out += it->second;
+                    i = end < text.size() && text[end] == '.' ? end : end - 1;
+                    continue;
+                }
+            }
+            out += c;
+        }
+        if (item.kind != ScriptItem::Kind::Error)
+            item.text = std::move(out);
+    }
+}
+
 std::vector<ScriptItem> ScriptReader::addLine(std::string_view line) {
+    std::vector<ScriptItem> out = readLine(line);
+    substitute(out);
+    return out;
+}
+
+std::vector<ScriptItem> ScriptReader::readLine(std::string_view line) {
     std::vector<ScriptItem> out;
     std::string joined;
     if (!continued_.empty()) {
@@ -327,10 +413,11 @@ std::vector<ScriptItem> ScriptReader::finish() {
     if (!continued_.empty()) {
         const std::string command = continued_;
         continued_.clear();
-        out = addLine(command);
+        out = readLine(command);
     }
     if (!lineMode_)
         endStatement(out);
+    substitute(out);
     return out;
 }
 

@@ -3,6 +3,7 @@
 // scripts carry around their queries (formatting, PROMPT, REM, EXIT).
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@ struct ScriptItem {
         Prompt,      // PROMPT text: printed as it stands
         Exit,        // EXIT or QUIT: nothing after it runs
         Unsupported, // a SQL*Plus command that quenby-sql cannot carry out (text: the command)
+        Error,       // the script cannot go on (text: why)
     };
     Kind kind = Kind::Statement;
     std::string text;
@@ -28,8 +30,9 @@ bool usesTerminators(std::string_view text);
 
 // Reads a script line by line. In line mode every line that is not blank is one statement (the
 // form quenby-sql has always read); otherwise statements run to their terminator, SQL*Plus
-// commands take one line (a trailing '-' continues them), and a blank line ends the statement
-// being entered, which then runs.
+// commands take one line (a trailing '-' continues them), a blank line ends the statement being
+// entered, which then runs, and substitution variables set with DEFINE are replaced in statements
+// and prompts (&name, &&name, with an optional '.' ending the name) unless SET DEFINE OFF.
 class ScriptReader {
 public:
     explicit ScriptReader(bool lineMode) : lineMode_(lineMode) {}
@@ -40,6 +43,8 @@ public:
     std::vector<ScriptItem> finish();
 
 private:
+    std::vector<ScriptItem> readLine(std::string_view line);
+    void substitute(std::vector<ScriptItem>& items) const;
     void scanSql(std::string_view line, std::vector<ScriptItem>& out);
     void endStatement(std::vector<ScriptItem>& out);
     bool command(std::string_view line, std::vector<ScriptItem>& out);
@@ -52,8 +57,10 @@ private:
     bool inIdent_ = false;     // inside "..."
     bool inComment_ = false;   // inside /* ... */
     bool lastByBlank_ = false; // the last statement ran at a blank line: a following '/' is its end
-    bool blankLinesEnd_ = true; // SET SQLBLANKLINES OFF, as SQL*Plus starts
-    std::string continued_;     // a SQL*Plus command continued with '-'
+    bool blankLinesEnd_ = true;                  // SET SQLBLANKLINES OFF, as SQL*Plus starts
+    std::string continued_;                      // a SQL*Plus command continued with '-'
+    bool substituting_ = true;                   // SET DEFINE ON
+    std::map<std::string, std::string> defines_; // DEFINE name = value, by lower-case name
 };
 
 // The whole text as items (used for statements given as arguments).

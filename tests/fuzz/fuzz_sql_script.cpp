@@ -1,5 +1,6 @@
 // quenby-sql's script reader on arbitrary text: it ends, and every statement it gives is text of
-// the input (or an EXEC call wrapped in a block) without its terminator and never blank.
+// the input (or an EXEC call wrapped in a block, or text with substitution variables replaced)
+// without its terminator and never blank.
 #include "tools/SqlScript.h"
 
 #include <cstddef>
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         if (item.text.find_first_not_of(" \t\r\n\f") == std::string::npos)
             std::abort();
-        if (item.text.rfind("begin ", 0) != 0 && text.find(item.text) == std::string_view::npos)
+        // (substitution variables change the text)
+        if (item.text.rfind("begin ", 0) != 0 && text.find('&') == std::string_view::npos &&
+            text.find(item.text) == std::string_view::npos)
             std::abort();
     }
     return 0;

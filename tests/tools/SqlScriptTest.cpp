@@ -94,6 +94,28 @@ TEST(SqlScript, SqlPlusCommandsAroundTheQueries) {
               (std::vector<ScriptItem>{sql("select 1"), sql("from dual")}));
 }
 
+TEST(SqlScript, SubstitutionVariablesTakeTheirDefinedValues) {
+    EXPECT_EQ(splitScript("define top = 5\nDEFINE owner = 'APP USER'\n"
+                          "prompt Top &top of &&owner.:\n"
+                          "select * from t where o = '&owner' and rownum <= &top.0 -- &nothing\n"
+                          "/\n"),
+              (std::vector<ScriptItem>{
+                  {Kind::Prompt, "Top 5 of APP USER:"},
+                  sql("select * from t where o = 'APP USER' and rownum <= 50 -- &nothing")}));
+    // an undefined variable stops the script; SET DEFINE OFF takes '&' as it stands
+    EXPECT_EQ(splitScript("select * from t where rownum <= &&1;\n"),
+              (std::vector<ScriptItem>{
+                  {Kind::Error, "substitution variable &1 has no value: DEFINE it before it is "
+                                "used"}}));
+    EXPECT_EQ(splitScript("set define off\nselect 'R&D' from dual;\n"),
+              (std::vector<ScriptItem>{sql("select 'R&D' from dual")}));
+    EXPECT_EQ(splitScript("define x = 1\nundefine x\nselect & x, &x from dual;\n").back().kind,
+              Kind::Error);
+    // one statement per line is read as it always was
+    EXPECT_EQ(splitScript("select 'R&D' from dual"),
+              (std::vector<ScriptItem>{sql("select 'R&D' from dual")}));
+}
+
 TEST(SqlScript, WithoutTerminatorsEveryLineIsAStatement) {
     EXPECT_FALSE(quenby_sql::usesTerminators("select 'a;' from dual\nselect 2 from dual -- x;\n"));
     EXPECT_TRUE(quenby_sql::usesTerminators("select 1 from dual\n/\n"));
