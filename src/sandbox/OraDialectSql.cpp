@@ -509,7 +509,8 @@ private:
                           k.lower == "localtimestamp") &&
                          !afterDot && !sym(i + 1, "("))
                     k.out = "ora_systimestamp()";
-                else if ((k.lower == "dbms_rowid" || k.lower == "dbms_utility") &&
+                else if ((k.lower == "dbms_rowid" || k.lower == "dbms_utility" ||
+                          k.lower == "dbms_lob") &&
                          sym(i + 1, ".") && i + 2 < size() && t_[i + 2].kind == Tok::Word &&
                          (!afterDot || (i >= 2 && at(i - 2, "sys")))) {
                     // package functions are registered as package__function
@@ -520,6 +521,8 @@ private:
                 } else if ((k.lower == "rollup" || k.lower == "cube") && sym(i + 1, "(") && i > 0 &&
                            (at(i - 1, "by") || sym(i - 1, ",")))
                     notEmulated("GROUP BY " + upperAscii(k.lower));
+                else if (k.lower == "keep" && sym(i + 1, "(") && at(i + 2, "dense_rank"))
+                    notEmulated("KEEP (DENSE_RANK FIRST|LAST ...)");
                 else if (k.lower == "grouping" && at(i + 1, "sets"))
                     notEmulated("GROUPING SETS");
                 else if (k.lower == "grouping" && sym(i + 1, "("))
@@ -1553,14 +1556,19 @@ void SqlContext::addBind(const std::string& name) {
 
 namespace {
 
-// DATE 'YYYY-MM-DD' literals as the to_date calls they equal; PIVOT and UNPIVOT refused before
-// their parentheses confuse the query's clauses.
+// DATE 'YYYY-MM-DD' literals as the to_date calls they equal; PIVOT, UNPIVOT and TABLE() refused
+// before their parentheses confuse the query's clauses.
 void dateLiterals(Tokens& tokens) {
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         if ((isWord(tokens[i], "pivot") || isWord(tokens[i], "unpivot")) && i > 0 &&
             isSymbol(tokens[i - 1], ")") && isSymbol(tokens[i + 1], "("))
             oraFail(3001, "unimplemented feature: " + upperAscii(tokens[i].lower) +
                               " is not emulated by the sandbox");
+        if (isWord(tokens[i], "table") && isSymbol(tokens[i + 1], "(") && i > 0 &&
+            (isWord(tokens[i - 1], "from") || isSymbol(tokens[i - 1], ",") ||
+             isWord(tokens[i - 1], "join")))
+            oraFail(3001, "unimplemented feature: TABLE() of a collection (such as "
+                          "DBMS_XPLAN.DISPLAY_CURSOR) is not emulated by the sandbox");
         if (!isWord(tokens[i], "date") || tokens[i + 1].kind != Tok::String ||
             (i > 0 && isSymbol(tokens[i - 1], ".")))
             continue;

@@ -229,6 +229,44 @@ void dbmsRowidPart(sqlite3_context* c, int, sqlite3_value** v) {
     sqlite3_result_int64(c, value);
 }
 
+// dbms_lob.getlength(lob): characters of a CLOB's text.
+void dbmsLobGetLength(sqlite3_context* c, int, sqlite3_value** v) {
+    if (isNull(v[0]))
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    std::int64_t n = 0;
+    for (unsigned char ch : text)
+        n += (ch & 0xC0) != 0x80;
+    sqlite3_result_int64(c, n);
+}
+
+// dbms_lob.substr(lob, amount = 32767, offset = 1): characters of a CLOB's text; NULL for an
+// amount or offset below 1, as Oracle answers.
+void dbmsLobSubstr(sqlite3_context* c, int n, sqlite3_value** v) {
+    if (isNull(v[0]) || (n > 1 && isNull(v[1])) || (n > 2 && isNull(v[2])))
+        return sqlite3_result_null(c);
+    const std::int64_t amount = n > 1 ? integerOf(v[1]) : 32767;
+    const std::int64_t offset = n > 2 ? integerOf(v[2]) : 1;
+    if (amount < 1 || offset < 1)
+        return sqlite3_result_null(c);
+    const std::string text = textOf(v[0]);
+    // the byte where the code point `count` code points after `from` starts
+    auto advance = [&text](std::size_t from, std::int64_t count) {
+        std::size_t i = from;
+        for (std::int64_t k = 0; k < count && i < text.size(); ++k) {
+            ++i;
+            while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+                ++i;
+        }
+        return i;
+    };
+    const std::size_t begin = advance(0, offset - 1);
+    const std::size_t end = advance(begin, amount);
+    if (begin >= text.size())
+        return sqlite3_result_null(c);
+    resultText(c, text.substr(begin, end - begin));
+}
+
 // dbms_utility.get_time: hundredths of a second from an arbitrary point, as a signed 32-bit
 // count that wraps.
 void dbmsUtilityGetTime(sqlite3_context* c, int, sqlite3_value**) {
@@ -1222,6 +1260,64 @@ struct ListaggState {
     std::string directions;
 };
 
+// The statistical aggregates keep their values (median needs them all) until the group ends.
+struct ValuesState {
+    std::vector<double>* values;
+};
+
+void valuesStep(sqlite3_context* c, int, sqlite3_value** v) {
+    auto* state = static_cast<ValuesState*>(sqlite3_aggregate_context(c, sizeof(ValuesState)));
+    if (!state)
+        return sqlite3_result_error_nomem(c);
+    if (!state->values)
+        state->values = new std::vector<double>();
+    if (isNull(v[0]))
+        return;
+    if (isNumeric(v[0]))
+        return state->values->push_back(sqlite3_value_double(v[0]));
+    const std::optional<fn::Num> parsed = fn::parseNumber(textOf(v[0]));
+    if (!parsed)
+        return sqlite3_result_error(c, "ORA-01722: invalid number", -1);
+    state->values->push_back(parsed->value());
+}
+
+enum class Statistic { Median, Variance, VarSamp, VarPop, Stddev, StddevSamp, StddevPop };
+
+// Oracle's definitions: VARIANCE and STDDEV are 0 for one value where VAR_SAMP and STDDEV_SAMP
+// are NULL; the _POP forms divide by the count; MEDIAN averages the two middle values of an even
+// count. NULLs are left out; a group without values gives NULL.
+template <Statistic S>
+void valuesFinal(sqlite3_context* c) {
+    auto* state = static_cast<ValuesState*>(sqlite3_aggregate_context(c, 0));
+    if (!state || !state->values)
+        return sqlite3_result_null(c);
+    std::unique_ptr<std::vector<double>> values(state->values);
+    const std::size_t n = values->size();
+    if (n == 0)
+        return sqlite3_result_null(c);
+    if constexpr (S == Statistic::Median) {
+        std::sort(values->begin(), values->end());
+        const double m = n % 2 ? (*values)[n / 2] : ((*values)[n / 2 - 1] + (*values)[n / 2]) / 2;
+        return sqlite3_result_double(c, m);
+    } else {
+        double mean = 0;
+        for (double x : *values)
+            mean += x;
+        mean /= static_cast<double>(n);
+        double squares = 0;
+        for (double x : *values)
+            squares += (x - mean) * (x - mean);
+        const bool population = S == Statistic::VarPop || S == Statistic::StddevPop;
+        if (n == 1 && (S == Statistic::VarSamp || S == Statistic::StddevSamp))
+            return sqlite3_result_null(c);
+        const double variance = population ? squares / static_cast<double>(n)
+                                           : (n == 1 ? 0.0 : squares / static_cast<double>(n - 1));
+        const bool root =
+            S == Statistic::Stddev || S == Statistic::StddevSamp || S == Statistic::StddevPop;
+        sqlite3_result_double(c, root ? std::sqrt(variance) : variance);
+    }
+}
+
 void listaggStep(sqlite3_context* c, int n, sqlite3_value** v) {
     auto* state = static_cast<ListaggState*>(sqlite3_aggregate_context(c, sizeof(ListaggState)));
     if (!state)
@@ -1324,6 +1420,8 @@ const Registration kFunctions[] = {
     {{"dbms_rowid__rowid_block_number", 1, 1}, guarded<dbmsRowidPart<9, 6>>, true},
     {{"dbms_rowid__rowid_row_number", 1, 1}, guarded<dbmsRowidPart<15, 3>>, true},
     {{"dbms_utility__get_time", 0, 0}, guarded<dbmsUtilityGetTime>, false},
+    {{"dbms_lob__getlength", 1, 1}, guarded<dbmsLobGetLength>, true},
+    {{"dbms_lob__substr", 1, 3}, guarded<dbmsLobSubstr>, true},
     {{"to_clob", 1, 1}, guarded<sameText>, true},
     {{"to_nclob", 1, 1}, guarded<sameText>, true},
     {{"xmltype", 1, 1}, guarded<sameText>, true},
@@ -1396,6 +1494,19 @@ void registerOracleFunctions(sqlite3* db, FunctionHost* host) {
     if (sqlite3_create_function_v2(db, "ora_listagg", -1, SQLITE_UTF8, nullptr, nullptr,
                                    listaggStep, listaggFinal, nullptr) != SQLITE_OK)
         throw oradb::EOraError("sandbox: cannot register function ora_listagg");
+    using Final = void (*)(sqlite3_context*);
+    const std::pair<const char*, Final> statistics[] = {
+        {"median", valuesFinal<Statistic::Median>},
+        {"variance", valuesFinal<Statistic::Variance>},
+        {"var_samp", valuesFinal<Statistic::VarSamp>},
+        {"var_pop", valuesFinal<Statistic::VarPop>},
+        {"stddev", valuesFinal<Statistic::Stddev>},
+        {"stddev_samp", valuesFinal<Statistic::StddevSamp>},
+        {"stddev_pop", valuesFinal<Statistic::StddevPop>}};
+    for (const auto& [name, final] : statistics)
+        if (sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8, nullptr, nullptr, valuesStep,
+                                       final, nullptr) != SQLITE_OK)
+            throw oradb::EOraError(std::string("sandbox: cannot register function ") + name);
     for (const Registration& r : kFunctions) {
         const int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
         const std::string name(r.arity.name);

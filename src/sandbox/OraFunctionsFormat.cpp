@@ -298,9 +298,9 @@ std::string dateText(const DateTime& d) {
 
 std::string formatDate(const DateTime& d, std::string_view format) {
     static const std::string_view elements[] = {
-        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY",
-        "RR",   "MON",  "MM",   "DDD",  "DAY",  "DD",   "DY",    "D",  "HH",
-        "MI",   "SS",   "AM",   "PM",   "Q",    "J",    "IW",    "WW", "W"};
+        "A.M.", "P.M.", "YYYY", "RRRR", "HH24", "HH12", "MONTH", "FM", "YY", "RR",
+        "MON",  "MM",   "DDD",  "DAY",  "DD",   "DY",   "D",     "HH", "MI", "SSSSS",
+        "SS",   "AM",   "PM",   "Q",    "J",    "IW",   "WW",    "W"};
     const std::int64_t days = daysFromCivil(d.year, d.month, d.day);
     const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 0 = Sunday
     const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
@@ -381,6 +381,8 @@ std::string formatDate(const DateTime& d, std::string_view format) {
             out += padded(hour12, 2, fm);
         } else if (element == "MI") {
             out += padded(d.minute, 2, fm);
+        } else if (element == "SSSSS") { // seconds past midnight
+            out += padded(d.hour * 3600 + d.minute * 60 + d.second, 5, fm);
         } else if (element == "SS") {
             out += padded(d.second, 2, fm);
         } else { // AM PM A.M. P.M.

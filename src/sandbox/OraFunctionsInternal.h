@@ -47,7 +47,7 @@ std::optional<DateTime> parseDate(std::string_view text);
 std::string dateText(const DateTime& d);
 
 // to_char(date, format) for the elements YYYY RRRR YY RR Q MM MON MONTH DDD DD D DAY DY J HH24
-// HH12 HH MI SS AM PM A.M. P.M. FM, quoted text and punctuation. ORA-01821 for others.
+// HH12 HH MI SS SSSSS AM PM A.M. P.M. FM, quoted text and punctuation. ORA-01821 for others.
 std::string formatDate(const DateTime& d, std::string_view format);
 
 // trunc(date, format) and round(date, format) for the day, month, year, hour and minute units;

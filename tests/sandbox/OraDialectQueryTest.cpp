@@ -109,7 +109,9 @@ TEST_F(SandboxQueries, WhatIsNotEmulatedSaysSo) {
          {"select deptno, sum(sal) from emp group by ename, cube(deptno)",
           "select deptno, sum(sal) from emp group by rollup(deptno), rollup(ename)",
           "select deptno, sum(sal) from emp group by grouping sets ((deptno), ())",
-          "select * from (select deptno, sal from emp) pivot (sum(sal) for deptno in (10, 20))"})
+          "select * from (select deptno, sal from emp) pivot (sum(sal) for deptno in (10, 20))",
+          "select max(ename) keep (dense_rank last order by sal) from emp",
+          "select * from table(dbms_xplan.display_cursor('abc', 0))"})
         EXPECT_EQ(code(sql), 3001) << sql;
     // words that are only keywords in those places stay names
     EXPECT_EQ(rows("select e.ename rollup from emp e where e.empno = 7839"), (Rows{{"KING"}}));

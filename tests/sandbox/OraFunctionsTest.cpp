@@ -333,4 +333,37 @@ TEST_F(SandboxFunctions, CastExtractAndWeeks) {
     EXPECT_EQ(v("to_char(to_date('2026-12-28', 'YYYY-MM-DD'), 'IW WW W')"), "53 52 4");
 }
 
+TEST_F(SandboxFunctions, StatisticalAggregatesAsOracleDefinesThem) {
+    db.exec("create table t (g INTEGER, x NUMBER); insert into t values (1, 2), (1, 4), (1, 4), "
+            "(1, 4), (1, 5), (1, 5), (1, 7), (1, 9), (2, 3), (2, null), (3, null);");
+    auto agg = [&](const std::string& f, int g) {
+        return db.value("select " + f + "(x) from t where g = " + std::to_string(g));
+    };
+    EXPECT_EQ(agg("median", 1), "4.5");
+    EXPECT_EQ(agg("var_pop", 1), "4");
+    EXPECT_EQ(agg("stddev_pop", 1), "2");
+    EXPECT_EQ(agg("variance", 1), "4.57142857142857");
+    EXPECT_EQ(agg("stddev_samp", 1), "2.1380899352994");
+    // one value: VARIANCE and STDDEV are 0, the _SAMP forms NULL; no value: NULL
+    EXPECT_EQ(agg("variance", 2), "0");
+    EXPECT_EQ(agg("stddev", 2), "0");
+    EXPECT_EQ(agg("var_samp", 2), "(null)");
+    EXPECT_EQ(agg("stddev_samp", 2), "(null)");
+    EXPECT_EQ(agg("median", 2), "3");
+    EXPECT_EQ(agg("median", 3), "(null)");
+    EXPECT_EQ(db.value("select count(*) from (select g, median(x) m from t group by g)"), "3");
+    EXPECT_EQ(db.error("select median(dummy) from dual"), "ORA-01722: invalid number");
+}
+
+TEST_F(SandboxFunctions, DbmsLobAndSecondsPastMidnight) {
+    EXPECT_EQ(v("dbms_lob.getlength('h\u00e9llo')"), "5");
+    EXPECT_EQ(v("dbms_lob.substr('h\u00e9llo w\u00f6rld', 4, 2)"), "\u00e9llo");
+    EXPECT_EQ(v("dbms_lob.substr('hello', 10)"), "hello");
+    EXPECT_EQ(v("dbms_lob.substr('hello', 2, 9)"), "(null)");
+    EXPECT_EQ(v("dbms_lob.substr('hello', 0, 1)"), "(null)");
+    EXPECT_EQ(v("to_char(to_date('2026-08-16 01:02:03', 'YYYY-MM-DD HH24:MI:SS'), 'SSSSS')"),
+              "03723");
+    EXPECT_EQ(v("to_char(to_date('2026-08-16', 'YYYY-MM-DD'), 'fmSSSSS')"), "0");
+}
+
 } // namespace
