@@ -422,6 +422,8 @@ std::vector<ScriptItem> ScriptReader::finish() {
 }
 
 std::vector<ScriptItem> splitScript(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3); // the byte order mark that Windows editors write
     ScriptReader reader(!usesTerminators(text));
     std::vector<ScriptItem> items;
     std::size_t start = 0;

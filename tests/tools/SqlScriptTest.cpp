@@ -127,6 +127,10 @@ TEST(SqlScript, WithoutTerminatorsEveryLineIsAStatement) {
               (std::vector<ScriptItem>{sql("select 1 from dual")}));
     EXPECT_EQ(splitScript("select 1 from dual"),
               (std::vector<ScriptItem>{sql("select 1 from dual")}));
+    // a script written on Windows: byte order mark and CR LF line ends
+    EXPECT_EQ(
+        splitScript("\xEF\xBB\xBFset lines 200\r\nselect 1\r\n  from dual;\r\n/\r\n"),
+        (std::vector<ScriptItem>{sql("select 1\r\n  from dual"), sql("select 1\r\n  from dual")}));
     EXPECT_TRUE(splitScript("").empty());
     EXPECT_TRUE(splitScript("-- nothing\n/* at all */\n").empty());
 }
