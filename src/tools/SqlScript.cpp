@@ -139,36 +139,46 @@ bool isCommand(std::string_view line) {
 
 } // namespace
 
+bool SqlLexState::plain(std::string_view text, std::size_t& i) {
+    const char c = text[i];
+    if (comment) {
+        if (text.substr(i, 2) == "*/")
+            comment = false, ++i;
+        return false;
+    }
+    if (quote || ident) {
+        quote = quote && c != '\'';
+        ident = ident && c != '"';
+        return false;
+    }
+    if (c == '\'' || c == '"') {
+        (c == '\'' ? quote : ident) = true;
+        return false;
+    }
+    if (text.substr(i, 2) == "--") {
+        const std::size_t end = text.find('\n', i);
+        i = (end == std::string_view::npos ? text.size() : end) - 1;
+        return false;
+    }
+    if (text.substr(i, 2) == "/*") {
+        comment = true, ++i;
+        return false;
+    }
+    return true;
+}
+
 bool usesTerminators(std::string_view text) {
-    bool quote = false, ident = false, comment = false;
+    SqlLexState lex;
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == '\n') {
-            if (!quote && !comment && trimmed(text.substr(lineStart, i - lineStart)) == "/")
+            if (!lex.quote && !lex.comment && trimmed(text.substr(lineStart, i - lineStart)) == "/")
                 return true;
             lineStart = i + 1;
             continue;
         }
-        const char c = text[i];
-        if (comment) {
-            if (text.substr(i, 2) == "*/")
-                comment = false, ++i;
-        } else if (quote) {
-            quote = c != '\'';
-        } else if (ident) {
-            ident = c != '"';
-        } else if (c == '\'') {
-            quote = true;
-        } else if (c == '"') {
-            ident = true;
-        } else if (text.substr(i, 2) == "--") {
-            const std::size_t end = text.find('\n', i);
-            i = (end == std::string_view::npos ? text.size() : end) - 1;
-        } else if (text.substr(i, 2) == "/*") {
-            comment = true, ++i;
-        } else if (c == ';') {
+        if (lex.plain(text, i) && text[i] == ';')
             return true;
-        }
     }
     return false;
 }
@@ -233,7 +243,8 @@ bool ScriptReader::command(std::string_view line, std::vector<ScriptItem>& out) 
 void ScriptReader::endStatement(std::vector<ScriptItem>& out) {
     std::string text(trimmed(buffer_));
     buffer_.clear();
-    plsql_ = inQuote_ = inIdent_ = inComment_ = false;
+    plsql_ = false;
+    lex_ = {};
     if (blankSql(text))
         return;
     last_ = text;
@@ -246,23 +257,7 @@ void ScriptReader::endStatement(std::vector<ScriptItem>& out) {
 void ScriptReader::scanSql(std::string_view line, std::vector<ScriptItem>& out) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (inComment_) {
-            if (line.substr(i, 2) == "*/")
-                inComment_ = false, ++i;
-        } else if (inQuote_) {
-            inQuote_ = c != '\'';
-        } else if (inIdent_) {
-            inIdent_ = c != '"';
-        } else if (c == '\'') {
-            inQuote_ = true;
-        } else if (c == '"') {
-            inIdent_ = true;
-        } else if (line.substr(i, 2) == "--") {
-            break;
-        } else if (line.substr(i, 2) == "/*") {
-            inComment_ = true, ++i;
-        } else if (c == ';') {
+        if (lex_.plain(line, i) && line[i] == ';') {
             buffer_.append(line.substr(from, i - from));
             endStatement(out);
             from = i + 1;
@@ -270,7 +265,7 @@ void ScriptReader::scanSql(std::string_view line, std::vector<ScriptItem>& out) 
     }
     buffer_.append(line.substr(from));
     buffer_ += '\n';
-    if (blankSql(buffer_) && !inComment_)
+    if (blankSql(buffer_) && !lex_.comment)
         buffer_.clear();
 }
 
@@ -367,7 +362,7 @@ std::vector<ScriptItem> ScriptReader::readLine(std::string_view line) {
             buffer_.append(line).append("\n");
         return out;
     }
-    const bool entering = !buffer_.empty() || inComment_;
+    const bool entering = !buffer_.empty() || lex_.comment;
     if (text == "/") {
         if (entering)
             endStatement(out);
@@ -378,7 +373,7 @@ std::vector<ScriptItem> ScriptReader::readLine(std::string_view line) {
         return out;
     }
     if (text.empty() || text == ".") {
-        if (entering && !inQuote_ && !inComment_ && (blankLinesEnd_ || text == ".")) {
+        if (entering && !lex_.quote && !lex_.comment && (blankLinesEnd_ || text == ".")) {
             endStatement(out);
             lastByBlank_ = !out.empty();
         } else if (entering) {

@@ -24,6 +24,18 @@ struct ScriptItem {
     bool operator==(const ScriptItem&) const = default;
 };
 
+// Where SQL text stands: inside quotes, a quoted name or a comment, or in plain SQL.
+struct SqlLexState {
+    bool quote = false;   // inside '...' (a doubled quote leaves and enters again)
+    bool ident = false;   // inside "..."
+    bool comment = false; // inside /* ... */
+
+    // Moves over text[i] (and over the second character of a two-character mark) and says
+    // whether it is plain SQL. A "--" comment runs to the end of the line: `i` is left on its
+    // last character.
+    bool plain(std::string_view text, std::size_t& i);
+};
+
 // True when the text ends some statement with ';' at the end of a line or with a line holding
 // only '/': a script, as opposed to one statement per line.
 bool usesTerminators(std::string_view text);
@@ -53,9 +65,7 @@ private:
     std::string buffer_;       // the statement being entered
     std::string last_;         // the statement run last ('/' on its own runs it again)
     bool plsql_ = false;       // the buffer is a PL/SQL block: only '/' ends it
-    bool inQuote_ = false;     // inside '...' (a doubled quote leaves and enters again)
-    bool inIdent_ = false;     // inside "..."
-    bool inComment_ = false;   // inside /* ... */
+    SqlLexState lex_;          // where the statement being entered stands
     bool lastByBlank_ = false; // the last statement ran at a blank line: a following '/' is its end
     bool blankLinesEnd_ = true;                  // SET SQLBLANKLINES OFF, as SQL*Plus starts
     std::string continued_;                      // a SQL*Plus command continued with '-'
