@@ -106,6 +106,17 @@ std::string padded(long value, int width, bool fillMode) {
     throw oradb::EOraError(1821, "date format not recognized");
 }
 
+// The format element that starts at format[i], the first of `elements` that fits (longer ones
+// come first); ORA-01821 when none does.
+template <std::size_t N>
+std::string_view elementAt(std::string_view format, std::size_t i,
+                           const std::string_view (&elements)[N]) {
+    for (std::string_view e : elements)
+        if (i + e.size() <= format.size() && ieq(format.substr(i, e.size()), e))
+            return e;
+    badDateFormat();
+}
+
 } // namespace
 
 std::string numberText(double v) {
@@ -322,15 +333,7 @@ std::string formatDate(const DateTime& d, std::string_view format) {
             i = close + 1;
             continue;
         }
-        std::string_view element;
-        for (std::string_view e : elements) {
-            if (i + e.size() <= format.size() && ieq(format.substr(i, e.size()), e)) {
-                element = e;
-                break;
-            }
-        }
-        if (element.empty())
-            badDateFormat();
+        const std::string_view element = elementAt(format, i, elements);
         const std::string_view written = format.substr(i, element.size());
         i += element.size();
         if (element == "FM") {
@@ -536,15 +539,7 @@ DateTime parseDateFormat(std::string_view text, std::string_view format, const D
                 ++at;
             continue;
         }
-        std::string_view element;
-        for (std::string_view e : elements) {
-            if (i + e.size() <= format.size() && ieq(format.substr(i, e.size()), e)) {
-                element = e;
-                break;
-            }
-        }
-        if (element.empty())
-            badDateFormat();
+        const std::string_view element = elementAt(format, i, elements);
         i += element.size();
         if (element == "FM") {
         } else if (element == "YYYY" || element == "RRRR") {
