@@ -640,9 +640,34 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
           "ismodified", "isadjusted", "isdeprecated", "isbasic", "description", "update_comment",
           "hash", "con_id"}},
         {"v$sql",
-         {"sql_text", "sql_fulltext", "sql_id", "executions", "buffer_gets", "disk_reads",
-          "hash_value", "plan_hash_value", "child_number", "child_address", "parsing_schema_name",
-          "cpu_time", "elapsed_time", "last_active_time"}},
+         {"sql_text",
+          "sql_fulltext",
+          "sql_id",
+          "executions",
+          "buffer_gets",
+          "disk_reads",
+          "direct_reads",
+          "hash_value",
+          "plan_hash_value",
+          "child_number",
+          "child_address",
+          "parsing_schema_name",
+          "cpu_time",
+          "elapsed_time",
+          "last_active_time",
+          "sql_profile",
+          "sql_plan_baseline",
+          "exact_matching_signature",
+          "force_matching_signature",
+          "physical_read_bytes",
+          "object_status",
+          "is_reoptimizable",
+          "avoided_executions"}},
+        {"v$system_event",
+         {"event", "total_waits", "total_timeouts", "time_waited", "average_wait",
+          "time_waited_micro", "total_waits_fg", "total_timeouts_fg", "time_waited_fg",
+          "average_wait_fg", "time_waited_micro_fg", "event_id", "wait_class_id", "wait_class#",
+          "wait_class", "con_id"}},
         {"v$transaction",
          {"addr", "xidusn", "xidslot", "xidsqn", "status", "start_time", "ses_addr", "used_ublk",
           "used_urec", "start_date", "xid"}},
@@ -730,6 +755,16 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
         }
         EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
     }
+    // foreground waits: all of a session's event, none of a background process's
+    EXPECT_EQ(db.number("select count(*) from \"v$system_event\" where total_waits_fg not in "
+                        "(0, total_waits) or time_waited_fg > time_waited"),
+              0);
+    EXPECT_EQ(db.number("select total_waits_fg from \"v$system_event\" "
+                        "where event = 'log file parallel write'"),
+              0);
+    EXPECT_GT(db.number("select total_waits_fg from \"v$system_event\" "
+                        "where event = 'db file sequential read'"),
+              0);
     EXPECT_EQ(db.text("select group_concat(username) from (select username from dba_users "
                       "where oracle_maintained='Y' order by username)"),
               "DBSNMP,OUTLN,SYS,SYSTEM,WMSYS");

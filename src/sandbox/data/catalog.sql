@@ -424,6 +424,8 @@ create table "v$system_parameter" (
 );
 create unique index "v$system_parameter_name" on "v$system_parameter" (name);
 
+-- The foreground sessions' share (the _fg columns): none of the background processes' own
+-- waits, all of the others.
 create table "v$system_event" (
     event VARCHAR2(64),
     total_waits NUMBER,
@@ -431,6 +433,17 @@ create table "v$system_event" (
     time_waited NUMBER,
     average_wait NUMBER,
     time_waited_micro NUMBER,
+    total_waits_fg NUMBER generated always as
+        (case when wait_class = 'System I/O' or event in ('rdbms ipc message', 'pmon timer',
+              'smon timer') then 0 else total_waits end) virtual,
+    total_timeouts_fg NUMBER generated always as
+        (case when total_waits_fg = 0 then 0 else total_timeouts end) virtual,
+    time_waited_fg NUMBER generated always as
+        (case when total_waits_fg = 0 then 0 else time_waited end) virtual,
+    average_wait_fg NUMBER generated always as
+        (case when total_waits_fg = 0 then 0 else average_wait end) virtual,
+    time_waited_micro_fg NUMBER generated always as
+        (case when total_waits_fg = 0 then 0 else time_waited_micro end) virtual,
     event_id NUMBER,
     wait_class_id NUMBER,
     "wait_class#" NUMBER,

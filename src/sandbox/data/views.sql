@@ -62,6 +62,39 @@ create view "v$parameter2" as
 -- The child cursors: one per statement of v$sqlarea, and an idle second child where the
 -- statement has two versions.
 create view "v$sql" as
+    select c.sql_text, c.sql_fulltext, c.sql_id, c.sharable_mem, c.persistent_mem,
+           c.runtime_mem, c.sorts, c.loaded_versions, c.open_versions, c.users_opening,
+           c.fetches, c.executions, c.px_servers_executions, c.end_of_fetch_count,
+           c.users_executing, c.loads, c.first_load_time, c.invalidations, c.parse_calls,
+           c.disk_reads, c.direct_writes, 0 direct_reads, c.buffer_gets,
+           c.application_wait_time, c.concurrency_wait_time, c.cluster_wait_time,
+           c.user_io_wait_time, c.plsql_exec_time, c.java_exec_time, c.rows_processed,
+           c.command_type, c.optimizer_mode, c.optimizer_cost, null optimizer_env,
+           c.optimizer_env_hash_value, c.parsing_user_id, c.parsing_schema_id,
+           c.parsing_schema_name, c.kept_versions, c.address, c.type_chk_heap, c.hash_value,
+           c.old_hash_value, c.plan_hash_value, c.full_plan_hash_value, c.child_number,
+           c.service, case c.service when 'PROD' then 1811722261 else 3427055676 end
+               service_hash,
+           c.module, c.module_hash, c.action, c.action_hash, c.serializable_aborts,
+           null outline_category, c.cpu_time, c.elapsed_time, null outline_sid,
+           c.child_address, 6 sqltype, 'N' remote, 'VALID' object_status,
+           0 literal_hash_value, c.last_load_time, c.is_obsolete, c.is_bind_sensitive,
+           c.is_bind_aware, c.is_shareable, c.child_latch, null sql_profile, null sql_patch,
+           null sql_plan_baseline, 0 program_id, 0 "program_line#",
+           c.hash_value * 1000003 exact_matching_signature,
+           c.hash_value * 999983 force_matching_signature,
+           c.last_active_time, null bind_data, 0 typecheck_mem,
+           0 io_cell_offload_eligible_bytes, (c.disk_reads + c.direct_writes) * 8192
+               io_interconnect_bytes,
+           c.disk_reads physical_read_requests, c.disk_reads * 8192 physical_read_bytes,
+           c.direct_writes physical_write_requests, c.direct_writes * 8192 physical_write_bytes,
+           0 optimized_phy_read_requests, c.executions locked_total, c.executions pinned_total,
+           0 io_cell_uncompressed_bytes, 0 io_cell_offload_returned_bytes, c.con_id,
+           'N' is_reoptimizable, null is_resolved_adaptive_plan, 0 im_scans,
+           0 im_scan_bytes_uncompressed, 0 im_scan_bytes_inmemory, 'N' ddl_no_invalidate,
+           'N' is_rolling_invalid, 'N' is_rolling_refresh_invalid, null result_cache,
+           null sql_quarantine, 0 avoided_executions
+    from (
     select sql_text, sql_fulltext, sql_id, sharable_mem, persistent_mem, runtime_mem, sorts,
            loaded_versions, open_versions, users_opening, fetches, executions,
            px_servers_executions, end_of_fetch_count, users_executing, loads, first_load_time,
@@ -88,7 +121,7 @@ create view "v$sql" as
            module_hash, action, action_hash, 0, 0, 0,
            substr(address, 1, 12) || 'FF80', 'N', 'N', 'N', 'Y', last_load_time, first_load_time,
            child_latch, con_id
-    from "v$sqlarea" where version_count > 1;
+    from "v$sqlarea" where version_count > 1) c;
 
 create view "v$sqltext_with_newlines" as select * from "v$sqltext";
 
