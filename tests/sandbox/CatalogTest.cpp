@@ -755,6 +755,16 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
         }
         EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
     }
+    // the archived logs are in the destination that v$archive_dest names, which fills the
+    // recovery area as v$recovery_area_usage says
+    EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" l join \"v$archive_dest\" d "
+                        "on d.dest_id = l.dest_id where l.name not like d.destination || '/%'"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$archive_dest\""), 31);
+    EXPECT_EQ(db.number("select number_of_files from \"v$recovery_area_usage\" "
+                        "where file_type = 'ARCHIVED LOG'"),
+              db.number("select number_of_files from \"v$recovery_file_dest\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$asm_diskgroup\""), 0);
     // foreground waits: all of a session's event, none of a background process's
     EXPECT_EQ(db.number("select count(*) from \"v$system_event\" where total_waits_fg not in "
                         "(0, total_waits) or time_waited_fg > time_waited"),

@@ -1996,3 +1996,61 @@ create view "v$sql_plan_statistics" as
            last_disk_reads, disk_reads, last_disk_writes, disk_writes, last_elapsed_time,
            elapsed_time, con_id
     from "v$sql_plan_statistics_all";
+
+-- The 31 archive destinations of the log_archive_dest_n parameters: those set are VALID and
+-- have archived the logs of v$archived_log (the first into the fast recovery area).
+create view "v$archive_dest" as
+    with recursive n(dest_id) as (select 1 union all select dest_id + 1 from n where dest_id < 31),
+    d as (select n.dest_id, p.value setting,
+                 case when p.value like 'LOCATION=%'
+                      then substr(p.value, 10, case when instr(p.value, ' ') > 0
+                                                    then instr(p.value, ' ') - 10
+                                                    else length(p.value) end) end location
+          from n left join "v$system_parameter" p on p.name = 'log_archive_dest_' || n.dest_id)
+    select d.dest_id, 'LOG_ARCHIVE_DEST_' || d.dest_id dest_name,
+           case when d.setting is null or d.setting = '' then 'INACTIVE' else 'VALID' end status,
+           'OPTIONAL' binding, 'SYSTEM' name_space, 'PRIMARY' target, 'ARCH' archiver,
+           case when d.setting is null or d.setting = '' then 'INACTIVE' else 'ACTIVE' end
+               schedule,
+           case when d.location = 'USE_DB_RECOVERY_FILE_DEST'
+                then (select value from "v$system_parameter"
+                      where name = 'db_recovery_file_dest') else d.location end destination,
+           case when d.location is not null
+                then (select max("sequence#") from "v$archived_log") else 0 end log_sequence,
+           300 reopen_secs, 0 delay_mins, 1 max_connections, 0 net_timeout, 'ARCH' process,
+           'YES' register, null fail_date, 0 fail_sequence, 0 fail_block, 0 failure_count,
+           0 max_failure, null error, 'NONE' alternate, 'NONE' dependency, null remote_template,
+           0 quota_size, 0 quota_used, 0 mountid, 'SYNCHRONOUS' transmit_mode, 0 async_blocks,
+           'NO' affirm, 'PUBLIC' type, case when d.location is not null then 'YES'
+                                             else 'UNKNOWN' end valid_now,
+           'ALL_LOGFILES' valid_type, 'ALL_ROLES' valid_role, 'NONE' db_unique_name,
+           'NO' verify, 'DISABLE' compression, 0 applied_scn, 0 con_id, 'DISABLE' encryption
+    from d;
+
+-- What fills the fast recovery area: the archived logs that v$recovery_file_dest counts.
+create view "v$recovery_area_usage" as
+    with dest as (select * from "v$recovery_file_dest"),
+    kinds(file_type, ord) as (values ('CONTROL FILE', 1), ('REDO LOG', 2),
+        ('ARCHIVED LOG', 3), ('BACKUP PIECE', 4), ('IMAGE COPY', 5), ('FLASHBACK LOG', 6),
+        ('FOREIGN ARCHIVED LOG', 7), ('AUXILIARY DATAFILE COPY', 8))
+    select k.file_type,
+           case when k.file_type = 'ARCHIVED LOG'
+                then round(100.0 * dest.space_used / dest.space_limit, 2) else 0 end
+               percent_space_used,
+           case when k.file_type = 'ARCHIVED LOG'
+                then round(100.0 * dest.space_reclaimable / dest.space_limit, 2) else 0 end
+               percent_space_reclaimable,
+           case when k.file_type = 'ARCHIVED LOG' then dest.number_of_files else 0 end
+               number_of_files,
+           0 con_id
+    from kinds k, dest order by k.ord;
+
+create view "v$flash_recovery_area_usage" as select * from "v$recovery_area_usage";
+
+-- A database on file systems has no ASM disk groups.
+create view "v$asm_diskgroup" as
+    select 0 "group_number", null name, 0 sector_size, 0 logical_sector_size, 0 block_size,
+           0 allocation_unit_size, null state, null type, 0 total_mb, 0 free_mb, 0 hot_used_mb,
+           0 cold_used_mb, 0 required_mirror_free_mb, 0 usable_file_mb, 0 offline_disks,
+           null compatibility, null database_compatibility, null voting_files, 0 con_id
+    where 0;
