@@ -80,6 +80,11 @@ public:
         return r.empty() || r[0].empty() || r[0][0].empty() ? 0 : std::stoll(r[0][0]);
     }
 
+    double real(const std::string& sql) const {
+        const Rows r = rows(sql);
+        return r.empty() || r[0].empty() || r[0][0].empty() ? 0 : std::stod(r[0][0]);
+    }
+
     std::string text(const std::string& sql) const {
         const Rows r = rows(sql);
         return r.empty() || r[0].empty() ? std::string() : r[0][0];
@@ -1371,6 +1376,74 @@ TEST_F(SeededCatalog, SpaceAddsUpPerTablespaceAndFile) {
                         "event='buffer busy waits'"));
     EXPECT_EQ(db.number("select value from \"v$pgastat\" where name='process count'"),
               db.number("select count(*) from \"v$process\""));
+}
+
+TEST_F(SeededCatalog, MetricsHistogramsAndIoByFileAgreeWithTheStatistics) {
+    // metrics: the ratios and counts of the instance now, an hour of minutes behind them
+    EXPECT_NEAR(db.real("select value from \"v$sysmetric\" where group_id = 2 and "
+                        "metric_name = 'Buffer Cache Hit Ratio'"),
+                100.0 * (1 - db.real("select value from \"v$sysstat\" where name = "
+                                     "'physical reads'") /
+                                 db.real("select value from \"v$sysstat\" where name = "
+                                         "'session logical reads'")),
+                1e-6);
+    // the background processes have written since startup, as the sessions have changed blocks
+    // and committed
+    EXPECT_GT(db.real("select value from \"v$sysmetric\" where group_id = 2 and "
+                      "metric_name = 'Physical Writes Per Sec'"),
+              0);
+    EXPECT_EQ(db.number("select value from \"v$sysstat\" where name = 'redo writes'"),
+              db.number("select sum(value) from \"v$sysstat\" where name in ('user commits', "
+                        "'user rollbacks')"));
+    EXPECT_GT(db.number("select sum(phywrts) from \"v$filestat\""), 0);
+    EXPECT_EQ(db.number("select value from \"v$sysmetric\" where group_id = 2 and "
+                        "metric_name = 'Session Count'"),
+              db.number("select count(*) from \"v$session\""));
+    EXPECT_EQ(db.number("select count(*) from \"v$sysmetric\" where metric_unit like '\\%%' "
+                        "escape '\\' and (value < 0 or value > 100)"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$sysmetric\" m left join \"v$metricname\" n "
+                        "on n.group_id = m.group_id and n.metric_id = m.metric_id "
+                        "where n.metric_name is not m.metric_name"),
+              0);
+    EXPECT_EQ(db.number("select count(distinct begin_time) from \"v$sysmetric_history\" "
+                        "where group_id = 2"),
+              60);
+    EXPECT_EQ(db.number("select count(*) from \"v$sysmetric_summary\" where num_interval <> 60 "
+                        "or minval > average + 1e-9 or average > maxval + 1e-9"),
+              0);
+    // histograms: nearly all of each event's waits, in buckets of powers of two
+    EXPECT_EQ(db.number("select count(*) from (select h.event, sum(h.wait_count) n, "
+                        "s.total_waits t from \"v$event_histogram\" h join \"v$system_event\" s "
+                        "on s.event = h.event group by h.event) where n > t or n < t * 0.9 - 1"),
+              0);
+    EXPECT_GT(db.number("select count(*) from \"v$event_histogram\""), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$session_wait_history\" w where not exists "
+                        "(select 1 from \"v$session_event\" e where e.sid = w.sid and "
+                        "e.event = w.event)"),
+              0);
+    EXPECT_EQ(db.number("select max(n) from (select count(*) n from "
+                        "\"v$session_wait_history\" group by sid)"),
+              10);
+    // I/O by file and by function, the buffer pool and the PGA by category
+    EXPECT_EQ(db.number("select sum(small_read_reqs) from \"v$iostat_file\" "
+                        "where filetype_name = 'Data File'"),
+              db.number("select sum(singleblkrds) from \"v$filestat\""));
+    EXPECT_EQ(db.number("select small_read_reqs from \"v$iostat_function\" "
+                        "where function_name = 'Buffer Cache Reads'"),
+              db.number("select sum(phyrds) from \"v$filestat\""));
+    EXPECT_EQ(db.number("select consistent_gets from \"v$buffer_pool_statistics\""),
+              db.number("select value from \"v$sysstat\" where name = 'consistent gets'"));
+    EXPECT_EQ(db.number("select current_size * 1048576 from \"v$buffer_pool\""),
+              db.number("select value from \"v$sga\" where name = 'Database Buffers'"));
+    EXPECT_EQ(db.number("select count(*) from (select m.pid, sum(m.allocated) a, "
+                        "p.pga_alloc_mem t from \"v$process_memory\" m join \"v$process\" p "
+                        "on p.pid = m.pid group by m.pid) where a > t"),
+              0);
+    EXPECT_EQ(db.number("select count(*) from \"v$memory_dynamic_components\" "
+                        "where component in ('PGA Target', 'SGA Target')"),
+              2);
+    EXPECT_EQ(db.number("select count(*) from \"v$sga_resize_ops\""), 0);
 }
 
 TEST_F(SeededCatalog, RedoUndoTimeModelAndAdvisoriesAgreeWithTheInstance) {

@@ -2054,3 +2054,307 @@ create view "v$asm_diskgroup" as
            0 cold_used_mb, 0 required_mirror_free_mb, 0 usable_file_mb, 0 offline_disks,
            null compatibility, null database_compatibility, null voting_files, 0 con_id
     where 0;
+
+-- The system metrics of the last interval, 60 seconds long (group 2) and 15 seconds (group 3).
+-- Ratios and counts are those of the instance now; rates are its totals over the time since
+-- startup, as steady as the simulated workload is.
+create view "v$metricname" as
+    with m(group_id, metric_id, metric_name, metric_unit) as (values
+        (2, 2000, 'Buffer Cache Hit Ratio', '% (LogRead - PhyRead)/LogRead'),
+        (2, 2001, 'Memory Sorts Ratio', '% MemSort/(MemSort + DiskSort)'),
+        (2, 2003, 'User Transaction Per Sec', 'Transactions Per Second'),
+        (2, 2004, 'Physical Reads Per Sec', 'Reads Per Second'),
+        (2, 2006, 'Physical Writes Per Sec', 'Writes Per Second'),
+        (2, 2016, 'Redo Generated Per Sec', 'Bytes Per Second'),
+        (2, 2018, 'Logons Per Sec', 'Logons Per Second'),
+        (2, 2022, 'User Calls Per Sec', 'Calls Per Second'),
+        (2, 2030, 'Logical Reads Per Sec', 'Reads Per Second'),
+        (2, 2044, 'Total Parse Count Per Sec', 'Parses Per Second'),
+        (2, 2046, 'Hard Parse Count Per Sec', 'Parses Per Second'),
+        (2, 2054, 'Execute Without Parse Ratio', '% (ExecWOParse/TotalExec)'),
+        (2, 2055, 'Soft Parse Ratio', '% SoftParses/TotalParses'),
+        (2, 2057, 'Host CPU Utilization (%)', '% Busy/(Idle+Busy)'),
+        (2, 2075, 'CPU Usage Per Sec', 'CentiSeconds Per Second'),
+        (2, 2103, 'Current Logons Count', 'Logons'),
+        (2, 2107, 'Database Wait Time Ratio', '% Wait/DB_Time'),
+        (2, 2108, 'Database CPU Time Ratio', '% Cpu/DB_Time'),
+        (2, 2110, 'Row Cache Hit Ratio', '% Hits/Gets'),
+        (2, 2112, 'Library Cache Hit Ratio', '% Hits/Pins'),
+        (2, 2114, 'Shared Pool Free %', '% Free/Total'),
+        (2, 2119, 'Current Open Cursors Count', 'Cursors'),
+        (2, 2121, 'Executions Per Sec', 'Executes Per Second'),
+        (2, 2143, 'Session Count', 'Sessions'),
+        (2, 2147, 'Average Active Sessions', 'Active Sessions'),
+        (3, 2000, 'Buffer Cache Hit Ratio', '% (LogRead - PhyRead)/LogRead'),
+        (3, 2057, 'Host CPU Utilization (%)', '% Busy/(Idle+Busy)'),
+        (3, 2121, 'Executions Per Sec', 'Executes Per Second'),
+        (3, 2143, 'Session Count', 'Sessions'))
+    select group_id, case group_id when 2 then 'System Metrics Long Duration'
+                                   else 'System Metrics Short Duration' end group_name,
+           metric_id, metric_name, metric_unit, 0 con_id
+    from m;
+
+create view "v$sysmetric" as
+    with t as (select m.value now_, i.startup_time,
+                      max((julianday(m.value) - julianday(i.startup_time)) * 86400, 1) up
+               from sbx_meta m, "v$instance" i where m.key = 'clock'),
+    s(name, value) as (select name, value from "v$sysstat"),
+    v(metric_id, value) as (
+        select 2000, 100.0 * (1 - (select value from s where name = 'physical reads') * 1.0 /
+                                  (select value from s where name = 'session logical reads'))
+        union all select 2001, 100.0 * (select value from s where name = 'sorts (memory)') /
+            ((select value from s where name = 'sorts (memory)') +
+             (select value from s where name = 'sorts (disk)'))
+        union all select 2003, ((select value from s where name = 'user commits') +
+                                (select value from s where name = 'user rollbacks')) / t.up
+            from t
+        union all select 2004, (select value from s where name = 'physical reads') / t.up from t
+        union all select 2006, (select sum(phywrts) from "v$filestat") / t.up from t
+        union all select 2016, (select value from s where name = 'redo size') / t.up from t
+        union all select 2018, (select value from s where name = 'logons cumulative') / t.up
+            from t
+        union all select 2022, (select value from s where name = 'user calls') / t.up from t
+        union all select 2030, (select value from s where name = 'session logical reads') / t.up
+            from t
+        union all select 2044, (select value from s where name = 'parse count (total)') / t.up
+            from t
+        union all select 2046, (select value from s where name = 'parse count (hard)') / t.up
+            from t
+        union all select 2054, 100.0 * (1 - (select value from s where name =
+                                                 'parse count (total)') * 1.0 /
+                                            (select value from s where name = 'execute count'))
+        union all select 2055, 100.0 * (1 - (select value from s where name =
+                                                 'parse count (hard)') * 1.0 /
+                                            (select value from s where name =
+                                                 'parse count (total)'))
+        union all select 2057, 100.0 * (select value from "v$osstat"
+                                        where stat_name = 'BUSY_TIME') /
+                               ((select value from "v$osstat" where stat_name = 'BUSY_TIME') +
+                                (select value from "v$osstat" where stat_name = 'IDLE_TIME'))
+        union all select 2075, (select value from s where name = 'CPU used by this session') /
+                               t.up from t
+        union all select 2103, (select count(*) from "v$session" where type = 'USER')
+        union all select 2107, 100.0 - (select value from "v$sys_time_model"
+                                        where stat_name = 'DB CPU') * 100.0 /
+                                       (select value from "v$sys_time_model"
+                                        where stat_name = 'DB time')
+        union all select 2108, (select value from "v$sys_time_model" where stat_name = 'DB CPU') *
+                               100.0 / (select value from "v$sys_time_model"
+                                        where stat_name = 'DB time')
+        union all select 2110, 100.0 * (select sum(gets - getmisses) from "v$rowcache") /
+                               (select sum(gets) from "v$rowcache")
+        union all select 2112, 100.0 * (select sum(pinhits) from "v$librarycache") /
+                               (select sum(pins) from "v$librarycache")
+        union all select 2114, 100.0 * (select bytes from "v$sgastat" where pool = 'shared pool'
+                                        and name = 'free memory') /
+                               (select sum(bytes) from "v$sgastat" where pool = 'shared pool')
+        union all select 2119, (select count(*) from "v$open_cursor")
+        union all select 2121, (select value from s where name = 'execute count') / t.up from t
+        union all select 2143, (select count(*) from "v$session")
+        union all select 2147, (select count(*) from "v$session"
+                                where status = 'ACTIVE' and type = 'USER'))
+    select datetime(t.now_, case n.group_id when 2 then '-60 seconds' else '-15 seconds' end)
+               begin_time,
+           t.now_ end_time, case n.group_id when 2 then 6000 else 1500 end intsize_csec,
+           n.group_id, n.metric_id, n.metric_name, coalesce(v.value, 0) value, n.metric_unit,
+           0 con_id
+    from "v$metricname" n join v on v.metric_id = n.metric_id, t;
+
+-- The long-duration metrics of the last hour, one a minute, spread by up to a tenth around the
+-- current value (ratios stay at or below 100); the short ones of the last interval only.
+create view "v$sysmetric_history" as
+    with recursive k(i) as (select 0 union all select i + 1 from k where i < 59)
+    select datetime(m.begin_time, '-' || (k.i * 60) || ' seconds') begin_time,
+           datetime(m.end_time, '-' || (k.i * 60) || ' seconds') end_time, m.intsize_csec,
+           m.group_id, m.metric_id, m.metric_name,
+           case when k.i = 0 then m.value
+                when m.metric_unit like '%\%%' escape '\'
+                    then min(100.0, m.value * (1 + ((k.i * 7919 + m.metric_id) % 21 - 10) / 100.0))
+                else m.value * (1 + ((k.i * 7919 + m.metric_id) % 21 - 10) / 100.0) end value,
+           m.metric_unit, 0 con_id
+    from "v$sysmetric" m, k where m.group_id = 2 or k.i = 0;
+
+create view "v$sysmetric_summary" as
+    select min(begin_time) begin_time, max(end_time) end_time, 360000 intsize_csec, group_id,
+           metric_id, metric_name, count(*) num_interval, max(value) maxval, min(value) minval,
+           avg(value) average,
+           sqrt(max(avg(value * value) - avg(value) * avg(value), 0)) standard_deviation,
+           count(*) * max(avg(value * value) - avg(value) * avg(value), 0) sum_squares,
+           metric_unit, 0 con_id
+    from "v$sysmetric_history" where group_id = 2
+    group by group_id, metric_id, metric_name, metric_unit;
+
+-- How long each event's waits took, in buckets of powers of two milliseconds: half of the waits
+-- in the bucket of the event's average wait, a fifth in each neighbour, the rest a bucket
+-- further out.
+create view "v$event_histogram" as
+    with recursive b(k, milli) as (select 0, 1 union all select k + 1, milli * 2 from b
+                                   where k < 15),
+    e as (select n."event#", s.event, s.total_waits,
+                 -- the bucket of the average wait (average_wait is in centiseconds)
+                 (select min(k) from b where b.milli >= s.average_wait * 10) centre
+          from "v$system_event" s join "v$event_name" n on n.name = s.event
+          where s.total_waits > 0),
+    share(d, part) as (values (0, 50), (1, 20), (-1, 20), (2, 5), (-2, 5))
+    select e."event#", e.event, b.milli wait_time_milli,
+           sum(e.total_waits * share.part / 100) wait_count,
+           null last_update_time, 0 con_id
+    from e join share join b on b.k = max(0, min(15, e.centre + share.d))
+    group by e."event#", e.event, b.milli
+    having sum(e.total_waits * share.part / 100) > 0;
+
+-- Each session's last ten waits: its events, the longest first.
+create view "v$session_wait_history" as
+    select w.sid, w.rn "seq#", n."event#", w.event, n.parameter1 p1text, 0 p1,
+           n.parameter2 p2text, 0 p2, n.parameter3 p3text, 0 p3,
+           cast(w.average_wait as integer) wait_time,
+           cast(w.average_wait * 10000 as integer) wait_time_micro,
+           w.rn * 1000 time_since_last_wait_micro, 0 con_id
+    from (select e.*, row_number() over (partition by e.sid order by e.time_waited desc,
+                                                                     e.event) rn
+          from "v$session_event" e) w
+    join "v$event_name" n on n.name = w.event
+    where w.rn <= 10;
+
+-- I/O by file: the data and temp files' reads and writes, single-block ones small, and the
+-- control file's and the redo logs' own.
+create view "v$iostat_file" as
+    select f."file#" file_no, 2 filetype_id, 'Data File' filetype_name,
+           f.singleblkrds * 8192 / 1048576 small_read_megabytes,
+           f.phywrts * 8192 / 1048576 small_write_megabytes,
+           (f.phyblkrd - f.singleblkrds) * 8192 / 1048576 large_read_megabytes,
+           0 large_write_megabytes, f.singleblkrds small_read_reqs, f.phywrts small_write_reqs,
+           f.singleblkrds small_sync_read_reqs, f.phyrds - f.singleblkrds large_read_reqs,
+           0 large_write_reqs, f.singleblkrdtim * 10 small_read_servicetime,
+           f.writetim * 10 small_write_servicetime,
+           case when f.singleblkrds > 0 then f.singleblkrdtim * 10000 / f.singleblkrds
+                else 0 end small_sync_read_latency,
+           (f.readtim - f.singleblkrdtim) * 10 large_read_servicetime,
+           0 large_write_servicetime, 'ASYNC_ON' asynch_io, 0 retries_on_error, 0 con_id
+    from "v$filestat" f
+    union all
+    select t."file#", 6, 'Temp File', 0, 0, t.phyblkrd * 8192 / 1048576,
+           t.phyblkwrt * 8192 / 1048576, 0, 0, 0, t.phyrds, t.phywrts, 0, 0, 0, t.readtim * 10,
+           t.writetim * 10, 'ASYNC_ON', 0, 0
+    from "v$tempstat" t
+    union all
+    select 0, 1, 'Control File', 180, 150, 0, 0, 11520, 9600, 11520, 0, 0, 1200, 2100, 104, 0,
+           0, 'ASYNC_OFF', 0, 0
+    union all
+    select 0, 3, 'Log File', 0, (select value from "v$sysstat" where name = 'redo size')
+               / 1048576, 0, 0, 0, (select value from "v$sysstat" where name = 'redo writes'),
+           0, 0, 0, 0, (select value from "v$sysstat" where name = 'redo write time') * 10, 0, 0,
+           0, 'ASYNC_ON', 0, 0;
+
+-- I/O by the function that did it, from the same figures.
+create view "v$iostat_function" as
+    with f(function_id, function_name, rmb, wmb, rreq, wreq) as (values
+        (0, 'RMAN', 0, 0, 0, 0),
+        (1, 'DBWR', 0, (select sum(small_write_megabytes) from "v$iostat_file"
+                        where filetype_name = 'Data File'),
+            0, (select sum(small_write_reqs) from "v$iostat_file"
+                where filetype_name = 'Data File')),
+        (2, 'LGWR', 0, (select small_write_megabytes from "v$iostat_file"
+                        where filetype_name = 'Log File'),
+            0, (select small_write_reqs from "v$iostat_file" where filetype_name = 'Log File')),
+        (3, 'ARCH', (select sum(blocks * block_size) / 1048576 from "v$archived_log"),
+            (select sum(blocks * block_size) / 1048576 from "v$archived_log"),
+            (select count(*) * 64 from "v$archived_log"),
+            (select count(*) * 64 from "v$archived_log")),
+        (4, 'XDB', 0, 0, 0, 0), (5, 'Streams AQ', 0, 0, 0, 0), (6, 'Data Pump', 0, 0, 0, 0),
+        (7, 'Recovery', 0, 0, 0, 0),
+        (8, 'Buffer Cache Reads', (select sum(small_read_megabytes + large_read_megabytes)
+                                   from "v$iostat_file" where filetype_name = 'Data File'),
+            0, (select sum(small_read_reqs + large_read_reqs) from "v$iostat_file"
+                where filetype_name = 'Data File'), 0),
+        (9, 'Direct Reads', (select sum(large_read_megabytes) from "v$iostat_file"
+                             where filetype_name = 'Temp File'),
+            0, (select sum(large_read_reqs) from "v$iostat_file"
+                where filetype_name = 'Temp File'), 0),
+        (10, 'Direct Writes', 0, (select sum(large_write_megabytes) from "v$iostat_file"
+                                  where filetype_name = 'Temp File'),
+            0, (select sum(large_write_reqs) from "v$iostat_file"
+                where filetype_name = 'Temp File')),
+        (11, 'Smart Scan', 0, 0, 0, 0), (12, 'Archive Manager', 0, 0, 0, 0),
+        (13, 'Others', (select small_read_megabytes from "v$iostat_file"
+                        where filetype_name = 'Control File'),
+            (select small_write_megabytes from "v$iostat_file"
+             where filetype_name = 'Control File'),
+            (select small_read_reqs from "v$iostat_file" where filetype_name = 'Control File'),
+            (select small_write_reqs from "v$iostat_file" where filetype_name = 'Control File')))
+    select function_id, function_name, coalesce(rmb, 0) small_read_megabytes,
+           coalesce(wmb, 0) small_write_megabytes, 0 large_read_megabytes,
+           0 large_write_megabytes, coalesce(rreq, 0) small_read_reqs,
+           coalesce(wreq, 0) small_write_reqs, 0 large_read_reqs, 0 large_write_reqs,
+           coalesce(rreq, 0) + coalesce(wreq, 0) number_of_waits,
+           (coalesce(rreq, 0) + coalesce(wreq, 0)) / 2 wait_time, 0 con_id
+    from f;
+
+-- The buffer cache: one DEFAULT pool of 8K blocks, with the instance's buffer figures.
+create view "v$buffer_pool" as
+    select 3 id, 'DEFAULT' name, 8192 block_size, 'STATIC' resize_state,
+           (select value from "v$sga" where name = 'Database Buffers') / 1048576 current_size,
+           (select value from "v$sga" where name = 'Database Buffers') / 8192 buffers,
+           (select value from "v$sga" where name = 'Database Buffers') / 1048576 target_size,
+           (select value from "v$sga" where name = 'Database Buffers') / 8192 target_buffers,
+           0 prev_size, 0 prev_buffers, 0 lo_bnum, 0 hi_bnum, 3 lo_setid, 4 hi_setid,
+           2 set_count, 0 con_id;
+
+create view "v$buffer_pool_statistics" as
+    with s(name, value) as (select name, value from "v$sysstat")
+    select p.id, p.name, p.block_size, p.buffers set_msize, p.buffers / 4 cnum_repl,
+           0 cnum_write, p.buffers cnum_set,
+           (select value from s where name = 'physical reads') buf_got,
+           (select coalesce(sum(phywrts), 0) from "v$filestat") sum_write, 0 sum_scan,
+           (select coalesce(sum(total_waits), 0) from "v$system_event"
+            where event = 'free buffer waits') free_buffer_wait,
+           (select coalesce(sum(total_waits), 0) from "v$system_event"
+            where event = 'write complete waits') write_complete_wait,
+           (select coalesce(sum(total_waits), 0) from "v$system_event"
+            where event = 'buffer busy waits') buffer_busy_wait,
+           0 free_buffer_inspected, 0 dirty_buffers_inspected,
+           (select value from s where name = 'db block changes') db_block_change,
+           (select value from s where name = 'db block gets') db_block_gets,
+           (select value from s where name = 'consistent gets') consistent_gets,
+           (select value from s where name = 'physical reads') physical_reads,
+           (select coalesce(sum(phywrts), 0) from "v$filestat") physical_writes, 0 con_id
+    from "v$buffer_pool" p;
+
+-- The SGA's components and the PGA target, as automatic memory management shows them.
+create view "v$memory_dynamic_components" as
+    select component, current_size, min_size, max_size, user_specified_size, oper_count,
+           last_oper_type, last_oper_mode, last_oper_time, granule_size, con_id
+    from "v$sga_dynamic_components"
+    union all
+    select 'PGA Target', p.bytes, p.bytes, p.bytes, p.bytes, 0, 'STATIC', null, null, 16777216,
+           0
+    from (select cast(value as integer) bytes from "v$system_parameter"
+          where name = 'pga_aggregate_target') p
+    union all
+    select 'SGA Target', s.bytes, s.bytes, s.bytes, 0, 0, 'STATIC', null, null, 16777216, 0
+    from (select sum(value) bytes from "v$sga") s;
+
+-- No component has been resized since startup.
+create view "v$sga_resize_ops" as
+    select component, 'STATIC' oper_type, null oper_mode, null parameter,
+           current_size initial_size, current_size target_size, current_size final_size,
+           'COMPLETE' status, null start_time, null end_time, 0 con_id
+    from "v$sga_dynamic_components" where 0;
+
+create view "v$memory_resize_ops" as select * from "v$sga_resize_ops";
+
+-- Each process's PGA by category: most of it SQL work areas, then PL/SQL, the rest other
+-- memory, and the freeable part.
+create view "v$process_memory" as
+    select p.pid, p."serial#", c.category,
+           case c.category when 'Freeable' then p.pga_freeable_mem
+                else (p.pga_alloc_mem - p.pga_freeable_mem) * c.part / 100 end allocated,
+           case c.category when 'Freeable' then 0
+                else (p.pga_used_mem) * c.part / 100 end used,
+           case c.category when 'Freeable' then p.pga_freeable_mem
+                else (p.pga_max_mem - p.pga_freeable_mem) * c.part / 100 end max_allocated,
+           0 con_id
+    from "v$process" p,
+         (select 'SQL' category, 60 part union all select 'PL/SQL', 15
+          union all select 'Other', 25 union all select 'Freeable', 0) c
+    where p.pga_alloc_mem > 0;
