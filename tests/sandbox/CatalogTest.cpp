@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <sqlite3.h>
@@ -631,8 +632,24 @@ std::vector<std::string> columnsOf(const Db& db, const std::string& name) {
     return columns;
 }
 
+using ViewColumns = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+// Each view has at least these columns (by name, in any order) and, unless `empty` says it may
+// have none, rows.
+void expectColumnsAndRows(const Db& db, const ViewColumns& views,
+                          const std::function<bool(const std::string&)>& empty = {}) {
+    for (const auto& [view, expected] : views) {
+        const std::vector<std::string> columns = columnsOf(db, view);
+        for (const std::string& column : expected) {
+            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
+                << view << "." << column;
+        }
+        EXPECT_EQ(db.rows("select * from \"" + view + "\"").empty(), empty && empty(view)) << view;
+    }
+}
+
 TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+    const ViewColumns views{
         {"v$process",
          {"addr", "pid", "spid", "pname", "username", "program", "tracefile", "background",
           "pga_used_mem", "pga_alloc_mem", "pga_max_mem"}},
@@ -752,14 +769,7 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
           "final_blocking_session", "service_name", "module", "action", "client_identifier",
           "client_info", "con_id"}},
     };
-    for (const auto& [view, expected] : views) {
-        const std::vector<std::string> columns = columnsOf(db, view);
-        for (const std::string& column : expected) {
-            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
-                << view << "." << column;
-        }
-        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
-    }
+    expectColumnsAndRows(db, views);
     // the archived logs are in the destination that v$archive_dest names, which fills the
     // recovery area as v$recovery_area_usage says
     EXPECT_EQ(db.number("select count(*) from \"v$archived_log\" l join \"v$archive_dest\" d "
@@ -803,7 +813,7 @@ TEST_F(SeededCatalog, ViewsAnswerWithOraclesColumns) {
 }
 
 TEST_F(SeededCatalog, PlansSegmentStatisticsAndLibraryCacheAgreeWithTheirSources) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+    const ViewColumns views{
         {"v$sql_plan",
          {"address",
           "hash_value",
@@ -914,14 +924,7 @@ TEST_F(SeededCatalog, PlansSegmentStatisticsAndLibraryCacheAgreeWithTheirSources
          {"eq_name", "eq_type", "req_reason", "total_req#", "total_wait#", "succ_req#",
           "failed_req#", "cum_wait_time", "req_description", "event#"}},
     };
-    for (const auto& [view, expected] : views) {
-        const std::vector<std::string> columns = columnsOf(db, view);
-        for (const std::string& column : expected) {
-            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
-                << view << "." << column;
-        }
-        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
-    }
+    expectColumnsAndRows(db, views);
 
     // Every child cursor with a plan has one, with the cursor's plan hash and address, a
     // statement line 0 and every other line under an earlier one, one level deeper.
@@ -1054,7 +1057,7 @@ TEST_F(SeededCatalog, DmlAndDdlLocksAndEnqueuesAgreeWithTheLocks) {
 }
 
 TEST_F(SeededCatalog, ConnectionsServicesAndInstanceViewsAgreeWithTheInstance) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+    const ViewColumns views{
         {"v$session_connect_info",
          {"sid", "serial#", "authentication_type", "osuser", "network_service_banner",
           "client_charset", "client_connection", "client_oci_library", "client_version",
@@ -1088,15 +1091,8 @@ TEST_F(SeededCatalog, ConnectionsServicesAndInstanceViewsAgreeWithTheInstance) {
          {"con_id", "dbid", "con_uid", "guid", "name", "open_mode", "restricted", "open_time",
           "create_scn", "total_size", "block_size", "recovery_status"}},
     };
-    for (const auto& [view, expected] : views) {
-        const std::vector<std::string> columns = columnsOf(db, view);
-        for (const std::string& column : expected) {
-            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
-                << view << "." << column;
-        }
-        // A database that is no container database has no pluggable databases.
-        EXPECT_EQ(db.rows("select * from \"" + view + "\"").empty(), view == "v$pdbs") << view;
-    }
+    // A database that is no container database has no pluggable databases.
+    expectColumnsAndRows(db, views, [](const std::string& view) { return view == "v$pdbs"; });
 
     // Every session has its connection rows: the network's banners for a client's session.
     EXPECT_EQ(db.number("select count(*) from \"v$session\" s where not exists (select 1 from "
@@ -1147,7 +1143,7 @@ TEST_F(SeededCatalog, ConnectionsServicesAndInstanceViewsAgreeWithTheInstance) {
 }
 
 TEST_F(SeededCatalog, DictionaryOfColumnsPrivilegesAndJobsAgreesWithTheObjects) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> views{
+    const ViewColumns views{
         {"dba_tab_columns",
          {"owner", "table_name", "column_name", "data_type", "data_length", "data_precision",
           "data_scale", "nullable", "column_id", "num_distinct", "density", "num_nulls",
@@ -1188,14 +1184,7 @@ TEST_F(SeededCatalog, DictionaryOfColumnsPrivilegesAndJobsAgreesWithTheObjects) 
         {"all_users", {"username", "user_id", "created", "oracle_maintained"}},
     };
     g_currentUser = "SCOTT";
-    for (const auto& [view, expected] : views) {
-        const std::vector<std::string> columns = columnsOf(db, view);
-        for (const std::string& column : expected) {
-            EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
-                << view << "." << column;
-        }
-        EXPECT_FALSE(db.rows("select * from \"" + view + "\"").empty()) << view;
-    }
+    expectColumnsAndRows(db, views);
     // The user_ forms lack the owner; they show the current schema's rows.
     const std::vector<std::string> userTables = columnsOf(db, "user_tables");
     EXPECT_EQ(std::count(userTables.begin(), userTables.end(), "owner"), 0);
