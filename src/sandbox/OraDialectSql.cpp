@@ -717,7 +717,7 @@ private:
             if (argumentCount(i + 1) != 1)
                 oraFail(909, "invalid number of arguments");
             if (!at(q + 1, "over") || !sym(q + 2, "("))
-                oraFail(30484, "missing window specification for this function");
+                oraFail(30484, "missing OVER (window) clause for this function");
             const auto w = static_cast<std::size_t>(match_[q + 2]);
             t_[i].out = "(" + render(t_, i + 1, q + 1) + " * 1.0 / nullif(sum";
             t_[w].suffix += ", 0))";

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -951,24 +952,18 @@ void userenvValue(sqlite3_context* c, const std::string& p) {
         return sqlite3_result_int(c, 0);
     if (p == "DB_NAME" || p == "DB_UNIQUE_NAME")
         return resultText(c, dbName());
-    if (p == "INSTANCE_NAME")
-        return resultText(c, instance("instance_name"));
-    if (p == "INSTANCE")
-        return resultText(c, instance("instance_number"));
-    if (p == "SERVER_HOST")
-        return resultText(c, instance("host_name"));
-    if (p == "HOST")
-        return resultText(c, session("machine"));
-    if (p == "OS_USER")
-        return resultText(c, session("osuser"));
-    if (p == "TERMINAL")
-        return resultText(c, session("terminal"));
-    if (p == "MODULE")
-        return resultText(c, session("module"));
-    if (p == "ACTION")
-        return resultText(c, session("action"));
-    if (p == "CLIENT_INFO")
-        return resultText(c, session("client_info"));
+    // parameters that are a column of v$instance or of the session's v$session row
+    static const std::map<std::string, const char*, std::less<>> instanceColumns = {
+        {"INSTANCE_NAME", "instance_name"},
+        {"INSTANCE", "instance_number"},
+        {"SERVER_HOST", "host_name"}};
+    static const std::map<std::string, const char*, std::less<>> sessionColumns = {
+        {"HOST", "machine"},  {"OS_USER", "osuser"}, {"TERMINAL", "terminal"},
+        {"MODULE", "module"}, {"ACTION", "action"},  {"CLIENT_INFO", "client_info"}};
+    if (const auto it = instanceColumns.find(p); it != instanceColumns.end())
+        return resultText(c, instance(it->second));
+    if (const auto it = sessionColumns.find(p); it != sessionColumns.end())
+        return resultText(c, session(it->second));
     if (p == "LANGUAGE")
         return resultText(c, "AMERICAN_AMERICA.AL32UTF8");
     if (p == "NLS_DATE_FORMAT")
