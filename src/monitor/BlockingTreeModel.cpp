@@ -13,10 +13,10 @@ struct ColumnDef {
 };
 
 constexpr ColumnDef kColumns[TBlockingTreeModel::ColumnCount] = {
-    {"SID", 110, true},      {"Serial#", 62, true},    {"User", 90, false},
-    {"Machine", 120, false}, {"Program", 140, false},  {"Status", 72, false},
-    {"Wait (s)", 62, true},  {"Event", 190, false},    {"Locked Object", 160, false},
-    {"SQL Id", 100, false},  {"SQL Text", 300, false},
+    {"SID", 100, true},      {"Serial#", 62, true},    {"User", 90, false},
+    {"Machine", 120, false}, {"Program", 130, false},  {"Status", 72, false},
+    {"Wait (s)", 62, true},  {"Event", 190, false},    {"Locked Object", 150, false},
+    {"SQL Id", 118, false},  {"SQL Text", 300, false},
 };
 
 QString qs(const std::string& s) {

@@ -79,9 +79,9 @@ std::string TopSqlStatement(TTopSqlOrder order, int limit) {
 }
 
 std::vector<TTextListModel::Column> TopSqlColumns() {
-    return {{QStringLiteral("SQL Id"), 110},     {QStringLiteral("Executions"), 80},
-            {QStringLiteral("Elapsed (s)"), 82}, {QStringLiteral("Elapsed/Exec (ms)"), 112},
-            {QStringLiteral("CPU (s)"), 70},     {QStringLiteral("CPU/Exec (ms)"), 96},
+    return {{QStringLiteral("SQL Id"), 118},     {QStringLiteral("Executions"), 80},
+            {QStringLiteral("Elapsed (s)"), 82}, {QStringLiteral("Elapsed/Exec (ms)"), 126},
+            {QStringLiteral("CPU (s)"), 70},     {QStringLiteral("CPU/Exec (ms)"), 104},
             {QStringLiteral("Buffer Gets"), 92}, {QStringLiteral("Gets/Exec"), 80},
             {QStringLiteral("Disk Reads"), 82},  {QStringLiteral("Reads/Exec"), 80},
             {QStringLiteral("Rows"), 76},        {QStringLiteral("Rows/Exec"), 76},
@@ -158,9 +158,9 @@ std::string LoadSqlFullText(TPvConnection& monitor, const std::string& sqlId) {
 }
 
 std::vector<TTextListModel::Column> SqlSessionColumns() {
-    return {{QStringLiteral("SID"), 60},      {QStringLiteral("Serial#"), 64},
-            {QStringLiteral("User"), 100},    {QStringLiteral("Machine"), 150},
-            {QStringLiteral("Program"), 200}, {QStringLiteral("Status"), 80}};
+    return {{QStringLiteral("SID"), 50},      {QStringLiteral("Serial#"), 62},
+            {QStringLiteral("User"), 90},     {QStringLiteral("Machine"), 120},
+            {QStringLiteral("Program"), 150}, {QStringLiteral("Status"), 80}};
 }
 
 std::string SqlSessionsStatement(const std::string& sqlId) {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace gui {
 
@@ -81,6 +82,14 @@ TBlockingTreePage::TBlockingTreePage(monitor::TPvConnection& monitor, QWidget* p
     });
     reader_->OnRead = [this] {
         tree_->expandAll();
+        // The SID column grows with the depth of the chains (one indentation per level), so
+        // that no SID is cut.
+        const int sidWidth =
+            std::max(model_.headerData(0, Qt::Horizontal, Qt::UserRole).toInt(),
+                     monitor::ForestDepth(model_.Forest()) * tree_->indentation() +
+                         tree_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
+        if (tree_->columnWidth(monitor::TBlockingTreeModel::ColSid) < sidWidth)
+            tree_->setColumnWidth(monitor::TBlockingTreeModel::ColSid, sidWidth);
         const QModelIndex kept = model_.IndexOf(keptSid_, keptSerial_);
         if (kept.isValid())
             tree_->selectionModel()->setCurrentIndex(kept, QItemSelectionModel::ClearAndSelect |

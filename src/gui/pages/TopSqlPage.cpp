@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace gui {
 
@@ -18,6 +19,23 @@ namespace {
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// Widens each column but the last to its heading and to every cell (not only the rows in
+// view), never below its initial width.
+void fitColumns(TReportListView* view) {
+    const QAbstractItemModel* model = view->model();
+    const QFontMetrics header(view->header()->font());
+    const QFontMetrics cells(view->font());
+    for (int c = 0; c + 1 < model->columnCount(); ++c) {
+        int width = std::max(
+            model->headerData(c, Qt::Horizontal, Qt::UserRole).toInt(),
+            header.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 16);
+        for (int r = 0; r < model->rowCount(); ++r)
+            width = std::max(
+                width, cells.horizontalAdvance(model->data(model->index(r, c)).toString()) + 12);
+        view->setColumnWidth(c, width);
+    }
 }
 
 } // namespace
@@ -79,8 +97,8 @@ TTopSqlPage::TTopSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     sessionList_ = new TReportListView(QStringLiteral("LvTopSqlSessions"), sessionModel_, sessions);
     sessionsLayout->addWidget(sessionsLabel_);
     sessionsLayout->addWidget(sessionList_, 1);
-    lower->setStretchFactor(0, 3);
-    lower->setStretchFactor(1, 2);
+    lower->setStretchFactor(0, 1);
+    lower->setStretchFactor(1, 1);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     layout->addWidget(splitter, 1);
@@ -107,6 +125,7 @@ void TTopSqlPage::Load() {
                             limitSpin_->value());
     }
     loading_ = false;
+    fitColumns(statementList_);
     int again = -1;
     for (int r = 0; r < statementModel_.rowCount() && again < 0; ++r)
         if (!kept.empty() && statementModel_.Cell(r, 0) == kept)
@@ -149,6 +168,7 @@ void TTopSqlPage::ShowSelected() {
         if (!text.empty())
             textModel_.WriteTokens(detail::TokenizeAndMark(text));
         monitor::LoadSqlSessions(monitor_, sessionModel_, sqlId);
+        fitColumns(sessionList_);
         const int count = sessionModel_.HasCell(0, 1) ? sessionModel_.rowCount() : 0;
         sessionsLabel_->setText(
             count == 0 ? QStringLiteral("Sessions running %1 now: none").arg(qs(sqlId))
