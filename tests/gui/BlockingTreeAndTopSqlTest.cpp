@@ -62,15 +62,18 @@ protected:
         return waitFor([&] { return reads > before && !tree->Reader()->Running(); });
     }
     // A step answering the question box named `name` with `answer`, keeping its text.
+    // With `picture`, the box is saved under that name first.
     ModalDriver::Step Answer(const char* name, QMessageBox::StandardButton answer,
-                             QString& question) {
+                             QString& question, const char* picture = nullptr) {
         return ModalDriver::Step(
-            [name, answer, &question](QWidget* w) {
+            [name, answer, &question, picture](QWidget* w) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->objectName(), QString::fromLatin1(name));
                 EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
                 question = box->text();
+                if (picture)
+                    shot(box, QString::fromLatin1(picture));
                 box->button(answer)->click();
             },
             [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; });
@@ -229,12 +232,16 @@ TEST_F(SessionPages, CancelSqlFromTheSessionListAndOffBefore18c) {
     EXPECT_TRUE(item->isEnabled());
 
     QString question;
-    ModalDriver driver({Answer("cancelSqlConfirmation", QMessageBox::Yes, question)});
+    ModalDriver driver(
+        {Answer("cancelSqlConfirmation", QMessageBox::Yes, question, "confirm-cancel-sql")});
     driver.Add(driver.Acknowledge());
     window->cancelSqlAction->trigger();
     ASSERT_TRUE(waitFor([&] { return driver.Done() && ListFetched(*window); }));
     EXPECT_EQ(one("select status from \"v$session\" where sid=" + sid), "INACTIVE");
     EXPECT_EQ(one("select count(*) from \"v$session\" where sid=" + sid), "1");
+    EXPECT_TRUE(question.contains(QStringLiteral("- SID ") + QString::fromStdString(sid) +
+                                  QStringLiteral(", serial# ")))
+        << question.toStdString();
 
     // On an 11g instance the command is off, and says why.
     window->Monitor().InstanceVersion = "11.2.0.4.0";
