@@ -566,21 +566,21 @@ Translation alterStatement(Reader& r) {
             };
             tr.kind = kill ? StmtKind::KillSession : StmtKind::CancelSql;
             // 'sid,serial#[,@instance]' and, for a cancel, a trailing sql_id
-            std::vector<std::string> parts;
+            std::vector<std::string> pieces;
             for (std::size_t from = 0;;) {
                 const auto comma = id.find(',', from);
-                parts.push_back(trim(id.substr(from, comma == std::string::npos ? std::string::npos
-                                                                                : comma - from)));
+                pieces.push_back(trim(id.substr(from, comma == std::string::npos ? std::string::npos
+                                                                                 : comma - from)));
                 if (comma == std::string::npos)
                     break;
                 from = comma + 1;
             }
-            if (parts.size() >= 2) {
-                tr.killSid = parts[0];
-                tr.killSerial = parts[1];
+            if (pieces.size() >= 2) {
+                tr.killSid = pieces[0];
+                tr.killSerial = pieces[1];
             }
-            if (!kill && parts.size() >= 3) {
-                const std::string& last = parts.back();
+            if (!kill && pieces.size() >= 3) {
+                const std::string& last = pieces.back();
                 if (!last.empty() && last[0] != '@')
                     tr.cancelSqlId = last;
             }
