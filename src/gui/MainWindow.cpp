@@ -2,12 +2,14 @@
 
 #include "gui/Icons.h"
 #include "gui/dialogs/ConnectForm.h"
+#include "gui/pages/BlockingTreePage.h"
 #include "gui/pages/CapturePage.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
+#include "monitor/SessionControl.h"
 #include "oradb/OraSession.h"
 #include "oradb/oci/OciLibrary.h"
 #include "util/AppLog.h"
@@ -141,6 +143,12 @@ void TFrmMain::CreateActions() {
     selectAllAction = make("AcSelectAll", QStringLiteral("Select &All"), "edit-select-all");
     killSessionAction = make("ActKillSession", QStringLiteral("&Kill Session"), "process-stop",
                              QStyle::SP_DialogCancelButton);
+    cancelSqlAction = make("ActCancelSql", QStringLiteral("Cancel S&QL"), "media-playback-stop",
+                           QStyle::SP_MediaStop);
+    // Ctrl+Break, as the key that stops a running statement in Oracle's own tools.
+    cancelSqlAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Pause));
+    blockingTreeAction = make("AcBlockingTree", QStringLiteral("&Blocking Tree"));
+    topSqlAction = make("AcTopSql", QStringLiteral("&Top SQL"));
     refreshAction =
         make("AcRefresh", QStringLiteral("&Refresh"), "view-refresh", QStyle::SP_BrowserReload);
     refreshModeAction = make("AcRefreshMode", QStringLiteral("Manual/Auto Refresh"),
@@ -174,6 +182,8 @@ void TFrmMain::CreateActions() {
             QStringLiteral("Refresh|Retrieve all current sessions and Refresh the list"));
     setHint(refreshModeAction, QStringLiteral("Manual/Auto Refresh|Toggle Manual/Auto Refresh"));
     setHint(killSessionAction, QStringLiteral("Kill Session|Kill selected session"));
+    setHint(cancelSqlAction, QStringLiteral("Cancel SQL|Cancel the running statement of the "
+                                            "selected session; the session stays connected"));
     setHint(sendMessageAction, QStringLiteral("Send message|Send message to the oracle client"));
     setHint(optionsAction, QStringLiteral("Options|Change the display options"));
     setHint(exitAction, QStringLiteral("Exit|Exit"));
@@ -197,6 +207,9 @@ void TFrmMain::CreateActions() {
     });
     on(optionsAction, [this] { onOptions(); });
     on(killSessionAction, [this] { onKillSession(); });
+    on(cancelSqlAction, [this] { onCancelSql(); });
+    on(blockingTreeAction, [this] { onBlockingTree(); });
+    on(topSqlAction, [this] { onTopSql(); });
     on(sendMessageAction, [this] { onSendMessage(); });
     on(showDetailsAction, [this] { ShowDetailPage(SessionDetailsPage); });
     on(showStatisticsAction, [this] { ShowDetailPage(SessionStatisticsPage); });
@@ -218,14 +231,14 @@ void TFrmMain::CreateMenus() {
     QMenu* database = menuBar()->addMenu(QStringLiteral("&Database"));
     database->addActions({connectAction, disconnectAction});
     database->addSeparator();
-    database->addActions(
-        {databaseInfoAction, systemParameterAction, nlsParameterAction, systemEventAction});
+    database->addActions({databaseInfoAction, systemParameterAction, nlsParameterAction,
+                          systemEventAction, blockingTreeAction, topSqlAction});
     database->addSeparator();
     database->addAction(exitAction);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({copyAction, selectAllAction});
     QMenu* session = menuBar()->addMenu(QStringLiteral("&Session"));
-    session->addActions({killSessionAction, refreshAction});
+    session->addActions({killSessionAction, cancelSqlAction, refreshAction});
     session->addSeparator();
     session->addActions(
         {showDetailsAction, showStatisticsAction, showSqlAction, showWaitsAction, showLocksAction});
@@ -246,8 +259,8 @@ void TFrmMain::CreateToolBar() {
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(20, 20));
-    toolBar_->addActions(
-        {refreshAction, refreshModeAction, killSessionAction, sendMessageAction, optionsAction});
+    toolBar_->addActions({refreshAction, refreshModeAction, killSessionAction, cancelSqlAction,
+                          sendMessageAction, optionsAction});
     toolBar_->addSeparator();
     toolBar_->addActions(
         {showDetailsAction, showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction});
@@ -275,13 +288,13 @@ void TFrmMain::CreatePages() {
         "sessionWaitsPage", "sessionSqlPage",     "sessionLocksPage",
         "databaseInfoPage", "nlsParameterPage",   "systemParameterPage",
         "systemEventPage",  "objectPage",         "tuningMemoryPage",
-        "captureSqlPage"};
+        "captureSqlPage",   "blockingTreePage",   "topSqlPage"};
     static const char* captions[PageCount] = {
         "Session List",  "Session Details", "Session Statistics",
         "Session Event", "Session SQL",     "Session Locks",
         "Database Info", "Nls Parameter",   "System Parameter",
         "System Event",  "Object",          "Tuning Memory",
-        "Capture SQL"};
+        "Capture SQL",   "Blocking Tree",   "Top SQL"};
     for (int i = 0; i < PageCount; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(names[i]));
@@ -327,6 +340,14 @@ void TFrmMain::CreatePages() {
     item(QStringLiteral("Session &Locks"), showLocksAction);
     sessionListMenu_->addSeparator();
     item(QStringLiteral("Kill Session"), killSessionAction);
+    // The cancel item follows its command's state and says why it is off.
+    QAction* cancelItem = item(QStringLiteral("Cancel SQL"), cancelSqlAction);
+    cancelItem->setObjectName(QStringLiteral("cancelSqlItem"));
+    sessionListMenu_->setToolTipsVisible(true);
+    connect(cancelSqlAction, &QAction::changed, cancelItem, [this, cancelItem] {
+        cancelItem->setEnabled(cancelSqlAction->isEnabled());
+        cancelItem->setToolTip(cancelSqlAction->toolTip());
+    });
     item(QStringLiteral("Send Message"), sendMessageAction);
     waitingObjectSeparator_ = sessionListMenu_->addSeparator();
     waitingObjectItem_ = sessionListMenu_->addAction(QStringLiteral("Waiting Object"));
@@ -456,6 +477,12 @@ void TFrmMain::ShowRememberedPage() {
         case SystemEventPage:
             onSystemEvents();
             break;
+        case BlockingTreePage:
+            onBlockingTree();
+            break;
+        case TopSqlPage:
+            onTopSql();
+            break;
         default:
             break;
         }
@@ -476,6 +503,7 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
         return false;
     monitor_.RefreshTimer().stop();
     monitor::SavePage(shownPage);
+    blockingTree_->SetShown(false);
     pageTabs_->hide();
     HideAllTabs();
     auto finish = [this] {
@@ -545,12 +573,24 @@ void TFrmMain::UpdateActions() {
     refreshAction->setEnabled(connected && !monitor_.AutoRefresh());
     refreshModeAction->setEnabled(connected);
     refreshModeAction->setChecked(monitor_.AutoRefresh());
-    for (QAction* a : {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
-                       systemEventAction, findObjectAction, tuneMemoryAction})
+    for (QAction* a :
+         {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
+          systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction, topSqlAction})
         a->setEnabled(connected);
     for (QAction* a : {killSessionAction, sendMessageAction, showDetailsAction,
                        showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction})
         a->setEnabled(selected);
+    // An instance before 18c has no statement to cancel a call with: the command is off and its
+    // tip says why.
+    const std::string noCancel =
+        connected ? monitor::CancelSqlUnavailableReason(monitor_.InstanceVersion) : std::string();
+    cancelSqlAction->setEnabled(selected && noCancel.empty());
+    const QString cancelTip =
+        noCancel.empty() ? QStringLiteral("Cancel the running statement of the selected session; "
+                                          "the session stays connected")
+                         : qs(noCancel);
+    cancelSqlAction->setToolTip(cancelTip);
+    cancelSqlAction->setStatusTip(cancelTip);
     UpdateDatabaseActions();
     capture_->UpdateActions(connected);
 }

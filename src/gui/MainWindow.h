@@ -37,6 +37,8 @@ class TLocksPage;
 class TDetailPages;
 class TCapturePage;
 class TManualViewer;
+class TBlockingTreePage;
+class TTopSqlPage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -53,6 +55,8 @@ enum TPage : int {
     ObjectPage,
     TuningMemoryPage,
     CaptureSqlPage,
+    BlockingTreePage,
+    TopSqlPage,
     PageCount
 };
 
@@ -81,6 +85,8 @@ public:
     TSqlPage* SqlPage() const { return sqlPage_; }
     TLocksPage* LocksPage() const { return locksPage_; }
     TCapturePage* CapturePage() const { return capture_.get(); }
+    TBlockingTreePage* BlockingTree() const { return blockingTree_; }
+    TTopSqlPage* TopSql() const { return topSql_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -96,6 +102,8 @@ public:
     void onNlsParameters();
     void onSystemParameters();
     void onSystemEvents();
+    void onBlockingTree();
+    void onTopSql();
     void ShowPage(TPage page);
 
     // Shared sort state of the sortable lists.
@@ -113,11 +121,11 @@ public:
     // The actions, named as the commands.
     QAction *connectAction, *disconnectAction, *exitAction, *databaseInfoAction,
         *systemParameterAction, *nlsParameterAction, *systemEventAction, *copyAction,
-        *selectAllAction, *killSessionAction, *refreshAction, *refreshModeAction,
+        *selectAllAction, *killSessionAction, *cancelSqlAction, *refreshAction, *refreshModeAction,
         *showDetailsAction, *showStatisticsAction, *showSqlAction, *showWaitsAction,
         *showLocksAction, *optionsAction, *findObjectAction, *tuneMemoryAction, *captureSqlAction,
         *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
-        *aboutAction;
+        *aboutAction, *blockingTreeAction, *topSqlAction;
 
     // The About box's text: the program's version, the Qt version, the client library in use
     // and the licence.
@@ -154,6 +162,11 @@ private:
     // Commands
     void onOptions();
     void onKillSession();
+    void onCancelSql();
+    // Kills, or cancels the running statement of, the monitor's collected sessions after the
+    // user's confirmation, then refreshes the list.
+    enum class TSessionCommand { Kill, CancelSql };
+    void RunSessionCommand(TSessionCommand command);
     void onSendMessage();
     void onContents();
     void onOracleClient();
@@ -195,6 +208,8 @@ private:
     TDatabasePages* databasePages_ = nullptr;
     TExportCommands* exports_ = nullptr;
     TDetailPages* detailPages_ = nullptr;
+    TBlockingTreePage* blockingTree_ = nullptr;
+    TTopSqlPage* topSql_ = nullptr;
     std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 

@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <stdexcept>
 
 namespace gui {
 
@@ -50,8 +51,20 @@ void TFrmMain::onOptions() {
 
 void TFrmMain::onKillSession() {
     monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
+    RunSessionCommand(TSessionCommand::Kill);
+}
+
+void TFrmMain::onCancelSql() {
+    monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
+    RunSessionCommand(TSessionCommand::CancelSql);
+}
+
+void TFrmMain::RunSessionCommand(TSessionCommand command) {
     if (monitor_.SelectedSessions.empty())
         return;
+    const bool kill = command == TSessionCommand::Kill;
+    if (!kill && !monitor::CanCancelSql(monitor_.InstanceVersion))
+        throw std::runtime_error(monitor::CancelSqlUnavailableReason(monitor_.InstanceVersion));
     // The automatic refresh waits while the question is open, so that the list the user reads
     // stays as it is; it resumes afterwards whatever the answer or a failure.
     QTimer& refreshTimer = monitor_.RefreshTimer();
@@ -65,21 +78,27 @@ void TFrmMain::onKillSession() {
                 timer.start();
         }
     } resumeRefresh{refreshTimer, refreshing};
-    const bool killed = monitor::KillSelectedSessions(monitor_, [this] {
+    auto confirm = [this, kill] {
         QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
-                        qs(monitor::KillConfirmationText(monitor_.SelectedSessions)),
+                        qs(kill ? monitor::KillConfirmationText(monitor_.SelectedSessions)
+                                : monitor::CancelSqlConfirmationText(monitor_.SelectedSessions)),
                         QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName(QStringLiteral("killConfirmation"));
+        box.setObjectName(kill ? QStringLiteral("killConfirmation")
+                               : QStringLiteral("cancelSqlConfirmation"));
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
-    });
-    if (!killed)
+    };
+    const bool done = kill ? monitor::KillSelectedSessions(monitor_, confirm)
+                           : monitor::CancelSqlOfSelectedSessions(monitor_, confirm);
+    if (!done)
         return;
-    // The killed sessions show as such at once.
+    // The sessions show their new state at once.
     monitor_.Refresh();
     QMessageBox::information(this, QApplication::applicationDisplayName(),
-                             QStringLiteral("Session has been killed Successfully"));
+                             kill ? QStringLiteral("Session has been killed Successfully")
+                                  : QStringLiteral("The running statement has been cancelled; "
+                                                   "the session stays connected."));
 }
 
 void TFrmMain::onSendMessage() {

@@ -38,7 +38,8 @@ TExportLayout ExportLayoutOf(const std::string& targetName) {
                                         "lvstatistics",
                                         "lvevents",
                                         "lvallsql",
-                                        "lvlocks"};
+                                        "lvlocks",
+                                        "lvtopsql"};
     for (const char* p : plain)
         if (name == p)
             return TExportLayout::PlainList;

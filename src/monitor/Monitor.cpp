@@ -170,6 +170,18 @@ void TPvConnection::CacheLoad() {
     StatisticNumberList.Clear();
     AuditActionList.Clear();
     oradb::TOraQuery& q = *generalQuery_;
+    InstanceVersion.clear();
+    try {
+        q.SQL.Clear();
+        q.SQL.Add("select version from v$instance");
+        q.Open();
+        if (!q.Eof())
+            InstanceVersion = q.FieldByName("version").AsString();
+        q.Close();
+    } catch (const std::exception&) {
+        q.Close();
+        util::appendAppLogSafely("Error: reading the instance's version");
+    }
     try {
         q.SQL.Clear();
         q.SQL.Add("select statistic#,name,class from v$statname order by class");

@@ -166,6 +166,9 @@ public:
     TRObjFB WaitingBlock;
     int WaitingBlockState = 0;
     std::vector<TBasicFieldArray> SelectedSessions;
+    // v$instance.version of the connected instance ("19.0.0.0.0"), read by CacheLoad; empty when
+    // it could not be read.
+    std::string InstanceVersion;
     QObject* ExportTarget = nullptr;
     std::vector<TSystemParameterArray> SystemParameters;
 

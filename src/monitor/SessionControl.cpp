@@ -36,25 +36,94 @@ void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& li
     }
 }
 
-std::string KillStatement(const std::string& sid, const std::string& serial) {
+namespace {
+
+// Raises std::invalid_argument ("<what>: the session id '...' is not a number") unless both are
+// whole numbers, so that nothing else can reach a statement.
+void checkSessionId(const std::string& what, const std::string& sid, const std::string& serial) {
     if (!oradb::parseInteger(sid) || sid.find_first_of(" \t+") != std::string::npos)
-        throw std::invalid_argument("Cannot kill session: the session id '" + sid +
-                                    "' is not a number");
+        throw std::invalid_argument(what + ": the session id '" + sid + "' is not a number");
     if (!oradb::parseInteger(serial) || serial.find_first_of(" \t+") != std::string::npos)
-        throw std::invalid_argument("Cannot kill session: the serial number '" + serial +
-                                    "' is not a number");
-    return "alter system kill session '" + sid + "," + serial + "'";
+        throw std::invalid_argument(what + ": the serial number '" + serial + "' is not a number");
 }
 
-std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions) {
+std::string sessionLines(const std::vector<TBasicFieldArray>& sessions) {
     auto shown = [](const std::string& text) { return text.empty() ? std::string("-") : text; };
-    std::string text = sessions.size() == 1
-                           ? "Kill this session?\n"
-                           : "Kill these " + std::to_string(sessions.size()) + " sessions?\n";
+    std::string text;
     for (const TBasicFieldArray& s : sessions)
         text += "\n- SID " + shown(s[bfSid]) + ", serial# " + shown(s[bfSerial]) + ", user " +
                 shown(s[bfUsername]) + ", machine " + shown(s[bfMachine]) + ", program " +
                 shown(s[bfProgram]);
+    return text;
+}
+
+// Runs one statement per collected session on the general query.
+void runForEach(TPvConnection& monitor,
+                const std::function<std::string(const TBasicFieldArray&)>& statementOf) {
+    oradb::TOraQuery& q = *monitor.GeneralQuery();
+    for (const TBasicFieldArray& s : monitor.SelectedSessions) {
+        const std::string statement = statementOf(s);
+        q.SQL.Clear();
+        q.SQL.Add(statement);
+        q.ExecSQL();
+        q.Close();
+    }
+}
+
+} // namespace
+
+std::string KillStatement(const std::string& sid, const std::string& serial) {
+    checkSessionId("Cannot kill session", sid, serial);
+    return "alter system kill session '" + sid + "," + serial + "'";
+}
+
+std::string CancelSqlStatement(const std::string& sid, const std::string& serial) {
+    checkSessionId("Cannot cancel SQL", sid, serial);
+    return "alter system cancel sql '" + sid + "," + serial + "'";
+}
+
+int MajorVersion(const std::string& version) {
+    const auto dot = version.find('.');
+    const auto major = oradb::parseInteger(version.substr(0, dot));
+    return major && *major > 0 && *major < 1000 ? static_cast<int>(*major) : 0;
+}
+
+bool CanCancelSql(const std::string& version) {
+    return MajorVersion(version) >= 18;
+}
+
+std::string CancelSqlUnavailableReason(const std::string& version) {
+    if (CanCancelSql(version))
+        return {};
+    if (MajorVersion(version) == 0)
+        return "Cancel SQL needs Oracle 18c or later; the version of this instance is not known.";
+    return "Cancel SQL needs Oracle 18c or later; this instance is version " + version +
+           ". Kill the session instead.";
+}
+
+std::string CancelSqlConfirmationText(const std::vector<TBasicFieldArray>& sessions) {
+    std::string text = sessions.size() == 1 ? "Cancel the running statement of this session?\n"
+                                            : "Cancel the running statements of these " +
+                                                  std::to_string(sessions.size()) + " sessions?\n";
+    text += sessionLines(sessions);
+    text += "\n\nThe current call ends with ORA-01013; the session stays connected and its "
+            "transaction stays open.";
+    return text;
+}
+
+bool CancelSqlOfSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm) {
+    if (!confirm())
+        return false;
+    runForEach(monitor,
+               [](const TBasicFieldArray& s) { return CancelSqlStatement(s[bfSid], s[bfSerial]); });
+    return true;
+}
+
+std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions) {
+    std::string text = sessions.size() == 1
+                           ? "Kill this session?\n"
+                           : "Kill these " + std::to_string(sessions.size()) + " sessions?\n";
+    text += sessionLines(sessions);
     text += "\n\nEach session's current transaction is rolled back.";
     return text;
 }
@@ -62,14 +131,8 @@ std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions) 
 bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm) {
     if (!confirm())
         return false;
-    oradb::TOraQuery& q = *monitor.GeneralQuery();
-    for (const TBasicFieldArray& s : monitor.SelectedSessions) {
-        const std::string statement = KillStatement(s[bfSid], s[bfSerial]);
-        q.SQL.Clear();
-        q.SQL.Add(statement);
-        q.ExecSQL();
-        q.Close();
-    }
+    runForEach(monitor,
+               [](const TBasicFieldArray& s) { return KillStatement(s[bfSid], s[bfSerial]); });
     return true;
 }
 

@@ -30,6 +30,24 @@ std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions);
 // false when not confirmed; the first failing statement raises and stops the loop.
 bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm);
 
+// The statement that cancels the current call of one session without ending the session
+// (Oracle 18c and later); raises std::invalid_argument like KillStatement.
+std::string CancelSqlStatement(const std::string& sid, const std::string& serial);
+
+// The major release of an instance's version text ("19.0.0.0.0": 19); 0 when unknown.
+int MajorVersion(const std::string& version);
+// Whether the instance of that version (v$instance.version) can cancel a call: 18c and later.
+bool CanCancelSql(const std::string& version);
+// Why the cancel command is off for an instance of that version; empty when it is not.
+std::string CancelSqlUnavailableReason(const std::string& version);
+
+// The question asked before a cancel: one line per session as for a kill.
+std::string CancelSqlConfirmationText(const std::vector<TBasicFieldArray>& sessions);
+
+// Cancels the current call of each collected session after `confirm` said yes, in order, on the
+// general query. Returns false when not confirmed; the first failing statement raises.
+bool CancelSqlOfSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm);
+
 // "Owner: ..." and "Object_name: ..." of the table the selected session waits for, joined by
 // CR LF; "not found" for both when it is not exactly one table.
 std::string WaitingObjectText(TPvConnection& monitor);

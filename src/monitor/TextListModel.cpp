@@ -16,7 +16,22 @@ std::string TTextListModel::Cell(int row, int column) const {
     return column == 0 ? r.caption : r.subItems[static_cast<std::size_t>(column - 1)];
 }
 
+bool TTextListModel::RightAligned(int column) const {
+    for (int c : rightAligned_)
+        if (c == column)
+            return true;
+    return false;
+}
+
+QVariant TTextListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && RightAligned(section))
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    return TListRowsModel::headerData(section, orientation, role);
+}
+
 QVariant TTextListModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::TextAlignmentRole && index.isValid() && RightAligned(index.column()))
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     if (role != Qt::DisplayRole || !index.isValid() || !HasCell(index.row(), index.column()))
         return {};
     return QString::fromStdString(Cell(index.row(), index.column()));

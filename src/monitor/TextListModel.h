@@ -27,6 +27,14 @@ public:
     void AddRow(Row row);
     // Replaces one cell of a row that has it.
     void SetCell(int row, int column, const std::string& text);
+    // The columns whose cells (and captions) are right-aligned, as numbers are.
+    void SetRightAligned(std::vector<int> columns) { rightAligned_ = std::move(columns); }
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    bool RightAligned(int column) const;
+    std::vector<int> rightAligned_;
 };
 
 } // namespace monitor

@@ -57,6 +57,12 @@ SessionId addConnectionSession(sqlite3* db, const NewSession& session);
 // Removes every row of the session from all session-level tables and from sbx_connections.
 void removeSession(sqlite3* db, std::int64_t sid);
 
+// Ends the current call of a simulated session as ALTER SYSTEM CANCEL SQL does (the call gets
+// ORA-01013 and the session stays): an ACTIVE session becomes INACTIVE at "SQL*Net message from
+// client" with its statement ended, a lock it was waiting for is no longer requested (what its
+// own transaction holds stays), and the blocking columns follow. False when it had no call.
+bool cancelCurrentCall(sqlite3* db, std::int64_t sid);
+
 // One tick of the workload simulator: sessions log on and off and are removed some ticks after
 // being killed, statistics grow, current waits change between idle, I/O and lock waits, cursors
 // open and close, a blocking chain forms and clears. Deterministic: the outcome depends only on

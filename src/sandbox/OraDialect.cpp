@@ -550,30 +550,47 @@ Translation alterStatement(Reader& r) {
     if (r.accept("system")) {
         if (r.accept("set"))
             return setParameter(r, StmtKind::AlterSystemSet);
-        if (r.accept("kill")) {
-            r.expect("session", 2065, "illegal option for ALTER SYSTEM");
+        const bool kill = r.accept("kill");
+        if (kill || r.accept("cancel")) {
+            if (kill)
+                r.expect("session", 2065, "illegal option for ALTER SYSTEM");
+            else
+                r.expect("sql", 905, "missing keyword");
             if (r.peek().kind != Tok::String)
                 oraFail(26, "missing or invalid session ID");
             const std::string id = stringValue(r.next());
-            const auto comma = id.find(',');
             auto trim = [](std::string s) {
                 const auto b = s.find_first_not_of(" \t");
                 const auto e = s.find_last_not_of(" \t");
                 return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
             };
-            tr.kind = StmtKind::KillSession;
-            if (comma != std::string::npos) {
-                tr.killSid = trim(id.substr(0, comma));
-                std::string serial = id.substr(comma + 1);
-                serial = serial.substr(0, serial.find(',')); // a ",@instance" part is ignored
-                tr.killSerial = trim(serial);
+            tr.kind = kill ? StmtKind::KillSession : StmtKind::CancelSql;
+            // 'sid,serial#[,@instance]' and, for a cancel, a trailing sql_id
+            std::vector<std::string> pieces;
+            for (std::size_t from = 0;;) {
+                const auto comma = id.find(',', from);
+                pieces.push_back(trim(id.substr(from, comma == std::string::npos ? std::string::npos
+                                                                                 : comma - from)));
+                if (comma == std::string::npos)
+                    break;
+                from = comma + 1;
+            }
+            if (pieces.size() >= 2) {
+                tr.killSid = pieces[0];
+                tr.killSerial = pieces[1];
+            }
+            if (!kill && pieces.size() >= 3) {
+                const std::string& last = pieces.back();
+                if (!last.empty() && last[0] != '@')
+                    tr.cancelSqlId = last;
             }
             auto numeric = [](const std::string& s) {
                 return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
             };
             if (!numeric(tr.killSid) || !numeric(tr.killSerial))
                 oraFail(26, "missing or invalid session ID");
-            r.accept("immediate");
+            if (kill)
+                r.accept("immediate");
             r.expectEnd();
             return tr;
         }

@@ -24,6 +24,7 @@ enum class StmtKind {
     DropSynonym,     // drop [public] synonym name
     DropConstraint,  // alter table [schema.]name drop constraint cname
     KillSession,     // alter system kill session 'sid,serial#'
+    CancelSql,       // alter system cancel sql 'sid,serial#[,@inst][,sql_id]'
     AlterSessionSet, // alter session set name=value
     AlterSystemSet,  // alter system set name=value [deferred]
     AlterUser,       // alter user name account lock|unlock, alter user name password expire
@@ -90,9 +91,11 @@ struct Translation {
     // AlterUser: the user (object, lower case) and what changes: "lock", "unlock" or "expire"
     std::string accountChange;
 
-    // KillSession: the text between the quotes, split at the comma, blanks trimmed
+    // KillSession, CancelSql: the text between the quotes, split at the comma, blanks trimmed
     std::string killSid;
     std::string killSerial;
+    // CancelSql: the statement to cancel, empty for whatever the session runs
+    std::string cancelSqlId;
 
     // LockTable
     std::string lockMode; // "exclusive", "share", "row exclusive", ... lower case

@@ -291,6 +291,40 @@ void Instance::killSession(SessionState& s, const Translation& t) {
     exec("update \"v$session\" set status='KILLED', server='PSEUDO' where sid=" + t.killSid);
 }
 
+std::uint64_t Instance::sqlCancelCount(std::int64_t sid) {
+    std::lock_guard lock(sqlCancelMutex_);
+    const auto it = sqlCancels_.find(sid);
+    return it == sqlCancels_.end() ? 0 : it->second;
+}
+
+void Instance::cancelSql(SessionState& s, const Translation& t) {
+    if (!isDba(s.user))
+        insufficientPrivileges();
+    if (!isInteger(t.killSid) || !isInteger(t.killSerial))
+        throw EOraError(26, "missing or invalid session ID");
+    const auto rows = sqliteRowsLocked("select sql_id from \"v$session\" where sid=" + t.killSid +
+                                       " and \"serial#\"=" + t.killSerial);
+    if (rows.empty())
+        throw EOraError(30, "User session ID does not exist.");
+    // With a sql_id, only a call running that statement is cancelled.
+    if (!t.cancelSqlId.empty() && rows[0][0] != t.cancelSqlId)
+        return;
+    const std::int64_t sid = std::stoll(t.killSid);
+    if (sid == s.sid)
+        return; // the session's current call is this statement
+    const bool connection =
+        !sqliteRowsLocked("select 1 from sbx_connections where sid=" + t.killSid).empty();
+    if (connection) {
+        // A real connection: a call of this process that is running now (one that a fault
+        // holds) sees the count move and ends with ORA-01013. A call of another process on the
+        // same file does not see it and runs on; an idle connection has nothing to cancel.
+        std::lock_guard lock(sqlCancelMutex_);
+        ++sqlCancels_[sid];
+        return;
+    }
+    cancelCurrentCall(db_, sid);
+}
+
 // String parameters that take one of a fixed set of words answer any other value with
 // ORA-00096, as the instance does.
 static void checkEnumeratedValue(const std::string& parameter, const std::string& value) {

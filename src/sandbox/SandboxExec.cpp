@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -266,14 +267,14 @@ Translation Instance::prepareCall(SessionState& s, const std::string& sql) {
 
 namespace {
 
-// Sleeps out a fault's delay in small steps so that a cancel, or a release of the delays in
-// progress (a change of `release`), ends it.
+// Sleeps out a fault's delay in small steps so that a cancel, a release of the delays in
+// progress (a change of `release`) or an ALTER SYSTEM CANCEL SQL aimed at the session ends it.
 void delay(const Fault& f, const std::atomic<bool>& cancel,
-           const std::atomic<std::uint64_t>& release) {
+           const std::atomic<std::uint64_t>& release, const std::function<bool()>& cancelledSql) {
     const std::uint64_t released = release.load();
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(f.delayMs);
     while (std::chrono::steady_clock::now() < until) {
-        if (cancel || release.load() != released)
+        if (cancel || release.load() != released || cancelledSql())
             throw oradb::EOraCancelled();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -284,6 +285,8 @@ void delay(const Fault& f, const std::atomic<bool>& cancel,
 oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
                                      const oradb::TBindList& binds,
                                      const std::atomic<bool>& cancel) {
+    // A CANCEL SQL counts from the call's start on, before the hook can hold it.
+    const std::uint64_t cancels = sqlCancelCount(s.sid);
     runCallHook(sql);
     ++statements_;
     std::optional<Fault> fault;
@@ -291,8 +294,10 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
         std::lock_guard lock(mutex_);
         fault = matchFault(sql);
     }
-    if (fault && fault->delayMs > 0)
-        delay(*fault, cancel, delayRelease_);
+    if (fault && fault->delayMs > 0) {
+        delay(*fault, cancel, delayRelease_,
+              [this, &s, cancels] { return sqlCancelCount(s.sid) != cancels; });
+    }
     std::lock_guard lock(mutex_);
     if (cancel)
         throw oradb::EOraCancelled();
@@ -318,6 +323,8 @@ oradb::TResultSet Instance::runQuery(SessionState& s, const std::string& sql,
 
 std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
                                   const oradb::TBindList& binds, const std::atomic<bool>& cancel) {
+    // A CANCEL SQL counts from the call's start on, before the hook can hold it.
+    const std::uint64_t cancels = sqlCancelCount(s.sid);
     runCallHook(sql);
     ++statements_;
     std::optional<Fault> fault;
@@ -325,8 +332,10 @@ std::int64_t Instance::runExecute(SessionState& s, const std::string& sql,
         std::lock_guard lock(mutex_);
         fault = matchFault(sql);
     }
-    if (fault && fault->delayMs > 0)
-        delay(*fault, cancel, delayRelease_);
+    if (fault && fault->delayMs > 0) {
+        delay(*fault, cancel, delayRelease_,
+              [this, &s, cancels] { return sqlCancelCount(s.sid) != cancels; });
+    }
     std::lock_guard lock(mutex_);
     if (cancel)
         throw oradb::EOraCancelled();
@@ -487,6 +496,9 @@ std::int64_t Instance::executeTranslated(SessionState& s, const Translation& t,
         return 0;
     case StmtKind::KillSession:
         killSession(s, t);
+        return 0;
+    case StmtKind::CancelSql:
+        cancelSql(s, t);
         return 0;
     case StmtKind::AlterUser:
         alterUser(s, t);

@@ -135,6 +135,10 @@ private:
     void dropSynonym(SessionState& s, const Translation& t);
     void dropConstraint(SessionState& s, const Translation& t);
     void killSession(SessionState& s, const Translation& t);
+    void cancelSql(SessionState& s, const Translation& t);
+    // How many ALTER SYSTEM CANCEL SQL statements have named the session; a call of this
+    // process that sees the count move while it runs ends with ORA-01013. Any mutex state.
+    std::uint64_t sqlCancelCount(std::int64_t sid);
     void alterUser(SessionState& s, const Translation& t);
     void alterParameter(SessionState& s, const Translation& t);
     bool lockTable(SessionState& s, const Translation& t);
@@ -163,6 +167,8 @@ private:
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
     std::atomic<std::uint64_t> delayRelease_{0};
+    std::mutex sqlCancelMutex_;
+    std::map<std::int64_t, std::uint64_t> sqlCancels_; // sqlCancelMutex_
     std::uint64_t generation_ = 0;
     std::string currentUser_;
     std::int64_t currentSid_ = 0;

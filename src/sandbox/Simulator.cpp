@@ -21,6 +21,9 @@ namespace {
 constexpr std::int64_t kKilledTicks = 3;
 // Every this many ticks the blocking chain forms, or clears when there is one.
 constexpr std::uint64_t kChainPeriod = 10;
+// The chain that forms at a multiple of this many ticks (40, 80, ...) is a tree: a holder with
+// three waiters, one of which blocks a session that blocks another (four levels).
+constexpr std::uint64_t kTreePeriod = 40;
 // Sessions whose activity changes in one tick, at most.
 constexpr std::size_t kActivityChanges = 24;
 // Active sessions whose statistics grow in one tick, at most.
@@ -198,7 +201,7 @@ void simulateTick(sqlite3* db, std::uint64_t seed, std::uint64_t tick) {
         if (holders > 0)
             workload.clearChains(rng);
         else
-            workload.formChain(rng, candidates);
+            workload.formChain(rng, candidates, tick % kTreePeriod == 0);
     }
     const std::set<std::int64_t> chain = chainMembers(db);
     std::vector<std::int64_t> eligible;
@@ -265,6 +268,17 @@ void simulateTick(sqlite3* db, std::uint64_t seed, std::uint64_t tick) {
     sampleActiveSessions(db, clock, kSecondsPerTick);
     metaSet(db, "tick", std::to_string(tick));
     savepoint.commit();
+}
+
+bool cancelCurrentCall(sqlite3* db, std::int64_t sid) {
+    Savepoint savepoint(db);
+    const std::int64_t clock = parseTime(metaGet(db, "clock", localTimeNow()));
+    Workload workload(db, clock);
+    Rng rng(mix(static_cast<std::uint64_t>(clock), static_cast<std::uint64_t>(sid)));
+    const bool ended = workload.cancelCall(rng, sid);
+    refreshBlocking(db);
+    savepoint.commit();
+    return ended;
 }
 
 } // namespace oradb::sandbox

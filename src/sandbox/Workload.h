@@ -119,13 +119,20 @@ public:
 
     // Forms a blocking chain: the first free candidate holds a TX lock in exclusive mode, the
     // next two wait for it in enqueue waits. False when fewer than three candidates without
-    // locks exist.
-    bool formChain(Rng& rng, const std::vector<std::int64_t>& candidates);
+    // locks exist. With `tree`, and six candidates free, the holder gets a third waiter and
+    // the chain goes three levels deeper: the first waiter holds a transaction of its own that
+    // a fourth session waits for, whose own transaction a fifth waits for.
+    bool formChain(Rng& rng, const std::vector<std::int64_t>& candidates, bool tree = false);
     // The holders commit; their waiters go on working.
     void clearChains(Rng& rng);
     // Waiters whose blocker has gone get the lock themselves (the first of each group) or go
     // on waiting for that new holder.
     void resolveOrphanWaiters(Rng& rng);
+
+    // Ends the session's current call as a cancel does: a lock request goes (with the
+    // statement's TM lock when the session holds no transaction of its own) and the session
+    // goes idle. False when the session was not ACTIVE.
+    bool cancelCall(Rng& rng, std::int64_t sid);
 
     // Adds the work of one tick to the session's statistics and to `systemDeltas`
     // (statistic# -> delta for v$sysstat).

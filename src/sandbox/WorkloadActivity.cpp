@@ -276,7 +276,7 @@ void Workload::endTransaction(std::int64_t sid) {
     u.bind(sid).run();
 }
 
-bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) {
+bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates, bool tree) {
     if (tables_.empty() || candidates.size() < 3)
         return false;
     // Up to a dozen candidates without locks, by user, so that one application's sessions
@@ -292,11 +292,13 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
     }
     if (any.size() < 3)
         return false;
+    tree = tree && any.size() >= 6;
+    const std::size_t needed = tree ? 6 : 3;
     std::vector<std::int64_t> chosen = any;
     for (const auto& [user, sids] : byUser) {
         const bool hasTables = std::any_of(tables_.begin(), tables_.end(),
                                            [&](const Extent& t) { return t.owner == user; });
-        if (sids.size() >= 3 && hasTables) {
+        if (sids.size() >= needed && hasTables) {
             chosen = sids;
             break;
         }
@@ -310,28 +312,42 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
     }
     const Extent table = own.empty() ? rng.pick(tables_) : rng.pick(own);
 
-    const std::int64_t ctime = rng.range(120, 900);
-    const std::int64_t seq = nextCounter("tx_seq", 21000);
-    const std::int64_t id1 = (rng.range(1, 10) << 16) | rng.range(0, 47);
-    insertLock(holder, "TM", table.objectId, 0, 3, 0, ctime, 0);
-    insertLock(holder, "TX", id1, seq, 6, 0, ctime, 1);
-    Stmt h(db_, "update \"v$session\" set taddr = ?, status = 'INACTIVE', command = 0,"
+    struct Held {
+        std::int64_t id1 = 0, seq = 0, ctime = 0;
+    };
+    // A transaction of `sid` on the table, held in exclusive mode and blocking others.
+    auto hold = [&](std::int64_t sid, std::int64_t ctime, bool withTableLock) {
+        Held h;
+        h.ctime = ctime;
+        h.seq = nextCounter("tx_seq", 21000);
+        h.id1 = (rng.range(1, 10) << 16) | rng.range(0, 47);
+        if (withTableLock)
+            insertLock(sid, "TM", table.objectId, 0, 3, 0, ctime, 0);
+        insertLock(sid, "TX", h.id1, h.seq, 6, 0, ctime, 1);
+        Stmt t(db_, "update \"v$session\" set taddr = ? where sid = ?");
+        t.bind(hex64(kTransactionBase + static_cast<std::uint64_t>(h.seq) * kTransactionSize));
+        t.bind(sid).run();
+        return h;
+    };
+    const Held first = hold(holder, rng.range(120, 900), true);
+    Stmt h(db_, "update \"v$session\" set status = 'INACTIVE', command = 0,"
                 " sql_exec_start = null, sql_exec_id = null,"
                 " last_call_et = ?, lockwait = null where sid = ?");
-    h.bind(hex64(kTransactionBase + static_cast<std::uint64_t>(seq) * kTransactionSize));
-    h.bind(ctime).bind(holder).run();
-    writeWait(holder, {"SQL*Net message from client", kSqlNetDriverId, 1, 0, 0, ctime, "WAITING"});
+    h.bind(first.ctime).bind(holder).run();
+    writeWait(holder,
+              {"SQL*Net message from client", kSqlNetDriverId, 1, 0, 0, first.ctime, "WAITING"});
 
     std::vector<const SqlStatement*> updates;
     for (const SqlStatement& s : statements_) {
         if (s.commandType == 6)
             updates.push_back(&s);
     }
-    for (std::size_t i = 1; i < 3; ++i) {
-        const std::int64_t waiter = chosen[i];
-        const std::int64_t waited = rng.range(5, ctime);
-        insertLock(waiter, "TM", table.objectId, 0, 3, 0, waited, 0);
-        const std::string kaddr = insertLock(waiter, "TX", id1, seq, 0, 6, waited, 0);
+    // `waiter` runs an update that waits for the row `held` locks.
+    auto wait = [&](std::int64_t waiter, const Held& held, bool withTableLock) {
+        const std::int64_t waited = rng.range(5, held.ctime);
+        if (withTableLock)
+            insertLock(waiter, "TM", table.objectId, 0, 3, 0, waited, 0);
+        const std::string kaddr = insertLock(waiter, "TX", held.id1, held.seq, 0, 6, waited, 0);
         const std::string waiterUser = usernameOf(db_, waiter);
         const SqlStatement* statement = nullptr;
         for (const SqlStatement* s : updates) {
@@ -355,9 +371,44 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates) 
         w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
         if (statement)
             ensureCursor(waiter, *statement);
-        writeWait(waiter, {kRowLockEvent, kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
+        writeWait(waiter,
+                  {kRowLockEvent, kEnqueueTxMode6, held.id1, held.seq, 0, waited, "WAITING"});
         addEventWait(waiter, kRowLockEvent, rng.range(10, 300));
+        return waited;
+    };
+    if (!tree) {
+        for (std::size_t i = 1; i < 3; ++i)
+            wait(chosen[i], first, true);
+        return true;
     }
+    // holder <- 1, 2, 3; 1 <- 4; 4 <- 5: each middle session took its own row lock earlier in
+    // its transaction, then ran into the row of the session above it.
+    const Held second = hold(chosen[1], first.ctime, true);
+    wait(chosen[1], first, false);
+    wait(chosen[2], first, true);
+    wait(chosen[3], first, true);
+    const Held third = hold(chosen[4], second.ctime, true);
+    wait(chosen[4], second, false);
+    wait(chosen[5], third, true);
+    return true;
+}
+
+bool Workload::cancelCall(Rng& rng, std::int64_t sid) {
+    Stmt s(db_, "select status from \"v$session\" where sid = ?");
+    s.bind(sid);
+    if (!s.step() || s.text(0) != "ACTIVE")
+        return false;
+    Stmt d(db_, "delete from \"v$lock\" where sid = ? and request > 0");
+    d.bind(sid).run();
+    Stmt held(db_, "select count(*) from \"v$lock\" where sid = ? and type = 'TX' and lmode > 0");
+    held.bind(sid);
+    if (held.step() && held.integer(0) == 0) {
+        Stmt tm(db_, "delete from \"v$lock\" where sid = ? and type = 'TM'");
+        tm.bind(sid).run();
+    }
+    Stmt u(db_, "update \"v$session\" set lockwait = null where sid = ?");
+    u.bind(sid).run();
+    setActivity(rng, sid, Activity::Idle);
     return true;
 }
 
@@ -380,18 +431,21 @@ void Workload::clearChains(Rng& rng) {
                 " not in (select sid from sbx_connections) order by sid");
     while (q.step())
         holders.push_back({q.integer(0), q.integer(1), q.integer(2)});
+    // Every waiter first: a session in the middle of a chain both waits and holds.
+    std::vector<std::int64_t> waiters;
     for (const Held& h : holders) {
-        std::vector<std::int64_t> waiters;
         Stmt w(db_, "select sid from \"v$lock\" where type = 'TX' and request > 0 and id1 = ?"
                     " and id2 = ? and sid not in (select sid from sbx_connections) order by"
                     " sid");
         w.bind(h.id1).bind(h.id2);
         while (w.step())
-            waiters.push_back(w.integer(0));
-        for (const std::int64_t sid : waiters)
-            releaseWaiter(rng, sid);
-        endTransaction(h.sid);
+            if (std::find(waiters.begin(), waiters.end(), w.integer(0)) == waiters.end())
+                waiters.push_back(w.integer(0));
     }
+    for (const std::int64_t sid : waiters)
+        releaseWaiter(rng, sid);
+    for (const Held& h : holders)
+        endTransaction(h.sid);
 }
 
 void Workload::resolveOrphanWaiters(Rng& rng) {

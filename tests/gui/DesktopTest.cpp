@@ -109,7 +109,7 @@ TEST_F(Desktop, EveryToolbarButtonHasAHint) {
         ASSERT_NE(button, nullptr);
         EXPECT_FALSE(button->toolTip().isEmpty()) << action->objectName().toStdString();
     }
-    EXPECT_EQ(buttons, 11);
+    EXPECT_EQ(buttons, 12); // Cancel SQL stands beside Kill Session
 }
 
 TEST_F(Desktop, ListsAlternateTheirRowColoursAndUseTheFullWidth) {

@@ -67,6 +67,49 @@ TEST(SessionControl, KillStatementsTakeOnlyNumbers) {
     EXPECT_THROW(KillStatement(" 12", "3"), std::invalid_argument);
 }
 
+TEST(SessionControl, CancelStatementsTakeOnlyNumbers) {
+    EXPECT_EQ(CancelSqlStatement("12", "345"), "alter system cancel sql '12,345'");
+    EXPECT_THROW(CancelSqlStatement("12' or '1'='1", "345"), std::invalid_argument);
+    EXPECT_THROW(CancelSqlStatement("12", "3a"), std::invalid_argument);
+    try {
+        CancelSqlStatement("x", "1");
+        ADD_FAILURE();
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "Cannot cancel SQL: the session id 'x' is not a number");
+    }
+}
+
+TEST(SessionControl, CancelSqlNeedsOracle18cOrLater) {
+    EXPECT_EQ(MajorVersion("19.0.0.0.0"), 19);
+    EXPECT_EQ(MajorVersion("9.2.0.8.0"), 9);
+    EXPECT_EQ(MajorVersion(""), 0);
+    EXPECT_EQ(MajorVersion("abc"), 0);
+    EXPECT_TRUE(CanCancelSql("18.3.0.0.0"));
+    EXPECT_TRUE(CanCancelSql("23.0.0.0.0"));
+    EXPECT_FALSE(CanCancelSql("12.2.0.1.0"));
+    EXPECT_FALSE(CanCancelSql(""));
+    EXPECT_EQ(CancelSqlUnavailableReason("19.0.0.0.0"), "");
+    EXPECT_EQ(CancelSqlUnavailableReason("12.2.0.1.0"),
+              "Cancel SQL needs Oracle 18c or later; this instance is version 12.2.0.1.0. Kill "
+              "the session instead.");
+    EXPECT_EQ(CancelSqlUnavailableReason(""),
+              "Cancel SQL needs Oracle 18c or later; the version of this instance is not known.");
+}
+
+TEST(SessionControl, TheCancelQuestionNamesEachSessionAndSaysItStays) {
+    TBasicFieldArray a{};
+    a[bfSid] = "12";
+    a[bfSerial] = "345";
+    a[bfUsername] = "SCOTT";
+    EXPECT_EQ(CancelSqlConfirmationText({a}),
+              "Cancel the running statement of this session?\n\n- SID 12, serial# 345, user "
+              "SCOTT, machine -, program -\n\nThe current call ends with ORA-01013; the session "
+              "stays connected and its transaction stays open.");
+    EXPECT_EQ(CancelSqlConfirmationText({a, a}).rfind(
+                  "Cancel the running statements of these 2 sessions?\n", 0),
+              0u);
+}
+
 class Control : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,6 +155,39 @@ TEST_F(Control, KillingThreeSessionsRunsThreeStatementsInListOrder) {
     }
     // A session that no longer exists stops the loop with the server's error.
     EXPECT_THROW(KillSelectedSessions(m, [] { return true; }), oradb::EOraError);
+}
+
+TEST_F(Control, CancellingAWaitersSqlLeavesItConnectedAndIdle) {
+    TPvConnection& m = rig.monitor;
+    EXPECT_EQ(m.InstanceVersion, "19.0.0.0.0");
+    int waiter = -1;
+    for (std::size_t i = 0; i < rig.list.Rows().size() && waiter < 0; ++i)
+        if (rig.list.Rows()[i].image == 14)
+            waiter = static_cast<int>(i);
+    ASSERT_GE(waiter, 0);
+    CollectSelectedSessions(m, rig.list, {waiter});
+    ASSERT_EQ(m.SelectedSessions.size(), 1u);
+    const std::string sid = m.SelectedSessions[0][bfSid];
+    EXPECT_FALSE(CancelSqlOfSelectedSessions(m, [] { return false; }));
+    EXPECT_TRUE(CancelSqlOfSelectedSessions(m, [] { return true; }));
+    rig.monitor.Refresh();
+    ASSERT_TRUE(rig.WaitForList());
+    bool found = false;
+    for (const auto& row : rig.list.Rows())
+        if (row.caption == sid) {
+            found = true;
+            EXPECT_EQ(row.image, -1) << "no longer waits for a lock";
+            EXPECT_EQ(row.subItems[3], "INACTIVE");
+        }
+    EXPECT_TRUE(found) << "the session stays";
+    // A session that is gone: the server's ORA-00030 stops the loop.
+    m.SelectedSessions[0][bfSerial] += "7";
+    try {
+        CancelSqlOfSelectedSessions(m, [] { return true; });
+        ADD_FAILURE();
+    } catch (const oradb::EOraError& e) {
+        EXPECT_EQ(e.ErrorCode(), 30);
+    }
 }
 
 TEST(SessionControl, TheKillQuestionNamesEachSession) {

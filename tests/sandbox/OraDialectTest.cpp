@@ -462,6 +462,25 @@ TEST_F(SandboxDialect, KillSessionAndParameterChanges) {
     EXPECT_EQ(errorCode("alter system bogus"), 2065);
 }
 
+TEST_F(SandboxDialect, CancelSqlTakesTheSessionAndOptionallyInstanceAndSqlId) {
+    auto t = translate("ALTER SYSTEM CANCEL SQL ' 12 , 345 '", {});
+    EXPECT_EQ(t.kind, StmtKind::CancelSql);
+    EXPECT_EQ(t.killSid + "," + t.killSerial, "12,345");
+    EXPECT_EQ(t.cancelSqlId, "");
+    t = translate("alter system cancel sql '12,345,@1'", {});
+    EXPECT_EQ(t.cancelSqlId, "") << "the instance is no statement";
+    t = translate("alter system cancel sql '12,345,@1,5t2ns4xh3z0xn'", {});
+    EXPECT_EQ(t.cancelSqlId, "5t2ns4xh3z0xn");
+    t = translate("alter system cancel sql '12,345,5t2ns4xh3z0xn'", {});
+    EXPECT_EQ(t.killSid + "," + t.killSerial + "," + t.cancelSqlId, "12,345,5t2ns4xh3z0xn");
+    EXPECT_EQ(errorCode("alter system cancel sql '12'"), 26);
+    EXPECT_EQ(errorCode("alter system cancel sql 'x,1'"), 26);
+    EXPECT_EQ(errorCode("alter system cancel sql"), 26);
+    EXPECT_EQ(errorCode("alter system cancel session '1,2'"), 905);
+    // A kill takes no statement.
+    EXPECT_EQ(translate("alter system kill session '12,345,@1'", {}).cancelSqlId, "");
+}
+
 TEST_F(SandboxDialect, AlterUserLocksUnlocksAndExpires) {
     auto t = translate("alter user Scott account lock", {});
     EXPECT_EQ(t.kind, StmtKind::AlterUser);

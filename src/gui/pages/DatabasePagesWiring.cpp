@@ -2,10 +2,12 @@
 // popup exportMenu, and copy and select-all.
 #include "gui/ExportCommands.h"
 #include "gui/MainWindow.h"
+#include "gui/pages/BlockingTreePage.h"
 #include "gui/pages/DatabasePages.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
+#include "gui/pages/TopSqlPage.h"
 #include "gui/views/DetailListView.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
@@ -15,6 +17,7 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 namespace gui {
 
@@ -91,6 +94,36 @@ void TFrmMain::CreateDatabasePages() {
     // The statement box of the SQL page; its cursors are saved by the page's own save action.
     exports_->AddTextArea(SessionSqlPage, [this] { return sqlPage_->StatementBox(); });
 
+    // "Blocking Tree": kill and cancel run as from the session list, on the tree's session.
+    for (auto [page, content] :
+         {std::pair<int, QWidget*>{BlockingTreePage,
+                                   blockingTree_ = new TBlockingTreePage(monitor_)},
+          std::pair<int, QWidget*>{TopSqlPage, topSql_ = new TTopSqlPage(monitor_)}}) {
+        auto* pageLayout = new QVBoxLayout(pages_[static_cast<std::size_t>(page)]);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        pageLayout->addWidget(content);
+    }
+    auto onTreeSession = [this](TSessionCommand command) {
+        return [this, command](const monitor::TBasicFieldArray& fields) {
+            Guarded([this, command, fields] {
+                monitor_.SelectedSessions = {fields};
+                RunSessionCommand(command);
+            });
+        };
+    };
+    blockingTree_->OnKill = onTreeSession(TSessionCommand::Kill);
+    blockingTree_->OnCancelSql = onTreeSession(TSessionCommand::CancelSql);
+    // The tree is read while its page is in front.
+    connect(pageTabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        blockingTree_->SetShown(index == BlockingTreePage && !pageTabs_->isHidden());
+    });
+    // "Top SQL": its list exports like the others; copy and select-all act on its statement box.
+    exports_->AttachPopup(topSql_->StatementList());
+    exports_->AddExport(
+        "AcSaveTopSql", "PMISaveTopSql", TopSqlPage, [this] { return topSql_->StatementList(); },
+        1);
+    exports_->AddTextArea(TopSqlPage, [this] { return topSql_->StatementBox(); });
+
     connect(copyAction, &QAction::triggered, this, [this] { exports_->Copy(); });
     connect(selectAllAction, &QAction::triggered, this, [this] { exports_->SelectAll(); });
 }
@@ -129,6 +162,16 @@ void TFrmMain::onSystemEvents() {
     // A disconnect during the load leaves the pages hidden.
     if (monitor_.Connected())
         ShowPage(SystemEventPage);
+}
+
+void TFrmMain::onBlockingTree() {
+    ShowPage(BlockingTreePage);
+    blockingTree_->SetShown(true);
+}
+
+void TFrmMain::onTopSql() {
+    ShowPage(TopSqlPage);
+    topSql_->Load();
 }
 
 } // namespace gui

@@ -157,20 +157,23 @@ void TSqlPage::SelectAll() {
     statementEdit_->selectAll();
 }
 
-void TSqlPage::ShowText() {
-    statementEdit_->clear();
-    QTextCursor cursor(statementEdit_->document());
+void ShowSqlRuns(QTextEdit* box, const detail::TSqlTextModel& text) {
+    box->clear();
+    QTextCursor cursor(box->document());
     cursor.movePosition(QTextCursor::End);
-    const QColor windowText = statementEdit_->palette().color(QPalette::Text);
-    const QColor keyword =
-        ReadableOn(QColor(0, 0, 255), statementEdit_->palette().color(QPalette::Base));
-    for (const auto& run : textModel_.Runs()) {
+    const QColor windowText = box->palette().color(QPalette::Text);
+    const QColor keyword = ReadableOn(QColor(0, 0, 255), box->palette().color(QPalette::Base));
+    for (const auto& run : text.Runs()) {
         QTextCharFormat format;
         format.setForeground(run.keyword ? keyword : windowText);
-        QString text = QString::fromStdString(run.text);
-        text.remove(QLatin1Char('\r'));
-        cursor.insertText(text, format);
+        QString piece = QString::fromStdString(run.text);
+        piece.remove(QLatin1Char('\r'));
+        cursor.insertText(piece, format);
     }
+}
+
+void TSqlPage::ShowText() {
+    ShowSqlRuns(statementEdit_, textModel_);
 }
 
 } // namespace gui

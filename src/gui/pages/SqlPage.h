@@ -17,6 +17,10 @@ class QTreeView;
 
 namespace gui {
 
+// Writes the runs of a statement into a statement box as the "Session SQL" page shows them:
+// keywords in blue (made readable on the box's background), the rest in the window-text colour.
+void ShowSqlRuns(QTextEdit* box, const detail::TSqlTextModel& text);
+
 class TSqlPage final : public QWidget {
     Q_OBJECT
 public:
