@@ -90,11 +90,11 @@ inline bool ListFetched(gui::TFrmMain& window) {
            !window.SessionListModel().Rows().empty();
 }
 
-// Forgets what earlier windows remembered (options, place, page, folders), so that each test
+// Forgets what earlier windows remembered (options, place, page, folders, lists), so that each test
 // starts as a user who has not run Quenby before; the login is kept.
 inline void ForgetRememberedSettings() {
     const auto settings = oradb::connectSettings();
-    for (const char* group : {"Display", "Window", "Folders"})
+    for (const char* group : {"Display", "Window", "Folders", "Lists"})
         settings->remove(QString::fromLatin1(group));
 }
 
