@@ -60,6 +60,7 @@ inline QPalette DarkPalette() {
     p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
     return p;
 }
 
