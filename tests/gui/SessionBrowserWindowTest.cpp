@@ -1,10 +1,14 @@
 // The session list in the window as a DBA browses it at 1280x900: the filter bar, columns that
 // show their texts whole, widths, order and sort kept through refreshes and runs, rows copied
 // with Ctrl+C and changed sessions standing out, against the sandbox instance.
+#include "detail/DetailListModel.h"
 #include "gui/MainWindow.h"
 #include "gui/ReadableColour.h"
 #include "gui/models/SessionListDecorator.h"
+#include "gui/pages/DetailPages.h"
+#include "gui/views/DetailListView.h"
 #include "gui/views/SessionListView.h"
+#include "monitor/SessionControl.h"
 #include "monitor/SessionRecords.h"
 #include "sandbox/SandboxInstance.h"
 #include "support/WindowRig.h"
@@ -199,6 +203,50 @@ TEST_F(SessionBrowserWindow, WidthsOrderAndSortStayThroughRefreshesAndTheNextRun
     EXPECT_EQ(header->visualIndex(machine), 1);
     EXPECT_EQ(header->sortIndicatorSection(), 0);
     EXPECT_TRUE(sidsAscending());
+}
+
+TEST_F(SessionBrowserWindow, ADetailListKeepsTheUsersSortThroughARefresh) {
+    ShowAndLogin();
+    int user = -1;
+    const auto& rows = window->SessionListModel().Rows();
+    for (std::size_t i = 0; i < rows.size() && user < 0; ++i)
+        if (rows[i].subItems[1] == "APPUSER")
+            user = static_cast<int>(i);
+    ASSERT_GE(user, 0);
+    List()->SelectRow(user);
+    window->UpdateActions();
+    window->showStatisticsAction->trigger();
+    auto idle = [&] {
+        return waitFor([&] {
+            auto* t = window->Monitor().Thread(monitor::wkStatistics);
+            return !window->Monitor().Running(monitor::wkStatistics) && (!t || t->Finished());
+        });
+    };
+    ASSERT_TRUE(idle());
+    gui::TDetailPages* pages = window->DetailPages();
+    window->SortAscending = false;
+    Q_EMIT pages->statisticsList->header()->sectionClicked(1); // by name, A to Z
+    auto namesAscending = [&] {
+        const auto& s = pages->StatisticsModel.Rows();
+        for (std::size_t i = 1; i < s.size(); ++i)
+            if (monitor::TextCompare(s[i - 1].subItems[0], s[i].subItems[0]) > 0)
+                return false;
+        return s.size() > 2;
+    };
+    ASSERT_TRUE(namesAscending());
+    EXPECT_TRUE(pages->statisticsList->header()->isSortIndicatorShown());
+    EXPECT_EQ(pages->statisticsList->header()->sortIndicatorSection(), 1);
+    const std::uint64_t generation = window->Monitor().ListGeneration;
+    window->refreshAction->trigger();
+    ASSERT_TRUE(waitFor([&] { return window->Monitor().ListGeneration > generation; }));
+    ASSERT_TRUE(idle());
+    ASSERT_TRUE(waitFor([&] {
+        return window->Monitor().IsFresh(
+            window->Monitor().SelectedSession()->statistics.fetchGeneration);
+    }));
+    EXPECT_TRUE(namesAscending());
+    EXPECT_EQ(pages->statisticsList->header()->sortIndicatorSection(), 1);
+    EXPECT_EQ(pages->statisticsList->header()->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
 TEST_F(SessionBrowserWindow, CtrlCCopiesTheSelectedRowsWithHeadingsInEveryList) {
