@@ -16,11 +16,13 @@
 #include "util/ManualLocation.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -304,7 +306,9 @@ void TFrmMain::CreatePages() {
     auto* listLayout = new QVBoxLayout(pages_[SessionListPage]);
     listLayout->setContentsMargins(0, 0, 0, 0);
     sessionList_ = new TSessionListView(sessionListModel_, pages_[SessionListPage]);
+    CreateSessionFilterBar(pages_[SessionListPage], listLayout);
     listLayout->addWidget(sessionList_);
+    sessionListObserver_->SetFilter(&sessionList_->Filter());
     connect(sessionList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) { SessionListSelectionChanged(selected); });
     connect(sessionList_, &QAbstractItemView::doubleClicked, this,

@@ -13,6 +13,8 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
+class QLineEdit;
 class QItemSelection;
 class QLabel;
 class QMenu;
@@ -74,6 +76,10 @@ public:
     monitor::TPvConnection& Monitor() { return monitor_; }
     monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
     TSessionListView* SessionList() const { return sessionList_; }
+    // The filter bar above the session list: the text and its two toggles.
+    QLineEdit* SessionFilterEdit() const { return sessionFilterEdit_; }
+    QCheckBox* ActiveOnlyCheck() const { return activeOnlyCheck_; }
+    QCheckBox* UserSessionsOnlyCheck() const { return userOnlyCheck_; }
     QTabWidget* Pages() const { return pageTabs_; }
     QLabel* NotConnectedHint() const { return notConnectedHint_; }
     QLabel* StatusPanel(int i) const { return statusPanels_[static_cast<std::size_t>(i)]; }
@@ -182,6 +188,9 @@ private:
     void SessionListDoubleClicked();
     void SessionListContextMenu(const QPoint& pos);
     void SessionListColumnClicked(int column);
+    void CreateSessionFilterBar(QWidget* page, QLayout* layout);
+    // After the filter changed: the count in the status bar, the selection kept when it matches.
+    void SessionFilterChanged();
     std::vector<int> SelectedSessionRows() const;
 
     monitor::TPvConnection monitor_;
@@ -195,6 +204,9 @@ private:
     TManualViewer* manualViewer_ = nullptr;
     std::array<QWidget*, PageCount> pages_{};
     TSessionListView* sessionList_ = nullptr;
+    QLineEdit* sessionFilterEdit_ = nullptr;
+    QCheckBox* activeOnlyCheck_ = nullptr;
+    QCheckBox* userOnlyCheck_ = nullptr;
     TSqlPage* sqlPage_ = nullptr;
     TLocksPage* locksPage_ = nullptr;
     QPushButton* closeButton_ = nullptr;

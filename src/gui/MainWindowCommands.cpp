@@ -14,12 +14,17 @@
 #include "util/Version.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
@@ -222,14 +227,16 @@ void TFrmMain::SessionListSelectionChanged(const QItemSelection& selected) {
         }
         return;
     }
-    const auto& row = sessionListModel_.Rows()[static_cast<std::size_t>(rows.last().row())];
-    // "Waiting Object" is offered for a session that waits for a lock.
-    waitingObjectItem_->setVisible(row.image == 14);
-    waitingObjectSeparator_->setVisible(row.image == 14);
-    if (row.caption == monitor_.SelectedSid)
+    const int sourceRow = sessionList_->Filter().SourceRow(rows.last().row());
+    if (sourceRow < 0)
         return;
-    monitor_.SelectedSid = row.caption;
-    monitor_.LocateSelectedSession();
+    const auto& row = sessionListModel_.Rows()[static_cast<std::size_t>(sourceRow)];
+    // "Waiting Object" is offered for a session that waits for a lock.
+    waitingObjectItem_->setVisible(row.image == monitor::kImageLockWait);
+    waitingObjectSeparator_->setVisible(row.image == monitor::kImageLockWait);
+    if (row.caption == monitor_.SelectedSid && row.serial == monitor_.SelectedSerial())
+        return;
+    monitor_.SelectSession(row.caption, row.serial);
     if (!monitor_.Running(monitor::wkList))
         monitor_.RefreshShownView();
 }
@@ -246,21 +253,75 @@ void TFrmMain::SessionListContextMenu(const QPoint& pos) {
     sessionListMenu_->popup(sessionList_->viewport()->mapToGlobal(pos));
 }
 
+void TFrmMain::CreateSessionFilterBar(QWidget* page, QLayout* layout) {
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 4, 4, 2);
+    sessionFilterEdit_ = new QLineEdit(page);
+    sessionFilterEdit_->setObjectName(QStringLiteral("sessionFilterEdit"));
+    sessionFilterEdit_->setPlaceholderText(
+        QStringLiteral("Filter by SID, user, machine, program, SQL id... (Ctrl+F)"));
+    sessionFilterEdit_->setToolTip(
+        QStringLiteral("Shows the sessions whose SID, user, schema, OS user, machine, program, "
+                       "module, status or SQL id contains the text (Esc clears it)"));
+    sessionFilterEdit_->setClearButtonEnabled(true);
+    activeOnlyCheck_ = new QCheckBox(QStringLiteral("Active only"), page);
+    activeOnlyCheck_->setObjectName(QStringLiteral("activeOnlyCheck"));
+    userOnlyCheck_ = new QCheckBox(QStringLiteral("User sessions only"), page);
+    userOnlyCheck_->setObjectName(QStringLiteral("userSessionsOnlyCheck"));
+    bar->addWidget(sessionFilterEdit_, 1);
+    bar->addWidget(activeOnlyCheck_);
+    bar->addWidget(userOnlyCheck_);
+    if (auto* box = qobject_cast<QBoxLayout*>(layout))
+        box->addLayout(bar);
+
+    monitor::TSessionFilterModel& filter = sessionList_->Filter();
+    connect(sessionFilterEdit_, &QLineEdit::textChanged, this,
+            [&filter](const QString& text) { filter.SetText(text); });
+    connect(activeOnlyCheck_, &QCheckBox::toggled, this,
+            [&filter](bool on) { filter.SetActiveOnly(on); });
+    connect(userOnlyCheck_, &QCheckBox::toggled, this,
+            [&filter](bool on) { filter.SetUserOnly(on); });
+    connect(&filter, &monitor::TSessionFilterModel::filterChanged, this,
+            [this] { SessionFilterChanged(); });
+
+    // Ctrl+F goes to the filter from anywhere in the window; Esc in it clears it.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        if (!monitor_.Connected())
+            return;
+        pageTabs_->setCurrentIndex(SessionListPage);
+        sessionFilterEdit_->setFocus(Qt::ShortcutFocusReason);
+        sessionFilterEdit_->selectAll();
+    });
+    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), sessionFilterEdit_);
+    clear->setContext(Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, sessionFilterEdit_, &QLineEdit::clear);
+}
+
+void TFrmMain::SessionFilterChanged() {
+    if (monitor_.Connected())
+        SetStatusPanel(2, sessionList_->Filter().CountText());
+    // The selected session stays selected while it still matches.
+    if (monitor_.SelectedIndex < 0)
+        return;
+    const auto& rows = sessionListModel_.Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].caption == monitor_.SelectedSid &&
+            rows[i].serial == monitor_.SelectedSerial()) {
+            if (sessionList_->SelectedRows().empty())
+                sessionList_->SelectRow(static_cast<int>(i));
+            return;
+        }
+    }
+}
+
 void TFrmMain::SessionListColumnClicked(int column) {
     SortAscending = !SortAscending;
     SortColumn = column;
-    // Sid and the statistic compare as integers, Logon_time as date-times, the rest as text.
-    const monitor::TCompareRule rule = column == 0 || column == 3
-                                           ? monitor::TCompareRule::IntegerText
-                                       : column == 8 ? monitor::TCompareRule::DateTimeText
-                                                     : monitor::TCompareRule::Text;
-    std::vector<std::string> texts;
-    for (const auto& row : sessionListModel_.Rows())
-        texts.push_back(column == 0 ? row.caption
-                        : static_cast<std::size_t>(column - 1) < row.subItems.size()
-                            ? row.subItems[static_cast<std::size_t>(column - 1)]
-                            : std::string());
-    sessionListModel_.Reorder(monitor::SortedOrder(texts, rule, SortAscending));
+    // The view sorts by the column's own order (SID and the statistic as numbers, Logon_time as
+    // date-times, the rest as text) and keeps sorting so through refreshes.
+    sessionList_->SortBy(column, SortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 } // namespace gui

@@ -45,10 +45,18 @@ void ApplyOptions(TPvConnection& monitor, const TOptionsValues& values) {
     if (!seconds || *seconds > 2147483 || *seconds < -2147483)
         throw std::invalid_argument("'" + values.intervalText + "' is not a valid integer value");
     monitor.SetRefreshInterval(static_cast<int>(*seconds));
+    bool recaption = false;
     if (!values.statisticName.empty() && values.statisticName != monitor.SortStatisticName) {
         monitor.SortStatisticClass = monitor.StatisticClassList.Value(values.className);
         monitor.SortStatisticName = values.statisticName;
         monitor.SortStatisticNumber = monitor.StatisticNumberList.Value(values.statisticName);
+        recaption = true;
+    }
+    if (values.sortRate != monitor.ShowSortRate) {
+        monitor.ShowSortRate = values.sortRate;
+        recaption = true;
+    }
+    if (recaption) {
         monitor.Notify(ncRebuildListColumns);
         changed = true;
     }

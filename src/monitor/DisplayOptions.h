@@ -29,12 +29,13 @@ struct TOptionsValues {
     bool showKilled = true;
     std::string className;     // the chosen statistic class
     std::string statisticName; // the chosen sort statistic ("" when the list is empty)
+    bool sortRate = false;     // the statistic shown as its change per second
 };
 
 // Applies the values: the display flags, auto refresh, the interval (raises
 // std::invalid_argument for a text that is not an integer, after the first two took effect),
-// the sort statistic (re-captions the sort column); refreshes the list when the flags or the
-// sort statistic changed.
+// the sort statistic and whether it shows as a rate (re-captions the sort column); refreshes the
+// list when the flags or the sort statistic changed.
 void ApplyOptions(TPvConnection& monitor, const TOptionsValues& values);
 
 } // namespace monitor

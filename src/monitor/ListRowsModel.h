@@ -9,9 +9,13 @@
 
 namespace monitor {
 
+// How a column's cells compare when the list is sorted by it.
+enum class TColumnOrder { Text, Integer, DateTime, Statistic };
+
 struct TListColumn {
     QString caption;
     int width = -1; // initial display width in pixels (given under Qt::UserRole); -1: the default
+    TColumnOrder order = TColumnOrder::Text;
 };
 
 struct TListRow {

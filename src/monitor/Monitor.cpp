@@ -314,6 +314,8 @@ void TPvConnection::Disconnect() {
             host_->ClearProbeHistory();
         }
         SelectedSid = "0";
+        selectedSerial_.clear();
+        serialSid_.clear();
         // Workers and page loads use the session freed below: they end first.
         CancelPageLoads();
         StopWorkers();
@@ -375,7 +377,7 @@ void TPvConnection::SetProbeInterval(int seconds) {
 
 std::string TPvConnection::BuildListSql() {
     std::string select = "select ";
-    for (int i = 0; i <= bfRowWaitObj; ++i)
+    for (int i = 0; i < bfSortField; ++i)
         select += std::string(i ? "," : "") + "s." + std::string(kSessionListFields[i].name);
     select += ",st.value";
     select += " from v$session s,v$sesstat st";
@@ -419,12 +421,21 @@ void TPvConnection::Refresh() {
 
 int TPvConnection::LocateSelectedSession() {
     SelectedIndex = -1;
+    const std::string serial = SelectedSerial();
     for (std::size_t i = 0; i < Sessions.size(); ++i)
-        if (Sessions[i].key == SelectedSid) {
+        if (Sessions[i].key == SelectedSid &&
+            (serial.empty() || Sessions[i].basic.fields[bfSerial] == serial)) {
             SelectedIndex = static_cast<int>(i);
             break;
         }
     return SelectedIndex;
+}
+
+void TPvConnection::SelectSession(const std::string& sid, const std::string& serial) {
+    SelectedSid = sid;
+    selectedSerial_ = serial;
+    serialSid_ = sid;
+    LocateSelectedSession();
 }
 
 TRSession* TPvConnection::SelectedSession() {

@@ -84,14 +84,25 @@ public:
     bool ShowKilledSessions = true;
     // The events pages list Oracle's idle events too.
     bool ShowIdleEvents = false;
+    // The session list shows the sort statistic as a change per second since the previous
+    // refresh instead of the total since logon.
+    bool ShowSortRate = false;
 
     // ---- the session list ----
     // Starts a list fetch unless one runs; then lets the shown detail view issue its request.
     void Refresh();
     // The session-list SQL for the current options; also stores the select part in ListSql.
     std::string BuildListSql();
-    // The first session whose SID equals the selected SID; stores and returns its index or -1.
+    // The session whose SID and serial# are the selected ones (the SID alone while no serial# is
+    // known); stores and returns its index or -1. A reused SID is another session.
     int LocateSelectedSession();
+    // Selects the session of this SID and serial# (the monitor's selection; no fetch starts).
+    void SelectSession(const std::string& sid, const std::string& serial);
+    // The serial# of the selected session; empty when only its SID is known (SelectedSid was
+    // set on its own).
+    std::string SelectedSerial() const {
+        return serialSid_ == SelectedSid ? selectedSerial_ : std::string();
+    }
     // The selected session's record, or nullptr when none is selected.
     TRSession* SelectedSession();
 
@@ -150,6 +161,7 @@ public:
     std::string SelectedSid = "0";
     int SelectedIndex = -1;
     TDateTime LastListRefresh = 0; // when the list was last read, for the user
+    std::string LastListStatistic; // the sort statistic's number at that read
     // Counts the list refreshes: a detail record read under the current one is fresh. A counter,
     // not a clock, so that two events in one clock tick or a clock set back order correctly.
     std::uint64_t ListGeneration = 0;
@@ -178,6 +190,7 @@ Q_SIGNALS:
 
 private:
     TMonitorHost* host_;
+    std::string selectedSerial_, serialSid_; // the selected serial# and the SID it goes with
     std::vector<std::shared_ptr<IPvObserver>> observers_;
     bool connected_ = false;
     bool autoRefresh_ = false;

@@ -20,6 +20,8 @@ const QString kSortClass = QStringLiteral("Display/SortStatisticClass");
 const QString kWindowRect = QStringLiteral("Window/Rect");
 const QString kPage = QStringLiteral("Window/Page");
 const QString kExportFolder = QStringLiteral("Folders/Export");
+const QString kSortRate = QStringLiteral("Display/SortStatisticPerSecond");
+const QString kListHeaders = QStringLiteral("Lists/");
 
 } // namespace
 
@@ -30,6 +32,7 @@ void SaveDisplayOptions(const TPvConnection& monitor) {
     settings->setValue(kShowBackground, monitor.ShowBackgroundSessions);
     settings->setValue(kShowKilled, monitor.ShowKilledSessions);
     settings->setValue(kShowIdle, monitor.ShowIdleEvents);
+    settings->setValue(kSortRate, monitor.ShowSortRate);
     if (!monitor.SortStatisticName.empty()) {
         settings->setValue(kSortStatistic, QString::fromStdString(monitor.SortStatisticName));
         settings->setValue(kSortClass, QString::fromStdString(monitor.SortStatisticClass));
@@ -42,6 +45,7 @@ void RestoreDisplayOptions(TPvConnection& monitor) {
         settings->value(kShowBackground, monitor.ShowBackgroundSessions).toBool();
     monitor.ShowKilledSessions = settings->value(kShowKilled, monitor.ShowKilledSessions).toBool();
     monitor.ShowIdleEvents = settings->value(kShowIdle, monitor.ShowIdleEvents).toBool();
+    monitor.ShowSortRate = settings->value(kSortRate, monitor.ShowSortRate).toBool();
     bool ok = false;
     const int seconds = settings->value(kInterval).toInt(&ok);
     if (ok)
@@ -101,6 +105,14 @@ QString RememberedFolder(const QString& key, const std::function<QString()>& fal
 
 void RememberFolder(const QString& key, const QString& folder) {
     oradb::connectSettings()->setValue(key, folder);
+}
+
+QByteArray SavedListHeader(const QString& list) {
+    return oradb::connectSettings()->value(kListHeaders + list).toByteArray();
+}
+
+void SaveListHeader(const QString& list, const QByteArray& state) {
+    oradb::connectSettings()->setValue(kListHeaders + list, state);
 }
 
 QString LastExportFolder() {

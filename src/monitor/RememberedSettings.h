@@ -6,6 +6,7 @@
 
 #include "monitor/Monitor.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -35,6 +36,11 @@ void SavePage(int page);
 // documents folder, else what `fallback` gives (never the program's folder).
 QString RememberedFolder(const QString& key, const std::function<QString()>& fallback);
 void RememberFolder(const QString& key, const QString& folder);
+
+// A list's header as last left (column widths, order and sort: QHeaderView::saveState), by the
+// list's name; empty when nothing is remembered.
+QByteArray SavedListHeader(const QString& list);
+void SaveListHeader(const QString& list, const QByteArray& state);
 
 // The folder of the last export; the user's documents folder (else home) before the first.
 QString LastExportFolder();

@@ -1,12 +1,17 @@
 #include "monitor/SessionListFetch.h"
 
+#include "monitor/SessionRates.h"
 #include "oradb/OraError.h"
 #include "oradb/OraQuery.h"
 #include "util/AppLog.h"
 #include "util/DateTimeText.h"
 
+#include <QLocale>
+#include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace monitor {
 
@@ -58,12 +63,28 @@ void TBasicThread::Execute() {
                 throw std::runtime_error("ftbasic was terminated");
         }
         Synchronize([&] {
+            const TDateTime now = util::now();
+            // Rates compare figures of one statistic only.
+            const bool sameStatistic = monitor_.LastListStatistic == monitor_.SortStatisticNumber;
+            ComputeSortRates(monitor_.Sessions, sameStatistic ? monitor_.LastListRefresh : 0,
+                             sessions, now);
             monitor_.Sessions = std::move(sessions);
             if (monitor_.LocateSelectedSession() == -1 && !monitor_.Sessions.empty()) {
-                monitor_.SelectedIndex = 0;
-                monitor_.SelectedSid = monitor_.Sessions[0].key;
+                // The selected session is gone: the first session becomes the selected one,
+                // but not a session that took over the gone one's SID.
+                std::size_t first = 0;
+                while (first + 1 < monitor_.Sessions.size() &&
+                       monitor_.Sessions[first].key == monitor_.SelectedSid)
+                    ++first;
+                monitor_.SelectSession(monitor_.Sessions[first].key,
+                                       monitor_.Sessions[first].basic.fields[bfSerial]);
+            } else if (monitor_.SelectedIndex >= 0) {
+                const TRSession& s =
+                    monitor_.Sessions[static_cast<std::size_t>(monitor_.SelectedIndex)];
+                monitor_.SelectSession(s.key, s.basic.fields[bfSerial]);
             }
-            monitor_.LastListRefresh = util::now();
+            monitor_.LastListRefresh = now;
+            monitor_.LastListStatistic = monitor_.SortStatisticNumber;
             ++monitor_.ListGeneration;
         });
         query_.Close();
@@ -98,6 +119,11 @@ void TBasicThread::Execute() {
 
 // ---- TPvSesslistObserver ----
 
+QString StatisticCaption(const TPvConnection& monitor) {
+    const QString name = QString::fromStdString(monitor.SortStatisticName);
+    return monitor.ShowSortRate ? name + QStringLiteral("/s") : name;
+}
+
 void TPvSesslistObserver::Update(TPvConnection& monitor, int code) {
     (void)monitor;
     if (code == ncRebuildListColumns)
@@ -109,14 +135,17 @@ void TPvSesslistObserver::Update(TPvConnection& monitor, int code) {
 void TPvSesslistObserver::RebuildColumns() {
     std::vector<TSessionListModel::Column> columns;
     int shown = 0;
-    for (int i = 0; i <= bfRowWaitObj; ++i) {
+    for (int i = 0; i < bfSortField; ++i) {
         const auto& f = kSessionListFields[static_cast<std::size_t>(i)];
         if (!f.shown)
             continue;
         if (++shown == 4)
-            columns.push_back({QString::fromStdString(monitor_.SortStatisticName), 70});
-        columns.push_back(
-            {QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())), f.width});
+            columns.push_back({StatisticCaption(monitor_), 70, TColumnOrder::Statistic});
+        const TColumnOrder order = i == bfSid         ? TColumnOrder::Integer
+                                   : i == bfLogonTime ? TColumnOrder::DateTime
+                                                      : TColumnOrder::Text;
+        columns.push_back({QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())),
+                           f.width, order});
     }
     list_.SetColumns(std::move(columns));
 }
@@ -132,6 +161,14 @@ void TPvSesslistObserver::RenderRows() {
             actions[monitor_.AuditActionList.Name(i)] =
                 monitor_.AuditActionList.Value(monitor_.AuditActionList.Name(i));
 
+        // The sessions that others wait for.
+        std::unordered_set<std::string> blockers;
+        for (const TRSession& s : monitor_.Sessions)
+            if (!s.basic.fields[bfBlockingSession].empty())
+                blockers.insert(s.basic.fields[bfBlockingSession]);
+        const QLocale locale;
+        const std::string selectedSerial = monitor_.SelectedSerial();
+
         std::vector<TSessionListModel::Row> rows;
         rows.reserve(monitor_.Sessions.size());
         int selected = -1;
@@ -144,13 +181,35 @@ void TPvSesslistObserver::RenderRows() {
             const TBasicFieldArray& f = s.basic.fields;
             TSessionListModel::Row row;
             row.caption = f[bfSid];
-            row.image = f[bfStatus] == "KILLED" ? 9 : !f[bfLockwait].empty() ? 14 : -1;
+            row.image = f[bfStatus] == "KILLED"         ? kImageKilled
+                        : !f[bfLockwait].empty()        ? kImageLockWait
+                        : blockers.count(f[bfSid]) != 0 ? kImageBlocker
+                                                        : -1;
+            row.serial = f[bfSerial];
+            row.active = f[bfStatus] == "ACTIVE";
+            row.user = f[bfType] != "BACKGROUND";
+            row.changed = s.changed;
+            row.searchText = TSessionFilterModel::SearchText(
+                {f[bfSid], f[bfUsername], f[bfSchemaName], f[bfOsUser], f[bfMachine], f[bfProgram],
+                 f[bfModule], f[bfStatus], f[bfSqlId]});
+            std::string statistic = f[bfSortField];
+            if (monitor_.ShowSortRate) {
+                row.statistic = s.sortRate;
+                statistic = std::isnan(s.sortRate)
+                                ? std::string()
+                                : locale.toString(s.sortRate, 'f', 1).toStdString();
+            } else {
+                bool ok = false;
+                row.statistic = QString::fromStdString(statistic).toDouble(&ok);
+                if (!ok)
+                    row.statistic = std::numeric_limits<double>::quiet_NaN();
+            }
             int shown = 0;
-            for (int i = 1; i <= bfRowWaitObj; ++i) {
+            for (int i = 1; i < bfSortField; ++i) {
                 if (!kSessionListFields[static_cast<std::size_t>(i)].shown)
                     continue;
                 if (++shown == 3)
-                    row.subItems.push_back(f[bfSortField]);
+                    row.subItems.push_back(statistic);
                 if (i == bfCommand) {
                     const auto it = actions.find(f[bfCommand]);
                     row.subItems.push_back(it == actions.end() ? std::string() : it->second);
@@ -158,7 +217,8 @@ void TPvSesslistObserver::RenderRows() {
                     row.subItems.push_back(f[static_cast<std::size_t>(i)]);
                 }
             }
-            if (row.caption == monitor_.SelectedSid)
+            if (row.caption == monitor_.SelectedSid &&
+                (selectedSerial.empty() || row.serial == selectedSerial))
                 selected = static_cast<int>(rows.size());
             rows.push_back(std::move(row));
         }
@@ -167,8 +227,9 @@ void TPvSesslistObserver::RenderRows() {
         list_.SetSelectedRow(selected);
         if (!stoppedEarly)
             if (TMonitorHost* host = monitor_.Host())
-                host->SetStatusPanel(2, std::to_string(count) +
-                                            (count == 1 ? " session" : " sessions"));
+                host->SetStatusPanel(2, filter_ ? filter_->CountText()
+                                                : std::to_string(count) +
+                                                      (count == 1 ? " session" : " sessions"));
     } catch (...) {
         util::appendAppLogSafely("Error:refresh sessionlist error");
     }

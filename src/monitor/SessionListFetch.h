@@ -4,6 +4,7 @@
 #pragma once
 
 #include "monitor/Monitor.h"
+#include "monitor/SessionFilterModel.h"
 #include "monitor/SessionListModel.h"
 
 namespace oradb {
@@ -28,17 +29,25 @@ private:
     oradb::TOraQuery& query_;
 };
 
+// The heading of the statistic column: the sort statistic's name, with "/s" when the list shows
+// its change per second.
+QString StatisticCaption(const TPvConnection& monitor);
+
 class TPvSesslistObserver final : public IPvObserver {
 public:
-    TPvSesslistObserver(TPvConnection& monitor, TSessionListModel& list)
-        : monitor_(monitor), list_(list) {}
+    TPvSesslistObserver(TPvConnection& monitor, TSessionListModel& list,
+                        const TSessionFilterModel* filter = nullptr)
+        : monitor_(monitor), list_(list), filter_(filter) {}
     void Update(TPvConnection& monitor, int code) override;
+    // The list as shown, whose count the status bar gives ("3 of 12 sessions").
+    void SetFilter(const TSessionFilterModel* filter) { filter_ = filter; }
 
 private:
     void RebuildColumns();
     void RenderRows();
     TPvConnection& monitor_;
     TSessionListModel& list_;
+    const TSessionFilterModel* filter_; // the list as shown, for the count; may be null
 };
 
 } // namespace monitor

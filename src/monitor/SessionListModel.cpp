@@ -1,5 +1,10 @@
 #include "monitor/SessionListModel.h"
 
+#include "util/DateTimeText.h"
+
+#include <cmath>
+#include <limits>
+
 namespace monitor {
 
 QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
@@ -14,6 +19,31 @@ QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == ImageIndexRole && index.column() == 0)
         return row.image;
+    if (role == ChangedRole)
+        return row.changed;
+    if (role == SerialRole)
+        return QString::fromStdString(row.serial);
+    if (role == SortKeyRole) {
+        const QString text = data(index, Qt::DisplayRole).toString();
+        const auto column = static_cast<std::size_t>(index.column());
+        switch (column < columns_.size() ? columns_[column].order : TColumnOrder::Text) {
+        case TColumnOrder::Integer: {
+            bool ok = false;
+            const double value = text.toDouble(&ok);
+            return ok ? value : -std::numeric_limits<double>::infinity();
+        }
+        case TColumnOrder::DateTime: {
+            const auto value = util::parseDateTime(text.toStdString());
+            return value ? *value : -std::numeric_limits<double>::infinity();
+        }
+        case TColumnOrder::Statistic:
+            return std::isnan(row.statistic) ? -std::numeric_limits<double>::infinity()
+                                             : row.statistic;
+        case TColumnOrder::Text:
+            break;
+        }
+        return text;
+    }
     return {};
 }
 

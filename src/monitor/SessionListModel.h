@@ -5,24 +5,43 @@
 
 #include "monitor/ListRowsModel.h"
 
+#include <QString>
 #include <string>
 #include <vector>
 
 namespace monitor {
 
-// A row of a session list: the caption, the sub-items and an image index (-1: none).
+// A row of a session list: the caption, the sub-items and an image index (-1: none), with what
+// sorting and filtering need beyond the shown texts.
+// The row images: a killed session, one that waits for a lock, one that others wait for.
+inline constexpr int kImageKilled = 9;
+inline constexpr int kImageLockWait = 14;
+inline constexpr int kImageBlocker = 15;
+
 struct TSessionListRow {
     std::string caption;
     std::vector<std::string> subItems;
     int image = -1;
+    std::string serial{}; // the session's serial#: with the SID, which session the row is
+    double statistic = 0; // the statistic column's value (total or rate); NaN when blank
+    QString searchText{}; // the fields the filter looks in, lower case, one per line
+    bool active = false;  // status ACTIVE
+    bool user = true;     // a user session (not BACKGROUND)
+    bool changed = false; // its statistic changed since the previous refresh
 };
 
 // The rows of the session list: a caption (the SID), the sub-items and an image per row.
 class TSessionListModel final : public TListRowsModel<TSessionListRow> {
     Q_OBJECT
 public:
-    // The role under which a row's image index is given (-1: none; 9 killed, 14 lock wait).
+    // The role under which a row's image index is given (-1: none, else one of the kImage...).
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+    // True under this role for a row whose statistic changed since the previous refresh.
+    static constexpr int ChangedRole = Qt::UserRole + 2;
+    // The value a sort compares (a number, or the text); see TColumnOrder.
+    static constexpr int SortKeyRole = Qt::UserRole + 3;
+    // The row's serial#, on every column.
+    static constexpr int SerialRole = Qt::UserRole + 4;
 
     explicit TSessionListModel(QObject* parent = nullptr) : TListRowsModel(parent) {}
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,8 @@ namespace monitor {
 // Days since 30 December 1899, the fraction being the time of day.
 using TDateTime = double;
 
-// One session-list row: the 21 v$session columns of the field table, then the sort value.
-using TBasicFieldArray = std::array<std::string, 22>;
+// One session-list row: the 23 v$session columns of the field table, then the sort value.
+using TBasicFieldArray = std::array<std::string, 24>;
 // One accumulated wait event: Sid, Event, Total_Waits, Total_Timeouts, Time_Waited,
 // Average_Wait, Max_Wait.
 using TWaitsFieldType = std::array<std::string, 7>;
@@ -55,6 +56,8 @@ enum TBasicField : int {
     bfLockwait,
     bfType,
     bfRowWaitObj,
+    bfSqlId,
+    bfBlockingSession,
     bfSortField,
     bfCount
 };
@@ -130,6 +133,10 @@ struct TRWaits {
 struct TRSession {
     std::string key; // the session's SID
     TRBasic basic;
+    // The sort statistic's change per second since the previous refresh; NaN when there is no
+    // earlier figure of this session (first refresh, new session).
+    double sortRate = std::numeric_limits<double>::quiet_NaN();
+    bool changed = false; // the sort statistic changed since the previous refresh
     TRDetails details;
     TRLocks locks;
     TRSql sql;
@@ -156,13 +163,29 @@ struct TSessionListField {
 };
 
 inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
-    {"Sid", true, 40},        {"Serial#", true, 0},       {"Username", true, 65},
-    {"Status", true, 60},     {"Server", false, 65},      {"Machine", true, 70},
-    {"process", false, 50},   {"OsUser", true, 100},      {"program", true, 100},
-    {"Logon_time", true, 90}, {"SchemaName", true, 65},   {"Client_Info", false, 100},
-    {"Module", false, 50},    {"Action", false, 50},      {"audsid", false, 10},
-    {"command", true, 90},    {"sql_address", false, 10}, {"sql_hash_value", false, 10},
-    {"lockwait", false, 10},  {"type", false, 10},        {"row_wait_obj#", false, 10},
+    {"Sid", true, 40},
+    {"Serial#", true, 0},
+    {"Username", true, 65},
+    {"Status", true, 60},
+    {"Server", false, 65},
+    {"Machine", true, 70},
+    {"process", false, 50},
+    {"OsUser", true, 100},
+    {"program", true, 100},
+    {"Logon_time", true, 90},
+    {"SchemaName", true, 65},
+    {"Client_Info", false, 100},
+    {"Module", false, 50},
+    {"Action", false, 50},
+    {"audsid", false, 10},
+    {"command", true, 90},
+    {"sql_address", false, 10},
+    {"sql_hash_value", false, 10},
+    {"lockwait", false, 10},
+    {"type", false, 10},
+    {"row_wait_obj#", false, 10},
+    {"sql_id", false, 10},
+    {"blocking_session", false, 10},
     {"sortfield", false, 10},
 }};
 

@@ -344,8 +344,19 @@ TEST_F(DatabasePages, EachPageOffersOnlyItsOwnExportItem) {
     exports->exportMenu->hide();
 }
 
+// Gives the columns of `view` the widths its model proposes, as a user dragging them there would:
+// the export writes the widths on the screen, whatever the list sized itself to.
+static void UseModelWidths(QTreeView* view) {
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        const int width = view->model()->headerData(c, Qt::Horizontal, Qt::UserRole).toInt();
+        if (width > 0)
+            view->header()->resizeSection(c, width);
+    }
+}
+
 TEST_F(DatabasePages, TheNlsListIsExportedByteForByteAfterItsHeading) {
     window->nlsParameterAction->trigger();
+    UseModelWidths(db->nlsParameterList);
     const QString path = ExportTo("nls.txt");
     exports->Command("AcSaveNlsP")->trigger();
     const std::string text = readFile(path);
@@ -384,6 +395,7 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
                 return !window->Monitor().Running(monitor::wkList);
         return false;
     }));
+    UseModelWidths(window->SessionList());
     window->SessionList()->header()->resizeSection(4, 100); // "Status"
     const QString path = ExportTo("sessions.txt");
     exports->Command("AcSaveSesslist")->trigger();

@@ -6,6 +6,7 @@
 #include "support/CallGate.h"
 
 #include <QSettings>
+#include <set>
 
 namespace {
 
@@ -158,7 +159,8 @@ TEST(MonitorSessionList, SqlForTheFourFilterCombinations) {
     const std::string select =
         "select s.Sid,s.Serial#,s.Username,s.Status,s.Server,s.Machine,s.process,s.OsUser,"
         "s.program,s.Logon_time,s.SchemaName,s.Client_Info,s.Module,s.Action,s.audsid,"
-        "s.command,s.sql_address,s.sql_hash_value,s.lockwait,s.type,s.row_wait_obj#,st.value "
+        "s.command,s.sql_address,s.sql_hash_value,s.lockwait,s.type,s.row_wait_obj#,s.sql_id,"
+        "s.blocking_session,st.value "
         "from v$session s,v$sesstat st where s.sid=st.sid and st.statistic#=9";
     m.ShowBackgroundSessions = false;
     m.ShowKilledSessions = true;
@@ -274,10 +276,18 @@ TEST_F(SessionList, KilledSessionsShowImageNineAndLockWaitersImageFourteen) {
     EXPECT_EQ(rig.list.Rows()[static_cast<std::size_t>(killedRow)].subItems[3], "KILLED");
 
     int waiters = 0;
+    std::set<std::string> blockers;
+    for (const auto& s : m.Sessions)
+        if (!s.basic.fields[bfBlockingSession].empty())
+            blockers.insert(s.basic.fields[bfBlockingSession]);
     for (std::size_t i = 0; i < m.Sessions.size(); ++i) {
         const auto& f = m.Sessions[i].basic.fields;
         const int image = rig.list.Rows()[i].image;
-        const int expected = f[bfStatus] == "KILLED" ? 9 : !f[bfLockwait].empty() ? 14 : -1;
+        // Sessions that others wait for have an image of their own.
+        const int expected = f[bfStatus] == "KILLED"         ? 9
+                             : !f[bfLockwait].empty()        ? 14
+                             : blockers.count(f[bfSid]) != 0 ? kImageBlocker
+                                                             : -1;
         EXPECT_EQ(image, expected) << m.Sessions[i].key;
         waiters += expected == 14;
     }

@@ -106,6 +106,7 @@ TEST_F(RememberedOptions, DisplayOptionsAndSortStatisticGoToTheNextMonitor) {
         const auto cache = StatisticsOfClass(rig.monitor, "Cache");
         ASSERT_GE(cache.names.size(), 2u);
         values.statisticName = cache.names[1];
+        values.sortRate = true;
         ApplyOptions(rig.monitor, values);
         SaveDisplayOptions(rig.monitor);
         rig.monitor.SetAutoRefresh(false);
@@ -119,6 +120,7 @@ TEST_F(RememberedOptions, DisplayOptionsAndSortStatisticGoToTheNextMonitor) {
     EXPECT_EQ(next.monitor.RefreshInterval(), 45000);
     EXPECT_TRUE(next.monitor.ShowBackgroundSessions);
     EXPECT_FALSE(next.monitor.ShowKilledSessions);
+    EXPECT_TRUE(next.monitor.ShowSortRate);
     next.monitor.SetAutoRefresh(false);
     next.Connect("sandbox::memory:remembered");
     // The statistic names come with the connection; then the remembered one is chosen again.

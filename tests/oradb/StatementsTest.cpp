@@ -11,13 +11,13 @@ namespace {
 using testing_support::rowsOf;
 using testing_support::SandboxTest;
 
-// The session-list select: the 21 field-table names prefixed with "s.", the sort value.
+// The session-list select: the 23 field-table names prefixed with "s.", the sort value.
 std::string sessionListSql(const std::string& statistic, bool showBackground, bool showKilled) {
     static const char* names[] = {
-        "Sid",      "Serial#", "Username",     "Status",     "Server",      "Machine",
-        "process",  "OsUser",  "program",      "Logon_time", "SchemaName",  "Client_Info",
-        "Module",   "Action",  "audsid",       "command",    "sql_address", "sql_hash_value",
-        "lockwait", "type",    "row_wait_obj#"};
+        "Sid",      "Serial#", "Username",      "Status",     "Server",          "Machine",
+        "process",  "OsUser",  "program",       "Logon_time", "SchemaName",      "Client_Info",
+        "Module",   "Action",  "audsid",        "command",    "sql_address",     "sql_hash_value",
+        "lockwait", "type",    "row_wait_obj#", "sql_id",     "blocking_session"};
     std::string sql = "select ";
     for (std::size_t i = 0; i < std::size(names); ++i)
         sql += std::string(i ? "," : "") + "s." + names[i];

@@ -60,6 +60,7 @@ inline QPalette DarkPalette() {
     p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
     return p;
 }
 
@@ -90,11 +91,11 @@ inline bool ListFetched(gui::TFrmMain& window) {
            !window.SessionListModel().Rows().empty();
 }
 
-// Forgets what earlier windows remembered (options, place, page, folders), so that each test
+// Forgets what earlier windows remembered (options, place, page, folders, lists), so that each test
 // starts as a user who has not run Quenby before; the login is kept.
 inline void ForgetRememberedSettings() {
     const auto settings = oradb::connectSettings();
-    for (const char* group : {"Display", "Window", "Folders"})
+    for (const char* group : {"Display", "Window", "Folders", "Lists"})
         settings->remove(QString::fromLatin1(group));
 }
 

@@ -65,6 +65,11 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     sortStatisticCombo->setMinimumContentsLength(28);
     sort->addRow(QStringLiteral("Statistic Filter"), statisticsClassCombo);
     sort->addRow(QStringLiteral("Sort Statistic"), sortStatisticCombo);
+    statisticShownAsCombo = new QComboBox(sortPage);
+    statisticShownAsCombo->setObjectName(QStringLiteral("statisticShownAsCombo"));
+    statisticShownAsCombo->addItem(QStringLiteral("Total since logon"));
+    statisticShownAsCombo->addItem(QStringLiteral("Change per second since the last refresh"));
+    sort->addRow(QStringLiteral("Show as"), statisticShownAsCombo);
 
     Pages->addTab(displayPage, QStringLiteral("Display"));
     Pages->addTab(sortPage, QStringLiteral("Sort"));
@@ -97,6 +102,7 @@ void TFrmOptions::LoadFrom(const TPvConnection& monitor) {
     UpdateIntervalEnabled();
     showBackgroundCheck->setChecked(monitor.ShowBackgroundSessions);
     showKilledCheck->setChecked(monitor.ShowKilledSessions);
+    statisticShownAsCombo->setCurrentIndex(monitor.ShowSortRate ? 1 : 0);
     {
         const QSignalBlocker block(statisticsClassCombo);
         statisticsClassCombo->clear();
@@ -133,6 +139,7 @@ TOptionsValues TFrmOptions::Values() const {
     v.showKilled = showKilledCheck->isChecked();
     v.className = statisticsClassCombo->currentText().toStdString();
     v.statisticName = sortStatisticCombo->currentText().toStdString();
+    v.sortRate = statisticShownAsCombo->currentIndex() == 1;
     return v;
 }
 

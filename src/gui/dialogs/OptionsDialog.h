@@ -34,6 +34,8 @@ public:
     QCheckBox* showKilledCheck = nullptr;
     QComboBox* statisticsClassCombo = nullptr;
     QComboBox* sortStatisticCombo = nullptr;
+    // The statistic as its total since logon (0) or its change per second (1).
+    QComboBox* statisticShownAsCombo = nullptr;
 
 private:
     void UpdateIntervalEnabled();

@@ -3,6 +3,7 @@
 #include "gui/MainWindow.h"
 #include "gui/dialogs/AddSqlCollectorDialog.h"
 #include "gui/dialogs/ServerComponentDialog.h"
+#include "gui/views/ListHeaderKeeper.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +60,7 @@ TCapturePage::TCapturePage(TFrmMain& main, QWidget* page)
     for (int c = 0; c < capture::TSqlCollectorListModel::colCount; ++c)
         if (capture::TSqlCollectorListModel::ColumnWidth(c) > 0)
             collectorList->setColumnWidth(c, capture::TSqlCollectorListModel::ColumnWidth(c));
+    new TListHeaderKeeper(*collectorList, collectorList->objectName());
     layout->addWidget(collectorList);
 
     capture_.ShowWarning = [this](const std::string& text) {

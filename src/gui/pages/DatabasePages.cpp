@@ -1,6 +1,7 @@
 #include "gui/pages/DatabasePages.h"
 
 #include "gui/ReadableColour.h"
+#include "gui/views/ListHeaderKeeper.h"
 #include "gui/views/ListViewSetup.h"
 
 #include <QAction>
@@ -45,6 +46,7 @@ TReportListView::TReportListView(const QString& name, monitor::TTextListModel& m
     header()->setSectionsClickable(false);
     for (int c = 0; c < model.columnCount(); ++c)
         setColumnWidth(c, model.Columns()[static_cast<std::size_t>(c)].width);
+    new TListHeaderKeeper(*this, name);
 }
 
 int TReportListView::SelectedRow() const {
@@ -137,6 +139,14 @@ TDatabasePages::TDatabasePages(monitor::TPvConnection& monitor, QWidget* dbInfoP
     systemEventList->header()->setSectionsClickable(true);
     connect(systemEventList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { onSystemEventColumnClicked(column); });
+    // A new load keeps the order the user chose (the arrow shows which).
+    connect(&systemEventModel_, &QAbstractItemModel::modelReset, this, [this] {
+        const QHeaderView* header = systemEventList->header();
+        const int column = header->sortIndicatorSection();
+        if (header->isSortIndicatorShown() && column >= 0 && column < header->count() &&
+            systemEventModel_.rowCount() > 1)
+            SortSystemEvents(column, header->sortIndicatorOrder() == Qt::AscendingOrder, false);
+    });
     showIdleSystemEventsCheck = new QCheckBox(QStringLiteral("Show idle events"), systemEventPage);
     showIdleSystemEventsCheck->setObjectName(QStringLiteral("showIdleSystemEventsCheck"));
     showIdleSystemEventsCheck->setToolTip(
@@ -273,11 +283,19 @@ void TDatabasePages::onModifyParameter() {
 void TDatabasePages::onSystemEventColumnClicked(int column) {
     sortFlag_ = !sortFlag_;
     sortColumn_ = column;
+    SortSystemEvents(column, sortFlag_);
+}
+
+void TDatabasePages::SortSystemEvents(int column, bool ascending, bool tell) {
+    systemEventList->header()->setSortIndicatorShown(true);
+    systemEventList->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder
+                                                                  : Qt::DescendingOrder);
     try {
-        systemEventModel_.Reorder(monitor::SystemEventOrder(systemEventModel_, column, sortFlag_));
+        systemEventModel_.Reorder(monitor::SystemEventOrder(systemEventModel_, column, ascending));
     } catch (const std::exception& e) {
-        QMessageBox::critical(systemEventList->window(), QApplication::applicationDisplayName(),
-                              QString::fromUtf8(e.what()));
+        if (tell)
+            QMessageBox::critical(systemEventList->window(), QApplication::applicationDisplayName(),
+                                  QString::fromUtf8(e.what()));
     }
 }
 

@@ -56,6 +56,9 @@ public:
     void onModifyParameter();
     void onSystemParameterSelected(int row);
     void onSystemEventColumnClicked(int column);
+    // Sorts the system events by `column` and shows the arrow there; a failing sort is shown in
+    // a message box when `tell`.
+    void SortSystemEvents(int column, bool ascending, bool tell = true);
 
     QTextEdit* databaseInfoText = nullptr;
     TReportListView* nlsParameterList = nullptr;

@@ -150,9 +150,22 @@ void TDetailPages::BuildSessionPages() {
             currentWaitMenu->popup(currentWaitsList->viewport()->mapToGlobal(p));
     });
 
-    for (TDetailListView* list : {sessionDetailsList, statisticsList, eventsList})
+    for (TDetailListView* list : {sessionDetailsList, statisticsList, eventsList}) {
         connect(list->header(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { SortColumnClick(list, column); });
+        KeepSorted(list);
+    }
+}
+
+void TDetailPages::KeepSorted(TDetailListView* list) {
+    // New rows keep the order the user chose (the arrow shows which).
+    connect(&list->Model(), &QAbstractItemModel::modelReset, this, [this, list] {
+        const QHeaderView* header = list->header();
+        const int column = header->sortIndicatorSection();
+        if (header->isSortIndicatorShown() && column >= 0 && column < header->count() &&
+            list->Model().rowCount() > 1)
+            SortList(list, column, header->sortIndicatorOrder() == Qt::AscendingOrder, false);
+    });
 }
 
 // ---- navigation ----
@@ -201,9 +214,8 @@ void TDetailPages::OpenDetailPage(TPage page) {
     const std::vector<int> rows = window_.SessionList()->SelectedRows();
     if (rows.empty())
         return;
-    monitor_.SelectedSid =
-        window_.SessionListModel().Rows()[static_cast<std::size_t>(rows[0])].caption;
-    monitor_.LocateSelectedSession();
+    const auto& row = window_.SessionListModel().Rows()[static_cast<std::size_t>(rows[0])];
+    monitor_.SelectSession(row.caption, row.serial);
     suppressPageChange_ = true;
     tabs_.setTabVisible(page, true);
     tabs_.setCurrentIndex(page);
@@ -292,6 +304,12 @@ void TDetailPages::onPropertyClicked() {
 void TDetailPages::SortColumnClick(TDetailListView* list, int column) {
     window_.SortAscending = !window_.SortAscending;
     window_.SortColumn = column;
+    SortList(list, column, window_.SortAscending);
+}
+
+void TDetailPages::SortList(TDetailListView* list, int column, bool ascending, bool tell) {
+    list->header()->setSortIndicatorShown(true);
+    list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     using R = detail::TDetailCompare;
     R rule = R::Equal;
     if (list == sessionDetailsList)
@@ -306,10 +324,12 @@ void TDetailPages::SortColumnClick(TDetailListView* list, int column) {
     else if (list == memoryHistory)
         rule = column == 0 ? R::DateTime : column <= 4 ? R::Numeric : R::Equal;
     try {
-        list->Model().Reorder(
-            detail::DetailSortOrder(list->Model(), column, rule, window_.SortAscending));
+        list->Model().Reorder(detail::DetailSortOrder(list->Model(), column, rule, ascending));
     } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
+        // Rows that do not convert ("Loading...") stay as they came when new rows arrive; a
+        // click tells the user.
+        if (tell)
+            ShowError(QString::fromUtf8(e.what()));
     }
 }
 

@@ -98,6 +98,11 @@ public:
 
     // Sorts a detail list by a column as a click on its header does.
     void SortColumnClick(TDetailListView* list, int column);
+    // Sorts `list` by `column` under the column's rule and shows the arrow there; a failing
+    // sort is shown in a message box when `tell`.
+    void SortList(TDetailListView* list, int column, bool ascending, bool tell = true);
+    // Sorts the list again, as the arrow says, whenever new rows arrive.
+    void KeepSorted(TDetailListView* list);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "gui/pages/LocksPage.h"
 
 #include "gui/pages/DetailHeader.h"
+#include "gui/views/ListHeaderKeeper.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -29,8 +30,7 @@ TLocksPage::TLocksPage(monitor::TPvConnection& monitor, QWidget* parent)
     locksList_->setModel(&lockModel_);
     locksList_->header()->setSectionsClickable(false);
     ApplyListColumnWidths(locksList_);
-    connect(&lockModel_, &QAbstractItemModel::modelReset, locksList_,
-            [this] { ApplyListColumnWidths(locksList_); });
+    new TListHeaderKeeper(*locksList_, locksList_->objectName());
     layout->addWidget(locksList_, 1);
 }
 

@@ -118,6 +118,7 @@ void TDetailPages::BuildMemoryPage() {
     layout->addWidget(memoryHistory);
     connect(memoryHistory->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { SortColumnClick(memoryHistory, column); });
+    KeepSorted(memoryHistory);
     connect(probeButton, &QPushButton::clicked, this, [this] { monitor_.StartMemoryProbe(); });
     connect(scheduleButton, &QPushButton::clicked, this, [this] { onScheduleClicked(); });
     connect(clearHistoryButton, &QPushButton::clicked, this, [this] { ClearProbeHistory(); });

@@ -1,6 +1,7 @@
 #include "gui/pages/SqlPage.h"
 
 #include "gui/ReadableColour.h"
+#include "gui/views/ListHeaderKeeper.h"
 #include "monitor/RememberedSettings.h"
 #include "util/DateTimeText.h"
 
@@ -47,8 +48,7 @@ TSqlPage::TSqlPage(monitor::TPvConnection& monitor, QWidget* parent)
     openCursorsList_->setModel(&cursorModel_);
     openCursorsList_->header()->setSectionsClickable(false);
     ApplyListColumnWidths(openCursorsList_);
-    connect(&cursorModel_, &QAbstractItemModel::modelReset, openCursorsList_,
-            [this] { ApplyListColumnWidths(openCursorsList_); });
+    new TListHeaderKeeper(*openCursorsList_, openCursorsList_->objectName());
     connect(openCursorsList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {
                 QList<int> rows;

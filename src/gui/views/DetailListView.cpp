@@ -1,5 +1,6 @@
 #include "gui/views/DetailListView.h"
 
+#include "gui/views/ListHeaderKeeper.h"
 #include "gui/views/ListViewSetup.h"
 
 #include <QHeaderView>
@@ -21,6 +22,7 @@ TDetailListView::TDetailListView(detail::TDetailListModel& model, const char* na
             ApplyColumnWidths();
     });
     ApplyColumnWidths();
+    keeper_ = new TListHeaderKeeper(*this, objectName());
 }
 
 void TDetailListView::ApplyColumnWidths() {

@@ -8,6 +8,8 @@
 
 namespace gui {
 
+class TListHeaderKeeper;
+
 class TDetailListView final : public QTreeView {
     Q_OBJECT
 public:
@@ -19,6 +21,7 @@ public:
 private:
     void ApplyColumnWidths();
     detail::TDetailListModel& model_;
+    TListHeaderKeeper* keeper_ = nullptr;
     int appliedColumns_ = -1;
 };
 

@@ -134,4 +134,27 @@ TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     EXPECT_TRUE(background);
 }
 
+TEST_F(Options, TheStatisticAsAChangePerSecondIsChosenOnTheSortPage) {
+    TPvConnection& m = rig.monitor;
+    TFrmOptions dialog;
+    dialog.LoadFrom(m);
+    EXPECT_EQ(dialog.statisticShownAsCombo->currentText(), "Total since logon");
+    EXPECT_FALSE(dialog.Values().sortRate);
+    dialog.statisticShownAsCombo->setCurrentIndex(1);
+    EXPECT_EQ(dialog.statisticShownAsCombo->currentText(),
+              "Change per second since the last refresh");
+    const TOptionsValues values = dialog.Values();
+    EXPECT_TRUE(values.sortRate);
+    const int before = rig.fetches->fetched;
+    ApplyOptions(m, values);
+    EXPECT_TRUE(m.ShowSortRate);
+    // The column says which, and the list is read again.
+    EXPECT_EQ(rig.list.Columns()[3].caption.toStdString(), m.SortStatisticName + "/s");
+    ASSERT_TRUE(rig.WaitForList());
+    EXPECT_EQ(rig.fetches->fetched, before + 1);
+    TFrmOptions again;
+    again.LoadFrom(m);
+    EXPECT_EQ(again.statisticShownAsCombo->currentIndex(), 1);
+}
+
 } // namespace

@@ -1,0 +1,56 @@
+// The session list as the user narrows and orders it: a sort and filter proxy over the session
+// list model that keeps the sessions whose SID, user, schema, OS user, machine, program, module,
+// status or SQL id contain the typed text (letter case ignored), optionally only the active ones
+// and only the user sessions, and sorts by a column under the column's own order (numbers as
+// numbers, dates as dates). Local only: nothing is read from the instance. Qt Core; user-interface
+// thread only.
+#pragma once
+
+#include "monitor/SessionListModel.h"
+
+#include <QSortFilterProxyModel>
+#include <QString>
+
+namespace monitor {
+
+class TSessionFilterModel final : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit TSessionFilterModel(TSessionListModel& source, QObject* parent = nullptr);
+
+    void SetText(const QString& text);
+    QString Text() const { return text_; }
+    void SetActiveOnly(bool on);
+    bool ActiveOnly() const { return activeOnly_; }
+    void SetUserOnly(bool on);
+    bool UserOnly() const { return userOnly_; }
+    // True while the text or a toggle narrows the list.
+    bool Filtering() const { return !needle_.isEmpty() || activeOnly_ || userOnly_; }
+    // "12 sessions", or "3 of 12 sessions" while filtering.
+    std::string CountText() const;
+
+    // The session list model's row of a row of this model, or -1.
+    int SourceRow(int row) const;
+    // This model's row of a session list row, or -1 when the row is filtered out.
+    int ProxyRow(int sourceRow) const;
+
+    // The lower-case text a row's fields are searched in, one field per line.
+    static QString SearchText(const std::vector<std::string>& fields);
+
+Q_SIGNALS:
+    // The filter changed (text or toggles).
+    void filterChanged();
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    void Apply();
+    TSessionListModel& source_;
+    QString text_, needle_;
+    bool activeOnly_ = false;
+    bool userOnly_ = false;
+};
+
+} // namespace monitor

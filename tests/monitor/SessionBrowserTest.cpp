@@ -1,0 +1,285 @@
+// The session list as a DBA browses it: the statistic as a rate, the selection by SID and
+// serial#, the local filter, the blockers' mark, the remembered list headers and the copied rows,
+// against the sandbox instance.
+#include "MonitorSupport.h"
+#include "monitor/ListCopy.h"
+#include "monitor/RememberedSettings.h"
+#include "monitor/SessionFilterModel.h"
+#include "monitor/SessionRates.h"
+#include "oradb/OraConnectDialog.h"
+
+#include <QStandardItemModel>
+#include <cmath>
+#include <set>
+
+namespace {
+
+using namespace monitor;
+using testing_support::MonitorRig;
+using testing_support::openInstance;
+
+TRSession session(const std::string& sid, const std::string& serial, const std::string& value) {
+    TRSession s;
+    s.key = sid;
+    s.basic.fields[bfSid] = sid;
+    s.basic.fields[bfSerial] = serial;
+    s.basic.fields[bfSortField] = value;
+    return s;
+}
+
+TEST(SessionRates, FirstRefreshBlankThenPerSecondChangeNewAndGoneSessions) {
+    // No previous refresh: every rate blank, nothing marked changed.
+    std::vector<TRSession> first = {session("10", "1", "100"), session("11", "5", "7")};
+    ComputeSortRates({}, 0, first, 46000.0);
+    for (const TRSession& s : first) {
+        EXPECT_TRUE(std::isnan(s.sortRate));
+        EXPECT_FALSE(s.changed);
+    }
+    // Four seconds later: 10 grew by 200 (50/s), 11 did not change, 12 logged off, 13 is new and
+    // 14 took over the SID of a session that logged off (another serial#).
+    const std::vector<TRSession> before = {session("10", "1", "100"), session("11", "5", "7"),
+                                           session("12", "3", "9"), session("14", "8", "40")};
+    std::vector<TRSession> now = {session("10", "1", "300"), session("11", "5", "7"),
+                                  session("13", "2", "55"), session("14", "9", "90")};
+    const TDateTime t0 = 46000.25;
+    ComputeSortRates(before, t0, now, t0 + 4.0 / 86400.0);
+    EXPECT_NEAR(now[0].sortRate, 50.0, 1e-3);
+    EXPECT_TRUE(now[0].changed);
+    EXPECT_NEAR(now[1].sortRate, 0.0, 1e-9);
+    EXPECT_FALSE(now[1].changed);
+    EXPECT_TRUE(std::isnan(now[2].sortRate));
+    EXPECT_FALSE(now[2].changed);
+    EXPECT_TRUE(std::isnan(now[3].sortRate));
+    EXPECT_FALSE(now[3].changed);
+}
+
+class SessionBrowser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        instance = openInstance(name);
+        rig.Connect("sandbox::memory:" + name);
+    }
+    void Refresh() {
+        rig.monitor.Refresh();
+        ASSERT_TRUE(rig.WaitForList());
+    }
+    int RowOfSid(const std::string& sid) {
+        const auto& rows = rig.list.Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].caption == sid)
+                return static_cast<int>(i);
+        return -1;
+    }
+    const TRSession& SessionOfSid(const std::string& sid) {
+        for (const TRSession& s : rig.monitor.Sessions)
+            if (s.key == sid)
+                return s;
+        throw std::runtime_error("no session " + sid);
+    }
+    std::shared_ptr<oradb::sandbox::Instance> instance;
+    MonitorRig rig;
+};
+
+TEST_F(SessionBrowser, TheStatisticAsARateIsBlankFirstThenTheChangePerSecond) {
+    TPvConnection& m = rig.monitor;
+    m.ShowSortRate = true;
+    m.Notify(ncRebuildListColumns);
+    EXPECT_EQ(rig.list.Columns()[3].caption.toStdString(), m.SortStatisticName + "/s");
+    // The statistic's column when the rate is not wanted says the plain name.
+    m.ShowSortRate = false;
+    m.Notify(ncRebuildListColumns);
+    EXPECT_EQ(rig.list.Columns()[3].caption.toStdString(), m.SortStatisticName);
+    m.ShowSortRate = true;
+    m.Notify(ncRebuildListColumns);
+
+    // One session gets 5000 more since the last refresh, the others stay.
+    const std::string busy = m.Sessions[3].key;
+    const TDateTime before = m.LastListRefresh;
+    instance->sqliteRows("update \"v$sesstat\" set value = value + 5000 where sid = " + busy +
+                         " and \"statistic#\" = " + m.SortStatisticNumber);
+    Refresh();
+    const double seconds = (m.LastListRefresh - before) * 86400.0;
+    ASSERT_GT(seconds, 0.0);
+    const int row = RowOfSid(busy);
+    ASSERT_GE(row, 0);
+    const TSessionListRow& shown = rig.list.Rows()[static_cast<std::size_t>(row)];
+    EXPECT_NEAR(shown.statistic, 5000.0 / seconds, 1e-6 * (5000.0 / seconds));
+    EXPECT_EQ(shown.subItems[2], QLocale().toString(5000.0 / seconds, 'f', 1).toStdString());
+    EXPECT_TRUE(shown.changed);
+    EXPECT_TRUE(rig.list.index(row, 0).data(TSessionListModel::ChangedRole).toBool());
+    int unchanged = 0;
+    for (const TSessionListRow& r : rig.list.Rows())
+        if (r.caption != busy && !r.changed) {
+            ++unchanged;
+            EXPECT_EQ(r.statistic, 0.0);
+        }
+    EXPECT_GT(unchanged, 0);
+
+    // A new session (a SID reused with another serial#) has no rate yet.
+    const std::string reused = m.Sessions[5].key;
+    instance->sqliteRows("update \"v$session\" set \"serial#\" = \"serial#\" + 101 where sid = " +
+                         reused);
+    Refresh();
+    const auto& again = rig.list.Rows()[static_cast<std::size_t>(RowOfSid(reused))];
+    EXPECT_EQ(again.subItems[2], "");
+    EXPECT_TRUE(std::isnan(again.statistic));
+}
+
+TEST_F(SessionBrowser, TheSelectionFollowsSidAndSerialAndNotAReusedSid) {
+    TPvConnection& m = rig.monitor;
+    ASSERT_GT(m.Sessions.size(), 4u);
+    const TRSession chosen = m.Sessions[3];
+    m.SelectSession(chosen.key, chosen.basic.fields[bfSerial]);
+    Refresh();
+    EXPECT_EQ(m.SelectedSid, chosen.key);
+    EXPECT_EQ(m.SelectedSerial(), chosen.basic.fields[bfSerial]);
+    EXPECT_EQ(rig.list.SelectedRow(), RowOfSid(chosen.key));
+
+    // The session logs off and Oracle gives its SID to a new session (another serial#): the
+    // new one is another session and is not selected.
+    instance->sqliteRows("update \"v$session\" set \"serial#\" = \"serial#\" + 7 where sid = " +
+                         chosen.key);
+    Refresh();
+    ASSERT_NE(RowOfSid(chosen.key), -1);
+    EXPECT_NE(rig.list.SelectedRow(), RowOfSid(chosen.key));
+    EXPECT_NE(m.SelectedSid, chosen.key);
+    ASSERT_GE(m.SelectedIndex, 0);
+    EXPECT_EQ(m.SelectedSession()->key, m.SelectedSid);
+    EXPECT_EQ(m.SelectedSession()->basic.fields[bfSerial], m.SelectedSerial());
+}
+
+TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefreshes) {
+    TPvConnection& m = rig.monitor;
+    TSessionFilterModel filter(rig.list);
+    rig.observer->SetFilter(&filter);
+    const std::string target = m.Sessions[2].key;
+    instance->sqliteRows("update \"v$session\" set module = 'PayrollNightlyBatch', sql_id = "
+                         "'7h35uxf5uhmm1', schemaname = 'HRSCHEMA' where sid = " +
+                         target);
+    Refresh();
+    const TRSession& s = SessionOfSid(target);
+    // Kept: rows whose fields hold the text, letter case ignored.
+    auto kept = [&] {
+        std::set<std::string> sids;
+        for (int r = 0; r < filter.rowCount(); ++r)
+            sids.insert(filter.index(r, 0).data().toString().toStdString());
+        return sids;
+    };
+    auto holds = [](const TRSession& x, const QString& text) {
+        for (int f : {bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule,
+                      bfStatus, bfSqlId})
+            if (QString::fromStdString(x.basic.fields[static_cast<std::size_t>(f)])
+                    .contains(text, Qt::CaseInsensitive))
+                return true;
+        return false;
+    };
+    for (int field : {bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule,
+                      bfStatus, bfSqlId}) {
+        const std::string value = s.basic.fields[static_cast<std::size_t>(field)];
+        ASSERT_FALSE(value.empty()) << field;
+        // Typed in the other letter case.
+        QString typed = QString::fromStdString(value);
+        typed = typed == typed.toUpper() ? typed.toLower() : typed.toUpper();
+        filter.SetText(typed);
+        const auto sids = kept();
+        EXPECT_TRUE(sids.count(target)) << value;
+        for (const TRSession& x : m.Sessions)
+            EXPECT_EQ(sids.count(x.key) != 0, holds(x, typed)) << value << " " << x.key;
+    }
+    filter.SetText(QStringLiteral("payrollnightly"));
+    EXPECT_EQ(kept(), std::set<std::string>{target});
+    EXPECT_EQ(filter.CountText(), "1 of " + std::to_string(m.Sessions.size()) + " sessions");
+    // Refreshes keep the filter, and the status bar says how many of all.
+    Refresh();
+    EXPECT_EQ(kept(), std::set<std::string>{target});
+    EXPECT_EQ(rig.host.panels[2], "1 of " + std::to_string(m.Sessions.size()) + " sessions");
+
+    // The toggles: active sessions only, user sessions only.
+    filter.SetText(QString());
+    EXPECT_EQ(filter.CountText(), std::to_string(m.Sessions.size()) + " sessions");
+    m.ShowBackgroundSessions = true;
+    Refresh();
+    filter.SetActiveOnly(true);
+    std::size_t active = 0;
+    for (const TRSession& x : m.Sessions)
+        active += x.basic.fields[bfStatus] == "ACTIVE";
+    ASSERT_GT(active, 0u);
+    ASSERT_LT(active, m.Sessions.size());
+    EXPECT_EQ(static_cast<std::size_t>(filter.rowCount()), active);
+    for (const std::string& sid : kept())
+        EXPECT_EQ(SessionOfSid(sid).basic.fields[bfStatus], "ACTIVE");
+    filter.SetActiveOnly(false);
+    filter.SetUserOnly(true);
+    std::size_t users = 0;
+    for (const TRSession& x : m.Sessions)
+        users += x.basic.fields[bfType] != "BACKGROUND";
+    ASSERT_LT(users, m.Sessions.size());
+    EXPECT_EQ(static_cast<std::size_t>(filter.rowCount()), users);
+    Refresh();
+    EXPECT_EQ(static_cast<std::size_t>(filter.rowCount()), users);
+}
+
+TEST_F(SessionBrowser, SessionsThatOthersWaitForCarryTheBlockerImage) {
+    TPvConnection& m = rig.monitor;
+    std::set<std::string> blockers;
+    for (const TRSession& s : m.Sessions)
+        if (!s.basic.fields[bfBlockingSession].empty())
+            blockers.insert(s.basic.fields[bfBlockingSession]);
+    ASSERT_FALSE(blockers.empty());
+    int marked = 0;
+    for (std::size_t i = 0; i < m.Sessions.size(); ++i) {
+        const auto& f = m.Sessions[i].basic.fields;
+        const int expected = f[bfStatus] == "KILLED"         ? kImageKilled
+                             : !f[bfLockwait].empty()        ? kImageLockWait
+                             : blockers.count(f[bfSid]) != 0 ? kImageBlocker
+                                                             : -1;
+        EXPECT_EQ(rig.list.Rows()[i].image, expected) << f[bfSid];
+        marked += expected == kImageBlocker;
+    }
+    EXPECT_GT(marked, 0);
+}
+
+TEST_F(SessionBrowser, SortingUsesNumbersForSidAndStatisticAndDatesForLogonTime) {
+    TSessionFilterModel sorted(rig.list);
+    sorted.sort(0, Qt::AscendingOrder);
+    for (int r = 1; r < sorted.rowCount(); ++r)
+        EXPECT_LT(sorted.index(r - 1, 0).data().toInt(), sorted.index(r, 0).data().toInt());
+    sorted.sort(3, Qt::DescendingOrder);
+    for (int r = 1; r < sorted.rowCount(); ++r)
+        EXPECT_GE(sorted.index(r - 1, 3).data().toDouble(), sorted.index(r, 3).data().toDouble());
+    // A refresh keeps the order.
+    Refresh();
+    sorted.sort(0, Qt::DescendingOrder);
+    Refresh();
+    ASSERT_GT(sorted.rowCount(), 3);
+    for (int r = 1; r < sorted.rowCount(); ++r)
+        EXPECT_GT(sorted.index(r - 1, 0).data().toInt(), sorted.index(r, 0).data().toInt());
+}
+
+TEST(ListCopy, SelectedRowsBecomeTabSeparatedLinesUnderTheirHeadings) {
+    QStandardItemModel model(3, 3);
+    model.setHorizontalHeaderLabels({"Sid", "Machine", "Program"});
+    const char* cells[3][3] = {{"12", "CORP\\PC1", "TOAD.exe"},
+                               {"7", "app\tsrv", "JDBC\nThin"},
+                               {"40", "db01", "sqlplus"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            model.setItem(r, c, new QStandardItem(QString::fromLatin1(cells[r][c])));
+    EXPECT_EQ(RowsAsTabText(model, {0, 1}, {2, 0, 1}).toStdString(),
+              "Program\tSid\tMachine\nTOAD.exe\t12\tCORP\\PC1\nJDBC Thin\t7\tapp srv\n");
+    EXPECT_EQ(RowsAsTabText(model, {2}, {0}).toStdString(), "Sid\n40\n");
+}
+
+TEST(RememberedListHeaders, AreKeptPerListName) {
+    const QByteArray a("state-of-the-session-list"), b("state-of-the-locks");
+    SaveListHeader(QStringLiteral("SessionListTest/11"), a);
+    SaveListHeader(QStringLiteral("LocksTest/9"), b);
+    EXPECT_EQ(SavedListHeader(QStringLiteral("SessionListTest/11")), a);
+    EXPECT_EQ(SavedListHeader(QStringLiteral("LocksTest/9")), b);
+    EXPECT_TRUE(SavedListHeader(QStringLiteral("SessionListTest/12")).isEmpty());
+    oradb::connectSettings()->remove(QStringLiteral("Lists"));
+    EXPECT_TRUE(SavedListHeader(QStringLiteral("LocksTest/9")).isEmpty());
+}
+
+} // namespace
