@@ -1,5 +1,8 @@
 #include "monitor/SessionFilterModel.h"
 
+#include <cmath>
+#include <limits>
+
 namespace monitor {
 
 TSessionFilterModel::TSessionFilterModel(TSessionListModel& source, QObject* parent)
@@ -54,13 +57,48 @@ int TSessionFilterModel::ProxyRow(int sourceRow) const {
     return index.isValid() ? index.row() : -1;
 }
 
-QString TSessionFilterModel::SearchText(const std::vector<std::string>& fields) {
-    QString text;
-    for (const std::string& field : fields) {
-        text += QString::fromStdString(field).toLower();
-        text += QLatin1Char('\n');
+std::string TSessionFilterModel::SearchText(std::initializer_list<const std::string*> fields) {
+    std::size_t size = 0;
+    for (const std::string* field : fields)
+        size += field->size() + 1;
+    std::string text;
+    text.reserve(size);
+    for (const std::string* field : fields) {
+        text += *field;
+        text += '\n';
     }
     return text;
+}
+
+const std::vector<QString>& TSessionFilterModel::LoweredTexts() const {
+    if (!loweredMade_ || loweredGeneration_ != source_.Generation()) {
+        const auto& rows = source_.Rows();
+        lowered_.clear();
+        lowered_.reserve(rows.size());
+        for (const TSessionListRow& row : rows)
+            lowered_.push_back(QString::fromStdString(row.searchText).toLower());
+        loweredGeneration_ = source_.Generation();
+        loweredMade_ = true;
+    }
+    return lowered_;
+}
+
+void TSessionFilterModel::PrepareSortKeys(int column) const {
+    if (keys_.column == column && keys_.generation == source_.Generation() &&
+        keys_.numbers.size() == static_cast<std::size_t>(source_.rowCount()))
+        return;
+    const int rows = source_.rowCount();
+    keys_.column = column;
+    keys_.generation = source_.Generation();
+    keys_.numbers.assign(static_cast<std::size_t>(rows), std::numeric_limits<double>::quiet_NaN());
+    keys_.texts.assign(static_cast<std::size_t>(rows), QString());
+    for (int r = 0; r < rows; ++r) {
+        const QVariant key = source_.index(r, column).data(sortRole());
+        if (key.typeId() == QMetaType::Double)
+            keys_.numbers[static_cast<std::size_t>(r)] = key.toDouble();
+        else
+            keys_.texts[static_cast<std::size_t>(r)] = key.toString().toCaseFolded();
+    }
 }
 
 bool TSessionFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
@@ -72,14 +110,27 @@ bool TSessionFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sou
         return false;
     if (userOnly_ && !row.user)
         return false;
-    return needle_.isEmpty() || row.searchText.contains(needle_);
+    if (needle_.isEmpty())
+        return true;
+    const std::vector<QString>& lowered = LoweredTexts();
+    return static_cast<std::size_t>(sourceRow) < lowered.size() &&
+           lowered[static_cast<std::size_t>(sourceRow)].contains(needle_);
 }
 
 bool TSessionFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const QVariant a = left.data(sortRole()), b = right.data(sortRole());
-    if (a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double)
-        return a.toDouble() < b.toDouble();
-    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
+    if (left.model() != &source_ || right.model() != &source_ || left.column() != right.column())
+        return QSortFilterProxyModel::lessThan(left, right);
+    PrepareSortKeys(left.column());
+    const auto a = static_cast<std::size_t>(left.row()), b = static_cast<std::size_t>(right.row());
+    if (a >= keys_.numbers.size() || b >= keys_.numbers.size())
+        return false;
+    const double x = keys_.numbers[a], y = keys_.numbers[b];
+    if (!std::isnan(x) && !std::isnan(y))
+        return x < y;
+    // A column's keys are all numbers or all texts; were they mixed, numbers come first.
+    if (std::isnan(x) != std::isnan(y))
+        return !std::isnan(x);
+    return keys_.texts[a] < keys_.texts[b];
 }
 
 } // namespace monitor

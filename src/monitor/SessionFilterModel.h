@@ -10,6 +10,8 @@
 
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <initializer_list>
+#include <vector>
 
 namespace monitor {
 
@@ -34,8 +36,8 @@ public:
     // This model's row of a session list row, or -1 when the row is filtered out.
     int ProxyRow(int sourceRow) const;
 
-    // The lower-case text a row's fields are searched in, one field per line.
-    static QString SearchText(const std::vector<std::string>& fields);
+    // The text a row's fields are searched in, one field per line.
+    static std::string SearchText(std::initializer_list<const std::string*> fields);
 
 Q_SIGNALS:
     // The filter changed (text or toggles).
@@ -47,10 +49,26 @@ protected:
 
 private:
     void Apply();
+    // The rows' search texts in lower case, made when a text is first searched for under the
+    // source's current rows.
+    const std::vector<QString>& LoweredTexts() const;
+    // The sort keys of one column under the source's current rows, so that a sort compares
+    // ready values instead of converting both sides at every comparison.
+    void PrepareSortKeys(int column) const;
     TSessionListModel& source_;
     QString text_, needle_;
     bool activeOnly_ = false;
     bool userOnly_ = false;
+    mutable std::vector<QString> lowered_;
+    mutable quint64 loweredGeneration_ = 0;
+    mutable bool loweredMade_ = false;
+    struct SortKeys {
+        int column = -1;
+        quint64 generation = 0;
+        std::vector<double> numbers; // a number per row; NaN where the key is a text
+        std::vector<QString> texts;  // case-folded texts of the rows whose key is not a number
+    };
+    mutable SortKeys keys_;
 };
 
 } // namespace monitor

@@ -7,6 +7,7 @@
 #include "util/DateTimeText.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -190,8 +191,8 @@ void TPvSesslistObserver::RenderRows() {
             row.user = f[bfType] != "BACKGROUND";
             row.changed = s.changed;
             row.searchText = TSessionFilterModel::SearchText(
-                {f[bfSid], f[bfUsername], f[bfSchemaName], f[bfOsUser], f[bfMachine], f[bfProgram],
-                 f[bfModule], f[bfStatus], f[bfSqlId]});
+                {&f[bfSid], &f[bfUsername], &f[bfSchemaName], &f[bfOsUser], &f[bfMachine],
+                 &f[bfProgram], &f[bfModule], &f[bfStatus], &f[bfSqlId]});
             std::string statistic = f[bfSortField];
             if (monitor_.ShowSortRate) {
                 row.statistic = s.sortRate;
@@ -199,10 +200,13 @@ void TPvSesslistObserver::RenderRows() {
                                 ? std::string()
                                 : locale.toString(s.sortRate, 'f', 1).toStdString();
             } else {
-                bool ok = false;
-                row.statistic = QString::fromStdString(statistic).toDouble(&ok);
-                if (!ok)
-                    row.statistic = std::numeric_limits<double>::quiet_NaN();
+                // The figure as the instance gives it: digits, a point, maybe a sign.
+                double value = 0;
+                const char* end = statistic.data() + statistic.size();
+                const auto parsed = std::from_chars(statistic.data(), end, value);
+                row.statistic = parsed.ec == std::errc() && parsed.ptr == end
+                                    ? value
+                                    : std::numeric_limits<double>::quiet_NaN();
             }
             int shown = 0;
             for (int i = 1; i < bfSortField; ++i) {

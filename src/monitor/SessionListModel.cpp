@@ -52,6 +52,7 @@ void TSessionListModel::SetColumns(std::vector<Column> columns) {
     columns_ = std::move(columns);
     rows_.clear();
     selectedRow_ = -1;
+    ++generation_;
     endResetModel();
 }
 
@@ -59,6 +60,7 @@ void TSessionListModel::SetRows(std::vector<Row> rows) {
     beginResetModel();
     rows_ = std::move(rows);
     selectedRow_ = -1;
+    ++generation_;
     endResetModel();
 }
 

@@ -22,12 +22,12 @@ struct TSessionListRow {
     std::string caption;
     std::vector<std::string> subItems;
     int image = -1;
-    std::string serial{}; // the session's serial#: with the SID, which session the row is
-    double statistic = 0; // the statistic column's value (total or rate); NaN when blank
-    QString searchText{}; // the fields the filter looks in, lower case, one per line
-    bool active = false;  // status ACTIVE
-    bool user = true;     // a user session (not BACKGROUND)
-    bool changed = false; // its statistic changed since the previous refresh
+    std::string serial{};     // the session's serial#: with the SID, which session the row is
+    double statistic = 0;     // the statistic column's value (total or rate); NaN when blank
+    std::string searchText{}; // the fields the filter looks in, one per line (UTF-8)
+    bool active = false;      // status ACTIVE
+    bool user = true;         // a user session (not BACKGROUND)
+    bool changed = false;     // its statistic changed since the previous refresh
 };
 
 // The rows of the session list: a caption (the SID), the sub-items and an image per row.
@@ -49,6 +49,9 @@ public:
 
     void SetColumns(std::vector<Column> columns);
     void SetRows(std::vector<Row> rows);
+    // Counts the changes of rows and columns: what was derived from the rows under one count
+    // holds until the next.
+    quint64 Generation() const { return generation_; }
     // The row selected by the last rendering (the selected session's), or -1.
     int SelectedRow() const { return selectedRow_; }
     void SetSelectedRow(int row);
@@ -59,6 +62,7 @@ Q_SIGNALS:
 
 private:
     int selectedRow_ = -1;
+    quint64 generation_ = 0;
 };
 
 } // namespace monitor

@@ -194,6 +194,15 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
     Refresh();
     EXPECT_EQ(kept(), std::set<std::string>{target});
     EXPECT_EQ(rig.host.panels[2], "1 of " + std::to_string(m.Sessions.size()) + " sessions");
+    // A session that comes to match after a refresh is kept, one that stops matching is not.
+    const std::string other = m.Sessions[3].key;
+    instance->sqliteRows("update \"v$session\" set module = 'PAYROLLNIGHTLY2' where sid = " +
+                         other);
+    Refresh();
+    EXPECT_EQ(kept(), (std::set<std::string>{target, other}));
+    instance->sqliteRows("update \"v$session\" set module = 'Other' where sid = " + target);
+    Refresh();
+    EXPECT_EQ(kept(), std::set<std::string>{other});
 
     // The toggles: active sessions only, user sessions only.
     filter.SetText(QString());
@@ -255,6 +264,29 @@ TEST_F(SessionBrowser, SortingUsesNumbersForSidAndStatisticAndDatesForLogonTime)
     ASSERT_GT(sorted.rowCount(), 3);
     for (int r = 1; r < sorted.rowCount(); ++r)
         EXPECT_GT(sorted.index(r - 1, 0).data().toInt(), sorted.index(r, 0).data().toInt());
+    // By a text column, letter case ignored; new texts after a refresh take their place.
+    int machine = -1;
+    for (int c = 0; c < rig.list.columnCount(); ++c)
+        if (rig.list.headerData(c, Qt::Horizontal)
+                .toString()
+                .compare(QStringLiteral("Machine"), Qt::CaseInsensitive) == 0)
+            machine = c;
+    ASSERT_GE(machine, 0);
+    const auto inOrder = [&] {
+        for (int r = 1; r < sorted.rowCount(); ++r)
+            if (QString::compare(sorted.index(r - 1, machine).data().toString(),
+                                 sorted.index(r, machine).data().toString(),
+                                 Qt::CaseInsensitive) > 0)
+                return false;
+        return true;
+    };
+    sorted.sort(machine, Qt::AscendingOrder);
+    EXPECT_TRUE(inOrder());
+    const std::string last = sorted.index(sorted.rowCount() - 1, 0).data().toString().toStdString();
+    instance->sqliteRows("update \"v$session\" set machine = 'aaa-first' where sid = " + last);
+    Refresh();
+    EXPECT_TRUE(inOrder());
+    EXPECT_EQ(sorted.index(0, 0).data().toString().toStdString(), last);
 }
 
 TEST(ListCopy, SelectedRowsBecomeTabSeparatedLinesUnderTheirHeadings) {

@@ -120,6 +120,11 @@ void TListHeaderKeeper::FitColumns() {
 void TListHeaderKeeper::Fit(bool widenOnly) {
     QHeaderView* header = view_.header();
     const int last = LastVisible();
+    // The first fit measures up to a thousand rows; the later ones, at every refresh, only the
+    // rows in view, so that a refresh of a long list does not measure it again.
+    const int precision = header->resizeContentsPrecision();
+    if (widenOnly)
+        header->setResizeContentsPrecision(0);
     applying_ = true;
     for (int c = 0; c < header->count(); ++c) {
         if (header->isSectionHidden(c) || (c == last && header->stretchLastSection()))
@@ -132,6 +137,7 @@ void TListHeaderKeeper::Fit(bool widenOnly) {
             view_.setColumnWidth(c, wanted);
     }
     applying_ = false;
+    header->setResizeContentsPrecision(precision);
     ApplyMinimums();
 }
 

@@ -48,10 +48,19 @@ void TSessionListView::ColumnsChanged() {
 }
 
 int TSessionListView::SidColumnWidth() const {
-    int widest = fontMetrics().horizontalAdvance(QStringLiteral("SID"));
+    // SIDs are numbers: the longest of them is the widest, whatever its digits, measured as a
+    // row of zeros and as itself (a font may draw its digits in different widths).
+    const std::string* longest = nullptr;
     for (const auto& row : model_.Rows())
+        if (!longest || row.caption.size() > longest->size())
+            longest = &row.caption;
+    int widest = fontMetrics().horizontalAdvance(QStringLiteral("SID"));
+    if (longest) {
+        const QString text = QString::fromStdString(*longest);
         widest =
-            std::max(widest, fontMetrics().horizontalAdvance(QString::fromStdString(row.caption)));
+            std::max({widest, fontMetrics().horizontalAdvance(text),
+                      fontMetrics().horizontalAdvance(QString(text.size(), QLatin1Char('0')))});
+    }
     const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     // The image, the text and the cell's margins on both sides and between them.
