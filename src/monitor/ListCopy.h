@@ -12,5 +12,11 @@ namespace monitor {
 // cells separated by tabs; tabs and line breaks inside a cell become blanks.
 QString RowsAsTabText(const QAbstractItemModel& model, const std::vector<int>& rows,
                       const std::vector<int>& columns);
+// The same of rows given by their indexes, at any depth of a tree model.
+QString IndexRowsAsTabText(const QAbstractItemModel& model, const std::vector<QModelIndex>& rows,
+                           const std::vector<int>& columns);
+// Orders indexes as a tree view shows its rows expanded: a parent before its children, siblings
+// by row.
+void SortInTreeOrder(std::vector<QModelIndex>& rows);
 
 } // namespace monitor

@@ -7,6 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace monitor {
 
@@ -39,7 +40,8 @@ TExportLayout ExportLayoutOf(const std::string& targetName) {
                                         "lvevents",
                                         "lvallsql",
                                         "lvlocks",
-                                        "lvtopsql"};
+                                        "lvtopsql",
+                                        "blockingtree"};
     for (const char* p : plain)
         if (name == p)
             return TExportLayout::PlainList;
@@ -97,7 +99,21 @@ void WriteExport(const TExportSource& source, TExportLayout layout, const std::s
     }
     const QAbstractItemModel* model = source.model;
     const int columns = model ? model->columnCount() : 0;
-    const int rows = model ? model->rowCount() : 0;
+    // The rows in the order shown with everything expanded: a tree's children follow their
+    // parent, their first cell indented by two blanks a level.
+    std::vector<std::pair<QModelIndex, int>> order;
+    std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
+        const int count = model->rowCount(parent);
+        for (int r = 0; r < count; ++r) {
+            const QModelIndex index = model->index(r, 0, parent);
+            order.emplace_back(index, depth);
+            if (model->hasChildren(index))
+                walk(index, depth + 1);
+        }
+    };
+    if (model)
+        walk(QModelIndex(), 0);
+    const int rows = static_cast<int>(order.size());
     std::vector<std::string> captions;
     for (int c = 0; c < columns; ++c)
         captions.push_back(text(model->headerData(c, Qt::Horizontal, Qt::DisplayRole)));
@@ -113,8 +129,9 @@ void WriteExport(const TExportSource& source, TExportLayout layout, const std::s
     file.WriteLine(line);
     for (int r = 0; r < rows; ++r) {
         line.clear();
+        const auto& [row, depth] = order[static_cast<std::size_t>(r)];
         for (int c = 0; c < columns; ++c) {
-            const QVariant cell = model->data(model->index(r, c), Qt::DisplayRole);
+            const QVariant cell = row.siblingAtColumn(c).data(Qt::DisplayRole);
             if (!cell.isValid()) {
                 // The lines before the short row stay in the file.
                 file.Commit();
@@ -123,7 +140,11 @@ void WriteExport(const TExportSource& source, TExportLayout layout, const std::s
                                         " cells; the export stopped there.");
             }
             if (n[static_cast<std::size_t>(c)] >= 0)
-                line += ExportCell(text(cell), n[static_cast<std::size_t>(c)]);
+                line += ExportCell(c == 0 && depth > 0
+                                       ? std::string(static_cast<std::size_t>(2 * depth), ' ') +
+                                             text(cell)
+                                       : text(cell),
+                                   n[static_cast<std::size_t>(c)]);
         }
         file.WriteLine(line);
     }

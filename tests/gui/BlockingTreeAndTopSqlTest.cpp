@@ -10,6 +10,8 @@
 #include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -146,6 +148,39 @@ TEST_F(SessionPages, TheBlockingTreeNestsEveryChainAndFollowsTheListRefresh) {
     view->selectionModel()->setCurrentIndex(leaf, QItemSelectionModel::ClearAndSelect |
                                                       QItemSelectionModel::Rows);
     shot(window.get(), QStringLiteral("blocking-tree"));
+
+    // Ctrl+C copies the selected row under the headings; Export to File writes the whole tree,
+    // each waiter indented under its blocker.
+    QApplication::clipboard()->clear();
+    view->setFocus();
+    QAction* copy = view->findChild<QAction*>(QStringLiteral("BlockingTreeCopyRows"));
+    ASSERT_NE(copy, nullptr);
+    copy->trigger();
+    const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    ASSERT_GE(copied.size(), 2);
+    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("SID\t")));
+    EXPECT_TRUE(copied[1].startsWith(QString::fromStdString(leafSid) + QLatin1Char('\t')));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("tree.txt"));
+    window->Exports()->FileNameProvider = [path] { return path; };
+    tree->Popup()->popup(QPoint());
+    tree->Popup()->hide();
+    QAction* save = window->Exports()->Command("AcSaveBlockingTree");
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(window->Exports()->MenuItem("PMISaveBlockingTree")->isVisible());
+    save->trigger();
+    std::ifstream in(path.toStdString());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u + 6u); // heading, blank line, captions, six sessions
+    EXPECT_EQ(lines[2].rfind("SID", 0), 0u);
+    EXPECT_EQ(lines[3].rfind(forest[0].session.sid + " ", 0), 0u) << lines[3];
+    int deepestLines = 0;
+    for (const std::string& line : lines)
+        deepestLines += line.rfind(std::string(6, ' ') + leafSid + " ", 0) == 0;
+    EXPECT_EQ(deepestLines, 1) << "the session at the fourth level, indented three times";
 
     // A refresh keeps the selected session selected; at tick 50 the chains have cleared.
     ASSERT_TRUE(RefreshAndRead());

@@ -1,11 +1,14 @@
 #include "gui/pages/BlockingTreePage.h"
 
+#include "gui/views/ListHeaderKeeper.h"
 #include "monitor/SessionControl.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,6 +20,19 @@ namespace {
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+// Draws the root blockers, the sessions at the head of a chain, in bold.
+class TRootBlockerDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.isValid() && !index.parent().isValid())
+            option->font.setBold(true);
+    }
+};
 
 } // namespace
 
@@ -43,8 +59,21 @@ TBlockingTreePage::TBlockingTreePage(monitor::TPvConnection& monitor, QWidget* p
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->header()->setStretchLastSection(true);
     tree_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tree_->setItemDelegate(new TRootBlockerDelegate(tree_));
     for (int c = 0; c < monitor::TBlockingTreeModel::ColumnCount; ++c)
         tree_->setColumnWidth(c, model_.headerData(c, Qt::Horizontal, Qt::UserRole).toInt());
+    // Widths follow the contents until the user sets them, and are remembered; Ctrl+C copies.
+    // The SID column grows with the depth of the chains (one indentation per level), so that no
+    // SID is cut.
+    keeper_ = new TListHeaderKeeper(*tree_, QStringLiteral("BlockingTree"));
+    keeper_->SetMinimumWidth([this](int column) {
+        if (column != monitor::TBlockingTreeModel::ColSid)
+            return 0;
+        QFont bold = tree_->font();
+        bold.setBold(true);
+        return monitor::ForestDepth(model_.Forest()) * tree_->indentation() +
+               QFontMetrics(bold).horizontalAdvance(QStringLiteral("000000")) + 16;
+    });
     layout->addWidget(tree_, 1);
 
     popup_ = new QMenu(this);
@@ -82,14 +111,7 @@ TBlockingTreePage::TBlockingTreePage(monitor::TPvConnection& monitor, QWidget* p
     });
     reader_->OnRead = [this] {
         tree_->expandAll();
-        // The SID column grows with the depth of the chains (one indentation per level), so
-        // that no SID is cut.
-        const int sidWidth =
-            std::max(model_.headerData(0, Qt::Horizontal, Qt::UserRole).toInt(),
-                     monitor::ForestDepth(model_.Forest()) * tree_->indentation() +
-                         tree_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
-        if (tree_->columnWidth(monitor::TBlockingTreeModel::ColSid) < sidWidth)
-            tree_->setColumnWidth(monitor::TBlockingTreeModel::ColSid, sidWidth);
+        keeper_->Settle();
         const QModelIndex kept = model_.IndexOf(keptSid_, keptSerial_);
         if (kept.isValid())
             tree_->selectionModel()->setCurrentIndex(kept, QItemSelectionModel::ClearAndSelect |

@@ -19,6 +19,8 @@ class QTreeView;
 
 namespace gui {
 
+class TListHeaderKeeper;
+
 class TBlockingTreePage final : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +54,7 @@ private:
     std::shared_ptr<monitor::TBlockingTreeMonitor> reader_;
     QLabel* summary_ = nullptr;
     QTreeView* tree_ = nullptr;
+    TListHeaderKeeper* keeper_ = nullptr;
     QMenu* popup_ = nullptr;
     QAction* killItem_ = nullptr;
     QAction* cancelItem_ = nullptr;

@@ -113,6 +113,11 @@ void TFrmMain::CreateDatabasePages() {
     };
     blockingTree_->OnKill = onTreeSession(TSessionCommand::Kill);
     blockingTree_->OnCancelSql = onTreeSession(TSessionCommand::CancelSql);
+    // Its own menu ends with the export of the whole tree.
+    blockingTree_->Popup()->addSeparator();
+    exports_->AddExport(
+        "AcSaveBlockingTree", "PMISaveBlockingTree", BlockingTreePage,
+        [this] { return blockingTree_->Tree(); }, 1, blockingTree_->Popup());
     // The tree is read while its page is in front.
     connect(pageTabs_, &QTabWidget::currentChanged, this, [this](int index) {
         blockingTree_->SetShown(index == BlockingTreePage && !pageTabs_->isHidden());

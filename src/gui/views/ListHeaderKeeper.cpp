@@ -183,12 +183,12 @@ QString TListHeaderKeeper::SelectedRowsText(const QTreeView& view) {
     const QAbstractItemModel* model = view.model();
     if (!model || !view.selectionModel())
         return {};
-    std::vector<int> rows;
+    std::vector<QModelIndex> rows;
     for (const QModelIndex& index : view.selectionModel()->selectedRows())
-        rows.push_back(index.row());
+        rows.push_back(index);
     if (rows.empty())
         return {};
-    std::sort(rows.begin(), rows.end());
+    monitor::SortInTreeOrder(rows);
     std::vector<int> columns;
     const QHeaderView* header = view.header();
     for (int v = 0; v < header->count(); ++v) {
@@ -196,7 +196,7 @@ QString TListHeaderKeeper::SelectedRowsText(const QTreeView& view) {
         if (!header->isSectionHidden(c))
             columns.push_back(c);
     }
-    return monitor::RowsAsTabText(*model, rows, columns);
+    return monitor::IndexRowsAsTabText(*model, rows, columns);
 }
 
 } // namespace gui

@@ -29,6 +29,9 @@ public:
     void SetMinimumWidth(std::function<int(int column)> minimum);
     // Sizes the columns to their contents now.
     void FitColumns();
+    // Takes in the rows shown now (a tree just expanded, say): the remembered state for a new
+    // column count, else columns follow their contents until the user sets them.
+    void Settle();
     // Shows the arrow on `column` unless the user's own sort is remembered; not a user's choice.
     void SetDefaultSort(int column, Qt::SortOrder order);
     // True once the user set widths, order or sort (or they were remembered).
@@ -40,7 +43,6 @@ public:
     static QString SelectedRowsText(const QTreeView& view);
 
 private:
-    void Settle();
     void Fit(bool widenOnly);
     int LastVisible() const;
     void UserChanged();
