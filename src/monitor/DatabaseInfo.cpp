@@ -19,23 +19,10 @@ namespace {
 
 const std::string kIndent(11, ' ');
 
-// The loads run on a query of their own, so that they never share the general query with a
-// worker that may be fetching on it.
-std::unique_ptr<oradb::TOraQuery> openQuery(TPvConnection& monitor, const std::string& sql) {
-    if (!monitor.Session())
-        throw std::runtime_error("Not connected");
-    auto q = std::make_unique<oradb::TOraQuery>(monitor.Session());
-    q->SQL.Clear();
-    q->SQL.Add(sql);
-    // The user-interface thread waits for the load with the window still usable.
-    monitor.OpenWhileResponsive(*q);
-    return q;
-}
-
 // Runs the query and hands each row to `row`; the query is closed on every path.
 void forEachRow(TPvConnection& monitor, const std::string& sql,
                 const std::function<void(oradb::TOraQuery&)>& row) {
-    auto q = openQuery(monitor, sql);
+    auto q = OpenLoadQuery(monitor, sql);
     try {
         while (!q->Eof()) {
             row(*q);
@@ -63,6 +50,16 @@ QLocale userLocale() {
 
 } // namespace
 
+std::unique_ptr<oradb::TOraQuery> OpenLoadQuery(TPvConnection& monitor, const std::string& sql) {
+    if (!monitor.Session())
+        throw std::runtime_error("Not connected");
+    auto q = std::make_unique<oradb::TOraQuery>(monitor.Session());
+    q->SQL.Clear();
+    q->SQL.Add(sql);
+    monitor.OpenWhileResponsive(*q);
+    return q;
+}
+
 // ---- the report ----
 
 TReport DatabaseInfoReport(TPvConnection& monitor) {
@@ -87,7 +84,7 @@ TReport DatabaseInfoReport(TPvConnection& monitor) {
     };
     // The first row's columns as name and value lines.
     auto columnsOfFirstRow = [&](const std::string& sql, const char* nameFormatTail) {
-        auto q = openQuery(monitor, sql);
+        auto q = OpenLoadQuery(monitor, sql);
         try {
             if (!q->Eof())
                 for (const std::string& name : q->FieldNames())

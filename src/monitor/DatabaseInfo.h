@@ -8,11 +8,20 @@
 #include "monitor/Monitor.h"
 #include "monitor/TextListModel.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+namespace oradb {
+class TOraQuery;
+}
+
 namespace monitor {
+
+// Opens `sql` on a query of its own, so that a load never shares the general query with a worker
+// that may be fetching on it; the user-interface thread waits with the window still usable.
+std::unique_ptr<oradb::TOraQuery> OpenLoadQuery(TPvConnection& monitor, const std::string& sql);
 
 // ---- the database information report ----
 

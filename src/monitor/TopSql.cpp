@@ -9,16 +9,6 @@ namespace monitor {
 
 namespace {
 
-std::unique_ptr<oradb::TOraQuery> openQuery(TPvConnection& monitor, const std::string& sql) {
-    if (!monitor.Session())
-        throw std::runtime_error("Not connected");
-    auto q = std::make_unique<oradb::TOraQuery>(monitor.Session());
-    q->SQL.Clear();
-    q->SQL.Add(sql);
-    monitor.OpenWhileResponsive(*q);
-    return q;
-}
-
 const char* orderColumn(TTopSqlOrder order) {
     switch (order) {
     case TTopSqlOrder::ElapsedTime:
@@ -120,7 +110,7 @@ TTextListModel::Row TopSqlRow(const std::string& sqlId, double executions, doubl
 void LoadTopSql(TPvConnection& monitor, TTextListModel& list, TTopSqlOrder order, int limit) {
     list.Clear();
     try {
-        auto q = openQuery(monitor, TopSqlStatement(order, limit));
+        auto q = OpenLoadQuery(monitor, TopSqlStatement(order, limit));
         for (; !q->Eof(); q->Next())
             list.AddRow(TopSqlRow(
                 q->FieldByName("sql_id").AsString(), q->FieldByName("executions").AsFloat(),
@@ -148,8 +138,8 @@ bool IsSqlId(const std::string& text) {
 std::string LoadSqlFullText(TPvConnection& monitor, const std::string& sqlId) {
     if (!IsSqlId(sqlId))
         throw std::invalid_argument("'" + sqlId + "' is not a SQL id");
-    auto q = openQuery(monitor, "select sql_text from v$sqltext where sql_id='" + sqlId +
-                                    "' order by piece");
+    auto q = OpenLoadQuery(monitor, "select sql_text from v$sqltext where sql_id='" + sqlId +
+                                        "' order by piece");
     std::string text;
     for (; !q->Eof(); q->Next())
         text += q->FieldByName("sql_text").AsString();
@@ -173,7 +163,7 @@ std::string SqlSessionsStatement(const std::string& sqlId) {
 void LoadSqlSessions(TPvConnection& monitor, TTextListModel& list, const std::string& sqlId) {
     list.Clear();
     try {
-        auto q = openQuery(monitor, SqlSessionsStatement(sqlId));
+        auto q = OpenLoadQuery(monitor, SqlSessionsStatement(sqlId));
         for (; !q->Eof(); q->Next())
             list.AddRow(
                 {q->FieldByName("sid").AsString(),

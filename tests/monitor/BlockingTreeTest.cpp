@@ -301,17 +301,7 @@ protected:
         rig.Connect("sandbox::memory:topsql");
     }
     std::vector<std::vector<std::string>> Rows(const std::string& sql) {
-        oradb::TOraQuery q(rig.monitor.Session());
-        q.SQL.Add(sql);
-        q.Open();
-        std::vector<std::vector<std::string>> rows;
-        for (; !q.Eof(); q.Next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < q.FieldCount(); ++i)
-                row.push_back(q.Fields(i).AsString());
-            rows.push_back(row);
-        }
-        return rows;
+        return testing_support::rowsOf(*rig.monitor.Session(), sql);
     }
     std::shared_ptr<oradb::sandbox::Instance> instance;
     MonitorRig rig;

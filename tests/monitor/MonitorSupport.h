@@ -78,6 +78,19 @@ struct MonitorRig {
             },
             std::chrono::seconds(30));
     }
+    // Refreshes the session list and waits for the refresh to end.
+    void Refresh() {
+        monitor.Refresh();
+        ASSERT_TRUE(WaitForList());
+    }
+    // The list row of the session with this SID, or -1.
+    int RowOfSid(const std::string& sid) const {
+        const auto& rows = list.Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].caption == sid)
+                return static_cast<int>(i);
+        return -1;
+    }
     // Logs in as SYSTEM, loads the caches and runs the first refresh to its end.
     void Connect(const std::string& server) {
         ASSERT_TRUE(LoginAs("system", "lantern", server));

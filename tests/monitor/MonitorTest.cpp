@@ -182,17 +182,8 @@ protected:
         instance = openInstance(::testing::UnitTest::GetInstance()->current_test_info()->name());
         rig.Connect(serverFor(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
-    void Refresh() {
-        rig.monitor.Refresh();
-        ASSERT_TRUE(rig.WaitForList());
-    }
-    int RowOfSid(const std::string& sid) {
-        const auto& rows = rig.list.Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].caption == sid)
-                return static_cast<int>(i);
-        return -1;
-    }
+    void Refresh() { rig.Refresh(); }
+    int RowOfSid(const std::string& sid) const { return rig.RowOfSid(sid); }
     std::shared_ptr<oradb::sandbox::Instance> instance;
     MonitorRig rig;
 };

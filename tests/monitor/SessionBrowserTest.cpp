@@ -60,17 +60,8 @@ protected:
         instance = openInstance(name);
         rig.Connect("sandbox::memory:" + name);
     }
-    void Refresh() {
-        rig.monitor.Refresh();
-        ASSERT_TRUE(rig.WaitForList());
-    }
-    int RowOfSid(const std::string& sid) {
-        const auto& rows = rig.list.Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].caption == sid)
-                return static_cast<int>(i);
-        return -1;
-    }
+    void Refresh() { rig.Refresh(); }
+    int RowOfSid(const std::string& sid) const { return rig.RowOfSid(sid); }
     const TRSession& SessionOfSid(const std::string& sid) {
         for (const TRSession& s : rig.monitor.Sessions)
             if (s.key == sid)
