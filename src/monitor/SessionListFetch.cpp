@@ -7,7 +7,6 @@
 #include "util/DateTimeText.h"
 
 #include <QLocale>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -200,13 +199,7 @@ void TPvSesslistObserver::RenderRows() {
                                 ? std::string()
                                 : locale.toString(s.sortRate, 'f', 1).toStdString();
             } else {
-                // The figure as the instance gives it: digits, a point, maybe a sign.
-                double value = 0;
-                const char* end = statistic.data() + statistic.size();
-                const auto parsed = std::from_chars(statistic.data(), end, value);
-                row.statistic = parsed.ec == std::errc() && parsed.ptr == end
-                                    ? value
-                                    : std::numeric_limits<double>::quiet_NaN();
+                row.statistic = StatisticValue(statistic);
             }
             int shown = 0;
             for (int i = 1; i < bfSortField; ++i) {

@@ -1,5 +1,6 @@
 #include "monitor/SessionRates.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -7,19 +8,14 @@
 
 namespace monitor {
 
-namespace {
-
-double valueOf(const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const double value = std::stod(text, &used);
-        return used == text.size() ? value : std::numeric_limits<double>::quiet_NaN();
-    } catch (...) {
-        return std::numeric_limits<double>::quiet_NaN();
-    }
+double StatisticValue(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, value);
+    return !text.empty() && parsed.ec == std::errc() && parsed.ptr == end
+               ? value
+               : std::numeric_limits<double>::quiet_NaN();
 }
-
-} // namespace
 
 void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previousTime,
                       std::vector<TRSession>& current, TDateTime now) {
@@ -27,7 +23,7 @@ void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previous
     before.reserve(previous.size());
     for (const TRSession& s : previous)
         before[s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]] =
-            valueOf(s.basic.fields[bfSortField]);
+            StatisticValue(s.basic.fields[bfSortField]);
     const double seconds = (now - previousTime) * 86400.0;
     for (TRSession& s : current) {
         s.sortRate = std::numeric_limits<double>::quiet_NaN();
@@ -35,7 +31,7 @@ void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previous
         const auto it = before.find(s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]);
         if (it == before.end() || previousTime <= 0)
             continue;
-        const double value = valueOf(s.basic.fields[bfSortField]);
+        const double value = StatisticValue(s.basic.fields[bfSortField]);
         if (std::isnan(value) || std::isnan(it->second))
             continue;
         s.changed = value != it->second;

@@ -6,9 +6,14 @@
 
 #include "monitor/SessionRecords.h"
 
+#include <string>
 #include <vector>
 
 namespace monitor {
+
+// A statistic's figure as the instance gives it (digits, a point, maybe a sign and an exponent);
+// NaN for anything else, an empty text among them.
+double StatisticValue(const std::string& text);
 
 // Gives each of `current` (read at `now`) its rate and changed flag against `previous` (read at
 // `previousTime`; an empty list or a time of 0 means there was no previous refresh).

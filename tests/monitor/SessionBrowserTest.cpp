@@ -27,6 +27,15 @@ TRSession session(const std::string& sid, const std::string& serial, const std::
     return s;
 }
 
+TEST(SessionRates, FiguresAsTheInstanceWritesThem) {
+    EXPECT_EQ(StatisticValue("4996308"), 4996308.0);
+    EXPECT_EQ(StatisticValue(".5"), 0.5); // Oracle writes no leading zero
+    EXPECT_EQ(StatisticValue("-12.25"), -12.25);
+    EXPECT_EQ(StatisticValue("1.5E+10"), 1.5e10);
+    for (const char* text : {"", " 12", "12 ", "12abc", "+5", "n/a"})
+        EXPECT_TRUE(std::isnan(StatisticValue(text))) << text;
+}
+
 TEST(SessionRates, FirstRefreshBlankThenPerSecondChangeNewAndGoneSessions) {
     // No previous refresh: every rate blank, nothing marked changed.
     std::vector<TRSession> first = {session("10", "1", "100"), session("11", "5", "7")};
