@@ -46,6 +46,10 @@ public:
     explicit TSessionListModel(QObject* parent = nullptr) : TListRowsModel(parent) {}
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Numbers (the statistic and the numeric columns after the SID) are right-aligned, headings
+    // included.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     void SetColumns(std::vector<Column> columns);
     void SetRows(std::vector<Row> rows);

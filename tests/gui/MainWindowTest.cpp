@@ -232,7 +232,7 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
               std::to_string(window->SessionListModel().Rows().size()) + " sessions");
     EXPECT_FALSE(window->connectAction->isEnabled());
     EXPECT_TRUE(window->disconnectAction->isEnabled());
-    EXPECT_TRUE(window->SessionList()->isColumnHidden(1)); // Serial#
+    EXPECT_FALSE(window->SessionList()->isColumnHidden(1)); // SERIAL#, shown by default
     window->UpdateActions();
     // At the width a DBA works at: the columns show their texts whole.
     window->resize(1280, 900);

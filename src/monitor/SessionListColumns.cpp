@@ -1,0 +1,133 @@
+#include "monitor/SessionListColumns.h"
+
+#include <QStringList>
+
+namespace monitor {
+
+namespace {
+
+// The select expression of a field read only for its optional column.
+std::string optionalExpression(int field, bool before10g) {
+    switch (field) {
+    case bfSpid:
+        return "p.spid";
+    case bfEvent:
+        return before10g ? "w.event" : "s.event";
+    case bfSecondsInWait:
+        return before10g ? "w.seconds_in_wait" : "s.seconds_in_wait";
+    case bfBlockGets:
+    case bfConsistentGets:
+    case bfPhysicalReads:
+    case bfBlockChanges:
+        return "io." + std::string(kSessionListFields[static_cast<std::size_t>(field)].name);
+    default:
+        return "s." + std::string(kSessionListFields[static_cast<std::size_t>(field)].name);
+    }
+}
+
+} // namespace
+
+TColumnSet DefaultColumns() {
+    TColumnSet set = 0;
+    for (int id = 0; id < ocCount; ++id)
+        if (kOptionalColumns[static_cast<std::size_t>(id)].byDefault)
+            set |= ColumnBit(id);
+    return set;
+}
+
+bool ColumnAvailable(int id, int majorVersion) {
+    if (id < 0 || id >= ocCount)
+        return false;
+    return majorVersion == 0 ||
+           majorVersion >= kOptionalColumns[static_cast<std::size_t>(id)].sinceVersion;
+}
+
+TColumnSet AvailableColumns(TColumnSet chosen, int majorVersion) {
+    TColumnSet set = 0;
+    for (int id = 0; id < ocCount; ++id)
+        if ((chosen & ColumnBit(id)) != 0 && ColumnAvailable(id, majorVersion))
+            set |= ColumnBit(id);
+    return set;
+}
+
+QString ColumnSetText(TColumnSet set) {
+    QStringList names;
+    for (int id = 0; id < ocCount; ++id)
+        if ((set & ColumnBit(id)) != 0) {
+            const std::string_view c = kOptionalColumns[static_cast<std::size_t>(id)].caption;
+            names << QString::fromLatin1(c.data(), static_cast<qsizetype>(c.size()));
+        }
+    return names.join(QLatin1Char(','));
+}
+
+TColumnSet ColumnSetFromText(const QString& text) {
+    TColumnSet set = 0;
+    for (const QString& name : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        for (int id = 0; id < ocCount; ++id) {
+            const std::string_view c = kOptionalColumns[static_cast<std::size_t>(id)].caption;
+            if (name.trimmed().compare(
+                    QString::fromLatin1(c.data(), static_cast<qsizetype>(c.size())),
+                    Qt::CaseInsensitive) == 0)
+                set |= ColumnBit(id);
+        }
+    return set;
+}
+
+bool FieldRead(int field, TColumnSet shown) {
+    if (field <= bfBlockingSession || field == bfSortField)
+        return field >= 0;
+    for (int id = 0; id < ocCount; ++id)
+        if (kOptionalColumns[static_cast<std::size_t>(id)].field == field)
+            return (shown & ColumnBit(id)) != 0;
+    return false;
+}
+
+std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown, int majorVersion,
+                           bool showBackground, bool showKilled, std::string* select) {
+    const bool before10g = majorVersion > 0 && majorVersion < 10;
+    shown = AvailableColumns(shown, majorVersion);
+    std::string list = "select ";
+    for (int i = 0; i <= bfBlockingSession; ++i) {
+        const std::string name(kSessionListFields[static_cast<std::size_t>(i)].name);
+        if (i)
+            list += ",";
+        // Oracle 9i's v$session has neither column.
+        list +=
+            before10g && (i == bfSqlId || i == bfBlockingSession) ? "null " + name : "s." + name;
+    }
+    bool process = false, io = false, wait = false;
+    for (int i = bfBlockingSession + 1; i < bfSortField; ++i) {
+        if (!FieldRead(i, shown))
+            continue;
+        list += "," + optionalExpression(i, before10g);
+        process = process || i == bfSpid;
+        io = io || (i >= bfBlockGets && i <= bfBlockChanges);
+        wait = wait || (before10g && (i == bfEvent || i == bfSecondsInWait));
+    }
+    list += ",st.value from v$session s,v$sesstat st";
+    if (process)
+        list += ",v$process p";
+    if (io)
+        list += ",v$sess_io io";
+    if (wait)
+        list += ",v$session_wait w";
+    list += " where s.sid=st.sid and st.statistic#=" + statisticNumber;
+    // Outer joins: a session without a process row (or I/O or wait row) is still listed.
+    if (process)
+        list += " and s.paddr=p.addr(+)";
+    if (io)
+        list += " and s.sid=io.sid(+)";
+    if (wait)
+        list += " and s.sid=w.sid(+)";
+    if (select)
+        *select = list;
+    std::string condition = " and  1=1";
+    if (!showBackground)
+        condition += " and s.type <>'BACKGROUND'";
+    if (!showKilled)
+        condition += " and s.status <>'KILLED'";
+    condition += " order by st.value desc";
+    return list + condition;
+}
+
+} // namespace monitor
