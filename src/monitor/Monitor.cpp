@@ -183,6 +183,18 @@ void TPvConnection::CacheLoad() {
         q.Close();
         util::appendAppLogSafely("Error: reading the instance's version");
     }
+    OwnSid.clear();
+    try {
+        q.SQL.Clear();
+        q.SQL.Add("select sys_context('USERENV','SID') sid from dual");
+        q.Open();
+        if (!q.Eof())
+            OwnSid = q.FieldByName("sid").AsString();
+        q.Close();
+    } catch (const std::exception&) {
+        q.Close();
+        util::appendAppLogSafely("Error: reading the monitor's own SID");
+    }
     try {
         q.SQL.Clear();
         q.SQL.Add("select statistic#,name,class from v$statname order by class");

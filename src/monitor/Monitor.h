@@ -186,6 +186,9 @@ public:
     // v$instance.version of the connected instance ("19.0.0.0.0"), read by CacheLoad; empty when
     // it could not be read.
     std::string InstanceVersion;
+    // The SID of the monitor's own session (sys_context('USERENV','SID')), read by CacheLoad;
+    // empty when it could not be read.
+    std::string OwnSid;
     QObject* ExportTarget = nullptr;
     std::vector<TSystemParameterArray> SystemParameters;
 

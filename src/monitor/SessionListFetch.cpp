@@ -227,6 +227,7 @@ void TPvSesslistObserver::RenderRows() {
             row.active = f[bfStatus] == "ACTIVE";
             row.user = f[bfType] != "BACKGROUND";
             row.changed = s.changed;
+            row.own = !monitor_.OwnSid.empty() && f[bfSid] == monitor_.OwnSid;
             row.searchText = TSessionFilterModel::SearchText(
                 {f[bfSid], f[bfUsername], f[bfSchemaName], f[bfOsUser], f[bfMachine], f[bfProgram],
                  f[bfModule], f[bfStatus], f[bfSqlId]});

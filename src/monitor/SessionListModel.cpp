@@ -42,6 +42,8 @@ QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
         return row.image;
     if (role == ChangedRole)
         return row.changed;
+    if (role == OwnRole)
+        return row.own;
     if (role == SerialRole)
         return QString::fromStdString(row.serial);
     if (role == SortKeyRole) {

@@ -7,6 +7,7 @@
 #include "monitor/MonitorSupport.h"
 #include "monitor/RememberedSettings.h"
 #include "oradb/OraConnectDialog.h"
+#include "oradb/OraQuery.h"
 
 #include <QSettings>
 #include <set>
@@ -246,6 +247,27 @@ TEST_F(SessionListColumns, TheOptionsChooseTheColumnsAndTheChoiceIsRemembered) {
     RestoreDisplayOptions(other);
     EXPECT_EQ(other.ListColumns, 0u);
     settings->remove(QStringLiteral("Display"));
+}
+
+TEST_F(SessionListColumns, TheMonitorsOwnSessionIsMarkedOnItsRowOnly) {
+    // The SID read at connect is the session's own, as v$mystat tells it.
+    oradb::TOraQuery& q = *rig.monitor.GeneralQuery();
+    q.SQL.Clear();
+    q.SQL.Add("select sid from v$mystat where rownum = 1");
+    q.Open();
+    ASSERT_FALSE(q.Eof());
+    const std::string mine = q.FieldByName("sid").AsString();
+    q.Close();
+    ASSERT_FALSE(mine.empty());
+    EXPECT_EQ(rig.monitor.OwnSid, mine);
+    int own = 0;
+    for (int row = 0; row < rig.list.rowCount(); ++row) {
+        const bool marked =
+            rig.list.data(rig.list.index(row, 2), TSessionListModel::OwnRole).toBool();
+        own += marked;
+        EXPECT_EQ(marked, Text(row, 0) == mine) << Text(row, 0);
+    }
+    EXPECT_EQ(own, 1);
 }
 
 } // namespace
