@@ -1,6 +1,8 @@
 #include "monitor/SessionListColumns.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 
 namespace monitor {
 
@@ -15,6 +17,13 @@ std::string optionalExpression(int field, bool before10g) {
         return before10g ? "w.event" : "s.event";
     case bfSecondsInWait:
         return before10g ? "w.seconds_in_wait" : "s.seconds_in_wait";
+    case bfProgress:
+        // The session's latest unfinished long operation, in one text.
+        return "(select l.sofar||'/'||l.totalwork||'/'||l.time_remaining||'/'||l.opname||'/'||"
+               "l.target from v$session_longops l where l.sid=s.sid and l.serial#=s.serial# and "
+               "l.sofar<l.totalwork and l.start_time=(select max(m.start_time) from "
+               "v$session_longops m where m.sid=s.sid and m.serial#=s.serial# and "
+               "m.sofar<m.totalwork) and rownum=1) longops";
     case bfBlockGets:
     case bfConsistentGets:
     case bfPhysicalReads:
@@ -80,6 +89,64 @@ bool FieldRead(int field, TColumnSet shown) {
         if (kOptionalColumns[static_cast<std::size_t>(id)].field == field)
             return (shown & ColumnBit(id)) != 0;
     return false;
+}
+
+std::string PercentDone(const std::string& sofar, const std::string& totalwork) {
+    bool doneOk = false, totalOk = false;
+    const double done = QString::fromStdString(sofar).toDouble(&doneOk);
+    const double total = QString::fromStdString(totalwork).toDouble(&totalOk);
+    if (!doneOk || !totalOk || total <= 0 || done < 0)
+        return {};
+    // Rounded down: 99.9% is not yet 100%.
+    return std::to_string(
+               static_cast<long long>(std::floor(100.0 * std::min(done, total) / total))) +
+           "%";
+}
+
+std::string RemainingText(const std::string& secondsRemaining) {
+    bool ok = false;
+    const double value = QString::fromStdString(secondsRemaining).toDouble(&ok);
+    if (!ok || value < 0 || value > 1e12)
+        return {};
+    const long long seconds = std::llround(value);
+    const long long h = seconds / 3600, m = seconds / 60 % 60, sec = seconds % 60;
+    const auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return h > 0 ? std::to_string(h) + ":" + two(m) + ":" + two(sec)
+                 : std::to_string(m) + ":" + two(sec);
+}
+
+std::string ProgressText(const std::string& sofar, const std::string& totalwork,
+                         const std::string& secondsRemaining) {
+    const std::string percent = PercentDone(sofar, totalwork);
+    const std::string remaining = RemainingText(secondsRemaining);
+    if (percent.empty() || remaining.empty())
+        return percent;
+    return percent + " (" + remaining + " left)";
+}
+
+void SetLongOperation(TBasicFieldArray& fields) {
+    const std::string text = std::move(fields[bfProgress]);
+    fields[bfProgress].clear();
+    if (text.empty())
+        return;
+    // The three figures, then the operation's name, then the target (which may hold slashes).
+    std::array<std::string, 5> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::size_t slash = i + 1 < parts.size() ? text.find('/', start) : std::string::npos;
+        parts[i] =
+            text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    fields[bfProgress] = ProgressText(parts[0], parts[1], parts[2]);
+    if (fields[bfProgress].empty())
+        return;
+    fields[bfLongOperation] = parts[3];
+    fields[bfLongTarget] = parts[4];
+    fields[bfLongDone] = PercentDone(parts[0], parts[1]);
+    fields[bfLongRemaining] = RemainingText(parts[2]);
 }
 
 std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown, int majorVersion,

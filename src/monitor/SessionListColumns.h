@@ -30,6 +30,7 @@ enum TOptionalColumnId : int {
     ocConsistentGets,
     ocPhysicalReads,
     ocBlockChanges,
+    ocProgress,
     ocCount
 };
 
@@ -58,6 +59,7 @@ inline constexpr std::array<TOptionalColumn, ocCount> kOptionalColumns = {{
     {"CONSISTENT_GETS", bfConsistentGets, false, true, 0},
     {"PHYSICAL_READS", bfPhysicalReads, false, true, 0},
     {"BLOCK_CHANGES", bfBlockChanges, false, true, 0},
+    {"Progress", bfProgress, true, false, 0},
 }};
 
 // A set of optional columns: bit `1 << id` per chosen column.
@@ -67,7 +69,7 @@ inline constexpr TColumnSet ColumnBit(int id) {
     return TColumnSet{1} << id;
 }
 
-// SERIAL#, SPID, EVENT and SECONDS_IN_WAIT.
+// SERIAL#, SPID, EVENT, SECONDS_IN_WAIT and Progress.
 TColumnSet DefaultColumns();
 
 // True when an instance of this major version (0: not known, taken as a current one) has the
@@ -90,5 +92,17 @@ std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown,
 
 // True for a field that the statement of this set reads (the fixed ones always).
 bool FieldRead(int field, TColumnSet shown);
+
+// A long operation's progress as the list shows it: "42% (1:05 left)"; "42%" when the time
+// remaining is not known; empty when the figures are not numbers or the work is nil.
+std::string ProgressText(const std::string& sofar, const std::string& totalwork,
+                         const std::string& secondsRemaining);
+// The percentage done ("42%") and the time remaining ("1:05", "2:03:07"; empty when not known).
+std::string PercentDone(const std::string& sofar, const std::string& totalwork);
+std::string RemainingText(const std::string& secondsRemaining);
+
+// Fills the long-operation fields of a record from the text the statement reads for it
+// ("sofar/totalwork/time_remaining/opname/target"; empty: none).
+void SetLongOperation(TBasicFieldArray& fields);
 
 } // namespace monitor

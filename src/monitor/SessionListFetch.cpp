@@ -60,6 +60,7 @@ void TBasicThread::Execute() {
             for (int i = 0; i < bfCount; ++i)
                 if (const oradb::TField* field = fields[static_cast<std::size_t>(i)])
                     s.basic.fields[static_cast<std::size_t>(i)] = field->AsString();
+            SetLongOperation(s.basic.fields);
             s.key = s.basic.fields[bfSid];
             if (Terminated())
                 throw std::runtime_error("ftbasic was terminated");

@@ -16,9 +16,10 @@ namespace monitor {
 // Days since 30 December 1899, the fraction being the time of day.
 using TDateTime = double;
 
-// One session-list row: the 33 columns of the field table (v$session's, then those of the
-// optional columns read only when chosen), then the sort value.
-using TBasicFieldArray = std::array<std::string, 34>;
+// One session-list row: the 38 columns of the field table (v$session's, then those of the
+// optional columns read only when chosen, then the session's long operation), then the sort
+// value.
+using TBasicFieldArray = std::array<std::string, 39>;
 // One accumulated wait event: Sid, Event, Total_Waits, Total_Timeouts, Time_Waited,
 // Average_Wait, Max_Wait.
 using TWaitsFieldType = std::array<std::string, 7>;
@@ -70,6 +71,13 @@ enum TBasicField : int {
     bfConsistentGets,
     bfPhysicalReads,
     bfBlockChanges,
+    // The latest unfinished long operation (v$session_longops), read with the Progress column:
+    // "42% (1:05 left)", then its parts for the details page. Empty when there is none.
+    bfProgress,
+    bfLongOperation,
+    bfLongTarget,
+    bfLongDone,
+    bfLongRemaining,
     bfSortField,
     bfCount
 };
@@ -209,6 +217,11 @@ inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
     {"consistent_gets", false, 80},
     {"physical_reads", false, 80},
     {"block_changes", false, 80},
+    {"longops", false, 110},
+    {"opname", false, 10},
+    {"target", false, 10},
+    {"done", false, 10},
+    {"time_remaining", false, 10},
     {"sortfield", false, 10},
 }};
 

@@ -10,6 +10,7 @@
 #include "oradb/OraQuery.h"
 
 #include <QSettings>
+#include <map>
 #include <set>
 
 namespace {
@@ -26,7 +27,7 @@ bool contains(const std::string& text, const std::string& part) {
 
 TEST(SessionListColumnChoice, DefaultsAvailabilityAndTheSettingsText) {
     EXPECT_EQ(DefaultColumns(), ColumnBit(ocSerial) | ColumnBit(ocSpid) | ColumnBit(ocEvent) |
-                                    ColumnBit(ocSecondsInWait));
+                                    ColumnBit(ocSecondsInWait) | ColumnBit(ocProgress));
     // 10g added these to v$session; event and seconds in wait come from v$session_wait before.
     for (const int id : {ocBlockingSession, ocSqlId, ocServiceName, ocWaitClass}) {
         EXPECT_FALSE(ColumnAvailable(id, 9)) << id;
@@ -39,7 +40,8 @@ TEST(SessionListColumnChoice, DefaultsAvailabilityAndTheSettingsText) {
     EXPECT_EQ(AvailableColumns(kAll, 19), kAll);
     EXPECT_EQ(AvailableColumns(kAll, 9) & ColumnBit(ocSqlId), 0u);
 
-    EXPECT_EQ(ColumnSetText(DefaultColumns()).toStdString(), "SERIAL#,SPID,EVENT,SECONDS_IN_WAIT");
+    EXPECT_EQ(ColumnSetText(DefaultColumns()).toStdString(),
+              "SERIAL#,SPID,EVENT,SECONDS_IN_WAIT,Progress");
     EXPECT_EQ(ColumnSetFromText(ColumnSetText(kAll)), kAll);
     EXPECT_EQ(ColumnSetFromText(QStringLiteral(" spid ,NOSUCH,,Wait_Class")),
               ColumnBit(ocSpid) | ColumnBit(ocWaitClass));
@@ -82,7 +84,9 @@ TEST(SessionListColumnChoice, OnlyTheChosenColumnsAreReadAndJoined) {
 
 TEST(SessionListColumnChoice, A9iStatementReadsNullForTenGColumnsAndTheWaitFromSessionWait) {
     std::string select;
-    const std::string sql = SessionListSql("12", DefaultColumns(), 9, false, true, &select);
+    const TColumnSet columns =
+        ColumnBit(ocSerial) | ColumnBit(ocSpid) | ColumnBit(ocEvent) | ColumnBit(ocSecondsInWait);
+    const std::string sql = SessionListSql("12", columns, 9, false, true, &select);
     EXPECT_EQ(sql,
               "select s.Sid,s.Serial#,s.Username,s.Status,s.Server,s.Machine,s.process,s.OsUser,"
               "s.program,s.Logon_time,s.SchemaName,s.Client_Info,s.Module,s.Action,s.audsid,"
@@ -103,6 +107,34 @@ TEST(SessionListColumnChoice, A9iStatementReadsNullForTenGColumnsAndTheWaitFromS
     EXPECT_TRUE(contains(tenG, "s.sql_id,s.blocking_session,"));
     EXPECT_TRUE(contains(tenG, "s.event"));
     EXPECT_FALSE(contains(tenG, "v$session_wait"));
+}
+
+TEST(SessionListProgress, PercentDoneAndTimeLeftOfALongOperation) {
+    EXPECT_EQ(ProgressText("42", "100", "65"), "42% (1:05 left)");
+    EXPECT_EQ(ProgressText("999", "1000", "7387"), "99% (2:03:07 left)"); // not yet 100%
+    EXPECT_EQ(ProgressText("1", "3", "0"), "33% (0:00 left)");
+    EXPECT_EQ(ProgressText("50", "200", ""), "25%"); // the time left not known
+    EXPECT_EQ(ProgressText("50", "0", "10"), "");    // no work to measure against
+    EXPECT_EQ(ProgressText("", "", ""), "");
+    EXPECT_EQ(RemainingText("59.6"), "1:00");
+    EXPECT_EQ(RemainingText("-3"), "");
+
+    TBasicFieldArray fields{};
+    fields[bfProgress] = "420/1000/65/Table Scan/APP./u01/ORDERS";
+    SetLongOperation(fields);
+    EXPECT_EQ(fields[bfProgress], "42% (1:05 left)");
+    EXPECT_EQ(fields[bfLongOperation], "Table Scan");
+    EXPECT_EQ(fields[bfLongTarget], "APP./u01/ORDERS"); // a target keeps its slashes
+    EXPECT_EQ(fields[bfLongDone], "42%");
+    EXPECT_EQ(fields[bfLongRemaining], "1:05");
+    // No long operation, or one whose figures make no sense: nothing at all.
+    for (const char* text : {"", "x/y/z/Scan/T"}) {
+        TBasicFieldArray none{};
+        none[bfProgress] = text;
+        SetLongOperation(none);
+        for (int f = bfProgress; f <= bfLongRemaining; ++f)
+            EXPECT_TRUE(none[static_cast<std::size_t>(f)].empty()) << text << " " << f;
+    }
 }
 
 class SessionListColumns : public ::testing::Test {
@@ -247,6 +279,43 @@ TEST_F(SessionListColumns, TheOptionsChooseTheColumnsAndTheChoiceIsRemembered) {
     RestoreDisplayOptions(other);
     EXPECT_EQ(other.ListColumns, 0u);
     settings->remove(QStringLiteral("Display"));
+}
+
+TEST_F(SessionListColumns, ASessionInALongOperationShowsItsProgressOthersNone) {
+    const int progress = ColumnOf("Progress");
+    ASSERT_GE(progress, 0);
+    // The sandbox's long operations: the full scans in progress.
+    const auto longops =
+        instance->sqliteRows("select sid, sofar, totalwork, time_remaining, opname, target from "
+                             "\"v$session_longops\" where sofar < totalwork");
+    ASSERT_FALSE(longops.empty());
+    std::map<std::string, std::vector<std::string>> bySid;
+    for (const auto& r : longops)
+        bySid[r[0]] = r;
+    int shown = 0;
+    for (int row = 0; row < rig.list.rowCount(); ++row) {
+        const std::string sid = Text(row, 0);
+        const auto it = bySid.find(sid);
+        if (it == bySid.end()) {
+            EXPECT_EQ(Text(row, progress), "") << sid;
+            continue;
+        }
+        const auto& r = it->second;
+        EXPECT_EQ(Text(row, progress), ProgressText(r[1], r[2], r[3])) << sid;
+        EXPECT_NE(Text(row, progress).find("% ("), std::string::npos) << Text(row, progress);
+        const TBasicFieldArray& f =
+            rig.monitor.Sessions[static_cast<std::size_t>(row)].basic.fields;
+        EXPECT_EQ(f[bfLongOperation], r[4]);
+        EXPECT_EQ(f[bfLongTarget], r[5]);
+        ++shown;
+    }
+    EXPECT_GT(shown, 0);
+    // Without the column, nothing of it is read.
+    Show(DefaultColumns() & ~ColumnBit(ocProgress));
+    EXPECT_EQ(ColumnOf("Progress"), -1);
+    EXPECT_FALSE(contains(rig.monitor.ListSql, "longops"));
+    for (const TRSession& s : rig.monitor.Sessions)
+        EXPECT_TRUE(s.basic.fields[bfLongOperation].empty());
 }
 
 TEST_F(SessionListColumns, TheMonitorsOwnSessionIsMarkedOnItsRowOnly) {
