@@ -84,9 +84,10 @@ QString ColumnSetText(TColumnSet set);
 TColumnSet ColumnSetFromText(const QString& text);
 
 // The session-list statement: the fixed columns, the shown optional columns (outer joins to
-// v$process, v$sess_io and, before 10g, v$session_wait, so that no session is lost), the value
-// of statistic `statisticNumber`. Before 10g, sql_id and blocking_session are read as NULL.
-// `select` receives the statement up to its where clause's statistic condition.
+// v$process, v$sess_io and, before 10g, v$session_wait, so that no session is lost; a scalar
+// subquery of v$session_longops for Progress), the value of statistic `statisticNumber`. Before
+// 10g, sql_id and blocking_session are read as NULL. `select` receives the statement up to its
+// where clause's statistic condition.
 std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown, int majorVersion,
                            bool showBackground, bool showKilled, std::string* select = nullptr);
 
