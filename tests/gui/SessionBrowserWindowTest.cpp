@@ -21,10 +21,11 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScrollBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
@@ -239,6 +240,16 @@ TEST_F(SessionBrowserWindow, AColumnTurnedOnInTheOptionsShowsItsHeadingAndValues
                 << caption.toStdString();
         }
     }
+    // A session in a long operation shows its progress; the others leave the cell blank.
+    const int progress = ColumnOf(QStringLiteral("Progress"));
+    ASSERT_GE(progress, 0);
+    const QRegularExpression progressText(QStringLiteral("^\\d+% \\(\\d+:\\d\\d left\\)$"));
+    int inProgress = 0;
+    for (const QString& text : Column(progress)) {
+        EXPECT_TRUE(text.isEmpty() || progressText.match(text).hasMatch()) << text.toStdString();
+        inProgress += !text.isEmpty();
+    }
+    EXPECT_GT(inProgress, 0);
     // Quenby's own session stands out with a tip saying so; no other row does.
     int own = 0;
     for (int r = 0; r < List()->model()->rowCount(); ++r) {
