@@ -101,8 +101,16 @@ void TSessDetailsObserver::Render() {
     rendering = true;
     try {
         const monitor::TRDetails details = monitor_.SelectedSession()->details;
+        const monitor::TBasicFieldArray& basic = monitor_.SelectedSession()->basic.fields;
         std::vector<TDetailListModel::Row> rows;
-        rows.reserve(details.names.size());
+        rows.reserve(details.names.size() + 4);
+        // A long operation in progress (read with the list) comes first.
+        if (!details.names.empty() && !basic[monitor::bfProgress].empty()) {
+            rows.push_back({"Long operation", {basic[monitor::bfLongOperation]}});
+            rows.push_back({"Target", {basic[monitor::bfLongTarget]}});
+            rows.push_back({"Done", {basic[monitor::bfLongDone]}});
+            rows.push_back({"Time remaining", {basic[monitor::bfLongRemaining]}});
+        }
         for (std::size_t i = 0; i < details.names.size() && i < details.values.size(); ++i)
             rows.push_back({details.names[i], {details.values[i]}});
         list_.SetRows(std::move(rows));

@@ -145,6 +145,10 @@ void TFrmMain::CreateActions() {
     selectAllAction = make("AcSelectAll", QStringLiteral("Select &All"), "edit-select-all");
     killSessionAction = make("ActKillSession", QStringLiteral("&Kill Session"), "process-stop",
                              QStyle::SP_DialogCancelButton);
+    killImmediateAction =
+        make("ActKillSessionImmediate", QStringLiteral("Kill Session &Immediately"));
+    disconnectSessionAction =
+        make("ActDisconnectSession", QStringLiteral("&Disconnect Session Immediately"));
     cancelSqlAction = make("ActCancelSql", QStringLiteral("Cancel S&QL"), "media-playback-stop",
                            QStyle::SP_MediaStop);
     // Ctrl+Break, as the key that stops a running statement in Oracle's own tools.
@@ -184,6 +188,12 @@ void TFrmMain::CreateActions() {
             QStringLiteral("Refresh|Retrieve all current sessions and Refresh the list"));
     setHint(refreshModeAction, QStringLiteral("Manual/Auto Refresh|Toggle Manual/Auto Refresh"));
     setHint(killSessionAction, QStringLiteral("Kill Session|Kill selected session"));
+    setHint(killImmediateAction,
+            QStringLiteral("Kill Session Immediately|Kill the selected session at once, without "
+                           "waiting for its current call"));
+    setHint(disconnectSessionAction,
+            QStringLiteral("Disconnect Session Immediately|End the selected session's server "
+                           "process at once"));
     setHint(cancelSqlAction, QStringLiteral("Cancel SQL|Cancel the running statement of the "
                                             "selected session; the session stays connected"));
     setHint(sendMessageAction, QStringLiteral("Send message|Send message to the oracle client"));
@@ -209,6 +219,8 @@ void TFrmMain::CreateActions() {
     });
     on(optionsAction, [this] { onOptions(); });
     on(killSessionAction, [this] { onKillSession(); });
+    on(killImmediateAction, [this] { onKillSession(TSessionCommand::KillImmediate); });
+    on(disconnectSessionAction, [this] { onKillSession(TSessionCommand::DisconnectImmediate); });
     on(cancelSqlAction, [this] { onCancelSql(); });
     on(blockingTreeAction, [this] { onBlockingTree(); });
     on(topSqlAction, [this] { onTopSql(); });
@@ -240,7 +252,8 @@ void TFrmMain::CreateMenus() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({copyAction, selectAllAction});
     QMenu* session = menuBar()->addMenu(QStringLiteral("&Session"));
-    session->addActions({killSessionAction, cancelSqlAction, refreshAction});
+    session->addActions({killSessionAction, killImmediateAction, disconnectSessionAction,
+                         cancelSqlAction, refreshAction});
     session->addSeparator();
     session->addActions(
         {showDetailsAction, showStatisticsAction, showSqlAction, showWaitsAction, showLocksAction});
@@ -344,6 +357,8 @@ void TFrmMain::CreatePages() {
     item(QStringLiteral("Session &Locks"), showLocksAction);
     sessionListMenu_->addSeparator();
     item(QStringLiteral("Kill Session"), killSessionAction);
+    item(QStringLiteral("Kill Session Immediately"), killImmediateAction);
+    item(QStringLiteral("Disconnect Session Immediately"), disconnectSessionAction);
     // The cancel item follows its command's state and says why it is off.
     QAction* cancelItem = item(QStringLiteral("Cancel SQL"), cancelSqlAction);
     cancelItem->setObjectName(QStringLiteral("cancelSqlItem"));
@@ -581,8 +596,9 @@ void TFrmMain::UpdateActions() {
          {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
           systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction, topSqlAction})
         a->setEnabled(connected);
-    for (QAction* a : {killSessionAction, sendMessageAction, showDetailsAction,
-                       showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction})
+    for (QAction* a :
+         {killSessionAction, killImmediateAction, disconnectSessionAction, sendMessageAction,
+          showDetailsAction, showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction})
         a->setEnabled(selected);
     // An instance before 18c has no statement to cancel a call with: the command is off and its
     // tip says why.

@@ -127,11 +127,12 @@ public:
     // The actions, named as the commands.
     QAction *connectAction, *disconnectAction, *exitAction, *databaseInfoAction,
         *systemParameterAction, *nlsParameterAction, *systemEventAction, *copyAction,
-        *selectAllAction, *killSessionAction, *cancelSqlAction, *refreshAction, *refreshModeAction,
-        *showDetailsAction, *showStatisticsAction, *showSqlAction, *showWaitsAction,
-        *showLocksAction, *optionsAction, *findObjectAction, *tuneMemoryAction, *captureSqlAction,
-        *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
-        *aboutAction, *blockingTreeAction, *topSqlAction;
+        *selectAllAction, *killSessionAction, *killImmediateAction, *disconnectSessionAction,
+        *cancelSqlAction, *refreshAction, *refreshModeAction, *showDetailsAction,
+        *showStatisticsAction, *showSqlAction, *showWaitsAction, *showLocksAction, *optionsAction,
+        *findObjectAction, *tuneMemoryAction, *captureSqlAction, *serverComponentAction,
+        *sendMessageAction, *contentsAction, *oracleClientAction, *aboutAction, *blockingTreeAction,
+        *topSqlAction;
 
     // The About box's text: the program's version, the Qt version, the client library in use
     // and the licence.
@@ -167,12 +168,15 @@ private:
 
     // Commands
     void onOptions();
-    void onKillSession();
+    // Kills (plainly, immediately, or by an immediate disconnect), or cancels the running
+    // statement of, the monitor's collected sessions after the user's confirmation, then
+    // refreshes the list. A session already marked KILLED gets the command that ends its server
+    // process instead (TFrmKillProcess).
+    enum class TSessionCommand { Kill, KillImmediate, DisconnectImmediate, CancelSql };
+    void onKillSession(TSessionCommand command = TSessionCommand::Kill);
     void onCancelSql();
-    // Kills, or cancels the running statement of, the monitor's collected sessions after the
-    // user's confirmation, then refreshes the list.
-    enum class TSessionCommand { Kill, CancelSql };
     void RunSessionCommand(TSessionCommand command);
+    void ShowKilledProcesses(const std::vector<monitor::TBasicFieldArray>& sessions);
     void onSendMessage();
     void onContents();
     void onOracleClient();

@@ -1,6 +1,7 @@
 // The main window's commands and the session list page.
 #include "gui/MainWindow.h"
 #include "gui/dialogs/ClientLibraryDialog.h"
+#include "gui/dialogs/KillProcessDialog.h"
 #include "gui/dialogs/ManualViewer.h"
 #include "gui/dialogs/OptionsDialog.h"
 #include "gui/dialogs/SendMessageDialog.h"
@@ -54,9 +55,18 @@ void TFrmMain::onOptions() {
     monitor::SaveDisplayOptions(monitor_);
 }
 
-void TFrmMain::onKillSession() {
+void TFrmMain::onKillSession(TSessionCommand command) {
     monitor::CollectSelectedSessions(monitor_, sessionListModel_, SelectedSessionRows());
-    RunSessionCommand(TSessionCommand::Kill);
+    RunSessionCommand(command);
+}
+
+void TFrmMain::ShowKilledProcesses(const std::vector<monitor::TBasicFieldArray>& sessions) {
+    std::vector<std::string> spids;
+    for (const auto& s : sessions)
+        spids.push_back(
+            monitor::ServerProcessId(monitor_, s[monitor::bfSid], s[monitor::bfSerial]));
+    TFrmKillProcess dialog(sessions, spids, this);
+    dialog.exec();
 }
 
 void TFrmMain::onCancelSql() {
@@ -67,7 +77,11 @@ void TFrmMain::onCancelSql() {
 void TFrmMain::RunSessionCommand(TSessionCommand command) {
     if (monitor_.SelectedSessions.empty())
         return;
-    const bool kill = command == TSessionCommand::Kill;
+    const bool kill = command != TSessionCommand::CancelSql;
+    const monitor::TKillKind kind =
+        command == TSessionCommand::KillImmediate         ? monitor::TKillKind::KillImmediate
+        : command == TSessionCommand::DisconnectImmediate ? monitor::TKillKind::DisconnectImmediate
+                                                          : monitor::TKillKind::Kill;
     if (!kill && !monitor::CanCancelSql(monitor_.InstanceVersion))
         throw std::runtime_error(monitor::CancelSqlUnavailableReason(monitor_.InstanceVersion));
     // The automatic refresh waits while the question is open, so that the list the user reads
@@ -83,9 +97,18 @@ void TFrmMain::RunSessionCommand(TSessionCommand command) {
                 timer.start();
         }
     } resumeRefresh{refreshTimer, refreshing};
-    auto confirm = [this, kill] {
+    // A session marked KILLED that has not ended: no statement reaches it any more, only the end
+    // of its server process.
+    if (kill) {
+        const auto killed = monitor::TakeKilledSessions(monitor_);
+        if (!killed.empty())
+            ShowKilledProcesses(killed);
+        if (monitor_.SelectedSessions.empty())
+            return;
+    }
+    auto confirm = [this, kill, kind] {
         QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
-                        qs(kill ? monitor::KillConfirmationText(monitor_.SelectedSessions)
+                        qs(kill ? monitor::KillConfirmationText(monitor_.SelectedSessions, kind)
                                 : monitor::CancelSqlConfirmationText(monitor_.SelectedSessions)),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setObjectName(kill ? QStringLiteral("killConfirmation")
@@ -94,16 +117,18 @@ void TFrmMain::RunSessionCommand(TSessionCommand command) {
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     };
-    const bool done = kill ? monitor::KillSelectedSessions(monitor_, confirm)
+    const bool done = kill ? monitor::KillSelectedSessions(monitor_, confirm, kind)
                            : monitor::CancelSqlOfSelectedSessions(monitor_, confirm);
     if (!done)
         return;
     // The sessions show their new state at once.
     monitor_.Refresh();
     QMessageBox::information(this, QApplication::applicationDisplayName(),
-                             kill ? QStringLiteral("Session has been killed Successfully")
-                                  : QStringLiteral("The running statement has been cancelled; "
-                                                   "the session stays connected."));
+                             command == TSessionCommand::DisconnectImmediate
+                                 ? QStringLiteral("Session has been disconnected")
+                             : kill ? QStringLiteral("Session has been killed Successfully")
+                                    : QStringLiteral("The running statement has been cancelled; "
+                                                     "the session stays connected."));
 }
 
 void TFrmMain::onSendMessage() {

@@ -56,6 +56,10 @@ void ApplyOptions(TPvConnection& monitor, const TOptionsValues& values) {
         monitor.ShowSortRate = values.sortRate;
         recaption = true;
     }
+    if (values.columns != monitor.ListColumns) {
+        monitor.ListColumns = values.columns;
+        recaption = true;
+    }
     if (recaption) {
         monitor.Notify(ncRebuildListColumns);
         changed = true;

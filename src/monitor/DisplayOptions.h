@@ -27,14 +27,16 @@ struct TOptionsValues {
     std::string intervalText; // seconds, as typed
     bool showBackground = false;
     bool showKilled = true;
-    std::string className;     // the chosen statistic class
-    std::string statisticName; // the chosen sort statistic ("" when the list is empty)
-    bool sortRate = false;     // the statistic shown as its change per second
+    std::string className;                 // the chosen statistic class
+    std::string statisticName;             // the chosen sort statistic ("" when the list is empty)
+    bool sortRate = false;                 // the statistic shown as its change per second
+    TColumnSet columns = DefaultColumns(); // the optional columns of the session list
 };
 
 // Applies the values: the display flags, auto refresh, the interval (raises
 // std::invalid_argument for a text that is not an integer, after the first two took effect),
-// the sort statistic and whether it shows as a rate (re-captions the sort column); refreshes the
+// the sort statistic and whether it shows as a rate (re-captions the sort column), the optional
+// columns (rebuilds the list's columns); refreshes the
 // list when the flags or the sort statistic changed.
 void ApplyOptions(TPvConnection& monitor, const TOptionsValues& values);
 

@@ -52,27 +52,25 @@ TExportLayout ExportLayoutOf(const std::string& targetName) {
 
 std::vector<int> ExportCellWidths(TExportLayout layout, const std::vector<std::string>& captions,
                                   const std::vector<int>& pixelWidths) {
+    // The statistic column of the session list follows "Username"; its caption is the statistic's
+    // name.
+    std::size_t statistic = captions.size();
+    for (std::size_t c = 0; c + 1 < captions.size(); ++c)
+        if (captions[c] == "Username")
+            statistic = c + 1;
     std::vector<int> n;
     for (std::size_t c = 0; c < captions.size(); ++c) {
         const int px = c < pixelWidths.size() ? std::max(0, pixelWidths[c]) : 0;
-        if (layout != TExportLayout::SessionList) {
+        if (layout != TExportLayout::SessionList)
             n.push_back(px / 5);
-            continue;
-        }
-        switch (c) {
-        case 1: // the hidden "Serial#"
+        else if (px == 0) // a hidden column is not written
             n.push_back(-1);
-            break;
-        case 3: // the statistic column follows its caption, not the screen
+        else if (c == statistic) // follows its caption, not the screen
             n.push_back(static_cast<int>(characters(captions[c])) + 2);
-            break;
-        case 5: // "Machine"
-        case 8: // "Logon_time"
+        else if (captions[c] == "Machine" || captions[c] == "Logon_time")
             n.push_back(px / 5 + 10);
-            break;
-        default:
+        else
             n.push_back(px / 5);
-        }
     }
     return n;
 }

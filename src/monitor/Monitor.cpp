@@ -1,5 +1,6 @@
 #include "monitor/Monitor.h"
 
+#include "monitor/SessionControl.h"
 #include "monitor/SessionListFetch.h"
 #include "oradb/OraConnectDialog.h"
 #include "oradb/OraError.h"
@@ -181,6 +182,18 @@ void TPvConnection::CacheLoad() {
     } catch (const std::exception&) {
         q.Close();
         util::appendAppLogSafely("Error: reading the instance's version");
+    }
+    OwnSid.clear();
+    try {
+        q.SQL.Clear();
+        q.SQL.Add("select sys_context('USERENV','SID') sid from dual");
+        q.Open();
+        if (!q.Eof())
+            OwnSid = q.FieldByName("sid").AsString();
+        q.Close();
+    } catch (const std::exception&) {
+        q.Close();
+        util::appendAppLogSafely("Error: reading the monitor's own SID");
     }
     try {
         q.SQL.Clear();
@@ -376,20 +389,12 @@ void TPvConnection::SetProbeInterval(int seconds) {
 // ---- the session list ----
 
 std::string TPvConnection::BuildListSql() {
-    std::string select = "select ";
-    for (int i = 0; i < bfSortField; ++i)
-        select += std::string(i ? "," : "") + "s." + std::string(kSessionListFields[i].name);
-    select += ",st.value";
-    select += " from v$session s,v$sesstat st";
-    select += " where s.sid=st.sid and st.statistic#=" + SortStatisticNumber;
-    ListSql = select;
-    std::string condition = " and  1=1";
-    if (!ShowBackgroundSessions)
-        condition += std::string(" and ") + "type <>" + "'" + "BACKGROUND" + "'";
-    if (!ShowKilledSessions)
-        condition += std::string(" and ") + "status <>" + "'" + "KILLED" + "'";
-    condition += " order by st.value desc";
-    return select + condition;
+    return SessionListSql(SortStatisticNumber, ShownColumns(), MajorVersion(InstanceVersion),
+                          ShowBackgroundSessions, ShowKilledSessions, &ListSql);
+}
+
+TColumnSet TPvConnection::ShownColumns() const {
+    return AvailableColumns(ListColumns, MajorVersion(InstanceVersion));
 }
 
 void TPvConnection::Refresh() {
@@ -398,6 +403,7 @@ void TPvConnection::Refresh() {
     CancelOtherFetches(KindName(wkList));
     threads_[wkList].reset();
     auto thread = std::make_unique<TBasicThread>(*this, *queries_[wkList]);
+    thread->Columns = ShownColumns();
     queries_[wkList]->SQL.Clear();
     queries_[wkList]->SQL.Add(BuildListSql());
     running_[wkList] = true; // set before the start, so that a second refresh does nothing

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "monitor/MonitorObserver.h"
+#include "monitor/SessionListColumns.h"
 #include "monitor/SessionRecords.h"
 #include "monitor/WorkerThread.h"
 
@@ -87,6 +88,10 @@ public:
     // The session list shows the sort statistic as a change per second since the previous
     // refresh instead of the total since logon.
     bool ShowSortRate = false;
+    // The optional columns the user chose for the session list.
+    TColumnSet ListColumns = DefaultColumns();
+    // The chosen columns that the connected instance has: the ones the list reads and shows.
+    TColumnSet ShownColumns() const;
 
     // ---- the session list ----
     // Starts a list fetch unless one runs; then lets the shown detail view issue its request.
@@ -181,6 +186,9 @@ public:
     // v$instance.version of the connected instance ("19.0.0.0.0"), read by CacheLoad; empty when
     // it could not be read.
     std::string InstanceVersion;
+    // The SID of the monitor's own session (sys_context('USERENV','SID')), read by CacheLoad;
+    // empty when it could not be read.
+    std::string OwnSid;
     QObject* ExportTarget = nullptr;
     std::vector<TSystemParameterArray> SystemParameters;
 

@@ -22,6 +22,7 @@ const QString kPage = QStringLiteral("Window/Page");
 const QString kExportFolder = QStringLiteral("Folders/Export");
 const QString kSortRate = QStringLiteral("Display/SortStatisticPerSecond");
 const QString kListHeaders = QStringLiteral("Lists/");
+const QString kListColumns = QStringLiteral("Display/SessionListColumns");
 
 } // namespace
 
@@ -33,6 +34,7 @@ void SaveDisplayOptions(const TPvConnection& monitor) {
     settings->setValue(kShowKilled, monitor.ShowKilledSessions);
     settings->setValue(kShowIdle, monitor.ShowIdleEvents);
     settings->setValue(kSortRate, monitor.ShowSortRate);
+    settings->setValue(kListColumns, ColumnSetText(monitor.ListColumns));
     if (!monitor.SortStatisticName.empty()) {
         settings->setValue(kSortStatistic, QString::fromStdString(monitor.SortStatisticName));
         settings->setValue(kSortClass, QString::fromStdString(monitor.SortStatisticClass));
@@ -46,6 +48,9 @@ void RestoreDisplayOptions(TPvConnection& monitor) {
     monitor.ShowKilledSessions = settings->value(kShowKilled, monitor.ShowKilledSessions).toBool();
     monitor.ShowIdleEvents = settings->value(kShowIdle, monitor.ShowIdleEvents).toBool();
     monitor.ShowSortRate = settings->value(kSortRate, monitor.ShowSortRate).toBool();
+    // An empty text is a choice too: no optional column.
+    if (settings->contains(kListColumns))
+        monitor.ListColumns = ColumnSetFromText(settings->value(kListColumns).toString());
     bool ok = false;
     const int seconds = settings->value(kInterval).toInt(&ok);
     if (ok)

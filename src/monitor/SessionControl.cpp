@@ -17,14 +17,20 @@ void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& li
                              const std::vector<int>& selectedRows) {
     monitor.SelectedSessions.clear();
     const auto& rows = list.Rows();
+    // The machine's column moves with the optional columns shown before it.
+    int machine = -1;
+    for (std::size_t c = 0; c < list.Columns().size(); ++c)
+        if (list.Columns()[c].caption == QStringLiteral("Machine"))
+            machine = static_cast<int>(c);
     for (int r : selectedRows) {
         if (r < 0 || r >= static_cast<int>(rows.size()))
             continue;
         const auto& row = rows[static_cast<std::size_t>(r)];
         TBasicFieldArray entry;
         entry[bfSid] = row.caption;
-        entry[bfSerial] = row.subItems.size() > 0 ? row.subItems[0] : std::string();
-        entry[bfMachine] = row.subItems.size() > 4 ? row.subItems[4] : std::string();
+        entry[bfSerial] = row.serial;
+        if (machine > 0 && static_cast<std::size_t>(machine - 1) < row.subItems.size())
+            entry[bfMachine] = row.subItems[static_cast<std::size_t>(machine - 1)];
         // The record holds what the row does not show (the program, for one).
         for (const TRSession& s : monitor.Sessions)
             if (s.basic.fields[bfSid] == entry[bfSid] &&
@@ -72,9 +78,18 @@ void runForEach(TPvConnection& monitor,
 
 } // namespace
 
-std::string KillStatement(const std::string& sid, const std::string& serial) {
+std::string KillStatement(const std::string& sid, const std::string& serial, TKillKind kind) {
     checkSessionId("Cannot kill session", sid, serial);
-    return "alter system kill session '" + sid + "," + serial + "'";
+    const std::string id = "'" + sid + "," + serial + "'";
+    switch (kind) {
+    case TKillKind::KillImmediate:
+        return "alter system kill session " + id + " immediate";
+    case TKillKind::DisconnectImmediate:
+        return "alter system disconnect session " + id + " immediate";
+    case TKillKind::Kill:
+        break;
+    }
+    return "alter system kill session " + id;
 }
 
 std::string CancelSqlStatement(const std::string& sid, const std::string& serial) {
@@ -119,21 +134,71 @@ bool CancelSqlOfSelectedSessions(TPvConnection& monitor, const std::function<boo
     return true;
 }
 
-std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions) {
-    std::string text = sessions.size() == 1
-                           ? "Kill this session?\n"
-                           : "Kill these " + std::to_string(sessions.size()) + " sessions?\n";
+std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions, TKillKind kind) {
+    const bool one = sessions.size() == 1;
+    const std::string these =
+        one ? "this session" : "these " + std::to_string(sessions.size()) + " sessions";
+    std::string text = kind == TKillKind::Kill ? "Kill " + these + "?\n"
+                       : kind == TKillKind::KillImmediate
+                           ? "Kill " + these + " immediately?\n"
+                           : "Disconnect " + these + " immediately?\n";
     text += sessionLines(sessions);
     text += "\n\nEach session's current transaction is rolled back.";
+    if (kind == TKillKind::KillImmediate)
+        text += " The session ends at once, without waiting for its current call.";
+    else if (kind == TKillKind::DisconnectImmediate)
+        text += " The session's server process ends at once.";
     return text;
 }
 
-bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm) {
+bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm,
+                          TKillKind kind) {
     if (!confirm())
         return false;
-    runForEach(monitor,
-               [](const TBasicFieldArray& s) { return KillStatement(s[bfSid], s[bfSerial]); });
+    runForEach(monitor, [kind](const TBasicFieldArray& s) {
+        return KillStatement(s[bfSid], s[bfSerial], kind);
+    });
     return true;
+}
+
+std::vector<TBasicFieldArray> TakeKilledSessions(TPvConnection& monitor) {
+    std::vector<TBasicFieldArray> killed;
+    auto& sessions = monitor.SelectedSessions;
+    for (auto it = sessions.begin(); it != sessions.end();) {
+        if ((*it)[bfStatus] == "KILLED") {
+            killed.push_back(std::move(*it));
+            it = sessions.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return killed;
+}
+
+std::string ServerProcessId(TPvConnection& monitor, const std::string& sid,
+                            const std::string& serial) {
+    checkSessionId("Cannot find the server process", sid, serial);
+    // Oracle 11g and later point a killed session's paddr at a pseudo process; creator_addr
+    // still names the server process that runs it.
+    const int major = MajorVersion(monitor.InstanceVersion);
+    const std::string address =
+        major == 0 || major >= 11 ? "nvl(s.creator_addr,s.paddr)" : "s.paddr";
+    oradb::TOraQuery& q = *monitor.GeneralQuery();
+    q.SQL.Clear();
+    q.SQL.Add("select p.spid from v$session s,v$process p where p.addr=" + address +
+              " and s.sid=" + sid + " and s.serial#=" + serial);
+    q.Open();
+    const std::string spid = q.Eof() ? std::string() : q.FieldByName("spid").AsString();
+    q.Close();
+    return spid;
+}
+
+std::string OsKillCommand(const std::vector<std::string>& spids) {
+    std::string command;
+    for (const std::string& spid : spids)
+        if (!spid.empty())
+            command += " " + spid;
+    return command.empty() ? command : "kill -9" + command;
 }
 
 std::string WaitingObjectText(TPvConnection& monitor) {

@@ -18,17 +18,39 @@ namespace monitor {
 void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& list,
                              const std::vector<int>& selectedRows);
 
+// How a session is ended: kill session (the session ends when it next calls), kill session ...
+// immediate (at once, without waiting for its call), disconnect session ... immediate (its
+// server process ends at once).
+enum class TKillKind { Kill, KillImmediate, DisconnectImmediate };
+
 // The statement that kills one session; raises std::invalid_argument when the SID or the serial
 // number is not a whole number, so that nothing else can reach the statement.
-std::string KillStatement(const std::string& sid, const std::string& serial);
+std::string KillStatement(const std::string& sid, const std::string& serial,
+                          TKillKind kind = TKillKind::Kill);
 
 // The question asked before a kill: one line per session with its SID, serial number, user,
 // machine and program, so that the user sees which sessions end.
-std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions);
+std::string KillConfirmationText(const std::vector<TBasicFieldArray>& sessions,
+                                 TKillKind kind = TKillKind::Kill);
 
 // Kills the collected sessions after `confirm` said yes, in order, on the general query. Returns
 // false when not confirmed; the first failing statement raises and stops the loop.
-bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm);
+bool KillSelectedSessions(TPvConnection& monitor, const std::function<bool()>& confirm,
+                          TKillKind kind = TKillKind::Kill);
+
+// Takes the collected sessions already marked KILLED (which no kill statement ends any more) out
+// of the monitor's selected sessions and returns them.
+std::vector<TBasicFieldArray> TakeKilledSessions(TPvConnection& monitor);
+
+// The operating-system process id (v$process.spid) of a session's server process, read on the
+// general query; empty when there is none. A killed session keeps its creator's process
+// (creator_addr, Oracle 11g and later) when its paddr points elsewhere.
+std::string ServerProcessId(TPvConnection& monitor, const std::string& sid,
+                            const std::string& serial);
+
+// The command that ends server processes on the database server: "kill -9 <spid> ...";
+// empty when no process id is given.
+std::string OsKillCommand(const std::vector<std::string>& spids);
 
 // The statement that cancels the current call of one session without ending the session
 // (Oracle 18c and later); raises std::invalid_argument like KillStatement.

@@ -45,10 +45,12 @@ void TBasicThread::Execute() {
         // The rows become session records here, on the worker; the UI thread only takes them.
         std::vector<TRSession> sessions;
         sessions.reserve(static_cast<std::size_t>(query_.RecordCount()));
+        // A field whose column is not chosen is not read: its text stays empty.
         std::array<oradb::TField*, bfCount> fields{};
         for (int i = 0; i < bfSortField; ++i)
-            fields[static_cast<std::size_t>(i)] =
-                &query_.FieldByName(kSessionListFields[static_cast<std::size_t>(i)].name);
+            if (FieldRead(i, Columns))
+                fields[static_cast<std::size_t>(i)] =
+                    &query_.FieldByName(kSessionListFields[static_cast<std::size_t>(i)].name);
         fields[bfSortField] = &query_.FieldByName("value");
         const TDateTime stale = util::now() - 10.0;
         for (; !query_.Eof(); query_.Next()) {
@@ -56,8 +58,9 @@ void TBasicThread::Execute() {
             s.details.fetchTime = s.locks.fetchTime = s.sql.fetchTime = s.statistics.fetchTime =
                 s.waits.fetchTime = stale;
             for (int i = 0; i < bfCount; ++i)
-                s.basic.fields[static_cast<std::size_t>(i)] =
-                    fields[static_cast<std::size_t>(i)]->AsString();
+                if (const oradb::TField* field = fields[static_cast<std::size_t>(i)])
+                    s.basic.fields[static_cast<std::size_t>(i)] = field->AsString();
+            SetLongOperation(s.basic.fields);
             s.key = s.basic.fields[bfSid];
             if (Terminated())
                 throw std::runtime_error("ftbasic was terminated");
@@ -132,18 +135,53 @@ void TPvSesslistObserver::Update(TPvConnection& monitor, int code) {
         RenderRows();
 }
 
+namespace {
+
+// The fields of the shown columns after the SID, in their order: Serial# (when chosen) and the
+// username, then -1 for the statistic column, the other fixed columns, then the other chosen
+// optional columns in their table's order.
+std::vector<int> shownFields(TColumnSet shown) {
+    std::vector<int> fields;
+    if ((shown & ColumnBit(ocSerial)) != 0)
+        fields.push_back(bfSerial);
+    fields.push_back(bfUsername);
+    fields.push_back(-1);
+    for (int i = bfUsername + 1; i < bfSortField; ++i)
+        if (kSessionListFields[static_cast<std::size_t>(i)].shown)
+            fields.push_back(i);
+    for (int id = 0; id < ocCount; ++id)
+        if (id != ocSerial && (shown & ColumnBit(id)) != 0)
+            fields.push_back(kOptionalColumns[static_cast<std::size_t>(id)].field);
+    return fields;
+}
+
+const TOptionalColumn* optionalColumnOf(int field) {
+    for (const TOptionalColumn& c : kOptionalColumns)
+        if (c.field == field)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+
 void TPvSesslistObserver::RebuildColumns() {
     std::vector<TSessionListModel::Column> columns;
-    int shown = 0;
-    for (int i = 0; i < bfSortField; ++i) {
-        const auto& f = kSessionListFields[static_cast<std::size_t>(i)];
-        if (!f.shown)
-            continue;
-        if (++shown == 4)
+    columns.push_back(
+        {QStringLiteral("Sid"), kSessionListFields[bfSid].width, TColumnOrder::Integer});
+    for (const int field : shownFields(monitor_.ShownColumns())) {
+        if (field < 0) {
             columns.push_back({StatisticCaption(monitor_), 70, TColumnOrder::Statistic});
-        const TColumnOrder order = i == bfSid         ? TColumnOrder::Integer
-                                   : i == bfLogonTime ? TColumnOrder::DateTime
-                                                      : TColumnOrder::Text;
+            continue;
+        }
+        const auto& f = kSessionListFields[static_cast<std::size_t>(field)];
+        if (const TOptionalColumn* c = optionalColumnOf(field)) {
+            columns.push_back(
+                {QString::fromLatin1(c->caption.data(), static_cast<qsizetype>(c->caption.size())),
+                 f.width, c->number ? TColumnOrder::Integer : TColumnOrder::Text});
+            continue;
+        }
+        const TColumnOrder order =
+            field == bfLogonTime ? TColumnOrder::DateTime : TColumnOrder::Text;
         columns.push_back({QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())),
                            f.width, order});
     }
@@ -168,6 +206,7 @@ void TPvSesslistObserver::RenderRows() {
                 blockers.insert(s.basic.fields[bfBlockingSession]);
         const QLocale locale;
         const std::string selectedSerial = monitor_.SelectedSerial();
+        const std::vector<int> fieldsShown = shownFields(monitor_.ShownColumns());
 
         std::vector<TSessionListModel::Row> rows;
         rows.reserve(monitor_.Sessions.size());
@@ -189,6 +228,7 @@ void TPvSesslistObserver::RenderRows() {
             row.active = f[bfStatus] == "ACTIVE";
             row.user = f[bfType] != "BACKGROUND";
             row.changed = s.changed;
+            row.own = !monitor_.OwnSid.empty() && f[bfSid] == monitor_.OwnSid;
             row.searchText = TSessionFilterModel::SearchText(
                 {&f[bfSid], &f[bfUsername], &f[bfSchemaName], &f[bfOsUser], &f[bfMachine],
                  &f[bfProgram], &f[bfModule], &f[bfStatus], &f[bfSqlId]});
@@ -201,13 +241,11 @@ void TPvSesslistObserver::RenderRows() {
             } else {
                 row.statistic = StatisticValue(statistic);
             }
-            int shown = 0;
-            for (int i = 1; i < bfSortField; ++i) {
-                if (!kSessionListFields[static_cast<std::size_t>(i)].shown)
-                    continue;
-                if (++shown == 3)
+            row.subItems.reserve(fieldsShown.size());
+            for (const int i : fieldsShown) {
+                if (i < 0)
                     row.subItems.push_back(statistic);
-                if (i == bfCommand) {
+                else if (i == bfCommand) {
                     const auto it = actions.find(f[bfCommand]);
                     row.subItems.push_back(it == actions.end() ? std::string() : it->second);
                 } else {

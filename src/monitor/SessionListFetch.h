@@ -19,6 +19,8 @@ public:
     ~TBasicThread() override;
     // The text of the last failure (empty after a success or a silent abandon).
     std::string ErrorText;
+    // The optional columns the statement reads; set before the start.
+    TColumnSet Columns = DefaultColumns();
 
 protected:
     void Execute() override;

@@ -7,6 +7,25 @@
 
 namespace monitor {
 
+namespace {
+
+// The SID stays left-aligned next to its image; other numbers line up on the right.
+bool rightAligned(const std::vector<TListColumn>& columns, int column) {
+    if (column <= 0 || column >= static_cast<int>(columns.size()))
+        return false;
+    const TColumnOrder order = columns[static_cast<std::size_t>(column)].order;
+    return order == TColumnOrder::Integer || order == TColumnOrder::Statistic;
+}
+
+} // namespace
+
+QVariant TSessionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal &&
+        rightAligned(columns_, section))
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    return TListRowsModel::headerData(section, orientation, role);
+}
+
 QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
         return {};
@@ -17,10 +36,14 @@ QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
         const auto sub = static_cast<std::size_t>(index.column() - 1);
         return sub < row.subItems.size() ? QString::fromStdString(row.subItems[sub]) : QString();
     }
+    if (role == Qt::TextAlignmentRole && rightAligned(columns_, index.column()))
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     if (role == ImageIndexRole && index.column() == 0)
         return row.image;
     if (role == ChangedRole)
         return row.changed;
+    if (role == OwnRole)
+        return row.own;
     if (role == SerialRole)
         return QString::fromStdString(row.serial);
     if (role == SortKeyRole) {

@@ -28,6 +28,7 @@ struct TSessionListRow {
     bool active = false;      // status ACTIVE
     bool user = true;         // a user session (not BACKGROUND)
     bool changed = false;     // its statistic changed since the previous refresh
+    bool own = false;         // the monitor's own session
 };
 
 // The rows of the session list: a caption (the SID), the sub-items and an image per row.
@@ -42,10 +43,16 @@ public:
     static constexpr int SortKeyRole = Qt::UserRole + 3;
     // The row's serial#, on every column.
     static constexpr int SerialRole = Qt::UserRole + 4;
+    // True under this role, on every column, for the row of the monitor's own session.
+    static constexpr int OwnRole = Qt::UserRole + 5;
 
     explicit TSessionListModel(QObject* parent = nullptr) : TListRowsModel(parent) {}
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Numbers (the statistic and the numeric columns after the SID) are right-aligned, headings
+    // included.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     void SetColumns(std::vector<Column> columns);
     void SetRows(std::vector<Row> rows);

@@ -16,8 +16,10 @@ namespace monitor {
 // Days since 30 December 1899, the fraction being the time of day.
 using TDateTime = double;
 
-// One session-list row: the 23 v$session columns of the field table, then the sort value.
-using TBasicFieldArray = std::array<std::string, 24>;
+// One session-list row: the 38 columns of the field table (v$session's, then those of the
+// optional columns read only when chosen, then the session's long operation), then the sort
+// value.
+using TBasicFieldArray = std::array<std::string, 39>;
 // One accumulated wait event: Sid, Event, Total_Waits, Total_Timeouts, Time_Waited,
 // Average_Wait, Max_Wait.
 using TWaitsFieldType = std::array<std::string, 7>;
@@ -58,6 +60,24 @@ enum TBasicField : int {
     bfRowWaitObj,
     bfSqlId,
     bfBlockingSession,
+    // Read only when their column is chosen (else empty).
+    bfSpid,
+    bfLastCallEt,
+    bfEvent,
+    bfSecondsInWait,
+    bfServiceName,
+    bfWaitClass,
+    bfBlockGets,
+    bfConsistentGets,
+    bfPhysicalReads,
+    bfBlockChanges,
+    // The latest unfinished long operation (v$session_longops), read with the Progress column:
+    // "42% (1:05 left)", then its parts for the details page. Empty when there is none.
+    bfProgress,
+    bfLongOperation,
+    bfLongTarget,
+    bfLongDone,
+    bfLongRemaining,
     bfSortField,
     bfCount
 };
@@ -155,7 +175,8 @@ struct TRObjFB {
 };
 
 // The session-list field table: the names serve as select list, result field names and column
-// captions; Shown marks the columns of the session list; widths in pixels.
+// captions; Shown marks the fixed columns of the session list (the optional ones are chosen, see
+// SessionListColumns.h); widths in pixels.
 struct TSessionListField {
     std::string_view name;
     bool shown;
@@ -164,7 +185,7 @@ struct TSessionListField {
 
 inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
     {"Sid", true, 40},
-    {"Serial#", true, 0},
+    {"Serial#", false, 60},
     {"Username", true, 65},
     {"Status", true, 60},
     {"Server", false, 65},
@@ -184,8 +205,23 @@ inline constexpr std::array<TSessionListField, bfCount> kSessionListFields = {{
     {"lockwait", false, 10},
     {"type", false, 10},
     {"row_wait_obj#", false, 10},
-    {"sql_id", false, 10},
-    {"blocking_session", false, 10},
+    {"sql_id", false, 100},
+    {"blocking_session", false, 70},
+    {"spid", false, 60},
+    {"last_call_et", false, 70},
+    {"event", false, 150},
+    {"seconds_in_wait", false, 70},
+    {"service_name", false, 100},
+    {"wait_class", false, 90},
+    {"block_gets", false, 80},
+    {"consistent_gets", false, 80},
+    {"physical_reads", false, 80},
+    {"block_changes", false, 80},
+    {"longops", false, 110},
+    {"opname", false, 10},
+    {"target", false, 10},
+    {"done", false, 10},
+    {"time_remaining", false, 10},
     {"sortfield", false, 10},
 }};
 

@@ -550,7 +550,10 @@ Translation alterStatement(Reader& r) {
     if (r.accept("system")) {
         if (r.accept("set"))
             return setParameter(r, StmtKind::AlterSystemSet);
-        const bool kill = r.accept("kill");
+        // disconnect session 'sid,serial#' immediate|post_transaction ends the session as a
+        // kill does here.
+        const bool disconnect = r.accept("disconnect");
+        const bool kill = disconnect || r.accept("kill");
         if (kill || r.accept("cancel")) {
             if (kill)
                 r.expect("session", 2065, "illegal option for ALTER SYSTEM");
@@ -589,8 +592,12 @@ Translation alterStatement(Reader& r) {
             };
             if (!numeric(tr.killSid) || !numeric(tr.killSerial))
                 oraFail(26, "missing or invalid session ID");
-            if (kill)
+            if (disconnect) {
+                if (!r.accept("immediate") && !r.accept("post_transaction"))
+                    oraFail(905, "missing keyword");
+            } else if (kill) {
                 r.accept("immediate");
+            }
             r.expectEnd();
             return tr;
         }

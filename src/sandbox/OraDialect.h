@@ -23,7 +23,7 @@ enum class StmtKind {
     CreateSynonym,   // create [public] synonym name for [schema.]target
     DropSynonym,     // drop [public] synonym name
     DropConstraint,  // alter table [schema.]name drop constraint cname
-    KillSession,     // alter system kill session 'sid,serial#'
+    KillSession,     // alter system kill|disconnect session 'sid,serial#'
     CancelSql,       // alter system cancel sql 'sid,serial#[,@inst][,sql_id]'
     AlterSessionSet, // alter session set name=value
     AlterSystemSet,  // alter system set name=value [deferred]

@@ -40,6 +40,43 @@ TEST_F(SessionDetails, ShowsEveryColumnOfTheSelectedSessionWithRawColumnsInHex) 
     EXPECT_EQ(rig->host.workerFailures, 0);
 }
 
+TEST_F(SessionDetails, ASessionInALongOperationShowsItsProgressFirst) {
+    // A session in the middle of a full scan, as the sandbox's v$session_longops has it.
+    const auto longop =
+        instance->sqliteRows("select sid, opname, target, sofar, totalwork, time_remaining from "
+                             "\"v$session_longops\" where sofar < totalwork order by sid");
+    ASSERT_FALSE(longop.empty());
+    const auto& op = longop[0];
+    Select(op[0]);
+    details->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkDetails));
+    const auto& rows = detailsList.Rows();
+    ASSERT_GT(rows.size(), 4u);
+    EXPECT_EQ(rows[0].caption, "Long operation");
+    EXPECT_EQ(rows[0].subItems.at(0), op[1]);
+    EXPECT_EQ(rows[1].caption, "Target");
+    EXPECT_EQ(rows[1].subItems.at(0), op[2]);
+    EXPECT_EQ(rows[2].caption, "Done");
+    EXPECT_EQ(rows[2].subItems.at(0), monitor::PercentDone(op[3], op[4]));
+    EXPECT_EQ(rows[3].caption, "Time remaining");
+    EXPECT_EQ(rows[3].subItems.at(0), monitor::RemainingText(op[5]));
+    EXPECT_FALSE(rows[3].subItems.at(0).empty());
+    EXPECT_EQ(rows[4].caption, "SADDR"); // then v$session's columns
+    // A session without a long operation has none of these rows.
+    std::string idle;
+    for (const auto& s : rig->monitor.Sessions)
+        if (s.basic.fields[monitor::bfProgress].empty() &&
+            s.basic.fields[monitor::bfType] == "USER")
+            idle = s.key;
+    ASSERT_FALSE(idle.empty());
+    Select(idle);
+    details->SetActive(false);
+    details->SetActive(true);
+    ASSERT_TRUE(WaitIdle(monitor::wkDetails));
+    ASSERT_FALSE(detailsList.Rows().empty());
+    EXPECT_EQ(valueOf(detailsList, "Long operation"), "<missing>");
+}
+
 TEST_F(SessionDetails, ASessionGoneSinceTheListRefreshEmptiesTheListWithoutAnError) {
     Select(UserSid());
     details->SetActive(true);

@@ -385,6 +385,9 @@ TEST_F(DatabasePages, TheReportIsExportedAsItsLinesWithoutHeading) {
 }
 
 TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMachines) {
+    // SERIAL# the only optional column.
+    window->Monitor().ListColumns = monitor::ColumnBit(monitor::ocSerial);
+    window->Monitor().Notify(monitor::ncRebuildListColumns);
     instance->sqliteRows(
         "update \"v$session\" set machine='WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001' "
         "where sid=(select min(sid) from \"v$session\" where type='USER')");
@@ -410,7 +413,8 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
     // The last column stretches with the window: its cells follow its width on the screen.
     const int commandCell = window->SessionList()->columnWidth(10) / 5;
     ASSERT_GE(commandCell, 18);
-    const std::string header = "Sid     Username     " + stat + "  Status              " +
+    const std::string header = "Sid     SERIAL#     Username     " + stat +
+                               "  Status              " +
                                "Machine                 OsUser              program             " +
                                "Logon_time                  SchemaName   command" +
                                std::string(static_cast<std::size_t>(commandCell) - 7, ' ');
@@ -422,7 +426,7 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
         // The machine name is written whole and OsUser follows it directly.
         const std::string machineOn = row.subItems[4] + row.subItems[5];
         EXPECT_NE(lines[i + 3].find(machineOn), std::string::npos) << lines[i + 3];
-        EXPECT_EQ(lines[i + 3].find(row.subItems[4]), 8u + 13u + stat.size() + 2u + 20u);
+        EXPECT_EQ(lines[i + 3].find(row.subItems[4]), 8u + 12u + 13u + stat.size() + 2u + 20u);
     }
 }
 

@@ -1,6 +1,7 @@
 // The main window as a user drives it, offscreen, against the sandbox instance.
 #include "gui/MainWindow.h"
 
+#include "gui/dialogs/KillProcessDialog.h"
 #include "gui/dialogs/ManualViewer.h"
 #include "gui/dialogs/SendMessageDialog.h"
 #include "gui/views/SessionListView.h"
@@ -12,13 +13,16 @@
 #include "util/ManualLocation.h"
 #include "util/MessengerSend.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -232,7 +236,7 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
               std::to_string(window->SessionListModel().Rows().size()) + " sessions");
     EXPECT_FALSE(window->connectAction->isEnabled());
     EXPECT_TRUE(window->disconnectAction->isEnabled());
-    EXPECT_TRUE(window->SessionList()->isColumnHidden(1)); // Serial#
+    EXPECT_FALSE(window->SessionList()->isColumnHidden(1)); // SERIAL#, shown by default
     window->UpdateActions();
     // At the width a DBA works at: the columns show their texts whole.
     window->resize(1280, 900);
@@ -372,6 +376,94 @@ TEST_F(MainWindow, KillThreeSessionsAfterAQuestionNamingThemThenTheListShowsThem
                 shown = r.image == 9;
         EXPECT_TRUE(shown) << sid;
     }
+}
+
+TEST_F(MainWindow, KillImmediatelyOrDisconnectThenAKilledSessionOffersItsProcessToEnd) {
+    ShowAndLogin();
+    // Two workload sessions, neither ours nor waiting.
+    auto workloadRow = [&](std::size_t skip) {
+        const auto& all = window->SessionListModel().Rows();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (!all[i].subItems[1].empty() && all[i].image == -1 && !all[i].own &&
+                all[i].subItems[6].rfind("quenby", 0) != 0 && skip-- == 0)
+                return static_cast<int>(i);
+        return -1;
+    };
+    auto statusOf = [&](const std::string& sid) {
+        const auto rows = instance->sqliteRows("select status from \"v$session\" where sid=" + sid);
+        return rows.empty() ? std::string() : rows[0][0];
+    };
+    auto rowOf = [&](const std::string& sid) {
+        const auto& all = window->SessionListModel().Rows();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i].caption == sid)
+                return static_cast<int>(i);
+        return -1;
+    };
+    const std::vector<std::pair<QAction*, QString>> kinds = {
+        {window->killImmediateAction, QStringLiteral("Kill this session immediately?\n")},
+        {window->disconnectSessionAction,
+         QStringLiteral("Disconnect this session immediately?\n")}};
+    std::vector<std::string> ended;
+    for (const auto& [action, question] : kinds) {
+        const int row = workloadRow(0);
+        ASSERT_GE(row, 0);
+        const std::string sid =
+            window->SessionListModel().Rows()[static_cast<std::size_t>(row)].caption;
+        SelectRows({row});
+        EXPECT_TRUE(action->isEnabled());
+        QString asked;
+        ModalDriver driver({[&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            asked = box->text();
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+            box->button(QMessageBox::Yes)->click();
+        }});
+        driver.Add(driver.Acknowledge());
+        const int fetchesBefore = counter->fetched;
+        action->trigger();
+        ASSERT_TRUE(driver.Done());
+        EXPECT_TRUE(asked.startsWith(question)) << asked.toStdString();
+        EXPECT_TRUE(asked.contains(QString::fromStdString("SID " + sid + ",")));
+        ASSERT_EQ(driver.messages.size(), 1u);
+        EXPECT_EQ(driver.messages[0], action == window->killImmediateAction
+                                          ? QStringLiteral("Session has been killed Successfully")
+                                          : QStringLiteral("Session has been disconnected"));
+        EXPECT_EQ(statusOf(sid), "KILLED");
+        ASSERT_TRUE(
+            waitFor([&] { return counter->fetched > fetchesBefore && ListFetched(*window); }));
+        ended.push_back(sid);
+    }
+    // Killing a session that is marked KILLED already shows the command that ends its server
+    // process, to copy; no statement runs and no question is asked.
+    const int killedRow = rowOf(ended[0]);
+    ASSERT_GE(killedRow, 0);
+    SelectRows({killedRow});
+    const auto process = instance->sqliteRows(
+        "select p.spid from \"v$process\" p, \"v$session\" s where p.addr = s.paddr and s.sid = " +
+        ended[0]);
+    ASSERT_EQ(process.size(), 1u);
+    QString command, clipboard, label;
+    ModalDriver driver({[&](QWidget* w) {
+        auto* dialog = qobject_cast<gui::TFrmKillProcess*>(w);
+        ASSERT_NE(dialog, nullptr);
+        label = dialog->messageLabel->text();
+        command = dialog->commandEdit->text();
+        EXPECT_TRUE(dialog->commandEdit->isReadOnly());
+        dialog->copyButton->click();
+        clipboard = QApplication::clipboard()->text();
+        shot(dialog, QStringLiteral("kill-session"));
+        dialog->closeButton->click();
+    }});
+    window->killSessionAction->trigger();
+    ASSERT_TRUE(driver.Done());
+    EXPECT_TRUE(driver.messages.empty());
+    EXPECT_EQ(command.toStdString(), "kill -9 " + process[0][0]);
+    EXPECT_EQ(clipboard, command);
+    EXPECT_TRUE(label.startsWith(QString::fromStdString("Session " + ended[0] + " (serial# ")))
+        << label.toStdString();
+    EXPECT_TRUE(label.contains(QStringLiteral("is marked KILLED but has not ended")));
 }
 
 TEST_F(MainWindow, NoToTheKillQuestionKillsNothingAndAutoRefreshWaitsWhileItIsOpen) {

@@ -4,6 +4,7 @@
 #include "detail/DetailListModel.h"
 #include "gui/MainWindow.h"
 #include "gui/ReadableColour.h"
+#include "gui/dialogs/OptionsDialog.h"
 #include "gui/models/SessionListDecorator.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/views/DetailListView.h"
@@ -11,14 +12,20 @@
 #include "monitor/SessionControl.h"
 #include "monitor/SessionRecords.h"
 #include "sandbox/SandboxInstance.h"
+#include "support/ModalDriver.h"
 #include "support/WindowRig.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
@@ -166,6 +173,100 @@ TEST_F(SessionBrowserWindow, ColumnsShowTheirTextsWholeAt1280PixelsAndBlockersHa
     EXPECT_EQ(List()->header()->sortIndicatorSection(),
               ColumnOf(QString::fromStdString(window->Monitor().SortStatisticName)));
     EXPECT_EQ(List()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+TEST_F(SessionBrowserWindow, AColumnTurnedOnInTheOptionsShowsItsHeadingAndValues) {
+    ShowAndLogin();
+    // The default optional columns are there, the others not.
+    for (const char* caption : {"SERIAL#", "SPID", "EVENT", "SECONDS_IN_WAIT"})
+        EXPECT_GE(ColumnOf(QString::fromLatin1(caption)), 0) << caption;
+    ASSERT_EQ(ColumnOf(QStringLiteral("MODULE")), -1);
+    ASSERT_EQ(ColumnOf(QStringLiteral("CONSISTENT_GETS")), -1);
+    const std::uint64_t generation = window->Monitor().ListGeneration;
+    testing_support::ModalDriver driver({[](QWidget* w) {
+        auto* dialog = qobject_cast<monitor::TFrmOptions*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->Pages->setCurrentWidget(dialog->columnsPage);
+        for (const char* caption : {"MODULE", "CONSISTENT_GETS"}) {
+            const auto found =
+                dialog->columnsList->findItems(QString::fromLatin1(caption), Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << caption;
+            EXPECT_EQ(found[0]->checkState(), Qt::Unchecked);
+            found[0]->setCheckState(Qt::Checked);
+        }
+        shot(dialog, QStringLiteral("options-columns"));
+        dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    }});
+    window->optionsAction->trigger();
+    ASSERT_TRUE(driver.Done());
+    ASSERT_TRUE(waitFor(
+        [&] { return window->Monitor().ListGeneration > generation && ListFetched(*window); }));
+    const int module = ColumnOf(QStringLiteral("MODULE"));
+    const int gets = ColumnOf(QStringLiteral("CONSISTENT_GETS"));
+    ASSERT_GE(module, 0);
+    ASSERT_GE(gets, 0);
+    // The values are the sessions' own.
+    int modules = 0;
+    for (int r = 0; r < List()->model()->rowCount(); ++r) {
+        const QString sid = List()->model()->index(r, 0).data().toString();
+        const auto row = instance->sqliteRows(
+            "select s.module, i.consistent_gets from \"v$session\" s, \"v$sess_io\" i "
+            "where i.sid = s.sid and s.sid = " +
+            sid.toStdString());
+        ASSERT_EQ(row.size(), 1u);
+        EXPECT_EQ(List()->model()->index(r, module).data().toString().toStdString(), row[0][0]);
+        EXPECT_EQ(List()->model()->index(r, gets).data().toString().toStdString(), row[0][1]);
+        modules += !row[0][0].empty();
+    }
+    EXPECT_GT(modules, 0);
+    EXPECT_TRUE(List()->model()->index(0, gets).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
+    // The choice is remembered for the next run.
+    EXPECT_NE(window->Monitor().ListColumns & monitor::ColumnBit(monitor::ocModule), 0u);
+    window->resize(1280, 900);
+    QCoreApplication::processEvents();
+    // At 1280 pixels the SID, status, machine and logon time still show whole.
+    const int icon = List()->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    for (const QString& caption : {QStringLiteral("Sid"), QStringLiteral("Status"),
+                                   QStringLiteral("Machine"), QStringLiteral("Logon_time")}) {
+        const int c = ColumnOf(caption);
+        ASSERT_GE(c, 0) << caption.toStdString();
+        for (int r = 0; r < List()->model()->rowCount(); ++r) {
+            const QModelIndex index = List()->model()->index(r, c);
+            const bool image = !index.data(Qt::DecorationRole).isNull();
+            EXPECT_GT(List()->columnWidth(c),
+                      List()->fontMetrics().horizontalAdvance(index.data().toString()) +
+                          (image ? icon : 0))
+                << caption.toStdString();
+        }
+    }
+    // A session in a long operation shows its progress; the others leave the cell blank.
+    const int progress = ColumnOf(QStringLiteral("Progress"));
+    ASSERT_GE(progress, 0);
+    const QRegularExpression progressText(QStringLiteral("^\\d+% \\(\\d+:\\d\\d left\\)$"));
+    int inProgress = 0;
+    for (const QString& text : Column(progress)) {
+        EXPECT_TRUE(text.isEmpty() || progressText.match(text).hasMatch()) << text.toStdString();
+        inProgress += !text.isEmpty();
+    }
+    EXPECT_GT(inProgress, 0);
+    // Quenby's own session stands out with a tip saying so; no other row does.
+    int own = 0;
+    for (int r = 0; r < List()->model()->rowCount(); ++r) {
+        const QModelIndex index = List()->model()->index(r, 2);
+        const bool mine = index.data(Qt::ToolTipRole).toString() ==
+                          QStringLiteral("This is Quenby's own session");
+        EXPECT_EQ(mine, List()->model()->index(r, 0).data().toString().toStdString() ==
+                            window->Monitor().OwnSid);
+        EXPECT_EQ(index.data(Qt::FontRole).value<QFont>().bold(), mine);
+        own += mine;
+    }
+    EXPECT_EQ(own, 1);
+    shot(window.get(), QStringLiteral("session-columns"));
+    // The chosen columns at the list's right end.
+    List()->horizontalScrollBar()->setValue(List()->horizontalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    shot(window.get(), QStringLiteral("session-columns-right"));
 }
 
 TEST_F(SessionBrowserWindow, WidthsOrderAndSortStayThroughRefreshesAndTheNextRun) {

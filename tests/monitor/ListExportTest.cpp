@@ -78,6 +78,17 @@ TEST_F(ListExport, TheInitialSessionListWidthsGiveTheDocumentedCells) {
     EXPECT_EQ(ExportSessions(initial), expected("sesslist_initial.txt"));
 }
 
+TEST(ListExportColumns, TheSessionListCellsFollowTheCaptionsWhateverOptionalColumnsAreShown) {
+    // No SERIAL#, SPID and EVENT after the fixed columns: the statistic still follows Username,
+    // machine and logon time keep their extra room, an optional column follows the screen.
+    const std::vector<std::string> captions = {
+        "Sid",     "Username",   "physical reads", "Status",  "Machine", "OsUser",
+        "program", "Logon_time", "SchemaName",     "command", "SPID",    "EVENT"};
+    const std::vector<int> widths = {40, 65, 70, 60, 70, 100, 100, 90, 65, 90, 60, 0};
+    EXPECT_EQ(monitor::ExportCellWidths(monitor::TExportLayout::SessionList, captions, widths),
+              (std::vector<int>{8, 13, 16, 12, 24, 20, 20, 28, 13, 18, 12, -1}));
+}
+
 TEST_F(ListExport, AWidenedStatusColumnWidensItsCells) {
     std::vector<int> widths = initial;
     widths[4] = 100;

@@ -156,24 +156,34 @@ TEST(MonitorSessionList, SqlForTheFourFilterCombinations) {
     MonitorRig rig;
     TPvConnection& m = rig.monitor;
     m.SortStatisticNumber = "9";
+    m.InstanceVersion = "19.0.0.0.0";
+    // The default optional columns: SERIAL# (always read), SPID, EVENT, SECONDS_IN_WAIT and
+    // Progress, the session's latest unfinished long operation.
     const std::string select =
         "select s.Sid,s.Serial#,s.Username,s.Status,s.Server,s.Machine,s.process,s.OsUser,"
         "s.program,s.Logon_time,s.SchemaName,s.Client_Info,s.Module,s.Action,s.audsid,"
         "s.command,s.sql_address,s.sql_hash_value,s.lockwait,s.type,s.row_wait_obj#,s.sql_id,"
-        "s.blocking_session,st.value "
-        "from v$session s,v$sesstat st where s.sid=st.sid and st.statistic#=9";
+        "s.blocking_session,p.spid,s.event,s.seconds_in_wait,"
+        "(select l.sofar||'/'||l.totalwork||'/'||l.time_remaining||'/'||l.opname||'/'||l.target "
+        "from v$session_longops l where l.sid=s.sid and l.serial#=s.serial# and "
+        "l.sofar<l.totalwork and l.start_time=(select max(m.start_time) from v$session_longops m "
+        "where m.sid=s.sid and m.serial#=s.serial# and m.sofar<m.totalwork) and rownum=1) "
+        "longops,st.value "
+        "from v$session s,v$sesstat st,v$process p where s.sid=st.sid and st.statistic#=9 "
+        "and s.paddr=p.addr(+)";
     m.ShowBackgroundSessions = false;
     m.ShowKilledSessions = true;
     EXPECT_EQ(m.BuildListSql(),
-              select + " and  1=1 and type <>'BACKGROUND' order by st.value desc");
+              select + " and  1=1 and s.type <>'BACKGROUND' order by st.value desc");
     EXPECT_EQ(m.ListSql, select);
     m.ShowBackgroundSessions = true;
     EXPECT_EQ(m.BuildListSql(), select + " and  1=1 order by st.value desc");
     m.ShowKilledSessions = false;
-    EXPECT_EQ(m.BuildListSql(), select + " and  1=1 and status <>'KILLED' order by st.value desc");
+    EXPECT_EQ(m.BuildListSql(),
+              select + " and  1=1 and s.status <>'KILLED' order by st.value desc");
     m.ShowBackgroundSessions = false;
-    EXPECT_EQ(m.BuildListSql(), select + " and  1=1 and type <>'BACKGROUND' and status <>'KILLED' "
-                                         "order by st.value desc");
+    EXPECT_EQ(m.BuildListSql(), select + " and  1=1 and s.type <>'BACKGROUND' and "
+                                         "s.status <>'KILLED' order by st.value desc");
 }
 
 class SessionList : public ::testing::Test {
@@ -197,15 +207,16 @@ TEST_F(SessionList, FirstRefreshSelectsTheBusiestSessionAndRendersColumnsAndStat
     std::vector<std::string> captions;
     for (const auto& c : rig.list.Columns())
         captions.push_back(c.caption.toStdString() + ":" + std::to_string(c.width));
-    EXPECT_EQ(captions, (std::vector<std::string>{"Sid:40", "Serial#:0", "Username:65",
-                                                  "session logical reads:70", "Status:60",
-                                                  "Machine:70", "OsUser:100", "program:100",
-                                                  "Logon_time:90", "SchemaName:65", "command:90"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{
+                  "Sid:40", "SERIAL#:60", "Username:65", "session logical reads:70", "Status:60",
+                  "Machine:70", "OsUser:100", "program:100", "Logon_time:90", "SchemaName:65",
+                  "command:90", "SPID:60", "EVENT:150", "SECONDS_IN_WAIT:70", "Progress:110"}));
     EXPECT_EQ(rig.host.panels[1].rfind("Refreshed at: ", 0), 0u);
     EXPECT_EQ(rig.host.panels[2], std::to_string(m.Sessions.size()) + " sessions");
     // Rows in fetch order, the sort value third, the command shown by its audit action name.
     const auto& row = rig.list.Rows()[0];
-    ASSERT_EQ(row.subItems.size(), 10u);
+    ASSERT_EQ(row.subItems.size(), 14u);
     EXPECT_EQ(row.subItems[0], m.Sessions[0].basic.fields[bfSerial]);
     EXPECT_EQ(row.subItems[2], m.Sessions[0].basic.fields[bfSortField]);
     for (std::size_t i = 1; i < m.Sessions.size(); ++i)

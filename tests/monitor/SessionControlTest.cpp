@@ -3,6 +3,7 @@
 
 #include "MonitorSupport.h"
 #include "oradb/OraError.h"
+#include "oradb/OraQuery.h"
 #include "util/DateTimeText.h"
 
 namespace {
@@ -254,6 +255,147 @@ TEST_F(Control, TheWaitingObjectOfALockWaiterIsItsTable) {
     EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
     m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields[bfRowWaitObj] = "1 or 1=1";
     EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
+}
+
+} // namespace
+
+namespace {
+
+using namespace monitor;
+using testing_support::MonitorRig;
+using testing_support::openInstance;
+
+TEST(SessionControlKillKinds, StatementsAndQuestionsOfTheImmediateKillAndTheDisconnect) {
+    EXPECT_EQ(KillStatement("12", "345"), "alter system kill session '12,345'");
+    EXPECT_EQ(KillStatement("12", "345", TKillKind::KillImmediate),
+              "alter system kill session '12,345' immediate");
+    EXPECT_EQ(KillStatement("12", "345", TKillKind::DisconnectImmediate),
+              "alter system disconnect session '12,345' immediate");
+    EXPECT_THROW(KillStatement("12 or 1=1", "345", TKillKind::DisconnectImmediate),
+                 std::invalid_argument);
+    TBasicFieldArray a{};
+    a[bfSid] = "12";
+    a[bfSerial] = "345";
+    EXPECT_EQ(KillConfirmationText({a}, TKillKind::KillImmediate),
+              "Kill this session immediately?\n\n- SID 12, serial# 345, user -, machine -, "
+              "program -\n\nEach session's current transaction is rolled back. The session ends "
+              "at once, without waiting for its current call.");
+    EXPECT_EQ(KillConfirmationText({a, a}, TKillKind::DisconnectImmediate)
+                  .rfind("Disconnect these 2 sessions immediately?\n", 0),
+              0u);
+    EXPECT_EQ(KillConfirmationText({a}, TKillKind::Kill), KillConfirmationText({a}));
+    EXPECT_EQ(OsKillCommand({"4711"}), "kill -9 4711");
+    EXPECT_EQ(OsKillCommand({"4711", "", "815"}), "kill -9 4711 815");
+    EXPECT_EQ(OsKillCommand({""}), "");
+}
+
+class KillKinds : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        instance = openInstance(name);
+        rig.Connect("sandbox::memory:" + name);
+    }
+    // A user session of the workload that is not killed, not waiting and not ours.
+    int WorkloadRow(std::size_t skip = 0) {
+        const auto& rows = rig.list.Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const TBasicFieldArray& f = rig.monitor.Sessions[i].basic.fields;
+            if (f[bfType] == "USER" && f[bfStatus] != "KILLED" && rows[i].image == -1 &&
+                f[bfSid] != rig.monitor.OwnSid && skip-- == 0)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    std::string StatusOf(const std::string& sid) {
+        const auto rows = instance->sqliteRows("select status from \"v$session\" where sid=" + sid);
+        return rows.empty() ? std::string("gone") : rows[0][0];
+    }
+    std::shared_ptr<oradb::sandbox::Instance> instance;
+    MonitorRig rig;
+};
+
+TEST_F(KillKinds, TheSandboxEndsASessionByAnImmediateKillOrDisconnect) {
+    TPvConnection& m = rig.monitor;
+    for (const TKillKind kind : {TKillKind::KillImmediate, TKillKind::DisconnectImmediate}) {
+        const int row = WorkloadRow();
+        ASSERT_GE(row, 0);
+        CollectSelectedSessions(m, rig.list, {row});
+        ASSERT_EQ(m.SelectedSessions.size(), 1u);
+        const std::string sid = m.SelectedSessions[0][bfSid];
+        ASSERT_NE(StatusOf(sid), "KILLED");
+        EXPECT_TRUE(KillSelectedSessions(
+            m, [] { return true; }, kind));
+        EXPECT_EQ(StatusOf(sid), "KILLED");
+        m.Refresh();
+        ASSERT_TRUE(rig.WaitForList());
+        // Killing it again: the instance says it is marked for kill already.
+        try {
+            KillSelectedSessions(
+                m, [] { return true; }, kind);
+            ADD_FAILURE() << "a second kill of " << sid;
+        } catch (const oradb::EOraError& e) {
+            EXPECT_EQ(e.ErrorCode(), 31);
+        }
+    }
+    // disconnect needs IMMEDIATE or POST_TRANSACTION.
+    const int row = WorkloadRow();
+    ASSERT_GE(row, 0);
+    const std::string sid = rig.list.Rows()[static_cast<std::size_t>(row)].caption;
+    const std::string serial = rig.list.Rows()[static_cast<std::size_t>(row)].serial;
+    oradb::TOraQuery& q = *m.GeneralQuery();
+    q.SQL.Clear();
+    q.SQL.Add("alter system disconnect session '" + sid + "," + serial + "'");
+    try {
+        q.ExecSQL();
+        ADD_FAILURE();
+    } catch (const oradb::EOraError& e) {
+        EXPECT_EQ(e.ErrorCode(), 905);
+    }
+    q.Close();
+    EXPECT_NE(StatusOf(sid), "KILLED");
+    q.SQL.Clear();
+    q.SQL.Add("alter system disconnect session '" + sid + "," + serial + "' post_transaction");
+    q.ExecSQL();
+    q.Close();
+    EXPECT_EQ(StatusOf(sid), "KILLED");
+}
+
+TEST_F(KillKinds, AKilledSessionIsTakenAsideWithTheServerProcessToEnd) {
+    TPvConnection& m = rig.monitor;
+    const int first = WorkloadRow(), second = WorkloadRow(1);
+    ASSERT_GE(second, 0);
+    CollectSelectedSessions(m, rig.list, {first});
+    ASSERT_TRUE(KillSelectedSessions(m, [] { return true; }));
+    m.Refresh();
+    ASSERT_TRUE(rig.WaitForList());
+    const std::string killedSid = m.SelectedSessions[0][bfSid];
+    const std::string killedSerial = m.SelectedSessions[0][bfSerial];
+    // Both selected again: the killed one is taken aside, the other stays to be killed.
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < rig.list.Rows().size(); ++i)
+        if (rig.list.Rows()[i].caption == killedSid ||
+            rig.list.Rows()[i].caption ==
+                rig.monitor.Sessions[static_cast<std::size_t>(second)].key)
+            rows.push_back(static_cast<int>(i));
+    ASSERT_EQ(rows.size(), 2u);
+    CollectSelectedSessions(m, rig.list, rows);
+    const auto killed = TakeKilledSessions(m);
+    ASSERT_EQ(killed.size(), 1u);
+    EXPECT_EQ(killed[0][bfSid], killedSid);
+    ASSERT_EQ(m.SelectedSessions.size(), 1u);
+    EXPECT_NE(m.SelectedSessions[0][bfSid], killedSid);
+    // Its server process is the one v$process lists for it.
+    const auto process = instance->sqliteRows(
+        "select p.spid from \"v$process\" p, \"v$session\" s where p.addr = s.paddr and s.sid = " +
+        killedSid);
+    ASSERT_EQ(process.size(), 1u);
+    ASSERT_FALSE(process[0][0].empty());
+    EXPECT_EQ(ServerProcessId(m, killedSid, killedSerial), process[0][0]);
+    m.InstanceVersion = "10.2.0.5.0"; // before creator_addr: by paddr alone
+    EXPECT_EQ(ServerProcessId(m, killedSid, killedSerial), process[0][0]);
+    EXPECT_EQ(ServerProcessId(m, killedSid, killedSerial + "9"), "");
+    EXPECT_THROW(ServerProcessId(m, "1;", "2"), std::invalid_argument);
 }
 
 } // namespace

@@ -43,12 +43,13 @@ TEST(Records, CopiesAreIndependentValues) {
     EXPECT_EQ(copy.sql.cursors[0].size(), 2u);
 }
 
-TEST(Records, SessionListTableShowsElevenColumnsWithSerialHidden) {
+TEST(Records, SessionListTableShowsTenFixedColumnsAndSerialAsAnOptionalOne) {
     int shown = 0;
     for (const auto& f : kSessionListFields)
         shown += f.shown;
-    EXPECT_EQ(shown, 10); // the sort column makes the eleventh
-    EXPECT_EQ(kSessionListFields[bfSerial].width, 0);
+    EXPECT_EQ(shown, 9); // the sort column makes the tenth; Serial# is an optional column
+    EXPECT_FALSE(kSessionListFields[bfSerial].shown);
+    EXPECT_GT(kSessionListFields[bfSerial].width, 0);
     EXPECT_EQ(kSessionListFields[bfRowWaitObj].name, "row_wait_obj#");
     int bits = 0;
     for (const auto& c : kStatisticClasses)

@@ -1,5 +1,7 @@
 #include "gui/dialogs/OptionsDialog.h"
 
+#include "monitor/SessionControl.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -71,8 +74,27 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     statisticShownAsCombo->addItem(QStringLiteral("Change per second since the last refresh"));
     sort->addRow(QStringLiteral("Show as"), statisticShownAsCombo);
 
+    columnsPage = new QWidget;
+    columnsPage->setObjectName(QStringLiteral("columnsPage"));
+    auto* columns = new QVBoxLayout(columnsPage);
+    auto* columnsLabel =
+        new QLabel(QStringLiteral("Optional columns of the session list:"), columnsPage);
+    columnsList = new QListWidget(columnsPage);
+    columnsList->setObjectName(QStringLiteral("columnsList"));
+    columnsLabel->setBuddy(columnsList);
+    for (const TOptionalColumn& c : kOptionalColumns) {
+        auto* item = new QListWidgetItem(
+            QString::fromLatin1(c.caption.data(), static_cast<qsizetype>(c.caption.size())),
+            columnsList);
+        item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        item->setCheckState(c.byDefault ? Qt::Checked : Qt::Unchecked);
+    }
+    columns->addWidget(columnsLabel);
+    columns->addWidget(columnsList);
+
     Pages->addTab(displayPage, QStringLiteral("Display"));
     Pages->addTab(sortPage, QStringLiteral("Sort"));
+    Pages->addTab(columnsPage, QStringLiteral("Columns"));
 
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
@@ -117,6 +139,20 @@ void TFrmOptions::LoadFrom(const TPvConnection& monitor) {
         statisticsClassCombo->setCurrentIndex(selected);
     }
     FillNames();
+    const int major = MajorVersion(monitor.InstanceVersion);
+    for (int id = 0; id < ocCount && id < columnsList->count(); ++id) {
+        QListWidgetItem* item = columnsList->item(id);
+        item->setCheckState((monitor.ListColumns & ColumnBit(id)) != 0 ? Qt::Checked
+                                                                       : Qt::Unchecked);
+        // A column the instance lacks keeps the user's choice for other instances.
+        const bool available = ColumnAvailable(id, major);
+        item->setFlags(available ? item->flags() | Qt::ItemIsEnabled
+                                 : item->flags() & ~Qt::ItemIsEnabled);
+        item->setToolTip(available ? QString()
+                                   : QStringLiteral("Not in v$session before Oracle 10g; this "
+                                                    "instance is version ") +
+                                         QString::fromStdString(monitor.InstanceVersion));
+    }
     Pages->setCurrentWidget(displayPage);
 }
 
@@ -140,6 +176,10 @@ TOptionsValues TFrmOptions::Values() const {
     v.className = statisticsClassCombo->currentText().toStdString();
     v.statisticName = sortStatisticCombo->currentText().toStdString();
     v.sortRate = statisticShownAsCombo->currentIndex() == 1;
+    v.columns = 0;
+    for (int id = 0; id < ocCount && id < columnsList->count(); ++id)
+        if (columnsList->item(id)->checkState() == Qt::Checked)
+            v.columns |= ColumnBit(id);
     return v;
 }
 

@@ -1,6 +1,6 @@
-// TFrmOptions, the options dialog: auto refresh and its interval, which sessions are listed, and
-// the sort statistic. It reads the monitor on opening and hands back its values; the caller
-// applies them. User-interface thread only.
+// TFrmOptions, the options dialog: auto refresh and its interval, which sessions are listed, the
+// sort statistic and the optional columns of the session list. It reads the monitor on opening and
+// hands back its values; the caller applies them. User-interface thread only.
 #pragma once
 
 #include "monitor/DisplayOptions.h"
@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QListWidget;
 class QSpinBox;
 class QTabWidget;
 class QWidget;
@@ -36,6 +37,10 @@ public:
     QComboBox* sortStatisticCombo = nullptr;
     // The statistic as its total since logon (0) or its change per second (1).
     QComboBox* statisticShownAsCombo = nullptr;
+    QWidget* columnsPage = nullptr;
+    // One checkable item per optional column (see SessionListColumns.h), in its order; a column
+    // the connected instance lacks is disabled.
+    QListWidget* columnsList = nullptr;
 
 private:
     void UpdateIntervalEnabled();

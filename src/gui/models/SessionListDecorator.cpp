@@ -4,6 +4,7 @@
 #include "gui/ReadableColour.h"
 
 #include <QBrush>
+#include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPalette>
@@ -40,6 +41,17 @@ QVariant TSessionListDecorator::data(const QModelIndex& index, int role) const {
             return blocker;
         }
         return {};
+    }
+    const bool own = (role == Qt::ToolTipRole || role == Qt::FontRole) &&
+                     QIdentityProxyModel::data(index, monitor::TSessionListModel::OwnRole).toBool();
+    if (own && role == Qt::ToolTipRole)
+        return QStringLiteral("This is Quenby's own session");
+    if (own && role == Qt::FontRole) {
+        // Bold italic: the own session is told apart without a colour of its own.
+        QFont font = QIdentityProxyModel::data(index, role).value<QFont>();
+        font.setBold(true);
+        font.setItalic(true);
+        return font;
     }
     if (role == Qt::ToolTipRole && index.column() == 0) {
         const int image =

@@ -1,6 +1,7 @@
 // What the session list shows beyond the monitor's texts: the row images (killed, waiting for a
-// lock, blocking others) with their tips, the list's blue text, and a tinted ground for the rows
-// whose statistic changed since the previous refresh. A proxy over the monitor's session list
+// lock, blocking others) with their tips, the list's blue text, a tinted ground for the rows
+// whose statistic changed since the previous refresh, and the monitor's own session in bold
+// italic with its tip. A proxy over the monitor's session list
 // model, so that the model itself stays free of widgets and icons. User-interface thread only.
 #pragma once
 

@@ -34,7 +34,7 @@ TSessionListView::TSessionListView(monitor::TSessionListModel& model, QWidget* p
 void TSessionListView::ColumnsChanged() {
     const int count = model_.columnCount();
     for (int c = 0; c < count; ++c)
-        // "Serial#" has width 0: present in every row, not visible.
+        // A column of width 0 is present in every row, not visible.
         setColumnHidden(c, model_.headerData(c, Qt::Horizontal, Qt::UserRole).toInt() == 0);
     if (count == columns_)
         return;

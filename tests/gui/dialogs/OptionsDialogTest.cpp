@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QListWidget>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -155,6 +156,36 @@ TEST_F(Options, TheStatisticAsAChangePerSecondIsChosenOnTheSortPage) {
     TFrmOptions again;
     again.LoadFrom(m);
     EXPECT_EQ(again.statisticShownAsCombo->currentIndex(), 1);
+}
+
+TEST_F(Options, TheColumnsPageOffersOnlyTheColumnsOfTheInstancesVersion) {
+    TPvConnection& m = rig.monitor;
+    m.ListColumns = DefaultColumns() | ColumnBit(ocSqlId);
+    TFrmOptions dialog;
+    dialog.LoadFrom(m);
+    ASSERT_EQ(dialog.columnsList->count(), ocCount);
+    for (int id = 0; id < ocCount; ++id) {
+        const QListWidgetItem* item = dialog.columnsList->item(id);
+        EXPECT_EQ(item->text().toStdString(),
+                  kOptionalColumns[static_cast<std::size_t>(id)].caption);
+        EXPECT_EQ(item->checkState() == Qt::Checked, (m.ListColumns & ColumnBit(id)) != 0);
+        EXPECT_TRUE(item->flags() & Qt::ItemIsEnabled); // a 19c instance has them all
+    }
+    EXPECT_EQ(dialog.Values().columns, m.ListColumns);
+
+    // As a 9i instance: the 10g columns are off with a tip, the user's choice of them kept.
+    m.InstanceVersion = "9.2.0.8.0";
+    TFrmOptions old;
+    old.LoadFrom(m);
+    for (const int id : {ocBlockingSession, ocSqlId, ocServiceName, ocWaitClass}) {
+        const QListWidgetItem* item = old.columnsList->item(id);
+        EXPECT_FALSE(item->flags() & Qt::ItemIsEnabled) << id;
+        EXPECT_EQ(item->toolTip(), QStringLiteral("Not in v$session before Oracle 10g; this "
+                                                  "instance is version 9.2.0.8.0"));
+    }
+    EXPECT_TRUE(old.columnsList->item(ocEvent)->flags() & Qt::ItemIsEnabled);
+    old.columnsList->item(ocSpid)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(old.Values().columns, m.ListColumns & ~ColumnBit(ocSpid));
 }
 
 } // namespace
