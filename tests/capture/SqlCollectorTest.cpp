@@ -127,6 +127,9 @@ TEST_F(Collectors, ModifyRewritesTheRowButKeepsTheCounters) {
 }
 
 TEST_F(Collectors, ANameOfAnotherCollectorIsRefusedAndNothingIsStored) {
+    // Identifiers count the milliseconds of the day: away from midnight, a later collector gets
+    // the greater one, whenever the test runs.
+    r.clock = at(2026, 12, 8, 10, 0);
     ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("night", capture::fkUser, "A")));
     r.clock += 0.001;
     ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("day", capture::fkUser, "B")));
@@ -182,6 +185,9 @@ TEST(CollectorLogDir, TheOfferedFolderIsUnderHomeAndTheLastOneUsedIsRemembered) 
 }
 
 TEST_F(Collectors, DeleteRemovesRowCollectorAndTableRow) {
+    // Identifiers count the milliseconds of the day: away from midnight, a later collector gets
+    // the greater one, whenever the test runs.
+    r.clock = at(2026, 12, 8, 10, 0);
     ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("a", capture::fkUser, "A")));
     r.clock += 0.001;
     ASSERT_TRUE(r.capture.AddCollector(r.Scheduled("b", capture::fkUser, "B")));
