@@ -17,13 +17,6 @@ std::string optionalExpression(int field, bool before10g) {
         return before10g ? "w.event" : "s.event";
     case bfSecondsInWait:
         return before10g ? "w.seconds_in_wait" : "s.seconds_in_wait";
-    case bfProgress:
-        // The session's latest unfinished long operation, in one text.
-        return "(select l.sofar||'/'||l.totalwork||'/'||l.time_remaining||'/'||l.opname||'/'||"
-               "l.target from v$session_longops l where l.sid=s.sid and l.serial#=s.serial# and "
-               "l.sofar<l.totalwork and l.start_time=(select max(m.start_time) from "
-               "v$session_longops m where m.sid=s.sid and m.serial#=s.serial# and "
-               "m.sofar<m.totalwork) and rownum=1) longops";
     case bfBlockGets:
     case bfConsistentGets:
     case bfPhysicalReads:
@@ -164,7 +157,8 @@ std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown,
     }
     bool process = false, io = false, wait = false;
     for (int i = bfBlockingSession + 1; i < bfSortField; ++i) {
-        if (!FieldRead(i, shown))
+        // Progress comes from a statement of its own.
+        if (i == bfProgress || !FieldRead(i, shown))
             continue;
         list += "," + optionalExpression(i, before10g);
         process = process || i == bfSpid;

@@ -83,9 +83,16 @@ TColumnSet AvailableColumns(TColumnSet chosen, int majorVersion);
 QString ColumnSetText(TColumnSet set);
 TColumnSet ColumnSetFromText(const QString& text);
 
+// The unfinished long operations of the instance, oldest first (the last of a session is its
+// latest), read after the list while the Progress column is shown: one small statement, where a
+// subquery per session would scan v$session_longops once for every session.
+inline constexpr std::string_view kLongOperationsSql =
+    "select sid,serial#,sofar,totalwork,time_remaining,opname,target from v$session_longops "
+    "where sofar<totalwork order by start_time";
+
 // The session-list statement: the fixed columns, the shown optional columns (outer joins to
-// v$process, v$sess_io and, before 10g, v$session_wait, so that no session is lost; a scalar
-// subquery of v$session_longops for Progress), the value of statistic `statisticNumber`. Before
+// v$process, v$sess_io and, before 10g, v$session_wait, so that no session is lost; Progress is
+// read by kLongOperationsSql), the value of statistic `statisticNumber`. Before
 // 10g, sql_id and blocking_session are read as NULL. `select` receives the statement up to its
 // where clause's statistic condition.
 std::string SessionListSql(const std::string& statisticNumber, TColumnSet shown, int majorVersion,

@@ -18,7 +18,7 @@ namespace monitor {
 // ---- TBasicThread ----
 
 TBasicThread::TBasicThread(TPvConnection& monitor, oradb::TOraQuery& query)
-    : monitor_(monitor), query_(query) {
+    : monitor_(monitor), query_(query), longOperations_(query.Session()) {
     // The query serves one refresh after another: a cancel aimed at the one before is spent.
     query_.ResetCancel();
     OnTerminate = [this] { monitor_.RunningFlag(wkList) = false; };
@@ -30,6 +30,44 @@ TBasicThread::~TBasicThread() {
 
 void TBasicThread::CancelRunningCall() {
     query_.Cancel();
+    longOperations_.Cancel();
+}
+
+void TBasicThread::ReadLongOperations(std::vector<TRSession>& sessions) {
+    // SID and serial# -> "sofar/totalwork/time_remaining/opname/target" of the latest operation.
+    std::unordered_map<std::string, std::string> latest;
+    try {
+        longOperations_.SQL.Clear();
+        longOperations_.SQL.Add(std::string(kLongOperationsSql));
+        longOperations_.Open();
+        for (; !longOperations_.Eof(); longOperations_.Next()) {
+            std::string text;
+            for (int i = 2; i < 7; ++i)
+                text += (i > 2 ? "/" : "") + longOperations_.Fields(i).AsString();
+            latest[longOperations_.Fields(0).AsString() + "," +
+                   longOperations_.Fields(1).AsString()] = std::move(text);
+            if (Terminated())
+                throw EAbandon{};
+        }
+        longOperations_.Close();
+    } catch (const oradb::EOraCancelled&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The list stands without the progress (a user who may not read the view, say).
+        longOperations_.Close();
+        util::appendAppLogSafely(std::string("Session list: long operations not read: ") +
+                                 e.what());
+        return;
+    }
+    if (latest.empty())
+        return;
+    for (TRSession& s : sessions) {
+        const auto it = latest.find(s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]);
+        if (it == latest.end())
+            continue;
+        s.basic.fields[bfProgress] = it->second;
+        SetLongOperation(s.basic.fields);
+    }
 }
 
 void TBasicThread::Execute() {
@@ -48,7 +86,7 @@ void TBasicThread::Execute() {
         // A field whose column is not chosen is not read: its text stays empty.
         std::array<oradb::TField*, bfCount> fields{};
         for (int i = 0; i < bfSortField; ++i)
-            if (FieldRead(i, Columns))
+            if (i != bfProgress && FieldRead(i, Columns))
                 fields[static_cast<std::size_t>(i)] =
                     &query_.FieldByName(kSessionListFields[static_cast<std::size_t>(i)].name);
         fields[bfSortField] = &query_.FieldByName("value");
@@ -60,11 +98,12 @@ void TBasicThread::Execute() {
             for (int i = 0; i < bfCount; ++i)
                 if (const oradb::TField* field = fields[static_cast<std::size_t>(i)])
                     s.basic.fields[static_cast<std::size_t>(i)] = field->AsString();
-            SetLongOperation(s.basic.fields);
             s.key = s.basic.fields[bfSid];
             if (Terminated())
                 throw std::runtime_error("ftbasic was terminated");
         }
+        if (FieldRead(bfProgress, Columns))
+            ReadLongOperations(sessions);
         Synchronize([&] {
             const TDateTime now = util::now();
             // Rates compare figures of one statistic only.

@@ -6,6 +6,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/SessionFilterModel.h"
 #include "monitor/SessionListModel.h"
+#include "oradb/OraQuery.h"
 
 namespace oradb {
 class TOraQuery;
@@ -27,8 +28,12 @@ protected:
     void CancelRunningCall() override;
 
 private:
+    // Fills the Progress of the sessions in a long operation, by one statement after the list.
+    void ReadLongOperations(std::vector<TRSession>& sessions);
+
     TPvConnection& monitor_;
     oradb::TOraQuery& query_;
+    oradb::TOraQuery longOperations_;
 };
 
 // The heading of the statistic column: the sort statistic's name, with "/s" when the list shows

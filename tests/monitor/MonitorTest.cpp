@@ -158,17 +158,12 @@ TEST(MonitorSessionList, SqlForTheFourFilterCombinations) {
     m.SortStatisticNumber = "9";
     m.InstanceVersion = "19.0.0.0.0";
     // The default optional columns: SERIAL# (always read), SPID, EVENT, SECONDS_IN_WAIT and
-    // Progress, the session's latest unfinished long operation.
+    // Progress, which a statement of its own reads.
     const std::string select =
         "select s.Sid,s.Serial#,s.Username,s.Status,s.Server,s.Machine,s.process,s.OsUser,"
         "s.program,s.Logon_time,s.SchemaName,s.Client_Info,s.Module,s.Action,s.audsid,"
         "s.command,s.sql_address,s.sql_hash_value,s.lockwait,s.type,s.row_wait_obj#,s.sql_id,"
-        "s.blocking_session,p.spid,s.event,s.seconds_in_wait,"
-        "(select l.sofar||'/'||l.totalwork||'/'||l.time_remaining||'/'||l.opname||'/'||l.target "
-        "from v$session_longops l where l.sid=s.sid and l.serial#=s.serial# and "
-        "l.sofar<l.totalwork and l.start_time=(select max(m.start_time) from v$session_longops m "
-        "where m.sid=s.sid and m.serial#=s.serial# and m.sofar<m.totalwork) and rownum=1) "
-        "longops,st.value "
+        "s.blocking_session,p.spid,s.event,s.seconds_in_wait,st.value "
         "from v$session s,v$sesstat st,v$process p where s.sid=st.sid and st.statistic#=9 "
         "and s.paddr=p.addr(+)";
     m.ShowBackgroundSessions = false;

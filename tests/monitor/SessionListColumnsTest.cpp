@@ -313,9 +313,16 @@ TEST_F(SessionListColumns, ASessionInALongOperationShowsItsProgressOthersNone) {
     // Without the column, nothing of it is read.
     Show(DefaultColumns() & ~ColumnBit(ocProgress));
     EXPECT_EQ(ColumnOf("Progress"), -1);
-    EXPECT_FALSE(contains(rig.monitor.ListSql, "longops"));
     for (const TRSession& s : rig.monitor.Sessions)
         EXPECT_TRUE(s.basic.fields[bfLongOperation].empty());
+    // Long operations that cannot be read leave the list whole, without progress.
+    instance->sqliteRows("drop view \"v$session_longops\"");
+    const std::size_t sessions = rig.monitor.Sessions.size();
+    Show(DefaultColumns());
+    ASSERT_GE(ColumnOf("Progress"), 0);
+    EXPECT_EQ(rig.monitor.Sessions.size(), sessions);
+    for (int row = 0; row < rig.list.rowCount(); ++row)
+        EXPECT_EQ(Text(row, ColumnOf("Progress")), "");
 }
 
 TEST_F(SessionListColumns, TheMonitorsOwnSessionIsMarkedOnItsRowOnly) {
