@@ -8,6 +8,7 @@
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
 #include "gui/views/SessionListView.h"
+#include "history/ActivitySampler.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/SessionControl.h"
 #include "oradb/OraSession.h"
@@ -79,6 +80,11 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
 
     // The remembered display options, before the pages show them.
     monitor::RestoreDisplayOptions(monitor_);
+
+    // The activity history: sampled while connected, whatever page is shown.
+    activitySampler_ = std::make_shared<history::TActivitySampler>(monitor_);
+    activitySampler_->SetOptions(history::LoadHistoryOptions());
+    monitor_.Attach(activitySampler_);
 
     ManualPath = util::FindManual(QCoreApplication::applicationDirPath());
     OpenWithDesktop = [](const QUrl& url) { return QDesktopServices::openUrl(url); };

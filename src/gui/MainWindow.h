@@ -29,6 +29,10 @@ namespace oradb {
 class TCustomConnectDialog;
 }
 
+namespace history {
+class TActivitySampler;
+}
+
 namespace gui {
 
 class TSessionListView;
@@ -74,6 +78,7 @@ public:
     ~TFrmMain() override;
 
     monitor::TPvConnection& Monitor() { return monitor_; }
+    history::TActivitySampler& ActivitySampler() { return *activitySampler_; }
     monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
     TSessionListView* SessionList() const { return sessionList_; }
     // The filter bar above the session list: the text and its two toggles.
@@ -196,6 +201,7 @@ private:
     monitor::TPvConnection monitor_;
     monitor::TSessionListModel sessionListModel_;
     std::shared_ptr<monitor::TPvSesslistObserver> sessionListObserver_;
+    std::shared_ptr<history::TActivitySampler> activitySampler_;
     bool shownOnce_ = false;
     bool closing_ = false;
 
