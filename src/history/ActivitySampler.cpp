@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <chrono>
+#include <ctime>
 
 namespace history {
 
@@ -258,8 +259,20 @@ void TActivitySampler::OpenStore() {
     });
 }
 
+namespace {
+
+// The calling thread's processor time in milliseconds.
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+} // namespace
+
 void TActivitySampler::Deliver(TActivityBatch batch, TInstanceFacts facts, std::string error) {
     const auto started = std::chrono::steady_clock::now();
+    const double cpuStarted = threadCpuMs();
     if (!error.empty()) {
         // A sample that failed is logged once per kind of failure; the next one tries again.
         if (error != lastError_)
@@ -278,6 +291,7 @@ void TActivitySampler::Deliver(TActivityBatch batch, TInstanceFacts facts, std::
     lastHandOverMs_ =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count();
+    lastHandOverCpuMs_ = threadCpuMs() - cpuStarted;
     if (OnSampled)
         OnSampled();
 }

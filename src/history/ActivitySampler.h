@@ -94,8 +94,10 @@ public:
     THistoryStore* Store() const { return store_.get(); }
     const TInstanceFacts& Facts() const { return facts_; }
     std::int64_t SamplesTaken() const { return samplesTaken_; }
-    // UI-thread time that the last hand-over took, in milliseconds.
+    // The time that the last hand-over took on the UI thread, in milliseconds: elapsed, and the
+    // thread's processor time (the elapsed time also counts the thread waiting for a processor).
     double LastHandOverMs() const { return lastHandOverMs_; }
+    double LastHandOverCpuMs() const { return lastHandOverCpuMs_; }
     QTimer& Timer() { return timer_; }
 
     // Runs on the UI thread after each sample has gone to the store.
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<THistoryStore> store_;
     std::int64_t samplesTaken_ = 0;
     double lastHandOverMs_ = 0;
+    double lastHandOverCpuMs_ = 0;
     std::string lastError_;
     std::string storeDbName_;
     QTimer timer_;
