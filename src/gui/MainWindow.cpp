@@ -2,6 +2,7 @@
 
 #include "gui/Icons.h"
 #include "gui/dialogs/ConnectForm.h"
+#include "gui/pages/ActivityPage.h"
 #include "gui/pages/BlockingTreePage.h"
 #include "gui/pages/CapturePage.h"
 #include "gui/pages/DetailPages.h"
@@ -157,6 +158,7 @@ void TFrmMain::CreateActions() {
     cancelSqlAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Pause));
     blockingTreeAction = make("AcBlockingTree", QStringLiteral("&Blocking Tree"));
     topSqlAction = make("AcTopSql", QStringLiteral("&Top SQL"));
+    activityAction = make("AcActivity", QStringLiteral("&Activity"));
     refreshAction =
         make("AcRefresh", QStringLiteral("&Refresh"), "view-refresh", QStyle::SP_BrowserReload);
     refreshModeAction = make("AcRefreshMode", QStringLiteral("Manual/Auto Refresh"),
@@ -218,6 +220,7 @@ void TFrmMain::CreateActions() {
     on(cancelSqlAction, [this] { onCancelSql(); });
     on(blockingTreeAction, [this] { onBlockingTree(); });
     on(topSqlAction, [this] { onTopSql(); });
+    on(activityAction, [this] { onActivity(); });
     on(sendMessageAction, [this] { onSendMessage(); });
     on(showDetailsAction, [this] { ShowDetailPage(SessionDetailsPage); });
     on(showStatisticsAction, [this] { ShowDetailPage(SessionStatisticsPage); });
@@ -240,7 +243,7 @@ void TFrmMain::CreateMenus() {
     database->addActions({connectAction, disconnectAction});
     database->addSeparator();
     database->addActions({databaseInfoAction, systemParameterAction, nlsParameterAction,
-                          systemEventAction, blockingTreeAction, topSqlAction});
+                          systemEventAction, blockingTreeAction, topSqlAction, activityAction});
     database->addSeparator();
     database->addAction(exitAction);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -296,13 +299,15 @@ void TFrmMain::CreatePages() {
         "sessionWaitsPage", "sessionSqlPage",     "sessionLocksPage",
         "databaseInfoPage", "nlsParameterPage",   "systemParameterPage",
         "systemEventPage",  "objectPage",         "tuningMemoryPage",
-        "captureSqlPage",   "blockingTreePage",   "topSqlPage"};
+        "captureSqlPage",   "blockingTreePage",   "topSqlPage",
+        "activityPage"};
     static const char* captions[PageCount] = {
         "Session List",  "Session Details", "Session Statistics",
         "Session Event", "Session SQL",     "Session Locks",
         "Database Info", "Nls Parameter",   "System Parameter",
         "System Event",  "Object",          "Tuning Memory",
-        "Capture SQL",   "Blocking Tree",   "Top SQL"};
+        "Capture SQL",   "Blocking Tree",   "Top SQL",
+        "Activity"};
     for (int i = 0; i < PageCount; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(names[i]));
@@ -493,6 +498,9 @@ void TFrmMain::ShowRememberedPage() {
         case TopSqlPage:
             onTopSql();
             break;
+        case ActivityPage:
+            onActivity();
+            break;
         default:
             break;
         }
@@ -514,6 +522,7 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
     monitor_.RefreshTimer().stop();
     monitor::SavePage(shownPage);
     blockingTree_->SetShown(false);
+    activity_->SetShown(false);
     pageTabs_->hide();
     HideAllTabs();
     auto finish = [this] {
@@ -583,9 +592,9 @@ void TFrmMain::UpdateActions() {
     refreshAction->setEnabled(connected && !monitor_.AutoRefresh());
     refreshModeAction->setEnabled(connected);
     refreshModeAction->setChecked(monitor_.AutoRefresh());
-    for (QAction* a :
-         {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
-          systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction, topSqlAction})
+    for (QAction* a : {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
+                       systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction,
+                       topSqlAction, activityAction})
         a->setEnabled(connected);
     for (QAction* a : {killSessionAction, sendMessageAction, showDetailsAction,
                        showStatisticsAction, showWaitsAction, showSqlAction, showLocksAction})

@@ -45,6 +45,7 @@ class TCapturePage;
 class TManualViewer;
 class TBlockingTreePage;
 class TTopSqlPage;
+class TActivityPage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -63,6 +64,7 @@ enum TPage : int {
     CaptureSqlPage,
     BlockingTreePage,
     TopSqlPage,
+    ActivityPage,
     PageCount
 };
 
@@ -98,6 +100,7 @@ public:
     TCapturePage* CapturePage() const { return capture_.get(); }
     TBlockingTreePage* BlockingTree() const { return blockingTree_; }
     TTopSqlPage* TopSql() const { return topSql_; }
+    TActivityPage* Activity() const { return activity_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -115,6 +118,7 @@ public:
     void onSystemEvents();
     void onBlockingTree();
     void onTopSql();
+    void onActivity();
     void ShowPage(TPage page);
 
     // Shared sort state of the sortable lists.
@@ -136,7 +140,7 @@ public:
         *showDetailsAction, *showStatisticsAction, *showSqlAction, *showWaitsAction,
         *showLocksAction, *optionsAction, *findObjectAction, *tuneMemoryAction, *captureSqlAction,
         *serverComponentAction, *sendMessageAction, *contentsAction, *oracleClientAction,
-        *aboutAction, *blockingTreeAction, *topSqlAction;
+        *aboutAction, *blockingTreeAction, *topSqlAction, *activityAction;
 
     // The About box's text: the program's version, the Qt version, the client library in use
     // and the licence.
@@ -228,6 +232,7 @@ private:
     TDetailPages* detailPages_ = nullptr;
     TBlockingTreePage* blockingTree_ = nullptr;
     TTopSqlPage* topSql_ = nullptr;
+    TActivityPage* activity_ = nullptr;
     std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 

@@ -247,7 +247,7 @@ void TActivitySampler::OpenStore() {
     std::weak_ptr<int> alive = alive_;
     // The writer tells its troubles on its own thread: the user hears of them on this one.
     store_.reset();
-    store_ = std::make_unique<THistoryStore>(path, limits, [this, alive](const std::string& text) {
+    store_ = std::make_shared<THistoryStore>(path, limits, [this, alive](const std::string& text) {
         util::HandOver::instance().post([this, alive, text] {
             if (!alive.lock())
                 return;

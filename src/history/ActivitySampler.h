@@ -92,6 +92,8 @@ public:
 
     // The store of the instance sampled last; nullptr before the first sample.
     THistoryStore* Store() const { return store_.get(); }
+    // The same, for readers that may outlive a change of instance.
+    std::shared_ptr<THistoryStore> SharedStore() const { return store_; }
     const TInstanceFacts& Facts() const { return facts_; }
     std::int64_t SamplesTaken() const { return samplesTaken_; }
     // The time that the last hand-over took on the UI thread, in milliseconds: elapsed, and the
@@ -114,7 +116,7 @@ private:
     THistoryOptions options_;
     std::string folder_;
     TInstanceFacts facts_;
-    std::unique_ptr<THistoryStore> store_;
+    std::shared_ptr<THistoryStore> store_;
     std::int64_t samplesTaken_ = 0;
     double lastHandOverMs_ = 0;
     double lastHandOverCpuMs_ = 0;
