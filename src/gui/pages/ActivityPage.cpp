@@ -50,12 +50,14 @@ QTreeWidget* makeList(const char* name, history::TTopList kind, QWidget* parent)
     for (const std::string& c : history::TopColumns(kind))
         captions << QString::fromStdString(c);
     list->setHeaderLabels(captions);
-    // The figures always in view: the columns take their contents' widths, and the longest
-    // text column (the program, the SQL id, the event) the rest.
-    list->header()->setStretchLastSection(false);
+    // The figures stay in view: the columns take their contents' widths but the program or the
+    // event, which shares what is left with the last column.
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    list->header()->setSectionResizeMode(kind == history::TTopList::Sessions ? 3 : 0,
-                                         QHeaderView::Stretch);
+    list->header()->setStretchLastSection(true);
+    if (kind != history::TTopList::Sql)
+        list->header()->setSectionResizeMode(kind == history::TTopList::Sessions ? 3 : 0,
+                                             QHeaderView::Stretch);
+    list->setMinimumSize(60, 40);
     return list;
 }
 
@@ -87,6 +89,7 @@ TActivityPage::TActivityPage(std::shared_ptr<history::TActivitySampler> sampler,
     rangeCaption->setBuddy(windowCombo_);
     summaryLabel_ = new QLabel(this);
     summaryLabel_->setObjectName(QStringLiteral("activitySummary"));
+    summaryLabel_->setWordWrap(true); // a narrow window wraps it rather than growing
     pngButton_ = new QPushButton(QStringLiteral("Export &PNG..."), this);
     pngButton_->setObjectName(QStringLiteral("activityPngButton"));
     csvButton_ = new QPushButton(QStringLiteral("Export &CSV..."), this);
@@ -102,12 +105,20 @@ TActivityPage::TActivityPage(std::shared_ptr<history::TActivitySampler> sampler,
     chart_ = new TActivityChart(this);
     chart_->setToolTip(QStringLiteral("Drag over the chart to list the top sessions, SQL and "
                                       "events of a range; click it to list the whole chart"));
-    layout->addWidget(chart_, 3);
+    // The chart above, the range's lists below, the border between them movable; either gives
+    // way in a small window.
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName(QStringLiteral("activitySplit"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(chart_);
+    auto* below = new QWidget(split);
+    auto* belowLayout = new QVBoxLayout(below);
+    belowLayout->setContentsMargins(0, 0, 0, 0);
     rangeLabel_ = new QLabel(this);
     rangeLabel_->setObjectName(QStringLiteral("activityRange"));
-    layout->addWidget(rangeLabel_);
-
-    auto* lists = new QSplitter(Qt::Horizontal, this);
+    rangeLabel_->setWordWrap(true);
+    belowLayout->addWidget(rangeLabel_);
+    auto* lists = new QSplitter(Qt::Horizontal, below);
     auto group = [&](const char* caption, QTreeWidget* list) {
         auto* box = new QGroupBox(QString::fromLatin1(caption), lists);
         auto* boxLayout = new QVBoxLayout(box);
@@ -123,7 +134,11 @@ TActivityPage::TActivityPage(std::shared_ptr<history::TActivitySampler> sampler,
     group("Top SQL", sqlList_);
     group("Top Events", eventList_);
     lists->setSizes({450, 240, 330});
-    layout->addWidget(lists, 2);
+    belowLayout->addWidget(lists, 1);
+    split->addWidget(below);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
 
     connect(windowCombo_, &QComboBox::currentIndexChanged, this, [this] {
         chart_->SetSelection(std::nullopt);

@@ -35,7 +35,7 @@ public:
     int XOf(std::int64_t time) const;
 
     QSize sizeHint() const override { return {720, 260}; }
-    QSize minimumSizeHint() const override { return {320, 160}; }
+    QSize minimumSizeHint() const override { return {200, 90}; }
 
 Q_SIGNALS:
     // The user dragged over a range (released the mouse); an empty optional when a click
