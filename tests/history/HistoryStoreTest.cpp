@@ -1,6 +1,7 @@
 // The activity history store: batches written and summed up, its file under the data folder,
-// compact rows, retention and the size cap, and its troubles (a full store, a corrupt file, an
-// unwritable place, two writers on one file), each reported once while sampling goes on.
+// compact rows, retention and the size cap, and its troubles (a full store, a nearly full disk, a
+// corrupt file, an unwritable place, a read-only file, two writers on one file), each reported
+// once while sampling goes on.
 #include "history/HistoryStore.h"
 
 #include "history/ActivitySummary.h"
@@ -10,9 +11,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -277,9 +280,36 @@ TEST(HistoryStore, AnUnwritablePlaceIsReportedOnceAndSamplingGoesOnInMemory) {
     EXPECT_EQ(summary(store, 0, 100).samples, 2);
 }
 
+// Opens the store at `path` and writes one instant: as this process, or, for the superuser whom
+// file modes do not bind, in a child process that runs as nobody. Returns whether the store
+// went on in memory with the instant readable there and one report, or -1 when the child failed.
+int inMemoryAfterOneInstant(const std::string& path) {
+    auto check = [&] {
+        Reports reports;
+        THistoryStore store(path, {}, reports.callback());
+        store.Append(batch(2, {session(2, "CPU", "b")}));
+        if (!store.Flush())
+            return -1;
+        const bool ok =
+            store.InMemory() && summary(store, 0, 10).samples == 1 && reports.count.load() == 1;
+        return ok ? 1 : 0;
+    };
+    if (geteuid() != 0)
+        return check();
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(60); // a child gone wrong ends, and with it the wait below
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        _exit(check() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 1 : -1;
+}
+
 TEST(HistoryStore, AReadOnlyFileIsReportedOnceAndSamplingGoesOnInMemory) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file modes do not bind the superuser";
     QTemporaryDir dir;
     const std::string path = dir.filePath("RO.db").toStdString();
     {
@@ -287,18 +317,59 @@ TEST(HistoryStore, AReadOnlyFileIsReportedOnceAndSamplingGoesOnInMemory) {
         store.Append(batch(1, {session(1, "CPU", "a")}));
         ASSERT_TRUE(store.Flush());
     }
-    QFile::setPermissions(QString::fromStdString(path), QFile::ReadOwner);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    Reports reports;
-    {
-        THistoryStore store(path, {}, reports.callback());
-        store.Append(batch(2, {session(2, "CPU", "b")}));
-        ASSERT_TRUE(store.Flush());
-        EXPECT_TRUE(store.InMemory());
-        EXPECT_EQ(summary(store, 0, 10).samples, 1);
-    }
-    EXPECT_EQ(reports.count.load(), 1);
+    // A file and a folder that may be read but not written.
+    QFile::setPermissions(QString::fromStdString(path),
+                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    EXPECT_EQ(inMemoryAfterOneInstant(path), 1);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The file is as it was: the first instant only.
+    THistoryStore reread(path);
+    EXPECT_FALSE(reread.InMemory());
+    EXPECT_EQ(summary(reread, 0, 10).samples, 1);
+}
+
+TEST(HistoryStore, ANearlyFullDiskStopsTheFileGrowingAndIsReportedOnce) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("DISK.db").toStdString();
+    THistoryLimits limits;
+    limits.minFreeDiskBytes = std::int64_t{1} << 62; // more than any disk has free
+    Reports reports;
+    THistoryStore store(path, limits, reports.callback());
+    store.Append(batch(100, {session(1, "CPU", "a")}));
+    ASSERT_TRUE(store.Flush());
+    const auto before = QFileInfo(QString::fromStdString(path)).size();
+    for (int t = 1; t < 200; ++t) {
+        std::vector<TActivitySample> rows;
+        for (int s = 0; s < 50; ++s)
+            rows.push_back(session(s, "CPU", "sql" + std::to_string(t * 100 + s)));
+        store.Append(batch(100 + t, std::move(rows)));
+    }
+    ASSERT_TRUE(store.Flush());
+    const std::vector<std::string> texts = store.Reports();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts[0].find("nearly full"), std::string::npos) << texts[0];
+    EXPECT_EQ(std::count_if(
+                  texts.begin(), texts.end(),
+                  [](const std::string& t) { return t.find("nearly full") != std::string::npos; }),
+              1);
+    EXPECT_FALSE(store.InMemory());
+    // The file keeps the pages it had; the journal is bounded too.
+    std::int64_t pages = 0, pageSize = 0;
+    store.Read([&](sqlite3* db) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db,
+                           "select page_count, page_size from pragma_page_count, pragma_page_size",
+                           -1, &stmt, nullptr);
+        if (sqlite3_step(stmt) == SQLITE_ROW) {
+            pages = sqlite3_column_int64(stmt, 0);
+            pageSize = sqlite3_column_int64(stmt, 1);
+        }
+        sqlite3_finalize(stmt);
+    });
+    EXPECT_GT(pages, 0);
+    EXPECT_LE(pages * pageSize, std::max<std::int64_t>(before, 16 * 4096));
 }
 
 TEST(HistoryStore, TwoWritersShareOneFile) {
