@@ -173,6 +173,23 @@ TEST_F(ActivityPage, ChartsTheActivityByWaitClassAndListsTheTopOfADraggedRange) 
     EXPECT_GE(ClassesShown(), 3);
 }
 
+TEST_F(ActivityPage, MovesOnWithTheSamplesWhileInFrontOnly) {
+    page->WindowCombo()->setCurrentIndex(gui::TActivityPage::Last5Minutes);
+    window->onActivity();
+    ASSERT_TRUE(ReadShown());
+    EXPECT_TRUE(page->Shown());
+    // The window's own samples, a second apart, move the chart on.
+    const std::int64_t to = page->Chart()->Series().to;
+    ASSERT_TRUE(waitFor([&] { return page->Chart()->Series().to > to && !page->Reading(); }));
+    // With another page in front the samples go on, the reads stop.
+    window->Pages()->setCurrentIndex(gui::SessionListPage);
+    EXPECT_FALSE(page->Shown());
+    const int reads = page->ReadsShown();
+    const std::int64_t taken = sampler->SamplesTaken();
+    ASSERT_TRUE(waitFor([&] { return sampler->SamplesTaken() >= taken + 2; }));
+    EXPECT_EQ(page->ReadsShown(), reads);
+}
+
 TEST_F(ActivityPage, ExportsTheChartAndTheRangesSamples) {
     RecordFiveMinutes();
     page->WindowCombo()->setCurrentIndex(gui::TActivityPage::Last5Minutes);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -157,8 +158,12 @@ TActivityPage::TActivityPage(std::shared_ptr<history::TActivitySampler> sampler,
     });
     // Each sample moves the chart on while the page is in front; the lists of a selected range
     // stay as they are.
+    // A longer range is read again once a bucket of its chart has passed (a day's bucket is a
+    // few minutes), not after every sample.
     sampler_->OnSampled = [this] {
-        if (shown_ && !reader_.Busy())
+        const std::int64_t bucket = std::max<std::int64_t>(chart_->Series().bucketSeconds, 1);
+        if (shown_ && !reader_.Busy() && sinceRead_.isValid() &&
+            sinceRead_.elapsed() >= bucket * 1000 - 500)
             Reload(!chart_->Selection().has_value());
     };
     ShowRead({}, {}, {});
@@ -183,6 +188,7 @@ std::pair<std::int64_t, std::int64_t> TActivityPage::ListedRange() const {
 }
 
 void TActivityPage::Reload(bool lists) {
+    sinceRead_.start();
     const std::int64_t to = QDateTime::currentSecsSinceEpoch() + 1;
     const std::int64_t from = to - WindowSeconds(windowCombo_->currentIndex());
     const auto selection = chart_->Selection();

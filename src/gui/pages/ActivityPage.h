@@ -11,6 +11,7 @@
 #include "history/ActivitySeries.h"
 #include "history/ActivitySummary.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -83,6 +84,7 @@ private:
     history::TActivitySummary summary_;
     bool shown_ = false;
     int readsShown_ = 0;
+    QElapsedTimer sinceRead_; // since the last read was asked for
     QComboBox* windowCombo_ = nullptr;
     TActivityChart* chart_ = nullptr;
     QTreeWidget* sessionList_ = nullptr;
