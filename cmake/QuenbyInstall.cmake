@@ -1,14 +1,14 @@
 # What `cmake --install` puts where (GNUInstallDirs), and the Debian package that CPack makes of
 # it (`./build.sh package`).
 #
-#   bin/                                   quenby, quenby-sql
+#   bin/                                   quenby, quenby-sql, quenby-history
 #   share/doc/quenby/                      manual.htm (found by util::FindManual), copyright
 #   share/applications/quenby.desktop      the desktop entry
 #   share/icons/hicolor/scalable/apps/     quenby.svg
 #   share/icons/hicolor/NxN/apps/          quenby.png, rendered at build time
-#   share/man/man1/                        quenby.1, quenby-sql.1
+#   share/man/man1/                        quenby.1, quenby-sql.1, quenby-history.1
 
-install(TARGETS quenby quenby-sql RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quenby quenby-sql quenby-history RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/gui/manual.htm ${PROJECT_SOURCE_DIR}/desktop/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/quenby.desktop
@@ -20,7 +20,7 @@ foreach(size IN LISTS QUENBY_ICON_SIZES)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 # The man pages carry the project version in their title line.
-foreach(page quenby quenby-sql)
+foreach(page quenby quenby-sql quenby-history)
     configure_file(${PROJECT_SOURCE_DIR}/man/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
     install(FILES ${PROJECT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
@@ -36,7 +36,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Monitor for one Oracle database instance"
 set(CPACK_PACKAGE_DESCRIPTION
     "Quenby shows the sessions of an Oracle instance with their statistics, waits, SQL and locks, \
 and the instance's parameters and memory; it kills sessions, captures SQL and exports lists. \
-quenby-sql runs SQL statements from the command line. An embedded sandbox instance lets both \
+quenby-sql runs SQL statements from the command line; quenby-history prints the top sessions, SQL \
+and events of a time range from the activity history that Quenby keeps. An embedded sandbox instance lets both \
 run without Oracle. Licence: GPL-3.0-or-later.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

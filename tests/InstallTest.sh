@@ -9,9 +9,9 @@ status=0
 fail() { echo "FAILED: $1"; status=1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
-for f in bin/quenby bin/quenby-sql share/doc/quenby/manual.htm share/doc/quenby/copyright \
+for f in bin/quenby bin/quenby-sql bin/quenby-history share/doc/quenby/manual.htm share/doc/quenby/copyright \
     share/applications/quenby.desktop share/icons/hicolor/scalable/apps/quenby.svg \
-    share/man/man1/quenby.1 share/man/man1/quenby-sql.1; do
+    share/man/man1/quenby.1 share/man/man1/quenby-sql.1 share/man/man1/quenby-history.1; do
     [ -s "$prefix/$f" ] || fail "missing $f"
 done
 for n in 16 32 48 64 128 256; do
@@ -23,11 +23,14 @@ for n in 16 32 48 64 128 256; do
 done
 [ -x "$prefix/bin/quenby" ] || fail "bin/quenby is not executable"
 [ -x "$prefix/bin/quenby-sql" ] || fail "bin/quenby-sql is not executable"
+[ -x "$prefix/bin/quenby-history" ] || fail "bin/quenby-history is not executable"
 
 # The installed program finds the installed manual, not the build folder's.
 "$prefix/bin/quenby" --help | grep -qxF "The manual: $prefix/share/doc/quenby/manual.htm" ||
     fail "the installed quenby does not find $prefix/share/doc/quenby/manual.htm"
 "$prefix/bin/quenby-sql" --version | grep -q '^quenby-sql [0-9]' || fail "quenby-sql --version"
+"$prefix/bin/quenby-history" --version | grep -q '^quenby-history [0-9]' ||
+    fail "quenby-history --version"
 
 desktop="$prefix/share/applications/quenby.desktop"
 for line in 'Type=Application' 'Name=Quenby' 'Exec=quenby' 'Icon=quenby' 'Terminal=false' \
@@ -38,7 +41,7 @@ grep -q '^Comment=.' "$desktop" || fail "quenby.desktop lacks a Comment"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate"
 fi
-for page in quenby quenby-sql; do
+for page in quenby quenby-sql quenby-history; do
     head -1 "$prefix/share/man/man1/$page.1" | grep -q '^\.TH ' || fail "$page.1 is no man page"
 done
 [ $status -eq 0 ] && echo "installed and checked in $prefix"

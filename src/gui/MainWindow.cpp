@@ -2,12 +2,14 @@
 
 #include "gui/Icons.h"
 #include "gui/dialogs/ConnectForm.h"
+#include "gui/pages/ActivityPage.h"
 #include "gui/pages/BlockingTreePage.h"
 #include "gui/pages/CapturePage.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/pages/LocksPage.h"
 #include "gui/pages/SqlPage.h"
 #include "gui/views/SessionListView.h"
+#include "history/ActivitySampler.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/SessionControl.h"
 #include "oradb/OraSession.h"
@@ -79,6 +81,11 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), monitor_(this) {
 
     // The remembered display options, before the pages show them.
     monitor::RestoreDisplayOptions(monitor_);
+
+    // The activity history: sampled while connected, whatever page is shown.
+    activitySampler_ = std::make_shared<history::TActivitySampler>(monitor_);
+    activitySampler_->SetOptions(history::LoadHistoryOptions());
+    monitor_.Attach(activitySampler_);
 
     ManualPath = util::FindManual(QCoreApplication::applicationDirPath());
     OpenWithDesktop = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -155,6 +162,7 @@ void TFrmMain::CreateActions() {
     cancelSqlAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Pause));
     blockingTreeAction = make("AcBlockingTree", QStringLiteral("&Blocking Tree"));
     topSqlAction = make("AcTopSql", QStringLiteral("&Top SQL"));
+    activityAction = make("AcActivity", QStringLiteral("&Activity"));
     refreshAction =
         make("AcRefresh", QStringLiteral("&Refresh"), "view-refresh", QStyle::SP_BrowserReload);
     refreshModeAction = make("AcRefreshMode", QStringLiteral("Manual/Auto Refresh"),
@@ -224,6 +232,7 @@ void TFrmMain::CreateActions() {
     on(cancelSqlAction, [this] { onCancelSql(); });
     on(blockingTreeAction, [this] { onBlockingTree(); });
     on(topSqlAction, [this] { onTopSql(); });
+    on(activityAction, [this] { onActivity(); });
     on(sendMessageAction, [this] { onSendMessage(); });
     on(showDetailsAction, [this] { ShowDetailPage(SessionDetailsPage); });
     on(showStatisticsAction, [this] { ShowDetailPage(SessionStatisticsPage); });
@@ -246,7 +255,7 @@ void TFrmMain::CreateMenus() {
     database->addActions({connectAction, disconnectAction});
     database->addSeparator();
     database->addActions({databaseInfoAction, systemParameterAction, nlsParameterAction,
-                          systemEventAction, blockingTreeAction, topSqlAction});
+                          systemEventAction, blockingTreeAction, topSqlAction, activityAction});
     database->addSeparator();
     database->addAction(exitAction);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -303,13 +312,15 @@ void TFrmMain::CreatePages() {
         "sessionWaitsPage", "sessionSqlPage",     "sessionLocksPage",
         "databaseInfoPage", "nlsParameterPage",   "systemParameterPage",
         "systemEventPage",  "objectPage",         "tuningMemoryPage",
-        "captureSqlPage",   "blockingTreePage",   "topSqlPage"};
+        "captureSqlPage",   "blockingTreePage",   "topSqlPage",
+        "activityPage"};
     static const char* captions[PageCount] = {
         "Session List",  "Session Details", "Session Statistics",
         "Session Event", "Session SQL",     "Session Locks",
         "Database Info", "Nls Parameter",   "System Parameter",
         "System Event",  "Object",          "Tuning Memory",
-        "Capture SQL",   "Blocking Tree",   "Top SQL"};
+        "Capture SQL",   "Blocking Tree",   "Top SQL",
+        "Activity"};
     for (int i = 0; i < PageCount; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(names[i]));
@@ -502,6 +513,9 @@ void TFrmMain::ShowRememberedPage() {
         case TopSqlPage:
             onTopSql();
             break;
+        case ActivityPage:
+            onActivity();
+            break;
         default:
             break;
         }
@@ -523,6 +537,7 @@ bool TFrmMain::DisconnectSequence(bool confirm) {
     monitor_.RefreshTimer().stop();
     monitor::SavePage(shownPage);
     blockingTree_->SetShown(false);
+    activity_->SetShown(false);
     pageTabs_->hide();
     HideAllTabs();
     auto finish = [this] {
@@ -592,9 +607,9 @@ void TFrmMain::UpdateActions() {
     refreshAction->setEnabled(connected && !monitor_.AutoRefresh());
     refreshModeAction->setEnabled(connected);
     refreshModeAction->setChecked(monitor_.AutoRefresh());
-    for (QAction* a :
-         {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
-          systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction, topSqlAction})
+    for (QAction* a : {optionsAction, databaseInfoAction, systemParameterAction, nlsParameterAction,
+                       systemEventAction, findObjectAction, tuneMemoryAction, blockingTreeAction,
+                       topSqlAction, activityAction})
         a->setEnabled(connected);
     for (QAction* a :
          {killSessionAction, killImmediateAction, disconnectSessionAction, sendMessageAction,

@@ -29,6 +29,10 @@ namespace oradb {
 class TCustomConnectDialog;
 }
 
+namespace history {
+class TActivitySampler;
+}
+
 namespace gui {
 
 class TSessionListView;
@@ -41,6 +45,7 @@ class TCapturePage;
 class TManualViewer;
 class TBlockingTreePage;
 class TTopSqlPage;
+class TActivityPage;
 
 // The pages of the page area, by index.
 enum TPage : int {
@@ -59,6 +64,7 @@ enum TPage : int {
     CaptureSqlPage,
     BlockingTreePage,
     TopSqlPage,
+    ActivityPage,
     PageCount
 };
 
@@ -74,6 +80,7 @@ public:
     ~TFrmMain() override;
 
     monitor::TPvConnection& Monitor() { return monitor_; }
+    history::TActivitySampler& ActivitySampler() { return *activitySampler_; }
     monitor::TSessionListModel& SessionListModel() { return sessionListModel_; }
     TSessionListView* SessionList() const { return sessionList_; }
     // The filter bar above the session list: the text and its two toggles.
@@ -93,6 +100,7 @@ public:
     TCapturePage* CapturePage() const { return capture_.get(); }
     TBlockingTreePage* BlockingTree() const { return blockingTree_; }
     TTopSqlPage* TopSql() const { return topSql_; }
+    TActivityPage* Activity() const { return activity_; }
 
     // Makes the login dialog (tests and tools choose another).
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
@@ -110,6 +118,7 @@ public:
     void onSystemEvents();
     void onBlockingTree();
     void onTopSql();
+    void onActivity();
     void ShowPage(TPage page);
 
     // Shared sort state of the sortable lists.
@@ -132,7 +141,7 @@ public:
         *showStatisticsAction, *showSqlAction, *showWaitsAction, *showLocksAction, *optionsAction,
         *findObjectAction, *tuneMemoryAction, *captureSqlAction, *serverComponentAction,
         *sendMessageAction, *contentsAction, *oracleClientAction, *aboutAction, *blockingTreeAction,
-        *topSqlAction;
+        *topSqlAction, *activityAction;
 
     // The About box's text: the program's version, the Qt version, the client library in use
     // and the licence.
@@ -200,6 +209,7 @@ private:
     monitor::TPvConnection monitor_;
     monitor::TSessionListModel sessionListModel_;
     std::shared_ptr<monitor::TPvSesslistObserver> sessionListObserver_;
+    std::shared_ptr<history::TActivitySampler> activitySampler_;
     bool shownOnce_ = false;
     bool closing_ = false;
 
@@ -226,6 +236,7 @@ private:
     TDetailPages* detailPages_ = nullptr;
     TBlockingTreePage* blockingTree_ = nullptr;
     TTopSqlPage* topSql_ = nullptr;
+    TActivityPage* activity_ = nullptr;
     std::unique_ptr<TCapturePage> capture_; // before the monitor goes: declared after it
 };
 

@@ -7,6 +7,7 @@
 #include "gui/dialogs/SendMessageDialog.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/views/SessionListView.h"
+#include "history/ActivitySampler.h"
 #include "monitor/RememberedSettings.h"
 #include "monitor/SessionControl.h"
 #include "oradb/OraSession.h"
@@ -49,8 +50,12 @@ void TFrmMain::onRefresh() {
 void TFrmMain::onOptions() {
     monitor::TFrmOptions dialog(this);
     dialog.LoadFrom(monitor_);
+    dialog.LoadHistory(activitySampler_->Options());
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // The history's options first: they cannot fail, the display options' interval text can.
+    activitySampler_->SetOptions(dialog.HistoryValues());
+    history::SaveHistoryOptions(dialog.HistoryValues());
     monitor::ApplyOptions(monitor_, dialog.Values());
     monitor::SaveDisplayOptions(monitor_);
 }

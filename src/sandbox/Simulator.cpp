@@ -29,6 +29,17 @@ constexpr std::size_t kActivityChanges = 24;
 // Active sessions whose statistics grow in one tick, at most.
 constexpr std::size_t kStatisticGrowth = 48;
 constexpr std::size_t kCursorChanges = 6;
+// Episodes at known ticks, so that the activity history has something to show: in every
+// kEpisodePeriod ticks a CPU burst (ticks 20 to 24) and an I/O storm of single-block reads
+// (ticks 30 to 35), each taking two thirds of the free sessions at most; and five ticks after each
+// tree chain forms (45, 85, ...) a pile-up of more waiters behind its holder, which clears with the
+// chain five ticks later.
+constexpr std::uint64_t kEpisodePeriod = 60;
+constexpr std::uint64_t kCpuBurstFirst = 20, kCpuBurstLast = 24;
+constexpr std::uint64_t kIoStormFirst = 30, kIoStormLast = 35;
+constexpr std::size_t kEpisodeSessions = 24;
+constexpr std::uint64_t kPileUpAfterTree = 5;
+constexpr int kPileUpWaiters = 8;
 constexpr int kMaxLogonsPerTick = 2;
 
 // The sessions a tick may change: user sessions that are neither real connections nor KILLED.
@@ -238,6 +249,22 @@ void simulateTick(sqlite3* db, std::uint64_t seed, std::uint64_t tick) {
                 workload.endTransaction(sid);
         }
     }
+    // The episodes draw from a generator of their own, so that the rest of the tick is as it
+    // would be without them.
+    Rng episodeRng(mix(seed ^ 0x5eed0fe915d3ULL, tick));
+    const std::uint64_t phase = tick % kEpisodePeriod;
+    const bool burst = phase >= kCpuBurstFirst && phase <= kCpuBurstLast;
+    const bool storm = phase >= kIoStormFirst && phase <= kIoStormLast;
+    if (burst || storm) {
+        const std::size_t count =
+            std::min(eligible.size() * 2 / 3, kEpisodeSessions + eligible.size() / 10);
+        for (const std::int64_t sid : sample(episodeRng, eligible, count))
+            workload.setActivity(episodeRng, sid,
+                                 burst ? Workload::Activity::Cpu : Workload::Activity::Io);
+    }
+    if (tick >= kTreePeriod && tick % kTreePeriod == kPileUpAfterTree)
+        workload.pileUp(episodeRng, sample(episodeRng, eligible, eligible.size()), kPileUpWaiters);
+
     for (const std::int64_t sid : sample(rng, eligible, kCursorChanges)) {
         if (rng.chance(500))
             workload.openCursor(rng, sid);

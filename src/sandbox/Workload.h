@@ -125,6 +125,9 @@ public:
     bool formChain(Rng& rng, const std::vector<std::int64_t>& candidates, bool tree = false);
     // The holders commit; their waiters go on working.
     void clearChains(Rng& rng);
+    // A lock pile-up: up to `count` more of `candidates` (sessions without locks) run into the
+    // row that the first root holder locks, until clearChains. Returns how many joined.
+    int pileUp(Rng& rng, const std::vector<std::int64_t>& candidates, int count);
     // Waiters whose blocker has gone get the lock themselves (the first of each group) or go
     // on waiting for that new holder.
     void resolveOrphanWaiters(Rng& rng);
@@ -167,6 +170,10 @@ private:
     const SqlStatement* statementAt(const std::string& address) const;
     const Extent& pickExtent(Rng& rng) const;
     void fillActivity(Rng& rng, SessionRow& row, Activity activity, std::int64_t ageSeconds);
+    // `waiter` runs an update that waits for the row of `table` that transaction id1/seq locks
+    // (held for `heldFor` seconds); returns the seconds it has waited.
+    std::int64_t waitForRow(Rng& rng, std::int64_t waiter, const Extent& table, std::int64_t id1,
+                            std::int64_t seq, std::int64_t heldFor, bool withTableLock);
     void insertSession(const SessionRow& row);
     // Binds v$session's sql_exec_start and sql_exec_id for the session's row.
     void bindExecution(Stmt& q, const SessionRow& row) const;

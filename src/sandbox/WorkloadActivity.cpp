@@ -337,44 +337,9 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates, 
     writeWait(holder,
               {"SQL*Net message from client", kSqlNetDriverId, 1, 0, 0, first.ctime, "WAITING"});
 
-    std::vector<const SqlStatement*> updates;
-    for (const SqlStatement& s : statements_) {
-        if (s.commandType == 6)
-            updates.push_back(&s);
-    }
     // `waiter` runs an update that waits for the row `held` locks.
     auto wait = [&](std::int64_t waiter, const Held& held, bool withTableLock) {
-        const std::int64_t waited = rng.range(5, held.ctime);
-        if (withTableLock)
-            insertLock(waiter, "TM", table.objectId, 0, 3, 0, waited, 0);
-        const std::string kaddr = insertLock(waiter, "TX", held.id1, held.seq, 0, 6, waited, 0);
-        const std::string waiterUser = usernameOf(db_, waiter);
-        const SqlStatement* statement = nullptr;
-        for (const SqlStatement* s : updates) {
-            if (s->schema == waiterUser || (!statement && s->schema == table.owner))
-                statement = s;
-        }
-        if (!statement && !updates.empty())
-            statement = updates.front();
-        Stmt w(db_, "update \"v$session\" set status = 'ACTIVE', lockwait = ?, command = 6,"
-                    " sql_address = ?, sql_hash_value = ?, sql_id = ?, sql_child_number = 0,"
-                    " sql_exec_start = datetime(?, '-' || ? || ' seconds'), sql_exec_id ="
-                    " 16777216 + sid, last_call_et = ?, \"row_wait_obj#\" ="
-                    " ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?, \"row_wait_row#\" = ?"
-                    " where sid = ?");
-        w.bind(kaddr);
-        w.bind(statement ? statement->address : std::string("00"));
-        w.bind(statement ? unsignedHash(statement->hash) : 0);
-        statement ? w.bind(statement->sqlId) : w.bindNull();
-        w.bind(formatTime(clock_)).bind(waited);
-        w.bind(waited).bind(table.objectId).bind(table.fileId);
-        w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
-        if (statement)
-            ensureCursor(waiter, *statement);
-        writeWait(waiter,
-                  {kRowLockEvent, kEnqueueTxMode6, held.id1, held.seq, 0, waited, "WAITING"});
-        addEventWait(waiter, kRowLockEvent, rng.range(10, 300));
-        return waited;
+        return waitForRow(rng, waiter, table, held.id1, held.seq, held.ctime, withTableLock);
     };
     if (!tree) {
         for (std::size_t i = 1; i < 3; ++i)
@@ -391,6 +356,78 @@ bool Workload::formChain(Rng& rng, const std::vector<std::int64_t>& candidates, 
     wait(chosen[4], second, false);
     wait(chosen[5], third, true);
     return true;
+}
+
+std::int64_t Workload::waitForRow(Rng& rng, std::int64_t waiter, const Extent& table,
+                                  std::int64_t id1, std::int64_t seq, std::int64_t heldFor,
+                                  bool withTableLock) {
+    std::vector<const SqlStatement*> updates;
+    for (const SqlStatement& s : statements_) {
+        if (s.commandType == 6)
+            updates.push_back(&s);
+    }
+    const std::int64_t waited = rng.range(5, std::max<std::int64_t>(heldFor, 5));
+    if (withTableLock)
+        insertLock(waiter, "TM", table.objectId, 0, 3, 0, waited, 0);
+    const std::string kaddr = insertLock(waiter, "TX", id1, seq, 0, 6, waited, 0);
+    const std::string waiterUser = usernameOf(db_, waiter);
+    const SqlStatement* statement = nullptr;
+    for (const SqlStatement* s : updates) {
+        if (s->schema == waiterUser || (!statement && s->schema == table.owner))
+            statement = s;
+    }
+    if (!statement && !updates.empty())
+        statement = updates.front();
+    Stmt w(db_, "update \"v$session\" set status = 'ACTIVE', lockwait = ?, command = 6,"
+                " sql_address = ?, sql_hash_value = ?, sql_id = ?, sql_child_number = 0,"
+                " sql_exec_start = datetime(?, '-' || ? || ' seconds'), sql_exec_id ="
+                " 16777216 + sid, last_call_et = ?, \"row_wait_obj#\" ="
+                " ?, \"row_wait_file#\" = ?, \"row_wait_block#\" = ?, \"row_wait_row#\" = ?"
+                " where sid = ?");
+    w.bind(kaddr);
+    w.bind(statement ? statement->address : std::string("00"));
+    w.bind(statement ? unsignedHash(statement->hash) : 0);
+    statement ? w.bind(statement->sqlId) : w.bindNull();
+    w.bind(formatTime(clock_)).bind(waited);
+    w.bind(waited).bind(table.objectId).bind(table.fileId);
+    w.bind(table.blockId + rng.below(table.blocks)).bind(rng.range(0, 60)).bind(waiter).run();
+    if (statement)
+        ensureCursor(waiter, *statement);
+    writeWait(waiter, {kRowLockEvent, kEnqueueTxMode6, id1, seq, 0, waited, "WAITING"});
+    addEventWait(waiter, kRowLockEvent, rng.range(10, 300));
+    return waited;
+}
+
+int Workload::pileUp(Rng& rng, const std::vector<std::int64_t>& candidates, int count) {
+    // The first root holder: it blocks others and waits for nobody.
+    Stmt q(db_, "select l.sid, l.id1, l.id2, l.ctime from \"v$lock\" l where l.type = 'TX' and"
+                " l.block = 1 and l.sid not in (select sid from sbx_connections) and l.sid not in"
+                " (select sid from \"v$lock\" where request > 0) order by l.sid limit 1");
+    if (!q.step())
+        return 0;
+    const std::int64_t holder = q.integer(0), id1 = q.integer(1), seq = q.integer(2),
+                       ctime = q.integer(3);
+    // The table of the holder's transaction, from its TM lock.
+    const Extent* table = nullptr;
+    Stmt tm(db_, "select id1 from \"v$lock\" where sid = ? and type = 'TM' order by id1");
+    tm.bind(holder);
+    while (!table && tm.step()) {
+        for (const Extent& t : tables_)
+            if (t.objectId == tm.integer(0))
+                table = &t;
+    }
+    if (!table)
+        return 0;
+    int joined = 0;
+    for (const std::int64_t sid : candidates) {
+        if (joined == count)
+            break;
+        if (sid == holder || hasLocks(db_, sid))
+            continue;
+        waitForRow(rng, sid, *table, id1, seq, ctime, true);
+        ++joined;
+    }
+    return joined;
 }
 
 bool Workload::cancelCall(Rng& rng, std::int64_t sid) {

@@ -215,9 +215,16 @@ TEST_F(SimulatedChains, FormAndClearAtKnownTicksWithATreeAtTickForty) {
     EXPECT_EQ(value("select count(*) from v$session where blocking_session is not null and "
                     "event<>'enq: TX - row lock contention'"),
               "0");
-    // Ticks in between leave the tree as it is.
-    instance->step(9);
+    // Ticks in between leave the tree as it is, but for the pile-up five ticks after it formed:
+    // eight more sessions wait for the root holder.
+    instance->step(4);
     EXPECT_EQ(blocked(), "5");
+    instance->step(1);
+    EXPECT_EQ(blocked(), "13");
+    EXPECT_EQ(depth(), 4);
+    EXPECT_EQ(mostWaiters(), 11);
+    instance->step(4);
+    EXPECT_EQ(blocked(), "13");
     instance->step(1);
     EXPECT_EQ(blocked(), "0");
     EXPECT_EQ(value("select count(*) from v$session where lockwait is not null"), "0");

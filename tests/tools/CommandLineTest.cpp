@@ -60,7 +60,8 @@ TEST_P(CommandLine, AnUnknownOptionGetsTheUsageOnStandardErrorAndStatus2) {
 INSTANTIATE_TEST_SUITE_P(Programs, CommandLine,
                          testing::Values(Program{"quenby", QUENBY_PATH},
                                          Program{"quenby-sql", QUENBY_SQL_PATH},
-                                         Program{"quenby-bench", QUENBY_BENCH_PATH}),
+                                         Program{"quenby-bench", QUENBY_BENCH_PATH},
+                                         Program{"quenby-history", QUENBY_HISTORY_PATH}),
                          [](const testing::TestParamInfo<Program>& info) {
                              std::string name = info.param.name;
                              for (char& c : name)

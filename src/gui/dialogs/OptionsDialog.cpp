@@ -92,9 +92,35 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     columns->addWidget(columnsLabel);
     columns->addWidget(columnsList);
 
+    // The activity history: how often the active sessions are sampled, how long and how much of
+    // them the store keeps.
+    historyPage = new QWidget;
+    historyPage->setObjectName(QStringLiteral("historyPage"));
+    auto* history = new QFormLayout(historyPage);
+    auto spin = [&](const char* name, int low, int high, const char* suffix) {
+        auto* box = new QSpinBox(historyPage);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(low, high);
+        box->setSuffix(QString::fromLatin1(suffix));
+        return box;
+    };
+    sampleIntervalSpin = spin("sampleIntervalSpin", 1, 3600, " seconds");
+    retentionSpin = spin("retentionSpin", 1, 24 * 366, " hours");
+    maxSizeSpin = spin("maxSizeSpin", 1, 1024 * 1024, " MB");
+    history->addRow(QStringLiteral("Sample active sessions every"), sampleIntervalSpin);
+    history->addRow(QStringLiteral("Keep samples for"), retentionSpin);
+    history->addRow(QStringLiteral("Keep at most"), maxSizeSpin);
+    auto* historyNote = new QLabel(QStringLiteral("The oldest samples go first. The history of "
+                                                  "each instance is a file in your data folder "
+                                                  "(quenby/history)."),
+                                   historyPage);
+    historyNote->setWordWrap(true);
+    history->addRow(historyNote);
+
     Pages->addTab(displayPage, QStringLiteral("Display"));
     Pages->addTab(sortPage, QStringLiteral("Sort"));
     Pages->addTab(columnsPage, QStringLiteral("Columns"));
+    Pages->addTab(historyPage, QStringLiteral("History"));
 
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
@@ -111,6 +137,20 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     connect(autoRefreshCheck, &QCheckBox::toggled, this, [this] { UpdateIntervalEnabled(); });
     connect(statisticsClassCombo, &QComboBox::currentIndexChanged, this, [this] { FillNames(); });
     resize(QSize(359, 276).expandedTo(sizeHint()));
+}
+
+void TFrmOptions::LoadHistory(const history::THistoryOptions& options) {
+    sampleIntervalSpin->setValue(options.sampleSeconds);
+    retentionSpin->setValue(options.retentionHours);
+    maxSizeSpin->setValue(options.maxMegabytes);
+}
+
+history::THistoryOptions TFrmOptions::HistoryValues() const {
+    history::THistoryOptions o;
+    o.sampleSeconds = sampleIntervalSpin->value();
+    o.retentionHours = retentionSpin->value();
+    o.maxMegabytes = maxSizeSpin->value();
+    return o;
 }
 
 void TFrmOptions::UpdateIntervalEnabled() {

@@ -1,8 +1,10 @@
 // TFrmOptions, the options dialog: auto refresh and its interval, which sessions are listed, the
-// sort statistic and the optional columns of the session list. It reads the monitor on opening and
-// hands back its values; the caller applies them. User-interface thread only.
+// sort statistic, the optional columns of the session list, and the activity history's sampling
+// interval, retention and size cap. It reads the monitor (and the history's options) on opening
+// and hands back its values; the caller applies them. User-interface thread only.
 #pragma once
 
+#include "history/ActivitySampler.h"
 #include "monitor/DisplayOptions.h"
 
 #include <QDialog>
@@ -24,10 +26,17 @@ public:
     // Fills the controls from the monitor and shows the "Display" page.
     void LoadFrom(const TPvConnection& monitor);
     TOptionsValues Values() const;
+    // Fills the "History" page, and its values.
+    void LoadHistory(const history::THistoryOptions& options);
+    history::THistoryOptions HistoryValues() const;
 
     QTabWidget* Pages = nullptr;
     QWidget* displayPage = nullptr;
     QWidget* sortPage = nullptr;
+    QWidget* historyPage = nullptr;
+    QSpinBox* sampleIntervalSpin = nullptr;
+    QSpinBox* retentionSpin = nullptr;
+    QSpinBox* maxSizeSpin = nullptr;
     QCheckBox* autoRefreshCheck = nullptr;
     // The interval in seconds with its up-down arrows.
     QSpinBox* refreshIntervalSpin = nullptr;

@@ -2,6 +2,7 @@
 // popup exportMenu, and copy and select-all.
 #include "gui/ExportCommands.h"
 #include "gui/MainWindow.h"
+#include "gui/pages/ActivityPage.h"
 #include "gui/pages/BlockingTreePage.h"
 #include "gui/pages/DatabasePages.h"
 #include "gui/pages/DetailPages.h"
@@ -11,10 +12,13 @@
 #include "gui/views/DetailListView.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/RememberedSettings.h"
+#include "monitor/TopSql.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -129,6 +133,52 @@ void TFrmMain::CreateDatabasePages() {
         1);
     exports_->AddTextArea(TopSqlPage, [this] { return topSql_->StatementBox(); });
 
+    // "Activity": read while in front; a session of its lists opens its details, a statement
+    // its text.
+    activity_ = new TActivityPage(activitySampler_);
+    auto* activityLayout = new QVBoxLayout(pages_[ActivityPage]);
+    activityLayout->setContentsMargins(0, 0, 0, 0);
+    activityLayout->addWidget(activity_);
+    connect(pageTabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        activity_->SetShown(index == ActivityPage && !pageTabs_->isHidden());
+    });
+    activity_->OnOpenSession = [this](const std::string& sid, const std::string& serial) {
+        Guarded([this, sid, serial] {
+            // The details open from the session list's row of that session, while it is
+            // still connected.
+            const auto& rows = sessionListModel_.Rows();
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].caption != sid || rows[i].serial != serial)
+                    continue;
+                sessionList_->SelectRow(static_cast<int>(i));
+                if (SelectedSessionRows() == std::vector<int>{static_cast<int>(i)}) {
+                    ShowDetailPage(SessionDetailsPage);
+                    return;
+                }
+            }
+            QMessageBox::information(
+                this, QApplication::applicationDisplayName(),
+                QStringLiteral("The session %1,%2 is not in the session list: it has logged "
+                               "off, or the list's filter hides it.")
+                    .arg(QString::fromStdString(sid), QString::fromStdString(serial)));
+        });
+    };
+    activity_->OnOpenSql = [this](const std::string& sqlId) {
+        Guarded([this, sqlId] {
+            const std::string text = monitor::LoadSqlFullText(monitor_, sqlId);
+            QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
+                            text.empty() ? QStringLiteral("The statement %1 is no longer in the "
+                                                          "shared pool.")
+                                               .arg(QString::fromStdString(sqlId))
+                                         : QString::fromStdString(text),
+                            QMessageBox::Ok, this);
+            box.setObjectName(QStringLiteral("activitySqlText"));
+            box.setWindowTitle(QStringLiteral("SQL ") + QString::fromStdString(sqlId));
+            box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+            box.exec();
+        });
+    };
+
     connect(copyAction, &QAction::triggered, this, [this] { exports_->Copy(); });
     connect(selectAllAction, &QAction::triggered, this, [this] { exports_->SelectAll(); });
 }
@@ -177,6 +227,11 @@ void TFrmMain::onBlockingTree() {
 void TFrmMain::onTopSql() {
     ShowPage(TopSqlPage);
     topSql_->Load();
+}
+
+void TFrmMain::onActivity() {
+    ShowPage(ActivityPage);
+    activity_->SetShown(true);
 }
 
 } // namespace gui

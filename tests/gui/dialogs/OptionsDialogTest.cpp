@@ -94,6 +94,32 @@ TEST_F(Options, TheDialogShowsTheMonitorsValues) {
     }
 }
 
+TEST_F(Options, TheHistoryPageShowsAndHandsBackTheHistorysOptions) {
+    TFrmOptions dialog;
+    dialog.LoadFrom(rig.monitor);
+    history::THistoryOptions o;
+    o.sampleSeconds = 5;
+    o.retentionHours = 48;
+    o.maxMegabytes = 500;
+    dialog.LoadHistory(o);
+    EXPECT_EQ(dialog.Pages->tabText(3), "History");
+    EXPECT_EQ(dialog.sampleIntervalSpin->value(), 5);
+    EXPECT_EQ(dialog.retentionSpin->value(), 48);
+    EXPECT_EQ(dialog.maxSizeSpin->value(), 500);
+    dialog.retentionSpin->setValue(12);
+    dialog.sampleIntervalSpin->setValue(0); // below the range: one second
+    const history::THistoryOptions back = dialog.HistoryValues();
+    EXPECT_EQ(back.sampleSeconds, 1);
+    EXPECT_EQ(back.retentionHours, 12);
+    EXPECT_EQ(back.maxMegabytes, 500);
+    if (const QByteArray shots = qgetenv("QUENBY_SHOTS"); !shots.isEmpty()) {
+        QDir().mkpath(QString::fromLocal8Bit(shots));
+        dialog.show();
+        dialog.Pages->setCurrentWidget(dialog.historyPage);
+        dialog.grab().save(QString::fromLocal8Bit(shots) + "/dialog-options-history.png");
+    }
+}
+
 TEST_F(Options, ApplyingStoresTheIntervalAndRefreshesOnlyWhenTheListChanges) {
     TPvConnection& m = rig.monitor;
     TOptionsValues v;
