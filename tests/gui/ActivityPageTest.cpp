@@ -147,7 +147,12 @@ TEST_F(ActivityPage, ChartsTheActivityByWaitClassAndListsTheTopOfADraggedRange) 
     EXPECT_GT(page->SqlList()->topLevelItemCount(), 0);
     EXPECT_TRUE(page->RangeLabel()->text().startsWith("Selected "))
         << page->RangeLabel()->text().toStdString();
-    EXPECT_TRUE(page->SessionList()->topLevelItem(0)->text(6).endsWith(" %"));
+    // The share of the range's samples, under a "%" heading.
+    EXPECT_EQ(page->SessionList()->headerItem()->text(6), "%");
+    bool number = false;
+    const double share = page->SessionList()->topLevelItem(0)->text(6).toDouble(&number);
+    EXPECT_TRUE(number && share > 0 && share <= 100)
+        << page->SessionList()->topLevelItem(0)->text(6).toStdString();
     shot(window.get(), "activity");
 
     // The lock pile-up of tick 45: row-lock waits of class Application lead that range.

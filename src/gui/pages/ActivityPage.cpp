@@ -1,6 +1,7 @@
 #include "gui/pages/ActivityPage.h"
 
 #include "gui/views/ActivityChart.h"
+#include "gui/views/ListHeaderKeeper.h"
 #include "monitor/RememberedSettings.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -50,14 +52,15 @@ QTreeWidget* makeList(const char* name, history::TTopList kind, QWidget* parent)
     QStringList captions;
     for (const std::string& c : history::TopColumns(kind))
         captions << QString::fromStdString(c);
+    // The share is a narrow figure: its heading is too, so that three lists fit side by side.
+    captions.back() = QStringLiteral("%");
     list->setHeaderLabels(captions);
-    // The figures stay in view: the columns take their contents' widths but the program or the
-    // event, which shares what is left with the last column.
-    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->headerItem()->setToolTip(static_cast<int>(captions.size()) - 1,
+                                   QStringLiteral("Share of the samples of the range"));
+    // The columns take their contents' widths (a program or an event is not cut), the last one
+    // stretches, and what the user sets is remembered like in every other list; Ctrl+C copies.
     list->header()->setStretchLastSection(true);
-    if (kind != history::TTopList::Sql)
-        list->header()->setSectionResizeMode(kind == history::TTopList::Sessions ? 3 : 0,
-                                             QHeaderView::Stretch);
+    new TListHeaderKeeper(*list, QString::fromLatin1(name));
     list->setMinimumSize(60, 40);
     return list;
 }
@@ -120,6 +123,7 @@ TActivityPage::TActivityPage(std::shared_ptr<history::TActivitySampler> sampler,
     rangeLabel_->setWordWrap(true);
     belowLayout->addWidget(rangeLabel_);
     auto* lists = new QSplitter(Qt::Horizontal, below);
+    listsSplit_ = lists;
     auto group = [&](const char* caption, QTreeWidget* list) {
         auto* box = new QGroupBox(QString::fromLatin1(caption), lists);
         auto* boxLayout = new QVBoxLayout(box);
@@ -279,6 +283,20 @@ void TActivityPage::ShowRead(const history::TActivitySeries& series,
     FillList(sessionList_, history::TTopList::Sessions, summary.sessions);
     FillList(sqlList_, history::TTopList::Sql, summary.sql);
     FillList(eventList_, history::TTopList::Events, summary.events);
+    // At the first rows the lists share the width as their columns need it, so that none is cut
+    // while another has room to spare; afterwards the user's division stays.
+    if (!listsSized_ && sessionList_->topLevelItemCount() > 0) {
+        listsSized_ = true;
+        QList<int> needs;
+        for (QTreeWidget* list : {sessionList_, sqlList_, eventList_}) {
+            int need = 2 * list->frameWidth() + 12;
+            for (int c = 0; c < list->columnCount(); ++c)
+                need += std::max(static_cast<const QAbstractItemView&>(*list).sizeHintForColumn(c),
+                                 list->header()->sectionSizeHint(c));
+            needs << need;
+        }
+        listsSplit_->setSizes(needs);
+    }
 }
 
 void TActivityPage::FillList(QTreeWidget* list, history::TTopList kind,
@@ -295,7 +313,7 @@ void TActivityPage::FillList(QTreeWidget* list, history::TTopList kind,
         for (int i = 0; i < keys && i < static_cast<int>(e.keys.size()); ++i)
             item->setText(i, QString::fromStdString(e.keys[static_cast<std::size_t>(i)]));
         item->setText(keys, QString::number(e.samples));
-        item->setText(keys + 1, QString::number(e.percent, 'f', 1) + QStringLiteral(" %"));
+        item->setText(keys + 1, QString::number(e.percent, 'f', 1));
         item->setTextAlignment(keys, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(keys + 1, Qt::AlignRight | Qt::AlignVCenter);
         QStringList itemKeys;
@@ -304,6 +322,9 @@ void TActivityPage::FillList(QTreeWidget* list, history::TTopList kind,
         if (!current.isEmpty() && itemKeys == current)
             list->setCurrentItem(item);
     }
+    // A range with longer names than the ones listed before widens their columns.
+    if (auto* keeper = list->findChild<TListHeaderKeeper*>())
+        keeper->Settle();
 }
 
 bool TActivityPage::ExportPng(const QString& path) {

@@ -20,6 +20,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTreeWidget;
 
 namespace gui {
@@ -90,6 +91,8 @@ private:
     QTreeWidget* sessionList_ = nullptr;
     QTreeWidget* sqlList_ = nullptr;
     QTreeWidget* eventList_ = nullptr;
+    QSplitter* listsSplit_ = nullptr; // the three top lists side by side
+    bool listsSized_ = false;         // the lists' shares of the width follow their first rows
     QLabel* summaryLabel_ = nullptr;
     QLabel* rangeLabel_ = nullptr;
     QPushButton* pngButton_ = nullptr;

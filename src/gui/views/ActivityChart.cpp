@@ -154,8 +154,15 @@ void TActivityChart::paintEvent(QPaintEvent*) {
         const int y = static_cast<int>(std::lround(yOf(static_cast<double>(cpuCount_))));
         p.setPen(QPen(text, 1.5, Qt::DashLine));
         p.drawLine(plot.left(), y, plot.right(), y);
-        p.drawText(QRect(plot.left() + 4, y - fm.height() - 1, plot.width() - 8, fm.height()),
-                   Qt::AlignRight | Qt::AlignBottom, QStringLiteral("CPUs: %1").arg(cpuCount_));
+        // The caption sits on a patch of the background, so that the areas under it do not
+        // hide it.
+        const QString caption = QStringLiteral("CPUs: %1").arg(cpuCount_);
+        const int width = fm.horizontalAdvance(caption) + 6;
+        const QRect box(plot.right() - 4 - width, y - fm.height() - 2, width, fm.height());
+        QColor patch = pal.color(QPalette::Base);
+        patch.setAlpha(200);
+        p.fillRect(box, patch);
+        p.drawText(box, Qt::AlignCenter, caption);
     }
 
     // The selection, and the range being dragged.

@@ -127,14 +127,23 @@ void TListHeaderKeeper::Fit(bool widenOnly) {
         header->setResizeContentsPrecision(0);
     applying_ = true;
     for (int c = 0; c < header->count(); ++c) {
-        if (header->isSectionHidden(c) || (c == last && header->stretchLastSection()))
+        const bool stretched = c == last && header->stretchLastSection();
+        if (header->isSectionHidden(c) || (stretched && widenOnly))
             continue;
         const int wanted =
             std::min(std::max(static_cast<const QAbstractItemView&>(view_).sizeHintForColumn(c),
                               header->sectionSizeHint(c)),
                      kMaximumFitWidth);
-        if (!widenOnly || wanted > view_.columnWidth(c))
+        if (stretched) {
+            // The stretched last column fills what the others leave but never gets narrower
+            // than its own width (the header's default at first): that width becomes its
+            // contents', so that a narrow last column leaves the others room.
+            header->setStretchLastSection(false);
             view_.setColumnWidth(c, wanted);
+            header->setStretchLastSection(true);
+        } else if (!widenOnly || wanted > view_.columnWidth(c)) {
+            view_.setColumnWidth(c, wanted);
+        }
     }
     applying_ = false;
     header->setResizeContentsPrecision(precision);
