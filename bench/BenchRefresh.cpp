@@ -104,19 +104,38 @@ int refresh(const bench::Args& args) {
         refreshMs = std::min(refreshMs, bench::msSince(t));
     }
 
-    // Memory of the session records: allocate a copy of the array and measure the heap.
-    const auto before = mallinfo2().uordblks;
-    auto copy = std::make_unique<std::vector<monitor::TRSession>>(monitor.Sessions);
-    const auto after = mallinfo2().uordblks;
-    const double perSession = static_cast<double>(after - before) /
-                              static_cast<double>(std::max<std::size_t>(copy->size(), 1));
-
+    // Memory of what the program keeps per session: the session records and the list's rows,
+    // copied and measured on the heap. Large arrays live in blocks of their own that glibc maps
+    // (hblkhd), so those count too; otherwise only the small strings would.
+    const monitor::TSessionListModel& list = window ? window->SessionListModel() : *ownList;
+    const auto heap = [] {
+        const struct mallinfo2 m = mallinfo2();
+        return static_cast<double>(m.uordblks + m.hblkhd);
+    };
+    const double before = heap();
+    auto records = std::make_unique<std::vector<monitor::TRSession>>(monitor.Sessions);
+    const double afterRecords = heap();
+    auto rows = std::make_unique<std::vector<monitor::TSessionListRow>>(list.Rows());
+    const double afterRows = heap();
+    const double count = static_cast<double>(std::max<std::size_t>(records->size(), 1));
+    const double recordBytes = (afterRecords - before) / count;
+    const double rowBytes = (afterRows - afterRecords) / count;
+    // A hand count of one record to check the figure against: its fixed part and the text
+    // its fields hold beyond what fits inside a string.
+    double handCount = sizeof(monitor::TRSession);
+    if (!records->empty())
+        for (const std::string& f : records->front().basic.fields)
+            if (f.size() >= sizeof(std::string) / 2)
+                handCount += static_cast<double>(f.capacity() + 1);
     bench::figure("sessions", static_cast<long long>(monitor.Sessions.size()));
     bench::figure("refresh_ms", refreshMs);
     bench::figure("bare_sql_ms", bareMs);
     bench::figure("ratio", refreshMs / bareMs);
     bench::figure("ui_blocked_max_ms", blockedMax);
-    bench::figure("bytes_per_session", perSession);
+    bench::figure("bytes_per_session", recordBytes + rowBytes);
+    bench::figure("record_bytes", recordBytes);
+    bench::figure("list_row_bytes", rowBytes);
+    bench::figure("record_hand_count_bytes", handCount);
     monitor.Disconnect();
     return 0;
 }

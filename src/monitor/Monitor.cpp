@@ -334,6 +334,7 @@ void TPvConnection::Disconnect() {
         StopWorkers();
         for (auto& t : threads_)
             t.reset();
+        rateBaseline_.reset(); // the next connection's first refresh has no rates
         lookups_.clear();
         if (session_)
             session_->Disconnect();
@@ -404,6 +405,10 @@ void TPvConnection::Refresh() {
     threads_[wkList].reset();
     auto thread = std::make_unique<TBasicThread>(*this, *queries_[wkList]);
     thread->Columns = ShownColumns();
+    thread->Statistic = SortStatisticNumber;
+    if (!rateBaseline_)
+        rateBaseline_ = std::make_shared<TRateBaseline>();
+    thread->Baseline = rateBaseline_;
     queries_[wkList]->SQL.Clear();
     queries_[wkList]->SQL.Add(BuildListSql());
     running_[wkList] = true; // set before the start, so that a second refresh does nothing

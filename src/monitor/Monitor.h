@@ -45,6 +45,7 @@ const char* KindName(TWorkerKind kind);
 
 // Raised inside a worker that saw its terminate request: ends the fetch silently.
 struct EAbandon {};
+struct TRateBaseline;
 
 class TPvConnection : public QObject {
     Q_OBJECT
@@ -166,7 +167,6 @@ public:
     std::string SelectedSid = "0";
     int SelectedIndex = -1;
     TDateTime LastListRefresh = 0; // when the list was last read, for the user
-    std::string LastListStatistic; // the sort statistic's number at that read
     // Counts the list refreshes: a detail record read under the current one is fresh. A counter,
     // not a clock, so that two events in one clock tick or a clock set back order correctly.
     std::uint64_t ListGeneration = 0;
@@ -210,6 +210,8 @@ private:
     std::array<bool, wkCount> rendering_{};
     std::array<bool, wkCount> shown_{};
     std::array<std::unique_ptr<TWorkerThread>, wkCount> threads_;
+    // What the list workers compute the rates against; theirs only (one runs at a time).
+    std::shared_ptr<TRateBaseline> rateBaseline_;
     std::array<TThreadFactory, wkCount> factories_;
     std::vector<std::unique_ptr<TWorkerThread>> lookups_;
     struct TPageLoad;

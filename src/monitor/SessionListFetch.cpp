@@ -104,12 +104,10 @@ void TBasicThread::Execute() {
         }
         if (FieldRead(bfProgress, Columns))
             ReadLongOperations(sessions);
+        const TDateTime now = util::now();
+        if (Baseline)
+            Baseline->Advance(sessions, Statistic, now);
         Synchronize([&] {
-            const TDateTime now = util::now();
-            // Rates compare figures of one statistic only.
-            const bool sameStatistic = monitor_.LastListStatistic == monitor_.SortStatisticNumber;
-            ComputeSortRates(monitor_.Sessions, sameStatistic ? monitor_.LastListRefresh : 0,
-                             sessions, now);
             monitor_.Sessions = std::move(sessions);
             if (monitor_.LocateSelectedSession() == -1 && !monitor_.Sessions.empty()) {
                 // The selected session is gone: the first session becomes the selected one,
@@ -126,7 +124,6 @@ void TBasicThread::Execute() {
                 monitor_.SelectSession(s.key, s.basic.fields[bfSerial]);
             }
             monitor_.LastListRefresh = now;
-            monitor_.LastListStatistic = monitor_.SortStatisticNumber;
             ++monitor_.ListGeneration;
         });
         query_.Close();

@@ -6,7 +6,11 @@
 #include "monitor/Monitor.h"
 #include "monitor/SessionFilterModel.h"
 #include "monitor/SessionListModel.h"
+#include "monitor/SessionRates.h"
 #include "oradb/OraQuery.h"
+
+#include <memory>
+#include <string>
 
 namespace oradb {
 class TOraQuery;
@@ -22,6 +26,10 @@ public:
     std::string ErrorText;
     // The optional columns the statement reads; set before the start.
     TColumnSet Columns = DefaultColumns();
+    // The sort statistic's number the statement reads, and the figures of the last read that
+    // the rates are computed against; set before the start.
+    std::string Statistic;
+    std::shared_ptr<TRateBaseline> Baseline;
 
 protected:
     void Execute() override;

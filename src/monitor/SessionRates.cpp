@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <unordered_map>
 
 namespace monitor {
 
@@ -17,19 +16,37 @@ double StatisticValue(const std::string& text) {
                : std::numeric_limits<double>::quiet_NaN();
 }
 
-void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previousTime,
+namespace {
+
+std::string rateKey(const TRSession& s) {
+    std::string key;
+    key.reserve(s.basic.fields[bfSid].size() + s.basic.fields[bfSerial].size() + 1);
+    key += s.basic.fields[bfSid];
+    key += ',';
+    key += s.basic.fields[bfSerial];
+    return key;
+}
+
+} // namespace
+
+TRateFigures RateFigures(const std::vector<TRSession>& sessions) {
+    TRateFigures figures;
+    figures.reserve(sessions.size());
+    for (const TRSession& s : sessions)
+        figures[rateKey(s)] = StatisticValue(s.basic.fields[bfSortField]);
+    return figures;
+}
+
+void ComputeSortRates(const TRateFigures& before, TDateTime previousTime,
                       std::vector<TRSession>& current, TDateTime now) {
-    std::unordered_map<std::string, double> before;
-    before.reserve(previous.size());
-    for (const TRSession& s : previous)
-        before[s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]] =
-            StatisticValue(s.basic.fields[bfSortField]);
     const double seconds = (now - previousTime) * 86400.0;
     for (TRSession& s : current) {
         s.sortRate = std::numeric_limits<double>::quiet_NaN();
         s.changed = false;
-        const auto it = before.find(s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]);
-        if (it == before.end() || previousTime <= 0)
+        if (previousTime <= 0)
+            continue;
+        const auto it = before.find(rateKey(s));
+        if (it == before.end())
             continue;
         const double value = StatisticValue(s.basic.fields[bfSortField]);
         if (std::isnan(value) || std::isnan(it->second))
@@ -38,6 +55,20 @@ void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previous
         if (seconds > 0)
             s.sortRate = (value - it->second) / seconds;
     }
+}
+
+void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previousTime,
+                      std::vector<TRSession>& current, TDateTime now) {
+    ComputeSortRates(RateFigures(previous), previousTime, current, now);
+}
+
+void TRateBaseline::Advance(std::vector<TRSession>& current, const std::string& sortStatistic,
+                            TDateTime now) {
+    // Rates compare figures of one statistic only.
+    ComputeSortRates(figures, sortStatistic == statistic ? time : 0, current, now);
+    figures = RateFigures(current);
+    statistic = sortStatistic;
+    time = now;
 }
 
 } // namespace monitor

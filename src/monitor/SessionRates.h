@@ -1,12 +1,13 @@
 // What is busy now: the sort statistic as a change per second between two refreshes of the
 // session list, and which sessions' figures changed. A session is the same one when its SID and
-// serial# are; a new session (or a reused SID) has no rate yet. Plain values; user-interface
-// thread.
+// serial# are; a new session (or a reused SID) has no rate yet. Plain values, computed on the
+// list worker so that taking a large list costs the window nothing more.
 #pragma once
 
 #include "monitor/SessionRecords.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace monitor {
@@ -15,9 +16,26 @@ namespace monitor {
 // NaN for anything else, an empty text among them.
 double StatisticValue(const std::string& text);
 
-// Gives each of `current` (read at `now`) its rate and changed flag against `previous` (read at
-// `previousTime`; an empty list or a time of 0 means there was no previous refresh).
+// The sort statistic's figures of one read of the list, by "SID,serial#".
+using TRateFigures = std::unordered_map<std::string, double>;
+TRateFigures RateFigures(const std::vector<TRSession>& sessions);
+
+// Gives each of `current` (read at `now`) its rate and changed flag against the figures `before`
+// (read at `previousTime`; no figures or a time of 0 mean there was no previous refresh).
+void ComputeSortRates(const TRateFigures& before, TDateTime previousTime,
+                      std::vector<TRSession>& current, TDateTime now);
 void ComputeSortRates(const std::vector<TRSession>& previous, TDateTime previousTime,
                       std::vector<TRSession>& current, TDateTime now);
+
+// What the next read of the list computes its rates against: the figures of the last read, of
+// which statistic, and when. Kept by the monitor for its list workers, which run one after the
+// other (each starts after the previous one ended), so that it needs no lock.
+struct TRateBaseline {
+    TRateFigures figures;
+    std::string statistic; // the sort statistic's number
+    TDateTime time = 0;    // 0: no read yet
+    // Gives `current` (read at `now`, sorted by `statistic`) its rates, then keeps its figures.
+    void Advance(std::vector<TRSession>& current, const std::string& statistic, TDateTime now);
+};
 
 } // namespace monitor

@@ -39,7 +39,7 @@ TEST(SessionRates, FiguresAsTheInstanceWritesThem) {
 TEST(SessionRates, FirstRefreshBlankThenPerSecondChangeNewAndGoneSessions) {
     // No previous refresh: every rate blank, nothing marked changed.
     std::vector<TRSession> first = {session("10", "1", "100"), session("11", "5", "7")};
-    ComputeSortRates({}, 0, first, 46000.0);
+    ComputeSortRates(TRateFigures{}, 0, first, 46000.0);
     for (const TRSession& s : first) {
         EXPECT_TRUE(std::isnan(s.sortRate));
         EXPECT_FALSE(s.changed);
@@ -60,6 +60,27 @@ TEST(SessionRates, FirstRefreshBlankThenPerSecondChangeNewAndGoneSessions) {
     EXPECT_FALSE(now[2].changed);
     EXPECT_TRUE(std::isnan(now[3].sortRate));
     EXPECT_FALSE(now[3].changed);
+}
+
+TEST(SessionRates, TheBaselineComparesReadsOfOneStatisticOnly) {
+    TRateBaseline baseline;
+    const TDateTime t0 = 46000.25, second = 1.0 / 86400.0;
+    std::vector<TRSession> first = {session("10", "1", "100")};
+    baseline.Advance(first, "12", t0);
+    EXPECT_TRUE(std::isnan(first[0].sortRate));
+    // The next read of the same statistic two seconds later: 100 more is 50 a second.
+    std::vector<TRSession> second2 = {session("10", "1", "200")};
+    baseline.Advance(second2, "12", t0 + 2 * second);
+    EXPECT_NEAR(second2[0].sortRate, 50.0, 1e-3);
+    EXPECT_TRUE(second2[0].changed);
+    // Another statistic: no rate, though the session is the same; then its own rates follow.
+    std::vector<TRSession> other = {session("10", "1", "7")};
+    baseline.Advance(other, "9", t0 + 3 * second);
+    EXPECT_TRUE(std::isnan(other[0].sortRate));
+    EXPECT_FALSE(other[0].changed);
+    std::vector<TRSession> again = {session("10", "1", "17")};
+    baseline.Advance(again, "9", t0 + 5 * second);
+    EXPECT_NEAR(again[0].sortRate, 5.0, 1e-3);
 }
 
 class SessionBrowser : public ::testing::Test {
