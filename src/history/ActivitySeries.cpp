@@ -1,6 +1,7 @@
 #include "history/ActivitySeries.h"
 
 #include "history/ActivitySample.h"
+#include "util/TextHelpers.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -42,17 +43,7 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-std::string csvField(const std::string& v) {
-    if (v.find_first_of(",\"\r\n") == std::string::npos)
-        return v;
-    std::string out = "\"";
-    for (char c : v) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+using util::csvField;
 
 } // namespace
 

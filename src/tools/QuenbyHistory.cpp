@@ -3,6 +3,7 @@
 // or as CSV. The same summary as the Activity page (history::SummarizeActivity).
 #include "history/ActivitySummary.h"
 #include "history/HistoryStore.h"
+#include "util/TextHelpers.h"
 #include "util/Version.h"
 
 #include <QCoreApplication>
@@ -91,17 +92,7 @@ std::optional<QDateTime> parseTime(const std::string& text, const QDateTime& not
     return std::nullopt;
 }
 
-std::string csvField(const std::string& v) {
-    if (v.find_first_of(",\"\r\n") == std::string::npos)
-        return v;
-    std::string out = "\"";
-    for (char c : v) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+using util::csvField;
 
 std::string percentText(double percent) {
     char buf[32];

@@ -5,6 +5,7 @@
 #include "oradb/OraSession.h"
 #include "tools/QuenbySqlArgs.h"
 #include "tools/SqlScript.h"
+#include "util/TextHelpers.h"
 #include "util/Version.h"
 
 #include <QtGlobal>
@@ -17,17 +18,7 @@
 
 namespace {
 
-std::string csvField(const std::string& v) {
-    if (v.find_first_of(",\"\r\n") == std::string::npos)
-        return v;
-    std::string out = "\"";
-    for (char c : v) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+using util::csvField;
 
 void printCsv(oradb::TOraQuery& q) {
     const int n = q.FieldCount();

@@ -46,4 +46,18 @@ inline std::string sqlQuoted(std::string_view s) {
     return out;
 }
 
+// `v` as one field of a comma-separated line (RFC 4180): as it is, or quoted with its quotes
+// doubled when it holds a comma, a quote or a line end.
+inline std::string csvField(std::string_view v) {
+    if (v.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(v);
+    std::string out = "\"";
+    for (char c : v) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
 } // namespace util
