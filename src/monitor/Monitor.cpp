@@ -106,7 +106,13 @@ void TPvConnection::Notify(int code) {
 
 // ---- login and logout ----
 
+void TPvConnection::SetStartLogin(const oradb::TGivenLogin& login) {
+    startLogin_ = std::make_unique<oradb::TGivenLogin>(login);
+}
+
 bool TPvConnection::Login() {
+    // The login given at start serves this login only; a later one asks as usual.
+    const std::unique_ptr<oradb::TGivenLogin> given = std::move(startLogin_);
     try {
         session_ = std::make_unique<oradb::TOraSession>();
         session_->Password = "lantern";
@@ -116,7 +122,13 @@ bool TPvConnection::Login() {
         if (ConnectDialogFactory) {
             dialog_ = ConnectDialogFactory();
             dialog_->SetCaption("Quenby Login");
+            if (given)
+                dialog_->GivenLogin = *given;
             session_->SetConnectDialog(dialog_.get());
+        } else if (given) {
+            session_->Username = given->username;
+            session_->Server = given->server;
+            session_->Password = given->password.value_or(std::string());
         }
         session_->Connect();
         if (dialog_) {

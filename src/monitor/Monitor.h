@@ -24,6 +24,7 @@ class TCustomConnectDialog;
 class TOraQuery;
 class TOraSession;
 class TOraSQL;
+struct TGivenLogin;
 } // namespace oradb
 
 namespace monitor {
@@ -70,6 +71,11 @@ public:
     void Disconnect();
     bool Connected() const { return connected_; }
     std::function<std::unique_ptr<oradb::TCustomConnectDialog>()> ConnectDialogFactory;
+    // The login given at start (quenby --connect), used by the next Login only: the dialog
+    // connects with it without showing the form when it has a password, and otherwise opens
+    // with its user and server filled in.
+    void SetStartLogin(const oradb::TGivenLogin& login);
+    bool HasStartLogin() const { return startLogin_ != nullptr; }
 
     // ---- options ----
     bool AutoRefresh() const { return autoRefresh_; }
@@ -222,6 +228,7 @@ private:
     bool requestAfterList_ = false;
     std::unique_ptr<oradb::TOraSession> session_;
     std::unique_ptr<oradb::TCustomConnectDialog> dialog_;
+    std::unique_ptr<oradb::TGivenLogin> startLogin_;
     std::unique_ptr<oradb::TOraQuery> generalQuery_;
     std::array<std::unique_ptr<oradb::TOraQuery>, wkCount> queries_;
     std::unique_ptr<oradb::TOraSQL> statement_;

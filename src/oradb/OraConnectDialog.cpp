@@ -152,12 +152,33 @@ bool TCustomConnectDialog::Execute() {
         if (const auto privilege = RememberedPrivilege(s.Server))
             s.Privilege = *privilege;
     }
+    if (GivenLogin) {
+        s.Username = GivenLogin->username;
+        s.Server = GivenLogin->server;
+        s.Password = GivenLogin->password.value_or(std::string());
+        s.Privilege = RememberedPrivilege(s.Server).value_or(TConnectPrivilege::Normal);
+        serverRemembered = true;
+    }
     // A newcomer without an Oracle client can log in to the sandbox at once.
     if (!serverRemembered && s.Server.empty() && ServerList().isEmpty() &&
         !(ClientInstalled && ClientInstalled()))
         s.Server = "sandbox";
 
-    const bool ok = ShowForm() && s.Connected();
+    // A given password is tried at once; the form comes only when it fails.
+    pendingError_.reset();
+    bool connected = false;
+    if (GivenLogin && GivenLogin->password) {
+        try {
+            if (s.BeforeConnect)
+                s.BeforeConnect();
+            s.ConnectDirect();
+            connected = true;
+        } catch (const EOraError& e) {
+            pendingError_ = e;
+        }
+    }
+    const bool ok = (connected || ShowForm()) && s.Connected();
+    pendingError_.reset();
     if (ok && StoreLogInfo) {
         {
             const auto settings = connectSettings();

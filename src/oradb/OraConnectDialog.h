@@ -6,6 +6,7 @@
 #pragma once
 
 #include "oradb/OraDriver.h"
+#include "oradb/OraError.h"
 
 #include <QSettings>
 #include <QStringList>
@@ -17,6 +18,14 @@
 namespace oradb {
 
 class TOraSession;
+
+// A login given when the program starts (quenby --connect USER@SERVER): the user and the server,
+// and the password when the environment gave one.
+struct TGivenLogin {
+    std::string username;
+    std::string server;
+    std::optional<std::string> password;
+};
 
 class TCustomConnectDialog {
 public:
@@ -59,6 +68,12 @@ public:
     // Whether an Oracle client is installed; when none is and no server was ever remembered,
     // the Server field proposes the sandbox instance.
     std::function<bool()> ClientInstalled;
+    // A login given at start: its user and server replace the remembered ones. With a password,
+    // Execute connects without showing the form, and shows it only when that fails, with the
+    // fields filled and the error over it; without one, the form asks for the password.
+    std::optional<TGivenLogin> GivenLogin;
+    // The error of the connection Execute tried before showing the form; the form shows it first.
+    const std::optional<EOraError>& PendingError() const { return pendingError_; }
 
     // Runs the login: loads the remembered values, shows the form, stores them after a successful
     // connection. True when the session ended up connected. Raises when no session is attached.
@@ -77,6 +92,7 @@ private:
     void StoreHistory();
 
     TOraSession* session_ = nullptr;
+    std::optional<EOraError> pendingError_;
     std::string caption_, usernameLabel_, passwordLabel_, serverLabel_, privilegeLabel_,
         connectButton_, cancelButton_;
     TLabelSet labelSet_ = lsEnglish;

@@ -1597,6 +1597,55 @@ TEST_F(SeededCatalog, ActiveSessionHistorySamplesEverySecondForAnHour) {
     expectLatestSampleAgrees("two hours later");
 }
 
+TEST(SandboxCatalog, SessionListOuterJoinLooksEachProcessUpByAddress) {
+    Db db;
+    db.seed(200);
+    // The shape of the session list statement with its SPID column: every session, its
+    // statistic and, by an outer join, its process.
+    std::vector<std::string> plan;
+    for (const auto& row :
+         db.rows("explain query plan select s.sid, p.spid, st.value from \"v$session\" s "
+                 "join \"v$sesstat\" st on s.sid=st.sid left join \"v$process\" p on "
+                 "s.paddr=p.addr where st.\"statistic#\"=12 and s.status<>'KILLED' order by "
+                 "st.value desc"))
+        plan.push_back(row.back());
+    std::string text;
+    for (const auto& step : plan)
+        text += step + "\n";
+    EXPECT_NE(text.find("SEARCH p USING INDEX sbx_process_addr (addr=?)"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("MATERIALIZE"), std::string::npos) << text;
+    EXPECT_EQ(text.find("SCAN p"), std::string::npos) << text;
+}
+
+TEST(SandboxCatalog, ProcessesFollowSessionsLoggingOnChangingAndLoggingOff) {
+    Db db;
+    db.seed(30);
+    const std::int64_t before = db.number("select count(*) from \"v$process\"");
+    EXPECT_EQ(db.rows("select pid, spid, sosid, program, execution_type from \"v$process\" "
+                      "where program='PSEUDO'"),
+              (Rows{{"1", "", "1", "PSEUDO", "NONE"}}));
+    db.exec("insert into \"v$session\" (saddr, sid, \"serial#\", paddr, status, type, process, "
+            "program) values ('00000000AA000000', 900, 5, '00000000BB000000', 'INACTIVE', "
+            "'USER', '4242', 'sqlplus@client (TNS V1-V3)')");
+    EXPECT_EQ(db.number("select count(*) from \"v$process\""), before + 1);
+    // A dedicated server's OS process number comes from the session's SID and serial#.
+    const std::string spid = std::to_string(3000 + (900 * 7919 + 5 * 31) % 60000);
+    EXPECT_EQ(db.rows("select pid, spid, program, tracefile, background from \"v$process\" "
+                      "where addr='00000000BB000000'"),
+              (Rows{{"901", spid, "oracle@dbprod01",
+                     "/u01/app/oracle/diag/rdbms/prod/PROD/trace/PROD_ora_" + spid + ".trc", ""}}));
+    db.exec("update \"v$session\" set \"serial#\"=6 where sid=900");
+    EXPECT_EQ(db.text("select spid from \"v$process\" where addr='00000000BB000000'"),
+              std::to_string(3000 + (900 * 7919 + 6 * 31) % 60000));
+    // A killed session keeps its process until it is gone.
+    db.exec("update \"v$session\" set status='KILLED', server='PSEUDO' where sid=900");
+    EXPECT_EQ(db.number("select count(*) from \"v$process\" where addr='00000000BB000000'"), 1);
+    db.exec("delete from \"v$session\" where sid=900");
+    EXPECT_EQ(db.number("select count(*) from \"v$process\" where addr='00000000BB000000'"), 0);
+    EXPECT_EQ(db.number("select count(*) from \"v$process\""), before);
+}
+
 TEST(SandboxCatalog, AnEarlierCatalogIsUpgradedKeepingSynonymsAndUserTables) {
     Db db;
     db.seed(60, 7);

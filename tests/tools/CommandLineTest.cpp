@@ -4,6 +4,8 @@
 #include "support/RunProgram.h"
 #include "util/Version.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtGlobal>
 #include <gtest/gtest.h>
 #include <string>
@@ -82,6 +84,56 @@ TEST(QuenbyCommandLine, NamesTheUnusableArgumentAndTheManual) {
     // Qt's own options are Qt's: with a help request they are accepted, not refused.
     const ProgramRun withQt = RunProgram(QUENBY_PATH, {"-platform", "offscreen", "--version"});
     EXPECT_EQ(withQt.status, 0) << withQt.err;
+}
+
+TEST(QuenbyCommandLine, ConnectNeedsUserAtServerAndNoPassword) {
+    const ProgramRun help = RunProgram(QUENBY_PATH, {"--help"});
+    EXPECT_TRUE(contains(help.out, "--connect <USER@SERVER>")) << help.out;
+    EXPECT_TRUE(contains(help.out, "QUENBY_PASSWORD")) << help.out;
+    EXPECT_TRUE(contains(help.out, "QUENBY_STARTUP_MARK")) << help.out;
+    for (const char* value : {"system", "@sandbox", "system@", ""}) {
+        const ProgramRun r = RunProgram(QUENBY_PATH, {"--connect", value});
+        EXPECT_EQ(r.status, 2) << value;
+        EXPECT_EQ(r.out, "") << value;
+        EXPECT_TRUE(contains(r.err, std::string("quenby: --connect needs USER@SERVER, such as "
+                                                "system@sandbox, not '") +
+                                        value + "'.\n"))
+            << r.err;
+        EXPECT_TRUE(contains(r.err, "sage: ")) << r.err;
+    }
+    const ProgramRun withPassword =
+        RunProgram(QUENBY_PATH, {"--connect", "system/lantern@sandbox"});
+    EXPECT_EQ(withPassword.status, 2);
+    EXPECT_TRUE(contains(withPassword.err, "quenby: --connect takes no password: set "
+                                           "QUENBY_PASSWORD or type it in the login dialog.\n"))
+        << withPassword.err;
+    const ProgramRun missing = RunProgram(QUENBY_PATH, {"--connect"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(contains(missing.err, "quenby: Missing value after '--connect'.\n")) << missing.err;
+}
+
+// Started with the login and its password in the environment, the program connects, paints the
+// session list, writes the time that took to the start-up mark and closes.
+TEST(QuenbyCommandLine, ConnectWithThePasswordInTheEnvironmentReachesTheSessionList) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const std::string mark = home.filePath(QStringLiteral("mark")).toStdString();
+    const std::string dir = home.path().toStdString();
+    testing_support::ProgramSetting setting;
+    setting.set = {"QT_QPA_PLATFORM=offscreen",      "QUENBY_PASSWORD=lantern",
+                   "QUENBY_STARTUP_MARK=" + mark,    "XDG_CONFIG_HOME=" + dir + "/config",
+                   "XDG_DATA_HOME=" + dir + "/data", "XDG_STATE_HOME=" + dir + "/state"};
+    setting.unset = {"QT_QPA_PLATFORM", "QUENBY_PASSWORD", "QUENBY_STARTUP_MARK"};
+    const ProgramRun r =
+        RunProgram(QUENBY_PATH, {"--connect", "system@sandbox::memory:connect-at-start"}, setting);
+    EXPECT_EQ(r.status, 0) << r.err;
+    QFile file(QString::fromStdString(mark));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << r.err;
+    bool number = false;
+    const double ms = file.readAll().trimmed().toDouble(&number);
+    EXPECT_TRUE(number);
+    EXPECT_GT(ms, 0);
+    EXPECT_LT(ms, 60000);
 }
 
 TEST(QuenbySqlCommandLine, HelpMayFollowCsvAndNoLoginIsUnusable) {

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace oradb {
@@ -95,10 +96,17 @@ TConnectForm::TConnectForm(TCustomConnectDialog& dialog, QWidget* parent)
         if (const auto p = dialog_.RememberedPrivilege(server.toStdString()))
             privilegeCombo->setCurrentIndex(privilegeCombo->findData(static_cast<int>(*p)));
     });
-    if (!usernameEdit->text().isEmpty() && passwordEdit->text().isEmpty())
+    if (!usernameEdit->text().isEmpty() &&
+        (passwordEdit->text().isEmpty() || dialog.PendingError()))
         passwordEdit->setFocus();
     else
         usernameEdit->setFocus();
+    // A login given at start that failed: its error comes over the form once it is shown, as
+    // after a click on Connect.
+    if (const auto& error = dialog.PendingError()) {
+        passwordEdit->selectAll();
+        QTimer::singleShot(0, this, [this, e = *error] { ConnectFailed(e); });
+    }
 
     // The reference size is 291 x 175; larger fonts get what they need, and it is not resizable.
     setFixedSize(sizeHint().expandedTo(QSize(291, 175)));
@@ -121,39 +129,43 @@ void TConnectForm::onConnectClicked() {
         s->ConnectDirect();
         accept();
     } catch (const EOraError& e) {
-        --attemptsLeft_;
-        retry_ = true;
-        if (attemptsLeft_ <= 0)
-            reject();
-        switch (e.ErrorCode()) {
-        case 1005:
-            passwordEdit->setFocus();
-            break;
-        case 1017:
-            if (focusWidget() != usernameEdit)
-                passwordEdit->setFocus();
-            break;
-        case 12154:
-        case 12203:
-            serverCombo->setFocus();
-            break;
-        default:
-            break;
-        }
-        // Oracle 23's help page becomes a link under the message; the hint goes below it.
-        const TErrorHelp help = splitHelpLink(e.what());
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                        QString::fromUtf8(help.message), QMessageBox::Ok, this);
-        if (!help.helpUrl.empty()) {
-            const QString url = QString::fromUtf8(help.helpUrl).toHtmlEscaped();
-            box.setTextFormat(Qt::RichText);
-            box.setText(QString::fromUtf8(help.message).toHtmlEscaped().replace('\n', "<br>") +
-                        QStringLiteral("<br><a href=\"%1\">%1</a>").arg(url));
-        }
-        if (const std::string hint = loginErrorHint(e.ErrorCode()); !hint.empty())
-            box.setInformativeText(QString::fromUtf8(hint));
-        box.exec();
+        ConnectFailed(e);
     }
+}
+
+void TConnectForm::ConnectFailed(const EOraError& e) {
+    --attemptsLeft_;
+    retry_ = true;
+    if (attemptsLeft_ <= 0)
+        reject();
+    switch (e.ErrorCode()) {
+    case 1005:
+        passwordEdit->setFocus();
+        break;
+    case 1017:
+        if (focusWidget() != usernameEdit)
+            passwordEdit->setFocus();
+        break;
+    case 12154:
+    case 12203:
+        serverCombo->setFocus();
+        break;
+    default:
+        break;
+    }
+    // Oracle 23's help page becomes a link under the message; the hint goes below it.
+    const TErrorHelp help = splitHelpLink(e.what());
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                    QString::fromUtf8(help.message), QMessageBox::Ok, this);
+    if (!help.helpUrl.empty()) {
+        const QString url = QString::fromUtf8(help.helpUrl).toHtmlEscaped();
+        box.setTextFormat(Qt::RichText);
+        box.setText(QString::fromUtf8(help.message).toHtmlEscaped().replace('\n', "<br>") +
+                    QStringLiteral("<br><a href=\"%1\">%1</a>").arg(url));
+    }
+    if (const std::string hint = loginErrorHint(e.ErrorCode()); !hint.empty())
+        box.setInformativeText(QString::fromUtf8(hint));
+    box.exec();
 }
 
 } // namespace oradb

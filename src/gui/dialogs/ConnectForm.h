@@ -41,12 +41,14 @@ public:
     int AttemptsLeft() const { return attemptsLeft_; }
     bool Retry() const { return retry_; }
 
-    // Tries to connect with what the fields hold; on failure moves the focus by the Oracle error
-    // code and shows the error with its hint and help link, closing as cancelled when no attempt
-    // is left.
+    // Tries to connect with what the fields hold; on failure see ConnectFailed.
     void onConnectClicked();
 
 private:
+    // Counts the failed attempt, moves the focus by the Oracle error code and shows the error with
+    // its hint and help link, closing as cancelled when no attempt is left.
+    void ConnectFailed(const EOraError& e);
+
     TCustomConnectDialog& dialog_;
     QLabel* usernameLabel_ = nullptr;
     QLabel* passwordLabel_ = nullptr;

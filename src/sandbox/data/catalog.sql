@@ -116,6 +116,62 @@ create index "v$session_saddr" on "v$session" (saddr);
 create index "v$session_status" on "v$session" (status);
 create index "v$session_type" on "v$session" (type);
 
+-- The processes behind v$process, kept by the triggers below: one per session (dedicated
+-- servers and background processes) and the PSEUDO process of slot 1. A table of its own, so
+-- that v$process is one plain select that SQLite flattens into an outer join and looks up by
+-- address, where a union with the PSEUDO row would be scanned once per session.
+create table sbx_process (
+    addr TEXT,
+    sid INTEGER,
+    spid TEXT,
+    pname TEXT,
+    program TEXT,
+    tracefile TEXT,
+    background TEXT
+);
+create index sbx_process_addr on sbx_process (addr);
+insert into sbx_process values ('000000038D0C02F8', null, null, null, 'PSEUDO', null, null);
+
+create trigger "v$session_process_logon" after insert on "v$session" begin
+    insert into sbx_process
+    select new.paddr, new.sid, x.spid,
+           case when new.type = 'BACKGROUND'
+                then substr(new.program, instr(new.program, '(') + 1, 4) end,
+           case when new.type = 'BACKGROUND' then new.program else 'oracle@dbprod01' end,
+           '/u01/app/oracle/diag/rdbms/prod/PROD/trace/PROD_' ||
+           case when new.type = 'BACKGROUND'
+                then lower(substr(new.program, instr(new.program, '(') + 1, 4)) || '_' ||
+                     new.process
+                else 'ora_' || x.spid end || '.trc',
+           case when new.type = 'BACKGROUND' then '1' end
+    from (select cast(case when new.type = 'BACKGROUND' then new.process
+                           else 3000 + (new.sid * 7919 + new."serial#" * 31) % 60000 end
+                      as text) spid) x;
+end;
+
+create trigger "v$session_process_logoff" after delete on "v$session" begin
+    delete from sbx_process where addr = old.paddr and sid = old.sid;
+end;
+
+create trigger "v$session_process_change"
+after update of sid, "serial#", paddr, type, process, program on "v$session" begin
+    update sbx_process set
+        addr = new.paddr, sid = new.sid,
+        spid = cast(case when new.type = 'BACKGROUND' then new.process
+                         else 3000 + (new.sid * 7919 + new."serial#" * 31) % 60000 end as text),
+        pname = case when new.type = 'BACKGROUND'
+                     then substr(new.program, instr(new.program, '(') + 1, 4) end,
+        program = case when new.type = 'BACKGROUND' then new.program else 'oracle@dbprod01' end,
+        tracefile = '/u01/app/oracle/diag/rdbms/prod/PROD/trace/PROD_' ||
+            case when new.type = 'BACKGROUND'
+                 then lower(substr(new.program, instr(new.program, '(') + 1, 4)) || '_' ||
+                      new.process
+                 else 'ora_' || (3000 + (new.sid * 7919 + new."serial#" * 31) % 60000) end ||
+            '.trc',
+        background = case when new.type = 'BACKGROUND' then '1' end
+    where addr = old.paddr and sid = old.sid;
+end;
+
 create table "v$statname" (
     "statistic#" NUMBER,
     name VARCHAR2(64),

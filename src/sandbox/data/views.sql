@@ -4,42 +4,37 @@
 -- v$ object after this file has run.
 
 -- One process per session (dedicated servers and background processes), and the PSEUDO
--- process of slot 1.
+-- process of slot 1 (sbx_process, kept from v$session by triggers). One plain select, so that an
+-- outer join from v$session looks each process up by its address.
 create view "v$process" as
-    select '000000038D0C02F8' addr, 1 pid, '1' sosid, null spid, null stid, 'NONE' execution_type,
-           null pname, null username, 0 "serial#", null terminal, 'PSEUDO' program,
-           null traceid, null tracefile, null background, '00' latchwait, '00' latchspin,
-           0 pga_used_mem, 0 pga_alloc_mem, 0 pga_freeable_mem, 0 pga_max_mem,
-           0 numa_default, 0 numa_curr, 0 cpu_used, 0 con_id
-    union all
-    select s.paddr, s.sid + 1,
-           cast(case when s.type = 'BACKGROUND' then s.process
-                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
-           cast(case when s.type = 'BACKGROUND' then s.process
-                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
-           cast(case when s.type = 'BACKGROUND' then s.process
-                     else 3000 + (s.sid * 7919 + s."serial#" * 31) % 60000 end as text),
-           'PROCESS',
-           case when s.type = 'BACKGROUND'
-                then substr(s.program, instr(s.program, '(') + 1, 4) end,
-           'oracle', 1, 'UNKNOWN',
-           case when s.type = 'BACKGROUND' then s.program else 'oracle@dbprod01' end,
-           null,
-           '/u01/app/oracle/diag/rdbms/prod/PROD/trace/PROD_' ||
-           case when s.type = 'BACKGROUND'
-                then lower(substr(s.program, instr(s.program, '(') + 1, 4)) || '_' || s.process
-                else 'ora_' || (3000 + (s.sid * 7919 + s."serial#" * 31) % 60000) end || '.trc',
-           case when s.type = 'BACKGROUND' then '1' end, '00', '00',
-           coalesce(pga.value, 0) * 7 / 10, coalesce(pga.value, 0),
-           coalesce(pga.value, 0) / 10, coalesce(pgamax.value, pga.value, 0),
-           0, 0, coalesce(cpu.value, 0) * 10, 0
-    from "v$session" s
-    left join "v$sesstat" pga on pga.sid = s.sid and pga."statistic#" =
-        (select "statistic#" from "v$statname" where name = 'session pga memory')
-    left join "v$sesstat" pgamax on pgamax.sid = s.sid and pgamax."statistic#" =
-        (select "statistic#" from "v$statname" where name = 'session pga memory max')
-    left join "v$sesstat" cpu on cpu.sid = s.sid and cpu."statistic#" =
-        (select "statistic#" from "v$statname" where name = 'CPU used by this session');
+    select p.addr, coalesce(p.sid + 1, 1) pid, coalesce(p.spid, '1') sosid, p.spid, p.spid stid,
+           case when p.sid is null then 'NONE' else 'PROCESS' end execution_type, p.pname,
+           case when p.sid is not null then 'oracle' end username,
+           case when p.sid is null then 0 else 1 end "serial#",
+           case when p.sid is not null then 'UNKNOWN' end terminal, p.program, null traceid,
+           p.tracefile, p.background, '00' latchwait,
+           '00' latchspin,
+           coalesce((select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'session pga memory')), 0) * 7 / 10 pga_used_mem,
+           coalesce((select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'session pga memory')), 0) pga_alloc_mem,
+           coalesce((select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'session pga memory')), 0) / 10 pga_freeable_mem,
+           coalesce((select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'session pga memory max')),
+                    (select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'session pga memory')), 0) pga_max_mem,
+           0 numa_default, 0 numa_curr,
+           coalesce((select value from "v$sesstat" where sid = p.sid and "statistic#" =
+                         (select "statistic#" from "v$statname"
+                          where name = 'CPU used by this session')), 0) * 10 cpu_used,
+           0 con_id
+    from sbx_process p;
 
 -- The instance's parameters as the session sees them: the same rows as v$system_parameter.
 create view "v$parameter" as
