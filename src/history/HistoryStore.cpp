@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <chrono>
 #include <sqlite3.h>
+#include <string>
+#include <thread>
 
 namespace history {
 
@@ -193,15 +196,26 @@ bool THistoryStore::OpenFile() {
         why = db_ ? sqlite3_errmsg(db_) : "out of memory";
     } else {
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        // Changing the journal mode needs the file to itself: while another Quenby makes the same
+        // new file (its schema transaction), the pragma leaves the mode as it was without waiting
+        // for the busy timeout. It is asked again until the file is in WAL mode or the timeout
+        // has passed.
         bool inWal = false;
-        {
-            Stmt wal(db_, "pragma journal_mode = wal");
-            inWal = wal.step() == SQLITE_ROW &&
-                    std::string(reinterpret_cast<const char*>(sqlite3_column_text(wal.get(), 0))) ==
-                        "wal";
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+        for (;;) {
+            {
+                Stmt wal(db_, "pragma journal_mode = wal");
+                const unsigned char* mode =
+                    wal.step() == SQLITE_ROW ? sqlite3_column_text(wal.get(), 0) : nullptr;
+                inWal = mode && std::string(reinterpret_cast<const char*>(mode)) == "wal";
+            }
+            if (inWal || std::chrono::steady_clock::now() >= deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         if (!inWal)
-            why = sqlite3_errmsg(db_);
+            why = "it cannot be put in write-ahead log mode; another program may hold it";
         else if (!CreateSchema())
             why = sqlite3_errmsg(db_);
         else {

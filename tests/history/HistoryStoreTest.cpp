@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <thread>
@@ -71,8 +72,14 @@ std::int64_t fileBytes(const std::string& path) {
 // Collects the reports, which arrive on the writer thread.
 struct Reports {
     std::atomic<int> count{0};
+    std::mutex mutex;
+    std::string texts; // what was reported, for the failure message
     THistoryStore::TReport callback() {
-        return [this](const std::string&) { ++count; };
+        return [this](const std::string& text) {
+            ++count;
+            std::lock_guard lock(mutex);
+            texts += text + "\n";
+        };
     }
 };
 
@@ -399,7 +406,7 @@ TEST(HistoryStore, TwoWritersShareOneFile) {
     b.join();
     ASSERT_TRUE(first.Flush(std::chrono::seconds(60)));
     ASSERT_TRUE(second.Flush(std::chrono::seconds(60)));
-    EXPECT_EQ(reports.count.load(), 0);
+    EXPECT_EQ(reports.count.load(), 0) << reports.texts;
     EXPECT_FALSE(first.InMemory());
     EXPECT_FALSE(second.InMemory());
     // A third reader sees everything both wrote.
