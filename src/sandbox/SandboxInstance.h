@@ -87,6 +87,11 @@ public:
     // How many statements the instance has run for its sessions (queries and executes alike),
     // so that tests and benchmarks can count what a page costs.
     std::uint64_t statementCount() const { return statements_.load(); }
+    // Cursor loops of the set-based shape (PlsqlCursorLoop::setSql) run as one statement; off,
+    // they run row by row like any loop (tests compare the two).
+    void setSetBasedLoops(bool on) { setBasedLoops_ = on; }
+    // How many loops ran as one set-based statement.
+    std::uint64_t setBasedBlockCount() const { return setBasedBlocks_.load(); }
 
     // FunctionHost
     std::string sysdateText() override;
@@ -144,6 +149,9 @@ private:
     bool lockTable(SessionState& s, const Translation& t);
     void releaseLocks(const SessionState& s);
     std::int64_t runBlock(SessionState& s, const Translation& t);
+    // Runs a loop's set-based statement; false (with nothing changed) when the loop must run
+    // row by row instead. Raises on a cancel.
+    bool runSetBased(const PlsqlCursorLoop& b, std::int64_t& changed);
     [[noreturn]] void raiseSqlite(int rc);
     void exec(const std::string& sqliteSql);
     std::vector<std::vector<std::string>> sqliteRowsLocked(const std::string& sql);
@@ -166,6 +174,8 @@ private:
     std::shared_ptr<const std::function<void(const std::string&)>> callHook_; // hookMutex_
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
+    std::atomic<bool> setBasedLoops_{true};
+    std::atomic<std::uint64_t> setBasedBlocks_{0};
     std::atomic<std::uint64_t> delayRelease_{0};
     std::mutex sqlCancelMutex_;
     std::map<std::int64_t, std::uint64_t> sqlCancels_; // sqlCancelMutex_
