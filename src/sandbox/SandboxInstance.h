@@ -76,6 +76,11 @@ public:
     // on the calling thread, before the call looks at its cancel flag: tests hold a call at its
     // start with it to order a cancel against the call. An empty function removes it.
     void setCallHook(std::function<void(const std::string& sql)> hook);
+    // Runs `hook` every few thousand steps of a statement while it runs, on the calling thread,
+    // with the instance locked (the hook must not call the instance), just before the statement
+    // looks at its cancel flag: tests cancel a statement halfway with it. An empty function
+    // removes it.
+    void setProgressHook(std::function<void()> hook);
     // Ends every fault delay in progress now as a cancel would (ORA-01013), so that a test whose
     // deadline has passed gets its statement back instead of waiting the delay out.
     void releaseDelays() { ++delayRelease_; }
@@ -158,6 +163,7 @@ private:
     bool objectExists(const std::string& name);
     std::optional<Fault> matchFault(const std::string& sql);
     void runCallHook(const std::string& sql);
+    void runProgressHook();
     void tickLocked();
     void syncClock();
     void tickLoop();
@@ -172,6 +178,8 @@ private:
     std::vector<Fault> faults_;
     std::mutex hookMutex_;
     std::shared_ptr<const std::function<void(const std::string&)>> callHook_; // hookMutex_
+    std::shared_ptr<const std::function<void()>> progressHook_;               // hookMutex_
+    std::atomic<bool> hasProgressHook_{false};
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
     std::atomic<bool> setBasedLoops_{true};
