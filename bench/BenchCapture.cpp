@@ -1,12 +1,14 @@
 // quenby-bench capture: capture ticks (the capture block and the collectors' log fetches) against
 // a sandbox of many sessions with many open cursors each and several due collectors. Prints the
-// time of one tick, from the timer's tick to the end of its block and fetches, and the longest
-// time the UI thread was blocked meanwhile.
+// time of one tick, from the timer's tick to the end of its block and fetches, the part of it
+// spent outside the database calls (program_ms: what no instance can take off our hands), and
+// the longest time the UI thread was blocked meanwhile.
 #include "Bench.h"
 #include "capture/CaptureThreads.h"
 #include "capture/ServerComponent.h"
 #include "capture/SqlCapture.h"
 #include "monitor/Monitor.h"
+#include "oradb/DbCallClock.h"
 #include "oradb/OraConnectDialog.h"
 #include "oradb/OraQuery.h"
 #include "oradb/OraSession.h"
@@ -118,6 +120,8 @@ int captureBench(const bench::Args& args) {
     // Each tick as the program runs it: the event loop turns while the threads work; the
     // longest gap between two probe turns is the longest time the UI thread was blocked.
     double tickMax = 0, tickFirst = 0, tickLast = 0, blockedMax = 0;
+    double programMax = 0, programFirst = 0;
+    auto& calls = oradb::TDbCallClock::instance();
     for (int i = 0; i < ticks; ++i) {
         clock += 2.0 / 86400;
         QEventLoop loop;
@@ -133,6 +137,7 @@ int captureBench(const bench::Args& args) {
             if (!capture.OpencursorRunning() && capture.FetchesRunning() == 0)
                 loop.quit();
         });
+        const auto busy = calls.Busy();
         const auto t = std::chrono::steady_clock::now();
         capture.Tick();
         blockedMax = std::max(blockedMax, bench::msSince(t));
@@ -140,9 +145,16 @@ int captureBench(const bench::Args& args) {
         idle.start();
         loop.exec();
         const double ms = bench::msSince(t);
+        // The tick's time during which no database call of any thread was in progress.
+        const double program =
+            ms - std::chrono::duration<double, std::milli>(calls.Busy() - busy).count();
+        if (ms > tickMax)
+            programMax = program;
         tickMax = std::max(tickMax, ms);
-        if (i == 0)
+        if (i == 0) {
             tickFirst = ms;
+            programFirst = program;
+        }
         tickLast = ms;
     }
     long long sqls = 0;
@@ -164,6 +176,8 @@ int captureBench(const bench::Args& args) {
     bench::figure("tick_first_ms", tickFirst);
     bench::figure("tick_last_ms", tickLast);
     bench::figure("tick_ms", tickMax);
+    bench::figure("program_first_ms", programFirst);
+    bench::figure("program_ms", programMax);
     bench::figure("ui_blocked_max_ms", blockedMax);
     monitor.Disconnect();
     return 0;

@@ -1,5 +1,6 @@
 #include "oradb/OraQuery.h"
 
+#include "oradb/DbCallClock.h"
 #include "oradb/OraError.h"
 #include "oradb/OraNumber.h"
 #include "util/DateTimeText.h"
@@ -162,9 +163,11 @@ void TOraQuery::beginCall(const std::shared_ptr<IDriverSession>& driver) {
     if (cancel_)
         throw EOraCancelled();
     running_ = driver;
+    TDbCallClock::instance().Enter();
 }
 
 void TOraQuery::endCall() {
+    TDbCallClock::instance().Leave();
     std::lock_guard lock(runningMutex_);
     running_.reset();
 }

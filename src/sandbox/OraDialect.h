@@ -56,6 +56,12 @@ struct PlsqlCursorLoop {
     bool bodyIgnoresErrors =
         false; // the body sits in begin ... exception when others then null; end;
     bool blockIgnoresErrors = false; // the block itself ends in exception when others then null;
+    // The same loop as one set-based statement, when its shape allows: the body is one
+    // insert ... values guarded by exception when others then null, which becomes
+    // insert or ignore ... select over the cursor's rows. Empty for other loops. It gives the
+    // loop's rows as long as every failing row fails on a constraint; the instance runs the
+    // loop row by row when any other error stops it.
+    std::string setSql;
 };
 
 struct Translation {

@@ -37,6 +37,7 @@ public:
             fail("end-of-file");
         if (!cursorName_.empty() && !looped_)
             restriction(bodyStart, "a declared cursor must be opened and fetched in a loop");
+        tr_.block.setSql = setBasedInsert();
 
         tr_.kind = StmtKind::PlsqlBlock;
         tr_.tables = tr_.block.cursorTables;
@@ -125,6 +126,7 @@ private:
         if (select.empty() || !(isWord(select[0], "select") || isWord(select[0], "with")))
             restriction(at, "a cursor must be a select statement");
         SqlContext ctx(synonyms_);
+        cursorText_ = sourceOf(select);
         tr_.block.cursorSql = translateSql(at, std::move(select), ctx);
         tr_.block.cursorTables = std::move(ctx.tables);
         tr_.bindNames = std::move(ctx.bindNames);
@@ -193,7 +195,9 @@ private:
         SqlContext ctx(synonyms_);
         ctx.recordName = record;
         PlsqlLoopStatement s;
-        s.sql = translateSql(start, untilSemicolon(), ctx);
+        Tokens statement = untilSemicolon();
+        dmlTokens_ = statement;
+        s.sql = translateSql(start, std::move(statement), ctx);
         for (const auto& field : ctx.recordFields) {
             const bool known = std::find(cursorColumns_.begin(), cursorColumns_.end(), field) !=
                                    cursorColumns_.end() ||
@@ -308,6 +312,7 @@ private:
         expect("loop");
         expectSymbol(";");
         looped_ = true;
+        loopRecord_ = recordName_;
     }
 
     void forLoop() {
@@ -340,6 +345,64 @@ private:
         expect("loop");
         expectSymbol(";");
         looped_ = true;
+        loopRecord_ = record;
+    }
+
+    // The source text of the tokens [begin, end) of `tokens`, as written.
+    std::string sourceOf(const Tokens& tokens, std::size_t begin = 0,
+                         std::size_t end = std::string::npos) const {
+        end = std::min(end, tokens.size());
+        if (begin >= end)
+            return {};
+        return std::string(src_.substr(tokens[begin].pos, tokens[end - 1].end - tokens[begin].pos));
+    }
+
+    // The loop as one insert ... select, when it is a cursor loop whose body is a single
+    // insert ... values(...) whose errors the body's handler swallows: the values become the
+    // select list over the cursor, named after the loop's record so that its fields read as
+    // columns, and "or ignore" skips the rows a constraint refuses, as the handler did. Empty
+    // when the loop has another shape or the rewritten statement does not translate.
+    std::string setBasedInsert() const {
+        const PlsqlCursorLoop& b = tr_.block;
+        if (b.cursorSql.empty() || b.body.size() != 1 || !b.bodyIgnoresErrors ||
+            loopRecord_.empty() || dmlTokens_.empty() || !isWord(dmlTokens_[0], "insert"))
+            return {};
+        const Tokens& t = dmlTokens_;
+        std::size_t values = 0;
+        int depth = 0;
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            if (isSymbol(t[k], "("))
+                ++depth;
+            else if (isSymbol(t[k], ")"))
+                --depth;
+            else if (depth == 0 && isWord(t[k], "values")) {
+                values = k;
+                break;
+            }
+        }
+        // insert into T [(columns)] values ( expressions ) and nothing after.
+        if (values == 0 || values + 2 >= t.size() || !isSymbol(t[values + 1], "(") ||
+            !isSymbol(t.back(), ")"))
+            return {};
+        depth = 0;
+        for (std::size_t k = values + 1; k < t.size(); ++k) {
+            if (isSymbol(t[k], "("))
+                ++depth;
+            else if (isSymbol(t[k], ")") && --depth == 0 && k + 1 != t.size())
+                return {};
+        }
+        const std::string text = sourceOf(t, 0, values) + " select " +
+                                 sourceOf(t, values + 2, t.size() - 1) + " from (" + cursorText_ +
+                                 ") " + loopRecord_;
+        try {
+            SqlContext ctx(synonyms_);
+            std::string sql = translateQuery(tokenize(text), ctx);
+            if (sql.size() < 7 || lowerAscii(sql.substr(0, 7)) != "insert ")
+                return {};
+            return "insert or ignore " + sql.substr(7);
+        } catch (const oradb::EOraError&) {
+            return {};
+        }
     }
 
     std::string_view src_;
@@ -350,6 +413,9 @@ private:
     std::string recordName_;
     std::vector<std::string> cursorColumns_;
     bool looped_ = false;
+    std::string loopRecord_; // the record the loop fetches into, lower case
+    std::string cursorText_; // the cursor's select as written
+    Tokens dmlTokens_;       // the last DML statement of the body, as written
     Translation tr_;
 };
 

@@ -440,6 +440,37 @@ void Instance::releaseLocks(const SessionState& s) {
     exec("delete from \"v$lock\" where sid=" + std::to_string(s.sid) + " and addr like 'FFFF%'");
 }
 
+bool Instance::runSetBased(const PlsqlCursorLoop& b, std::int64_t& changed) {
+    // Its own savepoint, so that a failure other than a refused row leaves nothing behind for
+    // the row-by-row run that follows. SQLite reads the whole select before it inserts when the
+    // select reads the table written, so the cursor sees the data as of its open, as in Oracle.
+    exec("savepoint sbx_set");
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db_, b.setSql.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+    }
+    sqlite3_finalize(st);
+    if (rc == SQLITE_DONE) {
+        changed += sqlite3_changes64(db_);
+        exec("release sbx_set");
+        ++setBasedBlocks_;
+        return true;
+    }
+    // A cancel rolls back the transaction, and with it the savepoint; other failures undo what
+    // the statement did.
+    if (!sqlite3_get_autocommit(db_)) {
+        sqlite3_exec(db_, "rollback to sbx_set", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, "release sbx_set", nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_INTERRUPT)
+        raiseSqlite(rc);
+    // A row failed otherwise than on a constraint (a text too long for its column): the loop
+    // runs row by row, where the handler skips just that row.
+    return false;
+}
+
 std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
     (void)s;
     const PlsqlCursorLoop& b = t.block;
@@ -482,6 +513,9 @@ std::int64_t Instance::runBlock(SessionState& s, const Translation& t) {
             raiseSqlite(rc);
         }
     }
+
+    if (!b.setSql.empty() && setBasedLoops_.load() && runSetBased(b, changed))
+        return changed;
 
     if (b.cursorSql.empty()) {
         for (auto* st : body)

@@ -25,16 +25,21 @@ namespace {
 
 // A date the sandbox stored: "YYYY-MM-DD HH:MM:SS" naming a real day and time of day. Text of
 // that shape with an impossible date ("2026-02-30 00:00:00") stays text.
-bool isIsoDate(const char* t, int n) {
+// The date-time of a text "YYYY-MM-DD HH:MM:SS" (a valid one), else nothing.
+std::optional<TDateTime> isoDate(const char* t, int n) {
     static const char pattern[] = "dddd-dd-dd dd:dd:dd";
     if (n != 19)
-        return false;
+        return std::nullopt;
     for (int i = 0; i < 19; ++i) {
         if (pattern[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i]))
                               : t[i] != pattern[i])
-            return false;
+            return std::nullopt;
     }
-    return util::fromIsoText(std::string_view(t, 19)).has_value();
+    return util::fromIsoText(std::string_view(t, 19));
+}
+
+bool isIsoDate(const char* t, int n) {
+    return isoDate(t, n).has_value();
 }
 
 // The text of SYSTIMESTAMP on this instance: "YYYY-MM-DD HH:MM:SS.000000 +00:00".
@@ -428,8 +433,11 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
                         col.oracleType = "TIMESTAMP WITH TIME ZONE";
                     }
                 }
-                if (col.type == TFieldType::ftDateTime && isIsoDate(t, std::min(len, 19)))
-                    cell = TCell::date(*util::fromIsoText(std::string_view(t, 19)));
+                std::optional<TDateTime> date;
+                if (col.type == TFieldType::ftDateTime)
+                    date = isoDate(t, std::min(len, 19));
+                if (date)
+                    cell = TCell::date(*date);
                 else if (col.type == TFieldType::ftVarBytes)
                     cell = TCell::bytes(hexToBytes(t, len));
                 else

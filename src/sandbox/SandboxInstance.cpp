@@ -147,6 +147,8 @@ Instance::Instance(std::string key, sqlite3* db, const InstanceOptions& options)
         db_, 2000,
         [](void* self) -> int {
             auto* instance = static_cast<Instance*>(self);
+            if (instance->hasProgressHook_.load())
+                instance->runProgressHook();
             return instance->currentCancel_ && instance->currentCancel_->load() ? 1 : 0;
         },
         this);
@@ -422,6 +424,25 @@ void Instance::setCallHook(std::function<void(const std::string& sql)> hook) {
             std::make_shared<const std::function<void(const std::string&)>>(std::move(hook));
     else
         callHook_.reset();
+}
+
+void Instance::setProgressHook(std::function<void()> hook) {
+    std::lock_guard lock(hookMutex_);
+    if (hook)
+        progressHook_ = std::make_shared<const std::function<void()>>(std::move(hook));
+    else
+        progressHook_.reset();
+    hasProgressHook_ = progressHook_ != nullptr;
+}
+
+void Instance::runProgressHook() {
+    std::shared_ptr<const std::function<void()>> hook;
+    {
+        std::lock_guard lock(hookMutex_);
+        hook = progressHook_;
+    }
+    if (hook)
+        (*hook)();
 }
 
 void Instance::runCallHook(const std::string& sql) {

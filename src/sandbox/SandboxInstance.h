@@ -76,6 +76,11 @@ public:
     // on the calling thread, before the call looks at its cancel flag: tests hold a call at its
     // start with it to order a cancel against the call. An empty function removes it.
     void setCallHook(std::function<void(const std::string& sql)> hook);
+    // Runs `hook` every few thousand steps of a statement while it runs, on the calling thread,
+    // with the instance locked (the hook must not call the instance), just before the statement
+    // looks at its cancel flag: tests cancel a statement halfway with it. An empty function
+    // removes it.
+    void setProgressHook(std::function<void()> hook);
     // Ends every fault delay in progress now as a cancel would (ORA-01013), so that a test whose
     // deadline has passed gets its statement back instead of waiting the delay out.
     void releaseDelays() { ++delayRelease_; }
@@ -87,6 +92,11 @@ public:
     // How many statements the instance has run for its sessions (queries and executes alike),
     // so that tests and benchmarks can count what a page costs.
     std::uint64_t statementCount() const { return statements_.load(); }
+    // Cursor loops of the set-based shape (PlsqlCursorLoop::setSql) run as one statement; off,
+    // they run row by row like any loop (tests compare the two).
+    void setSetBasedLoops(bool on) { setBasedLoops_ = on; }
+    // How many loops ran as one set-based statement.
+    std::uint64_t setBasedBlockCount() const { return setBasedBlocks_.load(); }
 
     // FunctionHost
     std::string sysdateText() override;
@@ -144,12 +154,16 @@ private:
     bool lockTable(SessionState& s, const Translation& t);
     void releaseLocks(const SessionState& s);
     std::int64_t runBlock(SessionState& s, const Translation& t);
+    // Runs a loop's set-based statement; false (with nothing changed) when the loop must run
+    // row by row instead. Raises on a cancel.
+    bool runSetBased(const PlsqlCursorLoop& b, std::int64_t& changed);
     [[noreturn]] void raiseSqlite(int rc);
     void exec(const std::string& sqliteSql);
     std::vector<std::vector<std::string>> sqliteRowsLocked(const std::string& sql);
     bool objectExists(const std::string& name);
     std::optional<Fault> matchFault(const std::string& sql);
     void runCallHook(const std::string& sql);
+    void runProgressHook();
     void tickLocked();
     void syncClock();
     void tickLoop();
@@ -164,8 +178,12 @@ private:
     std::vector<Fault> faults_;
     std::mutex hookMutex_;
     std::shared_ptr<const std::function<void(const std::string&)>> callHook_; // hookMutex_
+    std::shared_ptr<const std::function<void()>> progressHook_;               // hookMutex_
+    std::atomic<bool> hasProgressHook_{false};
     std::atomic<std::uint64_t> lostGeneration_{0};
     std::atomic<std::uint64_t> statements_{0};
+    std::atomic<bool> setBasedLoops_{true};
+    std::atomic<std::uint64_t> setBasedBlocks_{0};
     std::atomic<std::uint64_t> delayRelease_{0};
     std::mutex sqlCancelMutex_;
     std::map<std::int64_t, std::uint64_t> sqlCancels_; // sqlCancelMutex_

@@ -132,12 +132,54 @@ std::string toIsoText(TDateTime t) {
     return buf;
 }
 
+namespace {
+
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" exactly, read digit by digit: the common case, which
+// statements return by the thousand. False for any other text.
+bool readPlainIso(std::string_view text, DateTimeParts& p, int& fields) {
+    static constexpr std::string_view pattern = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != 10 && text.size() != 19)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (pattern[i] == 'd' ? !digit : text[i] != pattern[i])
+            return false;
+    }
+    auto number = [&text](std::size_t at, std::size_t width) {
+        int n = 0;
+        for (std::size_t i = at; i < at + width; ++i)
+            n = n * 10 + (text[i] - '0');
+        return n;
+    };
+    p.year = number(0, 4);
+    p.month = number(5, 2);
+    p.day = number(8, 2);
+    fields = 3;
+    if (text.size() == 19) {
+        p.hour = number(11, 2);
+        p.minute = number(14, 2);
+        p.second = number(17, 2);
+        fields = 6;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<TDateTime> fromIsoText(std::string_view text) {
     DateTimeParts p;
+    int n = 0;
+    if (readPlainIso(text, p, n)) {
+        if (!isValidDate(p.year, p.month, p.day) || p.hour > 23 || p.minute > 59 || p.second > 59)
+            return std::nullopt;
+        if (n == 3)
+            p.hour = p.minute = p.second = 0;
+        return encodeDateTime(p);
+    }
     char tail = 0;
     const std::string s(text);
-    const int n = std::sscanf(s.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &p.year, &p.month, &p.day,
-                              &p.hour, &p.minute, &p.second, &tail);
+    n = std::sscanf(s.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &p.year, &p.month, &p.day, &p.hour,
+                    &p.minute, &p.second, &tail);
     if ((n != 6 && n != 3) || !isValidDate(p.year, p.month, p.day) || p.hour > 23 ||
         p.minute > 59 || p.second > 59 || p.hour < 0 || p.minute < 0 || p.second < 0)
         return std::nullopt;

@@ -546,6 +546,52 @@ TEST_F(SandboxDialect, CaptureBlockRunsOnceForEachNewCursor) {
     EXPECT_EQ(db.query("select count(*) from qby_capturesql").rows[0][0], "3");
 }
 
+TEST_F(SandboxDialect, ALoopOfOneGuardedInsertAlsoReadsAsOneInsertSelect) {
+    const auto t = translate(captureBlock(" s.machine='PC1' or oc.user_name='SYSTEM'"), kSynonyms);
+    ASSERT_EQ(t.block.setSql.rfind("insert or ignore into qby_capturesql select ", 0), 0u)
+        << t.block.setSql;
+    EXPECT_NE(t.block.setSql.find(" from (select "), std::string::npos);
+    // The one statement inserts what the loop inserts, the cursor's rows seen as of its start.
+    runBlock(t);
+    const std::string all = "select sid, saddr, user_name, address, osuser, machine, terminal, "
+                            "program, module, action, client_info, hash_value, fetchtime from "
+                            "qby_capturesql order by sid, saddr, address, hash_value";
+    const Result looped = db.query(all);
+    ASSERT_FALSE(looped.rows.empty());
+    db.exec("delete from qby_capturesql");
+    db.exec(t.block.setSql);
+    EXPECT_EQ(db.query(all).rows, looped.rows);
+    db.exec(t.block.setSql);
+    EXPECT_EQ(db.query(all).rows, looped.rows);
+
+    // The cursor FOR loop over a named cursor and an insert with a column list.
+    auto other = translate(
+        "declare cursor c is select sid, username from v$session; begin for r in c loop begin "
+        "insert into public_qby_sqlcollector (colid, colname) values (r.sid + 1, "
+        "lower(r.username)); exception when others then null; end; end loop; end;",
+        kSynonyms);
+    EXPECT_NE(other.block.setSql.find("insert or ignore into qby_sqlcollector "), std::string::npos)
+        << other.block.setSql;
+    // Other shapes run row by row only: no handler around the insert, an update, two
+    // statements, an insert ... select.
+    for (const char* text :
+         {"declare cursor c is select sid from v$session; begin for r in c loop insert into "
+          "public_qby_sqlcollector (colid) values (r.sid); end loop; end;",
+          "begin for r in (select sid, username u from v$session) loop begin update "
+          "public_qby_sqlcollector set colusername = r.u where colsid = r.sid; exception when "
+          "others then null; end; end loop; end;",
+          "begin for r in (select sid from v$session) loop begin insert into "
+          "public_qby_sqlcollector (colid) values (r.sid); delete from public_qby_sqlcollector "
+          "where colid = r.sid; exception when others then null; end; end loop; end;",
+          "begin for r in (select sid from v$session) loop begin insert into "
+          "public_qby_sqlcollector (colid) select r.sid from dual; exception when others then "
+          "null; end; end loop; end;"}) {
+        other = translate(text, kSynonyms);
+        EXPECT_EQ(other.kind, StmtKind::PlsqlBlock) << text;
+        EXPECT_TRUE(other.block.setSql.empty()) << text << "\n" << other.block.setSql;
+    }
+}
+
 TEST_F(SandboxDialect, PlainBlocksAndCursorForLoops) {
     auto t = translate("BEGIN delete from public_qby_sqlcollector; insert into "
                        "public_qby_sqlcollector (colid) values (1); END;",

@@ -44,6 +44,16 @@ TEST_F(DateTimeText, IsoTextRoundTripsAndRejectsGarbage) {
     EXPECT_FALSE(util::fromIsoText("2026-13-08 15:04:05"));
     EXPECT_FALSE(util::fromIsoText("yesterday"));
     EXPECT_FALSE(util::fromIsoText("2026-12-08 15:04:05x"));
+    // The plain forms and the looser ones sscanf also reads give the same instants.
+    EXPECT_EQ(util::fromIsoText("2026-12-08"), util::encodeDateTime({2026, 12, 8, 0, 0, 0, 0}));
+    EXPECT_EQ(util::fromIsoText("2026-12-8 15:4:5"), t);
+    EXPECT_EQ(util::fromIsoText("2024-02-29 23:59:59"),
+              util::encodeDateTime({2024, 2, 29, 23, 59, 59, 0}));
+    EXPECT_FALSE(util::fromIsoText("2026-02-29 10:00:00"));
+    EXPECT_FALSE(util::fromIsoText("2026-12-08 24:00:00"));
+    EXPECT_FALSE(util::fromIsoText("2026-12-08 23:60:00"));
+    EXPECT_FALSE(util::fromIsoText("2026-12-08 23:59:60"));
+    EXPECT_FALSE(util::fromIsoText("2026-00-08"));
 }
 
 TEST_F(DateTimeText, FormatsWithTheLocalesShortDateAndLongTime) {

@@ -316,7 +316,9 @@ create table "v$open_cursor" (
     child_address RAW_TEXT(8),
     con_id NUMBER default 0
 );
-create index "v$open_cursor_saddr" on "v$open_cursor" (saddr);
+-- By session address, and covering what the capture's join of the sessions to their cursors
+-- reads, so that the join does not visit the table for each cursor.
+create index "v$open_cursor_saddr" on "v$open_cursor" (saddr, address, hash_value, user_name);
 create index "v$open_cursor_sid" on "v$open_cursor" (sid);
 
 create table "v$lock" (
@@ -870,7 +872,7 @@ insert into sqlite_stat1 (tbl, idx, stat) values
     ('v$sesstat', 'v$sesstat', '2730000 273 1'),
     ('v$session_event', 'v$session_event_sid', '70000 7 1'),
     ('v$session_wait', 'v$session_wait_sid', '10000 1'),
-    ('v$open_cursor', 'v$open_cursor_saddr', '40000 4'),
+    ('v$open_cursor', 'v$open_cursor_saddr', '40000 4 1 1 1'),
     ('v$open_cursor', 'v$open_cursor_sid', '40000 4'),
     ('v$lock', 'v$lock_sid', '2500 2'),
     ('v$lock', 'v$lock_id', '2500 2 2'),
