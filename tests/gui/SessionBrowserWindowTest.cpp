@@ -8,6 +8,7 @@
 #include "gui/models/SessionListDecorator.h"
 #include "gui/pages/DetailPages.h"
 #include "gui/views/DetailListView.h"
+#include "gui/views/ListHeaderKeeper.h"
 #include "gui/views/SessionListView.h"
 #include "monitor/SessionControl.h"
 #include "monitor/SessionRecords.h"
@@ -173,6 +174,37 @@ TEST_F(SessionBrowserWindow, ColumnsShowTheirTextsWholeAt1280PixelsAndBlockersHa
     EXPECT_EQ(List()->header()->sortIndicatorSection(),
               ColumnOf(QString::fromStdString(window->Monitor().SortStatisticName)));
     EXPECT_EQ(List()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+TEST_F(SessionBrowserWindow, ALongListsColumnsFitTheirLongestTextsWhereverTheyStand) {
+    // A list longer than what is measured row by row: its longest texts are found wherever they
+    // stand in the list, far below the rows in view too.
+    const std::string large = server() + "-long";
+    OpenInstanceAndWindow(large, 600);
+    instance->sqliteRows("update \"v$session\" set machine = 'CORP\\PC-FINANCE-REPORTING-0042', "
+                         "program = 'batchrunner@appsrv-finance-17 (J001)' where sid = (select "
+                         "max(sid) from \"v$session\" where type = 'USER')");
+    window->resize(1280, 900);
+    ASSERT_TRUE(testing_support::ShowAndLogin(*window, large));
+    ASSERT_TRUE(waitFor([&] { return ListFetched(*window); }));
+    ASSERT_GT(List()->model()->rowCount(), gui::TListHeaderKeeper::kMeasuredRows);
+    const QFontMetrics metrics = List()->fontMetrics();
+    for (const QString& caption : {QStringLiteral("Machine"), QStringLiteral("program"),
+                                   QStringLiteral("Username"), QStringLiteral("Logon_time")}) {
+        const int c = ColumnOf(caption);
+        ASSERT_GE(c, 0) << caption.toStdString();
+        int widest = 0;
+        QString widestText;
+        for (int r = 0; r < List()->model()->rowCount(); ++r) {
+            const QString text = List()->model()->index(r, c).data().toString();
+            if (metrics.horizontalAdvance(text) > widest) {
+                widest = metrics.horizontalAdvance(text);
+                widestText = text;
+            }
+        }
+        EXPECT_GT(List()->columnWidth(c), widest)
+            << caption.toStdString() << " " << widestText.toStdString();
+    }
 }
 
 TEST_F(SessionBrowserWindow, AColumnTurnedOnInTheOptionsShowsItsHeadingAndValues) {

@@ -9,6 +9,9 @@
 #include <QHeaderView>
 #include <QTreeView>
 #include <algorithm>
+#include <array>
+#include <functional>
+#include <utility>
 
 namespace gui {
 
@@ -117,11 +120,39 @@ void TListHeaderKeeper::FitColumns() {
     Fit(false);
 }
 
+int TListHeaderKeeper::LongestTextsWidth(int column) const {
+    const QAbstractItemModel* model = view_.model();
+    const int rows = model ? model->rowCount() : 0;
+    // A short flat list or a tree is measured by the view itself, row by row.
+    if (rows <= kMeasuredRows || model->hasChildren(model->index(0, 0)))
+        return static_cast<const QAbstractItemView&>(view_).sizeHintForColumn(column);
+    // A long list: the widest text of a column is nearly always among its longest; measuring
+    // every row's item through the style would cost the window a frame per column. The rows
+    // from the top (up to a thousand, as the view would) are looked through for the longest
+    // texts, and only those are measured.
+    constexpr int kCandidates = 4;
+    std::array<std::pair<qsizetype, int>, kCandidates> longest{};
+    longest.fill({-1, -1});
+    const int scanned = std::min(rows, 1000);
+    for (int r = 0; r < scanned; ++r) {
+        const qsizetype length = model->index(r, column).data(Qt::DisplayRole).toString().size();
+        if (length > longest.back().first) {
+            longest.back() = {length, r};
+            std::sort(longest.begin(), longest.end(), std::greater<>());
+        }
+    }
+    int width = 0;
+    for (const auto& [length, row] : longest)
+        if (row >= 0)
+            width = std::max(width, view_.sizeHintForIndex(model->index(row, column)).width());
+    return width;
+}
+
 void TListHeaderKeeper::Fit(bool widenOnly) {
     QHeaderView* header = view_.header();
     const int last = LastVisible();
-    // The first fit measures up to a thousand rows; the later ones, at every refresh, only the
-    // rows in view, so that a refresh of a long list does not measure it again.
+    // The first fit looks through up to a thousand rows; the later ones, at every refresh,
+    // measure only the rows in view, so that a refresh of a long list does not measure it again.
     const int precision = header->resizeContentsPrecision();
     if (widenOnly)
         header->setResizeContentsPrecision(0);
@@ -130,10 +161,11 @@ void TListHeaderKeeper::Fit(bool widenOnly) {
         const bool stretched = c == last && header->stretchLastSection();
         if (header->isSectionHidden(c) || (stretched && widenOnly))
             continue;
-        const int wanted =
-            std::min(std::max(static_cast<const QAbstractItemView&>(view_).sizeHintForColumn(c),
-                              header->sectionSizeHint(c)),
-                     kMaximumFitWidth);
+        const int wanted = std::min(
+            std::max(widenOnly ? static_cast<const QAbstractItemView&>(view_).sizeHintForColumn(c)
+                               : LongestTextsWidth(c),
+                     header->sectionSizeHint(c)),
+            kMaximumFitWidth);
         if (stretched) {
             // The stretched last column fills what the others leave but never gets narrower
             // than its own width (the header's default at first): that width becomes its

@@ -20,6 +20,9 @@ class TListHeaderKeeper final : public QObject {
 public:
     // The widest a column becomes by its contents, in pixels.
     static constexpr int kMaximumFitWidth = 360;
+    // Lists up to this long are measured row by row when first filled; in longer ones only the
+    // longest texts of each column are.
+    static constexpr int kMeasuredRows = 200;
 
     // Keeps `view`'s header, remembered under `name`; the keeper is a child of the view.
     TListHeaderKeeper(QTreeView& view, const QString& name);
@@ -44,6 +47,8 @@ public:
 
 private:
     void Fit(bool widenOnly);
+    // The width the contents of `column` want.
+    int LongestTextsWidth(int column) const;
     int LastVisible() const;
     void UserChanged();
     void ApplyMinimums();
