@@ -97,16 +97,21 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
     historyPage = new QWidget;
     historyPage->setObjectName(QStringLiteral("historyPage"));
     auto* history = new QFormLayout(historyPage);
-    auto spin = [&](const char* name, int low, int high, const char* suffix) {
+    // The unit follows the number: "1 second", "5 seconds".
+    auto spin = [&](const char* name, int low, int high, const char* one, const char* many) {
         auto* box = new QSpinBox(historyPage);
         box->setObjectName(QString::fromLatin1(name));
         box->setRange(low, high);
-        box->setSuffix(QString::fromLatin1(suffix));
+        auto unit = [box, one, many](int value) {
+            box->setSuffix(QString::fromLatin1(value == 1 ? one : many));
+        };
+        unit(box->value());
+        connect(box, &QSpinBox::valueChanged, box, unit);
         return box;
     };
-    sampleIntervalSpin = spin("sampleIntervalSpin", 1, 3600, " seconds");
-    retentionSpin = spin("retentionSpin", 1, 24 * 366, " hours");
-    maxSizeSpin = spin("maxSizeSpin", 1, 1024 * 1024, " MB");
+    sampleIntervalSpin = spin("sampleIntervalSpin", 1, 3600, " second", " seconds");
+    retentionSpin = spin("retentionSpin", 1, 24 * 366, " hour", " hours");
+    maxSizeSpin = spin("maxSizeSpin", 1, 1024 * 1024, " MB", " MB");
     history->addRow(QStringLiteral("Sample active sessions every"), sampleIntervalSpin);
     history->addRow(QStringLiteral("Keep samples for"), retentionSpin);
     history->addRow(QStringLiteral("Keep at most"), maxSizeSpin);

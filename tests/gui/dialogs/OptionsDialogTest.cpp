@@ -104,10 +104,12 @@ TEST_F(Options, TheHistoryPageShowsAndHandsBackTheHistorysOptions) {
     dialog.LoadHistory(o);
     EXPECT_EQ(dialog.Pages->tabText(3), "History");
     EXPECT_EQ(dialog.sampleIntervalSpin->value(), 5);
+    EXPECT_EQ(dialog.sampleIntervalSpin->text(), "5 seconds");
     EXPECT_EQ(dialog.retentionSpin->value(), 48);
     EXPECT_EQ(dialog.maxSizeSpin->value(), 500);
     dialog.retentionSpin->setValue(12);
     dialog.sampleIntervalSpin->setValue(0); // below the range: one second
+    EXPECT_EQ(dialog.sampleIntervalSpin->text(), "1 second");
     const history::THistoryOptions back = dialog.HistoryValues();
     EXPECT_EQ(back.sampleSeconds, 1);
     EXPECT_EQ(back.retentionHours, 12);
