@@ -2,10 +2,16 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <array>
+#include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace util {
 
@@ -62,9 +68,140 @@ Formats& formats() {
     return f;
 }
 
+// Counts the changes of the formats, so that a thread's prepared writer knows it is stale.
+std::atomic<std::uint64_t> formatsGeneration{1};
+
 Formats currentFormats() {
     std::lock_guard lock(formatsMutex);
     return formats();
+}
+
+// A time format of hours, minutes, seconds, an AM/PM marker and literal text, prepared once:
+// QLocale parses the format again at every call, which a list of ten thousand logon times feels.
+struct TimePiece {
+    enum Kind { Text, Hour, Minute, Second, AmPm } kind = Text;
+    bool twoDigits = false;
+    bool twelveHour = false; // Hour: 1 to 12
+    std::string text;        // Text: itself; AmPm: unused
+    bool upper = true;       // AmPm: upper or lower case
+};
+
+// The pieces of `format`, or nothing when it holds anything else (then QLocale writes it).
+std::optional<std::vector<TimePiece>> prepareTimeFormat(const QString& format) {
+    std::vector<TimePiece> pieces;
+    bool hasAmPm = false;
+    auto text = [&](const QString& t) {
+        if (pieces.empty() || pieces.back().kind != TimePiece::Text)
+            pieces.push_back({});
+        pieces.back().text += t.toStdString();
+    };
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        if (c == QLatin1Char('\'')) {
+            // Quoted text; two quotes are one quote.
+            if (run >= 2) {
+                text(QStringLiteral("'"));
+                i += 2;
+                continue;
+            }
+            const qsizetype end = format.indexOf(QLatin1Char('\''), i + 1);
+            if (end < 0)
+                return std::nullopt;
+            text(format.mid(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        if (!c.isLetter()) {
+            text(QString(c));
+            ++i;
+            continue;
+        }
+        if (run > 2)
+            return std::nullopt;
+        TimePiece piece;
+        piece.twoDigits = run == 2;
+        switch (c.unicode()) {
+        case 'h':
+            piece.kind = TimePiece::Hour;
+            piece.twelveHour = true; // unless the format has no AM/PM marker (below)
+            break;
+        case 'H':
+            piece.kind = TimePiece::Hour;
+            break;
+        case 'm':
+            piece.kind = TimePiece::Minute;
+            break;
+        case 's':
+            piece.kind = TimePiece::Second;
+            break;
+        case 'A':
+        case 'a':
+            // "AP"/"A" upper case, "ap"/"a" lower case; mixed forms are left to QLocale.
+            if (run == 2)
+                return std::nullopt;
+            if (i + 1 < format.size() &&
+                (format[i + 1] == QLatin1Char('P') || format[i + 1] == QLatin1Char('p'))) {
+                if ((format[i + 1] == QLatin1Char('P')) != (c == QLatin1Char('A')))
+                    return std::nullopt;
+                ++run;
+            }
+            piece.kind = TimePiece::AmPm;
+            piece.upper = c == QLatin1Char('A');
+            hasAmPm = true;
+            break;
+        default:
+            return std::nullopt;
+        }
+        pieces.push_back(piece);
+        i += run;
+    }
+    for (TimePiece& p : pieces)
+        if (p.kind == TimePiece::Hour && p.twelveHour)
+            p.twelveHour = hasAmPm;
+    return pieces;
+}
+
+// What a thread keeps to write date-times fast: the formats it was prepared for, the time
+// format's pieces, the AM/PM texts, and the date texts of the last days written.
+struct PreparedWriter {
+    std::uint64_t generation = 0;
+    Formats formats;
+    std::optional<std::vector<TimePiece>> time;
+    std::string amUpper, amLower, pmUpper, pmLower; // as QLocale writes them for AP and ap
+    static constexpr int kDays = 8;
+    std::array<std::pair<std::int64_t, std::string>, kDays> days{};
+    int nextDay = 0;
+};
+
+PreparedWriter& preparedWriter() {
+    thread_local PreparedWriter w;
+    const std::uint64_t generation = formatsGeneration.load();
+    if (w.generation != generation) {
+        w.formats = currentFormats();
+        w.generation = generation;
+        // Digits other than 0-9 are the locale's to write.
+        w.time = w.formats.locale.zeroDigit() == QLatin1String("0")
+                     ? prepareTimeFormat(w.formats.timeFormat)
+                     : std::nullopt;
+        w.amUpper = w.formats.locale.amText().toUpper().toStdString();
+        w.amLower = w.formats.locale.amText().toLower().toStdString();
+        w.pmUpper = w.formats.locale.pmText().toUpper().toStdString();
+        w.pmLower = w.formats.locale.pmText().toLower().toStdString();
+        w.days.fill({-1, std::string()});
+        w.nextDay = 0;
+    }
+    return w;
+}
+
+void appendNumber(std::string& out, int value, bool twoDigits) {
+    if (twoDigits && value < 10)
+        out += '0';
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
 }
 
 } // namespace
@@ -191,16 +328,62 @@ std::optional<TDateTime> fromIsoText(std::string_view text) {
 void setDateTimeLocale(const QLocale& locale) {
     std::lock_guard lock(formatsMutex);
     formats() = makeFormats(locale);
+    ++formatsGeneration;
+}
+
+std::string formatDateTimeByLocale(TDateTime t) {
+    const Formats f = currentFormats();
+    const DateTimeParts p = decodeDateTime(t);
+    const QString text = f.locale.toString(QDate(p.year, p.month, p.day), f.dateFormat) +
+                         QLatin1Char(' ') +
+                         f.locale.toString(QTime(p.hour, p.minute, p.second), f.timeFormat);
+    return text.toStdString();
 }
 
 std::string formatDateTime(TDateTime t) {
-    const Formats f = currentFormats();
+    PreparedWriter& w = preparedWriter();
+    const Formats& f = w.formats;
     const DateTimeParts p = decodeDateTime(t);
-    const QDate date(p.year, p.month, p.day);
-    const QTime time(p.hour, p.minute, p.second);
-    const QString text = f.locale.toString(date, f.dateFormat) + QLatin1Char(' ') +
-                         f.locale.toString(time, f.timeFormat);
-    return text.toStdString();
+    // The date: one of the last days written, or written by QLocale and kept.
+    const std::int64_t dayKey = (std::int64_t{p.year} * 100 + p.month) * 100 + p.day;
+    std::string out;
+    for (const auto& [key, text] : w.days)
+        if (key == dayKey) {
+            out = text;
+            break;
+        }
+    if (out.empty()) {
+        out = f.locale.toString(QDate(p.year, p.month, p.day), f.dateFormat).toStdString();
+        w.days[static_cast<std::size_t>(w.nextDay)] = {dayKey, out};
+        w.nextDay = (w.nextDay + 1) % PreparedWriter::kDays;
+    }
+    out += ' ';
+    if (!w.time) {
+        out += f.locale.toString(QTime(p.hour, p.minute, p.second), f.timeFormat).toStdString();
+        return out;
+    }
+    for (const TimePiece& piece : *w.time) {
+        switch (piece.kind) {
+        case TimePiece::Text:
+            out += piece.text;
+            break;
+        case TimePiece::Hour:
+            appendNumber(out, piece.twelveHour ? (p.hour % 12 == 0 ? 12 : p.hour % 12) : p.hour,
+                         piece.twoDigits);
+            break;
+        case TimePiece::Minute:
+            appendNumber(out, p.minute, piece.twoDigits);
+            break;
+        case TimePiece::Second:
+            appendNumber(out, p.second, piece.twoDigits);
+            break;
+        case TimePiece::AmPm:
+            out += p.hour < 12 ? (piece.upper ? w.amUpper : w.amLower)
+                               : (piece.upper ? w.pmUpper : w.pmLower);
+            break;
+        }
+    }
+    return out;
 }
 
 std::optional<TDateTime> parseDateTime(std::string_view text) {

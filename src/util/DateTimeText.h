@@ -37,6 +37,9 @@ std::optional<TDateTime> fromIsoText(std::string_view text);
 
 // Text in the locale's short date, a blank and its long time format, e.g. "12/8/2026 3:04:05 PM".
 std::string formatDateTime(TDateTime t);
+// The same text written by QLocale from its format at every call (slower; formatDateTime
+// prepares the format once per thread and gives the same text).
+std::string formatDateTimeByLocale(TDateTime t);
 // Parses what formatDateTime writes; nothing when the text is not such a date-time.
 std::optional<TDateTime> parseDateTime(std::string_view text);
 // The locale whose formats formatDateTime and parseDateTime use (tests fix one).

@@ -69,4 +69,46 @@ TEST_F(DateTimeText, FormatsWithTheLocalesShortDateAndLongTime) {
     EXPECT_EQ(util::toIsoText(*util::parseDateTime("08.12.2026 15:04:05")), "2026-12-08 15:04:05");
 }
 
+TEST_F(DateTimeText, ThePreparedWriterWritesWhatQLocaleWritesInEveryLocale) {
+    // Every second of a day and days of several years, in locales with 12 and 24 hours, AM/PM
+    // before and after the time, other scripts and other digits (which QLocale writes itself).
+    const QLocale locales[] = {
+        QLocale::c(),
+        QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::English, QLocale::UnitedKingdom),
+        QLocale(QLocale::German, QLocale::Germany),
+        QLocale(QLocale::French, QLocale::France),
+        QLocale(QLocale::Japanese, QLocale::Japan),
+        QLocale(QLocale::Korean, QLocale::SouthKorea),
+        QLocale(QLocale::Chinese, QLocale::China),
+        QLocale(QLocale::Hindi, QLocale::India),
+        QLocale(QLocale::Arabic, QLocale::Egypt),
+        QLocale(QLocale::Persian, QLocale::Iran),
+        QLocale(QLocale::Russian, QLocale::Russia),
+        QLocale(QLocale::Finnish, QLocale::Finland),
+        QLocale(QLocale::Greek, QLocale::Greece),
+    };
+    const util::TDateTime day = util::encodeDateTime({2026, 12, 8});
+    for (const QLocale& locale : locales) {
+        util::setDateTimeLocale(locale);
+        int mismatches = 0;
+        for (int second = 0; second < 86400 && mismatches < 3; second += 7) {
+            const util::TDateTime t = day + second / 86400.0;
+            const std::string fast = util::formatDateTime(t),
+                              byLocale = util::formatDateTimeByLocale(t);
+            if (fast != byLocale) {
+                ++mismatches;
+                ADD_FAILURE() << locale.name().toStdString() << ": " << fast << " against "
+                              << byLocale;
+            }
+        }
+        for (int year : {1, 1999, 2000, 2026, 9999})
+            for (int month : {1, 2, 12}) {
+                const util::TDateTime t = util::encodeDateTime({year, month, 9, 23, 59, 59, 0});
+                EXPECT_EQ(util::formatDateTime(t), util::formatDateTimeByLocale(t))
+                    << locale.name().toStdString();
+            }
+    }
+}
+
 } // namespace
