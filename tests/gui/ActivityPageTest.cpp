@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -35,6 +36,7 @@ protected:
     void SetUp() override {
         name = "activity_" + TestName();
         server = "sandbox::memory:" + name;
+        began = QDateTime::currentSecsSinceEpoch(); // before the window's first sample
         OpenInstanceAndWindow(server);
         ASSERT_TRUE(ShowAndLogin(*window, server));
         window->resize(1280, 900);
@@ -56,7 +58,11 @@ protected:
         session.ConnectDirect();
         oradb::TOraQuery q(&session);
         const history::TInstanceFacts facts = history::ReadInstanceFacts(q);
-        start = QDateTime::currentSecsSinceEpoch() - 290;
+        // The window samples the live instance no more while the recorded instants are counted,
+        // and those instants end before its first sample, however slowly the test runs.
+        sampler->Timer().stop();
+        ASSERT_TRUE(waitFor([&] { return !sampler->Running(); }));
+        start = std::min<std::int64_t>(QDateTime::currentSecsSinceEpoch(), began) - 290;
         for (int i = 0; i < 280; ++i) {
             instance->step(1);
             history::TActivityBatch b;
@@ -103,6 +109,7 @@ protected:
     history::TActivitySampler* sampler = nullptr;
     gui::TActivityPage* page = nullptr;
     std::int64_t start = 0;
+    std::int64_t began = 0;
     std::map<std::int64_t, std::uint64_t> tick;
     std::map<std::int64_t, std::map<std::string, int>> perInstant;
 };

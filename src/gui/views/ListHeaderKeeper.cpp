@@ -26,7 +26,7 @@ TListHeaderKeeper::TListHeaderKeeper(QTreeView& view, const QString& name)
     connect(header, &QHeaderView::sectionResized, this, [this](int column, int from, int to) {
         // Not the user's: the keeper's own sizing, the list's widths at new columns, hiding and
         // showing a column, and the stretched last column following the window.
-        if (applying_ || inReset_ || from == 0 || to == 0 ||
+        if (applying_ || inReset_ || from == 0 || to == 0 || !ViewWhole() ||
             (view_.header()->stretchLastSection() && column == LastVisible()))
             return;
         UserChanged();
@@ -43,12 +43,13 @@ TListHeaderKeeper::TListHeaderKeeper(QTreeView& view, const QString& name)
         connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { inReset_ = true; });
         connect(model, &QAbstractItemModel::modelReset, this, [this] {
             inReset_ = false;
-            Settle();
+            if (ViewWhole())
+                Settle();
         });
         // Rows added to a list that had none fill it the first time; rows that a filter brings
         // back (many small insertions) change nothing, so that filtering stays fast.
         connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
-            if (!fitted_ && !userSet_)
+            if (!fitted_ && !userSet_ && ViewWhole())
                 Settle();
         });
     }
@@ -64,6 +65,12 @@ TListHeaderKeeper::TListHeaderKeeper(QTreeView& view, const QString& name)
             QGuiApplication::clipboard()->setText(text);
     });
     Settle();
+}
+
+bool TListHeaderKeeper::ViewWhole() const {
+    // A QTreeWidget's own model is among the view's children: deleted with them, it clears
+    // its rows when the view is a tree view no more, only the widget underneath.
+    return qobject_cast<const QTreeView*>(static_cast<const QObject*>(&view_)) != nullptr;
 }
 
 TListHeaderKeeper::~TListHeaderKeeper() {
@@ -204,7 +211,7 @@ void TListHeaderKeeper::ApplyMinimums() {
 }
 
 void TListHeaderKeeper::UserChanged() {
-    if (view_.header()->count() == 0)
+    if (!ViewWhole() || view_.header()->count() == 0)
         return;
     userSet_ = true;
     state_ = view_.header()->saveState();

@@ -47,6 +47,8 @@ public:
 
 private:
     void Fit(bool widenOnly);
+    // False while the view is being destroyed (its tree view part is gone already).
+    bool ViewWhole() const;
     // The width the contents of `column` want.
     int LongestTextsWidth(int column) const;
     int LastVisible() const;
