@@ -38,6 +38,10 @@ protected:
         server = "sandbox::memory:" + name;
         began = QDateTime::currentSecsSinceEpoch(); // before the window's first sample
         OpenInstanceAndWindow(server);
+        // Every test has a history file of its own: the sandbox instances of one run share
+        // their database name, and so would share the file in the data folder.
+        ASSERT_TRUE(historyDir.isValid());
+        window->ActivitySampler().SetFolder(historyDir.path().toStdString());
         ASSERT_TRUE(ShowAndLogin(*window, server));
         window->resize(1280, 900);
         sampler = &window->ActivitySampler();
@@ -110,6 +114,7 @@ protected:
     gui::TActivityPage* page = nullptr;
     std::int64_t start = 0;
     std::int64_t began = 0;
+    QTemporaryDir historyDir;
     std::map<std::int64_t, std::uint64_t> tick;
     std::map<std::int64_t, std::map<std::string, int>> perInstant;
 };
