@@ -70,7 +70,7 @@ int details(const bench::Args& args) {
         return 1;
     std::vector<double> times;
     for (std::size_t i = 1; i <= 5; ++i) {
-        const std::string sid = monitor.Sessions[i * monitor.Sessions.size() / 7].key;
+        const std::string sid(monitor.Sessions[i * monitor.Sessions.size() / 7].Key());
         const int rendered = codes->statisticsRendered;
         const auto t = std::chrono::steady_clock::now();
         monitor.SelectedSid = sid;

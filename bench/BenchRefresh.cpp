@@ -2,7 +2,9 @@
 // command to the rendered list, against the bare statement on the same connection.
 #include "Bench.h"
 #include "gui/MainWindow.h"
+#include "history/ActivitySampler.h"
 #include "monitor/Monitor.h"
+#include "monitor/SessionListColumns.h"
 #include "monitor/SessionListFetch.h"
 #include "oradb/OraConnectDialog.h"
 #include "oradb/OraQuery.h"
@@ -10,6 +12,7 @@
 #include "sandbox/SandboxInstance.h"
 #include "util/HandOver.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTabWidget>
 #include <QTimer>
@@ -79,11 +82,34 @@ int refresh(const bench::Args& args) {
         if (rows == 0)
             return 1;
     }
+    // The refresh's second statement, the long operations, alone.
+    double longOperationsMs = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const auto t = std::chrono::steady_clock::now();
+        bare.SQL.Clear();
+        bare.SQL.Add(std::string(monitor::kLongOperationsSql));
+        bare.Open();
+        for (; !bare.Eof(); bare.Next()) {
+        }
+        bare.Close();
+        longOperationsMs = std::min(longOperationsMs, bench::msSince(t));
+    }
 
     // The refresh as the program runs it: the event loop turns while the worker fetches; the
     // longest gap between two idle turns is the longest time the UI thread was blocked.
+    // Each refresh starts with the program at rest, as a refresh at the timer's interval does:
+    // the activity sample that the previous refresh started has ended and is written.
+    const auto waitForSampler = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (window && window->ActivitySampler().Running() &&
+               std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (history::THistoryStore* store = window ? window->ActivitySampler().Store() : nullptr)
+            store->Flush();
+    };
     double refreshMs = 1e300, blockedMax = 0;
     for (int i = 0; i < 3; ++i) {
+        waitForSampler();
         rendered->rendered = false;
         QEventLoop loop;
         QTimer idle;
@@ -104,37 +130,51 @@ int refresh(const bench::Args& args) {
         refreshMs = std::min(refreshMs, bench::msSince(t));
     }
 
-    // Memory of what the program keeps per session: the session records and the list's rows,
-    // copied and measured on the heap. Large arrays live in blocks of their own that glibc maps
+    // Memory the program keeps per session: everything the session list holds goes when the
+    // list lets go of its records (the records, the list model's, the filter's and the view's
+    // rows), measured on the heap. Large arrays live in blocks of their own that glibc maps
     // (hblkhd), so those count too; otherwise only the small strings would.
-    const monitor::TSessionListModel& list = window ? window->SessionListModel() : *ownList;
     const auto heap = [] {
         const struct mallinfo2 m = mallinfo2();
         return static_cast<double>(m.uordblks + m.hblkhd);
     };
-    const double before = heap();
-    auto records = std::make_unique<std::vector<monitor::TRSession>>(monitor.Sessions);
-    const double afterRecords = heap();
-    auto rows = std::make_unique<std::vector<monitor::TSessionListRow>>(list.Rows());
-    const double afterRows = heap();
-    const double count = static_cast<double>(std::max<std::size_t>(records->size(), 1));
-    const double recordBytes = (afterRecords - before) / count;
-    const double rowBytes = (afterRows - afterRecords) / count;
-    // A hand count of one record to check the figure against: its fixed part and the text
-    // its fields hold beyond what fits inside a string.
+    // The window's activity sampler reads the instance every second on a worker, whose
+    // allocations would count too: it stops first.
+    if (window) {
+        window->ActivitySampler().Timer().stop();
+        waitForSampler();
+        QCoreApplication::processEvents();
+    }
+    const double count = static_cast<double>(std::max<std::size_t>(monitor.Sessions.size(), 1));
+    // A hand count of one record to check against: its fixed part, its texts and its detail
+    // records, when it has them.
     double handCount = sizeof(monitor::TRSession);
-    if (!records->empty())
-        for (const std::string& f : records->front().basic.fields)
-            if (f.size() >= sizeof(std::string) / 2)
-                handCount += static_cast<double>(f.capacity() + 1);
-    bench::figure("sessions", static_cast<long long>(monitor.Sessions.size()));
+    if (!monitor.Sessions.empty()) {
+        handCount += static_cast<double>(monitor.Sessions.front().basic.fields.HeapBytes());
+        if (monitor.Sessions.front().HasParts())
+            handCount += sizeof(monitor::TRSessionParts);
+    }
+    const double held = heap();
+    std::vector<monitor::TRSession> taken;
+    monitor.Notify(monitor::ncSessionsReplacing);
+    taken.swap(monitor.Sessions);
+    monitor.Notify(monitor::ncSessionsReplaced);
+    QCoreApplication::processEvents();
+    const double listReleased = heap();
+    const std::size_t sessionCount = taken.size();
+    std::vector<monitor::TRSession>().swap(taken);
+    const double allReleased = heap();
+    const double listBytes = (held - listReleased) / count;
+    const double recordsHeld = (listReleased - allReleased) / count;
+    bench::figure("sessions", static_cast<long long>(sessionCount));
     bench::figure("refresh_ms", refreshMs);
     bench::figure("bare_sql_ms", bareMs);
     bench::figure("ratio", refreshMs / bareMs);
+    bench::figure("long_operations_sql_ms", longOperationsMs);
     bench::figure("ui_blocked_max_ms", blockedMax);
-    bench::figure("bytes_per_session", recordBytes + rowBytes);
-    bench::figure("record_bytes", recordBytes);
-    bench::figure("list_row_bytes", rowBytes);
+    bench::figure("bytes_per_session", listBytes + recordsHeld);
+    bench::figure("record_bytes", recordsHeld);
+    bench::figure("list_row_bytes", listBytes);
     bench::figure("record_hand_count_bytes", handCount);
     monitor.Disconnect();
     return 0;

@@ -23,10 +23,10 @@ TFailure ClassifyFailure(const std::exception_ptr& error, bool terminated) {
 
 monitor::TRSession* FindSession(monitor::TPvConnection& monitor, const std::string& sid) {
     monitor::TRSession* s = monitor.SelectedSession();
-    if (s && s->key == sid)
+    if (s && s->Key() == sid)
         return s;
     for (monitor::TRSession& other : monitor.Sessions)
-        if (other.key == sid)
+        if (other.Key() == sid)
             return &other;
     return nullptr;
 }

@@ -37,8 +37,8 @@ void TDetailsThread::Execute() {
     try {
         Synchronize([this] {
             if (monitor::TRSession* s = monitor_.SelectedSession()) {
-                s->details.names.clear();
-                s->details.values.clear();
+                s->Details().names.clear();
+                s->Details().values.clear();
             }
         });
         if (Terminated())
@@ -67,9 +67,9 @@ void TDetailsThread::StoreRow() {
         oradb::TField& f = query_.Fields(i);
         const bool raw = f.DataType() == oradb::TFieldType::ftBytes ||
                          f.DataType() == oradb::TFieldType::ftVarBytes;
-        s->details.names.push_back(f.FieldName());
-        s->details.values.push_back(raw && !f.IsNull() ? oradb::HexText(f.AsBytes())
-                                                       : f.AsString());
+        s->Details().names.push_back(f.FieldName());
+        s->Details().values.push_back(raw && !f.IsNull() ? oradb::HexText(f.AsBytes())
+                                                         : f.AsString());
     }
 }
 
@@ -100,8 +100,8 @@ void TSessDetailsObserver::Render() {
     bool& rendering = monitor_.RenderingFlag(wkDetails);
     rendering = true;
     try {
-        const monitor::TRDetails details = monitor_.SelectedSession()->details;
-        const monitor::TBasicFieldArray& basic = monitor_.SelectedSession()->basic.fields;
+        const monitor::TRDetails details = monitor_.SelectedSession()->Details();
+        const monitor::TBasicFieldArray basic = monitor_.SelectedSession()->basic.fields.ToArray();
         std::vector<TDetailListModel::Row> rows;
         rows.reserve(details.names.size() + 4);
         // A long operation in progress (read with the list) comes first.

@@ -81,8 +81,8 @@ void TLocksThread::Execute() {
         // the rows of a fetch that failed half-way.
         Synchronize([this] {
             if (TRSession* s = target()) {
-                s->locks.rows.clear();
-                s->locks.groups.clear();
+                s->Locks().rows.clear();
+                s->Locks().groups.clear();
             }
         });
         Synchronize([this] { monitor_.Notify(monitor::ncLocksLoading); });
@@ -96,7 +96,7 @@ void TLocksThread::Execute() {
         Synchronize([this] {
             std::vector<TLocksFieldType> scratch;
             TRSession* s = target();
-            auto& rows = s ? s->locks.rows : scratch;
+            auto& rows = s ? s->Locks().rows : scratch;
             std::array<oradb::TField*, monitor::lfCount> fields{};
             for (std::size_t i = 0; i < fields.size(); ++i)
                 fields[i] = &query_.FieldByName(kLockFieldNames[i]);
@@ -113,9 +113,9 @@ void TLocksThread::Execute() {
             TRSession* s = target();
             if (!s)
                 return;
-            if (GroupLocks(s->locks.rows, s->locks.groups, monitor_.SelectedSid,
+            if (GroupLocks(s->Locks().rows, s->Locks().groups, monitor_.SelectedSid,
                            [this] { return Terminated(); }))
-                Stamp(s->locks);
+                Stamp(s->Locks());
         });
         if (Terminated())
             throw monitor::EAbandon{};
@@ -170,7 +170,7 @@ void TSessLocksObserver::render() {
     bool& rendering = monitor_.RenderingFlag(wkLocks);
     rendering = true;
     try {
-        const TRLocks locks = monitor_.SelectedSession()->locks;
+        const TRLocks locks = monitor_.SelectedSession()->Locks();
         const std::string& sid = monitor_.SelectedSid;
         std::vector<TSessionListModel::Row> rows;
         auto row = [](const std::string& caption, const TLocksFieldType& l) {

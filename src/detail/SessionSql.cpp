@@ -57,7 +57,8 @@ std::string FailureClassName(const std::exception& e) {
 TSqlThread::TSqlThread(TPvConnection& monitor)
     : TDetailThread(monitor, wkSql, *monitor.Query(wkSql)), sid_(monitor.SelectedSid) {
     const TRSession* s = monitor.SelectedSession();
-    currentSql_ = BuildCurrentSql(sid_, s ? s->basic.fields[monitor::bfSerial] : std::string());
+    currentSql_ =
+        BuildCurrentSql(sid_, s ? std::string(s->basic.fields[monitor::bfSerial]) : std::string());
     monitor.SqlTextSql = BuildCursorsSql(sid_);
     query_.Close();
     query_.SQL.Clear();
@@ -85,8 +86,8 @@ void TSqlThread::cursorsStage() {
     try {
         Synchronize([this] {
             if (TRSession* s = target()) {
-                s->sql.cursors.clear();
-                s->sql.current.clear();
+                s->Sql().cursors.clear();
+                s->Sql().current.clear();
             }
         });
         loading = true;
@@ -100,7 +101,7 @@ void TSqlThread::cursorsStage() {
             // Rows of one cursor are consecutive; a new hash value starts the next cursor.
             std::vector<std::vector<std::string>> scratch;
             TRSession* s = target();
-            auto& cursors = s ? s->sql.cursors : scratch;
+            auto& cursors = s ? s->Sql().cursors : scratch;
             try {
                 oradb::TField& hash = query_.FieldByName("hash_value");
                 oradb::TField& text = query_.FieldByName("sql_text");
@@ -156,11 +157,11 @@ void TSqlThread::currentStage() {
                                          FailureClassName(e) + " " + e.what());
             }
             if (TRSession* s = target()) {
-                s->sql.current = std::move(current);
+                s->Sql().current = std::move(current);
                 // A read cut short by a terminate request leaves the record stale, so that the
                 // next request reads the statement again instead of serving half of it.
                 if (!Terminated())
-                    Stamp(s->sql);
+                    Stamp(s->Sql());
             }
         });
         query_.Close();
@@ -238,7 +239,7 @@ void TSessSqlObserver::renderCursors() {
     bool& rendering = monitor_.RenderingFlag(wkSql);
     rendering = true;
     try {
-        const monitor::TRSql sql = monitor_.SelectedSession()->sql;
+        const monitor::TRSql sql = monitor_.SelectedSession()->Sql();
         std::vector<monitor::TSessionListModel::Row> rows;
         rows.reserve(sql.cursors.size());
         for (const auto& cursor : sql.cursors)
@@ -256,7 +257,7 @@ void TSessSqlObserver::renderCurrent() {
     bool& rendering = monitor_.RenderingFlag(wkSql);
     rendering = true;
     try {
-        const monitor::TRSql sql = monitor_.SelectedSession()->sql;
+        const monitor::TRSql sql = monitor_.SelectedSession()->Sql();
         const std::string text = joined(sql.current);
         if (text.empty()) {
             statementText_.Clear();
@@ -278,7 +279,7 @@ void TSessSqlObserver::SwitchStatement(int index) {
     if (!selected() || monitor_.SqlCursorsLoading || monitor_.SqlCurrentLoading)
         return;
     try {
-        const auto& cursors = monitor_.SelectedSession()->sql.cursors;
+        const auto& cursors = monitor_.SelectedSession()->Sql().cursors;
         if (index < 0 || index >= static_cast<int>(cursors.size()))
             throw std::out_of_range("cursor index out of range");
         const std::string text = joined(cursors[static_cast<std::size_t>(index)]);
@@ -335,7 +336,7 @@ bool TSessSqlObserver::SaveStatements(const std::string& fileName,
         }
         bool stop = false;
         try {
-            const auto& cursors = monitor_.SelectedSession()->sql.cursors;
+            const auto& cursors = monitor_.SelectedSession()->Sql().cursors;
             const auto& pieces = cursors.at(static_cast<std::size_t>(row));
             for (const std::string& piece : pieces) {
                 if (monitor_.SqlCursorsLoading) {

@@ -67,7 +67,7 @@ void TStatisticsThread::Execute() {
     try {
         Synchronize([this] {
             if (monitor::TRSession* s = monitor_.SelectedSession())
-                s->statistics.rows.clear();
+                s->Statistics().rows.clear();
         });
         running = true;
         Synchronize([this] { monitor_.Notify(monitor::ncStatisticsLoading); });
@@ -97,13 +97,13 @@ void TStatisticsThread::StoreRows() {
     oradb::TField& cls = query_.FieldByName("class");
     oradb::TField& number = query_.FieldByName("statistic");
     for (; !query_.Eof(); query_.Next()) {
-        s->statistics.rows.push_back(
+        s->Statistics().rows.push_back(
             {name.AsString(), value.AsString(), cls.AsString(), number.AsString()});
         // A fetch stopped in its rows leaves the record unstamped, so it is read again.
         if (Terminated())
             throw std::runtime_error("data not execute");
     }
-    Stamp(s->statistics);
+    Stamp(s->Statistics());
 }
 
 // ---- TSessStatisticsObserver ----
@@ -141,7 +141,7 @@ void TSessStatisticsObserver::Render() {
     bool& rendering = monitor_.RenderingFlag(wkStatistics);
     rendering = true;
     try {
-        const monitor::TRStatistics statistics = monitor_.SelectedSession()->statistics;
+        const monitor::TRStatistics statistics = monitor_.SelectedSession()->Statistics();
         const int selected = monitor_.StatisticClassMask();
         std::vector<TDetailListModel::Row> rows;
         for (const auto& r : statistics.rows) {

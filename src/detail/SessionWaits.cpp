@@ -45,8 +45,8 @@ void TWaitsThread::Execute() {
     try {
         Synchronize([this] {
             if (monitor::TRSession* s = monitor_.SelectedSession()) {
-                s->waits.events.clear();
-                s->waits.currentWait[monitor::cwSid] = "0";
+                s->Waits().events.clear();
+                s->Waits().currentWait[monitor::cwSid] = "0";
             }
         });
         running = true;
@@ -110,7 +110,7 @@ void TWaitsThread::StoreEvents() {
             // Times come in hundredths of a second and are shown with their unit.
             row[i] = i >= 4 ? monitor::FormatWaitTime(fields[i]->AsFloat() / 100.0)
                             : fields[i]->AsString();
-        s->waits.events.push_back(std::move(row));
+        s->Waits().events.push_back(std::move(row));
     }
 }
 
@@ -118,7 +118,7 @@ void TWaitsThread::StoreCurrentWait() {
     monitor::TRSession* s = monitor_.SelectedSession();
     if (!s)
         return;
-    auto& w = s->waits.currentWait;
+    auto& w = s->Waits().currentWait;
     if (query_.RecordCount() == 1) {
         w[monitor::cwSid] = query_.FieldByName("sid").AsString();
         w[monitor::cwSeq] = query_.FieldByName("seq#").AsString();
@@ -132,7 +132,7 @@ void TWaitsThread::StoreCurrentWait() {
     } else {
         w[monitor::cwSid] = "0";
     }
-    Stamp(s->waits);
+    Stamp(s->Waits());
 }
 
 // ---- TSessWaitsObserver ----
@@ -189,7 +189,7 @@ void TSessWaitsObserver::RenderEvents() {
     rendering = true;
     try {
         const std::vector<monitor::TWaitsFieldType> events =
-            monitor_.SelectedSession()->waits.events;
+            monitor_.SelectedSession()->Waits().events;
         std::vector<TDetailListModel::Row> rows;
         rows.reserve(events.size());
         for (const auto& e : events) {
@@ -208,7 +208,7 @@ void TSessWaitsObserver::RenderCurrentWait() {
     bool& rendering = monitor_.RenderingFlag(wkWaits);
     rendering = true;
     try {
-        const auto w = monitor_.SelectedSession()->waits.currentWait;
+        const auto w = monitor_.SelectedSession()->Waits().currentWait;
         QString p1 = QStringLiteral("P1"), p2 = QStringLiteral("P2");
         TDetailListModel::Row row;
         if (w[monitor::cwSid] != "0") {

@@ -260,13 +260,15 @@ void TFrmMain::SessionListSelectionChanged(const QItemSelection& selected) {
     const int sourceRow = sessionList_->Filter().SourceRow(rows.last().row());
     if (sourceRow < 0)
         return;
-    const auto& row = sessionListModel_.Rows()[static_cast<std::size_t>(sourceRow)];
     // "Waiting Object" is offered for a session that waits for a lock.
-    waitingObjectItem_->setVisible(row.image == monitor::kImageLockWait);
-    waitingObjectSeparator_->setVisible(row.image == monitor::kImageLockWait);
-    if (row.caption == monitor_.SelectedSid && row.serial == monitor_.SelectedSerial())
+    const bool waits = sessionListModel_.Image(sourceRow) == monitor::kImageLockWait;
+    waitingObjectItem_->setVisible(waits);
+    waitingObjectSeparator_->setVisible(waits);
+    const std::string sid = sessionListModel_.Caption(sourceRow);
+    const std::string serial = sessionListModel_.Serial(sourceRow);
+    if (sid == monitor_.SelectedSid && serial == monitor_.SelectedSerial())
         return;
-    monitor_.SelectSession(row.caption, row.serial);
+    monitor_.SelectSession(sid, serial);
     if (!monitor_.Running(monitor::wkList))
         monitor_.RefreshShownView();
 }
@@ -335,15 +337,9 @@ void TFrmMain::SessionFilterChanged() {
     // The selected session stays selected while it still matches.
     if (monitor_.SelectedIndex < 0)
         return;
-    const auto& rows = sessionListModel_.Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].caption == monitor_.SelectedSid &&
-            rows[i].serial == monitor_.SelectedSerial()) {
-            if (sessionList_->SelectedRows().empty())
-                sessionList_->SelectRow(static_cast<int>(i));
-            return;
-        }
-    }
+    const int row = sessionListModel_.RowOfSession(monitor_.SelectedSid, monitor_.SelectedSerial());
+    if (row >= 0 && sessionList_->SelectedRows().empty())
+        sessionList_->SelectRow(row);
 }
 
 void TFrmMain::SessionListColumnClicked(int column) {

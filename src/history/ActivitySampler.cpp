@@ -188,7 +188,12 @@ void SaveHistoryOptions(const THistoryOptions& options) {
 TActivitySampler::TActivitySampler(monitor::TPvConnection& monitor, QObject* parent)
     : QObject(parent), monitor_(monitor) {
     timer_.setInterval(options_.sampleSeconds * 1000);
-    connect(&timer_, &QTimer::timeout, this, &TActivitySampler::SampleNow);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        // While the session list is read, the instance is not asked twice at once: the list's
+        // end takes the sample.
+        if (!monitor_.Running(monitor::wkList))
+            SampleNow();
+    });
     connect(&monitor_, &monitor::TPvConnection::connectedChanged, this, [this](bool connected) {
         if (connected) {
             facts_ = {}; // maybe another instance: learnt again at the first sample

@@ -59,15 +59,15 @@ std::vector<int> readyCodes(TWorkerKind kind) {
 std::uint64_t fetchGenerationOf(const TRSession& s, TWorkerKind kind) {
     switch (kind) {
     case wkDetails:
-        return s.details.fetchGeneration;
+        return s.Details().fetchGeneration;
     case wkLocks:
-        return s.locks.fetchGeneration;
+        return s.Locks().fetchGeneration;
     case wkSql:
-        return s.sql.fetchGeneration;
+        return s.Sql().fetchGeneration;
     case wkStatistics:
-        return s.statistics.fetchGeneration;
+        return s.Statistics().fetchGeneration;
     case wkWaits:
-        return s.waits.fetchGeneration;
+        return s.Waits().fetchGeneration;
     default:
         return 0;
     }
@@ -421,6 +421,7 @@ void TPvConnection::Refresh() {
     if (!rateBaseline_)
         rateBaseline_ = std::make_shared<TRateBaseline>();
     thread->Baseline = rateBaseline_;
+    thread->ByRate = ShowSortRate;
     queries_[wkList]->SQL.Clear();
     queries_[wkList]->SQL.Add(BuildListSql());
     running_[wkList] = true; // set before the start, so that a second refresh does nothing
@@ -446,7 +447,7 @@ int TPvConnection::LocateSelectedSession() {
     SelectedIndex = -1;
     const std::string serial = SelectedSerial();
     for (std::size_t i = 0; i < Sessions.size(); ++i)
-        if (Sessions[i].key == SelectedSid &&
+        if (Sessions[i].Key() == SelectedSid &&
             (serial.empty() || Sessions[i].basic.fields[bfSerial] == serial)) {
             SelectedIndex = static_cast<int>(i);
             break;

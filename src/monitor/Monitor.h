@@ -95,6 +95,9 @@ public:
     // The session list shows the sort statistic as a change per second since the previous
     // refresh instead of the total since logon.
     bool ShowSortRate = false;
+    // The session records are in the order of the statistic's rates (else of its totals),
+    // highest first.
+    bool SessionsByRate = false;
     // The optional columns the user chose for the session list.
     TColumnSet ListColumns = DefaultColumns();
     // The chosen columns that the connected instance has: the ones the list reads and shows.

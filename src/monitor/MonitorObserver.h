@@ -28,6 +28,10 @@ enum TNotifyCode : int {
     ncStatisticsStored = 26,
     ncCurrentSqlFailed = 27,
     ncCursorsFailed = 28,
+    // The session records are about to be replaced by a new read of the list, and have been:
+    // what reads them (the session list) lets go of them, then takes the new ones.
+    ncSessionsReplacing = 29,
+    ncSessionsReplaced = 30,
 };
 
 class IPvObserver {

@@ -16,26 +16,28 @@ namespace monitor {
 void CollectSelectedSessions(TPvConnection& monitor, const TSessionListModel& list,
                              const std::vector<int>& selectedRows) {
     monitor.SelectedSessions.clear();
-    const auto& rows = list.Rows();
     // The machine's column moves with the optional columns shown before it.
     int machine = -1;
     for (std::size_t c = 0; c < list.Columns().size(); ++c)
         if (list.Columns()[c].caption == QStringLiteral("Machine"))
             machine = static_cast<int>(c);
     for (int r : selectedRows) {
-        if (r < 0 || r >= static_cast<int>(rows.size()))
+        if (r < 0 || r >= list.rowCount())
             continue;
-        const auto& row = rows[static_cast<std::size_t>(r)];
-        TBasicFieldArray entry;
-        entry[bfSid] = row.caption;
-        entry[bfSerial] = row.serial;
-        if (machine > 0 && static_cast<std::size_t>(machine - 1) < row.subItems.size())
-            entry[bfMachine] = row.subItems[static_cast<std::size_t>(machine - 1)];
         // The record holds what the row does not show (the program, for one).
+        if (const TRSession* s = list.Session(r)) {
+            monitor.SelectedSessions.push_back(s->basic.fields.ToArray());
+            continue;
+        }
+        TBasicFieldArray entry;
+        entry[bfSid] = list.Caption(r);
+        entry[bfSerial] = list.Serial(r);
+        if (machine > 0)
+            entry[bfMachine] = list.Text(r, machine).toStdString();
         for (const TRSession& s : monitor.Sessions)
             if (s.basic.fields[bfSid] == entry[bfSid] &&
                 s.basic.fields[bfSerial] == entry[bfSerial]) {
-                entry = s.basic.fields;
+                entry = s.basic.fields.ToArray();
                 break;
             }
         monitor.SelectedSessions.push_back(std::move(entry));
@@ -206,7 +208,7 @@ std::string WaitingObjectText(TPvConnection& monitor) {
     std::string name = "Object_name: not found";
     try {
         const TRSession* s = monitor.SelectedSession();
-        const std::string object = s ? s->basic.fields[bfRowWaitObj] : std::string();
+        const std::string object = s ? std::string(s->basic.fields[bfRowWaitObj]) : std::string();
         if (oradb::parseInteger(object) && object.find(' ') == std::string::npos) {
             oradb::TOraQuery& q = *monitor.GeneralQuery();
             q.SQL.Clear();

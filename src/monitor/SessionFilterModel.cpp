@@ -10,6 +10,17 @@ TSessionFilterModel::TSessionFilterModel(TSessionListModel& source, QObject* par
     setSourceModel(&source);
     setSortRole(TSessionListModel::SortKeyRole);
     setDynamicSortFilter(true);
+    // What was made for the rows before goes with them.
+    connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        std::vector<QString>().swap(lowered_);
+        loweredMade_ = false;
+        keys_ = SortKeys{};
+    });
+    // New columns may put the statistic elsewhere.
+    connect(&source, &QAbstractItemModel::modelReset, this, [this] {
+        if (requestedColumn_ >= 0)
+            ApplySort();
+    });
 }
 
 void TSessionFilterModel::SetText(const QString& text) {
@@ -57,26 +68,26 @@ int TSessionFilterModel::ProxyRow(int sourceRow) const {
     return index.isValid() ? index.row() : -1;
 }
 
-std::string TSessionFilterModel::SearchText(std::initializer_list<const std::string*> fields) {
-    std::size_t size = 0;
-    for (const std::string* field : fields)
-        size += field->size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const std::string* field : fields) {
-        text += *field;
-        text += '\n';
-    }
-    return text;
+void TSessionFilterModel::sort(int column, Qt::SortOrder order) {
+    requestedColumn_ = column;
+    requestedOrder_ = order;
+    ApplySort();
+}
+
+void TSessionFilterModel::ApplySort() {
+    const bool rowsOrder = source_.StatisticOrdered() && requestedColumn_ >= 0 &&
+                           requestedColumn_ == source_.StatisticColumn() &&
+                           requestedOrder_ == Qt::DescendingOrder;
+    QSortFilterProxyModel::sort(rowsOrder ? -1 : requestedColumn_, requestedOrder_);
 }
 
 const std::vector<QString>& TSessionFilterModel::LoweredTexts() const {
     if (!loweredMade_ || loweredGeneration_ != source_.Generation()) {
-        const auto& rows = source_.Rows();
+        const int rows = source_.rowCount();
         lowered_.clear();
-        lowered_.reserve(rows.size());
-        for (const TSessionListRow& row : rows)
-            lowered_.push_back(QString::fromStdString(row.searchText).toLower());
+        lowered_.reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            lowered_.push_back(QString::fromStdString(source_.SearchText(row)).toLower());
         loweredGeneration_ = source_.Generation();
         loweredMade_ = true;
     }
@@ -102,13 +113,11 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
 }
 
 bool TSessionFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
-    if (sourceParent.isValid() || sourceRow < 0 ||
-        sourceRow >= static_cast<int>(source_.Rows().size()))
+    if (sourceParent.isValid() || sourceRow < 0 || sourceRow >= source_.rowCount())
         return false;
-    const TSessionListRow& row = source_.Rows()[static_cast<std::size_t>(sourceRow)];
-    if (activeOnly_ && !row.active)
+    if (activeOnly_ && !source_.Active(sourceRow))
         return false;
-    if (userOnly_ && !row.user)
+    if (userOnly_ && !source_.User(sourceRow))
         return false;
     if (needle_.isEmpty())
         return true;

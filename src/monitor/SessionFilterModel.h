@@ -36,8 +36,12 @@ public:
     // This model's row of a session list row, or -1 when the row is filtered out.
     int ProxyRow(int sourceRow) const;
 
-    // The text a row's fields are searched in, one field per line.
-    static std::string SearchText(std::initializer_list<const std::string*> fields);
+    // Sorts by a column. The statistic column, highest first, is the order the session list's
+    // rows come in: that sort leaves them so instead of sorting them again at every refresh.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The sort asked for (sortColumn() is -1 while the rows' own order is that sort).
+    int RequestedSortColumn() const { return requestedColumn_; }
+    Qt::SortOrder RequestedSortOrder() const { return requestedOrder_; }
 
 Q_SIGNALS:
     // The filter changed (text or toggles).
@@ -55,7 +59,10 @@ private:
     // The sort keys of one column under the source's current rows, so that a sort compares
     // ready values instead of converting both sides at every comparison.
     void PrepareSortKeys(int column) const;
+    void ApplySort();
     TSessionListModel& source_;
+    int requestedColumn_ = -1;
+    Qt::SortOrder requestedOrder_ = Qt::AscendingOrder;
     QString text_, needle_;
     bool activeOnly_ = false;
     bool userOnly_ = false;

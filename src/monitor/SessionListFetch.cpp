@@ -34,8 +34,9 @@ void TBasicThread::CancelRunningCall() {
 }
 
 void TBasicThread::ReadLongOperations(std::vector<TRSession>& sessions) {
-    // SID and serial# -> "sofar/totalwork/time_remaining/opname/target" of the latest operation.
-    std::unordered_map<std::string, std::string> latest;
+    // SID and serial# (SessionKey) -> "sofar/totalwork/time_remaining/opname/target" of the
+    // latest operation.
+    std::unordered_map<std::uint64_t, std::string> latest;
     try {
         longOperations_.SQL.Clear();
         longOperations_.SQL.Add(std::string(kLongOperationsSql));
@@ -44,8 +45,8 @@ void TBasicThread::ReadLongOperations(std::vector<TRSession>& sessions) {
             std::string text;
             for (int i = 2; i < 7; ++i)
                 text += (i > 2 ? "/" : "") + longOperations_.Fields(i).AsString();
-            latest[longOperations_.Fields(0).AsString() + "," +
-                   longOperations_.Fields(1).AsString()] = std::move(text);
+            latest[SessionKey(longOperations_.Fields(0).AsString(),
+                              longOperations_.Fields(1).AsString())] = std::move(text);
             if (Terminated())
                 throw EAbandon{};
         }
@@ -62,11 +63,22 @@ void TBasicThread::ReadLongOperations(std::vector<TRSession>& sessions) {
     if (latest.empty())
         return;
     for (TRSession& s : sessions) {
-        const auto it = latest.find(s.basic.fields[bfSid] + "," + s.basic.fields[bfSerial]);
+        const auto it = latest.find(RateKey(s));
         if (it == latest.end())
             continue;
-        s.basic.fields[bfProgress] = it->second;
-        SetLongOperation(s.basic.fields);
+        TBasicFieldArray progress;
+        progress[bfProgress] = it->second;
+        SetLongOperation(progress);
+        // The record's texts with the operation's, written at once.
+        std::array<std::string_view, bfCount> texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = s.basic.fields[i];
+        for (const int field :
+             {bfProgress, bfLongOperation, bfLongTarget, bfLongDone, bfLongRemaining})
+            texts[static_cast<std::size_t>(field)] = progress[static_cast<std::size_t>(field)];
+        TBasicFields fields;
+        fields.Assign(texts);
+        s.basic.fields = std::move(fields);
     }
 }
 
@@ -90,42 +102,52 @@ void TBasicThread::Execute() {
                 fields[static_cast<std::size_t>(i)] =
                     &query_.FieldByName(kSessionListFields[static_cast<std::size_t>(i)].name);
         fields[bfSortField] = &query_.FieldByName("value");
-        const TDateTime stale = util::now() - 10.0;
+        // A row's texts are written back to back here, then copied once into its record.
+        std::string joined;
+        std::array<std::size_t, bfCount> ends{};
         for (; !query_.Eof(); query_.Next()) {
-            TRSession& s = sessions.emplace_back();
-            s.details.fetchTime = s.locks.fetchTime = s.sql.fetchTime = s.statistics.fetchTime =
-                s.waits.fetchTime = stale;
-            for (int i = 0; i < bfCount; ++i)
-                if (const oradb::TField* field = fields[static_cast<std::size_t>(i)])
-                    s.basic.fields[static_cast<std::size_t>(i)] = field->AsString();
-            s.key = s.basic.fields[bfSid];
+            joined.clear();
+            for (std::size_t i = 0; i < ends.size(); ++i) {
+                if (const oradb::TField* field = fields[i])
+                    field->AppendTo(joined);
+                ends[i] = joined.size();
+            }
+            sessions.emplace_back().basic.fields.Assign(joined, ends);
             if (Terminated())
                 throw std::runtime_error("ftbasic was terminated");
         }
         if (FieldRead(bfProgress, Columns))
             ReadLongOperations(sessions);
+        MarkSessions(sessions);
         const TDateTime now = util::now();
         if (Baseline)
             Baseline->Advance(sessions, Statistic, now);
+        OrderByStatistic(sessions, ByRate);
         Synchronize([&] {
-            monitor_.Sessions = std::move(sessions);
+            monitor_.Notify(ncSessionsReplacing);
+            monitor_.Sessions.swap(sessions);
+            monitor_.SessionsByRate = ByRate;
             if (monitor_.LocateSelectedSession() == -1 && !monitor_.Sessions.empty()) {
                 // The selected session is gone: the first session becomes the selected one,
                 // but not a session that took over the gone one's SID.
                 std::size_t first = 0;
                 while (first + 1 < monitor_.Sessions.size() &&
-                       monitor_.Sessions[first].key == monitor_.SelectedSid)
+                       monitor_.Sessions[first].Key() == monitor_.SelectedSid)
                     ++first;
-                monitor_.SelectSession(monitor_.Sessions[first].key,
-                                       monitor_.Sessions[first].basic.fields[bfSerial]);
+                monitor_.SelectSession(
+                    std::string(monitor_.Sessions[first].Key()),
+                    std::string(monitor_.Sessions[first].basic.fields[bfSerial]));
             } else if (monitor_.SelectedIndex >= 0) {
                 const TRSession& s =
                     monitor_.Sessions[static_cast<std::size_t>(monitor_.SelectedIndex)];
-                monitor_.SelectSession(s.key, s.basic.fields[bfSerial]);
+                monitor_.SelectSession(std::string(s.Key()), std::string(s.basic.fields[bfSerial]));
             }
             monitor_.LastListRefresh = now;
             ++monitor_.ListGeneration;
+            monitor_.Notify(ncSessionsReplaced);
         });
+        // The previous read's records are freed here, not on the window's thread.
+        std::vector<TRSession>().swap(sessions);
         query_.Close();
         running = false;
         Synchronize([this] { monitor_.Notify(ncListFetched); });
@@ -165,10 +187,22 @@ QString StatisticCaption(const TPvConnection& monitor) {
 
 void TPvSesslistObserver::Update(TPvConnection& monitor, int code) {
     (void)monitor;
-    if (code == ncRebuildListColumns)
+    switch (code) {
+    case ncRebuildListColumns:
         RebuildColumns();
-    else if (code == ncListFetched)
-        RenderRows();
+        break;
+    case ncSessionsReplacing:
+        list_.BeginSessions();
+        break;
+    case ncSessionsReplaced:
+        ShowSessions();
+        break;
+    case ncListFetched:
+        ShowRefresh();
+        break;
+    default:
+        break;
+    }
 }
 
 namespace {
@@ -222,85 +256,49 @@ void TPvSesslistObserver::RebuildColumns() {
                            f.width, order});
     }
     list_.SetColumns(std::move(columns));
+    // The records read so far show at once under the new columns.
+    if (!monitor_.Sessions.empty())
+        ShowSessions();
 }
 
-void TPvSesslistObserver::RenderRows() {
+void TPvSesslistObserver::ShowSessions() {
+    list_.BeginSessions();
+    // The statistic column switched between rates and totals since the read: the records take
+    // its order again.
+    if (monitor_.SessionsByRate != monitor_.ShowSortRate) {
+        OrderByStatistic(monitor_.Sessions, monitor_.ShowSortRate);
+        monitor_.SessionsByRate = monitor_.ShowSortRate;
+        monitor_.LocateSelectedSession();
+    }
+    TSessionListLayout layout;
+    layout.fields = shownFields(monitor_.ShownColumns());
+    for (int i = monitor_.AuditActionList.Count() - 1; i >= 0; --i)
+        layout.commandNames[monitor_.AuditActionList.Name(i)] =
+            monitor_.AuditActionList.Value(monitor_.AuditActionList.Name(i));
+    layout.showRate = monitor_.ShowSortRate;
+    layout.ownSid = monitor_.OwnSid;
+    list_.SetSessions(&monitor_.Sessions, std::move(layout));
+}
+
+void TPvSesslistObserver::ShowRefresh() {
     try {
         if (TMonitorHost* host = monitor_.Host())
             host->SetStatusPanel(1,
                                  "Refreshed at: " + util::formatDateTime(monitor_.LastListRefresh));
-        // Audit action names by number, looked up once per rendering.
-        std::unordered_map<std::string, std::string> actions;
-        for (int i = monitor_.AuditActionList.Count() - 1; i >= 0; --i)
-            actions[monitor_.AuditActionList.Name(i)] =
-                monitor_.AuditActionList.Value(monitor_.AuditActionList.Name(i));
-
-        // The sessions that others wait for.
-        std::unordered_set<std::string> blockers;
-        for (const TRSession& s : monitor_.Sessions)
-            if (!s.basic.fields[bfBlockingSession].empty())
-                blockers.insert(s.basic.fields[bfBlockingSession]);
-        const QLocale locale;
-        const std::string selectedSerial = monitor_.SelectedSerial();
-        const std::vector<int> fieldsShown = shownFields(monitor_.ShownColumns());
-
-        std::vector<TSessionListModel::Row> rows;
-        rows.reserve(monitor_.Sessions.size());
         int selected = -1;
-        bool stoppedEarly = false;
-        for (const TRSession& s : monitor_.Sessions) {
-            if (monitor_.Running(wkList)) {
-                stoppedEarly = true;
-                break;
-            }
-            const TBasicFieldArray& f = s.basic.fields;
-            TSessionListModel::Row row;
-            row.caption = f[bfSid];
-            row.image = f[bfStatus] == "KILLED"         ? kImageKilled
-                        : !f[bfLockwait].empty()        ? kImageLockWait
-                        : blockers.count(f[bfSid]) != 0 ? kImageBlocker
-                                                        : -1;
-            row.serial = f[bfSerial];
-            row.active = f[bfStatus] == "ACTIVE";
-            row.user = f[bfType] != "BACKGROUND";
-            row.changed = s.changed;
-            row.own = !monitor_.OwnSid.empty() && f[bfSid] == monitor_.OwnSid;
-            row.searchText = TSessionFilterModel::SearchText(
-                {&f[bfSid], &f[bfUsername], &f[bfSchemaName], &f[bfOsUser], &f[bfMachine],
-                 &f[bfProgram], &f[bfModule], &f[bfStatus], &f[bfSqlId]});
-            std::string statistic = f[bfSortField];
-            if (monitor_.ShowSortRate) {
-                row.statistic = s.sortRate;
-                statistic = std::isnan(s.sortRate)
-                                ? std::string()
-                                : locale.toString(s.sortRate, 'f', 1).toStdString();
-            } else {
-                row.statistic = StatisticValue(statistic);
-            }
-            row.subItems.reserve(fieldsShown.size());
-            for (const int i : fieldsShown) {
-                if (i < 0)
-                    row.subItems.push_back(statistic);
-                else if (i == bfCommand) {
-                    const auto it = actions.find(f[bfCommand]);
-                    row.subItems.push_back(it == actions.end() ? std::string() : it->second);
-                } else {
-                    row.subItems.push_back(f[static_cast<std::size_t>(i)]);
-                }
-            }
-            if (row.caption == monitor_.SelectedSid &&
-                (selectedSerial.empty() || row.serial == selectedSerial))
-                selected = static_cast<int>(rows.size());
-            rows.push_back(std::move(row));
-        }
-        const int count = static_cast<int>(rows.size());
-        list_.SetRows(std::move(rows));
+        const std::string selectedSerial = monitor_.SelectedSerial();
+        for (int row = 0; row < list_.rowCount() && selected < 0; ++row)
+            if (const TRSession* s = list_.Session(row))
+                if (s->Key() == monitor_.SelectedSid &&
+                    (selectedSerial.empty() || s->basic.fields[bfSerial] == selectedSerial))
+                    selected = row;
         list_.SetSelectedRow(selected);
-        if (!stoppedEarly)
-            if (TMonitorHost* host = monitor_.Host())
-                host->SetStatusPanel(2, filter_ ? filter_->CountText()
-                                                : std::to_string(count) +
-                                                      (count == 1 ? " session" : " sessions"));
+        if (TMonitorHost* host = monitor_.Host()) {
+            const int count = list_.rowCount();
+            host->SetStatusPanel(2, filter_ ? filter_->CountText()
+                                            : std::to_string(count) +
+                                                  (count == 1 ? " session" : " sessions"));
+        }
     } catch (...) {
         util::appendAppLogSafely("Error:refresh sessionlist error");
     }

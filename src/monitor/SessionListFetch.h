@@ -30,6 +30,8 @@ public:
     // the rates are computed against; set before the start.
     std::string Statistic;
     std::shared_ptr<TRateBaseline> Baseline;
+    // The records are put in the order of the rates (else of the totals); set before the start.
+    bool ByRate = false;
 
 protected:
     void Execute() override;
@@ -52,14 +54,19 @@ class TPvSesslistObserver final : public IPvObserver {
 public:
     TPvSesslistObserver(TPvConnection& monitor, TSessionListModel& list,
                         const TSessionFilterModel* filter = nullptr)
-        : monitor_(monitor), list_(list), filter_(filter) {}
+        : monitor_(monitor), list_(list), filter_(filter) {
+        list_.SetStatisticOrdered(true);
+    }
     void Update(TPvConnection& monitor, int code) override;
     // The list as shown, whose count the status bar gives ("3 of 12 sessions").
     void SetFilter(const TSessionFilterModel* filter) { filter_ = filter; }
 
 private:
     void RebuildColumns();
-    void RenderRows();
+    // Gives the list the records to show, and how.
+    void ShowSessions();
+    // After a refresh: the status bar and the selected session's row.
+    void ShowRefresh();
     TPvConnection& monitor_;
     TSessionListModel& list_;
     const TSessionFilterModel* filter_; // the list as shown, for the count; may be null

@@ -1,12 +1,15 @@
-// The session list model: one row per session as the session list shows it, filled by the
-// session list observer on the UI thread. Qt Core only; the images and colours are added by the
-// view's proxy.
+// The session list model: one row per session as the session list shows it. The session list
+// reads the monitor's session records themselves (nothing copied); the lock and cursor lists of
+// the detail pages give rows of texts. UI thread only; Qt Core only: the images and colours are
+// added by the view's proxy.
 #pragma once
 
 #include "monitor/ListRowsModel.h"
+#include "monitor/SessionRecords.h"
 
 #include <QString>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace monitor {
@@ -31,7 +34,17 @@ struct TSessionListRow {
     bool own = false;         // the monitor's own session
 };
 
-// The rows of the session list: a caption (the SID), the sub-items and an image per row.
+// How the session list shows the records: what each column after the SID holds.
+struct TSessionListLayout {
+    // Per column after the SID: the field shown, or -1 for the statistic.
+    std::vector<int> fields;
+    // The command column's texts: audit action names by number.
+    std::unordered_map<std::string, std::string> commandNames;
+    bool showRate = false; // the statistic column shows the change per second
+    std::string ownSid;    // the monitor's own session
+};
+
+// The rows of a session list: a caption (the SID), the sub-items and an image per row.
 class TSessionListModel final : public TListRowsModel<TSessionListRow> {
     Q_OBJECT
 public:
@@ -55,7 +68,44 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     void SetColumns(std::vector<Column> columns);
+    // Rows of texts (the lock and cursor lists).
     void SetRows(std::vector<Row> rows);
+    // The session list: the records themselves are the rows. The records must not change
+    // between BeginSessions and SetSessions, nor after SetSessions until the next
+    // BeginSessions.
+    void BeginSessions();
+    void SetSessions(const std::vector<TRSession>* sessions, TSessionListLayout layout);
+    // True when the rows come in the statistic column's order, highest first, so that a sort by
+    // that column has nothing to do.
+    void SetStatisticOrdered(bool ordered) { statisticOrdered_ = ordered; }
+    bool StatisticOrdered() const { return statisticOrdered_; }
+    // The statistic column, or -1.
+    int StatisticColumn() const;
+    // The record a row shows, or null (rows of texts, a row out of range).
+    const TRSession* Session(int row) const;
+
+    // What a row shows, whichever the rows are.
+    std::string Caption(int row) const;
+    std::string Serial(int row) const;
+    QString Text(int row, int column) const;
+    int Image(int row) const;
+    double Statistic(int row) const; // NaN when blank
+    bool Active(int row) const;
+    bool User(int row) const;
+    bool Changed(int row) const;
+    bool Own(int row) const;
+    // The fields the filter looks in, one per line (UTF-8).
+    std::string SearchText(int row) const;
+    // The longest of the rows' captions (the first of them).
+    std::string LongestCaption() const;
+    // The row of the session with this SID and serial#, or -1.
+    int RowOfSession(std::string_view sid, std::string_view serial) const;
+    // A copy of what a row shows.
+    Row RowAt(int row) const;
+    // A copy of every row (tests; a long session list is read row by row instead).
+    std::vector<Row> RowsCopy() const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     // Counts the changes of rows and columns: what was derived from the rows under one count
     // holds until the next.
     quint64 Generation() const { return generation_; }
@@ -68,6 +118,15 @@ Q_SIGNALS:
     void selectionRequested(int row);
 
 private:
+    // The session list has no rows of texts: a row is read with the functions above.
+    using TListRowsModel::Rows;
+    const Row* RowOfTexts(int row) const;
+
+    const std::vector<TRSession>* sessions_ = nullptr; // null: rows of texts
+    std::size_t sessionCount_ = 0;
+    TSessionListLayout layout_;
+    bool resetting_ = false;
+    bool statisticOrdered_ = false;
     int selectedRow_ = -1;
     quint64 generation_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,8 +113,34 @@ enum TCurrentWaitField : int {
     cwCount = 15
 };
 
+// One session-list row's texts (the field table's order), kept back to back in one buffer: a row
+// costs one allocation of its texts' size instead of 39 strings of 32 bytes each.
+class TBasicFields {
+public:
+    std::string_view operator[](std::size_t field) const {
+        const std::size_t begin = field == 0 ? 0 : ends_[field - 1];
+        return std::string_view(text_).substr(begin, ends_[field] - begin);
+    }
+    // Replaces one field's text. A row's texts together hold at most 65,535 bytes; beyond that
+    // the text given is cut (no v$session row comes near it).
+    void Set(std::size_t field, std::string_view text);
+    // Sets every field at once, the buffer taking exactly the texts' size.
+    void Assign(const std::array<std::string_view, bfCount>& texts);
+    // Sets every field at once from their texts written back to back and where each ends
+    // (texts of more than 65,535 bytes together are cut as Set does).
+    void Assign(std::string_view joined, const std::array<std::size_t, bfCount>& ends);
+    TBasicFieldArray ToArray() const;
+    static TBasicFields FromArray(const TBasicFieldArray& fields);
+    // The heap bytes the texts take beyond the object itself.
+    std::size_t HeapBytes() const { return text_.capacity() > 15 ? text_.capacity() + 1 : 0; }
+
+private:
+    std::string text_;
+    std::array<std::uint16_t, bfCount> ends_{};
+};
+
 struct TRBasic {
-    TBasicFieldArray fields;
+    TBasicFields fields;
 };
 
 struct TRDetails {
@@ -150,19 +177,64 @@ struct TRWaits {
     std::uint64_t fetchGeneration = 0; // the list refresh it was read under; 0: never read
 };
 
-struct TRSession {
-    std::string key; // the session's SID
-    TRBasic basic;
-    // The sort statistic's change per second since the previous refresh; NaN when there is no
-    // earlier figure of this session (first refresh, new session).
-    double sortRate = std::numeric_limits<double>::quiet_NaN();
-    bool changed = false; // the sort statistic changed since the previous refresh
+// What the detail pages read about one session. Only the sessions the user looks at have it.
+struct TRSessionParts {
     TRDetails details;
     TRLocks locks;
     TRSql sql;
     TRStatistics statistics;
     TRWaits waits;
 };
+
+// Marks of a session the list shows as images or filters on, set when the list is read.
+enum TSessionMark : std::uint8_t {
+    smActive = 1,   // status ACTIVE
+    smUser = 2,     // not a BACKGROUND session
+    smKilled = 4,   // status KILLED
+    smLockWait = 8, // waits for a lock
+    smBlocker = 16, // others wait for it
+};
+
+struct TRSession {
+    TRSession() = default;
+    TRSession(const TRSession& other);
+    TRSession& operator=(const TRSession& other);
+    TRSession(TRSession&&) noexcept = default;
+    TRSession& operator=(TRSession&&) noexcept = default;
+    ~TRSession() = default;
+
+    // The session's SID.
+    std::string_view Key() const { return basic.fields[bfSid]; }
+    // The detail pages' records, made on first use; until then (and through the const
+    // overloads) empty records read long before the list.
+    TRDetails& Details() { return Parts().details; }
+    TRLocks& Locks() { return Parts().locks; }
+    TRSql& Sql() { return Parts().sql; }
+    TRStatistics& Statistics() { return Parts().statistics; }
+    TRWaits& Waits() { return Parts().waits; }
+    const TRDetails& Details() const { return PartsOrEmpty().details; }
+    const TRLocks& Locks() const { return PartsOrEmpty().locks; }
+    const TRSql& Sql() const { return PartsOrEmpty().sql; }
+    const TRStatistics& Statistics() const { return PartsOrEmpty().statistics; }
+    const TRWaits& Waits() const { return PartsOrEmpty().waits; }
+    bool HasParts() const { return parts_ != nullptr; }
+    bool Marked(TSessionMark mark) const { return (marks & mark) != 0; }
+
+    TRBasic basic;
+    // The sort statistic's change per second since the previous refresh; NaN when there is no
+    // earlier figure of this session (first refresh, new session).
+    double sortRate = std::numeric_limits<double>::quiet_NaN();
+    bool changed = false;   // the sort statistic changed since the previous refresh
+    std::uint8_t marks = 0; // TSessionMark bits
+
+private:
+    TRSessionParts& Parts();
+    const TRSessionParts& PartsOrEmpty() const;
+    std::unique_ptr<TRSessionParts> parts_;
+};
+
+// Sets the marks of every session: its status and type, and whether others wait for it.
+void MarkSessions(std::vector<TRSession>& sessions);
 
 // An object found by file and block.
 struct TRObjFB {

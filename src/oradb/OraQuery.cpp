@@ -6,6 +6,7 @@
 #include "util/DateTimeText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace oradb {
@@ -70,6 +71,25 @@ std::string TField::AsString() const {
         return HexText(c.s);
     }
     return {};
+}
+
+void TField::AppendTo(std::string& out) const {
+    const TCell& c = cell();
+    switch (c.kind) {
+    case TCell::Kind::Null:
+        return;
+    case TCell::Kind::Text:
+        out += c.s;
+        return;
+    case TCell::Kind::Integer: {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, c.i).ptr;
+        out.append(digits, end);
+        return;
+    }
+    default:
+        out += AsString();
+    }
 }
 
 std::int64_t TField::AsInteger() const {

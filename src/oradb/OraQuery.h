@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     // Numbers as Oracle writes them, dates through the program's date-time text, raw bytes as
     // upper-case hexadecimal, NULL as the empty text.
     std::string AsString() const;
+    // Appends AsString()'s text to `out`, without a text of its own for whole numbers.
+    void AppendTo(std::string& out) const;
     // Raise EOraError when the value does not convert.
     std::int64_t AsInteger() const;
     double AsFloat() const;

@@ -22,7 +22,7 @@ namespace {
 constexpr std::uint64_t kStatementBase = 0x000000038A000000ULL;
 
 // Changes with every change of the catalog's tables and views.
-constexpr const char* kCatalogVersion = "19c-12";
+constexpr const char* kCatalogVersion = "19c-13";
 
 // The sandbox's own state that an upgrade of the catalog carries over.
 const char* const kKeptTables[] = {"sbx_synonyms", "sbx_constraints"};

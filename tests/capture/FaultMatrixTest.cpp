@@ -251,7 +251,7 @@ protected:
 
     // Selects the session list row of `sid`.
     bool SelectSid(const std::string& sid) {
-        const auto& listRows = window->SessionListModel().Rows();
+        const auto& listRows = window->SessionListModel().RowsCopy();
         for (std::size_t i = 0; i < listRows.size(); ++i)
             if (listRows[i].caption == sid) {
                 window->SessionList()->SelectRow(static_cast<int>(i));
@@ -477,7 +477,7 @@ protected:
         ASSERT_TRUE(waitFor([&] { return Settled(); }, kDeadlineMs));
         EXPECT_EQ(user->errors.size(), errorsBefore)
             << "disconnecting or logging in again showed errors: " << ErrorsText();
-        EXPECT_FALSE(window->SessionListModel().Rows().empty());
+        EXPECT_FALSE(window->SessionListModel().RowsCopy().empty());
     }
 
     // The slow statement runs: the window keeps handling events, the refresh timer ticks, the

@@ -65,7 +65,7 @@ protected:
         for (const auto& s : rig->monitor.Sessions)
             if (s.basic.fields[monitor::bfType] == "USER" &&
                 s.basic.fields[monitor::bfProgram].rfind("quenby", 0) != 0 && skip-- == 0)
-                return s.key;
+                return std::string(s.Key());
         return {};
     }
     std::string One(const std::string& sql) {

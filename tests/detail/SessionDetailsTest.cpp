@@ -36,7 +36,7 @@ TEST_F(SessionDetails, ShowsEveryColumnOfTheSelectedSessionWithRawColumnsInHex) 
     EXPECT_EQ(detailsList.headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(detailsList.headerData(1, Qt::Horizontal, Qt::UserRole).toInt(), 150);
     // The details fetch leaves the record's fetch time as the list fetch set it.
-    EXPECT_FALSE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->details.fetchGeneration));
+    EXPECT_FALSE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->Details().fetchGeneration));
     EXPECT_EQ(rig->host.workerFailures, 0);
 }
 
@@ -67,7 +67,7 @@ TEST_F(SessionDetails, ASessionInALongOperationShowsItsProgressFirst) {
     for (const auto& s : rig->monitor.Sessions)
         if (s.basic.fields[monitor::bfProgress].empty() &&
             s.basic.fields[monitor::bfType] == "USER")
-            idle = s.key;
+            idle = s.Key();
     ASSERT_FALSE(idle.empty());
     Select(idle);
     details->SetActive(false);
@@ -109,8 +109,8 @@ TEST_F(SessionDetails, NotificationsAreIgnoredWhileInactiveOrWithoutSelection) {
     const auto rows = detailsList.Rows().size();
     ASSERT_GT(rows, 0u);
     details->SetActive(false);
-    rig->monitor.SelectedSession()->details.names.clear();
-    rig->monitor.SelectedSession()->details.values.clear();
+    rig->monitor.SelectedSession()->Details().names.clear();
+    rig->monitor.SelectedSession()->Details().values.clear();
     rig->monitor.Notify(monitor::ncDetailsStored);
     EXPECT_EQ(detailsList.Rows().size(), rows);
     details->SetActive(true); // starts a fetch; wait for it, then drop the selection

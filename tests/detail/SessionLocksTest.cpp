@@ -39,7 +39,7 @@ protected:
     // Rows of lockList as (caption, sid, lmode, request).
     std::vector<std::array<std::string, 4>> Shown() {
         std::vector<std::array<std::string, 4>> out;
-        for (const auto& r : lockList.Rows())
+        for (const auto& r : lockList.RowsCopy())
             out.push_back({r.caption, r.subItems.at(0), r.subItems.at(2), r.subItems.at(3)});
         return out;
     }
@@ -78,7 +78,7 @@ TEST_F(SessionLocks, HolderSeesItsPlainLocksThenItsChainWithWaitersIndented) {
         EXPECT_EQ(w[2], "none");
         EXPECT_EQ(w[3], "Exclusive(X)");
     }
-    const auto& record = rig.monitor.SelectedSession()->locks;
+    const auto& record = rig.monitor.SelectedSession()->Locks();
     EXPECT_TRUE(rig.monitor.IsFresh(record.fetchGeneration));
     EXPECT_EQ(recorder->Only({23, 24}), (std::vector<int>{23, 24}));
 }
@@ -119,7 +119,7 @@ TEST_F(SessionLocks, UnrelatedChainsAreNotShown) {
         EXPECT_EQ(r[0].rfind("    ", 0), std::string::npos);
     }
     // The chain was grouped all the same, as a group that does not concern the session.
-    const auto& groups = rig.monitor.SelectedSession()->locks.groups;
+    const auto& groups = rig.monitor.SelectedSession()->Locks().groups;
     ASSERT_FALSE(groups.empty());
     EXPECT_EQ(groups.front().front()[lfSid], "0");
 }
@@ -133,7 +133,7 @@ TEST_F(SessionLocks, SessionWithoutLocksShowsAnEmptyList) {
     Select(sid);
     ShowLocks();
     EXPECT_EQ(lockList.rowCount(), 0);
-    EXPECT_FALSE(rig.monitor.SelectedSession()->locks.rows.empty()); // the chain's rows
+    EXPECT_FALSE(rig.monitor.SelectedSession()->Locks().rows.empty()); // the chain's rows
 }
 
 TEST_F(SessionLocks, ModeSevenStaysANumberAndOtherModesAreDecoded) {
@@ -157,9 +157,9 @@ TEST_F(SessionLocks, ModeSevenStaysANumberAndOtherModesAreDecoded) {
     EXPECT_EQ(modes, (std::vector<std::string>{"none", "NULL", "Row-S(SS)", "Row-X(SX)", "Share(S)",
                                                "S/Row-X(SSX)", "Exclusive(X)", "7"}));
     // The raw addresses come as upper-case hexadecimal.
-    for (const auto& row : rig.monitor.SelectedSession()->locks.rows)
+    for (const auto& row : rig.monitor.SelectedSession()->Locks().rows)
         EXPECT_TRUE(std::regex_match(row[lfAddr], std::regex("[0-9A-F]+"))) << row[lfAddr];
-    const auto& stored = rig.monitor.SelectedSession()->locks.rows;
+    const auto& stored = rig.monitor.SelectedSession()->Locks().rows;
     const auto first = std::find_if(stored.begin(), stored.end(),
                                     [&](const TLocksFieldType& r) { return r[lfSid] == sid; });
     ASSERT_NE(first, stored.end());
@@ -187,14 +187,14 @@ TEST_F(SessionLocks, RequestOfAnotherModeIsNoWaiterAndALoneBlockerShowsOnlyForIt
     EXPECT_EQ(shown[0][3], "Share(S)");
 
     Select(holder);
-    rig.monitor.SelectedSession()->locks.fetchGeneration = 0; // make the cached record stale
+    rig.monitor.SelectedSession()->Locks().fetchGeneration = 0; // make the cached record stale
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     shown = Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0][1], holder);
     EXPECT_EQ(shown[0][2], "Row-X(SX)");
-    const auto& groups = rig.monitor.SelectedSession()->locks.groups;
+    const auto& groups = rig.monitor.SelectedSession()->Locks().groups;
     const auto mine = std::find_if(groups.begin(), groups.end(),
                                    [&](const TLocksArrayType& g) { return g[0][lfSid] == holder; });
     ASSERT_NE(mine, groups.end());
@@ -248,7 +248,7 @@ TEST_F(SessionLocks, FailingQueryIsReportedOnceAndRendersWhatWasStored) {
     EXPECT_EQ(recorder->Only({23, 24}), (std::vector<int>{23, 24}));
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_FALSE(rig.monitor.Running(wkLocks));
-    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->locks.fetchGeneration));
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->Locks().fetchGeneration));
     EXPECT_EQ(rig.monitor.LocksSql,
               "select rawtohex(l.addr) addr,rawtohex(l.kaddr) kaddr,l.sid,l.type,l.id1,l.id2,"
               "decode(l.lmode,0,'none',1,'NULL',2,'Row-S(SS)',3,'Row-X(SX)',4,'Share(S)',5,"
@@ -263,18 +263,18 @@ TEST_F(SessionLocks, FetchFailingHalfWayShowsNoChainOfAnEarlierFetch) {
     const Chain c = FindChain();
     Select(c.holder);
     ShowLocks();
-    ASSERT_FALSE(rig.monitor.SelectedSession()->locks.groups.empty());
+    ASSERT_FALSE(rig.monitor.SelectedSession()->Locks().groups.empty());
     oradb::sandbox::Fault fault;
     fault.fragment = "from v$lock l";
     fault.failAfterRows = 1;
     instance->addFault(fault);
     // The record counts as stale; the view fetches again and the fetch fails after one row.
-    rig.monitor.SelectedSession()->locks.fetchGeneration = 0;
+    rig.monitor.SelectedSession()->Locks().fetchGeneration = 0;
     ShowLocks();
     util::HandOver::instance().runPending();
     EXPECT_EQ(rig.host.workerFailures, 1);
-    EXPECT_TRUE(rig.monitor.SelectedSession()->locks.groups.empty());
-    EXPECT_LE(rig.monitor.SelectedSession()->locks.rows.size(), 1u);
+    EXPECT_TRUE(rig.monitor.SelectedSession()->Locks().groups.empty());
+    EXPECT_LE(rig.monitor.SelectedSession()->Locks().rows.size(), 1u);
     for (const auto& r : Shown())
         EXPECT_EQ(r[0].rfind("    ", 0), std::string::npos);
 }
@@ -290,7 +290,7 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
         [&] { return recorder->Count(ncLocksLoading) == 1; }, std::chrono::seconds(20)));
     ASSERT_EQ(lockList.rowCount(), 1);
-    EXPECT_EQ(lockList.Rows()[0].caption, "Loading...");
+    EXPECT_EQ(lockList.RowsCopy()[0].caption, "Loading...");
     instance->clearFaults();
     sqlObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
@@ -300,7 +300,7 @@ TEST_F(SessionLocks, SwitchingToTheSqlPageCancelsTheLocksFetchSilently) {
     EXPECT_EQ(recorder->Count(ncLocksStored), 1);
     EXPECT_EQ(recorder->Count(ncCurrentSqlStored), 1);
     // Nothing was stamped: the locks page fetches again when it is shown next.
-    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->locks.fetchGeneration));
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->Locks().fetchGeneration));
     locksObserver->SetActive(true);
     ASSERT_TRUE(WaitIdle(wkLocks));
     EXPECT_EQ(recorder->Count(ncLocksLoading), 2);

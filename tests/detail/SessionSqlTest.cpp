@@ -23,7 +23,7 @@ protected:
                                   " st.hash_value = oc.hash_value and st.piece >= 2"
                                   " order by oc.sid"))
             for (const TRSession& s : rig.monitor.Sessions)
-                if (s.key == r[0])
+                if (s.Key() == r[0])
                     return r[0];
         return {};
     }
@@ -54,7 +54,7 @@ TEST_F(SessionSql, CursorsAreReassembledFromTheirPiecesAndListedByFirstPiece) {
     ASSERT_FALSE(sid.empty());
     Select(sid);
     ShowSql();
-    const TRSql& sql = rig.monitor.SelectedSession()->sql;
+    const TRSql& sql = rig.monitor.SelectedSession()->Sql();
     std::vector<std::string> got;
     for (const auto& cursor : sql.cursors) {
         for (std::size_t i = 0; i + 1 < cursor.size(); ++i)
@@ -69,8 +69,8 @@ TEST_F(SessionSql, CursorsAreReassembledFromTheirPiecesAndListedByFirstPiece) {
 
     ASSERT_EQ(cursorList.rowCount(), static_cast<int>(sql.cursors.size()));
     for (int i = 0; i < cursorList.rowCount(); ++i) {
-        EXPECT_EQ(cursorList.Rows()[static_cast<std::size_t>(i)].caption, sid);
-        EXPECT_EQ(cursorList.Rows()[static_cast<std::size_t>(i)].subItems,
+        EXPECT_EQ(cursorList.RowsCopy()[static_cast<std::size_t>(i)].caption, sid);
+        EXPECT_EQ(cursorList.RowsCopy()[static_cast<std::size_t>(i)].subItems,
                   std::vector<std::string>{sql.cursors[static_cast<std::size_t>(i)][0]});
     }
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 22, 19, 21}));
@@ -98,7 +98,7 @@ TEST_F(SessionSql, CurrentStatementIsShownWithHeaderAndKeywords) {
     RefreshList();
     Select(sid);
     ShowSql();
-    EXPECT_EQ(Join(rig.monitor.SelectedSession()->sql.current), cur[0][2]);
+    EXPECT_EQ(Join(rig.monitor.SelectedSession()->Sql().current), cur[0][2]);
     const std::string text = statementText.PlainText();
     ASSERT_EQ(text.rfind("[Current Sql Statement]\r\n", 0), 0u) << text;
     std::string expected = "[Current Sql Statement]\r\n";
@@ -119,12 +119,12 @@ TEST_F(SessionSql, SessionExecutingNothingAndWithoutCursorsShowsEmptyViews) {
     RefreshList();
     Select(sid);
     ShowSql();
-    EXPECT_TRUE(rig.monitor.SelectedSession()->sql.cursors.empty());
+    EXPECT_TRUE(rig.monitor.SelectedSession()->Sql().cursors.empty());
     EXPECT_EQ(cursorList.rowCount(), 0);
     EXPECT_EQ(statementText.PlainText(), "");
     EXPECT_TRUE(statementText.Runs().empty());
     // The statement query still ran and stamped the record.
-    EXPECT_TRUE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->sql.fetchGeneration));
+    EXPECT_TRUE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->Sql().fetchGeneration));
 }
 
 TEST_F(SessionSql, StatementOpenedByTwoCursorsFormsOneGroupWithEveryPieceTwice) {
@@ -141,7 +141,7 @@ TEST_F(SessionSql, StatementOpenedByTwoCursorsFormsOneGroupWithEveryPieceTwice) 
     RefreshList();
     Select(sid);
     ShowSql();
-    const auto& cursors = rig.monitor.SelectedSession()->sql.cursors;
+    const auto& cursors = rig.monitor.SelectedSession()->Sql().cursors;
     std::vector<std::string> doubled;
     for (const auto& p : pieces) {
         doubled.push_back(p[0]);
@@ -172,7 +172,7 @@ TEST_F(SessionSql, HashValuesBeyondThirtyTwoBitsKeepCursorsApart) {
     RefreshList();
     Select(sid);
     ShowSql();
-    const auto& cursors = rig.monitor.SelectedSession()->sql.cursors;
+    const auto& cursors = rig.monitor.SelectedSession()->Sql().cursors;
     ASSERT_EQ(cursors.size(), 2u);
     EXPECT_EQ(cursors[0], std::vector<std::string>{"select 1 from dual"});
     EXPECT_EQ(cursors[1], std::vector<std::string>{"select 2 from dual"});
@@ -191,7 +191,7 @@ TEST_F(SessionSql, CachedRecordRendersWithoutAQueryUntilTheNextListRefresh) {
     EXPECT_EQ(recorder->Count(ncCursorsLoading), 1);
     EXPECT_EQ(recorder->Count(ncCursorsStored), 2);
     EXPECT_EQ(cursorList.rowCount(),
-              static_cast<int>(rig.monitor.SelectedSession()->sql.cursors.size()));
+              static_cast<int>(rig.monitor.SelectedSession()->Sql().cursors.size()));
     RefreshList();
     EXPECT_EQ(recorder->Count(ncCursorsLoading), 2);
 }
@@ -222,7 +222,7 @@ TEST_F(SessionSql, FailingCursorQueryShowsAbortAndReportsOnceThenLoadsTheStateme
     util::HandOver::instance().runPending();
     EXPECT_EQ(recorder->Only({19, 20, 21, 22, 27, 28}), (std::vector<int>{20, 28, 19, 21}));
     ASSERT_EQ(cursorList.rowCount(), 1);
-    EXPECT_EQ(cursorList.Rows()[0].caption, "Abort");
+    EXPECT_EQ(cursorList.RowsCopy()[0].caption, "Abort");
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_NE(rig.monitor.LastError.find("ORA-00600"), std::string::npos);
     EXPECT_FALSE(rig.monitor.AutoRefresh());
@@ -246,7 +246,7 @@ TEST_F(SessionSql, FailingStatementQueryShowsAbortInTheBox) {
     EXPECT_EQ(rig.host.workerFailures, 1);
     EXPECT_FALSE(rig.monitor.SqlCurrentLoading);
     // Nothing was stamped: the next request fetches again.
-    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->sql.fetchGeneration));
+    EXPECT_FALSE(rig.monitor.IsFresh(rig.monitor.SelectedSession()->Sql().fetchGeneration));
 }
 
 TEST_F(SessionSql, ReadFailuresKeepWhatWasReadAndGoToTheApplicationLog) {
@@ -259,7 +259,7 @@ TEST_F(SessionSql, ReadFailuresKeepWhatWasReadAndGoToTheApplicationLog) {
     ShowSql();
     util::HandOver::instance().runPending();
     // The two rows read before the failure stay, grouped; the view goes on to the statement.
-    const auto& got = rig.monitor.SelectedSession()->sql.cursors;
+    const auto& got = rig.monitor.SelectedSession()->Sql().cursors;
     std::size_t pieces = 0;
     for (const auto& c : got)
         pieces += c.size();
@@ -288,7 +288,7 @@ TEST_F(SessionSql, StatementReadFailureIsLoggedAndWhatWasReadIsShown) {
     instance->addFault(fault);
     ShowSql();
     util::HandOver::instance().runPending();
-    const TRSql& sql = rig.monitor.SelectedSession()->sql;
+    const TRSql& sql = rig.monitor.SelectedSession()->Sql();
     ASSERT_EQ(sql.current.size(), 1u);
     EXPECT_EQ(sql.current[0], one("select sql_text from \"v$sqltext\" where address = '" +
                                   cur[0][0] + "' and piece = 0"));
@@ -313,7 +313,7 @@ TEST_F(SessionSql, SwitchingToAnotherPageCancelsTheFetchSilently) {
     ASSERT_TRUE(util::HandOver::instance().waitUntil(
         [&] { return rig.monitor.SqlCursorsLoading.load() && cursorList.rowCount() == 1; },
         std::chrono::seconds(30)));
-    EXPECT_EQ(cursorList.Rows()[0].caption, "Loading...");
+    EXPECT_EQ(cursorList.RowsCopy()[0].caption, "Loading...");
     // A click on a cursor row while loading changes nothing and logs nothing.
     sqlObserver->SwitchStatement(0);
     EXPECT_EQ(AppLog(), "");
@@ -350,15 +350,15 @@ TEST_F(SessionSql, RowsGoToTheSessionTheFetchWasForWhenTheSelectionMovedOn) {
     const auto& sessions = rig.monitor.Sessions;
     const auto recordOf = [&](const std::string& sid) {
         return std::find_if(sessions.begin(), sessions.end(),
-                            [&](const TRSession& s) { return s.key == sid; });
+                            [&](const TRSession& s) { return s.Key() == sid; });
     };
     std::vector<std::string> got;
-    for (const auto& c : recordOf(first)->sql.cursors)
+    for (const auto& c : recordOf(first)->Sql().cursors)
         got.push_back(Join(c));
     EXPECT_EQ(got, CursorTexts(first));
-    EXPECT_TRUE(rig.monitor.IsFresh(recordOf(first)->sql.fetchGeneration));
-    EXPECT_TRUE(recordOf(second)->sql.cursors.empty());
-    EXPECT_FALSE(rig.monitor.IsFresh(recordOf(second)->sql.fetchGeneration));
+    EXPECT_TRUE(rig.monitor.IsFresh(recordOf(first)->Sql().fetchGeneration));
+    EXPECT_TRUE(recordOf(second)->Sql().cursors.empty());
+    EXPECT_FALSE(rig.monitor.IsFresh(recordOf(second)->Sql().fetchGeneration));
     // So the next request for the selected session fetches its own cursors.
     rig.monitor.Request(wkSql);
     ASSERT_TRUE(WaitIdle(wkSql));
@@ -370,7 +370,7 @@ TEST_F(SessionSql, SelectingACursorShowsItsFullTextWithoutHeader) {
     const std::string sid = SessionWithLongCursor();
     Select(sid);
     ShowSql();
-    const auto& cursors = rig.monitor.SelectedSession()->sql.cursors;
+    const auto& cursors = rig.monitor.SelectedSession()->Sql().cursors;
     ASSERT_GE(cursors.size(), 2u);
     std::size_t longest = 0;
     for (std::size_t i = 0; i < cursors.size(); ++i)
@@ -391,9 +391,9 @@ TEST_F(SessionSql, SavingWritesTheHeaderAndTheSelectedCursorsPieceByPiece) {
     const std::string sid = SessionWithLongCursor();
     Select(sid);
     ShowSql();
-    const auto& cursors = rig.monitor.SelectedSession()->sql.cursors;
+    const auto& cursors = rig.monitor.SelectedSession()->Sql().cursors;
     ASSERT_GE(cursors.size(), 2u);
-    const TBasicFieldArray& f = rig.monitor.SelectedSession()->basic.fields;
+    const TBasicFieldArray f = rig.monitor.SelectedSession()->basic.fields.ToArray();
     const std::string file = logDir.filePath(QStringLiteral("saved.log")).toStdString();
     ASSERT_TRUE(sqlObserver->SaveStatements(file, {1, 0}));
     std::ifstream in(file, std::ios::binary);
@@ -476,7 +476,7 @@ TEST_F(SessionSql, SimulatorOpensAndClosesCursorsAndTheNextRefreshShowsThem) {
     // The selected session (or, when it logged off, the first listed one) shows what it has
     // open now.
     std::vector<std::string> after;
-    for (const auto& c : rig.monitor.SelectedSession()->sql.cursors)
+    for (const auto& c : rig.monitor.SelectedSession()->Sql().cursors)
         after.push_back(Join(c));
     EXPECT_EQ(after, CursorTexts(rig.monitor.SelectedSid));
 }

@@ -104,7 +104,7 @@ TEST_F(SessionStatistics, FreshnessFollowsTheListRefreshesWhateverTheClockSays) 
     Select(sid);
     statistics->SetActive(true);
     ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
-    auto& record = rig->monitor.SelectedSession()->statistics;
+    auto& record = rig->monitor.SelectedSession()->Statistics();
     record.fetchTime = rig->monitor.LastListRefresh; // read in the refresh's clock tick
     const std::uint64_t statements = instance->statementCount();
     statistics->SetActive(false);
@@ -116,12 +116,12 @@ TEST_F(SessionStatistics, FreshnessFollowsTheListRefreshesWhateverTheClockSays) 
     Refresh();
     Select(sid);
     // The clock stepped back between the read and the refresh: the old record's time is later.
-    rig->monitor.SelectedSession()->statistics.fetchTime = rig->monitor.LastListRefresh + 1.0;
+    rig->monitor.SelectedSession()->Statistics().fetchTime = rig->monitor.LastListRefresh + 1.0;
     const std::uint64_t beforeShow = instance->statementCount();
     statistics->SetActive(true);
     ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
     EXPECT_GT(instance->statementCount(), beforeShow) << "a stale record was served";
-    EXPECT_TRUE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->statistics.fetchGeneration));
+    EXPECT_TRUE(rig->monitor.IsFresh(rig->monitor.SelectedSession()->Statistics().fetchGeneration));
 }
 
 TEST_F(SessionStatistics, ASessionWithoutStatisticsShowsNotFound) {
@@ -152,7 +152,7 @@ TEST_F(SessionStatistics, EqualValuesKeepTheDatabaseOrderAndRenderingClearsItsFl
     statistics->SetActive(true);
     ASSERT_TRUE(WaitIdle(monitor::wkStatistics));
     EXPECT_FALSE(rig->monitor.RenderingFlag(monitor::wkStatistics));
-    const auto& stored = rig->monitor.SelectedSession()->statistics.rows;
+    const auto& stored = rig->monitor.SelectedSession()->Statistics().rows;
     ASSERT_EQ(statisticsList.Rows().size(), stored.size());
     for (std::size_t i = 0; i < stored.size(); ++i)
         EXPECT_EQ(statisticsList.Rows()[i].subItems[0], stored[i][0]);

@@ -79,7 +79,7 @@ TEST_F(SessionWaits, EventsByTimeWaitedThenNameAndTheCurrentWait) {
     EXPECT_TRUE(currentList.Rows()[0].subItems.empty());
     EXPECT_EQ(currentList.headerData(5, Qt::Horizontal).toString(), "P1");
     EXPECT_EQ(currentList.headerData(6, Qt::Horizontal).toString(), "P2");
-    EXPECT_EQ(rig->monitor.SelectedSession()->waits.currentWait[monitor::cwSid], "0");
+    EXPECT_EQ(rig->monitor.SelectedSession()->Waits().currentWait[monitor::cwSid], "0");
 }
 
 TEST_F(SessionWaits, ReShowingTheSameSessionRendersFromTheRecord) {

@@ -249,7 +249,7 @@ TEST_F(SessionPages, CancelAndKillFromTheTreeAfterTheQuestion) {
 TEST_F(SessionPages, CancelSqlFromTheSessionListAndOffBefore18c) {
     // A session waiting for a lock (the list's image 14).
     int row = -1;
-    const auto& rows = window->SessionListModel().Rows();
+    const auto& rows = window->SessionListModel().RowsCopy();
     for (std::size_t i = 0; i < rows.size() && row < 0; ++i)
         if (rows[i].image == 14)
             row = static_cast<int>(i);

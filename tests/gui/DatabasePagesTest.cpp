@@ -393,7 +393,7 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
         "where sid=(select min(sid) from \"v$session\" where type='USER')");
     window->refreshAction->trigger();
     ASSERT_TRUE(waitFor([&] {
-        for (const auto& r : window->SessionListModel().Rows())
+        for (const auto& r : window->SessionListModel().RowsCopy())
             if (r.subItems[4] == "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001")
                 return !window->Monitor().Running(monitor::wkList);
         return false;
@@ -407,7 +407,7 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
     for (std::size_t from = 0, to; (to = text.find("\r\n", from)) != std::string::npos;
          from = to + 2)
         lines.push_back(text.substr(from, to - from));
-    ASSERT_EQ(lines.size(), window->SessionListModel().Rows().size() + 3);
+    ASSERT_EQ(lines.size(), window->SessionListModel().RowsCopy().size() + 3);
     EXPECT_EQ(lines[1], "");
     const std::string stat = window->Monitor().SortStatisticName;
     // The last column stretches with the window: its cells follow its width on the screen.
@@ -419,8 +419,8 @@ TEST_F(DatabasePages, TheSessionListExportFollowsTheScreenWidthsAndPushesLongMac
                                "Logon_time                  SchemaName   command" +
                                std::string(static_cast<std::size_t>(commandCell) - 7, ' ');
     EXPECT_EQ(lines[2], header);
-    for (std::size_t i = 0; i < window->SessionListModel().Rows().size(); ++i) {
-        const auto& row = window->SessionListModel().Rows()[i];
+    for (std::size_t i = 0; i < window->SessionListModel().RowsCopy().size(); ++i) {
+        const auto row = window->SessionListModel().RowAt(i);
         if (row.subItems[4] != "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001")
             continue;
         // The machine name is written whole and OsUser follows it directly.

@@ -48,7 +48,7 @@ protected:
     }
     // Selects the list row of a user session (or of `sid`) and returns its sid.
     std::string SelectUserRow(const std::string& sid = {}) {
-        const auto& rows = window->SessionListModel().Rows();
+        const auto& rows = window->SessionListModel().RowsCopy();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const bool match = sid.empty() ? !rows[i].subItems[1].empty() &&
                                                  rows[i].subItems[6].rfind("quenby", 0) != 0

@@ -233,7 +233,7 @@ TEST_F(MainWindow, ConnectingShowsTheSessionListUnderTheServiceName) {
     EXPECT_EQ(window->windowTitle().toStdString(), "Quenby Ver1.7.0(system@" + server() + ")");
     EXPECT_EQ(window->StatusPanel(1)->text().left(14), "Refreshed at: ");
     EXPECT_EQ(window->StatusPanel(2)->text().toStdString(),
-              std::to_string(window->SessionListModel().Rows().size()) + " sessions");
+              std::to_string(window->SessionListModel().RowsCopy().size()) + " sessions");
     EXPECT_FALSE(window->connectAction->isEnabled());
     EXPECT_TRUE(window->disconnectAction->isEnabled());
     EXPECT_FALSE(window->SessionList()->isColumnHidden(1)); // SERIAL#, shown by default
@@ -324,7 +324,7 @@ TEST_F(MainWindow, ColumnClicksSortBySidNumericallyAndFlipTheDirection) {
     const std::string selected = window->Monitor().SelectedSid;
     const auto rows = window->SessionList()->SelectedRows();
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(window->SessionListModel().Rows()[static_cast<std::size_t>(rows[0])].caption,
+    EXPECT_EQ(window->SessionListModel().RowsCopy()[static_cast<std::size_t>(rows[0])].caption,
               selected);
     Q_EMIT header->sectionClicked(8); // Logon_time, as date-times
     const auto times = Column(8);
@@ -335,7 +335,7 @@ TEST_F(MainWindow, ColumnClicksSortBySidNumericallyAndFlipTheDirection) {
 TEST_F(MainWindow, KillThreeSessionsAfterAQuestionNamingThemThenTheListShowsThemKilled) {
     ShowAndLogin();
     std::vector<int> rows;
-    const auto& all = window->SessionListModel().Rows();
+    const auto& all = window->SessionListModel().RowsCopy();
     for (std::size_t i = 0; i < all.size() && rows.size() < 3; ++i)
         if (!all[i].subItems[1].empty() && all[i].image == -1 &&
             all[i].subItems[6].rfind("quenby", 0) != 0)
@@ -371,7 +371,7 @@ TEST_F(MainWindow, KillThreeSessionsAfterAQuestionNamingThemThenTheListShowsThem
     ASSERT_TRUE(waitFor([&] { return counter->fetched > fetchesBefore && ListFetched(*window); }));
     for (const auto& sid : sids) {
         bool shown = false;
-        for (const auto& r : window->SessionListModel().Rows())
+        for (const auto& r : window->SessionListModel().RowsCopy())
             if (r.caption == sid)
                 shown = r.image == 9;
         EXPECT_TRUE(shown) << sid;
@@ -382,7 +382,7 @@ TEST_F(MainWindow, KillImmediatelyOrDisconnectThenAKilledSessionOffersItsProcess
     ShowAndLogin();
     // Two workload sessions, neither ours nor waiting.
     auto workloadRow = [&](std::size_t skip) {
-        const auto& all = window->SessionListModel().Rows();
+        const auto& all = window->SessionListModel().RowsCopy();
         for (std::size_t i = 0; i < all.size(); ++i)
             if (!all[i].subItems[1].empty() && all[i].image == -1 && !all[i].own &&
                 all[i].subItems[6].rfind("quenby", 0) != 0 && skip-- == 0)
@@ -394,7 +394,7 @@ TEST_F(MainWindow, KillImmediatelyOrDisconnectThenAKilledSessionOffersItsProcess
         return rows.empty() ? std::string() : rows[0][0];
     };
     auto rowOf = [&](const std::string& sid) {
-        const auto& all = window->SessionListModel().Rows();
+        const auto& all = window->SessionListModel().RowsCopy();
         for (std::size_t i = 0; i < all.size(); ++i)
             if (all[i].caption == sid)
                 return static_cast<int>(i);
@@ -409,7 +409,7 @@ TEST_F(MainWindow, KillImmediatelyOrDisconnectThenAKilledSessionOffersItsProcess
         const int row = workloadRow(0);
         ASSERT_GE(row, 0);
         const std::string sid =
-            window->SessionListModel().Rows()[static_cast<std::size_t>(row)].caption;
+            window->SessionListModel().RowsCopy()[static_cast<std::size_t>(row)].caption;
         SelectRows({row});
         EXPECT_TRUE(action->isEnabled());
         QString asked;
@@ -469,7 +469,7 @@ TEST_F(MainWindow, KillImmediatelyOrDisconnectThenAKilledSessionOffersItsProcess
 TEST_F(MainWindow, NoToTheKillQuestionKillsNothingAndAutoRefreshWaitsWhileItIsOpen) {
     ShowAndLogin();
     int row = -1;
-    const auto& all = window->SessionListModel().Rows();
+    const auto& all = window->SessionListModel().RowsCopy();
     for (std::size_t i = 0; i < all.size() && row < 0; ++i)
         if (!all[i].subItems[1].empty() && all[i].image == -1 &&
             all[i].subItems[6].rfind("quenby", 0) != 0)
@@ -502,7 +502,7 @@ TEST_F(MainWindow, NoToTheKillQuestionKillsNothingAndAutoRefreshWaitsWhileItIsOp
     window->refreshAction->trigger();
     ASSERT_TRUE(waitFor([&] { return counter->fetched > fetchesBefore && ListFetched(*window); }));
     bool alive = false;
-    for (const auto& r : window->SessionListModel().Rows())
+    for (const auto& r : window->SessionListModel().RowsCopy())
         if (r.caption == sid)
             alive = r.image != 9 && r.subItems[3] != "KILLED";
     EXPECT_TRUE(alive) << "No kills nothing: " << sid;
@@ -510,7 +510,7 @@ TEST_F(MainWindow, NoToTheKillQuestionKillsNothingAndAutoRefreshWaitsWhileItIsOp
 
 TEST_F(MainWindow, ALockWaiterOffersItsWaitingObject) {
     ShowAndLogin();
-    const auto& all = window->SessionListModel().Rows();
+    const auto& all = window->SessionListModel().RowsCopy();
     int waiter = -1, plain = -1;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (all[i].image == 14 && waiter < 0)
@@ -546,7 +546,7 @@ TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
 
     ShowAndLogin();
     // Three sessions on the machines DOM\localhost, dom\LOCALHOST and none.
-    const auto& all = window->SessionListModel().Rows();
+    const auto& all = window->SessionListModel().RowsCopy();
     std::vector<int> rows;
     for (std::size_t i = 0; i < all.size() && rows.size() < 3; ++i)
         if (!all[i].subItems[1].empty() && all[i].subItems[6].rfind("quenby", 0) != 0)
@@ -562,9 +562,9 @@ TEST_F(MainWindow, SendMessageGoesOnceToEachMachine) {
     window->refreshAction->trigger();
     ASSERT_TRUE(WaitForList());
     std::vector<int> again;
-    for (std::size_t i = 0; i < window->SessionListModel().Rows().size(); ++i)
+    for (std::size_t i = 0; i < window->SessionListModel().RowsCopy().size(); ++i)
         for (const auto& sid : sids)
-            if (window->SessionListModel().Rows()[i].caption == sid)
+            if (window->SessionListModel().RowsCopy()[i].caption == sid)
                 again.push_back(static_cast<int>(i));
     ASSERT_EQ(again.size(), 3u);
     SelectRows(again);

@@ -78,9 +78,9 @@ protected:
 
 TEST_F(SessionBrowserWindow, TheFilterBarNarrowsAsTypedSurvivesRefreshesAndEscClearsIt) {
     ShowAndLogin();
-    const int all = static_cast<int>(window->SessionListModel().Rows().size());
+    const int all = static_cast<int>(window->SessionListModel().RowsCopy().size());
     // A session of APPUSER selected first.
-    const auto& rows = window->SessionListModel().Rows();
+    const auto& rows = window->SessionListModel().RowsCopy();
     int appuser = -1;
     for (std::size_t i = 0; i < rows.size() && appuser < 0; ++i)
         if (rows[i].subItems[1] == "APPUSER" && i > 0)
@@ -124,7 +124,7 @@ TEST_F(SessionBrowserWindow, TheFilterBarNarrowsAsTypedSurvivesRefreshesAndEscCl
     EXPECT_EQ(Panel(2), QStringLiteral("%1 of %2 sessions").arg(shown).arg(all));
     ASSERT_EQ(List()->SelectedRows().size(), 1u);
     EXPECT_EQ(window->SessionListModel()
-                  .Rows()[static_cast<std::size_t>(List()->SelectedRows()[0])]
+                  .RowsCopy()[static_cast<std::size_t>(List()->SelectedRows()[0])]
                   .caption,
               selectedSid);
     shot(window.get(), "session-filter");
@@ -341,7 +341,7 @@ TEST_F(SessionBrowserWindow, WidthsOrderAndSortStayThroughRefreshesAndTheNextRun
 TEST_F(SessionBrowserWindow, ADetailListKeepsTheUsersSortThroughARefresh) {
     ShowAndLogin();
     int user = -1;
-    const auto& rows = window->SessionListModel().Rows();
+    const auto& rows = window->SessionListModel().RowsCopy();
     for (std::size_t i = 0; i < rows.size() && user < 0; ++i)
         if (rows[i].subItems[1] == "APPUSER")
             user = static_cast<int>(i);
@@ -375,7 +375,7 @@ TEST_F(SessionBrowserWindow, ADetailListKeepsTheUsersSortThroughARefresh) {
     ASSERT_TRUE(idle());
     ASSERT_TRUE(waitFor([&] {
         return window->Monitor().IsFresh(
-            window->Monitor().SelectedSession()->statistics.fetchGeneration);
+            window->Monitor().SelectedSession()->Statistics().fetchGeneration);
     }));
     EXPECT_TRUE(namesAscending());
     EXPECT_EQ(pages->statisticsList->header()->sortIndicatorSection(), 1);
@@ -423,7 +423,7 @@ TEST_F(SessionBrowserWindow, CtrlCCopiesTheSelectedRowsWithHeadingsInEveryList) 
 TEST_F(SessionBrowserWindow, SessionsWhoseFiguresChangedStandOutReadablyInLightAndDark) {
     ShowAndLogin();
     monitor::TPvConnection& m = window->Monitor();
-    const std::string busy = m.Sessions[4].key;
+    const std::string busy(m.Sessions[4].Key());
     instance->sqliteRows("update \"v$sesstat\" set value = value + 777 where sid = " + busy +
                          " and \"statistic#\" = " + m.SortStatisticNumber);
     Refresh();

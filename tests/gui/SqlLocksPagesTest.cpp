@@ -145,7 +145,7 @@ TEST_F(SqlLocksPages, ClickingACursorRowShowsItsTextAndThePopupOffersExport) {
     QTreeView* list = page->CursorList();
     ASSERT_GE(list->model()->rowCount(), 2);
     // The cursor with the most pieces, clicked in the list.
-    const auto& cursors = window->Monitor().SelectedSession()->sql.cursors;
+    const auto& cursors = window->Monitor().SelectedSession()->Sql().cursors;
     int row = 0;
     for (int i = 0; i < static_cast<int>(cursors.size()); ++i)
         if (cursors[static_cast<std::size_t>(i)].size() >

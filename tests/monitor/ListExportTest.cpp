@@ -96,7 +96,7 @@ TEST_F(ListExport, AWidenedStatusColumnWidensItsCells) {
 }
 
 TEST_F(ListExport, ALongMachineNamePushesTheRestOfItsLine) {
-    auto rows = sessions.Rows();
+    auto rows = sessions.RowsCopy();
     rows[0].subItems[4] = "WORKGROUP\\A-VERY-LONG-MACHINE-NAME-0001";
     sessions.SetRows(rows);
     EXPECT_EQ(ExportSessions(initial), expected("sesslist_longmachine.txt"));

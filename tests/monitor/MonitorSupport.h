@@ -85,7 +85,7 @@ struct MonitorRig {
     }
     // The list row of the session with this SID, or -1.
     int RowOfSid(const std::string& sid) const {
-        const auto& rows = list.Rows();
+        const auto& rows = list.RowsCopy();
         for (std::size_t i = 0; i < rows.size(); ++i)
             if (rows[i].caption == sid)
                 return static_cast<int>(i);

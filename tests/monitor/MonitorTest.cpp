@@ -197,7 +197,7 @@ TEST_F(SessionList, FirstRefreshSelectsTheBusiestSessionAndRendersColumnsAndStat
     TPvConnection& m = rig.monitor;
     ASSERT_FALSE(m.Sessions.empty());
     EXPECT_EQ(m.SelectedIndex, 0);
-    EXPECT_EQ(m.SelectedSid, m.Sessions[0].key);
+    EXPECT_EQ(m.SelectedSid, m.Sessions[0].Key());
     EXPECT_EQ(rig.list.SelectedRow(), 0);
     std::vector<std::string> captions;
     for (const auto& c : rig.list.Columns())
@@ -210,41 +210,41 @@ TEST_F(SessionList, FirstRefreshSelectsTheBusiestSessionAndRendersColumnsAndStat
     EXPECT_EQ(rig.host.panels[1].rfind("Refreshed at: ", 0), 0u);
     EXPECT_EQ(rig.host.panels[2], std::to_string(m.Sessions.size()) + " sessions");
     // Rows in fetch order, the sort value third, the command shown by its audit action name.
-    const auto& row = rig.list.Rows()[0];
+    const auto row = rig.list.RowAt(0);
     ASSERT_EQ(row.subItems.size(), 14u);
     EXPECT_EQ(row.subItems[0], m.Sessions[0].basic.fields[bfSerial]);
     EXPECT_EQ(row.subItems[2], m.Sessions[0].basic.fields[bfSortField]);
     for (std::size_t i = 1; i < m.Sessions.size(); ++i)
-        EXPECT_GE(std::stod(m.Sessions[i - 1].basic.fields[bfSortField]),
-                  std::stod(m.Sessions[i].basic.fields[bfSortField]));
+        EXPECT_GE(std::stod(std::string(m.Sessions[i - 1].basic.fields[bfSortField])),
+                  std::stod(std::string(m.Sessions[i].basic.fields[bfSortField])));
     bool sawCommandName = false;
     for (std::size_t i = 0; i < m.Sessions.size(); ++i) {
-        const std::string& command = m.Sessions[i].basic.fields[bfCommand];
-        const std::string shown = rig.list.Rows()[i].subItems[9];
+        const std::string command(m.Sessions[i].basic.fields[bfCommand]);
+        const std::string shown = rig.list.RowsCopy()[i].subItems[9];
         EXPECT_EQ(shown, m.AuditActionList.Value(command));
         sawCommandName |= command == "3" && shown == "SELECT";
     }
     EXPECT_TRUE(sawCommandName);
     // Every detail view of every session is stale after a list refresh.
     for (const auto& s : m.Sessions)
-        EXPECT_LT(s.statistics.fetchTime, m.LastListRefresh - 9.0);
+        EXPECT_LT(s.Statistics().fetchTime, m.LastListRefresh - 9.0);
 }
 
 TEST_F(SessionList, SelectionSurvivesRefreshAndMovesToTheFirstRowWhenItsSessionIsGone) {
     TPvConnection& m = rig.monitor;
     ASSERT_GT(m.Sessions.size(), 3u);
-    const std::string chosen = m.Sessions[2].key;
+    const std::string chosen(m.Sessions[2].Key());
     m.SelectedSid = chosen;
     m.LocateSelectedSession();
     Refresh();
     EXPECT_EQ(m.SelectedSid, chosen);
-    EXPECT_EQ(m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].key, chosen);
+    EXPECT_EQ(m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].Key(), chosen);
     EXPECT_EQ(rig.list.SelectedRow(), RowOfSid(chosen));
 
     instance->sqliteRows("delete from \"v$session\" where sid=" + chosen);
     Refresh();
     EXPECT_EQ(m.SelectedIndex, 0);
-    EXPECT_EQ(m.SelectedSid, m.Sessions[0].key);
+    EXPECT_EQ(m.SelectedSid, m.Sessions[0].Key());
     EXPECT_EQ(RowOfSid(chosen), -1);
 }
 
@@ -253,39 +253,39 @@ TEST_F(SessionList, KilledSessionsShowImageNineAndLockWaitersImageFourteen) {
     std::string victim;
     for (const auto& s : m.Sessions)
         if (s.basic.fields[bfUsername] == "SCOTT" && s.basic.fields[bfLockwait].empty())
-            victim = s.key;
+            victim = s.Key();
     ASSERT_FALSE(victim.empty());
     oradb::TOraQuery kill(m.Session());
     kill.SQL.Add("alter system kill session '" + victim + "," +
                  m.Sessions[static_cast<std::size_t>([&] {
                       for (std::size_t i = 0; i < m.Sessions.size(); ++i)
-                          if (m.Sessions[i].key == victim)
+                          if (m.Sessions[i].Key() == victim)
                               return i;
                       return std::size_t{0};
                   }())]
-                     .basic.fields[bfSerial] +
+                     .basic.fields.ToArray()[bfSerial] +
                  "'");
     kill.ExecSQL();
     Refresh();
     const int killedRow = RowOfSid(victim);
     ASSERT_NE(killedRow, -1);
-    EXPECT_EQ(rig.list.Rows()[static_cast<std::size_t>(killedRow)].image, 9);
-    EXPECT_EQ(rig.list.Rows()[static_cast<std::size_t>(killedRow)].subItems[3], "KILLED");
+    EXPECT_EQ(rig.list.RowsCopy()[static_cast<std::size_t>(killedRow)].image, 9);
+    EXPECT_EQ(rig.list.RowsCopy()[static_cast<std::size_t>(killedRow)].subItems[3], "KILLED");
 
     int waiters = 0;
-    std::set<std::string> blockers;
+    std::set<std::string, std::less<>> blockers;
     for (const auto& s : m.Sessions)
         if (!s.basic.fields[bfBlockingSession].empty())
-            blockers.insert(s.basic.fields[bfBlockingSession]);
+            blockers.insert(std::string(s.basic.fields[bfBlockingSession]));
     for (std::size_t i = 0; i < m.Sessions.size(); ++i) {
         const auto& f = m.Sessions[i].basic.fields;
-        const int image = rig.list.Rows()[i].image;
+        const int image = rig.list.RowsCopy()[i].image;
         // Sessions that others wait for have an image of their own.
         const int expected = f[bfStatus] == "KILLED"         ? 9
                              : !f[bfLockwait].empty()        ? 14
                              : blockers.count(f[bfSid]) != 0 ? kImageBlocker
                                                              : -1;
-        EXPECT_EQ(image, expected) << m.Sessions[i].key;
+        EXPECT_EQ(image, expected) << m.Sessions[i].Key();
         waiters += expected == 14;
     }
     EXPECT_GT(waiters, 0);
@@ -329,7 +329,7 @@ TEST_F(SessionList, AFailingListQueryTurnsAutoRefreshOffAndReportsOnce) {
     EXPECT_EQ(rig.host.workerFailures, 1);
     // The list is rendered from what the session array holds.
     EXPECT_EQ(m.Sessions.size(), before);
-    EXPECT_EQ(rig.list.Rows().size(), before);
+    EXPECT_EQ(rig.list.RowsCopy().size(), before);
     EXPECT_FALSE(m.Running(wkList));
 }
 
@@ -345,7 +345,8 @@ TEST_F(SessionList, ChangingTheSortStatisticRecaptionsAndReorders) {
         "select max(st.value) from \"v$sesstat\" st, \"v$session\" s where s.sid=st.sid and "
         "s.type<>'BACKGROUND' and st.\"statistic#\"=" +
         m.SortStatisticNumber);
-    EXPECT_EQ(std::stod(m.Sessions[0].basic.fields[bfSortField]), std::stod(expected[0][0]));
+    EXPECT_EQ(std::stod(std::string(m.Sessions[0].basic.fields[bfSortField])),
+              std::stod(expected[0][0]));
 }
 
 TEST_F(SessionList, DisconnectWhileAFetchRunsCancelsItFirst) {
@@ -378,7 +379,7 @@ TEST(SessionListEmpty, AnEmptyResultSelectsNothingAndKeepsTheSelectedSid) {
     EXPECT_TRUE(rig.monitor.Sessions.empty());
     EXPECT_EQ(rig.monitor.SelectedIndex, -1);
     EXPECT_EQ(rig.monitor.SelectedSid, "12345");
-    EXPECT_EQ(rig.list.Rows().size(), 0u);
+    EXPECT_EQ(rig.list.RowsCopy().size(), 0u);
 }
 
 } // namespace

@@ -20,10 +20,9 @@ using testing_support::openInstance;
 
 TRSession session(const std::string& sid, const std::string& serial, const std::string& value) {
     TRSession s;
-    s.key = sid;
-    s.basic.fields[bfSid] = sid;
-    s.basic.fields[bfSerial] = serial;
-    s.basic.fields[bfSortField] = value;
+    s.basic.fields.Set(bfSid, sid);
+    s.basic.fields.Set(bfSerial, serial);
+    s.basic.fields.Set(bfSortField, value);
     return s;
 }
 
@@ -94,7 +93,7 @@ protected:
     int RowOfSid(const std::string& sid) const { return rig.RowOfSid(sid); }
     const TRSession& SessionOfSid(const std::string& sid) {
         for (const TRSession& s : rig.monitor.Sessions)
-            if (s.key == sid)
+            if (s.Key() == sid)
                 return s;
         throw std::runtime_error("no session " + sid);
     }
@@ -115,7 +114,7 @@ TEST_F(SessionBrowser, TheStatisticAsARateIsBlankFirstThenTheChangePerSecond) {
     m.Notify(ncRebuildListColumns);
 
     // One session gets 5000 more since the last refresh, the others stay.
-    const std::string busy = m.Sessions[3].key;
+    const std::string busy(m.Sessions[3].Key());
     const TDateTime before = m.LastListRefresh;
     instance->sqliteRows("update \"v$sesstat\" set value = value + 5000 where sid = " + busy +
                          " and \"statistic#\" = " + m.SortStatisticNumber);
@@ -124,13 +123,13 @@ TEST_F(SessionBrowser, TheStatisticAsARateIsBlankFirstThenTheChangePerSecond) {
     ASSERT_GT(seconds, 0.0);
     const int row = RowOfSid(busy);
     ASSERT_GE(row, 0);
-    const TSessionListRow& shown = rig.list.Rows()[static_cast<std::size_t>(row)];
+    const TSessionListRow shown = rig.list.RowAt(static_cast<std::size_t>(row));
     EXPECT_NEAR(shown.statistic, 5000.0 / seconds, 1e-6 * (5000.0 / seconds));
     EXPECT_EQ(shown.subItems[2], QLocale().toString(5000.0 / seconds, 'f', 1).toStdString());
     EXPECT_TRUE(shown.changed);
     EXPECT_TRUE(rig.list.index(row, 0).data(TSessionListModel::ChangedRole).toBool());
     int unchanged = 0;
-    for (const TSessionListRow& r : rig.list.Rows())
+    for (const TSessionListRow& r : rig.list.RowsCopy())
         if (r.caption != busy && !r.changed) {
             ++unchanged;
             EXPECT_EQ(r.statistic, 0.0);
@@ -138,11 +137,11 @@ TEST_F(SessionBrowser, TheStatisticAsARateIsBlankFirstThenTheChangePerSecond) {
     EXPECT_GT(unchanged, 0);
 
     // A new session (a SID reused with another serial#) has no rate yet.
-    const std::string reused = m.Sessions[5].key;
+    const std::string reused(m.Sessions[5].Key());
     instance->sqliteRows("update \"v$session\" set \"serial#\" = \"serial#\" + 101 where sid = " +
                          reused);
     Refresh();
-    const auto& again = rig.list.Rows()[static_cast<std::size_t>(RowOfSid(reused))];
+    const auto again = rig.list.RowAt(static_cast<std::size_t>(RowOfSid(reused)));
     EXPECT_EQ(again.subItems[2], "");
     EXPECT_TRUE(std::isnan(again.statistic));
 }
@@ -151,22 +150,23 @@ TEST_F(SessionBrowser, TheSelectionFollowsSidAndSerialAndNotAReusedSid) {
     TPvConnection& m = rig.monitor;
     ASSERT_GT(m.Sessions.size(), 4u);
     const TRSession chosen = m.Sessions[3];
-    m.SelectSession(chosen.key, chosen.basic.fields[bfSerial]);
+    const std::string chosenSid(chosen.Key()), chosenSerial(chosen.basic.fields[bfSerial]);
+    m.SelectSession(chosenSid, chosenSerial);
     Refresh();
-    EXPECT_EQ(m.SelectedSid, chosen.key);
-    EXPECT_EQ(m.SelectedSerial(), chosen.basic.fields[bfSerial]);
-    EXPECT_EQ(rig.list.SelectedRow(), RowOfSid(chosen.key));
+    EXPECT_EQ(m.SelectedSid, chosenSid);
+    EXPECT_EQ(m.SelectedSerial(), chosenSerial);
+    EXPECT_EQ(rig.list.SelectedRow(), RowOfSid(chosenSid));
 
     // The session logs off and Oracle gives its SID to a new session (another serial#): the
     // new one is another session and is not selected.
     instance->sqliteRows("update \"v$session\" set \"serial#\" = \"serial#\" + 7 where sid = " +
-                         chosen.key);
+                         chosenSid);
     Refresh();
-    ASSERT_NE(RowOfSid(chosen.key), -1);
-    EXPECT_NE(rig.list.SelectedRow(), RowOfSid(chosen.key));
-    EXPECT_NE(m.SelectedSid, chosen.key);
+    ASSERT_NE(RowOfSid(chosenSid), -1);
+    EXPECT_NE(rig.list.SelectedRow(), RowOfSid(chosenSid));
+    EXPECT_NE(m.SelectedSid, chosenSid);
     ASSERT_GE(m.SelectedIndex, 0);
-    EXPECT_EQ(m.SelectedSession()->key, m.SelectedSid);
+    EXPECT_EQ(m.SelectedSession()->Key(), m.SelectedSid);
     EXPECT_EQ(m.SelectedSession()->basic.fields[bfSerial], m.SelectedSerial());
 }
 
@@ -174,7 +174,7 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
     TPvConnection& m = rig.monitor;
     TSessionFilterModel filter(rig.list);
     rig.observer->SetFilter(&filter);
-    const std::string target = m.Sessions[2].key;
+    const std::string target(m.Sessions[2].Key());
     instance->sqliteRows("update \"v$session\" set module = 'PayrollNightlyBatch', sql_id = "
                          "'7h35uxf5uhmm1', schemaname = 'HRSCHEMA' where sid = " +
                          target);
@@ -190,14 +190,14 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
     auto holds = [](const TRSession& x, const QString& text) {
         for (int f : {bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule,
                       bfStatus, bfSqlId})
-            if (QString::fromStdString(x.basic.fields[static_cast<std::size_t>(f)])
+            if (QString::fromUtf8(x.basic.fields[static_cast<std::size_t>(f)])
                     .contains(text, Qt::CaseInsensitive))
                 return true;
         return false;
     };
     for (int field : {bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule,
                       bfStatus, bfSqlId}) {
-        const std::string value = s.basic.fields[static_cast<std::size_t>(field)];
+        const std::string value(s.basic.fields[static_cast<std::size_t>(field)]);
         ASSERT_FALSE(value.empty()) << field;
         // Typed in the other letter case.
         QString typed = QString::fromStdString(value);
@@ -206,7 +206,8 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
         const auto sids = kept();
         EXPECT_TRUE(sids.count(target)) << value;
         for (const TRSession& x : m.Sessions)
-            EXPECT_EQ(sids.count(x.key) != 0, holds(x, typed)) << value << " " << x.key;
+            EXPECT_EQ(sids.count(std::string(x.Key())) != 0, holds(x, typed))
+                << value << " " << x.Key();
     }
     filter.SetText(QStringLiteral("payrollnightly"));
     EXPECT_EQ(kept(), std::set<std::string>{target});
@@ -216,7 +217,7 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
     EXPECT_EQ(kept(), std::set<std::string>{target});
     EXPECT_EQ(rig.host.panels[2], "1 of " + std::to_string(m.Sessions.size()) + " sessions");
     // A session that comes to match after a refresh is kept, one that stops matching is not.
-    const std::string other = m.Sessions[3].key;
+    const std::string other(m.Sessions[3].Key());
     instance->sqliteRows("update \"v$session\" set module = 'PAYROLLNIGHTLY2' where sid = " +
                          other);
     Refresh();
@@ -252,10 +253,10 @@ TEST_F(SessionBrowser, TheFilterLooksInEveryFieldKeepsItsTogglesAndSurvivesRefre
 
 TEST_F(SessionBrowser, SessionsThatOthersWaitForCarryTheBlockerImage) {
     TPvConnection& m = rig.monitor;
-    std::set<std::string> blockers;
+    std::set<std::string, std::less<>> blockers;
     for (const TRSession& s : m.Sessions)
         if (!s.basic.fields[bfBlockingSession].empty())
-            blockers.insert(s.basic.fields[bfBlockingSession]);
+            blockers.insert(std::string(s.basic.fields[bfBlockingSession]));
     ASSERT_FALSE(blockers.empty());
     int marked = 0;
     for (std::size_t i = 0; i < m.Sessions.size(); ++i) {
@@ -264,7 +265,7 @@ TEST_F(SessionBrowser, SessionsThatOthersWaitForCarryTheBlockerImage) {
                              : !f[bfLockwait].empty()        ? kImageLockWait
                              : blockers.count(f[bfSid]) != 0 ? kImageBlocker
                                                              : -1;
-        EXPECT_EQ(rig.list.Rows()[i].image, expected) << f[bfSid];
+        EXPECT_EQ(rig.list.RowsCopy()[i].image, expected) << f[bfSid];
         marked += expected == kImageBlocker;
     }
     EXPECT_GT(marked, 0);

@@ -120,8 +120,8 @@ protected:
     // User sessions of the simulated workload (not this test's own session).
     std::vector<int> WorkloadRows(std::size_t count) {
         std::vector<int> rows;
-        for (std::size_t i = 0; i < rig.list.Rows().size() && rows.size() < count; ++i) {
-            const auto& row = rig.list.Rows()[i];
+        for (std::size_t i = 0; i < rig.list.RowsCopy().size() && rows.size() < count; ++i) {
+            const auto row = rig.list.RowAt(i);
             if (!row.subItems[1].empty() && row.subItems[3] != "KILLED" && row.image != 14 &&
                 row.subItems[6].rfind("quenby", 0) != 0)
                 rows.push_back(static_cast<int>(i));
@@ -139,9 +139,9 @@ TEST_F(Control, KillingThreeSessionsRunsThreeStatementsInListOrder) {
     CollectSelectedSessions(m, rig.list, rows);
     ASSERT_EQ(m.SelectedSessions.size(), 3u);
     EXPECT_EQ(m.SelectedSessions[0][bfSid],
-              rig.list.Rows()[static_cast<std::size_t>(rows[0])].caption);
+              rig.list.RowsCopy()[static_cast<std::size_t>(rows[0])].caption);
     EXPECT_EQ(m.SelectedSessions[0][bfMachine],
-              rig.list.Rows()[static_cast<std::size_t>(rows[0])].subItems[4]);
+              rig.list.RowsCopy()[static_cast<std::size_t>(rows[0])].subItems[4]);
 
     EXPECT_FALSE(KillSelectedSessions(m, [] { return false; }));
     EXPECT_TRUE(KillSelectedSessions(m, [] { return true; }));
@@ -149,7 +149,7 @@ TEST_F(Control, KillingThreeSessionsRunsThreeStatementsInListOrder) {
     ASSERT_TRUE(rig.WaitForList());
     for (const auto& s : m.SelectedSessions) {
         bool killed = false;
-        for (const auto& row : rig.list.Rows())
+        for (const auto& row : rig.list.RowsCopy())
             if (row.caption == s[bfSid])
                 killed = row.image == 9 && row.subItems[3] == "KILLED";
         EXPECT_TRUE(killed) << s[bfSid];
@@ -162,8 +162,8 @@ TEST_F(Control, CancellingAWaitersSqlLeavesItConnectedAndIdle) {
     TPvConnection& m = rig.monitor;
     EXPECT_EQ(m.InstanceVersion, "19.0.0.0.0");
     int waiter = -1;
-    for (std::size_t i = 0; i < rig.list.Rows().size() && waiter < 0; ++i)
-        if (rig.list.Rows()[i].image == 14)
+    for (std::size_t i = 0; i < rig.list.RowsCopy().size() && waiter < 0; ++i)
+        if (rig.list.RowsCopy()[i].image == 14)
             waiter = static_cast<int>(i);
     ASSERT_GE(waiter, 0);
     CollectSelectedSessions(m, rig.list, {waiter});
@@ -174,7 +174,7 @@ TEST_F(Control, CancellingAWaitersSqlLeavesItConnectedAndIdle) {
     rig.monitor.Refresh();
     ASSERT_TRUE(rig.WaitForList());
     bool found = false;
-    for (const auto& row : rig.list.Rows())
+    for (const auto& row : rig.list.RowsCopy())
         if (row.caption == sid) {
             found = true;
             EXPECT_EQ(row.image, -1) << "no longer waits for a lock";
@@ -238,7 +238,7 @@ TEST_F(Control, TheWaitingObjectOfALockWaiterIsItsTable) {
     std::string waiter;
     for (const auto& s : m.Sessions)
         if (!s.basic.fields[bfLockwait].empty())
-            waiter = s.key;
+            waiter = s.Key();
     ASSERT_FALSE(waiter.empty());
     m.SelectedSid = waiter;
     m.LocateSelectedSession();
@@ -251,9 +251,11 @@ TEST_F(Control, TheWaitingObjectOfALockWaiterIsItsTable) {
     const auto index =
         instance->sqliteRows("select object_id from dba_objects where object_type='INDEX'");
     ASSERT_FALSE(index.empty());
-    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields[bfRowWaitObj] = index[0][0];
+    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields.Set(bfRowWaitObj,
+                                                                           index[0][0]);
     EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
-    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields[bfRowWaitObj] = "1 or 1=1";
+    m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].basic.fields.Set(bfRowWaitObj,
+                                                                           "1 or 1=1");
     EXPECT_EQ(WaitingObjectText(m), "Owner: not found\r\nObject_name: not found");
 }
 
@@ -298,9 +300,9 @@ protected:
     }
     // A user session of the workload that is not killed, not waiting and not ours.
     int WorkloadRow(std::size_t skip = 0) {
-        const auto& rows = rig.list.Rows();
+        const auto& rows = rig.list.RowsCopy();
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            const TBasicFieldArray& f = rig.monitor.Sessions[i].basic.fields;
+            const TBasicFieldArray f = rig.monitor.Sessions[i].basic.fields.ToArray();
             if (f[bfType] == "USER" && f[bfStatus] != "KILLED" && rows[i].image == -1 &&
                 f[bfSid] != rig.monitor.OwnSid && skip-- == 0)
                 return static_cast<int>(i);
@@ -341,8 +343,8 @@ TEST_F(KillKinds, TheSandboxEndsASessionByAnImmediateKillOrDisconnect) {
     // disconnect needs IMMEDIATE or POST_TRANSACTION.
     const int row = WorkloadRow();
     ASSERT_GE(row, 0);
-    const std::string sid = rig.list.Rows()[static_cast<std::size_t>(row)].caption;
-    const std::string serial = rig.list.Rows()[static_cast<std::size_t>(row)].serial;
+    const std::string sid = rig.list.RowsCopy()[static_cast<std::size_t>(row)].caption;
+    const std::string serial = rig.list.RowsCopy()[static_cast<std::size_t>(row)].serial;
     oradb::TOraQuery& q = *m.GeneralQuery();
     q.SQL.Clear();
     q.SQL.Add("alter system disconnect session '" + sid + "," + serial + "'");
@@ -373,10 +375,10 @@ TEST_F(KillKinds, AKilledSessionIsTakenAsideWithTheServerProcessToEnd) {
     const std::string killedSerial = m.SelectedSessions[0][bfSerial];
     // Both selected again: the killed one is taken aside, the other stays to be killed.
     std::vector<int> rows;
-    for (std::size_t i = 0; i < rig.list.Rows().size(); ++i)
-        if (rig.list.Rows()[i].caption == killedSid ||
-            rig.list.Rows()[i].caption ==
-                rig.monitor.Sessions[static_cast<std::size_t>(second)].key)
+    for (std::size_t i = 0; i < rig.list.RowsCopy().size(); ++i)
+        if (rig.list.RowsCopy()[i].caption == killedSid ||
+            rig.list.RowsCopy()[i].caption ==
+                rig.monitor.Sessions[static_cast<std::size_t>(second)].Key())
             rows.push_back(static_cast<int>(i));
     ASSERT_EQ(rows.size(), 2u);
     CollectSelectedSessions(m, rig.list, rows);

@@ -187,7 +187,7 @@ TEST_F(SessionListColumns, EveryChosenColumnIsShownWithTheInstancesValuesAndNoSe
             instance->sqliteRows("select consistent_gets from \"v$sess_io\" where sid = " + sid);
         ASSERT_EQ(io.size(), 1u);
         EXPECT_EQ(Text(row, gets), io[0][0]) << sid;
-        if (rig.list.Rows()[static_cast<std::size_t>(row)].user) {
+        if (rig.list.RowsCopy()[static_cast<std::size_t>(row)].user) {
             EXPECT_FALSE(Text(row, service).empty()) << sid;
         }
     }
@@ -303,8 +303,8 @@ TEST_F(SessionListColumns, ASessionInALongOperationShowsItsProgressOthersNone) {
         const auto& r = it->second;
         EXPECT_EQ(Text(row, progress), ProgressText(r[1], r[2], r[3])) << sid;
         EXPECT_NE(Text(row, progress).find("% ("), std::string::npos) << Text(row, progress);
-        const TBasicFieldArray& f =
-            rig.monitor.Sessions[static_cast<std::size_t>(row)].basic.fields;
+        const TBasicFieldArray f =
+            rig.monitor.Sessions[static_cast<std::size_t>(row)].basic.fields.ToArray();
         EXPECT_EQ(f[bfLongOperation], r[4]);
         EXPECT_EQ(f[bfLongTarget], r[5]);
         ++shown;

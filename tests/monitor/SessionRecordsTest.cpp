@@ -32,15 +32,15 @@ TEST(NameValueList, AValueMayHoldEqualsSignsAndANameMayBeAPrefixOfAnother) {
 
 TEST(Records, CopiesAreIndependentValues) {
     TRSession original;
-    original.key = "12";
-    original.basic.fields[bfSid] = "12";
-    original.locks.groups.push_back({TLocksFieldType{"SCOTT"}});
-    original.sql.cursors.push_back({"select * ", "from emp"});
+    original.Key() = "12";
+    original.basic.fields.Set(bfSid, "12");
+    original.Locks().groups.push_back({TLocksFieldType{"SCOTT"}});
+    original.Sql().cursors.push_back({"select * ", "from emp"});
     TRSession copy = original;
-    original.locks.groups[0][0][lfUsername] = "0";
-    original.sql.cursors[0].push_back("where 1=1");
-    EXPECT_EQ(copy.locks.groups[0][0][lfUsername], "SCOTT");
-    EXPECT_EQ(copy.sql.cursors[0].size(), 2u);
+    original.Locks().groups[0][0][lfUsername] = "0";
+    original.Sql().cursors[0].push_back("where 1=1");
+    EXPECT_EQ(copy.Locks().groups[0][0][lfUsername], "SCOTT");
+    EXPECT_EQ(copy.Sql().cursors[0].size(), 2u);
 }
 
 TEST(Records, SessionListTableShowsTenFixedColumnsAndSerialAsAnOptionalOne) {

@@ -88,7 +88,7 @@ inline bool ShowAndLogin(gui::TFrmMain& window, const std::string& server) {
 inline bool ListFetched(gui::TFrmMain& window) {
     auto* t = window.Monitor().Thread(monitor::wkList);
     return !window.Monitor().Running(monitor::wkList) && t && t->Finished() &&
-           !window.SessionListModel().Rows().empty();
+           !window.SessionListModel().RowsCopy().empty();
 }
 
 // Forgets what earlier windows remembered (options, place, page, folders, lists), so that each test

@@ -146,12 +146,9 @@ void TFrmMain::CreateDatabasePages() {
         Guarded([this, sid, serial] {
             // The details open from the session list's row of that session, while it is
             // still connected.
-            const auto& rows = sessionListModel_.Rows();
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (rows[i].caption != sid || rows[i].serial != serial)
-                    continue;
-                sessionList_->SelectRow(static_cast<int>(i));
-                if (SelectedSessionRows() == std::vector<int>{static_cast<int>(i)}) {
+            if (const int row = sessionListModel_.RowOfSession(sid, serial); row >= 0) {
+                sessionList_->SelectRow(row);
+                if (SelectedSessionRows() == std::vector<int>{row}) {
                     ShowDetailPage(SessionDetailsPage);
                     return;
                 }

@@ -50,9 +50,9 @@ void FillDetailHeader(monitor::TPvConnection& monitor, QLabel* username, QLabel*
         return;
     }
     const auto& f = s->basic.fields;
-    username->setText(QString::fromStdString(f[monitor::bfSchemaName]).left(15));
-    program->setText(QString::fromStdString(f[monitor::bfProgram]).left(20));
-    machine->setText(QString::fromStdString(f[monitor::bfMachine]).left(25));
+    username->setText(QString::fromUtf8(f[monitor::bfSchemaName]).left(15));
+    program->setText(QString::fromUtf8(f[monitor::bfProgram]).left(20));
+    machine->setText(QString::fromUtf8(f[monitor::bfMachine]).left(25));
 }
 
 } // namespace gui::sqllocks

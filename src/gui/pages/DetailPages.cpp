@@ -214,8 +214,8 @@ void TDetailPages::OpenDetailPage(TPage page) {
     const std::vector<int> rows = window_.SessionList()->SelectedRows();
     if (rows.empty())
         return;
-    const auto& row = window_.SessionListModel().Rows()[static_cast<std::size_t>(rows[0])];
-    monitor_.SelectSession(row.caption, row.serial);
+    const monitor::TSessionListModel& list = window_.SessionListModel();
+    monitor_.SelectSession(list.Caption(rows[0]), list.Serial(rows[0]));
     suppressPageChange_ = true;
     tabs_.setTabVisible(page, true);
     tabs_.setCurrentIndex(page);
@@ -277,7 +277,7 @@ void TDetailPages::onCurrentWaitSelected(bool selected) {
     const monitor::TRSession* s = monitor_.SelectedSession();
     if (!s)
         return;
-    const auto& w = s->waits.currentWait;
+    const auto& w = s->Waits().currentWait;
     if (!detail::IsBlockWaitEvent(w[monitor::cwEvent]))
         return;
     bool fileOk = false, blockOk = false;

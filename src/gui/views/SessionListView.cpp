@@ -50,13 +50,10 @@ void TSessionListView::ColumnsChanged() {
 int TSessionListView::SidColumnWidth() const {
     // SIDs are numbers: the longest of them is the widest, whatever its digits, measured as a
     // row of zeros and as itself (a font may draw its digits in different widths).
-    const std::string* longest = nullptr;
-    for (const auto& row : model_.Rows())
-        if (!longest || row.caption.size() > longest->size())
-            longest = &row.caption;
+    const std::string longest = model_.LongestCaption();
     int widest = fontMetrics().horizontalAdvance(QStringLiteral("SID"));
-    if (longest) {
-        const QString text = QString::fromStdString(*longest);
+    if (!longest.empty()) {
+        const QString text = QString::fromStdString(longest);
         widest =
             std::max({widest, fontMetrics().horizontalAdvance(text),
                       fontMetrics().horizontalAdvance(QString(text.size(), QLatin1Char('0')))});

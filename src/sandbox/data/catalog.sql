@@ -115,6 +115,8 @@ create unique index "v$session_sid" on "v$session" (sid);
 create index "v$session_saddr" on "v$session" (saddr);
 create index "v$session_status" on "v$session" (status);
 create index "v$session_type" on "v$session" (type);
+-- The long operations are the sessions in multi-block reads: found by their wait event.
+create index "v$session_wait_event" on "v$session" (event);
 
 -- The processes behind v$process, kept by the triggers below: one per session (dedicated
 -- servers and background processes) and the PSEUDO process of slot 1. A table of its own, so
