@@ -499,6 +499,15 @@ bool catalogIsCurrent(sqlite3* db) {
     return metaGet(db, "catalog", "") == kCatalogVersion;
 }
 
+void createFunctionIndexes(sqlite3* db) {
+    // The SQL collectors' fetch joins its captured statements to v$sqltext on
+    // to_char(st.hash_value) and rawtohex(st.address), texts that the dialect gives text
+    // affinity (cast as text): this index finds the pieces of each captured statement in order,
+    // instead of SQLite building an automatic index over all the captured rows on every fetch.
+    exec(db, "create index if not exists \"v$sqltext_texts\" on \"v$sqltext\" "
+             "(cast(rawtohex(address) as text), cast(to_char(hash_value) as text), piece)");
+}
+
 void upgradeCatalog(sqlite3* db) {
     Savepoint savepoint(db);
     SeedOptions options;

@@ -25,6 +25,12 @@ struct SeedOptions {
 // simulated sessions with their statistics, events, waits, cursors, SQL and locks.
 void seedCatalog(sqlite3* db, const SeedOptions& options);
 
+// Creates the catalog's indexes on calls of the Oracle functions (registerOracleFunctions must
+// have registered them on `db`): SQLite checks their names when it creates such an index and
+// calls them whenever a row of the table changes. Kept apart from createCatalog, which needs no
+// Oracle function. Does nothing where they exist.
+void createFunctionIndexes(sqlite3* db);
+
 // True when the database's catalog is the one this program builds (sbx_meta "catalog").
 bool catalogIsCurrent(sqlite3* db);
 

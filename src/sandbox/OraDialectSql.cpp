@@ -143,6 +143,7 @@ public:
         listaggCalls();
         intervalLiterals();
         castAndExtract();
+        textCalls();
         rewriteWords();
         compact(t_);
         match_ = matchParens(t_);
@@ -685,6 +686,22 @@ private:
                 t_[i + 2].out = "'" + upperAscii(t_[i + 2].lower) + "'";
                 t_[i + 3].out = ",";
             }
+        }
+    }
+
+    // rawtohex(x) and to_char(x[, f]) give VARCHAR2 values, and compare as a VARCHAR2 column
+    // does: cast(... as text) gives the call SQLite's text affinity. A comparison with a text
+    // column can then search the catalog's indexes on these calls (v$sqltext by the texts of
+    // its address and hash value, which the SQL collectors join on): where a comparison takes
+    // a text column's affinity, SQLite searches an index on an expression only when the
+    // expression has text affinity too.
+    void textCalls() {
+        for (std::size_t i = 0; i + 1 < size(); ++i) {
+            if (!(at(i, "rawtohex") || at(i, "to_char")) || !sym(i + 1, "(") ||
+                (i > 0 && sym(i - 1, ".")))
+                continue;
+            t_[i].prefix = "cast(" + t_[i].prefix;
+            t_[static_cast<std::size_t>(match_[i + 1])].suffix += " as text)";
         }
     }
 

@@ -177,6 +177,7 @@ Instance::Instance(std::string key, sqlite3* db, const InstanceOptions& options)
                 upgradeCatalog(db_);
             exec("commit");
         }
+        createFunctionIndexes(db_);
         const auto seed = sqliteRowsLocked("select value from sbx_meta where key='seed'");
         if (!seed.empty())
             options_.seed = std::strtoull(seed[0][0].c_str(), nullptr, 10);

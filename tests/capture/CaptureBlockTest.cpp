@@ -1,9 +1,12 @@
 // The capture block on the sandbox: run as one set-based insert and row by row it leaves the same
 // rows in the capture table (cursors captured before kept as they were, a cursor a session
 // holds twice captured once, a row too long for its column skipped), and a cancel in the middle
-// of the block leaves nothing of it.
+// of the block leaves nothing of it. A collector's fetch reads the pieces of what it captured
+// through an index of v$sqltext.
 #include "CaptureSupport.h"
+#include "capture/CaptureThreads.h"
 #include "capture/SqlCollector.h"
+#include "sandbox/OraDialect.h"
 #include "util/TextHelpers.h"
 
 #include <algorithm>
@@ -17,6 +20,7 @@ using Rows = std::vector<std::vector<std::string>>;
 struct CaptureBlock : ::testing::Test {
     CaptureRig r{testName(), 60};
     std::string condition;
+    capture::TCollectorDefinition byProgram;
 
     void SetUp() override {
         ASSERT_TRUE(r.Login());
@@ -38,8 +42,7 @@ struct CaptureBlock : ::testing::Test {
                                                  programs[0][0] + "' order by sid");
         ASSERT_FALSE(users.empty());
         // Two collectors due together, as a tick combines them: by program and by user.
-        capture::TCollectorDefinition byProgram =
-            r.Scheduled("p", capture::fkProgram, programs[0][0]);
+        byProgram = r.Scheduled("p", capture::fkProgram, programs[0][0]);
         capture::TCollectorDefinition byUser = r.Scheduled("u", capture::fkUser, users[0][0]);
         condition = "(" + capture::CaptureCondition(byProgram) + ") or (" +
                     capture::CaptureCondition(byUser) + ")";
@@ -124,6 +127,49 @@ TEST_F(CaptureBlock, SetBasedAndRowByRowLeaveTheSameRows) {
     EXPECT_EQ(r.instance->setBasedBlockCount(), setBased + 2);
     EXPECT_EQ(Captured(), together);
     EXPECT_EQ(FetchTimes(), 1);
+}
+
+TEST_F(CaptureBlock, TheFetchReadsEachCapturedStatementsPiecesInOrderThroughAnIndex) {
+    Block();
+    const std::string fetch = capture::FetchQueryText(capture::FetchFilter(byProgram));
+    // Every piece of every statement the collector's sessions hold, in the fetch's order: the
+    // same join written on the stored columns, without the fetch's conversions.
+    const Rows expected = r.instance->sqliteRows(
+        "select tot.sid, tot.address, tot.hash_value, st.piece, st.sql_text from qby_capturesql "
+        "tot join \"v$sqltext\" st on st.address=tot.address and cast(st.hash_value as text)="
+        "tot.hash_value join \"v$sqlarea\" sa on sa.address=st.address and sa.hash_value="
+        "st.hash_value+(case when st.hash_value<0 then 4294967296 else 0 end) where "
+        "tot.program=" +
+        util::sqlQuoted(byProgram.value) +
+        " order by tot.sid, tot.address, tot.hash_value, st.piece");
+    ASSERT_GT(expected.size(), 12u);
+    oradb::TOraQuery q(r.Session());
+    q.SQL.Add(fetch);
+    q.ParamByName("fetchtime").SetAsDateTime(0);
+    q.Open();
+    Rows fetched;
+    for (; !q.Eof(); q.Next())
+        fetched.push_back({q.FieldByName("sid").AsString(), q.FieldByName("address").AsString(),
+                           q.FieldByName("hash_value").AsString(),
+                           q.FieldByName("piece").AsString(),
+                           q.FieldByName("sql_text").AsString()});
+    q.Close();
+    EXPECT_EQ(fetched, expected);
+
+    // SQLite finds the pieces of each captured statement by the index on the texts of
+    // v$sqltext's address and hash value: it neither builds an automatic index over the
+    // captured rows for each fetch nor reads all of v$sqltext for each of them.
+    std::string plan;
+    for (const auto& row : r.instance->sqliteRows(
+             "explain query plan " +
+             oradb::sandbox::translate(fetch, {{"public_qby_capturesql", "qby_capturesql"}}).sql))
+        plan += row.back() + "\n";
+    EXPECT_NE(plan.find("SEARCH st USING INDEX v$sqltext_texts (<expr>=? AND <expr>=?)"),
+              std::string::npos)
+        << plan;
+    EXPECT_NE(plan.find("SEARCH sa USING INDEX"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("AUTOMATIC"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("SCAN st"), std::string::npos) << plan;
 }
 
 TEST_F(CaptureBlock, ARowTooLongForItsColumnIsSkippedOnBothPaths) {

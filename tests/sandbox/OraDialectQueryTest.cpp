@@ -298,4 +298,35 @@ TEST_F(SandboxQueries, ConnectByLoopsAndWhatIsNotEmulated) {
     EXPECT_EQ(code("select level from dual"), 1788);
 }
 
+TEST_F(SandboxQueries, RawtohexAndToCharCompareAsTextAndSearchAnIndexOnThem) {
+    // Their VARCHAR2 results compare with a number as Oracle compares them, converted.
+    EXPECT_EQ(db.value("select count(*) from emp where to_char(deptno) = 10"), "2");
+    EXPECT_EQ(db.value("select count(*) from dual where rawtohex('10') = 10"), "1");
+    // A join of a text column with the calls searches an index on the same calls, as the SQL
+    // collectors' fetch searches v$sqltext, rather than scanning the table for every row.
+    db.exec("create table pieces (address VARCHAR2(16), hash_value NUMBER, piece NUMBER, "
+            "sql_text VARCHAR2(64));"
+            "insert into pieces values ('0a0b', 7, 0, 'select '), ('0a0b', 7, 1, '1 from dual'),"
+            " ('0c0d', -5, 0, 'commit');"
+            "create table captured (address VARCHAR2(30), hash_value VARCHAR2(30));"
+            "insert into captured values ('0A0B', '7'), ('0C0D', '-5'), ('0E0F', '9');");
+    db.exec("create index pieces_texts on pieces (cast(rawtohex(address) as text), "
+            "cast(to_char(hash_value) as text), piece)");
+    const std::string join = "select c.address, p.piece, p.sql_text from captured c, pieces p "
+                             "where rawtohex(p.address) = c.address and to_char(p.hash_value) "
+                             "= c.hash_value order by c.address, p.piece";
+    EXPECT_EQ(
+        rows(join),
+        (Rows{{"0A0B", "0", "select "}, {"0A0B", "1", "1 from dual"}, {"0C0D", "0", "commit"}}));
+    std::string plan;
+    for (const auto& row :
+         db.query("explain query plan " + oradb::sandbox::translate(join, {}).sql).rows)
+        plan += row.back() + "\n";
+    EXPECT_NE(plan.find("SEARCH p USING INDEX pieces_texts (<expr>=? AND <expr>=?)"),
+              std::string::npos)
+        << plan;
+    EXPECT_EQ(plan.find("SCAN p"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("AUTOMATIC"), std::string::npos) << plan;
+}
+
 } // namespace
