@@ -9,6 +9,7 @@
 #include "util/HandOver.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -72,6 +73,31 @@ int filter(const bench::Args& args) {
             keystrokes.push_back(bench::msSince(t));
         }
     }
+    // Header clicks: by the machine both ways, by the SID, and back to the statistic, each from
+    // the click to the repainted list.
+    QHeaderView* header = window.SessionList()->header();
+    const auto columnOf = [&](const QString& caption) {
+        for (int c = 0; c < header->count(); ++c)
+            if (header->model()->headerData(c, Qt::Horizontal).toString() == caption)
+                return c;
+        return -1;
+    };
+    const int machine = columnOf(QStringLiteral("Machine"));
+    const int statistic = window.SessionListModel().StatisticColumn();
+    std::vector<double> clicks;
+    for (const auto& [column, order] :
+         std::vector<std::pair<int, Qt::SortOrder>>{{machine, Qt::AscendingOrder},
+                                                    {machine, Qt::DescendingOrder},
+                                                    {0, Qt::AscendingOrder},
+                                                    {statistic, Qt::DescendingOrder}}) {
+        if (column < 0)
+            return 1;
+        const auto t = std::chrono::steady_clock::now();
+        header->setSortIndicator(column, order);
+        window.SessionList()->viewport()->repaint();
+        QApplication::processEvents();
+        clicks.push_back(bench::msSince(t));
+    }
     std::sort(keystrokes.begin(), keystrokes.end());
     double sum = 0;
     for (double k : keystrokes)
@@ -79,6 +105,8 @@ int filter(const bench::Args& args) {
     bench::figure("sessions", static_cast<long long>(monitor.Sessions.size()));
     bench::figure("keystroke_ms", sum / static_cast<double>(keystrokes.size()));
     bench::figure("keystroke_max_ms", keystrokes.back());
+    bench::figure("sort_click_max_ms", *std::max_element(clicks.begin(), clicks.end()));
+    bench::figure("sort_back_to_statistic_ms", clicks.back());
     monitor.Disconnect();
     return 0;
 }

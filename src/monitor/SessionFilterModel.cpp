@@ -12,7 +12,7 @@ TSessionFilterModel::TSessionFilterModel(TSessionListModel& source, QObject* par
     setDynamicSortFilter(true);
     // What was made for the rows before goes with them.
     connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        std::vector<QString>().swap(lowered_);
+        std::vector<std::string>().swap(lowered_);
         loweredMade_ = false;
         keys_ = SortKeys{};
     });
@@ -28,6 +28,7 @@ void TSessionFilterModel::SetText(const QString& text) {
         return;
     text_ = text;
     needle_ = text.trimmed().toLower();
+    needleUtf8_ = needle_.toStdString();
     Apply();
 }
 
@@ -46,7 +47,9 @@ void TSessionFilterModel::SetUserOnly(bool on) {
 }
 
 void TSessionFilterModel::Apply() {
-    invalidateFilter();
+    // The rows are filtered again as a whole: Qt's row-by-row account of what a new filter
+    // removed and inserted takes a long time over tens of thousands of rows.
+    invalidate();
     Q_EMIT filterChanged();
 }
 
@@ -81,13 +84,16 @@ void TSessionFilterModel::ApplySort() {
     QSortFilterProxyModel::sort(rowsOrder ? -1 : requestedColumn_, requestedOrder_);
 }
 
-const std::vector<QString>& TSessionFilterModel::LoweredTexts() const {
+const std::vector<std::string>& TSessionFilterModel::LoweredTexts() const {
     if (!loweredMade_ || loweredGeneration_ != source_.Generation()) {
         const int rows = source_.rowCount();
         lowered_.clear();
         lowered_.reserve(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row)
-            lowered_.push_back(QString::fromStdString(source_.SearchText(row)).toLower());
+            lowered_.push_back(
+                source_.Session(row)
+                    ? std::string()
+                    : QString::fromStdString(source_.SearchText(row)).toLower().toStdString());
         loweredGeneration_ = source_.Generation();
         loweredMade_ = true;
     }
@@ -121,9 +127,12 @@ bool TSessionFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sou
         return false;
     if (needle_.isEmpty())
         return true;
-    const std::vector<QString>& lowered = LoweredTexts();
+    // Lower-case UTF-8 texts: a text holds the needle's bytes where it holds its characters.
+    if (const TRSession* s = source_.Session(sourceRow))
+        return s->searchText.find(needleUtf8_) != std::string::npos;
+    const std::vector<std::string>& lowered = LoweredTexts();
     return static_cast<std::size_t>(sourceRow) < lowered.size() &&
-           lowered[static_cast<std::size_t>(sourceRow)].contains(needle_);
+           lowered[static_cast<std::size_t>(sourceRow)].find(needleUtf8_) != std::string::npos;
 }
 
 bool TSessionFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {

@@ -11,6 +11,7 @@
 #include <QSortFilterProxyModel>
 #include <QString>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace monitor {
@@ -55,7 +56,7 @@ private:
     void Apply();
     // The rows' search texts in lower case, made when a text is first searched for under the
     // source's current rows.
-    const std::vector<QString>& LoweredTexts() const;
+    const std::vector<std::string>& LoweredTexts() const;
     // The sort keys of one column under the source's current rows, so that a sort compares
     // ready values instead of converting both sides at every comparison.
     void PrepareSortKeys(int column) const;
@@ -66,7 +67,8 @@ private:
     QString text_, needle_;
     bool activeOnly_ = false;
     bool userOnly_ = false;
-    mutable std::vector<QString> lowered_;
+    std::string needleUtf8_;
+    mutable std::vector<std::string> lowered_; // rows of texts only; records have their own
     mutable quint64 loweredGeneration_ = 0;
     mutable bool loweredMade_ = false;
     struct SortKeys {

@@ -145,8 +145,7 @@ std::string TSessionListModel::SearchText(int row) const {
     if (const TRSession* s = Session(row)) {
         const TBasicFields& f = s->basic.fields;
         std::string text;
-        for (const int field : {bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram,
-                                bfModule, bfStatus, bfSqlId}) {
+        for (const int field : kSearchedFields) {
             text += f[static_cast<std::size_t>(field)];
             text += '\n';
         }

@@ -2,6 +2,8 @@
 
 #include "util/DateTimeText.h"
 
+#include <QString>
+#include <algorithm>
 #include <limits>
 #include <strings.h>
 #include <unordered_set>
@@ -70,6 +72,7 @@ TBasicFields TBasicFields::FromArray(const TBasicFieldArray& fields) {
 
 TRSession::TRSession(const TRSession& other)
     : basic(other.basic), sortRate(other.sortRate), changed(other.changed), marks(other.marks),
+      searchText(other.searchText),
       parts_(other.parts_ ? std::make_unique<TRSessionParts>(*other.parts_) : nullptr) {}
 
 TRSession& TRSession::operator=(const TRSession& other) {
@@ -108,6 +111,21 @@ void MarkSessions(std::vector<TRSession>& sessions) {
             (status == "ACTIVE" ? smActive : 0) | (f[bfType] != "BACKGROUND" ? smUser : 0) |
             (status == "KILLED" ? smKilled : 0) | (!f[bfLockwait].empty() ? smLockWait : 0) |
             (blockers.count(f[bfSid]) != 0 ? smBlocker : 0));
+        std::string text;
+        for (const int field : kSearchedFields) {
+            text += f[static_cast<std::size_t>(field)];
+            text += '\n';
+        }
+        // Lower case as the filter's text is; ASCII needs no QString.
+        if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+            for (char& c : text)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+        } else {
+            text = QString::fromStdString(text).toLower().toStdString();
+        }
+        text.shrink_to_fit();
+        s.searchText = std::move(text);
     }
 }
 

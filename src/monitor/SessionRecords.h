@@ -226,6 +226,8 @@ struct TRSession {
     double sortRate = std::numeric_limits<double>::quiet_NaN();
     bool changed = false;   // the sort statistic changed since the previous refresh
     std::uint8_t marks = 0; // TSessionMark bits
+    // The fields the session list's filter looks in, one per line, in lower case (UTF-8).
+    std::string searchText;
 
 private:
     TRSessionParts& Parts();
@@ -233,8 +235,13 @@ private:
     std::unique_ptr<TRSessionParts> parts_;
 };
 
-// Sets the marks of every session: its status and type, and whether others wait for it.
+// Sets the marks of every session (its status and type, and whether others wait for it) and
+// its search text.
 void MarkSessions(std::vector<TRSession>& sessions);
+// The fields the filter looks in: SID, user, schema, OS user, machine, program, module, status
+// and SQL id.
+inline constexpr std::array<int, 9> kSearchedFields = {
+    bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule, bfStatus, bfSqlId};
 
 // An object found by file and block.
 struct TRObjFB {

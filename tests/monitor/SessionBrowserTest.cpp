@@ -82,6 +82,37 @@ TEST(SessionRates, TheBaselineComparesReadsOfOneStatisticOnly) {
     EXPECT_NEAR(again[0].sortRate, 5.0, 1e-3);
 }
 
+TEST(SessionRates, TheStatisticsOrderPutsSessionsWithoutAFigureLastAndKeepsTiesInTheirOrder) {
+    std::vector<TRSession> list = {session("1", "1", "5"), session("2", "1", ""),
+                                   session("3", "1", "9"), session("4", "1", "5"),
+                                   session("5", "1", "n/a")};
+    const auto sids = [&] {
+        std::string order;
+        for (const TRSession& s : list)
+            order += std::string(s.Key()) + " ";
+        return order;
+    };
+    OrderByStatistic(list, false);
+    EXPECT_EQ(sids(), "3 1 4 2 5 ");
+    for (TRSession& s : list)
+        s.sortRate = s.Key() == "2" || s.Key() == "3" ? 3.0 : s.Key() == "4" ? -1.0 : std::nan("");
+    OrderByStatistic(list, true);
+    EXPECT_EQ(sids(), "3 2 4 1 5 ");
+}
+
+TEST(SessionRates, ASessionIsKnownByItsSidAndSerialAsOneNumber) {
+    EXPECT_EQ(SessionKey("12", "34"), (std::uint64_t{12} << 32) | 34u);
+    EXPECT_NE(SessionKey("12", "34"), SessionKey("12", "35"));
+    EXPECT_NE(SessionKey("12", "34"), SessionKey("34", "12"));
+    // Texts that are not whole numbers have keys of their own, apart from every number's.
+    for (const auto& [sid, serial] : std::vector<std::pair<const char*, const char*>>{
+             {"12", "x"}, {"", "34"}, {"12", "-1"}, {"99999999999", "1"}, {"1 2", "3"}}) {
+        EXPECT_NE(SessionKey(sid, serial) >> 63, 0u) << sid << "," << serial;
+        EXPECT_EQ(SessionKey(sid, serial), SessionKey(sid, serial));
+    }
+    EXPECT_NE(SessionKey("12", "x"), SessionKey("12", "y"));
+}
+
 class SessionBrowser : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -269,6 +300,54 @@ TEST_F(SessionBrowser, SessionsThatOthersWaitForCarryTheBlockerImage) {
         marked += expected == kImageBlocker;
     }
     EXPECT_GT(marked, 0);
+}
+
+TEST_F(SessionBrowser, TheListShowsTheRecordsInTheStatisticsOrderWithoutSortingThemAgain) {
+    TPvConnection& m = rig.monitor;
+    TSessionFilterModel shown(rig.list);
+    const int statistic = rig.list.StatisticColumn();
+    ASSERT_GT(statistic, 0);
+    const auto sameAsRecords = [&] {
+        if (shown.rowCount() != static_cast<int>(m.Sessions.size()))
+            return false;
+        for (int r = 0; r < shown.rowCount(); ++r)
+            if (shown.index(r, 0).data().toString().toStdString() != m.Sessions[r].Key() ||
+                rig.list.Session(shown.SourceRow(r)) != &m.Sessions[r])
+                return false;
+        return true;
+    };
+    // Highest first is the records' own order: the filter leaves the rows as they come.
+    shown.sort(statistic, Qt::DescendingOrder);
+    EXPECT_EQ(shown.sortColumn(), -1);
+    EXPECT_EQ(shown.RequestedSortColumn(), statistic);
+    EXPECT_TRUE(sameAsRecords());
+    for (int r = 1; r < shown.rowCount(); ++r)
+        EXPECT_GE(rig.list.Statistic(shown.SourceRow(r - 1)) + 0.0,
+                  std::isnan(rig.list.Statistic(shown.SourceRow(r)))
+                      ? -1e300
+                      : rig.list.Statistic(shown.SourceRow(r)));
+    // Another order sorts; back to the statistic's, the rows are as they come again.
+    shown.sort(0, Qt::AscendingOrder);
+    EXPECT_EQ(shown.sortColumn(), 0);
+    EXPECT_FALSE(sameAsRecords());
+    shown.sort(statistic, Qt::DescendingOrder);
+    EXPECT_TRUE(sameAsRecords());
+    // The statistic column switched to rates: the records take the rates' order at once, and
+    // each refresh reads them in it.
+    const std::string busy(m.Sessions.back().Key());
+    instance->sqliteRows("update \"v$sesstat\" set value = value + 900000 where sid = " + busy +
+                         " and \"statistic#\" = " + m.SortStatisticNumber);
+    m.ShowSortRate = true;
+    m.Notify(ncRebuildListColumns);
+    EXPECT_TRUE(m.SessionsByRate);
+    EXPECT_TRUE(sameAsRecords());
+    Refresh();
+    EXPECT_TRUE(m.SessionsByRate);
+    EXPECT_TRUE(sameAsRecords());
+    EXPECT_EQ(m.Sessions.front().Key(), busy);
+    EXPECT_EQ(shown.index(0, 0).data().toString().toStdString(), busy);
+    ASSERT_GE(m.SelectedIndex, 0);
+    EXPECT_EQ(m.Sessions[static_cast<std::size_t>(m.SelectedIndex)].Key(), m.SelectedSid);
 }
 
 TEST_F(SessionBrowser, SortingUsesNumbersForSidAndStatisticAndDatesForLogonTime) {

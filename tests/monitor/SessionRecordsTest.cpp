@@ -1,6 +1,9 @@
 #include "monitor/SessionRecords.h"
 
+#include "util/DateTimeText.h"
+
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -32,8 +35,11 @@ TEST(NameValueList, AValueMayHoldEqualsSignsAndANameMayBeAPrefixOfAnother) {
 
 TEST(Records, CopiesAreIndependentValues) {
     TRSession original;
-    original.Key() = "12";
     original.basic.fields.Set(bfSid, "12");
+    // The detail records are made when first written; reading them before gives empty ones.
+    EXPECT_FALSE(original.HasParts());
+    EXPECT_TRUE(std::as_const(original).Locks().groups.empty());
+    EXPECT_FALSE(original.HasParts());
     original.Locks().groups.push_back({TLocksFieldType{"SCOTT"}});
     original.Sql().cursors.push_back({"select * ", "from emp"});
     TRSession copy = original;
@@ -41,6 +47,70 @@ TEST(Records, CopiesAreIndependentValues) {
     original.Sql().cursors[0].push_back("where 1=1");
     EXPECT_EQ(copy.Locks().groups[0][0][lfUsername], "SCOTT");
     EXPECT_EQ(copy.Sql().cursors[0].size(), 2u);
+    EXPECT_EQ(copy.Key(), "12");
+    // Made on first use, they read as older than any list: a detail page reads them again.
+    TRSession fresh;
+    EXPECT_LT(fresh.Statistics().fetchTime, util::now() - 1.0);
+    EXPECT_EQ(fresh.Statistics().fetchGeneration, 0u);
+}
+
+TEST(Records, FieldsChangeOneAtATimeAndTheOthersKeepTheirTexts) {
+    TBasicFieldArray texts;
+    texts[bfSid] = "12";
+    texts[bfMachine] = "CORP\\PC-ÅSA";
+    texts[bfProgram] = "sqlplus@db1 (TNS V1-V3)";
+    texts[bfSortField] = "4996308";
+    TBasicFields fields = TBasicFields::FromArray(texts);
+    EXPECT_EQ(fields.ToArray(), texts);
+    const auto change = [&](int field, const std::string& text) {
+        fields.Set(static_cast<std::size_t>(field), text);
+        texts[static_cast<std::size_t>(field)] = text;
+        EXPECT_EQ(fields.ToArray(), texts) << field;
+    };
+    change(bfUsername, "SCOTT");           // an empty field in the middle grows
+    change(bfProgram, "");                 // one shrinks to nothing
+    change(bfSid, "1234567");              // the first
+    change(bfSortField, "12345678901234"); // the last
+    change(bfMachine, "db01");
+    // Written back to back with where each ends, as the list worker writes a row.
+    std::string joined;
+    std::array<std::size_t, bfCount> ends{};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        joined += texts[i];
+        ends[i] = joined.size();
+    }
+    TBasicFields again;
+    again.Assign(joined, ends);
+    EXPECT_EQ(again.ToArray(), texts);
+}
+
+TEST(Records, ARowOfMoreThan64KiBOfTextIsCutAtTheEndNotMixedUp) {
+    TBasicFieldArray texts;
+    texts[bfSid] = "7";
+    texts[bfClientInfo] = std::string(40000, 'a');
+    texts[bfModule] = std::string(40000, 'b');
+    texts[bfSortField] = "99";
+    const TBasicFields fields = TBasicFields::FromArray(texts);
+    EXPECT_EQ(fields[bfSid], "7");
+    EXPECT_EQ(fields[bfClientInfo], texts[bfClientInfo]);
+    // The module gets what room is left; the fields after it get none.
+    EXPECT_EQ(fields[bfModule], std::string(65535 - 40001, 'b'));
+    EXPECT_EQ(fields[bfSortField], "");
+    std::string joined;
+    std::array<std::size_t, bfCount> ends{};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        joined += texts[i];
+        ends[i] = joined.size();
+    }
+    TBasicFields assigned;
+    assigned.Assign(joined, ends);
+    EXPECT_EQ(assigned.ToArray(), fields.ToArray());
+    // Growing a field of a full row cuts the new text to the room its old text leaves, not
+    // its neighbours.
+    TBasicFields full = fields;
+    full.Set(bfSid, "123456");
+    EXPECT_EQ(full[bfSid], "1");
+    EXPECT_EQ(full[bfClientInfo], texts[bfClientInfo]);
 }
 
 TEST(Records, SessionListTableShowsTenFixedColumnsAndSerialAsAnOptionalOne) {
