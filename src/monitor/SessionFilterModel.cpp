@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace monitor {
 
@@ -102,19 +103,39 @@ const std::vector<std::string>& TSessionFilterModel::LoweredTexts() const {
 
 void TSessionFilterModel::PrepareSortKeys(int column) const {
     if (keys_.column == column && keys_.generation == source_.Generation() &&
-        keys_.numbers.size() == static_cast<std::size_t>(source_.rowCount()))
+        keys_.ranks.size() == static_cast<std::size_t>(source_.rowCount()))
         return;
-    const int rows = source_.rowCount();
+    const auto rows = static_cast<std::size_t>(source_.rowCount());
     keys_.column = column;
     keys_.generation = source_.Generation();
-    keys_.numbers.assign(static_cast<std::size_t>(rows), std::numeric_limits<double>::quiet_NaN());
-    keys_.texts.assign(static_cast<std::size_t>(rows), QString());
-    for (int r = 0; r < rows; ++r) {
-        const QVariant key = source_.index(r, column).data(sortRole());
+    // A number per row (NaN where the key is a text) and the case-folded texts of the others.
+    std::vector<double> numbers(rows, std::numeric_limits<double>::quiet_NaN());
+    std::vector<QString> texts(rows);
+    for (std::size_t r = 0; r < rows; ++r) {
+        const QVariant key = source_.index(static_cast<int>(r), column).data(sortRole());
         if (key.typeId() == QMetaType::Double)
-            keys_.numbers[static_cast<std::size_t>(r)] = key.toDouble();
+            numbers[r] = key.toDouble();
         else
-            keys_.texts[static_cast<std::size_t>(r)] = key.toString().toCaseFolded();
+            texts[r] = key.toString().toCaseFolded();
+    }
+    // A column's keys are all numbers or all texts; were they mixed, numbers come first.
+    const auto less = [&](std::size_t a, std::size_t b) {
+        const double x = numbers[a], y = numbers[b];
+        if (!std::isnan(x) && !std::isnan(y))
+            return x < y;
+        if (std::isnan(x) != std::isnan(y))
+            return !std::isnan(x);
+        return texts[a] < texts[b];
+    };
+    std::vector<std::size_t> order(rows);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), less);
+    keys_.ranks.assign(rows, 0);
+    int rank = 0;
+    for (std::size_t i = 0; i < rows; ++i) {
+        if (i > 0 && less(order[i - 1], order[i]))
+            ++rank;
+        keys_.ranks[order[i]] = rank;
     }
 }
 
@@ -140,15 +161,9 @@ bool TSessionFilterModel::lessThan(const QModelIndex& left, const QModelIndex& r
         return QSortFilterProxyModel::lessThan(left, right);
     PrepareSortKeys(left.column());
     const auto a = static_cast<std::size_t>(left.row()), b = static_cast<std::size_t>(right.row());
-    if (a >= keys_.numbers.size() || b >= keys_.numbers.size())
+    if (a >= keys_.ranks.size() || b >= keys_.ranks.size())
         return false;
-    const double x = keys_.numbers[a], y = keys_.numbers[b];
-    if (!std::isnan(x) && !std::isnan(y))
-        return x < y;
-    // A column's keys are all numbers or all texts; were they mixed, numbers come first.
-    if (std::isnan(x) != std::isnan(y))
-        return !std::isnan(x);
-    return keys_.texts[a] < keys_.texts[b];
+    return keys_.ranks[a] < keys_.ranks[b];
 }
 
 } // namespace monitor

@@ -74,8 +74,9 @@ private:
     struct SortKeys {
         int column = -1;
         quint64 generation = 0;
-        std::vector<double> numbers; // a number per row; NaN where the key is a text
-        std::vector<QString> texts;  // case-folded texts of the rows whose key is not a number
+        // Each row's place in the column's order, rows of equal keys sharing one: a sort
+        // compares two numbers instead of two keys.
+        std::vector<int> ranks;
     };
     mutable SortKeys keys_;
 };
