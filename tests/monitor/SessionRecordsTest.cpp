@@ -54,6 +54,19 @@ TEST(Records, CopiesAreIndependentValues) {
     EXPECT_EQ(fresh.Statistics().fetchGeneration, 0u);
 }
 
+// The fields assigned from their texts written back to back, as the list worker writes a row.
+TBasicFields joinedFields(const TBasicFieldArray& texts) {
+    std::string joined;
+    std::array<std::size_t, bfCount> ends{};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        joined += texts[i];
+        ends[i] = joined.size();
+    }
+    TBasicFields fields;
+    fields.Assign(joined, ends);
+    return fields;
+}
+
 TEST(Records, FieldsChangeOneAtATimeAndTheOthersKeepTheirTexts) {
     TBasicFieldArray texts;
     texts[bfSid] = "12";
@@ -73,15 +86,7 @@ TEST(Records, FieldsChangeOneAtATimeAndTheOthersKeepTheirTexts) {
     change(bfSortField, "12345678901234"); // the last
     change(bfMachine, "db01");
     // Written back to back with where each ends, as the list worker writes a row.
-    std::string joined;
-    std::array<std::size_t, bfCount> ends{};
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        joined += texts[i];
-        ends[i] = joined.size();
-    }
-    TBasicFields again;
-    again.Assign(joined, ends);
-    EXPECT_EQ(again.ToArray(), texts);
+    EXPECT_EQ(joinedFields(texts).ToArray(), texts);
 }
 
 TEST(Records, ARowOfMoreThan64KiBOfTextIsCutAtTheEndNotMixedUp) {
@@ -96,15 +101,7 @@ TEST(Records, ARowOfMoreThan64KiBOfTextIsCutAtTheEndNotMixedUp) {
     // The module gets what room is left; the fields after it get none.
     EXPECT_EQ(fields[bfModule], std::string(65535 - 40001, 'b'));
     EXPECT_EQ(fields[bfSortField], "");
-    std::string joined;
-    std::array<std::size_t, bfCount> ends{};
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        joined += texts[i];
-        ends[i] = joined.size();
-    }
-    TBasicFields assigned;
-    assigned.Assign(joined, ends);
-    EXPECT_EQ(assigned.ToArray(), fields.ToArray());
+    EXPECT_EQ(joinedFields(texts).ToArray(), fields.ToArray());
     // Growing a field of a full row cuts the new text to the room its old text leaves, not
     // its neighbours.
     TBasicFields full = fields;
