@@ -1,5 +1,6 @@
 #include "monitor/SessionFilterModel.h"
 
+#include <QHash>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -108,35 +109,49 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
     const auto rows = static_cast<std::size_t>(source_.rowCount());
     keys_.column = column;
     keys_.generation = source_.Generation();
-    // A number per row (NaN where the key is a text) and the case-folded texts of the others.
-    std::vector<double> numbers(rows, std::numeric_limits<double>::quiet_NaN());
-    std::vector<QString> texts(rows);
+    // Numbers come first, in their order; then the case-folded texts, each distinct text
+    // sorted once (a column such as the machine holds few of them over many rows).
+    std::vector<std::pair<double, std::size_t>> numbers;
+    std::vector<int> textOf(rows, -1);
+    QHash<QString, int> textIds;
+    std::vector<QString> distinct;
     for (std::size_t r = 0; r < rows; ++r) {
         const QVariant key = source_.index(static_cast<int>(r), column).data(sortRole());
-        if (key.typeId() == QMetaType::Double)
-            numbers[r] = key.toDouble();
-        else
-            texts[r] = key.toString().toCaseFolded();
+        if (key.typeId() == QMetaType::Double) {
+            const double number = key.toDouble();
+            numbers.emplace_back(
+                std::isnan(number) ? -std::numeric_limits<double>::infinity() : number, r);
+            continue;
+        }
+        QString text = key.toString().toCaseFolded();
+        const auto found = textIds.constFind(text);
+        if (found != textIds.constEnd()) {
+            textOf[r] = *found;
+            continue;
+        }
+        textOf[r] = static_cast<int>(distinct.size());
+        textIds.insert(text, textOf[r]);
+        distinct.push_back(std::move(text));
     }
-    // A column's keys are all numbers or all texts; were they mixed, numbers come first.
-    const auto less = [&](std::size_t a, std::size_t b) {
-        const double x = numbers[a], y = numbers[b];
-        if (!std::isnan(x) && !std::isnan(y))
-            return x < y;
-        if (std::isnan(x) != std::isnan(y))
-            return !std::isnan(x);
-        return texts[a] < texts[b];
-    };
-    std::vector<std::size_t> order(rows);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), less);
     keys_.ranks.assign(rows, 0);
     int rank = 0;
-    for (std::size_t i = 0; i < rows; ++i) {
-        if (i > 0 && less(order[i - 1], order[i]))
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0 && numbers[i - 1].first < numbers[i].first)
             ++rank;
-        keys_.ranks[order[i]] = rank;
+        keys_.ranks[numbers[i].second] = rank;
     }
+    std::vector<int> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return distinct[static_cast<std::size_t>(a)] < distinct[static_cast<std::size_t>(b)];
+    });
+    std::vector<int> textRank(distinct.size());
+    for (const int id : order)
+        textRank[static_cast<std::size_t>(id)] = ++rank;
+    for (std::size_t r = 0; r < rows; ++r)
+        if (textOf[r] >= 0)
+            keys_.ranks[r] = textRank[static_cast<std::size_t>(textOf[r])];
 }
 
 bool TSessionFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
