@@ -142,15 +142,8 @@ bool TSessionListModel::Own(int row) const {
 }
 
 std::string TSessionListModel::SearchText(int row) const {
-    if (const TRSession* s = Session(row)) {
-        const TBasicFields& f = s->basic.fields;
-        std::string text;
-        for (const int field : kSearchedFields) {
-            text += f[static_cast<std::size_t>(field)];
-            text += '\n';
-        }
-        return text;
-    }
+    if (const TRSession* s = Session(row))
+        return SearchedFieldsText(s->basic.fields);
     const Row* r = RowOfTexts(row);
     return r ? r->searchText : std::string();
 }

@@ -99,6 +99,15 @@ const TRSessionParts& TRSession::PartsOrEmpty() const {
     return parts_ ? *parts_ : empty;
 }
 
+std::string SearchedFieldsText(const TBasicFields& fields) {
+    std::string text;
+    for (const int field : kSearchedFields) {
+        text += fields[static_cast<std::size_t>(field)];
+        text += '\n';
+    }
+    return text;
+}
+
 void MarkSessions(std::vector<TRSession>& sessions) {
     std::unordered_set<std::string_view> blockers;
     for (const TRSession& s : sessions)
@@ -111,11 +120,7 @@ void MarkSessions(std::vector<TRSession>& sessions) {
             (status == "ACTIVE" ? smActive : 0) | (f[bfType] != "BACKGROUND" ? smUser : 0) |
             (status == "KILLED" ? smKilled : 0) | (!f[bfLockwait].empty() ? smLockWait : 0) |
             (blockers.count(f[bfSid]) != 0 ? smBlocker : 0));
-        std::string text;
-        for (const int field : kSearchedFields) {
-            text += f[static_cast<std::size_t>(field)];
-            text += '\n';
-        }
+        std::string text = SearchedFieldsText(f);
         // Lower case as the filter's text is; ASCII needs no QString.
         if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
             for (char& c : text)

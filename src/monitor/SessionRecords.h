@@ -242,6 +242,8 @@ void MarkSessions(std::vector<TRSession>& sessions);
 // and SQL id.
 inline constexpr std::array<int, 9> kSearchedFields = {
     bfSid, bfUsername, bfSchemaName, bfOsUser, bfMachine, bfProgram, bfModule, bfStatus, bfSqlId};
+// Those fields' texts, one per line.
+std::string SearchedFieldsText(const TBasicFields& fields);
 
 // An object found by file and block.
 struct TRObjFB {
