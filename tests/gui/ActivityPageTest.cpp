@@ -1,5 +1,5 @@
 // The "Activity" page as a user meets it in the main window at 1280 x 900, offscreen, against
-// the sandbox: five minutes of the simulator's activity (its CPU burst, I/O storm and lock
+// the sandbox: the simulator's first minute of activity (its CPU burst, I/O storm and lock
 // pile-up at known ticks) as a stacked chart by wait class with the CPUs, a range dragged over
 // with its top lists, the other ranges, the export of the chart and of the samples, and a
 // session of the lists opened in its details.
@@ -51,10 +51,12 @@ protected:
         page = window->Activity();
     }
 
-    // Five minutes of history ending a few seconds ago, an instant a second: at each, the
-    // simulator ticks once and the sandbox's active sessions are read as the sampler reads
-    // them. Ticks 20-24 are the CPU burst, 30-35 the I/O storm, 45 the lock pile-up.
-    void RecordFiveMinutes() {
+    // The simulator's first minute as history ending just before the window's first sample, an
+    // instant a second: at each, the simulator ticks once and the sandbox's active sessions are
+    // read as the sampler reads them. Ticks 20-24 are the CPU burst, 30-35 the I/O storm, 45 the
+    // lock pile-up. Ending so late, those ticks stay inside the last five minutes however slowly
+    // the test runs on.
+    void RecordFirstMinute() {
         oradb::TOraSession session;
         session.Username = "system";
         session.Password = "lantern";
@@ -66,8 +68,10 @@ protected:
         // and those instants end before its first sample, however slowly the test runs.
         sampler->Timer().stop();
         ASSERT_TRUE(waitFor([&] { return !sampler->Running(); }));
-        start = std::min<std::int64_t>(QDateTime::currentSecsSinceEpoch(), began) - 290;
-        for (int i = 0; i < 280; ++i) {
+        ASSERT_LT(instance->tickCount(), 20u);
+        const int instants = 60 - static_cast<int>(instance->tickCount());
+        start = std::min<std::int64_t>(QDateTime::currentSecsSinceEpoch(), began) - instants - 1;
+        for (int i = 0; i < instants; ++i) {
             instance->step(1);
             history::TActivityBatch b;
             b.time = start + i;
@@ -120,7 +124,7 @@ protected:
 };
 
 TEST_F(ActivityPage, ChartsTheActivityByWaitClassAndListsTheTopOfADraggedRange) {
-    RecordFiveMinutes();
+    RecordFirstMinute();
     page->WindowCombo()->setCurrentIndex(gui::TActivityPage::Last5Minutes);
     window->onActivity();
     ASSERT_TRUE(ReadShown());
@@ -208,7 +212,7 @@ TEST_F(ActivityPage, MovesOnWithTheSamplesWhileInFrontOnly) {
 }
 
 TEST_F(ActivityPage, ExportsTheChartAndTheRangesSamples) {
-    RecordFiveMinutes();
+    RecordFirstMinute();
     page->WindowCombo()->setCurrentIndex(gui::TActivityPage::Last5Minutes);
     window->onActivity();
     ASSERT_TRUE(ReadShown());
@@ -256,7 +260,7 @@ TEST_F(ActivityPage, ExportsTheChartAndTheRangesSamples) {
 
 TEST_F(ActivityPage, FollowsTheDarkPaletteAndOpensASessionOfItsLists) {
     testing_support::PaletteScope dark(testing_support::DarkPalette());
-    RecordFiveMinutes();
+    RecordFirstMinute();
     page->WindowCombo()->setCurrentIndex(gui::TActivityPage::Last5Minutes);
     window->onActivity();
     ASSERT_TRUE(ReadShown());
