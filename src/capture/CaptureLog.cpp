@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace capture {
 
@@ -75,17 +76,31 @@ void AppendLogLine(const std::string& path, const std::string& line) {
 TLogAppender::TLogAppender(std::string path) : path_(std::move(path)) {}
 
 TLogAppender::~TLogAppender() {
+    try {
+        Flush();
+    } catch (const std::exception&) {
+        // The failure that ended the fetch is the one reported.
+    }
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-void TLogAppender::Append(const std::string& line) {
-    text_.assign(line);
+void TLogAppender::Append(std::string_view line) {
+    text_.append(line);
     text_ += "\r\n";
+    if (text_.size() >= kBatch)
+        Flush();
+}
+
+void TLogAppender::Flush() {
+    if (text_.empty())
+        return;
+    // A batch that fails is not tried again.
+    const std::string batch = std::exchange(text_, std::string());
     std::lock_guard lock(logMutex());
     if (fd_ < 0)
         fd_ = openForAppend(path_);
-    writeAll(fd_, path_, text_);
+    writeAll(fd_, path_, batch);
 }
 
 } // namespace capture

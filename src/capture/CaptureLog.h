@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace capture {
 
@@ -17,18 +18,25 @@ bool AppendHeaderIfNew(const std::string& path);
 void AppendLogLine(const std::string& path, const std::string& line);
 
 // Appends the lines of one fetch to one file, as AppendLogLine does, but opens the file once (at
-// the first line) and keeps it open until destroyed: a fetch writes many lines.
+// the first write) and keeps it open until destroyed, and writes the lines in batches of about
+// 64 KB: a fetch writes many lines, and a write per line would be a system call per line under
+// the lock that all collectors' logs share.
 class TLogAppender {
 public:
     explicit TLogAppender(std::string path);
+    // Writes what is still buffered (a fetch that ended on an error keeps the lines before it);
+    // a failure here is not reported: call Flush to see it.
     ~TLogAppender();
     TLogAppender(const TLogAppender&) = delete;
     TLogAppender& operator=(const TLogAppender&) = delete;
 
-    // Appends line and CR LF in one write. Raises std::runtime_error on failure.
-    void Append(const std::string& line);
+    // Adds the line and CR LF. Raises std::runtime_error when a batch cannot be written.
+    void Append(std::string_view line);
+    // Writes the buffered lines. Raises std::runtime_error on failure.
+    void Flush();
 
 private:
+    static constexpr std::size_t kBatch = 65536;
     std::string path_;
     std::string text_;
     int fd_ = -1;

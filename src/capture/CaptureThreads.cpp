@@ -72,11 +72,15 @@ void TFetchSqltextThread::Fetch() {
     q.Open();
     AppendHeaderIfNew(logPath_);
     TLogAppender log(logPath_);
+    // A statement's line: its fields, then its text, which the pieces after the first add to.
     std::string pendingLine, pendingSql;
     auto flush = [&](TDateTime fetchTime) {
         collector_->sqls.fetch_add(1);
         collector_->lastFetchTime.store(fetchTime);
-        log.Append(pendingLine + ",\"" + pendingSql + "\"");
+        pendingLine += ",\"";
+        pendingLine += pendingSql;
+        pendingLine += '"';
+        log.Append(pendingLine);
         pendingLine.clear();
         pendingSql.clear();
     };
@@ -95,22 +99,31 @@ void TFetchSqltextThread::Fetch() {
         if (Terminated())
             break;
         if (piece.AsString() != "0") {
-            pendingSql += sqlText.AsString();
+            sqlText.AppendTo(pendingSql);
         } else {
             if (!pendingLine.empty())
                 flush(fetchTime.AsDateTime());
             pendingLine.clear();
-            for (oradb::TField* f : quoted1)
-                pendingLine += "\"" + f->AsString() + "\",";
-            for (oradb::TField* f : plain)
-                pendingLine += f->AsString() + ",";
-            pendingLine += "\"" + firstLoadTime.AsString() + "\"";
-            pendingSql = sqlText.AsString();
+            for (oradb::TField* f : quoted1) {
+                pendingLine += '"';
+                f->AppendTo(pendingLine);
+                pendingLine += "\",";
+            }
+            for (oradb::TField* f : plain) {
+                f->AppendTo(pendingLine);
+                pendingLine += ',';
+            }
+            pendingLine += '"';
+            firstLoadTime.AppendTo(pendingLine);
+            pendingLine += '"';
+            pendingSql.clear();
+            sqlText.AppendTo(pendingSql);
         }
         lastFetchTime = fetchTime.AsDateTime();
     }
     if (!pendingLine.empty() && !Terminated())
         flush(lastFetchTime);
+    log.Flush();
     q.Close();
 }
 

@@ -20,13 +20,13 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-[[noreturn]] void conversionError(const std::string& text, const char* kind) {
-    throw EOraError("'" + text + "' is not a valid " + kind + " value");
+[[noreturn]] void conversionError(std::string_view text, const char* kind) {
+    throw EOraError("'" + std::string(text) + "' is not a valid " + kind + " value");
 }
 
 } // namespace
 
-std::string HexText(const std::string& bytes) {
+std::string HexText(std::string_view bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size() * 2);
@@ -42,12 +42,11 @@ std::string HexText(const std::string& bytes) {
 TField::TField(const TOraQuery* query, int index, TColumnInfo info)
     : query_(query), index_(index), info_(std::move(info)) {}
 
-const TCell& TField::cell() const {
-    static const TCell null;
+TCellView TField::cell() const {
     const auto& rows = query_->result_.rows;
     if (!query_->active_ || query_->row_ >= rows.size())
-        return null;
-    return rows[query_->row_][static_cast<std::size_t>(index_)];
+        return {};
+    return rows.View(query_->row_, static_cast<std::size_t>(index_));
 }
 
 bool TField::IsNull() const {
@@ -55,12 +54,12 @@ bool TField::IsNull() const {
 }
 
 std::string TField::AsString() const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     switch (c.kind) {
     case TCell::Kind::Null:
         return {};
     case TCell::Kind::Text:
-        return c.s;
+        return std::string(c.s);
     case TCell::Kind::Integer:
         return std::to_string(c.i);
     case TCell::Kind::Float:
@@ -74,7 +73,7 @@ std::string TField::AsString() const {
 }
 
 void TField::AppendTo(std::string& out) const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     switch (c.kind) {
     case TCell::Kind::Null:
         return;
@@ -93,7 +92,7 @@ void TField::AppendTo(std::string& out) const {
 }
 
 std::int64_t TField::AsInteger() const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     switch (c.kind) {
     case TCell::Kind::Null:
         return 0;
@@ -115,7 +114,7 @@ std::int64_t TField::AsInteger() const {
 }
 
 double TField::AsFloat() const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     switch (c.kind) {
     case TCell::Kind::Null:
         return 0;
@@ -135,7 +134,7 @@ double TField::AsFloat() const {
 }
 
 TDateTime TField::AsDateTime() const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     switch (c.kind) {
     case TCell::Kind::Null:
         return 0;
@@ -157,9 +156,9 @@ TDateTime TField::AsDateTime() const {
 }
 
 std::string TField::AsBytes() const {
-    const TCell& c = cell();
+    const TCellView c = cell();
     if (c.kind == TCell::Kind::Bytes || c.kind == TCell::Kind::Text)
-        return c.s;
+        return std::string(c.s);
     return AsString();
 }
 

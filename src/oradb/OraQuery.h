@@ -21,7 +21,7 @@ namespace oradb {
 class TOraQuery;
 
 // Bytes as upper-case hexadecimal text, two digits a byte: how raw values are shown.
-std::string HexText(const std::string& bytes);
+std::string HexText(std::string_view bytes);
 
 // One column of the current row.
 class TField {
@@ -45,7 +45,7 @@ public:
     std::string AsBytes() const;
 
 private:
-    const TCell& cell() const;
+    TCellView cell() const;
     const TOraQuery* query_;
     int index_;
     TColumnInfo info_;

@@ -399,24 +399,23 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
             result.fetchErrorText = fault->text;
             break;
         }
-        std::vector<TCell> row(static_cast<std::size_t>(n));
+        result.rows.BeginRow(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             auto& col = result.columns[static_cast<std::size_t>(i)];
-            TCell& cell = row[static_cast<std::size_t>(i)];
             switch (sqlite3_column_type(stmt.st, i)) {
             case SQLITE_INTEGER:
-                cell = TCell::integer(sqlite3_column_int64(stmt.st, i));
+                result.rows.AddInteger(sqlite3_column_int64(stmt.st, i));
                 if (!typed[static_cast<std::size_t>(i)])
                     col.type = TFieldType::ftFloat;
                 break;
             case SQLITE_FLOAT:
-                cell = TCell::real(sqlite3_column_double(stmt.st, i));
+                result.rows.AddFloat(sqlite3_column_double(stmt.st, i));
                 if (!typed[static_cast<std::size_t>(i)])
                     col.type = TFieldType::ftFloat;
                 break;
             case SQLITE_BLOB: {
                 const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt.st, i));
-                cell = TCell::bytes(std::string(
+                result.rows.AddBytes(std::string_view(
                     p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt.st, i))));
                 if (!typed[static_cast<std::size_t>(i)])
                     col.type = TFieldType::ftVarBytes;
@@ -437,19 +436,19 @@ oradb::TResultSet Instance::select(const std::string& sqliteSql, const oradb::TB
                 if (col.type == TFieldType::ftDateTime)
                     date = isoDate(t, std::min(len, 19));
                 if (date)
-                    cell = TCell::date(*date);
+                    result.rows.AddDate(*date);
                 else if (col.type == TFieldType::ftVarBytes)
-                    cell = TCell::bytes(hexToBytes(t, len));
+                    result.rows.AddBytes(hexToBytes(t, len));
                 else
-                    cell = TCell::text(std::string(t, static_cast<std::size_t>(len)));
+                    result.rows.AddText(std::string_view(t, static_cast<std::size_t>(len)));
                 break;
             }
             default:
+                result.rows.AddNull();
                 break;
             }
             typed[static_cast<std::size_t>(i)] = true;
         }
-        result.rows.push_back(std::move(row));
     }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         raiseSqlite(rc);

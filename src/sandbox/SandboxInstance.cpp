@@ -128,8 +128,9 @@ std::shared_ptr<Instance> Instance::open(const std::string& server,
 
     sqlite3* db = nullptr;
     // Each in-memory instance is a private database of its own; a file may be shared with other
-    // processes.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    // processes. The instance's own mutex serialises every use of the connection, so SQLite's
+    // per-call mutex (taken again for each value of each row read) is left out.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(memory ? ":memory:" : key.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         unresolvable();

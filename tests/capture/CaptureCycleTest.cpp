@@ -405,4 +405,39 @@ TEST_F(Capture, FailuresOfTheThreadsGoToTheApplicationLog) {
     ASSERT_TRUE(r.WaitForThreads());
 }
 
+// A fetch's lines reach the file in batches: the file holds none of them before a flush, a
+// batch of 64 KB is written as it fills, whole lines only, and what is left goes at the end.
+TEST(CaptureLogAppender, WritesWholeLinesInBatchesAndTheRestWhenDone) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("batched.sql").toStdString();
+    const std::string line(100, 'q');
+    {
+        capture::TLogAppender log(path);
+        log.Append(line);
+        EXPECT_EQ(readFile(path), "");
+        for (int i = 1; i < 1000; ++i)
+            log.Append(line);
+        const std::string written = readFile(path);
+        EXPECT_GE(written.size(), 65536u);
+        EXPECT_LT(written.size(), 1000 * (line.size() + 2));
+        EXPECT_EQ(written.size() % (line.size() + 2), 0u);
+    }
+    const auto lines = crlfLines(readFile(path));
+    ASSERT_EQ(lines.size(), 1000u);
+    EXPECT_TRUE(
+        std::all_of(lines.begin(), lines.end(), [&](const std::string& l) { return l == line; }));
+
+    // A file that cannot be opened fails the flush, with the path in the message.
+    capture::TLogAppender broken(dir.filePath("no/such/folder/x.sql").toStdString());
+    broken.Append(line);
+    try {
+        broken.Flush();
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("no/such/folder/x.sql"), std::string::npos)
+            << e.what();
+    }
+}
+
 } // namespace

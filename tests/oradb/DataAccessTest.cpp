@@ -321,4 +321,50 @@ TEST(SandboxInstance, AFileInstanceKeepsItsDataAcrossOpens) {
     std::remove(path.c_str());
 }
 
+// Result rows kept compactly: every kind of value reads back as it was added, across many
+// blocks, with texts long and empty; a copy is whole and independent, a moved-from set is empty
+// and takes rows again, and rows made after others were released read their own values.
+TEST(ResultRows, ValuesReadBackAcrossBlocksCopiesAndReuse) {
+    using oradb::TCell;
+    const std::string longText(40000, 'L');
+    auto fill = [&](oradb::TRows& rows, int count, const std::string& tag) {
+        for (int r = 0; r < count; ++r)
+            rows.push_back({TCell::integer(r), TCell::text(tag + std::to_string(r)), TCell{},
+                            TCell::real(r + 0.5), TCell::date(45000.25 + r),
+                            TCell::bytes(std::string("\0\xff", 2)),
+                            TCell::text(r % 1000 == 7 ? longText : std::string())});
+    };
+    auto check = [&](const oradb::TRows& rows, int count, const std::string& tag) {
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(count));
+        for (int r = 0; r < count; ++r) {
+            const auto row = rows[static_cast<std::size_t>(r)];
+            ASSERT_EQ(row.size(), 7u);
+            EXPECT_EQ(row.View(0).i, r);
+            ASSERT_EQ(row.View(1).s, tag + std::to_string(r));
+            EXPECT_EQ(row.View(2).kind, TCell::Kind::Null);
+            EXPECT_EQ(row.View(3).d, r + 0.5);
+            EXPECT_EQ(row.View(4).kind, TCell::Kind::Date);
+            EXPECT_EQ(row.View(4).d, 45000.25 + r);
+            EXPECT_EQ(row[5].s, std::string("\0\xff", 2));
+            EXPECT_EQ(row.View(6).s.size(), r % 1000 == 7 ? longText.size() : 0u);
+        }
+    };
+    oradb::TRows rows;
+    fill(rows, 20000, "row ");
+    check(rows, 20000, "row ");
+    oradb::TRows copy = rows;
+    rows = oradb::TRows();
+    check(copy, 20000, "row ");
+    oradb::TRows moved = std::move(copy);
+    EXPECT_TRUE(copy.empty());
+    fill(copy, 3, "again ");
+    check(copy, 3, "again ");
+    moved.clear();
+    oradb::TRows reused;
+    fill(reused, 20000, "new ");
+    check(reused, 20000, "new ");
+    // A row of another width is refused.
+    EXPECT_THROW(reused.push_back({TCell::integer(1)}), std::logic_error);
+}
+
 } // namespace
