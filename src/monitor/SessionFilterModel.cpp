@@ -2,6 +2,8 @@
 
 #include "util/DateTimeText.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -23,7 +25,7 @@ TSessionFilterModel::TSessionFilterModel(TSessionListModel& source, QObject* par
         beginResetModel();
         std::vector<std::string>().swap(lowered_);
         loweredMade_ = false;
-        keys_ = SortKeys{};
+        keys_.column = -1;
     };
     const auto endReset = [this] {
         MakeOrder();
@@ -51,7 +53,7 @@ TSessionFilterModel::TSessionFilterModel(TSessionListModel& source, QObject* par
             sourceLayoutIndexes_.append(mapToSource(index));
     });
     connect(&source, &QAbstractItemModel::layoutChanged, this, [this] {
-        keys_ = SortKeys{};
+        keys_.column = -1;
         loweredMade_ = false;
         MakeOrder();
         MakeShown();
@@ -224,7 +226,8 @@ void TSessionFilterModel::MakeOrder() {
     // descending.
     PrepareSortKeys(sortColumn_);
     const std::vector<int>& ranks = keys_.ranks;
-    std::vector<int> start(static_cast<std::size_t>(keys_.count) + 1, 0);
+    std::vector<int>& start = scratch_.counts;
+    start.assign(static_cast<std::size_t>(keys_.count) + 1, 0);
     for (const int rank : ranks)
         ++start[static_cast<std::size_t>(
                     requestedOrder_ == Qt::AscendingOrder ? rank : keys_.count - 1 - rank) +
@@ -292,6 +295,34 @@ double IntegerKey(const TSessionListModel& source, int row, int column) {
     return ok && !std::isnan(value) ? value : lowest;
 }
 
+// A number's bits as an unsigned number of the same order (zero's two signs alike).
+std::uint64_t OrderedBits(double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value == 0 ? 0.0 : value);
+    constexpr std::uint64_t sign = std::uint64_t{1} << 63;
+    return bits & sign ? ~bits : bits | sign;
+}
+
+// Sorts (key, row) pairs by key, equal keys in row order: a radix sort by 16 bits at a time,
+// skipping the digits that all keys share (the high bits of small whole numbers).
+void SortByKey(std::vector<std::pair<std::uint64_t, std::uint32_t>>& items,
+               std::vector<std::pair<std::uint64_t, std::uint32_t>>& other,
+               std::vector<std::uint32_t>& start) {
+    other.resize(items.size());
+    start.resize(65537);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const auto& item : items)
+            ++start[((item.first >> shift) & 0xffff) + 1];
+        if (std::find(start.begin(), start.end(), items.size()) != start.end())
+            continue;
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        for (const auto& item : items)
+            other[start[(item.first >> shift) & 0xffff]++] = item;
+        items.swap(other);
+    }
+}
+
 // The key of a text under which texts compare with letter case ignored: Unicode case folding,
 // ASCII texts folded in place.
 bool FoldAscii(std::string_view text, std::string& folded) {
@@ -345,7 +376,8 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
     if (columnOrder != TColumnOrder::Text) {
         // Numbers (dates as numbers), blank or unreadable lowest. A date column's distinct texts
         // are read once.
-        std::vector<std::pair<double, int>> numbers(rows);
+        auto& numbers = scratch_.items;
+        numbers.resize(rows);
         std::unordered_map<std::string_view, double> dates;
         for (std::size_t r = 0; r < rows; ++r) {
             const int row = static_cast<int>(r);
@@ -376,14 +408,15 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
             case TColumnOrder::Text:
                 break;
             }
-            numbers[r] = {std::isnan(value) ? lowest : value, row};
+            numbers[r] = {OrderedBits(std::isnan(value) ? lowest : value),
+                          static_cast<std::uint32_t>(r)};
         }
-        std::sort(numbers.begin(), numbers.end());
+        SortByKey(numbers, scratch_.other, scratch_.digits);
         int rank = 0;
         for (std::size_t i = 0; i < numbers.size(); ++i) {
             if (i > 0 && numbers[i - 1].first < numbers[i].first)
                 ++rank;
-            keys_.ranks[static_cast<std::size_t>(numbers[i].second)] = rank;
+            keys_.ranks[numbers[i].second] = rank;
         }
         keys_.count = rows == 0 ? 0 : rank + 1;
         return;
@@ -398,7 +431,8 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
     }
     std::unordered_map<std::string_view, int> ids;
     std::vector<std::string_view> distinct;
-    std::vector<int> idOf(rows);
+    std::vector<int>& idOf = scratch_.ids;
+    idOf.resize(rows);
     for (std::size_t r = 0; r < rows; ++r) {
         const std::string_view text =
             made.empty() ? source_.RecordText(static_cast<int>(r), column).value_or("")

@@ -12,8 +12,10 @@
 
 #include <QAbstractProxyModel>
 #include <QString>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace monitor {
@@ -110,6 +112,14 @@ private:
         int count = 0;
     };
     mutable SortKeys keys_;
+    // The sorts' work space, kept from one sort to the next (and its ranks with keys_): fresh
+    // memory of that size costs more to touch than the sort itself.
+    struct SortScratch {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> items, other;
+        std::vector<std::uint32_t> digits;
+        std::vector<int> ids, counts;
+    };
+    mutable SortScratch scratch_;
 };
 
 } // namespace monitor
