@@ -336,24 +336,24 @@ bool FoldAscii(std::string_view text, std::string& folded) {
     return true;
 }
 
-// Gives each distinct key a rank in the keys' order (equal keys one rank, ranks without gaps),
-// from `first` on; returns the rank after the last.
+// Gives each distinct key a rank in the keys' order (equal keys one rank, ranks from 0 without
+// gaps); returns the number of ranks.
 template <class Key>
-int RankDistinct(const std::vector<Key>& keys, std::vector<int>& rankOf, int first) {
+int RankDistinct(const std::vector<Key>& keys, std::vector<int>& rankOf) {
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
     });
     rankOf.assign(keys.size(), 0);
-    int rank = first;
+    int rank = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto id = static_cast<std::size_t>(order[i]);
         if (i > 0 && keys[static_cast<std::size_t>(order[i - 1])] < keys[id])
             ++rank;
         rankOf[id] = rank;
     }
-    return keys.empty() ? first : rank + 1;
+    return keys.empty() ? 0 : rank + 1;
 }
 
 } // namespace
@@ -450,14 +450,14 @@ void TSessionFilterModel::PrepareSortKeys(int column) const {
         ascii = FoldAscii(distinct[i], folded[i]);
     std::vector<int> rankOf;
     if (ascii) {
-        keys_.count = RankDistinct(folded, rankOf, 0);
+        keys_.count = RankDistinct(folded, rankOf);
     } else {
         std::vector<QString> keys;
         keys.reserve(distinct.size());
         for (const std::string_view text : distinct)
             keys.push_back(
                 QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toCaseFolded());
-        keys_.count = RankDistinct(keys, rankOf, 0);
+        keys_.count = RankDistinct(keys, rankOf);
     }
     for (std::size_t r = 0; r < rows; ++r)
         keys_.ranks[r] = rankOf[static_cast<std::size_t>(idOf[r])];

@@ -1,11 +1,10 @@
 // The session list as the user narrows and orders it: a proxy over the session list model that
-// keeps the sessions whose SID, user, schema, OS user, machine, program, module,
-// status or SQL id contain the typed text (letter case ignored), optionally only the active ones
-// and only the user sessions, and sorts by a column under the column's own order (numbers as
-// numbers, dates as dates). Local only: nothing is read from the instance. The proxy keeps the
-// shown rows as a list of the model's rows: a sort places the rows by their keys' ranks and a
-// filter goes through them once, so that neither compares rows pair by pair. Qt Core;
-// user-interface thread only.
+// keeps the sessions whose SID, user, schema, OS user, machine, program, module, status or SQL id
+// contain the typed text (letter case ignored), optionally only the active ones and only the user
+// sessions, and sorts by a column under the column's own order (numbers as numbers, dates as
+// dates). Local only: nothing is read from the instance. The proxy keeps the shown rows as a list
+// of the model's rows: a sort places the rows by their keys' ranks and a filter goes through them
+// once, so that neither compares rows pair by pair. Qt Core; user-interface thread only.
 #pragma once
 
 #include "monitor/SessionListModel.h"
