@@ -2,6 +2,7 @@
 // command to the rendered list, against the bare statement on the same connection.
 #include "Bench.h"
 #include "gui/MainWindow.h"
+#include "gui/views/SessionListView.h"
 #include "history/ActivitySampler.h"
 #include "monitor/Monitor.h"
 #include "monitor/SessionListColumns.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -63,6 +65,23 @@ int refresh(const bench::Args& args) {
     if (window) {
         window->Pages()->show();
         window->show();
+    }
+    // --sort-machine: the list sorted by the Machine column, as a header click sorts it, so
+    // that each refresh sorts the new records again.
+    QHeaderView* header = window ? window->SessionList()->header() : nullptr;
+    const int sortedBefore = header ? header->sortIndicatorSection() : -1;
+    const Qt::SortOrder orderBefore = header ? header->sortIndicatorOrder() : Qt::DescendingOrder;
+    if (std::find(args.begin(), args.end(), "--sort-machine") != args.end()) {
+        if (!header)
+            return 1;
+        int machine = -1;
+        for (int c = 0; c < header->count(); ++c)
+            if (header->model()->headerData(c, Qt::Horizontal).toString() ==
+                QStringLiteral("Machine"))
+                machine = c;
+        if (machine < 0)
+            return 1;
+        header->setSortIndicator(machine, Qt::AscendingOrder);
     }
 
     // The bare statement on the same connection: execute and fetch every row.
@@ -176,10 +195,14 @@ int refresh(const bench::Args& args) {
     bench::figure("record_bytes", recordsHeld);
     bench::figure("list_row_bytes", listBytes);
     bench::figure("record_hand_count_bytes", handCount);
+    // The sort the window remembers stays as it was.
+    if (header)
+        header->setSortIndicator(sortedBefore, orderBefore);
     monitor.Disconnect();
     return 0;
 }
 
-const bench::Registration registration("refresh", refresh, "[--sessions N] [--window]");
+const bench::Registration registration("refresh", refresh,
+                                       "[--sessions N] [--window [--sort-machine]]");
 
 } // namespace

@@ -65,6 +65,24 @@ std::string TSessionListModel::Serial(int row) const {
     return r ? r->serial : std::string();
 }
 
+std::optional<std::string_view> TSessionListModel::RecordText(int row, int column) const {
+    const TRSession* s = Session(row);
+    if (!s)
+        return std::nullopt;
+    if (column == 0)
+        return s->Key();
+    const auto sub = static_cast<std::size_t>(column - 1);
+    if (column < 0 || sub >= layout_.fields.size() || layout_.fields[sub] < 0)
+        return std::nullopt;
+    const int field = layout_.fields[sub];
+    const std::string_view text = s->basic.fields[static_cast<std::size_t>(field)];
+    if (field == bfCommand) {
+        const auto it = layout_.commandNames.find(std::string(text));
+        return it == layout_.commandNames.end() ? std::string_view() : it->second;
+    }
+    return text;
+}
+
 QString TSessionListModel::Text(int row, int column) const {
     if (const TRSession* s = Session(row)) {
         if (column == 0)

@@ -8,7 +8,9 @@
 #include "monitor/SessionRecords.h"
 
 #include <QString>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -88,6 +90,9 @@ public:
     std::string Caption(int row) const;
     std::string Serial(int row) const;
     QString Text(int row, int column) const;
+    // What Text gives, as the record holds it (UTF-8, nothing copied), for a row of the session
+    // list and a column other than the statistic; nullopt for rows of texts and other columns.
+    std::optional<std::string_view> RecordText(int row, int column) const;
     int Image(int row) const;
     double Statistic(int row) const; // NaN when blank
     bool Active(int row) const;

@@ -8,6 +8,7 @@
 #include "monitor/SessionRates.h"
 #include "oradb/OraConnectDialog.h"
 
+#include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <cmath>
 #include <set>
@@ -388,6 +389,63 @@ TEST_F(SessionBrowser, SortingUsesNumbersForSidAndStatisticAndDatesForLogonTime)
     Refresh();
     EXPECT_TRUE(inOrder());
     EXPECT_EQ(sorted.index(0, 0).data().toString().toStdString(), last);
+}
+
+TEST_F(SessionBrowser, ATextSortFoldsEveryLetterCaseKeepsTiesInOrderAndTheSelectionFollows) {
+    TPvConnection& m = rig.monitor;
+    int machine = -1;
+    for (int c = 0; c < rig.list.columnCount(); ++c)
+        if (rig.list.headerData(c, Qt::Horizontal).toString() == QStringLiteral("Machine"))
+            machine = c;
+    ASSERT_GE(machine, 0);
+    ASSERT_GT(m.Sessions.size(), 6u);
+    // Texts beyond ASCII among ASCII ones, and texts that differ only in letter case.
+    const char* machines[] = {"\u00c9tude", "zulu", "ALPHA", "\u00e9tude", "alpha", "Alpha"};
+    for (int i = 0; i < 6; ++i)
+        instance->sqliteRows(
+            "update \"v$session\" set machine = '" + std::string(machines[i]) +
+            "' where sid = " + std::string(m.Sessions[static_cast<std::size_t>(i)].Key()));
+    Refresh();
+    TSessionFilterModel sorted(rig.list);
+    QItemSelectionModel selection(&sorted);
+    const std::string chosen(m.Sessions[3].Key());
+    selection.select(sorted.index(sorted.ProxyRow(RowOfSid(chosen)), 0),
+                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const auto key = [&](int r) {
+        return sorted.index(r, machine).data().toString().toCaseFolded();
+    };
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        sorted.sort(machine, order);
+        for (int r = 1; r < sorted.rowCount(); ++r) {
+            const QString a = key(r - 1), b = key(r);
+            EXPECT_TRUE(order == Qt::AscendingOrder ? a <= b : a >= b) << r;
+            // Equal keys keep the records' order, both ways.
+            if (a == b) {
+                EXPECT_LT(sorted.SourceRow(r - 1), sorted.SourceRow(r)) << r;
+            }
+        }
+        // The selection is on the same session at its new place.
+        const QModelIndexList rows = selection.selectedRows();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rig.list.Caption(sorted.SourceRow(rows[0].row())), chosen);
+    }
+    // Both spellings of each word sort together.
+    std::vector<QString> words;
+    for (int r = 0; r < sorted.rowCount(); ++r)
+        if (key(r) == QStringLiteral("\u00e9tude") || key(r) == QStringLiteral("alpha"))
+            words.push_back(key(r));
+    ASSERT_EQ(words.size(), 5u);
+    EXPECT_EQ(std::vector<QString>(words.begin(), words.begin() + 2),
+              std::vector<QString>(2, QStringLiteral("\u00e9tude")));
+    // A filter that leaves the selected session out drops the selection; a refresh keeps the
+    // sort.
+    sorted.SetText(QStringLiteral("zulu"));
+    EXPECT_EQ(sorted.rowCount(), 1);
+    EXPECT_TRUE(selection.selectedRows().isEmpty());
+    sorted.SetText(QString());
+    Refresh();
+    EXPECT_EQ(sorted.sortColumn(), machine);
+    EXPECT_EQ(key(0), QStringLiteral("\u00e9tude"));
 }
 
 TEST(ListCopy, SelectedRowsBecomeTabSeparatedLinesUnderTheirHeadings) {

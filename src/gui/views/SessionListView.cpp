@@ -23,7 +23,10 @@ TSessionListView::TSessionListView(monitor::TSessionListModel& model, QWidget* p
     // The arrow and the order go together: whatever sets the arrow (a click, the remembered
     // header) sorts the list, and the filter model keeps that order through refreshes.
     connect(header(), &QHeaderView::sortIndicatorChanged, this,
-            [this](int column, Qt::SortOrder order) { filter_.sort(column, order); });
+            [this](int column, Qt::SortOrder order) {
+                filter_.sort(column, order);
+                KeepSelectedInView();
+            });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] { ColumnsChanged(); });
     connect(&model, &monitor::TSessionListModel::selectionRequested, this,
             [this](int row) { SelectRow(row); });
@@ -89,10 +92,20 @@ void TSessionListView::SelectRow(int row) {
 }
 
 void TSessionListView::SortBy(int column, Qt::SortOrder order) {
-    if (header()->sortIndicatorSection() == column && header()->sortIndicatorOrder() == order)
+    if (header()->sortIndicatorSection() == column && header()->sortIndicatorOrder() == order) {
         filter_.sort(column, order);
-    else
+        KeepSelectedInView();
+    } else {
         header()->setSortIndicator(column, order);
+    }
+}
+
+void TSessionListView::KeepSelectedInView() {
+    // The selection follows its rows through a sort; the current row, when selected, is
+    // scrolled to at its new place.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selectionModel() && selectionModel()->isSelected(current))
+        scrollTo(current);
 }
 
 } // namespace gui

@@ -34,6 +34,7 @@ public:
 
 private:
     void ColumnsChanged();
+    void KeepSelectedInView();
     monitor::TSessionListModel& model_;
     monitor::TSessionFilterModel filter_;
     TSessionListDecorator decorator_;
